@@ -1,0 +1,499 @@
+/*
+ * tavlo.h -- public C interface of the TAVLO optimisation library.
+ *
+ * The library is a set of plain functions over opaque handles.  Every
+ * function that can fail returns a status code (0 on success, a positive
+ * code listed below otherwise) and reports the failure on the
+ * environment's error channel.  The header compiles as C99 and as C++.
+ */
+#ifndef TAVLO_H
+#define TAVLO_H
+
+#include <stddef.h>
+#include <stdio.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define TVLPUBLIC __attribute__((visibility("default")))
+#else
+#define TVLPUBLIC
+#endif
+
+/* ------------------------------------------------------------------ */
+/* Opaque handles                                                      */
+/* ------------------------------------------------------------------ */
+typedef struct tvlenv *TVLENVptr;
+typedef const struct tvlenv *TVLCENVptr;
+typedef struct tvllp *TVLLPptr;
+typedef const struct tvllp *TVLCLPptr;
+typedef struct tvlchannel *TVLCHANNELptr;
+
+/* Function destination of a message channel: called with the caller's
+ * handle and the complete formatted message. */
+typedef void (*TVLmsgfunction)(void *handle, const char *msg);
+
+/* ------------------------------------------------------------------ */
+/* Constants                                                           */
+/* ------------------------------------------------------------------ */
+#define TVL_INFBOUND 1.0e+20
+#define TVL_STR_PARAM_MAX 512
+#define TVL_MSGBUFSIZE 1024
+
+#define TVL_MIN 1
+#define TVL_MAX (-1)
+
+/* Problem types */
+#define TVLPROB_LP 0
+#define TVLPROB_MILP 1
+#define TVLPROB_FIXEDMILP 3
+#define TVLPROB_NODELP 4
+#define TVLPROB_QP 5
+#define TVLPROB_MIQP 7
+#define TVLPROB_FIXEDMIQP 8
+#define TVLPROB_NODEQP 9
+#define TVLPROB_QCP 10
+#define TVLPROB_MIQCP 11
+#define TVLPROB_NODEQCP 12
+#define TVLPROB_FIXEDMIQCP 13
+
+/* Parameter kinds returned by TVLgetparamtype */
+#define TVL_PARAMTYPE_NONE 0
+#define TVL_PARAMTYPE_INT 1
+#define TVL_PARAMTYPE_DOUBLE 2
+#define TVL_PARAMTYPE_STRING 3
+
+/* Basis status codes */
+#define TVL_AT_LOWER 0
+#define TVL_BASIC 1
+#define TVL_AT_UPPER 2
+#define TVL_FREE_SUPER 3
+
+/* ------------------------------------------------------------------ */
+/* Status codes (the message text of each is given by                 */
+/* TVLgeterrorstring)                                                 */
+/* ------------------------------------------------------------------ */
+/* BEGIN GENERATED STATUS CODES */
+#define TVLERR_OUT_OF_MEMORY                                1001
+#define TVLERR_NO_ENVIRONMENT                               1002
+#define TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION    1003
+#define TVLERR_NULL_POINTER_FOR_REQUIRED_DATA               1004
+#define TVLERR_ERROR_DURING_CALLBACK                        1006
+#define TVLERR_NO_PROBLEM_EXISTS                            1009
+#define TVLERR_PROBLEM_SIZE_LIMITS_TOO_LARGE                1012
+#define TVLERR_BAD_PARAMETER_NUMBER_TO_TAVLO_PARAMETER      1013
+#define TVLERR_PARAMETER_VALUE_TOO_SMALL                    1014
+#define TVLERR_PARAMETER_VALUE_TOO_BIG                      1015
+#define TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS     1017
+#define TVLERR_NOT_AVAILABLE_FOR_QUADRATIC_PROGRAMS         1018
+#define TVLERR_CANNOT_CLONE_A_CLONED_ENVIRONMENT            1019
+#define TVLERR_THREAD_LIMIT_EXCEEDED                        1020
+#define TVLERR_CANNOT_CLOSE_A_CHILD_ENVIRONMENT             1021
+#define TVLERR_UNKNOWN_PROBLEM_TYPE_PROBLEM_NOT_CHANGED     1022
+#define TVLERR_NOT_A_SINGLE_PROBLEM                         1023
+#define TVLERR_NOT_A_MILP_OR_FIXED_MILP                     1024
+#define TVLERR_STRING_PARAMETER_IS_TOO_LONG                 1026
+#define TVLERR_DECOMPRESSION_OF_UNPRESOLVED_PROBLEM_FAILED  1027
+#define TVLERR_BAD_PARAMETER_NAME_TO_TAVLO_PARAMETER        1028
+#define TVLERR_NOT_A_MIQP_OR_FIXED_MIQP                     1029
+#define TVLERR_NOT_AVAILABLE_FOR_QUADRATICALLY_CONSTRAINED_PROGRAMS 1031
+#define TVLERR_NO_CHANNEL_POINTER_SUPPLIED_TO_MESSAGE       1051
+#define TVLERR_NO_FILE_POINTER_FOUND_FOR_MESSAGE            1052
+#define TVLERR_NO_FUNCTION_POINTER_FOUND_FOR_MESSAGE        1053
+#define TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR 1101
+#define TVLERR_NO_PRESOLVED_PROBLEM_CREATED                 1103
+#define TVLERR_ABORTED_DURING_PRESOLVE                      1106
+#define TVLERR_NOT_ENOUGH_MEMORY_TO_BUILD_BASIS             1107
+#define TVLERR_CAN_T_COPY_SOS_INFO_FROM                     1108
+#define TVLERR_CAN_T_COPY_PRIORITY_ORDER_INFO               1109
+#define TVLERR_NOT_ENOUGH_MEMORY_TO_RECOVER_SOLUTION        1110
+#define TVLERR_NOT_ENOUGH_MEMORY_TO_COMPUTE_SOLUTION        1111
+#define TVLERR_NOT_ENOUGH_MEMORY_TO_BUILD_START             1112
+#define TVLERR_COULD_NOT_LOAD_UNPRESOLVED_BASIS_FOR         1114
+#define TVLERR_FAILED_TO_FIND_BASIS_IN_PRESOLVED            1115
+#define TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE    1117
+#define TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED     1118
+#define TVLERR_THE_FEATURE_IS_NOT_AVAILABLE_FOR             1119
+#define TVLERR_CAN_T_UNCRUSH_SOLUTION_FORM                  1120
+#define TVLERR_CAN_T_CRUSH_SOLUTION_FORM                    1121
+#define TVLERR_BAD_PRESOLVE_PARAMETER_SETTING               1122
+#define TVLERR_TIME_LIMIT_EXCEEDED_DURING_PRESOLVE          1123
+#define TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID              1200
+#define TVLERR_COLUMN_INDEX_OUT_OF_RANGE                    1201
+#define TVLERR_ROW_INDEX_OUT_OF_RANGE                       1203
+#define TVLERR_BEGIN_VALUE_IS_LESS_THAN                     1205
+#define TVLERR_END_VALUE_IS_GREATER_THAN                    1206
+#define TVLERR_INSUFFICIENT_ARRAY_LENGTH                    1207
+#define TVLERR_ARRAY_LENGTH_TOO_LONG                        1208
+#define TVLERR_UNABLE_TO_CREATE_DEFAULT_NAMES               1209
+#define TVLERR_NAME_NOT_FOUND                               1210
+#define TVLERR_RHS_HAS_NO_COEFFICIENT_IN_OBJ                1211
+#define TVLERR_CONSTRAINT_TYPE_UNSUPPORTED_BY_TVLFEASOPT    1212
+#define TVLERR_ILL_DEFINED_PIECEWISE_LINEAR_FUNCTION_HAS    1213
+#define TVLERR_ILLEGAL_SENSE_ENTRY                          1215
+#define TVLERR_NO_RANGE_VALUES                              1216
+#define TVLERR_NO_SOLUTION_EXISTS                           1217
+#define TVLERR_NO_NAMES_EXIST                               1219
+#define TVLERR_ONLY_FIXED_VARIABLES_ARE_PIVOTED_OUT         1221
+#define TVLERR_DUPLICATE_ENTRY                              1222
+#define TVLERR_NO_BARRIER_SOLUTION_EXISTS                   1223
+#define TVLERR_NULL_POINTER_IN_NAME_ARRAY                   1224
+#define TVLERR_NUMERIC_ENTRY_IS_NOT_A_DOUBLE                1225
+#define TVLERR_ARRAY_ENTRY_NOT_ASCENDING                    1226
+#define TVLERR_COUNT_ENTRY_NEGATIVE_OR_LARGER_THAN          1227
+#define TVLERR_COUNT_ENTRY_INDICATES_OVERLAPPING_ENTRIES    1228
+#define TVLERR_ILLEGAL_BOUND_CHANGE_INDICATOR_ENTRY         1229
+#define TVLERR_NODE_INDEX_OUT_OF_RANGE                      1230
+#define TVLERR_ARC_INDEX_OUT_OF_RANGE                       1231
+#define TVLERR_NO_DUAL_SOLUTION_EXISTS                      1232
+#define TVLERR_NUMERIC_ENTRY_IS_LARGER_THAN_ALLOWED         1233
+#define TVLERR_FAILED_TO_CREATE_PARALLEL_THREAD             1234
+#define TVLERR_INDEX_MUST_CORRESPOND_TO_A_BASIC             1251
+#define TVLERR_OPTIMAL_SOLUTION_REQUIRED                    1252
+#define TVLERR_INVALID_STATUS_ENTRY_FOR_BASIS_SPECIFICATION 1253
+#define TVLERR_UNBOUNDED_SOLUTION_REQUIRED                  1254
+#define TVLERR_INCOMPATIBLE_WITH_SUPERBASIS                 1255
+#define TVLERR_BASIS_SINGULAR                               1256
+#define TVLERR_INCORRECT_USAGE_OF_PRICING_INDICATOR         1257
+#define TVLERR_NO_LU_FACTORIZATION_EXISTS                   1258
+#define TVLERR_SENSITIVITY_ANALYSIS_NOT_AVAILABLE_FOR_CURRENT 1260
+#define TVLERR_NO_BASIC_SOLUTION_EXISTS                     1261
+#define TVLERR_NO_BASIS_EXISTS                              1262
+#define TVLERR_STRONG_BRANCHING_ABORTED                     1263
+#define TVLERR_NO_NORMS_AVAILABLE                           1264
+#define TVLERR_DUAL_UNBOUNDED_SOLUTION_REQUIRED             1265
+#define TVLERR_TIME_LIMIT_EXCEEDED_IN_STRONG_BRANCHING      1266
+#define TVLERR_ILLEGAL_PIVOT                                1267
+#define TVLERR_TIME_LIMIT_EXCEEDED_IN_COMPUTING_CONDITION   1268
+#define TVLERR_NO_KAPPA_STATISTICS_ARE_AVAILABLE            1269
+#define TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD        1292
+#define TVLERR_FILE_NAME_NOT_SPECIFIED                      1421
+#define TVLERR_COULD_NOT_OPEN_FILE_FOR_WRITING              1422
+#define TVLERR_COULD_NOT_OPEN_FILE_FOR_READING              1423
+#define TVLERR_INVALID_FILETYPE                             1424
+#define TVLERR_XML_PARSING_ERROR_AT_LINE                    1425
+#define TVLERR_TOO_MANY_ROWS                                1431
+#define TVLERR_TOO_MANY_COLUMNS                             1432
+#define TVLERR_TOO_MANY_COEFFICIENTS                        1433
+#define TVLERR_LINE_COULDN_T_CONVERT_TO_A                   1434
+#define TVLERR_LINE_EXPONENT_OUT_OF_RANGE                   1435
+#define TVLERR_MAX_OR_MIN_MISSING                           1436
+#define TVLERR_LINE_ILLEGAL_QUADRATIC_CONSTRAINT_SENSE      1437
+#define TVLERR_LINE_ILLEGAL_LAZY_CONSTRAINT_OR_USER         1438
+#define TVLERR_LINE_ILLEGAL_INDICATOR_CONSTRAINT            1439
+#define TVLERR_LINE_NO_NAME_SECTION                         1441
+#define TVLERR_LINE_UNRECOGNIZED_SOS_TYPE                   1442
+#define TVLERR_COLUMN_HAS_REPEATED_ROW                      1443
+#define TVLERR_HAS_REPEATED_ROW                             1444
+#define TVLERR_ROW_REPEATS                                  1445
+#define TVLERR_COLUMN_REPEATS                               1446
+#define TVLERR_LINE_REPEATS                                 1447
+#define TVLERR_LINE_IS_NOT_A_ROW_NAME                       1448
+#define TVLERR_LINE_IS_NOT_A_COLUMN_NAME                    1449
+#define TVLERR_LINE_NO_ROW_SENSE                            1453
+#define TVLERR_LINE_FX_BOUND_TYPE_ILLEGAL_WHEN              1454
+#define TVLERR_LINE_FR_BOUND_TYPE_ILLEGAL_WHEN              1455
+#define TVLERR_LINE_BV_BOUND_TYPE_ILLEGAL_WHEN              1456
+#define TVLERR_LINE_UNRECOGNIZED_BOUND_TYPE                 1457
+#define TVLERR_LINE_REPEATED_UPPER_BOUND                    1458
+#define TVLERR_LINE_REPEATED_LOWER_BOUND                    1459
+#define TVLERR_LINE_BOUND_TYPE_MISSING                      1460
+#define TVLERR_LINE_NO_QMATRIX_SECTION                      1461
+#define TVLERR_LINE_UNRECOGNIZED_SECTION_INDICATOR_EXPECTING_ENDATA 1462
+#define TVLERR_LINE_MAGNITUDE_EXCEEDS_INTEGER_LIMIT         1463
+#define TVLERR_LINE_IDENTIFIER_NAME_TOO_LONG_TO             1464
+#define TVLERR_LINE_LINE_LONGER_THAN_LIMIT_OF               1465
+#define TVLERR_LINE_NO_ROWS_SECTION                         1471
+#define TVLERR_LINE_NO_COLUMNS_SECTION                      1472
+#define TVLERR_LINE_UNRECOGNIZED_SECTION_INDICATOR_EXPECTING_RANGES 1473
+#define TVLERR_LINE_RANGES_SECTION_OUT_OF_ORDER             1474
+#define TVLERR_LINE_UNRECOGNIZED_SECTION_INDICATOR_EXPECTING_QMATRIX 1475
+#define TVLERR_LINE_NO_OBJECTIVE_ROW_FOUND                  1476
+#define TVLERR_ROW_REPEATS_MESSAGES_NOT_PRINTED             1477
+#define TVLERR_COLUMN_REPEATS_MESSAGES_NOT_PRINTED          1478
+#define TVLERR_LINE_REPEATS_1479                            1479
+#define TVLERR_LINE_INTORG_FOUND_WHILE_READING_INTEGERS     1480
+#define TVLERR_LINE_INTEND_FOUND_WHILE_NOT_READING          1481
+#define TVLERR_LINE_SOSORG_FOUND_WHILE_READING_A            1482
+#define TVLERR_LINE_SOSEND_FOUND_WHILE_NOT_READING          1483
+#define TVLERR_TOO_MANY_RIM_VECTORS                         1484
+#define TVLERR_TOO_MANY_RIM_NONZEROS                        1485
+#define TVLERR_LINE_NO_ROW_NAME                             1486
+#define TVLERR_LINE_UNRECOGNIZED_OBJECTIVE_SENSE            1487
+#define TVLERR_INCONSISTENT_NETWORK_FILE                    1530
+#define TVLERR_NOT_A_MIN_COST_FLOW_PROBLEM                  1531
+#define TVLERR_INCORRECT_ROW_IDENTIFIER                     1532
+#define TVLERR_BAD_CHARACTER_ENCOUNTERED_NEAR_LINE_ABORTING 1537
+#define TVLERR_UNEXPECTED_END_OF_NETWORK_FILE               1538
+#define TVLERR_BASIS_MISSING_SOME_BASIC_VALUES              1550
+#define TVLERR_LINE_UNRECOGNIZED_BASIS_INDICATOR            1551
+#define TVLERR_ENDATA_MISSING                               1552
+#define TVLERR_LINE_WRONG_NUMBER_OF_ENTRIES                 1553
+#define TVLERR_SUPERBASES_ARE_NOT_ALLOWED                   1554
+#define TVLERR_BASIC_VARIABLE_S                             1555
+#define TVLERR_VECTOR_SOLUTION_DOES_NOT_EXIST               1556
+#define TVLERR_FILE_IS_NOT_A_SAV_FILE                       1560
+#define TVLERR_NOT_ENOUGH_DATA_IN_SAV_FILE                  1561
+#define TVLERR_UNABLE_TO_WRITE_SAV_FILE_TO                  1562
+#define TVLERR_FILE_HAS_AN_INCOMPATIBLE_FORMAT              1563
+#define TVLERR_LINES_ADJACENT_SIGNS                         1602
+#define TVLERR_LINE_RHS_SENSE_IN_OBJECTIVE                  1603
+#define TVLERR_LINES_ADJACENT_SIGN_AND_SENSE                1604
+#define TVLERR_LINE_ILLEGAL_QUADRATIC_TERM_IN_A             1605
+#define TVLERR_LINES_ADJACENT_SIGN_AND_QUADRATIC_CHARACTER  1606
+#define TVLERR_LINE_EXPECTED_OR_FOUND                       1607
+#define TVLERR_LINE_EXPECTED_OR_SENSE_FOUND                 1608
+#define TVLERR_LINE_EXPECTED_IDENTIFIER_FIRST               1609
+#define TVLERR_LINE_EXPECTED_RHS_COEFFICIENT                1610
+#define TVLERR_LINE_EXPECTED_NUMBER_FIRST                   1611
+#define TVLERR_LINE_EXPECTED_QUADRATIC_EXPONENT             1612
+#define TVLERR_LINE_QUADRATIC_EXPONENT_MUST_BE_2            1613
+#define TVLERR_LINE_EXPECTED_OR                             1614
+#define TVLERR_LINE_EXPECTED_NUMBER_FOUND                   1615
+#define TVLERR_LINE_EXPECTED_IDENTIFIER_FOUND               1616
+#define TVLERR_LINE_NOT_VALID_IDENTIFIER                    1617
+#define TVLERR_LINE_EXPONENT_NOT_WITH_NUMBER                1618
+#define TVLERR_LINE_MISSING_OR_INCORRECT_DIVISOR_FOR        1619
+#define TVLERR_LINE_NO_BOUND_SENSE                          1621
+#define TVLERR_LINE_INVALID_BOUND_SENSE                     1622
+#define TVLERR_LINE_MISSING_BOUND_NUMBER                    1623
+#define TVLERR_LINE_EXPECTED_FOUND                          1627
+#define TVLERR_NUMBER_NOT_REPRESENTABLE_IN_EXPONENTIAL_NOTATION 1650
+#define TVLERR_LINE_NOT_ENOUGH_ENTRIES                      1660
+#define TVLERR_LINE_MISSING_OR_INVALID_HEADER               1661
+#define TVLERR_NO_IIS_INFORMATION_EXISTS                    1701
+#define TVLERR_NO_SOLUTION_EXISTS_INFEASIBILITY_ANALYSIS_NOT 1702
+#define TVLERR_PROBLEM_IS_FEASIBLE_NO_IIS_AVAILABLE         1703
+#define TVLERR_PROBLEM_MAY_BE_FEASIBLE_NO_IIS               1704
+#define TVLERR_PROBLEM_OPTIMAL_WITH_UNSCALED_INFEASIBILITIES_NO 1705
+#define TVLERR_UNABLE_TO_COMPUTE_AN_IIS                     1706
+#define TVLERR_INFEASIBILITY_FINDER_REQUIRES_A_BASIC_SOLUTION 1707
+#define TVLERR_FAILED_TO_LOAD_IIS_SUBPROBLEM                1709
+#define TVLERR_OBJECTIVE_LIMIT_EXCEEDED_ON_IIS_SUBPROBLEM   1710
+#define TVLERR_ITERATION_LIMIT_EXCEEDED_ON_IIS_SUBPROBLEM   1711
+#define TVLERR_TIME_LIMIT_EXCEEDED_ON_IIS_SUBPROBLEM        1712
+#define TVLERR_UNABLE_TO_OPTIMIZE_IIS_SUBPROBLEM            1713
+#define TVLERR_CONFLICT_IS_NOT_AVAILABLE                    1719
+#define TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY 1720
+#define TVLERR_MIXED_PROBLEM_SETS_CANNOT_BE_TUNED           1730
+#define TVLERR_COULD_NOT_OPEN_TEMPORARY_FILE                1801
+#define TVLERR_FAILURE_ON_TEMPORARY_FILE_READ               1802
+#define TVLERR_FAILURE_ON_TEMPORARY_FILE_WRITE              1803
+#define TVLERR_CALLING_ROUTINES_FROM_INFO_CALLBACK          1804
+#define TVLERR_MIP_DYNAMIC_SEARCH_INTERFERES_WITH_CONTROL   1805
+#define TVLERR_PROBLEM_IS_NOT_MEMBER_OF_THIS                1806
+#define TVLERR_INCOMPATIBLE_PARAMETERS                      1807
+#define TVLERR_NOT_A_MIXED_INTEGER_PROBLEM                  3003
+#define TVLERR_NEGATIVE_PRIORITY_ENTRY                      3006
+#define TVLERR_ILLEGAL_DIRECTION_ENTRY                      3007
+#define TVLERR_ILLEGAL_SOSTYPE_ENTRY                        3009
+#define TVLERR_SET_DOES_NOT_HAVE_UNIQUE_WEIGHTS             3010
+#define TVLERR_LINE_UNRECOGNIZED_DIRECTION                  3012
+#define TVLERR_NO_USER_DEFINED_SOSS_EXIST                   3015
+#define TVLERR_NO_PRIORITY_ORDER_EXISTS                     3016
+#define TVLERR_MAGNITUDE_OF_VARIABLE_EXCEEDS_INTEGER_LIMIT  3018
+#define TVLERR_FAILURE_TO_SOLVE_MIP_SUBPROBLEM              3019
+#define TVLERR_NO_MIP_START_EXISTS                          3020
+#define TVLERR_ILLEGAL_CTYPE_ENTRY                          3021
+#define TVLERR_INTEGER_FEASIBLE_SOLUTION_VALUES_ARE_UNAVAILABLE 3023
+#define TVLERR_NO_SOLUTION_POOL_EXISTS                      3024
+#define TVLERR_LINE_MISSING_SOS_TYPE                        3301
+#define TVLERR_CURRENT_PROBLEM_HAS_NO_TREE                  3412
+#define TVLERR_TREE_MEMORY_LIMIT_EXCEEDED                   3413
+#define TVLERR_DIVERSITY_FILTER_HAS_NON_BINARY_VARIABLE     3414
+#define TVLERR_NO_CALLBACK_INFO_ON_DISK_COMPRESSED          3504
+#define TVLERR_COULD_NOT_INITIALIZE_MUTEX                   3601
+#define TVLERR_COULD_NOT_CREATE_THREAD                      3603
+#define TVLERR_BAD_PERMUTATION_VECTOR_FROM_EXTERNAL_ORDERING 4005
+#define TVLERR_Q_IN_IS_NOT_POSITIVE_SEMI                    5002
+#define TVLERR_NOT_A_QUADRATIC_PROGRAM                      5004
+#define TVLERR_DUPLICATE_ENTRY_IN_FOR_PAIR_AND              5011
+#define TVLERR_Q_IN_IS_NOT_SYMMETRIC                        5012
+#define TVLERR_Q_IN_OBJECTIVE_IS_NOT_INDEFINITE             5014
+#define TVLERR_SENSE_MUST_BE_L_OR_G                         6002
+#define TVLERR_TVLROBUSTOPT_PROBLEMS_CONTAIN_INCONSISTENT_DATA 9017
+#define TVLERR_NOT_A_MIQCP_OR_FIXED_MIQCP                   9019
+#define TVLERR_PROBLEM_SOLVING_TEST_MODEL_FOR_PERFORMANCE   9024
+#define TVLERR_DETERMINISTIC_TIME_LIMIT_EXCEEDED_DURING_PRESOLVE 9025
+#define TVLERR_DETERMINISTIC_TIME_LIMIT_EXCEEDED_ON_IIS     9026
+#define TVLERR_DETERMINISTIC_TIME_LIMIT_EXCEEDED_IN_STRONG  9027
+#define TVLERR_MT_INVALID_THREADCOUNT                       9030
+#define TVLERR_MT_INVALID_THREAD_STATE                      9031
+#define TVLERR_MT_TASK_WAS_SIGNALLED                        9033
+#define TVLERR_MT_INVALID_TASK_RELATION                     9034
+#define TVLERR_MT_NOT_ALLOWED_FOR_ROOT_TASK                 9035
+#define TVLERR_MT_SIGNALS_ARE_BLOCK_FOR_THIS                9036
+/* END GENERATED STATUS CODES */
+
+/* ------------------------------------------------------------------ */
+/* Parameter numbers                                                   */
+/* ------------------------------------------------------------------ */
+/* BEGIN GENERATED PARAMETERS */
+#define TVL_PARAM_EPGAP 2009
+/* END GENERATED PARAMETERS */
+
+/* ------------------------------------------------------------------ */
+/* Environment, channels, messages, errors                             */
+/* ------------------------------------------------------------------ */
+TVLPUBLIC TVLENVptr TVLopenTAVLO(int *status_p);
+TVLPUBLIC int TVLcloseTAVLO(TVLENVptr *env_p);
+TVLPUBLIC const char *TVLversion(TVLCENVptr env);
+TVLPUBLIC TVLENVptr TVLparenv(TVLENVptr env, int *status_p);
+TVLPUBLIC int TVLfreeparenv(TVLENVptr env, TVLENVptr *child_p);
+
+TVLPUBLIC int TVLgetchannels(TVLCENVptr env, TVLCHANNELptr *results_p, TVLCHANNELptr *warning_p,
+                             TVLCHANNELptr *error_p, TVLCHANNELptr *log_p);
+TVLPUBLIC TVLCHANNELptr TVLaddchannel(TVLENVptr env);
+TVLPUBLIC int TVLdelchannel(TVLENVptr env, TVLCHANNELptr *channel_p);
+TVLPUBLIC int TVLdisconnectchannel(TVLENVptr env, TVLCHANNELptr channel);
+TVLPUBLIC int TVLflushchannel(TVLENVptr env, TVLCHANNELptr channel);
+TVLPUBLIC int TVLflushstdchannels(TVLENVptr env);
+TVLPUBLIC int TVLaddfpdest(TVLENVptr env, TVLCHANNELptr channel, FILE *fileptr);
+TVLPUBLIC int TVLdelfpdest(TVLENVptr env, TVLCHANNELptr channel, FILE *fileptr);
+TVLPUBLIC int TVLaddfuncdest(TVLENVptr env, TVLCHANNELptr channel, void *handle, TVLmsgfunction msgfunction);
+TVLPUBLIC int TVLdelfuncdest(TVLENVptr env, TVLCHANNELptr channel, void *handle, TVLmsgfunction msgfunction);
+TVLPUBLIC int TVLmsg(TVLCHANNELptr channel, const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+TVLPUBLIC int TVLmsgstr(TVLCHANNELptr channel, const char *msg_str);
+TVLPUBLIC int TVLsetlogfile(TVLENVptr env, FILE *fileptr);
+TVLPUBLIC int TVLgetlogfile(TVLCENVptr env, FILE **fileptr_p);
+TVLPUBLIC const char *TVLgeterrorstring(TVLCENVptr env, int errcode, char *buffer_str);
+
+/* Utility entry points: the library's allocator and the standard I/O of
+ * the library's own runtime. */
+TVLPUBLIC void *TVLmalloc(size_t size);
+TVLPUBLIC void *TVLrealloc(void *ptr, size_t size);
+TVLPUBLIC void TVLfree(void *ptr);
+TVLPUBLIC FILE *TVLfopen(const char *filename_str, const char *type_str);
+TVLPUBLIC int TVLfclose(FILE *stream);
+TVLPUBLIC int TVLfputs(const char *s_str, FILE *stream);
+TVLPUBLIC int TVLputenv(char *envsetting_str);
+
+/* ------------------------------------------------------------------ */
+/* Parameters                                                          */
+/* ------------------------------------------------------------------ */
+TVLPUBLIC int TVLsetintparam(TVLENVptr env, int whichparam, int newvalue);
+TVLPUBLIC int TVLsetdblparam(TVLENVptr env, int whichparam, double newvalue);
+TVLPUBLIC int TVLsetstrparam(TVLENVptr env, int whichparam, const char *newvalue_str);
+TVLPUBLIC int TVLgetintparam(TVLCENVptr env, int whichparam, int *value_p);
+TVLPUBLIC int TVLgetdblparam(TVLCENVptr env, int whichparam, double *value_p);
+TVLPUBLIC int TVLgetstrparam(TVLCENVptr env, int whichparam, char *value_str);
+TVLPUBLIC int TVLinfointparam(TVLCENVptr env, int whichparam, int *defvalue_p, int *minvalue_p,
+                              int *maxvalue_p);
+TVLPUBLIC int TVLinfodblparam(TVLCENVptr env, int whichparam, double *defvalue_p, double *minvalue_p,
+                              double *maxvalue_p);
+TVLPUBLIC int TVLinfostrparam(TVLCENVptr env, int whichparam, char *defvalue_str);
+TVLPUBLIC int TVLgetparamname(TVLCENVptr env, int whichparam, char *name_str);
+TVLPUBLIC int TVLgetparamnum(TVLCENVptr env, const char *name_str, int *whichparam_p);
+TVLPUBLIC int TVLgetparamtype(TVLCENVptr env, int whichparam, int *paramtype);
+TVLPUBLIC int TVLgetchgparam(TVLCENVptr env, int *cnt_p, int *paramnum, int pspace, int *surplus_p);
+TVLPUBLIC int TVLsetdefaults(TVLENVptr env);
+TVLPUBLIC int TVLwriteparam(TVLENVptr env, const char *filename_str);
+TVLPUBLIC int TVLreadcopyparam(TVLENVptr env, const char *filename_str);
+
+/* ------------------------------------------------------------------ */
+/* Problem object: construction                                        */
+/* ------------------------------------------------------------------ */
+TVLPUBLIC TVLLPptr TVLcreateprob(TVLENVptr env, int *status_p, const char *probname_str);
+TVLPUBLIC int TVLfreeprob(TVLENVptr env, TVLLPptr *lp_p);
+TVLPUBLIC TVLLPptr TVLcloneprob(TVLENVptr env, TVLCLPptr lp, int *status_p);
+TVLPUBLIC int TVLcopylp(TVLENVptr env, TVLLPptr lp, int numcols, int numrows, int objsense,
+                        const double *obj, const double *rhs, const char *sense, const int *matbeg,
+                        const int *matcnt, const int *matind, const double *matval, const double *lb,
+                        const double *ub, const double *rngval);
+TVLPUBLIC int TVLcopylpwnames(TVLENVptr env, TVLLPptr lp, int numcols, int numrows, int objsense,
+                              const double *obj, const double *rhs, const char *sense,
+                              const int *matbeg, const int *matcnt, const int *matind,
+                              const double *matval, const double *lb, const double *ub,
+                              const double *rngval, char **colname, char **rowname);
+TVLPUBLIC int TVLcopyctype(TVLENVptr env, TVLLPptr lp, const char *xctype);
+TVLPUBLIC int TVLchgctype(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const char *xctype);
+TVLPUBLIC int TVLgetctype(TVLCENVptr env, TVLCLPptr lp, char *xctype, int begin, int end);
+TVLPUBLIC int TVLcopyobjname(TVLENVptr env, TVLLPptr lp, const char *objname_str);
+TVLPUBLIC int TVLchgprobname(TVLENVptr env, TVLLPptr lp, const char *probname);
+TVLPUBLIC int TVLgetprobtype(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLchgprobtype(TVLENVptr env, TVLLPptr lp, int type);
+
+/* ------------------------------------------------------------------ */
+/* Problem object: modification                                        */
+/* ------------------------------------------------------------------ */
+TVLPUBLIC int TVLnewrows(TVLENVptr env, TVLLPptr lp, int rcnt, const double *rhs, const char *sense,
+                         const double *rngval, char **rowname);
+TVLPUBLIC int TVLnewcols(TVLENVptr env, TVLLPptr lp, int ccnt, const double *obj, const double *lb,
+                         const double *ub, const char *xctype, char **colname);
+TVLPUBLIC int TVLaddrows(TVLENVptr env, TVLLPptr lp, int ccnt, int rcnt, int nzcnt, const double *rhs,
+                         const char *sense, const int *rmatbeg, const int *rmatind,
+                         const double *rmatval, char **colname, char **rowname);
+TVLPUBLIC int TVLaddcols(TVLENVptr env, TVLLPptr lp, int ccnt, int nzcnt, const double *obj,
+                         const int *cmatbeg, const int *cmatind, const double *cmatval,
+                         const double *lb, const double *ub, char **colname);
+TVLPUBLIC int TVLdelrows(TVLENVptr env, TVLLPptr lp, int begin, int end);
+TVLPUBLIC int TVLdelcols(TVLENVptr env, TVLLPptr lp, int begin, int end);
+TVLPUBLIC int TVLdelsetrows(TVLENVptr env, TVLLPptr lp, int *delstat);
+TVLPUBLIC int TVLdelsetcols(TVLENVptr env, TVLLPptr lp, int *delstat);
+TVLPUBLIC int TVLchgobj(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const double *values);
+TVLPUBLIC int TVLchgrhs(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const double *values);
+TVLPUBLIC int TVLchgsense(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const char *sense);
+TVLPUBLIC int TVLchgrngval(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices,
+                           const double *values);
+TVLPUBLIC int TVLchgbds(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const char *lu,
+                        const double *bd);
+TVLPUBLIC int TVLtightenbds(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const char *lu,
+                            const double *bd);
+TVLPUBLIC int TVLchgcoef(TVLENVptr env, TVLLPptr lp, int i, int j, double newvalue);
+TVLPUBLIC int TVLchgcoeflist(TVLENVptr env, TVLLPptr lp, int numcoefs, const int *rowlist,
+                             const int *collist, const double *vallist);
+TVLPUBLIC int TVLchgobjsen(TVLENVptr env, TVLLPptr lp, int maxormin);
+TVLPUBLIC int TVLchgname(TVLENVptr env, TVLLPptr lp, int key, int ij, const char *newname_str);
+TVLPUBLIC int TVLchgrowname(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, char **newname);
+TVLPUBLIC int TVLchgcolname(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, char **newname);
+TVLPUBLIC int TVLcompletelp(TVLENVptr env, TVLLPptr lp);
+
+/* ------------------------------------------------------------------ */
+/* Problem object: queries                                             */
+/* ------------------------------------------------------------------ */
+TVLPUBLIC int TVLgetnumrows(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetnumcols(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetnumnz(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetobjsen(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetobj(TVLCENVptr env, TVLCLPptr lp, double *obj, int begin, int end);
+TVLPUBLIC int TVLgetrhs(TVLCENVptr env, TVLCLPptr lp, double *rhs, int begin, int end);
+TVLPUBLIC int TVLgetsense(TVLCENVptr env, TVLCLPptr lp, char *sense, int begin, int end);
+TVLPUBLIC int TVLgetrngval(TVLCENVptr env, TVLCLPptr lp, double *rngval, int begin, int end);
+TVLPUBLIC int TVLgetlb(TVLCENVptr env, TVLCLPptr lp, double *lb, int begin, int end);
+TVLPUBLIC int TVLgetub(TVLCENVptr env, TVLCLPptr lp, double *ub, int begin, int end);
+TVLPUBLIC int TVLgetcols(TVLCENVptr env, TVLCLPptr lp, int *nzcnt_p, int *cmatbeg, int *cmatind,
+                         double *cmatval, int cmatspace, int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetrows(TVLCENVptr env, TVLCLPptr lp, int *nzcnt_p, int *rmatbeg, int *rmatind,
+                         double *rmatval, int rmatspace, int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetcoef(TVLCENVptr env, TVLCLPptr lp, int i, int j, double *coef_p);
+TVLPUBLIC int TVLgetrowname(TVLCENVptr env, TVLCLPptr lp, char **name, char *namestore,
+                            int storespace, int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetcolname(TVLCENVptr env, TVLCLPptr lp, char **name, char *namestore,
+                            int storespace, int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetrowindex(TVLCENVptr env, TVLCLPptr lp, const char *lname_str, int *index_p);
+TVLPUBLIC int TVLgetcolindex(TVLCENVptr env, TVLCLPptr lp, const char *lname_str, int *index_p);
+TVLPUBLIC int TVLgetprobname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace,
+                             int *surplus_p);
+TVLPUBLIC int TVLgetobjname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace,
+                            int *surplus_p);
+
+/* BEGIN MODEL FILES */
+/* END MODEL FILES */
+
+/* BEGIN SOLUTION AND CALLBACKS */
+/* END SOLUTION AND CALLBACKS */
+
+/* BEGIN LP OPTIMIZERS */
+/* END LP OPTIMIZERS */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TAVLO_H */

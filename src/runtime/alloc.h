@@ -1,0 +1,33 @@
+// The library's allocator (malloc-style; size 0 is served as one byte).
+#pragma once
+
+#include <cstddef>
+
+#include "tavlo.h"
+
+namespace tvl {
+
+void *mem_alloc(size_t size);
+void *mem_calloc(size_t count, size_t size);
+void *mem_realloc(void *ptr, size_t size);
+void mem_release(void *ptr);
+
+// Releases and clears the caller's reference.
+template <class T>
+inline void mem_free(T *&ptr) {
+  mem_release(const_cast<void *>(static_cast<const void *>(ptr)));
+  ptr = nullptr;
+}
+
+// Typed array allocation helpers.
+template <class T>
+inline T *mem_array(size_t count) { return static_cast<T *>(mem_alloc(count * sizeof(T))); }
+template <class T>
+inline bool mem_grow(T *&ptr, size_t count) {
+  void *p = mem_realloc(ptr, count * sizeof(T));
+  if (!p) return false;
+  ptr = static_cast<T *>(p);
+  return true;
+}
+
+}  // namespace tvl
