@@ -1,0 +1,32 @@
+// Compressed file access: every reader and writer opens and closes its file
+// through these primitives.  A name ending in ".gz"/".Z" (gzip) or ".bz2"
+// (bzip2) is read or written through the external program over a pipe, so
+// format code always sees a plain byte stream.
+#pragma once
+
+#include <cstdio>
+
+#include "tavlo.h"
+
+namespace tvl {
+
+enum class Compression { None, Gzip, Bzip2 };
+
+// Compression kind decided from the file name alone.
+Compression compression_of(const char *filename);
+
+// Opens for reading.  On failure returns nullptr and sets *status: 1421 (no
+// name, silent), -1423 (message already issued on env's error channel) or
+// 1001.  `defext` (e.g. ".lp") is appended once on failure unless `noretry`.
+FILE *cfile_open_read(const tvlenv *env, const char *filename, const char *mode, const char *defext,
+                      bool noretry, bool allow_decompress, int *status);
+void cfile_close_read(const char *filename, FILE **slot);
+
+// Opens for writing (never appends an extension); nullptr on failure.
+FILE *cfile_open_write(const char *filename, const char *mode, bool allow_compress);
+void cfile_close_write(const char *filename, FILE **slot);
+
+// Plain close: flush, close, clear the slot.
+void cfile_close(FILE **slot);
+
+}  // namespace tvl
