@@ -332,6 +332,7 @@ typedef void (*TVLmsgfunction)(void *handle, const char *msg);
 /* ------------------------------------------------------------------ */
 /* BEGIN GENERATED PARAMETERS */
 #define TVL_PARAM_EPGAP 2009
+#define TVL_PARAM_SCRIND 1035
 /* END GENERATED PARAMETERS */
 
 /* ------------------------------------------------------------------ */
