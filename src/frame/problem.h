@@ -138,6 +138,7 @@ struct LpData {
   NameTable rownames;
   NameTable colnames;
   char *objname = nullptr;
+  double objoffset = 0.0;     // constant term of the objective (model files carry it)
 
   RowCopy *rowwise = nullptr;       // lazily derived, see matrix_rowwise()
   int64_t rowname_counter = 1;      // next number tried for a default row name
