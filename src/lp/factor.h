@@ -32,14 +32,31 @@ struct HVector {
   }
 };
 
-// Outcome of factorize().
-enum class FactorStatus { Ok, Repaired, OutOfMemory };
+// Outcome of factorize().  Singular is returned only when repair is off
+// (FactorSettings::repair == false); the factor is then unusable.
+enum class FactorStatus { Ok, Repaired, OutOfMemory, Singular };
 
 struct FactorSettings {
   double markowitz = 0.01;     // relative pivot threshold (TVL_PARAM_EPMRK)
   double singtol = 1e-13;      // smallest acceptable pivot (TVL_PARAM_SINGTOL)
   int32_t update_limit = 0;    // 0: automatic refactorization rule (TVL_PARAM_REINV)
   double rfilemul = 3.0, cfilemul = 3.0;
+  bool repair = true;          // replace dependent columns by slacks
+  double dense_switch = 0.5;   // active-submatrix density that starts the dense kernel
+};
+
+// What the last factorize() did, for the caller's messages and bookkeeping.
+// positions[i] is a basis position whose variable old_vars[i] was displaced
+// by the slack head[positions[i]] (= n + row).  When threshold_raised is
+// set the caller prints "Markowitz threshold set to %g" with `markowitz`.
+struct FactorReport {
+  std::vector<int32_t> positions;
+  std::vector<int32_t> old_vars;
+  int32_t attempts = 0;           // factorization passes in the last call
+  int32_t singular_rounds = 0;    // passes that found a singular basis
+  bool threshold_raised = false;  // u rose by more than 0.01 in one step
+  double markowitz = 0.0;         // threshold in force after the call
+  double max_pivot = 1.0, min_pivot = 1.0;  // stability statistics
 };
 
 // Polymorphic so that the simplex dispatches on precision once.
@@ -53,11 +70,21 @@ class BasisFactor {
   virtual FactorStatus factorize(const CscMatrix &a, std::vector<int32_t> &head,
                                  std::vector<int32_t> *replaced) = 0;
   // x := B^-1 x and y := B^-T y, exploiting sparsity of the right-hand side.
+  // FTRAN takes x indexed by rows and returns it indexed by basis positions;
+  // BTRAN takes y indexed by positions (e.g. e_r for the pivot row) and
+  // returns it indexed by rows.  The input index list is used when
+  // count >= 0, otherwise the whole array is scanned.  On output the index
+  // list is exact (count = number of nonzeros; entries below 1e-14 are
+  // dropped).  expected_density is a hint: above 0.3 the solves skip the
+  // symbolic (hyper-sparse) path.  Work is added to work().
   virtual void ftran(HVector &x, double expected_density) const = 0;
   virtual void btran(HVector &y, double expected_density) const = 0;
   // Replaces the basic variable at position r; `col` is the FTRAN'd entering
   // column (B^-1 a_q) as returned by ftran.  Returns false when the caller
-  // must refactorize (update limit reached, growth or instability).
+  // must refactorize (update limit reached, growth, tiny pivot or the
+  // automatic rule); the caller then calls factorize() with the new header
+  // before the next solve.  The head passed to factorize is the caller's;
+  // the factor never keeps a copy.
   virtual bool update(int32_t r, const HVector &col) = 0;
   virtual int32_t updates_since_factor() const = 0;
   virtual bool wants_refactor() const = 0;
@@ -65,9 +92,34 @@ class BasisFactor {
   virtual int precision() const = 0;  // 0 double, 1 extended
   // Deterministic work: operations counted since construction.
   virtual uint64_t work() const = 0;
+
+  // Details of the last factorize() (repairs, threshold changes, pivots).
+  virtual const FactorReport &report() const = 0;
+  // Current relative pivot threshold (raised at run time on instability
+  // and at the first repaired singularity of a call).
+  virtual double markowitz() const = 0;
+  virtual void set_markowitz(double u) = 0;
+  // Pivot ratio max|pivot| / min|pivot| of the current factor.
+  virtual double condition_estimate() const = 0;
+  // Weight w of the automatic refactorization rule (20 by default; the
+  // simplex codes lower it while their pricing norms are in use).
+  virtual void set_refactor_weight(double w) = 0;
+  // Asks whether to refactorize before trusting a conclusion that rests on
+  // the factor; `uniform01` is a draw from the environment's generator.
+  virtual bool confirm_refactor(double uniform01) = 0;
+  // Marks the factor stale (e.g. after the header was reordered); solves
+  // must not be called until the next factorize().
+  virtual void invalidate() = 0;
+  virtual bool valid() const = 0;
 };
 
 // Creates a factor of the given precision (0 double, 1 extended) for m rows and n structurals.
 BasisFactor *make_basis_factor(int precision, int32_t m, int32_t n, const FactorSettings &settings);
+
+// Sorts a basis header into increasing variable order; perm[k] is the old
+// position of the variable now at position k, so per-position arrays of
+// the caller are permuted by new[k] = old[perm[k]].  The factor must be
+// invalidated afterwards.
+void sort_basis_header(std::vector<int32_t> &head, std::vector<int32_t> &perm);
 
 }  // namespace tvl::lp

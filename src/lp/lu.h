@@ -1,0 +1,187 @@
+// Sparse LU factor of a simplex basis, one template for double and extended
+// precision (lu_d.cpp and lu_q.cpp instantiate it).
+//
+// Factorization: a triangular pre-pass takes column singletons and then row
+// singletons (slack-heavy simplex bases are mostly triangular); the
+// remaining nucleus is eliminated by Markowitz pivoting with a relative
+// row threshold (Markowitz 1957; count buckets and limited search after
+// Suhl & Suhl 1990, "Computing sparse LU factorizations for large-scale
+// linear programming bases"), and once the active submatrix becomes dense
+// it is finished by LU with partial pivoting on a dense array.
+// Solves: Gilbert & Peierls 1988 symbolic reach for sparse right-hand
+// sides, ordinary pivot-order loops otherwise.  Updates: product-form eta
+// file (Dantzig & Orchard-Hays 1954) with the refactorization rules in
+// baseupd.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "lp/factor.h"
+
+namespace tvl::lp {
+
+// Compressed lists addressed by node: entries of node v are
+// [start[v], start[v+1]).  Used for the four solve graphs.
+template <class T>
+struct NodeLists {
+  std::vector<int32_t> start;
+  std::vector<int32_t> index;
+  std::vector<T> value;
+};
+
+// Product-form eta file: eta t replaces basis position pos[t]; its pivot is
+// pivot[t] and its other entries (position, value) are [start[t], start[t+1]).
+template <class T>
+struct EtaFile {
+  std::vector<int32_t> pos;
+  std::vector<T> pivot;
+  std::vector<int32_t> start{0};
+  std::vector<int32_t> index;
+  std::vector<T> value;
+  void clear() { pos.clear(); pivot.clear(); start.assign(1, 0); index.clear(); value.clear(); }
+  int32_t count() const { return static_cast<int32_t>(pos.size()); }
+  int64_t entries() const { return static_cast<int64_t>(index.size()); }
+};
+
+// The factor as the solves see it.  Pivot k pairs row prow[k] with basis
+// position pcol[k]; the row/position spaces stay unpermuted.
+template <class T>
+struct LuData {
+  int32_t m = 0;
+  std::vector<int32_t> prow, pcol;          // pivot order
+  std::vector<int32_t> pos_of_row, row_of_pos;
+  std::vector<T> dinv_row, dinv_pos;        // reciprocal pivots by row / position
+  NodeLists<T> lcol;   // row r_k -> (row i, l_ik), i pivoted after k      (FTRAN L)
+  NodeLists<T> lrow;   // row i -> (row r_k, l_ik)                          (BTRAN L')
+  NodeLists<T> ucol;   // row r_k -> (row r_j, u_jk), j < k                 (FTRAN U)
+  NodeLists<T> urow;   // position c_k -> (position c_j, u_kj), j > k       (BTRAN U')
+  std::vector<int32_t> lpivots;             // pivots k with a nonempty L column
+  int64_t l_nonzeros = 0, u_nonzeros = 0;
+};
+
+// Raw factor produced by the elimination before it is arranged for solves.
+template <class T>
+struct LuRaw {
+  std::vector<int32_t> prow, pcol;
+  std::vector<T> diag;
+  std::vector<int32_t> lstart{0}, lindex;   // L column per pivot (rows)
+  std::vector<T> lvalue;
+  std::vector<int32_t> ustart{0}, uindex;   // U row per pivot (positions)
+  std::vector<T> uvalue;
+  std::vector<int32_t> singular_pos;        // positions left without a pivot
+  std::vector<int32_t> unpivoted_rows;      // rows left without a pivot
+  double dense_ops = 0.0;
+  void clear();
+  void add_pivot(int32_t row, int32_t pos, T d) {
+    prow.push_back(row);
+    pcol.push_back(pos);
+    diag.push_back(d);
+  }
+  void close_l() { lstart.push_back(static_cast<int32_t>(lindex.size())); }
+  void close_u() { ustart.push_back(static_cast<int32_t>(uindex.size())); }
+};
+
+// Basis columns gathered from A and the slacks (column per position).
+struct BasisColumns {
+  int32_t m = 0;
+  std::vector<int32_t> start, index;
+  std::vector<double> value;
+  void gather(const CscMatrix &a, const std::vector<int32_t> &head, int32_t m, int32_t n);
+};
+
+// Elimination engine (triangular pre-pass, Markowitz phase, dense kernel);
+// defined in factor_markowitz.h.
+template <class T>
+class LuBuilder;
+
+// Solve workspace (kept between calls; solves allocate nothing).
+template <class T>
+struct SolveWork {
+  std::vector<T> row, pos;
+  std::vector<int32_t> list_a, list_b, stack, ptr, mark;
+  int32_t stamp = 0;
+  void setup(int32_t m);
+  int32_t next_stamp();
+};
+
+template <class T>
+class LuFactor final : public BasisFactor {
+ public:
+  LuFactor(int32_t m, int32_t n, const FactorSettings &settings);
+  ~LuFactor() override;
+
+  FactorStatus factorize(const CscMatrix &a, std::vector<int32_t> &head,
+                         std::vector<int32_t> *replaced) override;
+  void ftran(HVector &x, double expected_density) const override;
+  void btran(HVector &y, double expected_density) const override;
+  bool update(int32_t r, const HVector &col) override;
+  int32_t updates_since_factor() const override { return updates_; }
+  bool wants_refactor() const override;
+  int64_t factor_nonzeros() const override;
+  int precision() const override { return sizeof(T) == sizeof(double) ? 0 : 1; }
+  uint64_t work() const override { return work_; }
+  const FactorReport &report() const override { return report_; }
+  double markowitz() const override { return u_; }
+  void set_markowitz(double u) override { u_ = u; }
+  double condition_estimate() const override { return report_.max_pivot / report_.min_pivot; }
+  void set_refactor_weight(double w) override { weight_ = w; }
+  bool confirm_refactor(double uniform01) override;
+  void invalidate() override { valid_ = false; }
+  bool valid() const override { return valid_; }
+
+  // Exposed for tests and the benchmark.
+  const LuData<T> &data() const { return lu_; }
+  const EtaFile<T> &etas() const { return eta_; }
+
+ private:
+  int factorize_once(const BasisColumns &b);  // 0 ok, 1 singular, 2 unstable, 3 memory
+  void arrange(const LuRaw<T> &raw);
+  bool stable(double &pmax, double &pmin) const;
+  void repair(std::vector<int32_t> &head, std::vector<int32_t> *replaced);
+  void raise_threshold();
+  void reset_update_state();
+  void note_update_cost(const HVector &col);
+
+  // Solve stages (ftsolve_sparse.h).
+  int32_t load(const HVector &x, std::vector<T> &w, std::vector<int32_t> &list) const;
+  int32_t lower_solve(int32_t cnt, bool sparse) const;
+  int32_t upper_solve(int32_t cnt, bool sparse) const;
+  int32_t upper_tsolve(int32_t cnt, bool sparse) const;
+  int32_t lower_tsolve(int32_t cnt, bool sparse) const;
+  int32_t etas_forward(int32_t cnt) const;
+  int32_t etas_backward(int32_t cnt) const;
+  int32_t row_to_pos(int32_t cnt) const;
+  int32_t pos_to_row(int32_t cnt) const;
+  void store(HVector &x, std::vector<T> &w, int32_t cnt) const;
+
+  int32_t m_, n_;
+  FactorSettings settings_;
+  double u_;
+  double dense_switch_;
+  bool valid_ = false;
+  LuData<T> lu_;
+  LuRaw<T> raw_;
+  std::unique_ptr<LuBuilder<T>> builder_;
+  BasisColumns cols_;
+  EtaFile<T> eta_;
+  FactorReport report_;
+  mutable SolveWork<T> sw_;
+  mutable uint64_t work_ = 0;
+
+  // Update bookkeeping (baseupd.h).
+  int32_t updates_ = 0;
+  int32_t update_limit_ = 10000;
+  bool automatic_ = true;
+  bool refactor_due_ = false;
+  int64_t n0_ = 0;                 // factor nonzeros at factorization
+  int64_t basis_nonzeros_ = 0;
+  double entering_work_ = 0.0;     // accumulated entering-column nonzeros
+  uint64_t work_at_factor_ = 0;
+  double last_cost_ = 1e75;
+  double weight_ = 20.0;
+  int32_t forced_refactors_ = 0;
+};
+
+}  // namespace tvl::lp
