@@ -639,9 +639,259 @@ TVLPUBLIC int TVLgetobjname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int buf
 /* END MODEL FILES */
 
 /* BEGIN SOLUTION AND CALLBACKS */
+/* Solution status codes (TVLgetstat) */
+#define TVL_STAT_OPTIMAL 1
+#define TVL_STAT_UNBOUNDED 2
+#define TVL_STAT_INFEASIBLE 3
+#define TVL_STAT_INForUNBD 4
+#define TVL_STAT_OPTIMAL_INFEAS 5
+#define TVL_STAT_NUM_BEST 6
+#define TVL_STAT_ABORT_IT_LIM 10
+#define TVL_STAT_ABORT_TIME_LIM 11
+#define TVL_STAT_ABORT_OBJ_LIM 12
+#define TVL_STAT_ABORT_USER 13
+#define TVL_STAT_FEASIBLE_RELAXED_SUM 14
+#define TVL_STAT_OPTIMAL_RELAXED_SUM 15
+#define TVL_STAT_FEASIBLE_RELAXED_INF 16
+#define TVL_STAT_OPTIMAL_RELAXED_INF 17
+#define TVL_STAT_FEASIBLE_RELAXED_QUAD 18
+#define TVL_STAT_OPTIMAL_RELAXED_QUAD 19
+#define TVL_STAT_OPTIMAL_FACE_UNBOUNDED 20
+#define TVL_STAT_ABORT_PRIM_OBJ_LIM 21
+#define TVL_STAT_ABORT_DUAL_OBJ_LIM 22
+#define TVL_STAT_FEASIBLE 23
+#define TVL_STAT_CONFLICT_FEASIBLE 30
+#define TVL_STAT_CONFLICT_MINIMAL 31
+#define TVL_STAT_CONFLICT_NONMINIMAL 32
+#define TVL_STAT_CONFLICT_ABORT_TIME_LIM 33
+#define TVL_STAT_CONFLICT_ABORT_IT_LIM 34
+#define TVL_STAT_CONFLICT_ABORT_NODE_LIM 35
+#define TVL_STAT_CONFLICT_ABORT_OBJ_LIM 36
+#define TVL_STAT_CONFLICT_ABORT_MEM_LIM 37
+#define TVL_STAT_CONFLICT_ABORT_USER 38
+#define TVL_STAT_CONFLICT_ABORT_DETTIME_LIM 39
+#define TVL_STAT_ABORT_DETTIME_LIM 900
+#define TVLMIP_OPTIMAL 101
+#define TVLMIP_OPTIMAL_TOL 102
+#define TVLMIP_INFEASIBLE 103
+#define TVLMIP_SOL_LIM 104
+#define TVLMIP_NODE_LIM_FEAS 105
+#define TVLMIP_NODE_LIM_INFEAS 106
+#define TVLMIP_TIME_LIM_FEAS 107
+#define TVLMIP_TIME_LIM_INFEAS 108
+#define TVLMIP_FAIL_FEAS 109
+#define TVLMIP_FAIL_INFEAS 110
+#define TVLMIP_MEM_LIM_FEAS 111
+#define TVLMIP_MEM_LIM_INFEAS 112
+#define TVLMIP_ABORT_FEAS 113
+#define TVLMIP_ABORT_INFEAS 114
+#define TVLMIP_OPTIMAL_INFEAS 115
+#define TVLMIP_FAIL_FEAS_NO_TREE 116
+#define TVLMIP_FAIL_INFEAS_NO_TREE 117
+#define TVLMIP_UNBOUNDED 118
+#define TVLMIP_INForUNBD 119
+#define TVLMIP_FEASIBLE_RELAXED_SUM 120
+#define TVLMIP_OPTIMAL_RELAXED_SUM 121
+#define TVLMIP_FEASIBLE_RELAXED_INF 122
+#define TVLMIP_OPTIMAL_RELAXED_INF 123
+#define TVLMIP_FEASIBLE_RELAXED_QUAD 124
+#define TVLMIP_OPTIMAL_RELAXED_QUAD 125
+#define TVLMIP_ABORT_RELAXED 126
+#define TVLMIP_FEASIBLE 127
+#define TVLMIP_POPULATESOL_LIM 128
+#define TVLMIP_OPTIMAL_POPULATED 129
+#define TVLMIP_OPTIMAL_POPULATED_TOL 130
+#define TVLMIP_ABORT_IT_LIM_FEAS 131
+#define TVLMIP_ABORT_IT_LIM_INFEAS 132
+#define TVLMIP_DETTIME_LIM_FEAS 133
+#define TVLMIP_DETTIME_LIM_INFEAS 134
+
+/* Methods that produce a solution (TVLgetmethod, TVLsolninfo) */
+#define TVL_ALG_NONE (-1)
+#define TVL_ALG_AUTOMATIC 0
+#define TVL_ALG_PRIMAL 1
+#define TVL_ALG_DUAL 2
+#define TVL_ALG_NET 3
+#define TVL_ALG_BARRIER 4
+#define TVL_ALG_SIFTING 5
+#define TVL_ALG_CONCURRENT 6
+#define TVL_ALG_BAROPT 7
+#define TVL_ALG_PIVOTIN 8
+#define TVL_ALG_PIVOTOUT 9
+#define TVL_ALG_PIVOT 10
+#define TVL_ALG_FEASOPT 11
+#define TVL_ALG_MIP 12
+
+/* Solution types (TVLsolninfo) */
+#define TVL_NO_SOLN 0
+#define TVL_BASIC_SOLN 1
+#define TVL_NONBASIC_SOLN 2
+#define TVL_PRIMAL_SOLN 3
+
+/* Quality measures (TVLgetdblquality, TVLgetintquality) */
+#define TVL_MAX_PRIMAL_INFEAS 1
+#define TVL_MAX_SCALED_PRIMAL_INFEAS 2
+#define TVL_SUM_PRIMAL_INFEAS 3
+#define TVL_SUM_SCALED_PRIMAL_INFEAS 4
+#define TVL_MAX_DUAL_INFEAS 5
+#define TVL_MAX_SCALED_DUAL_INFEAS 6
+#define TVL_SUM_DUAL_INFEAS 7
+#define TVL_SUM_SCALED_DUAL_INFEAS 8
+#define TVL_MAX_INT_INFEAS 9
+#define TVL_SUM_INT_INFEAS 10
+#define TVL_MAX_PRIMAL_RESIDUAL 11
+#define TVL_MAX_SCALED_PRIMAL_RESIDUAL 12
+#define TVL_SUM_PRIMAL_RESIDUAL 13
+#define TVL_SUM_SCALED_PRIMAL_RESIDUAL 14
+#define TVL_MAX_DUAL_RESIDUAL 15
+#define TVL_MAX_SCALED_DUAL_RESIDUAL 16
+#define TVL_SUM_DUAL_RESIDUAL 17
+#define TVL_SUM_SCALED_DUAL_RESIDUAL 18
+#define TVL_MAX_COMP_SLACK 19
+#define TVL_SUM_COMP_SLACK 21
+#define TVL_MAX_X 23
+#define TVL_MAX_SCALED_X 24
+#define TVL_MAX_PI 25
+#define TVL_MAX_SCALED_PI 26
+#define TVL_MAX_SLACK 27
+#define TVL_MAX_SCALED_SLACK 28
+#define TVL_MAX_RED_COST 29
+#define TVL_MAX_SCALED_RED_COST 30
+#define TVL_SUM_X 31
+#define TVL_SUM_SCALED_X 32
+#define TVL_SUM_PI 33
+#define TVL_SUM_SCALED_PI 34
+#define TVL_SUM_SLACK 35
+#define TVL_SUM_SCALED_SLACK 36
+#define TVL_SUM_RED_COST 37
+#define TVL_SUM_SCALED_RED_COST 38
+#define TVL_KAPPA 39
+#define TVL_OBJ_GAP 40
+#define TVL_DUAL_OBJ 41
+#define TVL_PRIMAL_OBJ 42
+#define TVL_MAX_QCPRIMAL_RESIDUAL 43
+#define TVL_SUM_QCPRIMAL_RESIDUAL 44
+#define TVL_MAX_QCSLACK_INFEAS 45
+#define TVL_SUM_QCSLACK_INFEAS 46
+#define TVL_MAX_QCSLACK 47
+#define TVL_SUM_QCSLACK 48
+#define TVL_MAX_INDSLACK_INFEAS 49
+#define TVL_SUM_INDSLACK_INFEAS 50
+#define TVL_KAPPA_STABLE 52
+#define TVL_KAPPA_SUSPICIOUS 53
+#define TVL_KAPPA_UNSTABLE 54
+#define TVL_KAPPA_ILLPOSED 55
+#define TVL_KAPPA_MAX 56
+#define TVL_KAPPA_ATTENTION 57
+
+/* Callback contexts (wherefrom) */
+#define TVL_CALLBACK_PRIMAL 1
+#define TVL_CALLBACK_DUAL 2
+#define TVL_CALLBACK_NETWORK 3
+#define TVL_CALLBACK_PRIMAL_CROSSOVER 4
+#define TVL_CALLBACK_DUAL_CROSSOVER 5
+#define TVL_CALLBACK_BARRIER 6
+#define TVL_CALLBACK_PRESOLVE 7
+#define TVL_CALLBACK_QPBARRIER 8
+#define TVL_CALLBACK_QPSIMPLEX 9
+#define TVL_CALLBACK_TUNING 10
+#define TVL_CALLBACK_MIP 101
+
+/* Callback information items (TVLgetcallbackinfo) */
+#define TVL_CALLBACK_INFO_PRIMAL_OBJ 1
+#define TVL_CALLBACK_INFO_DUAL_OBJ 2
+#define TVL_CALLBACK_INFO_PRIMAL_INFMEAS 3
+#define TVL_CALLBACK_INFO_DUAL_INFMEAS 4
+#define TVL_CALLBACK_INFO_PRIMAL_FEAS 5
+#define TVL_CALLBACK_INFO_DUAL_FEAS 6
+#define TVL_CALLBACK_INFO_ITCOUNT 7
+#define TVL_CALLBACK_INFO_USER_PROBLEM 17
+#define TVL_CALLBACK_INFO_ENDTIME 19
+#define TVL_CALLBACK_INFO_ITCOUNT_LONG 20
+#define TVL_CALLBACK_INFO_BEST_INTEGER 101
+#define TVL_CALLBACK_INFO_BEST_REMAINING 102
+#define TVL_CALLBACK_INFO_NODE_COUNT 103
+#define TVL_CALLBACK_INFO_NODES_LEFT 104
+#define TVL_CALLBACK_INFO_MIP_ITERATIONS 105
+#define TVL_CALLBACK_INFO_CUTOFF 106
+#define TVL_CALLBACK_INFO_MIP_FEAS 109
+#define TVL_CALLBACK_INFO_MIP_REL_GAP 125
+
+/* A callback returns nonzero to ask the running optimizer to stop. */
+typedef int (*TVLcallbackfunc)(TVLCENVptr env, void *cbdata, int wherefrom, void *cbhandle);
+/* A termination function returns 0 to go on or the status to stop with. */
+typedef int (*TVLterminatefunc)(TVLCENVptr env);
+
+/* Solution status and queries */
+TVLPUBLIC int TVLgetstat(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC char *TVLgetstatstring(TVLCENVptr env, int statind, char *buffer_str);
+TVLPUBLIC int TVLsolution(TVLCENVptr env, TVLCLPptr lp, int *lpstat_p, double *objval_p, double *x,
+                          double *pi, double *slack, double *dj);
+TVLPUBLIC int TVLsolninfo(TVLCENVptr env, TVLCLPptr lp, int *solnmethod_p, int *solntype_p,
+                          int *pfeasind_p, int *dfeasind_p);
+TVLPUBLIC int TVLgetobjval(TVLCENVptr env, TVLCLPptr lp, double *objval_p);
+TVLPUBLIC int TVLgetx(TVLCENVptr env, TVLCLPptr lp, double *x, int begin, int end);
+TVLPUBLIC int TVLgetpi(TVLCENVptr env, TVLCLPptr lp, double *pi, int begin, int end);
+TVLPUBLIC int TVLgetslack(TVLCENVptr env, TVLCLPptr lp, double *slack, int begin, int end);
+TVLPUBLIC int TVLgetdj(TVLCENVptr env, TVLCLPptr lp, double *dj, int begin, int end);
+TVLPUBLIC int TVLgetax(TVLCENVptr env, TVLCLPptr lp, double *x, int begin, int end);
+TVLPUBLIC int TVLgetrowinfeas(TVLCENVptr env, TVLCLPptr lp, const double *x, double *infeasout,
+                              int begin, int end);
+TVLPUBLIC int TVLgetcolinfeas(TVLCENVptr env, TVLCLPptr lp, const double *x, double *infeasout,
+                              int begin, int end);
+TVLPUBLIC int TVLgetmethod(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetitcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetphase1cnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetbaritcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetcrossppushcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetcrosspexchcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetcrossdpushcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetcrossdexchcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetpsbcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetdsbcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsiftitcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsiftphase1cnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetdblquality(TVLCENVptr env, TVLCLPptr lp, double *quality_p, int what);
+TVLPUBLIC int TVLgetintquality(TVLCENVptr env, TVLCLPptr lp, int *quality_p, int what);
+
+/* Basis and starting point stored in a problem.  Row statuses describe the
+ * row's activity: 0 (TVL_AT_LOWER) at its right-hand side, 2 (TVL_AT_UPPER)
+ * at rhs + rngval (ranged rows only), 1 basic. */
+TVLPUBLIC int TVLcopybase(TVLENVptr env, TVLLPptr lp, const int *cstat, const int *rstat);
+TVLPUBLIC int TVLgetbase(TVLCENVptr env, TVLCLPptr lp, int *cstat, int *rstat);
+TVLPUBLIC int TVLcopystart(TVLENVptr env, TVLLPptr lp, const int *cstat, const int *rstat,
+                           const double *cprim, const double *rprim, const double *cdual,
+                           const double *rdual);
+
+/* Callbacks and termination */
+TVLPUBLIC int TVLsetlpcallbackfunc(TVLENVptr env, TVLcallbackfunc callback, void *cbhandle);
+TVLPUBLIC int TVLgetlpcallbackfunc(TVLCENVptr env, TVLcallbackfunc *callback_p, void **cbhandle_p);
+TVLPUBLIC int TVLsetprofcallbackfunc(TVLENVptr env, TVLcallbackfunc callback, void *cbhandle);
+TVLPUBLIC int TVLsettuningcallbackfunc(TVLENVptr env, TVLcallbackfunc callback, void *cbhandle);
+TVLPUBLIC int TVLgettuningcallbackfunc(TVLCENVptr env, TVLcallbackfunc *callback_p,
+                                       void **cbhandle_p);
+TVLPUBLIC int TVLsetmipcallbackfunc(TVLENVptr env, TVLcallbackfunc callback, void *cbhandle);
+TVLPUBLIC int TVLgetmipcallbackfunc(TVLCENVptr env, TVLcallbackfunc *callback_p, void **cbhandle_p);
+TVLPUBLIC int TVLsetinfocallbackfunc(TVLENVptr env, TVLcallbackfunc callback, void *cbhandle);
+TVLPUBLIC int TVLgetinfocallbackfunc(TVLCENVptr env, TVLcallbackfunc *callback_p,
+                                     void **cbhandle_p);
+TVLPUBLIC int TVLsetnetcallbackfunc(TVLENVptr env, TVLcallbackfunc callback, void *cbhandle);
+TVLPUBLIC int TVLgetnetcallbackfunc(TVLCENVptr env, TVLcallbackfunc *callback_p, void **cbhandle_p);
+TVLPUBLIC int TVLsetterminate(TVLENVptr env, volatile int *terminate_p);
+TVLPUBLIC int TVLEsetterminatefunc(TVLENVptr env, TVLterminatefunc terminatefunc);
+TVLPUBLIC int TVLgettime(TVLCENVptr env, double *timestamp);
+TVLPUBLIC int TVLgetcallbackinfo(TVLCENVptr env, void *cbdata, int wherefrom, int whichinfo,
+                                 void *result_p);
 /* END SOLUTION AND CALLBACKS */
 
 /* BEGIN LP OPTIMIZERS */
+TVLPUBLIC int TVLlpopt(TVLENVptr env, TVLLPptr lp);
+TVLPUBLIC int TVLdualopt(TVLENVptr env, TVLLPptr lp);
+TVLPUBLIC int TVLprimopt(TVLENVptr env, TVLLPptr lp);
+/* After an infeasible outcome of the dual simplex: y (m) proves
+ * infeasibility; *proof_p receives the amount by which the implied
+ * inequality is violated.  Both outputs optional. */
+TVLPUBLIC int TVLdualfarkas(TVLCENVptr env, TVLCLPptr lp, double *y, double *proof_p);
 /* END LP OPTIMIZERS */
 
 #ifdef __cplusplus

@@ -9,6 +9,7 @@
 #include <sys/time.h>
 
 #include "frame/audit.h"
+#include "frame/callback.h"
 #include "frame/channel.h"
 #include "frame/error.h"
 #include "frame/errtable.h"
@@ -105,6 +106,7 @@ void free_resources(tvlenv *env) {
 // Releases everything the record owns; used by close and by a failed open.
 void destroy_env(tvlenv *&env) {
   free_resources(env);
+  callbacks_free(env);
   delete env->mutex;
   env->mutex = nullptr;
   channel_destroy(env->chan_error);
@@ -249,6 +251,7 @@ TVLENVptr TVLparenv(TVLENVptr env, int *status_p) {
                         : TVLaddfuncdest(child, to[c], d->handle, d->func);
     }
   }
+  if (!st) st = callbacks_clone(env, child);
   child->parent = env;
   child->logfile = env->logfile;
   child->field1124a = env->field1124a;

@@ -1,0 +1,187 @@
+// Callback registrations, termination and the limit check.
+#include "frame/callback.h"
+
+#include <algorithm>
+#include <new>
+
+#include "frame/env.h"
+#include "frame/error.h"
+#include "frame/param.h"
+#include "runtime/alloc.h"
+#include "runtime/clock.h"
+
+namespace tvl {
+
+// Hidden parameter holding the deterministic time limit in ticks.
+static constexpr int kParamDetTimeLimit = 1127;
+
+CallbackState *callbacks_of(tvlenv *env) {
+  if (!env->callbacks) {
+    void *mem = mem_alloc(sizeof(CallbackState));
+    if (!mem) return nullptr;
+    env->callbacks = new (mem) CallbackState();
+  }
+  return env->callbacks;
+}
+
+int callbacks_clone(const tvlenv *src, tvlenv *dst) {
+  if (!src->callbacks) return 0;
+  CallbackState *state = callbacks_of(dst);
+  if (!state) return TVLERR_OUT_OF_MEMORY;
+  *state = *src->callbacks;
+  state->run = nullptr;
+  return 0;
+}
+
+void callbacks_free(tvlenv *env) {
+  if (!env->callbacks) return;
+  env->callbacks->~CallbackState();
+  mem_free(env->callbacks);
+}
+
+// ---------------------------------------------------------------- run scope
+
+RunScope::RunScope(tvlenv *env) : env_(env), state_(callbacks_of(env)) {
+  clock_.start = env_time(env);
+  clock_.last = clock_.start;
+  double tilim = param_dbl(env, TVL_PARAM_TILIM);
+  if (tilim < 1e75) clock_.deadline = clock_.start + tilim;
+  double ticks = param_dbl(env, kParamDetTimeLimit);
+  if (ticks < 1e75) {
+    double units = static_cast<double>(thread_work()) + ticks * kWorkPerTick;
+    clock_.work_limit = units >= 1.8e19 ? UINT64_MAX : static_cast<uint64_t>(units);
+  }
+  if (!state_) return;  // out of memory: the run goes without limits
+  if (RunClock *outer = state_->run) {
+    clock_.deadline = std::min(clock_.deadline, outer->deadline);
+    clock_.work_limit = std::min(clock_.work_limit, outer->work_limit);
+    clock_.outer = outer;
+  }
+  state_->run = &clock_;
+}
+
+RunScope::~RunScope() {
+  if (state_ && state_->run == &clock_) state_->run = clock_.outer;
+}
+
+double RunScope::elapsed() const { return env_time(env_) - clock_.start; }
+
+// -------------------------------------------------------------- limit check
+
+namespace {
+
+// Steps 1 and 2 of the check: the deadline (reading the clock only when
+// enough time may have passed) and the deterministic work limit.
+int check_run_clock(const tvlenv *env, RunClock *rc) {
+  if (rc->deadline < 1e75) {
+    if (rc->checks >= 2100000000) {
+      rc->checks /= 2;
+      rc->checks_at_last /= 2;
+      rc->start = 0.5 * (rc->start + rc->last);
+    } else {
+      ++rc->checks;
+    }
+    bool read = true;
+    if (rc->checks >= 100 && rc->checks % 1000 != 0) {
+      double per_check = (rc->last - rc->start) / static_cast<double>(rc->checks_at_last + 1);
+      read = per_check * static_cast<double>(rc->checks - rc->checks_at_last) > 0.1;
+    }
+    if (read) {
+      double now = env_time(env);
+      rc->last = now;
+      rc->checks_at_last = rc->checks;
+      if (now > rc->deadline) return 11;
+    }
+  }
+  if (rc->work_limit != UINT64_MAX && thread_work() >= rc->work_limit) return 900;
+  return 0;
+}
+
+int check_env_clock(const tvlenv *env) {
+  CallbackState *state = env->callbacks;
+  if (!state || !state->run) return 0;
+  return check_run_clock(env, state->run);
+}
+
+// Step 4 and 5: the termination function, then the termination request.
+int check_termination(const tvlenv *env, bool *decided) {
+  *decided = false;
+  const CallbackState *state = env->callbacks;
+  if (!state) return 0;
+  if (state->term_func) {
+    *decided = true;
+    return state->term_func(env);
+  }
+  if (state->terminate && *state->terminate) {
+    *decided = true;
+    return 13;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int limit_check(const tvlenv *env) {
+  if (int st = check_env_clock(env)) return st;
+  bool decided = false;
+  int st = check_termination(env, &decided);
+  if (decided) return st;
+  if (!env->parent) return 0;
+  if (int pst = check_env_clock(env->parent)) return pst;
+  for (const tvlenv *up = env->parent; up; up = up->parent) {
+    int ust = check_termination(up, &decided);
+    if (decided) return ust;
+  }
+  return 0;
+}
+
+// --------------------------------------------------------- LP progress data
+
+namespace {
+
+int lp_answer(const CallbackData *data, int /*wherefrom*/, int which, void *result) {
+  const auto *progress = static_cast<const LpProgress *>(data->owner);
+  switch (which) {
+    case TVL_CALLBACK_INFO_ITCOUNT:
+      *static_cast<int *>(result) =
+          static_cast<int>(std::min<int64_t>(progress->iterations, 2100000000));
+      return 0;
+    case TVL_CALLBACK_INFO_ITCOUNT_LONG:
+      *static_cast<long long *>(result) = progress->iterations;
+      return 0;
+    case TVL_CALLBACK_INFO_ENDTIME:
+      *static_cast<double *>(result) = progress->deadline;
+      return 0;
+    case TVL_CALLBACK_INFO_USER_PROBLEM:
+      *static_cast<TVLCLPptr *>(result) = progress->lp;
+      return 0;
+    default:
+      return TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
+  }
+}
+
+}  // namespace
+
+void lp_progress_init(LpProgress &progress) {
+  progress.data.answer = lp_answer;
+  progress.data.owner = &progress;
+}
+
+int call_lp_callback(const tvlenv *env, int wherefrom, LpProgress &progress) {
+  const CallbackState *state = env->callbacks;
+  if (!state || !state->lp.func) return 0;
+  return state->lp.func(env, &progress.data, wherefrom, state->lp.handle);
+}
+
+int call_info_callback(tvlenv *env, CallbackData *data, int wherefrom) {
+  const CallbackState *state = env->callbacks;
+  if (!state || !state->info.func) return 0;
+  auto *root = const_cast<tvlenv *>(root_env(env));
+  const bool was_inside = root->in_info_callback;
+  root->in_info_callback = true;
+  int result = state->info.func(env, data, wherefrom, state->info.handle);
+  root->in_info_callback = was_inside;
+  return result;
+}
+
+}  // namespace tvl

@@ -1,0 +1,96 @@
+// Callback registrations, the termination request and the limit check.
+//
+// Each environment carries one CallbackState (env->callbacks): the callback
+// functions with their caller handles, the caller's termination integer and
+// termination function, and the clock record of the run in progress.  The
+// optimizers push a RunScope around each run and call limit_check() in
+// their loops; it answers 0 to go on or the solution status to stop with
+// (11 time limit, 900 deterministic time limit, 13 user abort, or the
+// termination function's result).
+#pragma once
+
+#include <cstdint>
+
+#include "tavlo.h"
+
+namespace tvl {
+
+struct CallbackSlot {
+  TVLcallbackfunc func = nullptr;
+  void *handle = nullptr;
+};
+
+// Clock record of a run.  Records nest: a run started inside another run
+// refers to the enclosing record and never outlives it.
+struct RunClock {
+  double deadline = 1e75;           // clock time at which the run must stop
+  double start = 0.0;               // clock time at the start of the run
+  double last = 0.0;                // time of the last clock reading
+  int64_t checks = 0;               // limit checks made
+  int64_t checks_at_last = 0;       // checks made at the last reading
+  uint64_t work_limit = UINT64_MAX; // thread work counter value at which to stop
+  RunClock *outer = nullptr;
+};
+
+struct CallbackState {
+  CallbackSlot lp, prof, tuning, mip, info, net;
+  volatile int *terminate = nullptr;     // caller's termination request
+  TVLterminatefunc term_func = nullptr;  // caller's termination function
+  RunClock *run = nullptr;               // innermost run in progress
+};
+
+// The environment's state, created on first use; nullptr when out of memory.
+CallbackState *callbacks_of(tvlenv *env);
+// Registrations copied into a child environment (the run records are not).
+int callbacks_clone(const tvlenv *src, tvlenv *dst);
+// Frees the environment's state (called when the environment is closed).
+void callbacks_free(tvlenv *env);
+
+// Pushes a clock record for the lifetime of the object: the deadline and
+// work limit are the smaller of the environment's own (TVL_PARAM_TILIM,
+// deterministic limit) and what remains of an enclosing run.
+class RunScope {
+ public:
+  explicit RunScope(tvlenv *env);
+  ~RunScope();
+  RunScope(const RunScope &) = delete;
+  RunScope &operator=(const RunScope &) = delete;
+  double start() const { return clock_.start; }
+  double elapsed() const;
+
+ private:
+  tvlenv *env_;
+  CallbackState *state_;
+  RunClock clock_;
+};
+
+// The limit and termination check polled by every optimizer loop.
+int limit_check(const tvlenv *env);
+
+// Context handed to callbacks as their callback data: the optimizer that
+// calls answers TVLgetcallbackinfo through `answer`.
+struct CallbackData {
+  // Returns 0 and stores the item, 1003 when the context lacks it.
+  int (*answer)(const CallbackData *data, int wherefrom, int which, void *result) = nullptr;
+  const void *owner = nullptr;
+};
+
+// Progress of a continuous optimizer, answered to the LP callback.
+struct LpProgress {
+  CallbackData data;
+  int64_t iterations = 0;
+  double start_time = 0.0;
+  double deadline = 1e75;
+  TVLCLPptr lp = nullptr;
+};
+void lp_progress_init(LpProgress &progress);
+
+// Calls the LP progress callback, if any, from context `wherefrom`;
+// returns its result (nonzero asks the optimizer to stop).
+int call_lp_callback(const tvlenv *env, int wherefrom, LpProgress &progress);
+
+// Runs the informational callback, if any, with the environment marked as
+// inside it (library calls other than the permitted queries answer 1804).
+int call_info_callback(tvlenv *env, CallbackData *data, int wherefrom);
+
+}  // namespace tvl

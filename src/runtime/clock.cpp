@@ -1,0 +1,61 @@
+// Clocks and the deterministic work counter.
+#include "runtime/clock.h"
+
+#include <sys/time.h>
+#include <sys/times.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "frame/param.h"
+
+namespace tvl {
+
+namespace {
+
+thread_local uint64_t t_work = 0;
+
+long ticks_per_second() {
+  static const long ticks = [] {
+    long t = sysconf(_SC_CLK_TCK);
+    return t > 0 ? t : 100L;
+  }();
+  return ticks;
+}
+
+}  // namespace
+
+double wall_seconds() {
+  struct timeval tv;
+  gettimeofday(&tv, nullptr);
+  return static_cast<double>(tv.tv_sec) + 1e-6 * static_cast<double>(tv.tv_usec);
+}
+
+double cpu_seconds() {
+  struct tms t;
+  times(&t);
+  return static_cast<double>(t.tms_utime) / static_cast<double>(ticks_per_second());
+}
+
+int thread_limit() {
+  static const int limit = [] {
+    long procs = sysconf(_SC_NPROCESSORS_ONLN);
+    return static_cast<int>(std::max(1L, std::min(16L, procs)));
+  }();
+  return limit;
+}
+
+double env_time(const tvlenv *env) {
+  int type = env ? param_int(env, TVL_PARAM_CLOCKTYPE) : 2;
+  if (type == 0) {
+    bool single = thread_limit() == 1 || (env && param_int(env, TVL_PARAM_THREADS) == 1);
+    type = single ? 1 : 2;
+  }
+  return type == 1 ? cpu_seconds() : wall_seconds();
+}
+
+uint64_t thread_work() { return t_work; }
+
+void work_add(uint64_t units) { t_work += units; }
+
+}  // namespace tvl
