@@ -37,14 +37,19 @@ bool channel_has_stream(const tvlchannel *ch, FILE *fp) {
   return false;
 }
 
+// Inserts a destination at the head of the channel's list.
+static int push_dest(tvlchannel *ch, int kind, FILE *fp, void *handle, TVLmsgfunction func) {
+  auto *d = static_cast<tvldest *>(mem_alloc(sizeof(tvldest)));
+  if (!d) return 1001;
+  *d = tvldest{ch, kind, ch->head, fp, handle, func};
+  ch->head = d;
+  return 0;
+}
+
 int channel_add_stream(tvlchannel *ch, FILE *fp) {
   if (!ch) return 1051;
   if (!fp) return 1052;
-  auto *d = static_cast<tvldest *>(mem_alloc(sizeof(tvldest)));
-  if (!d) return 1001;
-  *d = tvldest{ch, 1, ch->head, fp, nullptr, nullptr};
-  ch->head = d;
-  return 0;
+  return push_dest(ch, 1, fp, nullptr, nullptr);
 }
 
 int channel_remove_stream(tvlchannel *ch, FILE *fp) {
@@ -150,11 +155,7 @@ int TVLaddfuncdest(TVLENVptr env, TVLCHANNELptr channel, void *handle, TVLmsgfun
   if (st) return boundary(env, st);
   if (!channel) return 1051;
   if (!msgfunction) return 1053;
-  auto *d = static_cast<tvldest *>(mem_alloc(sizeof(tvldest)));
-  if (!d) return 1001;
-  *d = tvldest{channel, 3, channel->head, nullptr, handle, msgfunction};
-  channel->head = d;
-  return 0;
+  return push_dest(channel, 3, nullptr, handle, msgfunction);
 }
 
 int TVLdelfuncdest(TVLENVptr env, TVLCHANNELptr channel, void *handle, TVLmsgfunction msgfunction) {
