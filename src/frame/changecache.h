@@ -22,9 +22,9 @@ struct PendingNames {
 // final numbering (existing rows first, then pending rows in order).
 struct PendingCols {
   int32_t count = 0;
-  PodVec<double> obj, lb, ub;
+  PodVec<double> obj, lb, ub;  // defaults already resolved
   PodVec<char> ctype;       // empty unless some pending column has a type
-  PodVec<int64_t> beg;      // count+1 entries into ind/val
+  PodVec<int32_t> beg;      // count entries into ind/val
   PodVec<int32_t> ind;
   PodVec<double> val;
   PendingNames names;
@@ -33,10 +33,11 @@ struct PendingCols {
 // Rows waiting to be appended; column indices use the final numbering.
 struct PendingRows {
   int32_t count = 0;
-  PodVec<double> rhs;
+  PodVec<double> rhs;       // defaults already resolved
   PodVec<char> sense;
-  PodVec<double> rngval;    // empty unless some pending row is ranged
-  PodVec<int64_t> beg;      // count+1 entries into ind/val
+  PodVec<double> rngval;
+  bool ranged = false;      // some pending row is ranged or came with a range value
+  PodVec<int32_t> beg;      // count entries into ind/val
   PodVec<int32_t> ind;
   PodVec<double> val;
   PendingNames names;
@@ -55,6 +56,56 @@ struct ChangeCache {
   PendingRows rows;
   PendingCoefs coefs;
 };
+
+// Names of a block of new rows or columns: a caller's array (entries may
+// be none) or the pending names of the cache.
+struct NameSource {
+  char *const *arr = nullptr;
+  const PendingNames *pend = nullptr;
+  bool any() const { return arr || (pend && pend->given > 0); }
+  const char *get(int64_t k) const {
+    if (arr) return arr[k];
+    if (pend && pend->off[k] >= 0) return pend->pool.data + pend->off[k];
+    return nullptr;
+  }
+};
+
+// A block of new columns.  Absent obj/lb/ub take the defaults 0, 0 and
+// 1e+20 (1.0 for type 'B'); entries are given column-wise by beg/ind/val
+// with nzcnt entries in total (row indices in the final numbering).
+struct ColBlock {
+  int32_t count = 0;
+  const double *obj = nullptr, *lb = nullptr, *ub = nullptr;
+  const char *ctype = nullptr;
+  const int *beg = nullptr, *ind = nullptr;
+  const double *val = nullptr;
+  int64_t nzcnt = 0;
+  NameSource names;
+};
+
+// A block of new rows (absent rhs 0, sense 'E', rngval 0), entries
+// row-wise with column indices.
+struct RowBlock {
+  int32_t count = 0;
+  const double *rhs = nullptr;
+  const char *sense = nullptr;
+  const double *rngval = nullptr;
+  const int *beg = nullptr, *ind = nullptr;
+  const double *val = nullptr;
+  int64_t nzcnt = 0;
+  NameSource names;
+};
+
+// Appends a block to the problem's arrays at once (columns: with their
+// types when given).  Returns 0 or 1001; nothing is added on failure of
+// the capacity growth.
+int append_cols(const tvlenv *env, tvllp *lp, const ColBlock &b);
+int append_rows(const tvlenv *env, tvllp *lp, const RowBlock &b);
+
+// Records a block in the cache.  Returns 0 or 1001.
+int cache_push_cols(tvllp *lp, const ColBlock &b);
+int cache_push_rows(tvllp *lp, const RowBlock &b);
+int cache_push_coefs(tvllp *lp, const int *row, const int *col, const double *val, int64_t k);
 
 // Frees the cache record and clears the reference.
 void cache_free(ChangeCache *&cache);

@@ -90,6 +90,18 @@ struct PodVec {
   }
 };
 
+// Temporary array from the library allocator, released at scope exit.
+template <class T>
+struct Scratch {
+  T *p = nullptr;
+  explicit Scratch(int64_t n) : p(mem_array<T>(static_cast<size_t>(n > 0 ? n : 1))) {}
+  Scratch(const Scratch &) = delete;
+  Scratch &operator=(const Scratch &) = delete;
+  ~Scratch() { mem_free(p); }
+  bool ok() const { return p != nullptr; }
+  T &operator[](int64_t k) { return p[k]; }
+};
+
 // Names of all rows (or all columns): one offset per item into a pooled
 // buffer of NUL-terminated names.  Absent as a whole when off is null.
 // Renaming appends the new text; the stale bytes are reclaimed when the
@@ -271,7 +283,7 @@ int32_t total_cols(const tvllp *lp);
 
 // Applies all pending changes of the cache (the cache is empty afterwards).
 // Returns 0 or a (possibly negated, already reported) status.
-int complete(tvlenv *env, tvllp *lp);
+int complete(const tvlenv *env, tvllp *lp);
 
 // The row-wise copy, built on first use; nullptr on allocation failure.
 const RowCopy *matrix_rowwise(LpData *lp);
@@ -279,5 +291,46 @@ void drop_rowwise(LpData *lp);
 
 // Data checking switch (TVL_PARAM_DATACHECK).
 bool datacheck_on(const tvlenv *env);
+
+// Entry validation: environment and membership (1002, 1806, 1804), then
+// 1009 when the handle is not a problem; check_modifiable also refuses
+// the fixed types with 1023.
+int check_problem(const tvlenv *env, const tvllp *lp);
+int check_modifiable(const tvlenv *env, const tvllp *lp);
+
+// Frees a problem and everything it owns, removes it from its
+// environment's resource list and clears the reference (used by
+// TVLfreeprob and when an environment is closed).
+void problem_free(tvlenv *env, tvllp *&lp);
+
+// Creates an empty quadratic objective (all columns empty) when absent.
+bool ensure_qobj(tvllp *lp);
+
+// Converts the problem to another type (validated first; the problem is
+// unchanged on refusal).  Returns 0 or a status.
+int convert_type(const tvlenv *env, tvllp *lp, int type);
+
+// ---- LP data storage (load.cpp) ----
+LpData *lpdata_new();
+void lpdata_free(LpData *&d);
+// Independent copy with capacities equal to the sizes; nullptr on failure.
+LpData *lpdata_clone(const LpData *src);
+// Capacity growth by the growth rules; false on allocation failure.
+bool grow_rows(const tvlenv *env, tvllp *lp, int64_t needed);
+bool grow_cols(const tvlenv *env, tvllp *lp, int64_t needed);
+bool grow_nz(const tvlenv *env, LpData *d, int64_t needed);
+// Creates the range value array (0 for every row) when absent.
+bool ensure_rngval(LpData *d);
+
+// ---- matrix storage edits (changecache.cpp) ----
+// Ensures that each listed column (ascending, distinct) has room for
+// extra[k] more entries, shifting later columns right when needed.
+bool ensure_column_room(const tvlenv *env, LpData *d, const int32_t *cols, const int32_t *extra,
+                        int64_t k);
+// Applies coefficient changes in order (value 0 removes the entry).
+int apply_coefs(const tvlenv *env, LpData *d, const int32_t *row, const int32_t *col,
+                const double *val, int64_t k);
+// Position of row i in column j, or -1.
+int64_t find_entry(const LpData *d, int32_t i, int32_t j);
 
 }  // namespace tvl

@@ -1,0 +1,62 @@
+// Hooks through which the problem module discards, frees, copies and
+// adjusts the derived parts of a problem.  Each owning module adds the
+// handling of its own part here.
+#include "frame/derived.h"
+
+#include "frame/error.h"
+
+namespace tvl {
+
+void discard_derived(tvllp *lp, unsigned what) {
+  if (what & kDropInner) {
+    if (lp->inner) {
+      tvllp *inner = lp->inner;
+      lp->inner = nullptr;
+      problem_free(lp->env, inner);
+    }
+  }
+  // Solution record, basis, factor, presolved model, MIP state and pool:
+  // no such parts are attached yet.
+}
+
+static const char *presolve_warning(ChangeKind kind) {
+  switch (kind) {
+    case ChangeKind::AddRows: return "Warning: Adding rows to the presolved model fails.\n";
+    case ChangeKind::AddCols: return "Warning: Adding columns to the presolved model fails.\n";
+    case ChangeKind::Bounds: return "Warning: Changing bounds of the presolved model fails.\n";
+    case ChangeKind::Rhs: return "Warning: Changing rhs of the presolved model fails.\n";
+    case ChangeKind::Obj: return "Warning: Changing obj. of the presolved model fails.\n";
+    case ChangeKind::Objective: return "Warning: Changing the objective of the presolved model fails.\n";
+    case ChangeKind::Other: return nullptr;
+  }
+  return nullptr;
+}
+
+void note_change(const tvlenv *env, tvllp *lp, ChangeKind kind, unsigned what) {
+  if (lp->presolve) {
+    // The presolved model cannot follow changes yet: it is discarded.
+    const char *w = presolve_warning(kind);
+    if (w) msg_warning(env, "%s", w);
+    discard_derived(lp, kDropPresolve);
+  }
+  discard_derived(lp, what);
+}
+
+void free_derived(tvllp *lp) { discard_derived(lp, kDropAll); }
+
+int clone_derived(const tvllp *, tvllp *) { return 0; }
+
+void extend_derived_rows(tvllp *, int32_t, int32_t) {}
+void extend_derived_cols(tvllp *, int32_t, int32_t) {}
+void adjust_derived_rows(tvllp *, const int32_t *, int32_t) {}
+void adjust_derived_cols(tvllp *, const int32_t *, int32_t) {}
+
+void drop_mip_derived(const tvlenv *, tvllp *lp, bool) { discard_derived(lp, kDropMipState); }
+
+int make_fixed_problem(tvlenv *, tvllp *, int) {
+  // Fixing the integer columns needs an incumbent of the MIP optimizer;
+  // until one can be stored there is never one.
+  return 1217;
+}
+
+}  // namespace tvl
