@@ -234,6 +234,27 @@ TEST(Environment, AuditAndOverrideFiles) {
   EXPECT_NE(text.find(" audit file ended "), std::string::npos);
   EXPECT_EQ(lines[0].substr(0, 18), lines[1].substr(0, 18));  // same environment address
 
+  // A readable override file is applied while the reading itself stays silent.
+  std::string prm = testing::TempDir() + "tavlo_override.prm";
+  {
+    std::ofstream out(prm);
+    out << "TAVLO Parameter File Version " << "0.0.0.0\n" << "TVL_PARAM_EPGAP 0.25\n";
+  }
+  setenv("QARN_TAVLO_PARAMETER_FILE", prm.c_str(), 1);
+  testing::internal::CaptureStdout();
+  env = TVLopenTAVLO(&st);
+  out = testing::internal::GetCapturedStdout();
+  unsetenv("QARN_TAVLO_PARAMETER_FILE");
+  ASSERT_EQ(st, 0);
+  EXPECT_EQ(out, "Reading override parameter file '" + prm + "' succeeded.\n");
+  double gap = 0;
+  TVLgetdblparam(env, TVL_PARAM_EPGAP, &gap);
+  EXPECT_EQ(gap, 0.25);
+  int scr = -1;
+  TVLgetintparam(env, TVL_PARAM_SCRIND, &scr);
+  EXPECT_EQ(scr, 0);
+  TVLcloseTAVLO(&env);
+
   // An audit file that cannot be opened makes opening fail with 1422.
   setenv("ZEB_QARN_TAVLO_AUDIT_FILE", "/nonexistent/dir/audit", 1);
   env = TVLopenTAVLO(&st);
