@@ -1,0 +1,64 @@
+// Helpers shared by the model-file tests: an environment whose error and
+// warning channels are captured, and access to the bench instances.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tavlo.h"
+
+namespace filetest {
+
+struct Capture {
+  std::string text;
+  static void fn(void *handle, const char *msg) { static_cast<Capture *>(handle)->text += msg; }
+};
+
+// Environment with captured error and warning channels.
+struct Env {
+  TVLENVptr env = nullptr;
+  Capture err, warn;
+  Env() {
+    int st = -1;
+    env = TVLopenTAVLO(&st);
+    EXPECT_EQ(st, 0);
+    TVLCHANNELptr res, wrn, er, log;
+    TVLgetchannels(env, &res, &wrn, &er, &log);
+    TVLaddfuncdest(env, er, &err, Capture::fn);
+    TVLaddfuncdest(env, wrn, &warn, Capture::fn);
+  }
+  ~Env() {
+    if (env) TVLcloseTAVLO(&env);
+  }
+  void clear() { err.text.clear(), warn.text.clear(); }
+};
+
+inline std::string bench_dir() {
+  const char *d = std::getenv("TAVLO_BENCH_DIR");
+  return d ? d : TAVLO_SOURCE_DIR "/../shared/bench";
+}
+
+// Decompressed content of a gzip file (empty when it cannot be read).
+inline std::string gunzip(const std::string &path) {
+  std::string cmd = "gzip -cd '" + path + "' 2>/dev/null";
+  FILE *p = popen(cmd.c_str(), "r");
+  std::string s;
+  if (!p) return s;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) s.append(buf, n);
+  pclose(p);
+  return s;
+}
+
+inline bool file_exists(const std::string &path) {
+  FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+}  // namespace filetest
