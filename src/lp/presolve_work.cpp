@@ -1,0 +1,122 @@
+#include "lp/presolve_work.h"
+
+namespace tvl::lp::pre {
+
+namespace {
+double to_internal(double v) {
+  if (v >= kInf) return kPosInf;
+  if (v <= -kInf) return -kPosInf;
+  return v;
+}
+}  // namespace
+
+Work::Work(const LpModel &lp, double tol) : feastol(tol) {
+  m = lp.a.m;
+  n = lp.a.n;
+  const size_t nz = lp.a.index.size();
+  erow.reserve(nz); ecol.reserve(nz); eval.reserve(nz);
+  rnext.reserve(nz); rprev.reserve(nz); cnext.reserve(nz); cprev.reserve(nz);
+  rhead.assign(m, -1); chead.assign(n, -1); rlen.assign(m, 0); clen.assign(n, 0);
+  rlo.resize(m); rup.resize(m); clo.resize(n); cup.resize(n);
+  for (int32_t i = 0; i < m; ++i) { rlo[i] = to_internal(lp.rowlo[i]); rup[i] = to_internal(lp.rowup[i]); }
+  for (int32_t j = 0; j < n; ++j) { clo[j] = to_internal(lp.collo[j]); cup[j] = to_internal(lp.colup[j]); }
+  cost = lp.cost;
+  offset = lp.offset;
+  row_alive.assign(m, 1); col_alive.assign(n, 1);
+  rows_alive = m; cols_alive = n;
+  // Insert column by column in reverse so that the lists come out in
+  // increasing index order.
+  for (int32_t j = n - 1; j >= 0; --j) {
+    for (int32_t p = lp.a.start[j + 1] - 1; p >= lp.a.start[j]; --p) {
+      if (lp.a.value[p] != 0.0) add_entry(lp.a.index[p], j, lp.a.value[p]);
+    }
+  }
+}
+
+int32_t Work::add_entry(int32_t i, int32_t j, double v) {
+  const int32_t e = static_cast<int32_t>(erow.size());
+  erow.push_back(i); ecol.push_back(j); eval.push_back(v);
+  rprev.push_back(-1); rnext.push_back(rhead[i]);
+  if (rhead[i] >= 0) rprev[rhead[i]] = e;
+  rhead[i] = e;
+  cprev.push_back(-1); cnext.push_back(chead[j]);
+  if (chead[j] >= 0) cprev[chead[j]] = e;
+  chead[j] = e;
+  ++rlen[i]; ++clen[j];
+  return e;
+}
+
+void Work::remove_entry(int32_t e) {
+  const int32_t i = erow[e], j = ecol[e];
+  if (rprev[e] >= 0) rnext[rprev[e]] = rnext[e]; else rhead[i] = rnext[e];
+  if (rnext[e] >= 0) rprev[rnext[e]] = rprev[e];
+  if (cprev[e] >= 0) cnext[cprev[e]] = cnext[e]; else chead[j] = cnext[e];
+  if (cnext[e] >= 0) cprev[cnext[e]] = cprev[e];
+  --rlen[i]; --clen[j];
+  eval[e] = 0.0;
+}
+
+void Work::remove_row(int32_t i) {
+  for (int32_t e = rhead[i]; e >= 0;) {
+    const int32_t nx = rnext[e];
+    remove_entry(e);
+    e = nx;
+    ++work;
+  }
+  row_alive[i] = 0;
+  --rows_alive;
+}
+
+void Work::remove_col(int32_t j) {
+  for (int32_t e = chead[j]; e >= 0;) {
+    const int32_t nx = cnext[e];
+    remove_entry(e);
+    e = nx;
+    ++work;
+  }
+  col_alive[j] = 0;
+  --cols_alive;
+}
+
+void Work::fix_col(int32_t j, double v, int8_t status_hint) {
+  Step &s = stack.push(StepKind::FixedCol);
+  s.col = j;
+  s.flag = status_hint;
+  s.d[0] = v;
+  s.d[1] = cost[j];
+  for (int32_t e = chead[j]; e >= 0; e = cnext[e]) {
+    const int32_t i = erow[e];
+    const double shift = eval[e] * v;
+    if (finite_value(rlo[i])) rlo[i] -= shift;
+    if (finite_value(rup[i])) rup[i] -= shift;
+    stack.add(i, eval[e]);
+  }
+  offset += cost[j] * v;
+  remove_col(j);
+}
+
+Activity Work::activity(int32_t i) const {
+  Activity a;
+  for (int32_t e = rhead[i]; e >= 0; e = rnext[e]) {
+    const double v = eval[e];
+    const int32_t j = ecol[e];
+    const double lo = v > 0 ? clo[j] : cup[j];
+    const double hi = v > 0 ? cup[j] : clo[j];
+    if (finite_value(lo)) a.minfin += v * lo; else ++a.mininf;
+    if (finite_value(hi)) a.maxfin += v * hi; else ++a.maxinf;
+  }
+  return a;
+}
+
+void Work::activity_without(const Activity &act, int32_t e, double &lo, double &hi) const {
+  const double v = eval[e];
+  const int32_t j = ecol[e];
+  const double blo = v > 0 ? clo[j] : cup[j];
+  const double bhi = v > 0 ? cup[j] : clo[j];
+  if (finite_value(blo)) lo = act.mininf ? -kPosInf : act.minfin - v * blo;
+  else lo = act.mininf > 1 ? -kPosInf : act.minfin;
+  if (finite_value(bhi)) hi = act.maxinf ? kPosInf : act.maxfin - v * bhi;
+  else hi = act.maxinf > 1 ? kPosInf : act.maxfin;
+}
+
+}  // namespace tvl::lp::pre
