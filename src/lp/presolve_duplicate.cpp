@@ -70,7 +70,10 @@ class Catalogue {
   }
 };
 
-bool tight_below(double a, double b) { return a > b + 1e-12 * (1.0 + std::fabs(a)); }
+// a exceeds b by more than rounding (either may be infinite).
+bool tight_below(double a, double b) {
+  return a > b && a - b > 1e-12 * (1.0 + std::min(std::fabs(a), std::fabs(b)));
+}
 
 void merge_rows(Work &w, int32_t i, int32_t k, double lambda) {
   // Row k: rlo_k <= lambda * (row i) <= rup_k.

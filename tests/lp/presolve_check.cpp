@@ -64,6 +64,7 @@ bool try_basis(const LpModel &lp, const std::vector<int> &basic, LpResult &r) {
   for (int k : basic) isbasic[k] = 1;
   std::vector<double> d(N), val(N, 0.0);
   std::vector<int8_t> stat(N, 1);
+  std::vector<int> ties;  // nonbasic with zero reduced cost and two finite bounds
   for (int k = 0; k < N; ++k) {
     double dk = k < n ? lp.cost[k] : 0.0;
     for (int i = 0; i < m; ++i) dk -= cols[k][i] * pi[i];
@@ -73,22 +74,37 @@ bool try_basis(const LpModel &lp, const std::vector<int> &basic, LpResult &r) {
     const double tol = 1e-9;
     if (dk > tol) { if (!fin(lo)) return false; val[k] = lo; stat[k] = 0; }
     else if (dk < -tol) { if (!fin(up)) return false; val[k] = up; stat[k] = 2; }
-    else if (fin(lo)) { val[k] = lo; stat[k] = 0; }
+    else if (fin(lo)) { val[k] = lo; stat[k] = 0; if (fin(up) && up != lo) ties.push_back(k); }
     else if (fin(up)) { val[k] = up; stat[k] = 2; }
     else { val[k] = 0.0; stat[k] = 3; }
   }
-  std::vector<double> rhs(m, 0.0);
-  for (int k = 0; k < N; ++k)
-    if (!isbasic[k]) for (int i = 0; i < m; ++i) rhs[i] -= cols[k][i] * val[k];
-  if (m > 0 && !solve(M, rhs)) return false;
-  for (int p = 0; p < m; ++p) {
-    const int k = basic[p];
-    const double v = rhs[p];
-    const double lo = lo_of(lp, k), up = up_of(lp, k);
-    if ((fin(lo) && v < lo - 1e-9 * (1 + std::fabs(lo))) || (fin(up) && v > up + 1e-9 * (1 + std::fabs(up)))) return false;
-    val[k] = v;
-    d[k] = 0.0;
+  if (ties.size() > 10) ties.resize(10);
+  bool found = false;
+  for (unsigned mask = 0; mask < (1u << ties.size()) && !found; ++mask) {
+    for (size_t t = 0; t < ties.size(); ++t) {
+      const int k = ties[t];
+      const bool upper = (mask >> t) & 1u;
+      val[k] = upper ? up_of(lp, k) : lo_of(lp, k);
+      stat[k] = upper ? 2 : 0;
+    }
+    std::vector<double> rhs(m, 0.0);
+    for (int k = 0; k < N; ++k)
+      if (!isbasic[k]) for (int i = 0; i < m; ++i) rhs[i] -= cols[k][i] * val[k];
+    if (m > 0 && !solve(M, rhs)) return false;
+    found = true;
+    for (int p = 0; p < m; ++p) {
+      const int k = basic[p];
+      const double v = rhs[p];
+      const double lo = lo_of(lp, k), up = up_of(lp, k);
+      if ((fin(lo) && v < lo - 1e-9 * (1 + std::fabs(lo))) || (fin(up) && v > up + 1e-9 * (1 + std::fabs(up)))) {
+        found = false;
+        break;
+      }
+      val[k] = v;
+      d[k] = 0.0;
+    }
   }
+  if (!found) return false;
   r = LpResult{};
   r.status = LpStatus::Optimal;
   r.x.assign(val.begin(), val.begin() + n);

@@ -38,6 +38,25 @@ LpModel make(const std::vector<std::vector<double>> &A, std::vector<double> c, s
   return lp;
 }
 
+std::string dump(const LpModel &lp) {
+  std::string s;
+  char buf[128];
+  for (int j = 0; j < lp.a.n; ++j) {
+    std::snprintf(buf, sizeof buf, "col %d c=%g [%g,%g]:", j, lp.cost[j], lp.collo[j], lp.colup[j]);
+    s += buf;
+    for (int p = lp.a.start[j]; p < lp.a.start[j + 1]; ++p) {
+      std::snprintf(buf, sizeof buf, " %d:%g", lp.a.index[p], lp.a.value[p]);
+      s += buf;
+    }
+    s += "\n";
+  }
+  for (int i = 0; i < lp.a.m; ++i) {
+    std::snprintf(buf, sizeof buf, "row %d [%g,%g]\n", i, lp.rowlo[i], lp.rowup[i]);
+    s += buf;
+  }
+  return s;
+}
+
 struct PresolveRun {
   PresolveOutcome out;
   PresolvedLp pre;
@@ -80,7 +99,7 @@ TEST(Presolve, SingletonRowsFixedAndEmptyColumns) {
   // x0 fixed, x3 empty with positive cost, row 0 a singleton (x1 <= 2),
   // row 2 empty and feasible.
   LpModel lp = make({{0, 1, 0, 0}, {1, 1, 1, 0}, {0, 0, 0, 0}},
-                    {1, -1, 2, 3}, {2, 0, 0, -1}, {2, 10, 5, 4}, {-I, 3, -1}, {2, 8, 1});
+                    {1, -1, 2, 3}, {2, 0, 0, -1}, {2, 10, 5, 4}, {-I, -1, -1}, {2, 20, 1});
   PresolveRun r;
   EXPECT_EQ(round_trip(lp, {}, &r), "");
   EXPECT_TRUE(r.out.all_eliminated);
@@ -157,28 +176,29 @@ TEST(Presolve, InfeasibilityAndUnboundednessDetection) {
   EXPECT_EQ(run_presolve(lp2).out.status, 1117);
   // Forcing row beyond its bound.
   LpModel lp3 = make({{1, 1}}, {1, 1}, {1, 1}, {2, 2}, {-I}, {1});
-  PresolveRun r3 = run_presolve(lp3);
+  PresolveSettings primal;
+  primal.reduce = 1;
+  PresolveRun r3 = run_presolve(lp3, primal);
   EXPECT_EQ(r3.out.status, 1117);
   EXPECT_EQ(r3.log, "Row 'R1' infeasible, all entries at implied bounds.\n");
   // Empty column with negative cost and no upper bound.
   LpModel lp4 = make({{1, 0}}, {1, -1}, {0, 0}, {1, I}, {0}, {1});
-  PresolveRun r4 = run_presolve(lp4);
+  PresolveRun r4 = run_presolve(lp4, primal);
   EXPECT_EQ(r4.out.status, 1101);
   EXPECT_EQ(r4.log, "Dual infeasible due to empty column 'C2'.\n");
+  EXPECT_EQ(run_presolve(lp4).log, "Primal unbounded due to dual bounds, variable 'C2'.\n");
   // Inconsistent duplicate rows.
   LpModel lp5 = make({{1, 1, 1}, {2, 2, 2}}, {1, 1, 1}, {-I, -I, -I}, {I, I, I}, {1, -I}, {I, 1});
-  PresolveSettings primal;
-  primal.reduce = 1;
   PresolveRun r5 = run_presolve(lp5, primal);
   EXPECT_EQ(r5.out.status, 1117);
-  EXPECT_EQ(r5.log, "Constraints 'R1' and 'R2' are inconsistent.\n");
+  EXPECT_EQ(r5.log, "Tried aggregator 1 time.\nConstraints 'R1' and 'R2' are inconsistent.\n");
 }
 
 TEST(Presolve, NothingToReduceAndSettings) {
   LpModel lp = make({{1, 2}, {3, 1}}, {-1, -1}, {0, 0}, {I, I}, {-I, -I}, {4, 6});
   PresolveRun r = run_presolve(lp);
   EXPECT_FALSE(r.out.reduced_any);
-  EXPECT_EQ(r.log, "No LP presolve or aggregator reductions.\n");
+  EXPECT_EQ(r.log, "Tried aggregator 1 time.\nNo LP presolve or aggregator reductions.\n");
   // No reductions at all when the families are off and passes are 0.
   LpModel lp2 = make({{1, 0}, {1, 1}}, {1, 1}, {0, 0}, {1, 1}, {0, 0}, {1, 2});
   PresolveSettings none;
@@ -229,9 +249,10 @@ LpModel random_lp(std::mt19937 &g) {
     c[j] = coef(g);
     const int kind = small(g);
     lo[j] = kind < 7 ? -static_cast<double>(small(g) % 3) : -I;
-    up[j] = kind == 8 ? I : lo[j] + 1 + small(g) % 4;
+    up[j] = kind == 8 ? I : (lo[j] > -I ? lo[j] : 0.0) + 1 + small(g) % 4;
     if (kind == 9) up[j] = lo[j] = 1.0;
-    x0[j] = std::isfinite(lo[j]) && lo[j] > -I ? lo[j] + (up[j] < I ? (up[j] - lo[j]) * 0.5 : 1.0) : 0.0;
+    x0[j] = lo[j] > -I ? lo[j] + (up[j] < I ? (up[j] - lo[j]) * 0.5 : 1.0) : up[j] - 1.0;
+    if (up[j] >= I && lo[j] <= -I) x0[j] = 0.0;
   }
   const int plant = small(g);
   if (plant == 0 && m >= 2) { for (int j = 0; j < n; ++j) A[1][j] = -2 * A[0][j]; }
@@ -254,16 +275,20 @@ LpModel random_lp(std::mt19937 &g) {
 TEST(Presolve, RandomTinyLpsRoundTrip) {
   std::mt19937 g(12345);
   int reduced = 0;
-  for (int trial = 0; trial < 600; ++trial) {
+  int kinds[9] = {};
+  for (int trial = 0; trial < 2000; ++trial) {
     const LpModel lp = random_lp(g);
     PresolveSettings s;
     s.reduce = 1 + trial % 3;
     PresolveRun r;
     const std::string err = round_trip(lp, s, &r);
-    ASSERT_EQ(err, "") << "trial " << trial;
+    ASSERT_EQ(err, "") << "trial " << trial << "\n" << dump(lp);
     reduced += r.out.reduced_any;
+    for (const auto &st : r.pre.stack.steps) ++kinds[static_cast<int>(st.kind)];
   }
   EXPECT_GT(reduced, 100);
+  // Every reduction family took part.
+  for (int k = 0; k < 9; ++k) EXPECT_GT(kinds[k], 0) << "step kind " << k;
 }
 
 }  // namespace
