@@ -1,0 +1,67 @@
+// Presolve on real instances: a fast subset of the Netlib collection.  Every
+// instance must presolve without a spurious infeasibility verdict into a
+// well-formed, smaller LP.  (The whole collection runs in bench_presolve.)
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "lp/netlib_lp.h"
+#include "lp/presolve.h"
+
+namespace tvl::lp {
+namespace {
+
+const char *const kSubset[] = {"afiro", "adlittle", "blend", "sc50a", "sc105", "kb2", "scagr7",
+                               "stocfor1", "share2b", "vtpbase", "seba", "beaconfd", "brandy", "agg"};
+
+// CSC well-formed: sorted distinct row indices in range, no zero values,
+// finite data, lo <= up everywhere.
+std::string well_formed(const LpModel &lp) {
+  const CscMatrix &a = lp.a;
+  if (static_cast<int>(a.start.size()) != a.n + 1 || a.start[0] != 0) return "bad starts";
+  for (int j = 0; j < a.n; ++j) {
+    for (int p = a.start[j]; p < a.start[j + 1]; ++p) {
+      if (a.index[p] < 0 || a.index[p] >= a.m) return "row index out of range";
+      if (p > a.start[j] && a.index[p] <= a.index[p - 1]) return "row indices not increasing";
+      if (a.value[p] == 0.0 || !std::isfinite(a.value[p])) return "zero or non-finite value";
+    }
+    if (!(lp.collo[j] <= lp.colup[j])) return "column bounds cross";
+  }
+  for (int i = 0; i < a.m; ++i)
+    if (!(lp.rowlo[i] <= lp.rowup[i])) return "row bounds cross";
+  return "";
+}
+
+TEST(PresolveNetlib, SubsetPresolvesToWellFormedSmallerLps) {
+  int64_t nz_before = 0, nz_after = 0;
+  for (const char *name : kSubset) {
+    LpModel lp;
+    std::vector<std::string> rn, cn;
+    ASSERT_TRUE(testing::load_mps(testing::netlib_dir() + "/" + name + ".mps.gz", lp, &rn, &cn)) << name;
+    PresolveSettings s;
+    std::string log;
+    s.sink = [&log](const std::string &t) { log += t; };
+    s.rowname = [&rn](int32_t i) { return rn[i]; };
+    s.colname = [&cn](int32_t j) { return cn[j]; };
+    PresolvedLp pre;
+    const PresolveOutcome out = presolve(lp, s, pre);
+    ASSERT_EQ(out.status, 0) << name << "\n" << log;
+    ASSERT_TRUE(out.reduced_any) << name;
+    EXPECT_EQ(well_formed(pre.reduced), "") << name;
+    EXPECT_LE(pre.reduced.a.m, lp.a.m);
+    EXPECT_LE(pre.reduced.a.n, lp.a.n) << name;
+    EXPECT_EQ(pre.reduced.a.m + pre.counts.rows_removed, lp.a.m);
+    EXPECT_EQ(pre.reduced.a.n + pre.counts.cols_removed, lp.a.n);
+    const std::string summary = "Reduced LP has " + std::to_string(pre.reduced.a.m) + " rows, " +
+                                std::to_string(pre.reduced.a.n) + " columns, and " +
+                                std::to_string(pre.reduced.a.index.size()) + " nonzeros.\n";
+    EXPECT_NE(log.find(summary), std::string::npos) << name << "\n" << log;
+    nz_before += static_cast<int64_t>(lp.a.index.size());
+    nz_after += static_cast<int64_t>(pre.reduced.a.index.size());
+  }
+  EXPECT_LT(nz_after, nz_before * 9 / 10);
+}
+
+}  // namespace
+}  // namespace tvl::lp
