@@ -3,7 +3,9 @@
 // handling of its own part here.
 #include "frame/derived.h"
 
+#include "frame/basis.h"
 #include "frame/error.h"
+#include "frame/solution.h"
 
 namespace tvl {
 
@@ -15,8 +17,10 @@ void discard_derived(tvllp *lp, unsigned what) {
       problem_free(lp->env, inner);
     }
   }
-  // Solution record, basis, factor, presolved model, MIP state and pool:
-  // no such parts are attached yet.
+  if (what & kDropSolution) solution_free(lp->soln);
+  if (what & kDropBasis) basis_free(lp->basis);
+  // Factor, presolved model, MIP state and pool: no such parts are
+  // attached yet.
 }
 
 static const char *presolve_warning(ChangeKind kind) {
@@ -46,10 +50,18 @@ void free_derived(tvllp *lp) { discard_derived(lp, kDropAll); }
 
 int clone_derived(const tvllp *, tvllp *) { return 0; }
 
-void extend_derived_rows(tvllp *, int32_t, int32_t) {}
-void extend_derived_cols(tvllp *, int32_t, int32_t) {}
-void adjust_derived_rows(tvllp *, const int32_t *, int32_t) {}
-void adjust_derived_cols(tvllp *, const int32_t *, int32_t) {}
+void extend_derived_rows(tvllp *lp, int32_t oldm, int32_t newm) {
+  basis_extend_rows(lp->basis, oldm, newm);
+}
+void extend_derived_cols(tvllp *lp, int32_t oldn, int32_t newn) {
+  basis_extend_cols(lp->basis, oldn, newn);
+}
+void adjust_derived_rows(tvllp *lp, const int32_t *delstat, int32_t oldm) {
+  basis_adjust_rows(lp->basis, delstat, oldm);
+}
+void adjust_derived_cols(tvllp *lp, const int32_t *delstat, int32_t oldn) {
+  basis_adjust_cols(lp->basis, delstat, oldn);
+}
 
 void drop_mip_derived(const tvlenv *, tvllp *lp, bool) { discard_derived(lp, kDropMipState); }
 
