@@ -1,0 +1,681 @@
+#include "lp/dual_simplex.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tvl::lp {
+
+namespace {
+
+constexpr int kMaxRedo = 25;
+constexpr int kMaxRounds = 8;
+
+bool finite(double v) { return std::fabs(v) < kSimplexInf; }
+
+template <class F>
+void for_each_nz(const HVector &v, F &&f) {
+  if (v.count < 0) {
+    for (int32_t i = 0; i < v.size; ++i)
+      if (v.array[i] != 0.0) f(i, v.array[i]);
+  } else {
+    for (int32_t k = 0; k < v.count; ++k) f(v.index[k], v.array[v.index[k]]);
+  }
+}
+
+double density(const HVector &v) {
+  if (v.size == 0) return 0.0;
+  if (v.count < 0) return 1.0;
+  return static_cast<double>(v.count) / v.size;
+}
+
+}  // namespace
+
+DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
+    : lp_(std::move(lp)), ctl_(ctl), log_(ctl.env, ctl.display, scaled) {
+  const int32_t m = lp_.m, n = lp_.n;
+  lower_ = lp_.lower;
+  upper_ = lp_.upper;
+  cost_ = lp_.cost;
+  factor_.reset(make_basis_factor(ctl.precision_policy > 0 ? 1 : 0, m, n, ctl.factor));
+  pricing_ = make_dual_pricing(ctl.pricing, m);
+  rho_.setup(m);
+  col_.setup(m);
+  tau_.setup(m);
+  flip_.setup(m);
+  row_.setup(n + m);
+  row_mark_.assign(static_cast<size_t>(n + m), 0);
+  x_.assign(static_cast<size_t>(n + m), 0.0);
+  d_.assign(static_cast<size_t>(n + m), 0.0);
+  y_.assign(static_cast<size_t>(m), 0.0);
+  primal_tol_ = ctl.feastol;
+  dual_tol_ = ctl.opttol;
+  window_ = ctl.perlim > 0 ? ctl.perlim : (n >= 1000 ? 100 : 50);
+  perturb_.magnitude = std::max(ctl.epper, 1e-8);
+  set_slack_basis();
+}
+
+DualSimplex::~DualSimplex() = default;
+
+// ---------------------------------------------------------------------------
+// Basis bookkeeping
+
+double DualSimplex::nonbasic_value(int32_t j) const {
+  switch (status_[j]) {
+    case kAtLower: return lower_[j];
+    case kAtUpper: return upper_[j];
+    default: return 0.0;
+  }
+}
+
+// Makes the status of nonbasic j consistent with its bounds, preferring the
+// bound that keeps its reduced cost dual feasible.
+void DualSimplex::place_nonbasic(int32_t j) {
+  const bool flo = finite(lower_[j]), fup = finite(upper_[j]);
+  if (flo && fup) {
+    if (lower_[j] == upper_[j]) status_[j] = kAtLower;
+    else if (status_[j] != kAtLower && status_[j] != kAtUpper) status_[j] = d_[j] >= 0.0 ? kAtLower : kAtUpper;
+  } else if (flo) {
+    status_[j] = kAtLower;
+  } else if (fup) {
+    status_[j] = kAtUpper;
+  } else {
+    status_[j] = kFreeNb;
+  }
+  x_[j] = nonbasic_value(j);
+}
+
+void DualSimplex::rebuild_positions() {
+  pos_.assign(static_cast<size_t>(lp_.num_vars()), -1);
+  for (int32_t k = 0; k < lp_.m; ++k) pos_[head_[k]] = k;
+}
+
+void DualSimplex::set_slack_basis() {
+  const int32_t m = lp_.m, n = lp_.n;
+  head_.resize(static_cast<size_t>(m));
+  status_.assign(static_cast<size_t>(n + m), kAtLower);
+  for (int32_t j = 0; j < n; ++j) {
+    d_[j] = cost_[j];
+    status_[j] = kFreeNb;  // lets place_nonbasic pick the bound by the cost sign
+    place_nonbasic(j);
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    head_[i] = n + i;
+    status_[n + i] = kBasic;
+  }
+  rebuild_positions();
+  have_factor_ = false;
+  pricing_->reset_unit();
+}
+
+bool DualSimplex::set_basis(const std::vector<int8_t> &status) {
+  const int32_t m = lp_.m, nv = lp_.num_vars();
+  if (static_cast<int32_t>(status.size()) != nv ||
+      std::count(status.begin(), status.end(), static_cast<int8_t>(kBasic)) != m) {
+    set_slack_basis();
+    return false;
+  }
+  status_ = status;
+  head_.clear();
+  for (int32_t j = 0; j < nv; ++j) {
+    if (status_[j] == kBasic) head_.push_back(j);
+    else place_nonbasic(j);
+  }
+  rebuild_positions();
+  have_factor_ = false;
+  pricing_->reset_unit();
+  return true;
+}
+
+void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
+  lp_.lower[j] = lower <= -kInf ? -kSimplexInf : lower;
+  lp_.upper[j] = upper >= kInf ? kSimplexInf : upper;
+  lower_[j] = lp_.lower[j];
+  upper_[j] = lp_.upper[j];
+  if (status_[j] != kBasic) place_nonbasic(j);
+}
+
+bool DualSimplex::refactor() {
+  replaced_.clear();
+  const FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
+  if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
+  for (int32_t j : replaced_) {
+    // Displaced by a singularity repair: nonbasic at the nearer bound.
+    status_[j] = kFreeNb;
+    if (finite(lower_[j]) && finite(upper_[j]))
+      status_[j] = (upper_[j] - x_[j] > x_[j] - lower_[j]) ? kAtLower : kAtUpper;
+    place_nonbasic(j);
+  }
+  for (int32_t k = 0; k < lp_.m; ++k) status_[head_[k]] = kBasic;
+  rebuild_positions();
+  if (!replaced_.empty()) pricing_->reset_unit();
+  have_factor_ = true;
+  ++factor_count_;
+  compute_primal();
+  compute_dual();
+  return true;
+}
+
+void DualSimplex::compute_primal() {
+  const int32_t m = lp_.m, n = lp_.n;
+  HVector &v = flip_;
+  v.clear();
+  std::vector<double> &rhs = v.array;
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) continue;
+    const double xj = nonbasic_value(j);
+    x_[j] = xj;
+    if (xj == 0.0) continue;
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (status_[n + i] == kBasic) continue;
+    x_[n + i] = nonbasic_value(n + i);
+    rhs[i] -= x_[n + i];
+  }
+  v.count = 0;
+  for (int32_t i = 0; i < m; ++i)
+    if (rhs[i] != 0.0) v.index[v.count++] = i;
+  factor_->ftran(v, 1.0);
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = v.array[k];
+  v.count = -1;
+  v.clear();
+}
+
+void DualSimplex::compute_dual() {
+  const int32_t m = lp_.m, n = lp_.n;
+  HVector &v = flip_;
+  v.clear();
+  for (int32_t k = 0; k < m; ++k) {
+    const double c = cost_[head_[k]];
+    if (c != 0.0) {
+      v.array[k] = c;
+      v.index[v.count++] = k;
+    }
+  }
+  factor_->btran(v, 1.0);
+  for (int32_t i = 0; i < m; ++i) y_[i] = v.array[i];
+  v.count = -1;
+  v.clear();
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) {
+      d_[j] = 0.0;
+      continue;
+    }
+    double s = cost_[j];
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s -= lp_.a.value[k] * y_[lp_.a.index[k]];
+    d_[j] = s;
+  }
+  for (int32_t i = 0; i < m; ++i) d_[n + i] = status_[n + i] == kBasic ? 0.0 : cost_[n + i] - y_[i];
+}
+
+double DualSimplex::objective() const {
+  double s = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (cost_[j] != 0.0) s += cost_[j] * x_[j];
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+// Dual feasibility
+
+int DualSimplex::count_dual_infeasible() const {
+  int count = 0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    if ((dj < -dual_tol_ && !finite(upper_[j])) || (dj > dual_tol_ && !finite(lower_[j]))) ++count;
+  }
+  return count;
+}
+
+double DualSimplex::dual_infeasibility_sum() const {
+  double s = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    if (status_[j] == kBasic || lp_.lower[j] == lp_.upper[j]) continue;
+    const double dj = d_[j];
+    if (dj < 0.0 && !finite(lp_.upper[j])) s -= dj;
+    if (dj > 0.0 && !finite(lp_.lower[j])) s += dj;
+  }
+  return s;
+}
+
+// Puts every boxed nonbasic variable at the bound its reduced cost asks for,
+// and shifts the cost of any other slightly infeasible one (it is removed
+// with the perturbation).  Returns true when primal values changed.
+bool DualSimplex::make_dual_feasible_by_flips() {
+  bool flipped = false;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    const int8_t s = status_[j];
+    if (s == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    const bool boxed = finite(lower_[j]) && finite(upper_[j]);
+    if (boxed) {
+      if (s == kAtLower && dj < -dual_tol_) { status_[j] = kAtUpper; flipped = true; }
+      else if (s == kAtUpper && dj > dual_tol_) { status_[j] = kAtLower; flipped = true; }
+      else if (s == kFreeNb) { status_[j] = dj >= 0.0 ? kAtLower : kAtUpper; flipped = true; }
+      continue;
+    }
+    const bool bad = (s == kAtLower && dj < -dual_tol_) || (s == kAtUpper && dj > dual_tol_) ||
+                     (s == kFreeNb && std::fabs(dj) > dual_tol_);
+    if (bad && std::fabs(dj) < 1e3 * dual_tol_) {
+      cost_[j] -= dj;
+      d_[j] = 0.0;
+      shifted_ = true;
+    }
+  }
+  if (flipped) compute_primal();
+  return flipped;
+}
+
+// ---------------------------------------------------------------------------
+// One iteration
+
+int32_t DualSimplex::choose_row() const {
+  const std::vector<double> &w = pricing_->weights();
+  double best = 0.0;
+  int32_t r = -1;
+  const double tol = primal_tol_;
+  for (int32_t k = 0; k < lp_.m; ++k) {
+    const int32_t j = head_[k];
+    const double v = x_[j];
+    double infeas;
+    if (v < lower_[j] - tol) infeas = lower_[j] - v;
+    else if (v > upper_[j] + tol) infeas = v - upper_[j];
+    else continue;
+    const double score = infeas * infeas;
+    if (score > best * w[k]) {
+      best = score / w[k];
+      r = k;
+    }
+  }
+  return r;
+}
+
+void DualSimplex::compute_pivot_row() {
+  const int32_t n = lp_.n, m = lp_.m;
+  for (int32_t k = 0; k < row_.count; ++k) {
+    row_.array[row_.index[k]] = 0.0;
+    row_mark_[row_.index[k]] = 0;
+  }
+  row_.count = 0;
+  const bool sparse = rho_.count >= 0 && rho_.count < 0.1 * m;
+  if (sparse) {
+    for (int32_t k = 0; k < rho_.count; ++k) {
+      const int32_t i = rho_.index[k];
+      const double v = rho_.array[i];
+      if (v == 0.0) continue;
+      for (int32_t p = lp_.rstart[i]; p < lp_.rstart[i + 1]; ++p) {
+        const int32_t j = lp_.rindex[p];
+        if (!row_mark_[j]) {
+          row_mark_[j] = 1;
+          row_.index[row_.count++] = j;
+        }
+        row_.array[j] += v * lp_.rvalue[p];
+      }
+      row_mark_[n + i] = 1;
+      row_.index[row_.count++] = n + i;
+      row_.array[n + i] = v;
+    }
+    return;
+  }
+  const std::vector<double> &rho = rho_.array;
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) continue;
+    double s = 0.0;
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s += lp_.a.value[k] * rho[lp_.a.index[k]];
+    if (s != 0.0) {
+      row_mark_[j] = 1;
+      row_.index[row_.count++] = j;
+      row_.array[j] = s;
+    }
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (rho[i] == 0.0 || status_[n + i] == kBasic) continue;
+    row_mark_[n + i] = 1;
+    row_.index[row_.count++] = n + i;
+    row_.array[n + i] = rho[i];
+  }
+}
+
+void DualSimplex::load_column(int32_t q, HVector &v) const {
+  v.clear();
+  if (q < lp_.n) {
+    for (int32_t k = lp_.a.start[q]; k < lp_.a.start[q + 1]; ++k) {
+      v.array[lp_.a.index[k]] = lp_.a.value[k];
+      v.index[v.count++] = lp_.a.index[k];
+    }
+  } else {
+    v.array[q - lp_.n] = 1.0;
+    v.index[v.count++] = q - lp_.n;
+  }
+}
+
+void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
+  if (flips.empty()) return;
+  const int32_t n = lp_.n;
+  HVector &v = flip_;
+  v.clear();
+  std::vector<double> &a = v.array;
+  for (int32_t j : flips) {
+    const double old = x_[j];
+    status_[j] = status_[j] == kAtLower ? kAtUpper : kAtLower;
+    x_[j] = nonbasic_value(j);
+    const double delta = x_[j] - old;
+    if (j < n) {
+      for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) a[lp_.a.index[k]] += lp_.a.value[k] * delta;
+    } else {
+      a[j - n] += delta;
+    }
+  }
+  v.count = 0;
+  for (int32_t i = 0; i < lp_.m; ++i)
+    if (a[i] != 0.0) v.index[v.count++] = i;
+  factor_->ftran(v, col_density_);
+  for_each_nz(v, [&](int32_t i, double val) { x_[head_[i]] -= val; });
+  v.clear();
+}
+
+void DualSimplex::update_densities() {
+  rho_density_ = 0.95 * rho_density_ + 0.05 * density(rho_);
+  col_density_ = 0.95 * col_density_ + 0.05 * density(col_);
+  if (pricing_->needs_tau()) tau_density_ = 0.95 * tau_density_ + 0.05 * density(tau_);
+}
+
+DualSimplex::Step DualSimplex::iterate() {
+  const int32_t r = choose_row();
+  if (r < 0) return Step::Optimal;
+  const int32_t p = head_[r];
+  const double xp = x_[p];
+  const bool below = xp < lower_[p];
+  const double move_out = below ? -1.0 : 1.0;
+  const double bound = below ? lower_[p] : upper_[p];
+
+  rho_.clear();
+  rho_.array[r] = 1.0;
+  rho_.index[0] = r;
+  rho_.count = 1;
+  factor_->btran(rho_, rho_density_);
+  compute_pivot_row();
+
+  DualRatioInput in;
+  in.row = &row_;
+  in.dual = &d_;
+  in.status = &status_;
+  in.lower = &lower_;
+  in.upper = &upper_;
+  in.move_out = move_out;
+  in.infeasibility = std::fabs(xp - bound);
+  in.dual_tol = dual_tol_;
+  in.primal_tol = primal_tol_;
+  if (!ratio_.run(in, ratio_out_)) {
+    if (factor_->updates_since_factor() > 0) {
+      refactor();
+      return Step::Redo;
+    }
+    ray_.assign(rho_.array.begin(), rho_.array.end());
+    return Step::Infeasible;
+  }
+  const int32_t q = ratio_out_.enter;
+  const double alpha_row = ratio_out_.alpha;
+
+  load_column(q, col_);
+  factor_->ftran(col_, col_density_);
+  const double alpha = col_.array[r];
+  if (std::fabs(alpha - alpha_row) > 1e-7 * (1.0 + std::fabs(alpha)) || std::fabs(alpha) < 1e-11) {
+    if (factor_->updates_since_factor() > 0) {
+      refactor();
+      return Step::Redo;
+    }
+    if (std::fabs(alpha) < 1e-11) return Step::Failed;
+  }
+
+  double theta_d = d_[q] / alpha_row;
+  if (move_out * theta_d < 0.0) {
+    // Harris' rule chose a slightly infeasible reduced cost: shift its cost
+    // so that the step is zero instead of going the wrong way.
+    cost_[q] -= d_[q];
+    d_[q] = 0.0;
+    theta_d = 0.0;
+    shifted_ = true;
+  }
+
+  DualPivot piv;
+  piv.row = r;
+  piv.alpha = alpha;
+  piv.column = &col_;
+  if (pricing_->needs_tau()) {
+    tau_.clear();
+    double norm2 = 0.0;
+    for_each_nz(rho_, [&](int32_t i, double v) {
+      tau_.array[i] = v;
+      tau_.index[tau_.count++] = i;
+      norm2 += v * v;
+    });
+    factor_->ftran(tau_, tau_density_);
+    piv.tau = &tau_;
+    piv.rho_norm2 = norm2;
+  }
+
+  // Dual update.
+  if (theta_d != 0.0) {
+    for (int32_t k = 0; k < row_.count; ++k) {
+      const int32_t j = row_.index[k];
+      if (status_[j] != kBasic) d_[j] -= theta_d * row_.array[j];
+    }
+  }
+  d_[q] = 0.0;
+  d_[p] = -theta_d;
+
+  // Primal update: bound flips first, then the step of the entering variable.
+  apply_flips(ratio_out_.flips);
+  const double theta_p = (x_[p] - bound) / alpha;
+  const double xq = x_[q];
+  for_each_nz(col_, [&](int32_t i, double v) { x_[head_[i]] -= theta_p * v; });
+  x_[q] = xq + theta_p;
+
+  pricing_->update(piv);
+  update_densities();
+
+  last_enter_ = q;
+  last_leave_ = p;
+  head_[r] = q;
+  pos_[q] = r;
+  pos_[p] = -1;
+  status_[q] = kBasic;
+  status_[p] = below ? kAtLower : kAtUpper;
+  x_[p] = bound;
+
+  if (!factor_->update(r, col_)) refactor();
+  return Step::Done;
+}
+
+// ---------------------------------------------------------------------------
+// Runs
+
+LpStatus DualSimplex::check_limits() {
+  if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
+  if (ctl_.limit_check) return ctl_.limit_check(iter_);
+  return LpStatus::Unknown;
+}
+
+std::string DualSimplex::var_name(int32_t j) const {
+  if (j < 0) return std::string();
+  if (j < lp_.n) {
+    if (j < static_cast<int32_t>(lp_.colname.size())) return lp_.colname[j];
+    return "x" + std::to_string(j + 1);
+  }
+  const int32_t i = j - lp_.n;
+  std::string base = i < static_cast<int32_t>(lp_.rowname.size()) ? lp_.rowname[i] : "c" + std::to_string(i + 1);
+  return base + " sla";
+}
+
+void DualSimplex::log_iteration(int phase, int32_t enter, int32_t leave) {
+  const int disp = log_.display();
+  if (disp <= 0) return;
+  log_.elapsed(iter_);
+  const double value = phase == 1 ? dual_infeasibility_sum() : lp_.objsense * (objective() + lp_.offset);
+  if (disp >= 2) {
+    log_.detail(iter_, phase, value, var_name(enter), var_name(leave));
+    return;
+  }
+  if (factor_count_ != last_logged_factor_ || phase != last_logged_phase_) {
+    last_logged_factor_ = factor_count_;
+    last_logged_phase_ = phase;
+    log_.summary(iter_, phase, value);
+  }
+}
+
+void DualSimplex::maybe_perturb() {
+  if (!allow_perturb_ || perturb_.active) return;
+  if (iter_ % window_ != 0) return;
+  const double obj = objective();
+  if (obj > progress_ref_ + 1e-9 * (1.0 + std::fabs(obj))) {
+    progress_ref_ = obj;
+    last_progress_iter_ = iter_;
+    return;
+  }
+  if (iter_ - last_progress_iter_ < window_) return;
+  const std::vector<double> before = cost_;
+  perturb_costs(before, lower_, upper_, status_, perturb_.magnitude, rng_, cost_);
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before[j];
+  perturb_.active = true;
+  ++perturb_.count;
+  log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
+}
+
+void DualSimplex::remove_perturbation() {
+  if (perturb_.active) log_.text("Removing perturbation.\n");
+  cost_ = lp_.cost;
+  perturb_.active = false;
+  shifted_ = false;
+  allow_perturb_ = false;
+  compute_dual();
+}
+
+// Runs dual iterations on the current bounds until optimal, infeasible or a limit.
+LpStatus DualSimplex::solve_current(int phase) {
+  phase_ = phase;
+  int redo = 0;
+  const double objlim = lp_.objsense > 0 ? ctl_.objulim : -ctl_.objllim;
+  for (;;) {
+    const LpStatus lim = check_limits();
+    if (lim != LpStatus::Unknown) {
+      if (factor_->updates_since_factor() > 0) refactor();
+      return lim;
+    }
+    const Step s = iterate();
+    switch (s) {
+      case Step::Redo:
+        if (++redo > kMaxRedo) return LpStatus::NumericalTrouble;
+        continue;
+      case Step::Failed:
+        return LpStatus::NumericalTrouble;
+      case Step::Infeasible:
+        return phase == 1 ? LpStatus::NumericalTrouble : LpStatus::Infeasible;
+      case Step::Optimal:
+        if (factor_->updates_since_factor() > 0) {
+          refactor();
+          make_dual_feasible_by_flips();
+          if (++redo > kMaxRedo) return LpStatus::Optimal;
+          continue;
+        }
+        return LpStatus::Optimal;
+      case Step::Done:
+        break;
+    }
+    redo = 0;
+    ++iter_;
+    if (phase == 1) ++phase1_iter_;
+    log_iteration(phase, last_enter_, last_leave_);
+    if (phase == 2) {
+      if (ctl_.perturb_always && allow_perturb_ && !perturb_.active) {
+        const std::vector<double> before = cost_;
+        perturb_costs(before, lower_, upper_, status_, perturb_.magnitude, rng_, cost_);
+        for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before[j];
+        perturb_.active = true;
+        ++perturb_.count;
+        log_.text("Perturbation started.\n");
+      }
+      maybe_perturb();
+      if (objlim < 1e74 && !perturb_.active && !shifted_ && objective() + lp_.offset > objlim) {
+        refactor();
+        if (objective() + lp_.offset > objlim) return LpStatus::ObjLimit;
+      }
+    }
+  }
+}
+
+LpStatus DualSimplex::run_phase1() {
+  const int32_t nv = lp_.num_vars();
+  for (int32_t j = 0; j < nv; ++j) {
+    const bool flo = finite(lp_.lower[j]), fup = finite(lp_.upper[j]);
+    if (flo && fup) { lower_[j] = 0.0; upper_[j] = 0.0; }
+    else if (flo) { lower_[j] = 0.0; upper_[j] = 1.0; }
+    else if (fup) { lower_[j] = -1.0; upper_[j] = 0.0; }
+    else { lower_[j] = -1000.0; upper_[j] = 1000.0; }
+    if (status_[j] != kBasic) {
+      status_[j] = d_[j] >= 0.0 ? kAtLower : kAtUpper;
+      x_[j] = nonbasic_value(j);
+    }
+  }
+  compute_primal();
+  const LpStatus st = solve_current(1);
+  lower_ = lp_.lower;
+  upper_ = lp_.upper;
+  for (int32_t j = 0; j < nv; ++j) {
+    if (status_[j] == kBasic) continue;
+    status_[j] = kFreeNb;
+    place_nonbasic(j);
+  }
+  compute_primal();
+  phase_ = 2;
+  if (st != LpStatus::Optimal) return st;
+  if (count_dual_infeasible() > 0) return LpStatus::Unbounded;
+  return LpStatus::Optimal;
+}
+
+LpStatus DualSimplex::run() {
+  log_.start();
+  pfeas_ = dfeas_ = false;
+  if (!have_factor_) {
+    if (!refactor()) return LpStatus::NumericalTrouble;
+  } else {
+    compute_primal();
+    compute_dual();
+  }
+  progress_ref_ = -kSimplexInf;
+  last_progress_iter_ = iter_;
+  LpStatus st = LpStatus::Unknown;
+  for (int round = 0; round < kMaxRounds; ++round) {
+    for (int32_t j = 0; j < lp_.num_vars(); ++j)
+      if (status_[j] != kBasic) place_nonbasic(j);
+    make_dual_feasible_by_flips();
+    if (count_dual_infeasible() > 0) {
+      st = run_phase1();
+      if (st != LpStatus::Optimal) break;
+      make_dual_feasible_by_flips();
+    }
+    st = solve_current(2);
+    if (st != LpStatus::Optimal) break;
+    if (!perturb_.active && !shifted_) break;
+    remove_perturbation();
+    if (count_dual_infeasible() == 0) {
+      make_dual_feasible_by_flips();
+      if (choose_row() < 0 && !shifted_) break;
+    }
+  }
+  if (st == LpStatus::Optimal && (perturb_.active || shifted_)) remove_perturbation();
+  switch (st) {
+    case LpStatus::Optimal: pfeas_ = dfeas_ = true; break;
+    case LpStatus::IterLimit:
+    case LpStatus::TimeLimit:
+    case LpStatus::DetTimeLimit:
+    case LpStatus::Aborted:
+    case LpStatus::ObjLimit: dfeas_ = (phase_ == 2); break;
+    default: break;
+  }
+  if (log_.display() > 0 && st == LpStatus::Optimal) log_iteration(2, -1, -1);
+  return st;
+}
+
+}  // namespace tvl::lp

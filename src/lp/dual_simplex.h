@@ -1,0 +1,130 @@
+// The dual simplex method on the working form of simplex_lp.h.
+//
+// The method follows Koberstein 2005 (PhD thesis "The dual simplex method,
+// techniques for a fast and stable implementation", Paderborn): phase 2 is
+// the bounded dual simplex with dual steepest-edge or devex pricing
+// (pricing_dual.h), the bound-flipping ratio test with Harris tolerances
+// (ratio_dual.h), cost shifting when Harris' rule steps over a slightly
+// infeasible reduced cost, and cost perturbation against stalling
+// (perturb.h).  Phase 1 is the auxiliary-problem approach of the same thesis
+// (section 4.5.2.2, after Fourer 1994): the dual simplex solves the problem
+// with artificial bounds [0,1], [-1,0], [-1000,1000] and [0,0] on
+// lower-bounded, upper-bounded, free and boxed variables; its optimal basis
+// is dual feasible for the original bounds unless the LP is dual infeasible.
+//
+// The object keeps its factor, weights and solution between runs, so a
+// caller that changes bounds (set_bounds) and runs again warm-starts from
+// the last basis.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lp/dual_log.h"
+#include "lp/factor.h"
+#include "lp/lpmodel.h"
+#include "lp/perturb.h"
+#include "lp/pricing_dual.h"
+#include "lp/ratio_dual.h"
+#include "lp/simplex_lp.h"
+
+namespace tvl::lp {
+
+class DualSimplex {
+ public:
+  DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled = false);
+  ~DualSimplex();
+  DualSimplex(const DualSimplex &) = delete;
+  DualSimplex &operator=(const DualSimplex &) = delete;
+
+  // Starting basis: status per variable (n+m); exactly m basic entries are
+  // expected, otherwise the slack basis is used.  Returns false if rejected.
+  bool set_basis(const std::vector<int8_t> &status);
+  void set_slack_basis();
+  // Changes the bounds of variable j (a structural, or n+i for a slack).
+  void set_bounds(int32_t j, double lower, double upper);
+
+  LpStatus run();
+
+  const SimplexLp &lp() const { return lp_; }
+  const std::vector<double> &x() const { return x_; }       // all n+m variables
+  const std::vector<double> &dual() const { return d_; }    // reduced costs, n+m
+  const std::vector<double> &row_dual() const { return y_; }  // m
+  const std::vector<int8_t> &status() const { return status_; }
+  const std::vector<double> &ray() const { return ray_; }  // B^-T e_r of the infeasible row
+  int64_t iterations() const { return iter_; }
+  int64_t phase1_iterations() const { return phase1_iter_; }
+  int factorizations() const { return factor_count_; }
+  bool primal_feasible() const { return pfeas_; }
+  bool dual_feasible() const { return dfeas_; }
+  // Tightens the tolerances for a cleanup run.
+  void set_tolerances(double primal, double dual) { primal_tol_ = primal; dual_tol_ = dual; }
+  // Objective c'x (working costs) in minimisation form without the offset.
+  double objective() const;
+
+ private:
+  enum class Step { Done, Redo, Optimal, Infeasible, Failed };
+
+  // Basis and factor.
+  bool refactor();
+  void rebuild_positions();
+  void compute_primal();
+  void compute_dual();
+  double nonbasic_value(int32_t j) const;
+  void place_nonbasic(int32_t j);
+  // One iteration of the dual simplex on the current bounds.
+  Step iterate();
+  int32_t choose_row() const;
+  void compute_pivot_row();
+  void load_column(int32_t q, HVector &v) const;
+  void apply_flips(const std::vector<int32_t> &flips);
+  void update_densities();
+  // Phases.
+  LpStatus solve_current(int phase);
+  bool make_dual_feasible_by_flips();
+  int count_dual_infeasible() const;
+  double dual_infeasibility_sum() const;
+  LpStatus run_phase1();
+  void remove_perturbation();
+  void maybe_perturb();
+  LpStatus check_limits();
+  void log_iteration(int phase, int32_t enter, int32_t leave);
+  std::string var_name(int32_t j) const;
+
+  SimplexLp lp_;
+  SimplexControl ctl_;
+  DualLog log_;
+  std::unique_ptr<BasisFactor> factor_;
+  std::unique_ptr<DualPricing> pricing_;
+  DualRatioTest ratio_;
+  DualRatioResult ratio_out_;
+  SimplexRandom rng_;
+  PerturbRecord perturb_;
+
+  std::vector<double> lower_, upper_;  // working bounds (phase 1 replaces them)
+  std::vector<double> cost_;           // working costs (perturbed, shifted)
+  std::vector<int32_t> head_;
+  std::vector<int32_t> pos_;           // position in head_, -1 when nonbasic
+  std::vector<int8_t> status_;
+  std::vector<double> x_, d_, y_, ray_;
+  HVector rho_, row_, col_, tau_, flip_;
+  std::vector<int8_t> row_mark_;
+  std::vector<int32_t> replaced_;
+
+  double primal_tol_, dual_tol_;
+  double row_density_ = 0.05, col_density_ = 0.05, rho_density_ = 0.05, tau_density_ = 0.05;
+  int64_t iter_ = 0, phase1_iter_ = 0;
+  int factor_count_ = 0, last_logged_factor_ = -1, last_logged_phase_ = 0;
+  bool have_factor_ = false;
+  bool shifted_ = false;
+  bool pfeas_ = false, dfeas_ = false;
+  bool allow_perturb_ = true;
+  int phase_ = 2;
+  int32_t last_enter_ = -1, last_leave_ = -1;
+  // Stall monitor.
+  int64_t window_ = 50, last_progress_iter_ = 0;
+  double progress_ref_ = -kSimplexInf;
+};
+
+}  // namespace tvl::lp

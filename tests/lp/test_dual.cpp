@@ -1,0 +1,262 @@
+// Dual simplex on Netlib instances and on small LPs that exercise phase 1,
+// infeasibility certificates, unboundedness, limits, warm starts and the log.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "dual_test_util.h"
+#include "lp/dualopt.h"
+#include "tavlo.h"
+
+namespace tvl::lp {
+namespace {
+
+using testing::dense_model;
+using testing::dual_violation;
+using testing::load_netlib;
+using testing::netlib_optimum;
+using testing::primal_violation;
+
+SimplexControl quiet(int pricing = 0) {
+  SimplexControl ctl;
+  ctl.display = 0;
+  ctl.pricing = pricing;
+  return ctl;
+}
+
+// Primal objective minus dual objective (bounds weighted by the duals):
+// zero at an optimal pair.
+double duality_gap(const LpModel &m, const LpResult &r) {
+  double dual = m.offset;
+  for (int i = 0; i < m.a.m; ++i) dual += r.pi[i] * (r.pi[i] > 0.0 ? m.rowlo[i] : m.rowup[i]);
+  for (int j = 0; j < m.a.n; ++j) {
+    if (r.dj[j] == 0.0) continue;
+    dual += r.dj[j] * (r.dj[j] > 0.0 ? m.collo[j] : m.colup[j]);
+  }
+  return r.objval - dual;
+}
+
+void expect_netlib_optimal(const std::string &name, int pricing) {
+  LpModel model;
+  ASSERT_TRUE(load_netlib(name, model)) << name;
+  const double ref = netlib_optimum(name);
+  const LpResult r = dual_simplex(model, quiet(pricing), nullptr);
+  ASSERT_EQ(r.status, LpStatus::Optimal) << name << " pricing " << pricing;
+  EXPECT_LT(std::fabs(r.objval - ref) / std::max(1.0, std::fabs(ref)), 1e-6) << name;
+  EXPECT_LT(primal_violation(model, r), 1e-6) << name;
+  EXPECT_LT(dual_violation(model, r), 1e-6) << name;
+  EXPECT_TRUE(r.primal_feasible && r.dual_feasible);
+}
+
+TEST(DualNetlib, SmallInstancesReachTheKnownOptimum) {
+  for (const char *name : {"afiro", "sc50a", "sc50b", "adlittle", "blend", "share2b", "stocfor1",
+                           "kb2", "scagr7", "israel", "share1b", "vtpbase", "boeing1"})
+    expect_netlib_optimal(name, 0);
+}
+
+TEST(DualNetlib, EveryPricingRuleSolves) {
+  for (int pricing : {1, 2, 4, 5})
+    for (const char *name : {"afiro", "adlittle", "share2b", "stocfor1", "lotfi"})
+      expect_netlib_optimal(name, pricing);
+}
+
+TEST(DualNetlib, ObjectiveCutMakesInstanceInfeasibleWithCertificate) {
+  for (const char *name : {"afiro", "adlittle", "share2b", "sc105"}) {
+    LpModel model;
+    ASSERT_TRUE(load_netlib(name, model));
+    const double ref = netlib_optimum(name);
+    // Append the row  cost'x <= optimum - 1% : no feasible point is left.
+    const int m = model.a.m, n = model.a.n;
+    LpModel cut = model;
+    cut.a.m = m + 1;
+    cut.a.index.clear();
+    cut.a.value.clear();
+    for (int j = 0; j < n; ++j) {
+      for (int k = model.a.start[j]; k < model.a.start[j + 1]; ++k) {
+        cut.a.index.push_back(model.a.index[k]);
+        cut.a.value.push_back(model.a.value[k]);
+      }
+      if (model.cost[j] != 0.0) {
+        cut.a.index.push_back(m);
+        cut.a.value.push_back(model.cost[j]);
+      }
+      cut.a.start[j + 1] = static_cast<int32_t>(cut.a.index.size());
+    }
+    cut.rowlo.push_back(-kInf);
+    cut.rowup.push_back(ref - model.offset - 0.01 * std::max(1.0, std::fabs(ref)));
+    const LpResult r = dual_simplex(cut, quiet(), nullptr);
+    ASSERT_EQ(r.status, LpStatus::Infeasible) << name;
+    ASSERT_EQ(static_cast<int>(r.ray.size()), m + 1);
+    EXPECT_GT(farkas_margin(cut, r.ray), 0.0) << name;
+    EXPECT_FALSE(r.primal_feasible || r.dual_feasible);
+  }
+}
+
+TEST(DualSmall, ContradictoryRowsAreInfeasible) {
+  // x <= 1 and x >= 2.
+  const LpModel m = dense_model(2, 1, {1, 1}, {1}, {-kInf}, {kInf}, {-kInf, 2}, {1, kInf});
+  const LpResult r = dual_simplex(m, quiet(), nullptr);
+  ASSERT_EQ(r.status, LpStatus::Infeasible);
+  EXPECT_GT(farkas_margin(m, r.ray), 0.0);
+}
+
+TEST(DualSmall, ContradictoryBoundsAreInfeasible) {
+  // x + y = 5 with x, y in [0, 2].
+  const LpModel m = dense_model(1, 2, {1, 1}, {1, 1}, {0, 0}, {2, 2}, {5}, {5});
+  const LpResult r = dual_simplex(m, quiet(), nullptr);
+  ASSERT_EQ(r.status, LpStatus::Infeasible);
+  EXPECT_GT(farkas_margin(m, r.ray), 0.0);
+}
+
+TEST(DualSmall, UnboundedRayDirectionIsDualInfeasible) {
+  // min -x - y  s.t.  x - y <= 1, x, y >= 0: y grows without limit.
+  const LpModel m = dense_model(1, 2, {1, -1}, {-1, -1}, {0, 0}, {kInf, kInf}, {-kInf}, {1});
+  const LpResult r = dual_simplex(m, quiet(), nullptr);
+  EXPECT_EQ(r.status, LpStatus::Unbounded);
+  EXPECT_FALSE(r.dual_feasible);
+}
+
+TEST(DualSmall, FreeFixedAndRangedVariablesGiveCertifiedOptimum) {
+  // min  x0 - 2 x1 + x2 + 3 x3   with x0 free, x1 in [0, 4], x2 fixed at 1,
+  // x3 <= 2 (no lower bound); rows: ranged, equality, >= and <=.
+  const LpModel m = dense_model(4, 4,
+                                {1, 1, 0, 1,    //  -1 <= x0 + x1 + x3 <= 3
+                                 1, -1, 1, 0,   //  x0 - x1 + x2 = 0
+                                 0, 1, 1, -1,   //  x1 + x2 - x3 >= -2
+                                 1, 0, 0, 2},   //  x0 + 2 x3 <= 5
+                                {1, -2, 1, 3}, {-kInf, 0, 1, -kInf}, {kInf, 4, 1, 2},
+                                {-1, 0, -2, -kInf}, {3, 0, kInf, 5});
+  for (int pricing : {0, 1, 5}) {
+    const LpResult r = dual_simplex(m, quiet(pricing), nullptr);
+    ASSERT_EQ(r.status, LpStatus::Optimal);
+    EXPECT_LT(primal_violation(m, r), 1e-9);
+    EXPECT_LT(dual_violation(m, r), 1e-9);
+    EXPECT_NEAR(duality_gap(m, r), 0.0, 1e-9);
+  }
+}
+
+TEST(DualSmall, MaximisationFormAndOffsetCarryThrough) {
+  // max 3x + 2y (cost negated, objsense -1) s.t. x + y <= 4, x + 3y <= 6, x <= 3.
+  LpModel m = dense_model(2, 2, {1, 1, 1, 3}, {-3, -2}, {0, 0}, {3, kInf}, {-kInf, -kInf}, {4, 6});
+  m.objsense = -1;
+  m.offset = 5.0;
+  const LpResult r = dual_simplex(m, quiet(), nullptr);
+  ASSERT_EQ(r.status, LpStatus::Optimal);
+  EXPECT_NEAR(r.objval, -(3 * 3 + 2 * 1) + 5.0, 1e-9);
+  EXPECT_NEAR(r.x[0], 3.0, 1e-9);
+  EXPECT_NEAR(r.x[1], 1.0, 1e-9);
+  EXPECT_NEAR(duality_gap(m, r), 0.0, 1e-9);
+}
+
+TEST(DualLimits, IterationAndObjectiveLimitsStopTheRun) {
+  // min x + y  s.t. x + y >= 2, x - y >= -1: the slack basis is dual feasible.
+  const LpModel m = dense_model(2, 2, {1, 1, 1, -1}, {1, 1}, {0, 0}, {kInf, kInf}, {2, -1}, {kInf, kInf});
+  SimplexControl ctl = quiet();
+  ctl.itlim = 0;
+  LpResult r = dual_simplex(m, ctl, nullptr);
+  EXPECT_EQ(r.status, LpStatus::IterLimit);
+  EXPECT_EQ(r.iterations, 0);
+  EXPECT_TRUE(r.dual_feasible);
+  EXPECT_FALSE(r.primal_feasible);
+
+  ctl = quiet();
+  ctl.objulim = 1.0;
+  r = dual_simplex(m, ctl, nullptr);
+  EXPECT_EQ(r.status, LpStatus::ObjLimit);
+
+  ctl = quiet();
+  int calls = 0;
+  ctl.limit_check = [&calls](int64_t) { return ++calls > 1 ? LpStatus::Aborted : LpStatus::Unknown; };
+  LpModel big;
+  ASSERT_TRUE(load_netlib("share2b", big));
+  r = dual_simplex(big, ctl, nullptr);
+  EXPECT_EQ(r.status, LpStatus::Aborted);
+  EXPECT_LE(r.iterations, 1);
+}
+
+TEST(DualWarmStart, BoundChangeResolvesInFewIterations) {
+  for (const char *name : {"stocfor1", "share2b", "adlittle"}) {
+    LpModel model;
+    ASSERT_TRUE(load_netlib(name, model));
+    const LpResult first = dual_simplex(model, quiet(), nullptr);
+    ASSERT_EQ(first.status, LpStatus::Optimal);
+    // Cut the largest basic structural value in half, as a branching step would.
+    int jmax = -1;
+    for (int j = 0; j < model.a.n; ++j) {
+      if (first.basis.colstat[j] == 1 && std::fabs(first.x[j]) > 1e-3 &&
+          (jmax < 0 || std::fabs(first.x[j]) > std::fabs(first.x[jmax])))
+        jmax = j;
+    }
+    ASSERT_GE(jmax, 0);
+    LpModel changed = model;
+    if (first.x[jmax] > 0) changed.colup[jmax] = std::floor(first.x[jmax] / 2);
+    else changed.collo[jmax] = std::ceil(first.x[jmax] / 2);
+    const LpResult warm = dual_simplex(changed, quiet(), &first.basis);
+    const LpResult cold = dual_simplex(changed, quiet(), nullptr);
+    ASSERT_EQ(warm.status, cold.status) << name;
+    if (cold.status == LpStatus::Optimal) {
+      EXPECT_NEAR(warm.objval, cold.objval, 1e-6 * std::max(1.0, std::fabs(cold.objval))) << name;
+    }
+    EXPECT_LT(warm.iterations, std::max<int64_t>(10, cold.iterations / 3)) << name;
+
+    // The optimal basis itself restarts with no iteration.
+    const LpResult again = dual_simplex(model, quiet(), &first.basis);
+    EXPECT_EQ(again.status, LpStatus::Optimal);
+    EXPECT_EQ(again.iterations, 0) << name;
+  }
+}
+
+TEST(DualDeterminism, TwoRunsAreIdentical) {
+  for (const char *name : {"israel", "scfxm1"}) {
+    LpModel model;
+    ASSERT_TRUE(load_netlib(name, model));
+    const LpResult a = dual_simplex(model, quiet(), nullptr);
+    const LpResult b = dual_simplex(model, quiet(), nullptr);
+    EXPECT_EQ(a.iterations, b.iterations) << name;
+    EXPECT_EQ(a.objval, b.objval) << name;
+    EXPECT_EQ(a.x, b.x) << name;
+    EXPECT_EQ(a.basis.colstat, b.basis.colstat) << name;
+  }
+}
+
+void collect(void *handle, const char *msg) { static_cast<std::string *>(handle)->append(msg); }
+
+TEST(DualLog, IterationLogGoesToTheLogChannel) {
+  int status = -1;
+  TVLENVptr env = TVLopenTAVLO(&status);
+  ASSERT_EQ(status, 0);
+  TVLCHANNELptr res, warn, err, log;
+  TVLgetchannels(env, &res, &warn, &err, &log);
+  std::string logged, other;
+  TVLaddfuncdest(env, log, &logged, collect);
+  TVLaddfuncdest(env, res, &other, collect);
+  TVLaddfuncdest(env, err, &other, collect);
+  LpModel model;
+  ASSERT_TRUE(load_netlib("afiro", model));
+  SimplexControl ctl;
+  ctl.env = env;
+  ctl.display = 1;
+  const LpResult r = dual_simplex(model, ctl, nullptr);
+  EXPECT_EQ(r.status, LpStatus::Optimal);
+  EXPECT_EQ(logged.rfind("\nIteration log . . .\n", 0), 0u) << logged;
+  EXPECT_NE(logged.find("Iteration:"), std::string::npos);
+  EXPECT_NE(logged.find("Dual objective     ="), std::string::npos);
+  EXPECT_TRUE(other.empty());
+
+  logged.clear();
+  ctl.display = 2;
+  dual_simplex(model, ctl, nullptr);
+  const std::string header = "\nIteration      Dual Objective            In Variable           Out Variable\n";
+  EXPECT_NE(logged.find(header), std::string::npos);
+  EXPECT_EQ(logged.find(header), logged.rfind(header));
+
+  logged.clear();
+  ctl.display = 0;
+  dual_simplex(model, ctl, nullptr);
+  EXPECT_TRUE(logged.empty());
+  TVLcloseTAVLO(&env);
+}
+
+}  // namespace
+}  // namespace tvl::lp
