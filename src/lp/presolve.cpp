@@ -12,6 +12,7 @@
 #include "lp/presolve_duplicate.h"
 #include "lp/presolve_empty.h"
 #include "lp/presolve_forcing.h"
+#include "lp/presolve_freesubst.h"
 #include "lp/presolve_msg.h"
 #include "lp/presolve_rowsingleton.h"
 #include "lp/presolve_work.h"
@@ -107,7 +108,8 @@ int Driver::aggregator() {
     ++agg_runs_;
     bool any = false;
     for (int sweep = 0; sweep < 100; ++sweep) {
-      const int32_t done = reduce_doubleton_equations(w_, s_.aggfill);
+      int32_t done = reduce_doubleton_equations(w_, s_.aggfill);
+      if (!w_.failed()) done += reduce_free_substitutions(w_, s_.aggfill);
       if (w_.failed()) return w_.issue.status;
       if (done == 0) break;
       any = true;

@@ -50,23 +50,6 @@ void drop_row_with_free_col(Work &w, int32_t i, int32_t j, int32_t e) {
   w.remove_col(j);
 }
 
-bool implied_free(const Work &w, int32_t i, int32_t e) {
-  const int32_t j = w.ecol[e];
-  const double a = w.eval[e];
-  const Activity act = w.activity(i);
-  double rest_lo, rest_hi;
-  w.activity_without(act, e, rest_lo, rest_hi);
-  // a x_j in [rlo - rest_hi, rup - rest_lo].
-  const double ax_lo = (finite_value(w.rlo[i]) && finite_value(rest_hi)) ? w.rlo[i] - rest_hi : -kPosInf;
-  const double ax_hi = (finite_value(w.rup[i]) && finite_value(rest_lo)) ? w.rup[i] - rest_lo : kPosInf;
-  const double implo = a > 0 ? ax_lo / a : ax_hi / a;
-  const double impup = a > 0 ? ax_hi / a : ax_lo / a;
-  const double tol = 1e-9;
-  const bool lo_ok = !finite_value(w.clo[j]) || implo >= w.clo[j] - tol * (1.0 + std::fabs(w.clo[j]));
-  const bool up_ok = !finite_value(w.cup[j]) || impup <= w.cup[j] + tol * (1.0 + std::fabs(w.cup[j]));
-  return lo_ok && up_ok;
-}
-
 }  // namespace
 
 void reduce_col_singletons(Work &w) {
@@ -83,7 +66,7 @@ void reduce_col_singletons(Work &w) {
     if (w.clo[j] >= w.cup[j]) continue;  // fixed columns go elsewhere
     if (w.rlo[i] == w.rup[i]) { fold_slack_col(w, i, j, e); continue; }
     w.work += w.rlen[i];
-    if (!implied_free(w, i, e)) continue;
+    if (!w.implied_free(w.activity(i), e)) continue;
     const double c = w.cost[j];
     if (c == 0.0) { drop_row_with_free_col(w, i, j, e); continue; }
     if (!w.dual_reductions) continue;

@@ -19,6 +19,7 @@ enum class StepKind : uint8_t {
   Doubleton,        // equality a x_j + b x_k = r, x_j eliminated
   DuplicateRow,     // row parallel to a kept row, removed after merging its bounds
   DuplicateCol,     // column parallel to a kept column with proportional cost, merged
+  FreeSubstitution, // implied-free column substituted out of its equality row
 };
 
 struct Step {

@@ -119,4 +119,20 @@ void Work::activity_without(const Activity &act, int32_t e, double &lo, double &
   else hi = act.maxinf > 1 ? kPosInf : act.maxfin;
 }
 
+bool Work::implied_free(const Activity &act, int32_t e) const {
+  const int32_t i = erow[e], j = ecol[e];
+  const double a = eval[e];
+  double rest_lo, rest_hi;
+  activity_without(act, e, rest_lo, rest_hi);
+  // a x_j lies in [rlo - rest_hi, rup - rest_lo].
+  const double ax_lo = (finite_value(rlo[i]) && finite_value(rest_hi)) ? rlo[i] - rest_hi : -kPosInf;
+  const double ax_hi = (finite_value(rup[i]) && finite_value(rest_lo)) ? rup[i] - rest_lo : kPosInf;
+  const double implo = a > 0 ? ax_lo / a : ax_hi / a;
+  const double impup = a > 0 ? ax_hi / a : ax_lo / a;
+  const double tol = 1e-9;
+  const bool lo_ok = !finite_value(clo[j]) || implo >= clo[j] - tol * (1.0 + std::fabs(clo[j]));
+  const bool up_ok = !finite_value(cup[j]) || impup <= cup[j] + tol * (1.0 + std::fabs(cup[j]));
+  return lo_ok && up_ok;
+}
+
 }  // namespace tvl::lp::pre

@@ -63,7 +63,8 @@ class Work {
   bool dual_reductions = true;
 
   // Scratch space for the reductions (kept to avoid allocation per row).
-  std::vector<int32_t> scratch_idx, pos;
+  std::vector<int32_t> scratch_idx, pos, cpos;
+  std::vector<double> scratch_val;
   std::vector<int8_t> scratch_side;
 
   // Counters for the summary.
@@ -84,6 +85,10 @@ class Work {
   Activity activity(int32_t i) const;
   // Bounds of the activity of row i without the contribution of entry e.
   void activity_without(const Activity &act, int32_t e, double &lo, double &hi) const;
+
+  // True when the bounds of the column of entry e follow from its row (with
+  // activity `act`) and the other columns' bounds, so that they can be dropped.
+  bool implied_free(const Activity &act, int32_t e) const;
 
   bool failed() const { return issue.status != 0; }
   void fail(int status, std::string message) {

@@ -11,6 +11,7 @@
 #include "lp/presolve_duplicate.h"
 #include "lp/presolve_empty.h"
 #include "lp/presolve_forcing.h"
+#include "lp/presolve_freesubst.h"
 #include "lp/presolve_rowsingleton.h"
 
 namespace tvl::lp {
@@ -30,6 +31,7 @@ void undo_all(const PostsolveStack &stack, PostState &st) {
       case StepKind::Doubleton: undo_doubleton(s, stack, st); break;
       case StepKind::DuplicateRow: undo_duplicate_row(s, stack, st); break;
       case StepKind::DuplicateCol: undo_duplicate_col(s, stack, st); break;
+      case StepKind::FreeSubstitution: undo_free_substitution(s, stack, st); break;
     }
   }
 }
