@@ -11,6 +11,7 @@
 #include "frame/error.h"
 #include "frame/param.h"
 #include "frame/solution_view.h"
+#include "lp/lpbuild.h"
 
 namespace tvl {
 namespace {
@@ -266,6 +267,10 @@ int compute_quality(const SolutionView &v, int what, double *val, int *idx) {
   switch (what) {
     case 39:
       if (!v.soln->has_factor) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
+      if (v.soln->kappa < 0.0 && basis_present(v.lp)) {
+        // Estimated once from the final basis, then kept with the record.
+        const_cast<SolutionRecord *>(v.soln)->kappa = lp::estimate_kappa(*v.lp->lp, *v.lp->basis);
+      }
       *val = v.soln->kappa;
       return 0;
     case 40: {

@@ -7,6 +7,10 @@
 #include "frame/problem.h"
 #include "lp/lpmodel.h"
 
+namespace tvl {
+struct BasisData;
+}
+
 namespace tvl::lp {
 
 // Builds the model of the problem's LP data: cost and offset multiplied by
@@ -34,5 +38,9 @@ int store_result(tvllp *lp, const LpModel &model, const LpResult &result, int me
 // when y proves the rows and bounds inconsistent; -1e75 when a needed
 // bound is infinite.
 double farkas_proof(const LpData &data, const double *y);
+
+// Condition estimate (1-norm) of the basis stored for the problem's data:
+// 1e300 when it is singular, -1 when it cannot be formed.
+double estimate_kappa(const LpData &data, const BasisData &basis);
 
 }  // namespace tvl::lp
