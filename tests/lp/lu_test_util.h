@@ -1,6 +1,7 @@
 // Helpers shared by the basis-factor tests: random bases and residuals.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>

@@ -1,0 +1,125 @@
+// Basis factor benchmark: factorization and solve times on bases reached by
+// a simplex-like walk on Netlib instances and on generated matrices.
+// Usage: bench_lu [netlib-dir] [precision 0|1]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "../tests/lp/lu_mps_reader.h"
+#include "../tests/lp/lu_test_util.h"
+#include "../tests/lp/lu_walk.h"
+#include "lp/factor.h"
+
+using namespace tvl::lp;
+using namespace lutest;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double seconds_since(Clock::time_point t0) {
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// Smallest time per call over five batches (the machine is shared).
+template <class F>
+double per_call(int calls, F &&body) {
+  double best = 1e300;
+  for (int batch = 0; batch < 5; ++batch) {
+    const auto t0 = Clock::now();
+    for (int c = 0; c < calls; ++c) body(c);
+    best = std::min(best, seconds_since(t0) / calls);
+  }
+  return best;
+}
+
+void bench_basis(const char *label, const CscMatrix &a, int precision) {
+  std::mt19937 rng(1);
+  std::unique_ptr<BasisFactor> f(make_basis_factor(precision, a.m, a.n, FactorSettings{}));
+  Walk w;
+  start_walk(w, a);
+  f->factorize(a, w.head, nullptr);
+  const auto tw = Clock::now();
+  walk(w, a, *f, a.m, rng);
+  const double walk_s = seconds_since(tw);
+  int64_t bnz = 0;
+  int32_t structurals = 0;
+  for (const int32_t v : w.head) {
+    bnz += v < a.n ? a.start[v + 1] - a.start[v] : 1;
+    structurals += v < a.n;
+  }
+  // Factorization.
+  std::vector<int32_t> head = w.head;
+  const int reps = std::max(2, static_cast<int>(400000 / (bnz + 1)));
+  const double fact_s = per_call(reps, [&](int) {
+    head = w.head;
+    f->factorize(a, head, nullptr);
+  });
+  const int64_t fnz = f->factor_nonzeros();
+  // FTRAN of structural columns, BTRAN of unit vectors, FTRAN of a dense vector.
+  HVector v;
+  v.setup(a.m);
+  const int solves = 400;
+  std::vector<int32_t> cols(solves), rows(solves);
+  std::uniform_int_distribution<int32_t> col(0, a.n - 1), pos(0, a.m - 1);
+  for (int s = 0; s < solves; ++s) { cols[s] = col(rng); rows[s] = pos(rng); }
+  int64_t out_nz = 0;
+  const double ftran_s = per_call(solves, [&](int s) {
+    v.clear();
+    const int32_t j = cols[s];
+    for (int32_t e = a.start[j]; e < a.start[j + 1]; ++e) {
+      v.array[a.index[e]] = a.value[e];
+      v.index[v.count++] = a.index[e];
+    }
+    f->ftran(v, 0.0);
+    out_nz += v.count;
+  });
+  const double ftran_nz = static_cast<double>(out_nz) / (5.0 * solves);
+  out_nz = 0;
+  const double btran_s = per_call(solves, [&](int s) {
+    v.clear();
+    v.array[rows[s]] = 1.0;
+    v.index[v.count++] = rows[s];
+    f->btran(v, 0.0);
+    out_nz += v.count;
+  });
+  const double btran_nz = static_cast<double>(out_nz) / (5.0 * solves);
+  const double dense_s = per_call(20, [&](int) {
+    v.clear();
+    for (int32_t i = 0; i < a.m; ++i) { v.array[i] = 1.0 + i % 7; v.index[v.count++] = i; }
+    f->ftran(v, 1.0);
+  });
+  std::printf("%-10s m %6d bnz %7lld struct %5d fill %5.2f | factor %8.3f ms %6.1f ns/nz | "
+              "ftran %7.2f us (%6.0f nz, %5.1f ns/fnz) btran %7.2f us (%6.0f nz) dense %7.2f us | "
+              "walk %5d it %6.2f us/it refac %d\n",
+              label, a.m, static_cast<long long>(bnz), structurals, static_cast<double>(fnz) / bnz,
+              fact_s * 1e3, fact_s * 1e9 / bnz, ftran_s * 1e6, ftran_nz, ftran_s * 1e9 / fnz, btran_s * 1e6,
+              btran_nz, dense_s * 1e6, w.steps, walk_s * 1e6 / std::max(1, w.steps), w.refactors);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  std::string here = __FILE__;
+  here = here.substr(0, here.find_last_of('/'));
+  const std::string dir = argc > 1 ? argv[1] : here + "/../../shared/bench/netlib";
+  const int precision = argc > 2 ? std::atoi(argv[2]) : 0;
+  std::printf("precision %d\n", precision);
+  const char *names[] = {"scfxm2", "25fv47", "ship12l", "degen3", "pilot", "pilot87",
+                         "d2q06c", "80bau3b", "greenbea", "fit2p", "dfl001"};
+  const char *only = std::getenv("BENCH_LU_ONLY");
+  for (const char *name : names) {
+    if (only && std::string(only) != name) continue;
+    CscMatrix a;
+    if (read_mps_matrix(dir + "/" + name + ".mps.gz", a)) bench_basis(name, a, precision);
+  }
+  if (only && std::string(only) != "rand") return 0;
+  std::mt19937 rng(42);
+  for (const int32_t m : {1000, 4000}) {
+    const CscMatrix a = random_matrix(m, 2 * m, 2.0 / m, rng);
+    bench_basis(("rand" + std::to_string(m)).c_str(), a, precision);
+  }
+  return 0;
+}
