@@ -636,6 +636,65 @@ TVLPUBLIC int TVLgetobjname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int buf
                             int *surplus_p);
 
 /* BEGIN MODEL FILES */
+/* Model files: the format is chosen from the file name (after a .gz, .bz2
+ * or .Z suffix) or given as "LP", "MPS" (fixed columns), "FMPS" (free
+ * MPS) or "SAV" (the library's binary format). */
+TVLPUBLIC int TVLreadcopyprob(TVLENVptr env, TVLLPptr lp, const char *filename_str, const char *filetype_str);
+TVLPUBLIC int TVLwriteprob(TVLCENVptr env, TVLCLPptr lp, const char *filename_str, const char *filetype_str);
+
+/* Basis files (column-oriented MPS basis layout). */
+TVLPUBLIC int TVLmbasewrite(TVLCENVptr env, TVLCLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLreadcopybase(TVLENVptr env, TVLLPptr lp, const char *filename_str);
+
+/* Special ordered sets: set k has type sostype[k] ('1' or '2') and the
+ * members sosind/soswt[sosbeg[k] .. sosbeg[k+1]-1] (the last set ends at
+ * numsosnz).  Loading sets makes the problem a MIP. */
+TVLPUBLIC int TVLcopysos(TVLENVptr env, TVLLPptr lp, int numsos, int numsosnz, const char *sostype,
+                         const int *sosbeg, const int *sosind, const double *soswt, char **sosname);
+TVLPUBLIC int TVLgetnumsos(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsos(TVLCENVptr env, TVLCLPptr lp, int *numsosnz_p, char *sostype, int *sosbeg,
+                        int *sosind, double *soswt, int sosspace, int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetsosname(TVLCENVptr env, TVLCLPptr lp, char **name, char *namestore, int storespace,
+                            int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLEchgsosname(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, char **newname);
+
+/* Quadratic objective c'x + 1/2 x'Qx, Q given column-wise with both
+ * triangles (TVLcopyquad) or as its diagonal (TVLcopyqpsep). */
+TVLPUBLIC int TVLcopyquad(TVLENVptr env, TVLLPptr lp, const int *qmatbeg, const int *qmatcnt,
+                          const int *qmatind, const double *qmatval);
+TVLPUBLIC int TVLcopyqpsep(TVLENVptr env, TVLLPptr lp, const double *qsepvec);
+TVLPUBLIC int TVLgetquad(TVLCENVptr env, TVLCLPptr lp, int *nzcnt_p, int *qmatbeg, int *qmatind,
+                         double *qmatval, int qmatspace, int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetnumquad(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetnumqpnz(TVLCENVptr env, TVLCLPptr lp);
+
+/* Quadratic constraints a'x + sum quadval*x[quadrow]*x[quadcol] <= or >= rhs. */
+TVLPUBLIC int TVLaddqconstr(TVLENVptr env, TVLLPptr lp, int linnzcnt, int quadnzcnt, double rhs, int sense,
+                            const int *linind, const double *linval, const int *quadrow,
+                            const int *quadcol, const double *quadval, const char *lname_str);
+TVLPUBLIC int TVLgetqconstr(TVLCENVptr env, TVLCLPptr lp, int *linnzcnt_p, int *quadnzcnt_p, double *rhs_p,
+                            char *sense_p, int *linind, double *linval, int linspace, int *linsurplus_p,
+                            int *quadrow, int *quadcol, double *quadval, int quadspace,
+                            int *quadsurplus_p, int which);
+TVLPUBLIC int TVLgetnumqconstrs(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetqconstrname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace, int *surplus_p,
+                                int which);
+TVLPUBLIC int TVLEchgqcname(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, char **newname);
+
+/* Indicator constraints: column indvar = 1 (0 when complemented) implies
+ * the linear row (sense 'L', 'E' or 'G') holds.  They make the problem a MIP. */
+TVLPUBLIC int TVLEaddindconstr(TVLENVptr env, TVLLPptr lp, int indvar, int complemented, int nzcnt,
+                               double rhs, int sense, const int *linind, const double *linval,
+                               const char *indname_str);
+TVLPUBLIC int TVLgetindconstr(TVLCENVptr env, TVLCLPptr lp, int *indvar_p, int *complemented_p,
+                              int *nzcnt_p, double *rhs_p, char *sense_p, int *linind, double *linval,
+                              int space, int *surplus_p, int which);
+TVLPUBLIC int TVLEgetindicator(TVLCENVptr env, TVLCLPptr lp, int which, int *indvar_p, int *complemented_p,
+                               int *nzcnt_p, double *rhs_p, char *sense_p, int *linind, double *linval,
+                               int space, int *surplus_p);
+TVLPUBLIC int TVLgetnumindconstrs(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetindconstrname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace, int *surplus_p,
+                                  int which);
 /* END MODEL FILES */
 
 /* BEGIN SOLUTION AND CALLBACKS */

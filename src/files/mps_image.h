@@ -139,3 +139,11 @@ int image_load(tvlenv *env, tvllp *lp, const ModelImage &img);
 int image_capture(tvlenv *env, tvllp *lp, ModelImage &img);
 
 }  // namespace tvl
+
+namespace tvl {
+
+// First difference between two images, bit for bit (names, values, parts),
+// written into `what` (at most `size` bytes); false when they are equal.
+bool image_differs(const ModelImage &a, const ModelImage &b, char *what, size_t size);
+
+}  // namespace tvl

@@ -143,8 +143,31 @@ int Parser::run(std::string_view text) {
   return report(env_, 1552);
 }
 
+// A line that fits the columns is still read as words when the fields show
+// that it was written free-form: text in the first field of a section that
+// does not use it, or a name with a blank followed by an empty field that
+// the section needs.
+bool Parser::grid_plausible() const {
+  bool uses_first = sec_ == Section::Rows || sec_ == Section::Bounds || sec_ == Section::Sos ||
+                    sec_ == Section::Indicators || sec_ == Section::ObjSense;
+  if (sec_ == Section::Rows || sec_ == Section::ObjSense || sec_ == Section::ObjName) return true;
+  if (!uses_first && !f_[0].empty()) return false;
+  auto blank = [](std::string_view v) { return v.find(' ') != std::string_view::npos; };
+  if (blank(f_[1]) && f_[2].empty()) return false;
+  if (blank(f_[2]) && f_[3].empty()) {
+    if (sec_ == Section::Sos || sec_ == Section::Indicators) return true;
+    if (sec_ == Section::Bounds) {
+      std::string_view t = f_[0];
+      return same_word(t, "FR") || same_word(t, "MI") || same_word(t, "PL") || same_word(t, "BV") ||
+             same_word(t, "SC");
+    }
+    return false;
+  }
+  return true;
+}
+
 int Parser::cut(std::string_view line) {
-  grid_ = fixed_ && split_fixed(line, f_);
+  grid_ = fixed_ && split_fixed(line, f_) && grid_plausible();
   if (!grid_) nw_ = split_words(line, w_, 8);
   return 0;
 }
@@ -199,7 +222,7 @@ int Parser::enter_section(Section s, std::string_view) {
       case Section::Bounds: seen_bounds_ = true; break;
       case Section::Sos: seen_later_ = true; break;
       case Section::QuadObj:
-      case Section::QMatrix:
+      case Section::QMatrix: seen_qobj_ = true; [[fallthrough]];
       case Section::QCMatrix: seen_later_ = seen_quad_ = true; break;
       case Section::Rhs:
       case Section::Indicators:

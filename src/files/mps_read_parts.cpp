@@ -294,7 +294,7 @@ int Parser::finish_rows() {
 
 int Parser::finish_quadratic() {
   int32_t n = static_cast<int32_t>(colname_.size());
-  if (!qobj_.empty()) {
+  if (seen_qobj_) {
     img_.has_qobj = true;
     img_.qbeg.assign(static_cast<size_t>(n) + 1, 0);
     for (const QTerm &t : qobj_)

@@ -56,6 +56,7 @@ class Parser {
   int header_line(std::string_view line);
   int data_line(std::string_view line);
   int cut(std::string_view line);          // fills f_ (fixed grid) or w_ (words)
+  bool grid_plausible() const;
   int enter_section(Section s, std::string_view line);
   int close_rows();
 
@@ -97,7 +98,8 @@ class Parser {
   int line_ = 0;
   Section sec_ = Section::Start;
   bool seen_rows_ = false, seen_columns_ = false, seen_bounds_ = false, seen_quad_ = false;
-  bool seen_later_ = false;    // SOS or a quadratic section has been read
+  bool seen_later_ = false;
+  bool seen_qobj_ = false;     // a QUADOBJ or QMATRIX section was read    // SOS or a quadratic section has been read
 
   // Current line, cut.
   bool grid_ = false;
