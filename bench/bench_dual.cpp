@@ -74,6 +74,10 @@ int main(int argc, char **argv) {
     SimplexControl ctl;
     ctl.display = 0;
     ctl.pricing = pricing;
+    if (std::getenv("OPTTOL")) ctl.opttol = std::atof(std::getenv("OPTTOL"));
+    if (std::getenv("FEASTOL")) ctl.feastol = std::atof(std::getenv("FEASTOL"));
+    if (std::getenv("SCAIND")) ctl.scaling = std::atoi(std::getenv("SCAIND"));
+    if (std::getenv("PERIND")) ctl.perturb_always = std::atoi(std::getenv("PERIND"));
     const auto t0 = std::chrono::steady_clock::now();
     LpResult r = dual_simplex(model, ctl, nullptr);
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

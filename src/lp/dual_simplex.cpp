@@ -48,7 +48,10 @@ DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
   d_.assign(static_cast<size_t>(n + m), 0.0);
   y_.assign(static_cast<size_t>(m), 0.0);
   primal_tol_ = ctl.feastol;
-  dual_tol_ = ctl.opttol;
+  // Harris' rule lets reduced costs end up to the tolerance on the wrong
+  // side; working with a tenth of the optimality tolerance keeps the final
+  // dual infeasibilities, and the objective error they cause, well inside it.
+  dual_tol_ = 0.1 * ctl.opttol;
   window_ = ctl.perlim > 0 ? ctl.perlim : (n >= 1000 ? 100 : 50);
   perturb_.magnitude = std::max(ctl.epper, 1e-8);
   set_slack_basis();
@@ -242,7 +245,7 @@ double DualSimplex::dual_infeasibility_sum() const {
 // Puts every boxed nonbasic variable at the bound its reduced cost asks for,
 // and shifts the cost of any other slightly infeasible one (it is removed
 // with the perturbation).  Returns true when primal values changed.
-bool DualSimplex::make_dual_feasible_by_flips() {
+bool DualSimplex::make_dual_feasible_by_flips(bool allow_shift) {
   bool flipped = false;
   for (int32_t j = 0; j < lp_.num_vars(); ++j) {
     const int8_t s = status_[j];
@@ -257,7 +260,7 @@ bool DualSimplex::make_dual_feasible_by_flips() {
     }
     const bool bad = (s == kAtLower && dj < -dual_tol_) || (s == kAtUpper && dj > dual_tol_) ||
                      (s == kFreeNb && std::fabs(dj) > dual_tol_);
-    if (bad && std::fabs(dj) < 1e3 * dual_tol_) {
+    if (bad && allow_shift && std::fabs(dj) < 1e3 * dual_tol_) {
       cost_[j] -= dj;
       d_[j] = 0.0;
       shifted_ = true;
@@ -575,7 +578,7 @@ LpStatus DualSimplex::solve_current(int phase) {
       case Step::Optimal:
         if (factor_->updates_since_factor() > 0) {
           refactor();
-          make_dual_feasible_by_flips();
+          make_dual_feasible_by_flips(true);
           if (++redo > kMaxRedo) return LpStatus::Optimal;
           continue;
         }
@@ -649,20 +652,30 @@ LpStatus DualSimplex::run() {
   for (int round = 0; round < kMaxRounds; ++round) {
     for (int32_t j = 0; j < lp_.num_vars(); ++j)
       if (status_[j] != kBasic) place_nonbasic(j);
-    make_dual_feasible_by_flips();
+    // Small dual infeasibilities of the starting basis are shifted away;
+    // after a removal of perturbation or shifts they are worked off by
+    // phase 1 instead, so that the final costs are the true ones.
+    make_dual_feasible_by_flips(round == 0);
     if (count_dual_infeasible() > 0) {
       st = run_phase1();
       if (st != LpStatus::Optimal) break;
-      make_dual_feasible_by_flips();
+      make_dual_feasible_by_flips(true);
     }
     st = solve_current(2);
     if (st != LpStatus::Optimal) break;
     if (!perturb_.active && !shifted_) break;
     remove_perturbation();
-    if (count_dual_infeasible() == 0) {
-      make_dual_feasible_by_flips();
-      if (choose_row() < 0 && !shifted_) break;
+    if (choose_row() < 0) {
+      // Primal feasible with true costs: the primal simplex removes the
+      // remaining dual infeasibilities.
+      st = primal_cleanup();
+      if (st == LpStatus::Unbounded) break;
+      if (st != LpStatus::Optimal && st != LpStatus::NumericalTrouble) break;
+      if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
+      st = LpStatus::Optimal;
     }
+    make_dual_feasible_by_flips(false);
+    if (count_dual_infeasible() == 0 && choose_row() < 0) break;
   }
   if (st == LpStatus::Optimal && (perturb_.active || shifted_)) remove_perturbation();
   switch (st) {

@@ -82,11 +82,15 @@ class DualSimplex {
   void update_densities();
   // Phases.
   LpStatus solve_current(int phase);
-  bool make_dual_feasible_by_flips();
+  bool make_dual_feasible_by_flips(bool allow_shift);
   int count_dual_infeasible() const;
   double dual_infeasibility_sum() const;
   LpStatus run_phase1();
   void remove_perturbation();
+  // Primal simplex cleanup after the costs were restored (dual_cleanup.cpp).
+  LpStatus primal_cleanup();
+  int32_t choose_primal_entering() const;
+  int32_t primal_ratio_test(double dir, double &step) const;
   void maybe_perturb();
   LpStatus check_limits();
   void log_iteration(int phase, int32_t enter, int32_t leave);
