@@ -118,7 +118,7 @@ int get_range(int (*fn)(TVLCENVptr, TVLCLPptr, T *, int, int), const tvlenv *env
 
 int capture_names(const tvlenv *env, const tvllp *lp, bool rows, int32_t n, NameList &out) {
   out.clear();
-  if (n == 0) return 0;
+  if (n == 0 || !(rows ? lp->lp->rownames : lp->lp->colnames).present()) return 0;
   auto fn = rows ? TVLgetrowname : TVLgetcolname;
   int surplus = 0;
   int st = fn(env, lp, nullptr, nullptr, 0, &surplus, 0, n - 1);
