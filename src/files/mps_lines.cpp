@@ -6,15 +6,26 @@
 namespace tvl::mps {
 
 bool read_stream(FILE *fp, Vec<char> &buf) {
-  buf.clear();
-  size_t chunk = 1 << 20;
+  // Pieces of growing size, joined once at the end: no element-wise
+  // relocation of a growing buffer.
+  Vec<Vec<char>> pieces;
+  size_t chunk = size_t{1} << 20, total = 0;
   for (;;) {
-    size_t old = buf.size();
-    buf.resize(old + chunk);
-    size_t got = std::fread(buf.data() + old, 1, chunk, fp);
-    buf.resize(old + got);
+    pieces.emplace_back();
+    Vec<char> &p = pieces.back();
+    p.resize(chunk);
+    size_t got = std::fread(p.data(), 1, chunk, fp);
+    p.resize(got);
+    total += got;
     if (got < chunk) break;
     if (chunk < (size_t{1} << 24)) chunk *= 2;
+  }
+  buf.clear();
+  buf.resize(total);
+  size_t at = 0;
+  for (const Vec<char> &p : pieces) {
+    if (!p.empty()) std::memcpy(buf.data() + at, p.data(), p.size());
+    at += p.size();
   }
   return !std::ferror(fp);
 }
