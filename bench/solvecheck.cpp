@@ -1,0 +1,330 @@
+// solvecheck: solves every LP instance of a manifest and checks the
+// outcome independently of the library's own quality measures.
+//
+//   solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol 1e-6]
+//              [--repeat] [--cut] MANIFEST.csv
+//
+// The manifest has the columns name,rows,cols,nonzeros,integers,binaries,
+// optimal_objective,class; each "lp" instance is read from NAME.mps.gz
+// beside it.  Per instance the harness checks the status (optimal), the
+// objective against the manifest (relative 1e-6), and from the problem
+// data it reads back: the primal infeasibility of x (bounds and rows), the
+// dual infeasibility of pi and dj (sign conditions against the activity of
+// each column and row) and the dual residual |c - A'pi - dj|.  --repeat
+// solves each instance twice and requires identical iterations and
+// objective.  --cut then adds the row c'x <= c'x* - 1e-3 max(1, |z*|) to
+// each solved instance, which makes it infeasible, and requires status
+// infeasible with a dual ray that proves it (TVLdualfarkas, proof > 0).
+// Exit status 1 when any instance fails.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tavlo.h"
+
+namespace {
+
+struct Instance {
+  std::string name;
+  double objective = 0.0;
+};
+
+struct Settings {
+  std::vector<std::string> sets, only;
+  std::string manifest;
+  double tol = 1e-6;
+  bool repeat = false;
+  bool cut = false;
+};
+
+struct Outcome {
+  int status = 0, iterations = 0;
+  double objective = 0.0, seconds = 0.0;
+  double pinf = 0.0, dinf = 0.0, dres = 0.0;
+  std::string error;
+  std::string cut;  // outcome of the infeasible variant ("" when not run)
+};
+
+// The problem data, read back through the query functions.
+struct Data {
+  int m = 0, n = 0, sense = 1;
+  std::vector<double> obj, lb, ub, rhs, rng;
+  std::vector<char> rsense;
+  std::vector<int> beg, ind;
+  std::vector<double> val;
+};
+
+std::vector<Instance> read_manifest(const std::string &path) {
+  std::vector<Instance> out;
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);  // header
+  while (std::getline(in, line)) {
+    std::vector<std::string> f;
+    std::stringstream ss(line);
+    std::string cell;
+    while (std::getline(ss, cell, ',')) f.push_back(cell);
+    if (f.size() < 8 || f[7] != "lp") continue;
+    out.push_back({f[0], std::strtod(f[6].c_str(), nullptr)});
+  }
+  return out;
+}
+
+int apply_set(TVLENVptr env, const std::string &spec) {
+  const size_t eq = spec.find('=');
+  if (eq == std::string::npos) return TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
+  const std::string key = spec.substr(0, eq), val = spec.substr(eq + 1);
+  int num = std::atoi(key.c_str());
+  if (num == 0) {
+    if (int st = TVLgetparamnum(env, key.c_str(), &num)) return st;
+  }
+  int type = 0;
+  if (int st = TVLgetparamtype(env, num, &type)) return st;
+  if (type == TVL_PARAMTYPE_INT) return TVLsetintparam(env, num, std::atoi(val.c_str()));
+  if (type == TVL_PARAMTYPE_DOUBLE) return TVLsetdblparam(env, num, std::atof(val.c_str()));
+  return TVLsetstrparam(env, num, val.c_str());
+}
+
+int read_data(TVLENVptr env, TVLLPptr lp, Data &d) {
+  d.m = TVLgetnumrows(env, lp);
+  d.n = TVLgetnumcols(env, lp);
+  d.sense = TVLgetobjsen(env, lp);
+  const size_t m = static_cast<size_t>(d.m), n = static_cast<size_t>(d.n);
+  d.obj.resize(n);
+  d.lb.resize(n);
+  d.ub.resize(n);
+  d.rhs.resize(m);
+  d.rng.assign(m, 0.0);
+  d.rsense.resize(m);
+  int st = 0;
+  if (n) {
+    st = TVLgetobj(env, lp, d.obj.data(), 0, d.n - 1);
+    if (!st) st = TVLgetlb(env, lp, d.lb.data(), 0, d.n - 1);
+    if (!st) st = TVLgetub(env, lp, d.ub.data(), 0, d.n - 1);
+  }
+  if (!st && m) {
+    st = TVLgetrhs(env, lp, d.rhs.data(), 0, d.m - 1);
+    if (!st) st = TVLgetsense(env, lp, d.rsense.data(), 0, d.m - 1);
+    if (!st && std::count(d.rsense.begin(), d.rsense.end(), 'R')) {
+      st = TVLgetrngval(env, lp, d.rng.data(), 0, d.m - 1);
+    }
+  }
+  const int nz = TVLgetnumnz(env, lp);
+  d.beg.resize(n + 1);
+  d.ind.resize(static_cast<size_t>(nz));
+  d.val.resize(static_cast<size_t>(nz));
+  int got = 0, surplus = 0;
+  if (!st && n) {
+    st = TVLgetcols(env, lp, &got, d.beg.data(), d.ind.data(), d.val.data(), nz, &surplus, 0,
+                    d.n - 1);
+  }
+  d.beg[n] = nz;
+  return st;
+}
+
+void row_bounds(const Data &d, int i, double &lo, double &up) {
+  const double b = d.rhs[static_cast<size_t>(i)], r = d.rng[static_cast<size_t>(i)];
+  switch (d.rsense[static_cast<size_t>(i)]) {
+    case 'L': lo = -1e20; up = b; break;
+    case 'G': lo = b; up = 1e20; break;
+    case 'R': lo = r >= 0 ? b : b + r; up = r >= 0 ? b + r : b; break;
+    default: lo = up = b; break;
+  }
+}
+
+double violation(double v, double lo, double up) {
+  if (lo > -1e20 && v < lo) return lo - v;
+  if (up < 1e20 && v > up) return v - up;
+  return 0.0;
+}
+
+// Dual infeasibility of multiplier r (minimisation form) of an activity v
+// within [lo, up]: r > 0 needs v at its lower end, r < 0 at its upper end.
+double dual_violation(double r, double v, double lo, double up) {
+  const double tol_lo = 1e-7 * (1.0 + std::fabs(lo)), tol_up = 1e-7 * (1.0 + std::fabs(up));
+  const bool at_lo = lo > -1e20 && v <= lo + tol_lo;
+  const bool at_up = up < 1e20 && v >= up - tol_up;
+  if (r > 0.0 && !at_lo) return r;
+  if (r < 0.0 && !at_up) return -r;
+  return 0.0;
+}
+
+void check_solution(TVLENVptr env, TVLLPptr lp, Outcome &out) {
+  Data d;
+  if (read_data(env, lp, d)) {
+    out.error = "cannot read problem data";
+    return;
+  }
+  const size_t m = static_cast<size_t>(d.m), n = static_cast<size_t>(d.n);
+  std::vector<double> x(n), dj(n), pi(m);
+  int st = n ? TVLgetx(env, lp, x.data(), 0, d.n - 1) : 0;
+  if (!st && n) st = TVLgetdj(env, lp, dj.data(), 0, d.n - 1);
+  if (!st && m) st = TVLgetpi(env, lp, pi.data(), 0, d.m - 1);
+  if (st) {
+    out.error = "no primal/dual values";
+    return;
+  }
+  std::vector<double> ax(m, 0.0);
+  for (size_t j = 0; j < n; ++j) {
+    double resid = d.obj[j] - dj[j];
+    for (int p = d.beg[j]; p < d.beg[j + 1]; ++p) {
+      ax[static_cast<size_t>(d.ind[static_cast<size_t>(p)])] += d.val[static_cast<size_t>(p)] * x[j];
+      resid -= d.val[static_cast<size_t>(p)] * pi[static_cast<size_t>(d.ind[static_cast<size_t>(p)])];
+    }
+    out.dres = std::max(out.dres, std::fabs(resid));
+    out.pinf = std::max(out.pinf, violation(x[j], d.lb[j], d.ub[j]));
+    out.dinf = std::max(out.dinf, dual_violation(d.sense * dj[j], x[j], d.lb[j], d.ub[j]));
+  }
+  for (size_t i = 0; i < m; ++i) {
+    double lo, up;
+    row_bounds(d, static_cast<int>(i), lo, up);
+    out.pinf = std::max(out.pinf, violation(ax[i], lo, up));
+    out.dinf = std::max(out.dinf, dual_violation(d.sense * pi[i], ax[i], lo, up));
+  }
+}
+
+// Makes the solved instance infeasible with an objective cut and checks
+// that the re-solve proves it; returns "" or the reason of the failure.
+std::string check_cut(TVLENVptr env, TVLLPptr lp, double objective) {
+  const int n = TVLgetnumcols(env, lp);
+  std::vector<double> obj(static_cast<size_t>(n)), x(static_cast<size_t>(n));
+  if (TVLgetobj(env, lp, obj.data(), 0, n - 1) || TVLgetx(env, lp, x.data(), 0, n - 1)) {
+    return "cut: no values";
+  }
+  std::vector<int> ind;
+  std::vector<double> val;
+  double bound = -1e-3 * std::max(1.0, std::fabs(objective));
+  for (int j = 0; j < n; ++j) {
+    bound += obj[static_cast<size_t>(j)] * x[static_cast<size_t>(j)];
+    if (obj[static_cast<size_t>(j)] != 0.0) {
+      ind.push_back(j);
+      val.push_back(obj[static_cast<size_t>(j)]);
+    }
+  }
+  const int beg = 0;
+  const char sense = TVLgetobjsen(env, lp) == TVL_MIN ? 'L' : 'G';
+  if (TVLgetobjsen(env, lp) != TVL_MIN) bound += 2e-3 * std::max(1.0, std::fabs(objective));
+  if (TVLaddrows(env, lp, 0, 1, static_cast<int>(ind.size()), &bound, &sense, &beg, ind.data(),
+                 val.data(), nullptr, nullptr) ||
+      TVLlpopt(env, lp)) {
+    return "cut: solve failed";
+  }
+  if (TVLgetstat(env, lp) != TVL_STAT_INFEASIBLE) {
+    return "cut: status " + std::to_string(TVLgetstat(env, lp));
+  }
+  double proof = 0.0;
+  if (TVLdualfarkas(env, lp, nullptr, &proof) || !(proof > 0.0)) return "cut: no proof";
+  return "";
+}
+
+Outcome solve_one(const Settings &cfg, const std::string &path) {
+  Outcome out;
+  int st = 0;
+  TVLENVptr env = TVLopenTAVLO(&st);
+  if (!env) {
+    out.error = "no environment";
+    return out;
+  }
+  TVLCHANNELptr error = nullptr;
+  TVLgetchannels(env, nullptr, nullptr, &error, nullptr);
+  TVLaddfpdest(env, error, stderr);
+  for (const std::string &s : cfg.sets) {
+    if (!st) st = apply_set(env, s);
+  }
+  TVLLPptr lp = st ? nullptr : TVLcreateprob(env, &st, "solvecheck");
+  if (!st) st = TVLreadcopyprob(env, lp, path.c_str(), nullptr);
+  const auto t0 = std::chrono::steady_clock::now();
+  if (!st) st = TVLlpopt(env, lp);
+  out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  if (st) {
+    char buf[TVL_MSGBUFSIZE];
+    out.error = TVLgeterrorstring(env, st, buf) ? buf : "library error";
+    while (!out.error.empty() && out.error.back() == '\n') out.error.pop_back();
+  } else {
+    out.status = TVLgetstat(env, lp);
+    out.iterations = TVLgetitcnt(env, lp);
+    if (TVLgetobjval(env, lp, &out.objective) == 0 && out.status == TVL_STAT_OPTIMAL) {
+      check_solution(env, lp, out);
+      if (cfg.cut) out.cut = check_cut(env, lp, out.objective);
+    }
+  }
+  if (lp) TVLfreeprob(env, &lp);
+  TVLcloseTAVLO(&env);
+  return out;
+}
+
+bool parse(int argc, char **argv, Settings &cfg) {
+  for (int k = 1; k < argc; ++k) {
+    const std::string a = argv[k];
+    if ((a == "--set" || a == "--only" || a == "--tol") && k + 1 < argc) {
+      const char *v = argv[++k];
+      if (a == "--set") cfg.sets.emplace_back(v);
+      else if (a == "--only") cfg.only.emplace_back(v);
+      else cfg.tol = std::atof(v);
+    } else if (a == "--repeat") {
+      cfg.repeat = true;
+    } else if (a == "--cut") {
+      cfg.cut = true;
+    } else if (a[0] != '-' && cfg.manifest.empty()) {
+      cfg.manifest = a;
+    } else {
+      return false;
+    }
+  }
+  return !cfg.manifest.empty();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  Settings cfg;
+  if (!parse(argc, argv, cfg)) {
+    std::fprintf(stderr,
+                 "usage: solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol T] [--repeat] "
+                 "[--cut] MANIFEST.csv\n");
+    return 2;
+  }
+  const std::string dir = cfg.manifest.substr(0, cfg.manifest.find_last_of('/') + 1);
+  int passed = 0, failed = 0;
+  double total = 0.0;
+  std::printf("%-10s %6s %20s %10s %9s %9s %9s %8s %9s  %s\n", "instance", "status", "objective",
+              "relerr", "pinf", "dinf", "dres", "iters", "seconds", "result");
+  for (const Instance &inst : read_manifest(cfg.manifest)) {
+    if (!cfg.only.empty() && std::find(cfg.only.begin(), cfg.only.end(), inst.name) == cfg.only.end()) {
+      continue;
+    }
+    const std::string path = dir + inst.name + ".mps.gz";
+    Outcome o = solve_one(cfg, path);
+    std::string why;
+    const double relerr =
+        std::fabs(o.objective - inst.objective) / std::max(1.0, std::fabs(inst.objective));
+    if (!o.error.empty()) why = o.error;
+    else if (o.status != TVL_STAT_OPTIMAL) why = "status " + std::to_string(o.status);
+    else if (relerr > cfg.tol) why = "objective";
+    else if (o.pinf > cfg.tol) why = "primal infeasible";
+    else if (o.dinf > cfg.tol) why = "dual infeasible";
+    else if (o.dres > cfg.tol) why = "dual residual";
+    else if (!o.cut.empty()) why = o.cut;
+    if (why.empty() && cfg.repeat) {
+      Outcome again = solve_one(cfg, path);
+      if (again.iterations != o.iterations || again.objective != o.objective) {
+        why = "not deterministic";
+      }
+    }
+    total += o.seconds;
+    why.empty() ? ++passed : ++failed;
+    std::printf("%-10s %6d %20.10e %10.2e %9.2e %9.2e %9.2e %8d %9.3f  %s\n", inst.name.c_str(),
+                o.status, o.objective, relerr, o.pinf, o.dinf, o.dres, o.iterations, o.seconds,
+                why.empty() ? "ok" : ("FAIL: " + why).c_str());
+    std::fflush(stdout);
+  }
+  std::printf("\n%d passed, %d failed, %.2f seconds solving\n", passed, failed, total);
+  return failed ? 1 : 0;
+}
