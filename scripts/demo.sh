@@ -7,4 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 bash scripts/setup.sh
 bash scripts/build.sh build -DTAVLO_TESTS=OFF -DTAVLO_BENCH=OFF
-./build/tavlo "${1:-examples/afiro.mps}" -o /dev/stdout
+model=${1:-examples/afiro.mps}
+./build/tavlo "$model" -o build/solution.txt
+echo
+cat build/solution.txt
