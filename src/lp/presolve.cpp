@@ -31,6 +31,7 @@ class Driver {
     primal_ = (s.reduce & 1) != 0;
     dual_ = s.reduce >= 2;
     w_.dual_reductions = dual_;
+    if (s.step_limit >= 0) w_.step_limit = static_cast<size_t>(s.step_limit);
     pass_limit_ = s.prepass < 0 ? 1000 : s.prepass;
     agg_limit_ = s.aggind < 0 ? 1 : s.aggind;
     last_progress_ = now();
@@ -48,6 +49,7 @@ class Driver {
   int pass_loop();
   int aggregator();
   int32_t alive() const { return w_.rows_alive + w_.cols_alive; }
+  bool on(unsigned fam) const { return (s_.families & fam) != 0; }
 
   const PresolveSettings &s_;
   Work w_;
@@ -86,14 +88,14 @@ int Driver::pass_loop() {
     if (const int st = progress_check()) return st;
     ++passes_;
     const int32_t before = alive();
-    if (primal_ && dual_) reduce_dominated_cols(w_);
-    if (primal_ && !w_.failed()) reduce_fixed_and_empty_cols(w_);
+    if (primal_ && dual_ && on(kFamDominated)) reduce_dominated_cols(w_);
+    if (primal_ && !w_.failed() && on(kFamColumns)) reduce_fixed_and_empty_cols(w_);
     if ((primal_ || dual_) && !w_.failed()) {
-      reduce_singleton_rows(w_);
-      if (!w_.failed()) reduce_redundant_rows(w_);
+      if (on(kFamSingletonRows)) reduce_singleton_rows(w_);
+      if (!w_.failed() && on(kFamRedundantRows)) reduce_redundant_rows(w_);
     }
-    if (primal_ && !w_.failed()) reduce_col_singletons(w_);
-    if (primal_ && !w_.failed()) reduce_forcing_rows(w_);
+    if (primal_ && !w_.failed() && on(kFamColSingletons)) reduce_col_singletons(w_);
+    if (primal_ && !w_.failed() && on(kFamForcingRows)) reduce_forcing_rows(w_);
     if (!w_.failed()) remove_empty_rows(w_);
     if (w_.failed()) return w_.issue.status;
     if (alive() == before) break;
@@ -108,8 +110,8 @@ int Driver::aggregator() {
     ++agg_runs_;
     bool any = false;
     for (int sweep = 0; sweep < 100; ++sweep) {
-      int32_t done = reduce_doubleton_equations(w_, s_.aggfill);
-      if (!w_.failed()) done += reduce_free_substitutions(w_, s_.aggfill);
+      int32_t done = on(kFamDoubletons) ? reduce_doubleton_equations(w_, s_.aggfill) : 0;
+      if (!w_.failed() && on(kFamFreeSubst)) done += reduce_free_substitutions(w_, s_.aggfill);
       if (w_.failed()) return w_.issue.status;
       if (done == 0) break;
       any = true;
@@ -129,8 +131,8 @@ int Driver::run() {
   if (primal_) {
     for (int round = 0; round < 10; ++round) {
       const int32_t before = alive();
-      reduce_duplicate_rows(w_);
-      if (!w_.failed()) reduce_duplicate_cols(w_);
+      if (on(kFamDuplicateRows)) reduce_duplicate_rows(w_);
+      if (!w_.failed() && on(kFamDuplicateCols)) reduce_duplicate_cols(w_);
       if (w_.failed()) return w_.issue.status;
       if (alive() == before) break;
       if (pass_limit_ > 0) {

@@ -43,6 +43,19 @@
 
 namespace tvl::lp {
 
+enum PresolveFamily : unsigned {
+  kFamDominated = 1u << 0,     // dual fixing and dominated columns
+  kFamColumns = 1u << 1,       // fixed and empty columns
+  kFamSingletonRows = 1u << 2,
+  kFamRedundantRows = 1u << 3,
+  kFamColSingletons = 1u << 4,
+  kFamForcingRows = 1u << 5,
+  kFamDoubletons = 1u << 6,
+  kFamFreeSubst = 1u << 7,
+  kFamDuplicateRows = 1u << 8,
+  kFamDuplicateCols = 1u << 9,
+};
+
 struct PresolveSettings {
   int reduce = 3;         // TVL_PARAM_REDUCE: bit 1 primal families, value > 1 dual families
   int prelinear = 1;      // TVL_PARAM_PRELINEAR (informational for an LP)
@@ -55,6 +68,10 @@ struct PresolveSettings {
   bool repeated = false;  // presolve of an already reduced problem ("Reduced presolve ...")
   double feastol = 1e-6;  // TVL_PARAM_EPRHS: infeasibility beyond this is declared
   const char *kind = "LP";
+  // Families to run (bits of PresolveFamily); for experiments and tests.
+  unsigned families = ~0u;
+  // Stop reducing after this many postsolve steps (diagnosis only).
+  int64_t step_limit = -1;
 
   // Names used in messages; defaults are "R<i>" and "C<j>" (1-based).
   std::function<std::string(int32_t)> rowname, colname;

@@ -90,7 +90,10 @@ class Work {
   // activity `act`) and the other columns' bounds, so that they can be dropped.
   bool implied_free(const Activity &act, int32_t e) const;
 
-  bool failed() const { return issue.status != 0; }
+  // Reductions stop once the stack holds this many steps (for diagnosis:
+  // bisecting a sequence of reductions).
+  size_t step_limit = static_cast<size_t>(-1);
+  bool failed() const { return issue.status != 0 || stack.steps.size() >= step_limit; }
   void fail(int status, std::string message) {
     if (issue.status == 0) { issue.status = status; issue.message = std::move(message); }
   }
