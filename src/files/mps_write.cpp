@@ -19,6 +19,19 @@ namespace {
 bool pos_zero(double x) { return x == 0.0 && !std::signbit(x); }
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// Drops the '+' and the leading zeros of an exponent ("1e+05" -> "1e5").
+int compact_exponent(char *b, int n) {
+  char *e = static_cast<char *>(std::memchr(b, 'e', static_cast<size_t>(n)));
+  if (!e) return n;
+  char *w = e + 1, *r = e + 1;
+  if (*r == '+') ++r;
+  else if (*r == '-') *w++ = *r++;
+  while (*r == '0' && r[1]) ++r;
+  while (*r) *w++ = *r++;
+  *w = '\0';
+  return static_cast<int>(w - b);
+}
+
 class Out {
  public:
   Out(FILE *fp, bool fixed, bool longnum) : fp_(fp), fixed_(fixed), longnum_(longnum) { buf_.reserve(1 << 16); }
@@ -72,8 +85,8 @@ class Out {
       return std::string_view(b, static_cast<size_t>(r.ptr - b));
     }
     int n = 0;
-    for (int p = 12; p >= 1; --p) {
-      n = std::snprintf(b, 40, "%.*g", p, v);
+    for (int p = 15; p >= 1; --p) {
+      n = compact_exponent(b, std::snprintf(b, 40, "%.*g", p, v));
       if (n <= 12) break;
     }
     return std::string_view(b, static_cast<size_t>(n));

@@ -212,3 +212,31 @@ TEST(MpsFiles, ModelPartsAndOddValuesRoundTripThroughEveryFormat) {
   EXPECT_TRUE(e.err.text.empty()) << e.err.text;
   TVLfreeprob(e.env, &lp);
 }
+
+TEST(MpsFiles, ShortNumbersFitTheFixedFields) {
+  Env e;
+  int st;
+  TVLLPptr lp = TVLcreateprob(e.env, &st, "short");
+  double obj[1] = {1.0 / 3.0}, lb[1] = {-1e-5 / 3.0}, ub[1] = {12345678.901234}, rhs[1] = {2.0 / 3.0}, val[1] = {7};
+  int beg[1] = {0}, cnt[1] = {1}, ind[1] = {0};
+  ASSERT_EQ(TVLcopylp(e.env, lp, 1, 1, 1, obj, rhs, "L", beg, cnt, ind, val, lb, ub, nullptr), 0);
+  ASSERT_EQ(TVLsetintparam(e.env, TVL_PARAM_MPSLONGNUM, 0), 0);
+  std::string p = tmp_path("short.mps");
+  ASSERT_EQ(TVLwriteprob(e.env, lp, p.c_str(), nullptr), 0);
+  std::ifstream f(p);
+  std::string line;
+  while (std::getline(f, line)) EXPECT_LE(line.size(), 61u) << line;  // every field in its columns
+  TVLLPptr back = TVLcreateprob(e.env, &st, "back");
+  ASSERT_EQ(TVLreadcopyprob(e.env, back, p.c_str(), nullptr), 0);
+  double o, l, u;
+  ASSERT_EQ(TVLgetobj(e.env, back, &o, 0, 0), 0);
+  ASSERT_EQ(TVLgetlb(e.env, back, &l, 0, 0), 0);
+  ASSERT_EQ(TVLgetub(e.env, back, &u, 0, 0), 0);
+  EXPECT_NEAR(o, obj[0], 1e-10);
+  EXPECT_NEAR(l, lb[0], 1e-12);
+  EXPECT_NEAR(u, ub[0], 1e-3);
+  EXPECT_NE(o, obj[0]);  // cut, no longer exact
+  std::remove(p.c_str());
+  TVLfreeprob(e.env, &back);
+  TVLfreeprob(e.env, &lp);
+}
