@@ -1,0 +1,755 @@
+#include "lp/primal_simplex.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "lp/primal_perturb.h"
+
+namespace tvl::lp {
+
+namespace {
+
+constexpr int kMaxRedo = 25;
+constexpr int kMaxRounds = 10;
+
+bool finite(double v) { return std::fabs(v) < kSimplexInf; }
+
+template <class F>
+void for_each_nz(const HVector &v, F &&f) {
+  if (v.count < 0) {
+    for (int32_t i = 0; i < v.size; ++i)
+      if (v.array[i] != 0.0) f(i, v.array[i]);
+  } else {
+    for (int32_t k = 0; k < v.count; ++k) f(v.index[k], v.array[v.index[k]]);
+  }
+}
+
+double density(const HVector &v) {
+  if (v.size == 0) return 0.0;
+  if (v.count < 0) return 1.0;
+  return static_cast<double>(v.count) / v.size;
+}
+
+// Initial stall window by number of rows.
+int64_t primal_window(int32_t m) {
+  if (m < 1000) return 400;
+  if (m < 5000) return 500;
+  if (m < 7500) return 600;
+  if (m < 10000) return 700;
+  if (m < 15000) return 900;
+  if (m < 20000) return 1100;
+  if (m < 30000) return 1600;
+  if (m < 40000) return 2100;
+  return 2600;
+}
+
+}  // namespace
+
+PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
+    : lp_(std::move(lp)), ctl_(ctl), log_(ctl.env, ctl.display, scaled) {
+  const int32_t m = lp_.m, n = lp_.n;
+  lower_ = lp_.lower;
+  upper_ = lp_.upper;
+  factor_.reset(make_basis_factor(ctl.precision_policy > 0 ? 1 : 0, m, n, ctl.factor));
+  col_.setup(m);
+  rho_.setup(m);
+  steep_.setup(m);
+  work_.setup(m);
+  row_.setup(n + m);
+  row_mark_.assign(static_cast<size_t>(n + m), 0);
+  x_.assign(static_cast<size_t>(n + m), 0.0);
+  d_.assign(static_cast<size_t>(n + m), 0.0);
+  p1cost_.assign(static_cast<size_t>(n + m), 0.0);
+  y_.assign(static_cast<size_t>(m), 0.0);
+  primal_tol_ = ctl.feastol;
+  dual_tol_ = ctl.opttol;
+  window_ = ctl.perlim > 0 ? ctl.perlim : primal_window(m);
+  perturb_.magnitude = std::max(ctl.epper, 1e-9);
+  objlim_ = lp_.objsense > 0 ? ctl.objllim : -ctl.objulim;
+  setup_pricing();
+  set_slack_basis();
+}
+
+PrimalSimplex::~PrimalSimplex() = default;
+
+// ---------------------------------------------------------------------------
+// Pricing choice
+
+void PrimalSimplex::setup_pricing() {
+  const int32_t nv = lp_.num_vars();
+  ppriind_ = ctl_.pricing;
+  hybrid_ = ppriind_ == 0;
+  const bool wide = lp_.n > 4 * lp_.m && nv > 10000;
+  switch (ppriind_) {
+    case 1: pricing_ = make_primal_devex_pricing(nv); break;
+    case 2:
+    case 3: pricing_ = make_primal_steepest_pricing(nv); break;
+    case 4: pricing_ = make_primal_dantzig_pricing(nv, false); break;
+    default: pricing_ = make_primal_dantzig_pricing(nv, wide || ppriind_ == -1); break;
+  }
+}
+
+// Hybrid rule, run after a refactorization once iterations were done:
+// leaves reduced-cost pricing for devex (or steepest edge) when the solves
+// are cheap compared with the pricing they would save.
+void PrimalSimplex::hybrid_rule() {
+  if (!hybrid_ || iter_ == 0) return;
+  const PrimalRule now = pricing_->rule();
+  if (now != PrimalRule::Dantzig && now != PrimalRule::Partial) return;
+  const double k = static_cast<double>(iter_) / (lp_.m + lp_.n + 1e-10);
+  const double b = static_cast<double>(basis_nz_);
+  const double nf = static_cast<double>(factor_->factor_nonzeros());
+  // Work total: solves of the factor plus pricing passes, in nonzeros.
+  const double t = static_cast<double>(factor_->work() - work_base_) + b;
+  const double r = (t - b) / (nf + 1e-10);
+  const bool perturbed = perturb_.active && ctl_.perturb_always == 0;
+  const double f = perturbed ? 2.5 : 1.5;
+  bool to_steep = f * k > r;
+  bool to_devex = (perturbed && 5.0 * nf > t - b) || (phase_ == 2 && 11.0 * nf > 4.0 * (t - b)) ||
+                  (lp_.m >= 1000 && 2.0 * nf > 3.0 * (t - b)) || 2.5 * k > r;
+  // Every iteration costs at least three solves; the rule then points at
+  // devex once the run is more than a short cleanup.
+  if (!to_steep && !to_devex && iter_ >= 100) to_devex = true;
+  if (!to_steep && !to_devex) return;
+  const int32_t nv = lp_.num_vars();
+  if (to_steep) {
+    pricing_ = make_primal_steepest_pricing(nv);
+    log_.text("Switched to steepest-edge.\n");
+  } else {
+    pricing_ = make_primal_devex_pricing(nv);
+    log_.text("Switched to devex.\n");
+  }
+  hybrid_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// Basis bookkeeping
+
+double PrimalSimplex::nonbasic_value(int32_t j) const {
+  switch (status_[j]) {
+    case kAtLower: return lower_[j];
+    case kAtUpper: return upper_[j];
+    default: return 0.0;
+  }
+}
+
+void PrimalSimplex::place_nonbasic(int32_t j) {
+  const bool flo = finite(lower_[j]), fup = finite(upper_[j]);
+  if (flo && fup) {
+    if (lower_[j] == upper_[j]) status_[j] = kAtLower;
+    else if (status_[j] != kAtLower && status_[j] != kAtUpper) status_[j] = kAtLower;
+  } else if (flo) {
+    status_[j] = kAtLower;
+  } else if (fup) {
+    status_[j] = kAtUpper;
+  } else {
+    status_[j] = kFreeNb;
+  }
+  x_[j] = nonbasic_value(j);
+}
+
+void PrimalSimplex::rebuild_positions() {
+  pos_.assign(static_cast<size_t>(lp_.num_vars()), -1);
+  for (int32_t k = 0; k < lp_.m; ++k) pos_[head_[k]] = k;
+}
+
+void PrimalSimplex::set_slack_basis() {
+  const int32_t m = lp_.m, n = lp_.n;
+  head_.resize(static_cast<size_t>(m));
+  status_.assign(static_cast<size_t>(n + m), kAtLower);
+  for (int32_t j = 0; j < n; ++j) {
+    status_[j] = kFreeNb;
+    // A column with finite bounds on both sides starts at the bound nearer
+    // to zero.
+    if (finite(lower_[j]) && finite(upper_[j]) && std::fabs(upper_[j]) < std::fabs(lower_[j]))
+      status_[j] = kAtUpper;
+    else if (finite(lower_[j]))
+      status_[j] = kAtLower;
+    place_nonbasic(j);
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    head_[i] = n + i;
+    status_[n + i] = kBasic;
+  }
+  rebuild_positions();
+  have_factor_ = false;
+  pricing_->reset_unit();
+}
+
+bool PrimalSimplex::set_basis(const std::vector<int8_t> &status) {
+  const int32_t m = lp_.m, nv = lp_.num_vars();
+  if (static_cast<int32_t>(status.size()) != nv ||
+      std::count(status.begin(), status.end(), static_cast<int8_t>(kBasic)) != m) {
+    set_slack_basis();
+    return false;
+  }
+  status_ = status;
+  head_.clear();
+  for (int32_t j = 0; j < nv; ++j) {
+    if (status_[j] == kBasic) head_.push_back(j);
+    else place_nonbasic(j);
+  }
+  rebuild_positions();
+  have_factor_ = false;
+  pricing_->reset_unit();
+  return true;
+}
+
+bool PrimalSimplex::refactor() {
+  replaced_.clear();
+  const FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
+  if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
+  for (int32_t j : replaced_) {
+    // Displaced by a singularity repair: nonbasic at the nearer bound.
+    status_[j] = kFreeNb;
+    if (finite(lower_[j]) && finite(upper_[j]))
+      status_[j] = (upper_[j] - x_[j] > x_[j] - lower_[j]) ? kAtLower : kAtUpper;
+    place_nonbasic(j);
+  }
+  for (int32_t k = 0; k < lp_.m; ++k) status_[head_[k]] = kBasic;
+  rebuild_positions();
+  if (!replaced_.empty()) pricing_->reset_unit();
+  basis_nz_ = 0;
+  for (int32_t j : head_)
+    basis_nz_ += j < lp_.n ? static_cast<uint64_t>(lp_.a.start[j + 1] - lp_.a.start[j]) : 1u;
+  have_factor_ = true;
+  ++factor_count_;
+  compute_primal();
+  compute_phase1_costs();
+  compute_dual();
+  hybrid_rule();
+  return true;
+}
+
+void PrimalSimplex::compute_primal() {
+  const int32_t m = lp_.m, n = lp_.n;
+  HVector &v = work_;
+  v.clear();
+  std::vector<double> &rhs = v.array;
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) continue;
+    const double xj = nonbasic_value(j);
+    x_[j] = xj;
+    if (xj == 0.0) continue;
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (status_[n + i] == kBasic) continue;
+    x_[n + i] = nonbasic_value(n + i);
+    rhs[i] -= x_[n + i];
+  }
+  v.count = 0;
+  for (int32_t i = 0; i < m; ++i)
+    if (rhs[i] != 0.0) v.index[v.count++] = i;
+  factor_->ftran(v, 1.0);
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = v.array[k];
+  v.count = -1;
+  v.clear();
+}
+
+// Costs of the phase-1 objective (sum of violations): -1 for a basic
+// variable below its lower bound, +1 above its upper bound.  Returns true
+// when they changed.
+bool PrimalSimplex::compute_phase1_costs() {
+  bool changed = false;
+  for (int32_t k = 0; k < lp_.m; ++k) {
+    const int32_t j = head_[k];
+    double c = 0.0;
+    if (x_[j] < lower_[j] - primal_tol_) c = -1.0;
+    else if (x_[j] > upper_[j] + primal_tol_) c = 1.0;
+    if (c != p1cost_[j]) {
+      p1cost_[j] = c;
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+// Duals and reduced costs for the current phase: y = B^-T c_B.
+void PrimalSimplex::compute_dual() {
+  const int32_t m = lp_.m, n = lp_.n;
+  const std::vector<double> &cost = phase_ == 1 ? p1cost_ : lp_.cost;
+  HVector &v = work_;
+  v.clear();
+  for (int32_t k = 0; k < m; ++k) {
+    const double c = cost[head_[k]];
+    if (c != 0.0) {
+      v.array[k] = c;
+      v.index[v.count++] = k;
+    }
+  }
+  factor_->btran(v, 1.0);
+  for (int32_t i = 0; i < m; ++i) y_[i] = v.array[i];
+  v.count = -1;
+  v.clear();
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) {
+      d_[j] = 0.0;
+      continue;
+    }
+    double s = phase_ == 1 ? 0.0 : cost[j];
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s -= lp_.a.value[k] * y_[lp_.a.index[k]];
+    d_[j] = s;
+  }
+  for (int32_t i = 0; i < m; ++i)
+    d_[n + i] = status_[n + i] == kBasic ? 0.0 : (phase_ == 1 ? 0.0 : cost[n + i]) - y_[i];
+}
+
+double PrimalSimplex::objective() const {
+  double s = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (lp_.cost[j] != 0.0) s += lp_.cost[j] * x_[j];
+  return s;
+}
+
+double PrimalSimplex::infeasibility_sum(double tol) const {
+  double s = 0.0;
+  for (int32_t j : head_) {
+    if (x_[j] < lower_[j] - tol) s += lower_[j] - x_[j];
+    else if (x_[j] > upper_[j] + tol) s += x_[j] - upper_[j];
+  }
+  return s;
+}
+
+int32_t PrimalSimplex::count_infeasible(double tol) const {
+  int32_t c = 0;
+  for (int32_t j : head_)
+    if (x_[j] < lower_[j] - tol || x_[j] > upper_[j] + tol) ++c;
+  return c;
+}
+
+bool PrimalSimplex::dual_infeasible() const {
+  PrimalPricingView v{&d_, &status_, &lower_, &upper_, dual_tol_};
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (primal_infeasibility(v, j) > 0.0) return true;
+  return false;
+}
+
+void PrimalSimplex::load_column(int32_t q, HVector &v) const {
+  v.clear();
+  if (q < lp_.n) {
+    for (int32_t k = lp_.a.start[q]; k < lp_.a.start[q + 1]; ++k) {
+      v.array[lp_.a.index[k]] = lp_.a.value[k];
+      v.index[v.count++] = lp_.a.index[k];
+    }
+  } else {
+    v.array[q - lp_.n] = 1.0;
+    v.index[v.count++] = q - lp_.n;
+  }
+}
+
+// Row r of B^-1 [A I] over the nonbasic variables, from rho = B^-T e_r.
+void PrimalSimplex::compute_pivot_row() {
+  const int32_t n = lp_.n, m = lp_.m;
+  for (int32_t k = 0; k < row_.count; ++k) {
+    row_.array[row_.index[k]] = 0.0;
+    row_mark_[row_.index[k]] = 0;
+  }
+  row_.count = 0;
+  const bool sparse = rho_.count >= 0 && rho_.count < 0.1 * m;
+  if (sparse) {
+    for (int32_t k = 0; k < rho_.count; ++k) {
+      const int32_t i = rho_.index[k];
+      const double v = rho_.array[i];
+      if (v == 0.0) continue;
+      for (int32_t p = lp_.rstart[i]; p < lp_.rstart[i + 1]; ++p) {
+        const int32_t j = lp_.rindex[p];
+        if (!row_mark_[j]) {
+          row_mark_[j] = 1;
+          row_.index[row_.count++] = j;
+        }
+        row_.array[j] += v * lp_.rvalue[p];
+      }
+      row_mark_[n + i] = 1;
+      row_.index[row_.count++] = n + i;
+      row_.array[n + i] = v;
+    }
+    return;
+  }
+  const std::vector<double> &rho = rho_.array;
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) continue;
+    double s = 0.0;
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s += lp_.a.value[k] * rho[lp_.a.index[k]];
+    if (s != 0.0) {
+      row_mark_[j] = 1;
+      row_.index[row_.count++] = j;
+      row_.array[j] = s;
+    }
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (rho[i] == 0.0 || status_[n + i] == kBasic) continue;
+    row_mark_[n + i] = 1;
+    row_.index[row_.count++] = n + i;
+    row_.array[n + i] = rho[i];
+  }
+}
+
+// ---------------------------------------------------------------------------
+// One iteration
+
+void PrimalSimplex::flip(int32_t q, double dir, double theta) {
+  for_each_nz(col_, [&](int32_t i, double a) { x_[head_[i]] -= dir * theta * a; });
+  status_[q] = status_[q] == kAtLower ? kAtUpper : kAtLower;
+  x_[q] = nonbasic_value(q);
+}
+
+void PrimalSimplex::make_ray(int32_t q, double dir) {
+  ray_.assign(static_cast<size_t>(lp_.num_vars()), 0.0);
+  ray_[q] = dir;
+  for_each_nz(col_, [&](int32_t i, double a) { ray_[head_[i]] = -dir * a; });
+}
+
+PrimalSimplex::Step PrimalSimplex::iterate() {
+  PrimalPricingView view{&d_, &status_, &lower_, &upper_, dual_tol_};
+  const int32_t q = pricing_->choose(view);
+  if (q < 0) return Step::NoCandidate;
+  const double dq = d_[q];
+  const double dir = status_[q] == kAtLower ? 1.0 : (status_[q] == kAtUpper ? -1.0 : (dq < 0.0 ? 1.0 : -1.0));
+
+  load_column(q, col_);
+  factor_->ftran(col_, col_density_);
+  col_density_ = 0.95 * col_density_ + 0.05 * density(col_);
+
+  PrimalRatioInput in;
+  in.column = &col_;
+  in.head = &head_;
+  in.x = &x_;
+  in.lower = &lower_;
+  in.upper = &upper_;
+  in.direction = dir;
+  in.range = finite(lower_[q]) && finite(upper_[q]) ? upper_[q] - lower_[q] : kSimplexInf;
+  in.phase = phase_;
+  in.slope = std::fabs(dq);
+  in.feastol = primal_tol_;
+  ratio_.run(in, rout_);
+
+  switch (rout_.kind) {
+    case PrimalStep::Unbounded:
+      if (factor_->updates_since_factor() > 0) {
+        if (!refactor()) return Step::Failed;
+        return Step::Redo;
+      }
+      if (phase_ == 1) {
+        // The phase-1 objective is bounded: a descent ray is rounding
+        // error in d_q.  Skip the candidate until the duals are rebuilt.
+        d_[q] = 0.0;
+        return Step::Redo;
+      }
+      make_ray(q, dir);
+      return Step::Unbounded;
+    case PrimalStep::Flip:
+      flip(q, dir, rout_.theta);
+      last_enter_ = q;
+      last_leave_ = q;
+      return Step::Done;
+    case PrimalStep::Pivot:
+      break;
+  }
+  return pivot(q, dir);
+}
+
+PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
+  const int32_t r = rout_.pos;
+  const int32_t p = head_[r];
+  const double alpha = col_.array[r];
+
+  rho_.clear();
+  rho_.array[r] = 1.0;
+  rho_.index[0] = r;
+  rho_.count = 1;
+  factor_->btran(rho_, rho_density_);
+  rho_density_ = 0.95 * rho_density_ + 0.05 * density(rho_);
+  compute_pivot_row();
+  const double alpha_row = row_.array[q];
+  if (std::fabs(alpha - alpha_row) > 1e-7 * (1.0 + std::fabs(alpha))) {
+    if (factor_->updates_since_factor() > 0) {
+      if (!refactor()) return Step::Failed;
+      return Step::Redo;
+    }
+  }
+  if (std::fabs(alpha) < 1e-11) return Step::Failed;
+
+  PrimalPivot piv;
+  piv.enter = q;
+  piv.leave = p;
+  piv.row_pos = r;
+  piv.alpha = alpha;
+  piv.row = &row_;
+  piv.column = &col_;
+  piv.lp = &lp_;
+  if (pricing_->needs_steep()) {
+    steep_.clear();
+    for_each_nz(col_, [&](int32_t i, double v) {
+      steep_.array[i] = v;
+      steep_.index[steep_.count++] = i;
+    });
+    factor_->btran(steep_, 0.3);
+    piv.steep = &steep_;
+  }
+  pricing_->update(piv);
+
+  // Reduced costs: d_j -= theta_d alpha_rj.
+  const double theta_d = d_[q] / alpha;
+  if (theta_d != 0.0) {
+    for (int32_t k = 0; k < row_.count; ++k) {
+      const int32_t j = row_.index[k];
+      if (status_[j] != kBasic) d_[j] -= theta_d * row_.array[j];
+    }
+  }
+  d_[q] = 0.0;
+  d_[p] = -theta_d;
+
+  // Primal values.
+  const double theta = rout_.theta;
+  if (theta != 0.0) for_each_nz(col_, [&](int32_t i, double a) { x_[head_[i]] -= dir * theta * a; });
+  x_[q] += dir * theta;
+  if (rout_.shift) {
+    // Harris overshoot: the bound moves to the value instead of the value
+    // to the bound (removed with the other changes at the end).
+    if (rout_.to_upper) upper_[p] = x_[p];
+    else lower_[p] = x_[p];
+    ++shifts_;
+  }
+  status_[p] = rout_.to_upper ? kAtUpper : kAtLower;
+  if (lower_[p] == upper_[p]) status_[p] = kAtLower;
+  x_[p] = nonbasic_value(p);
+  if (p1cost_[p] != 0.0) {
+    p1cost_[p] = 0.0;
+    p1_changed_ = true;
+  }
+
+  last_enter_ = q;
+  last_leave_ = p;
+  head_[r] = q;
+  pos_[q] = r;
+  pos_[p] = -1;
+  status_[q] = kBasic;
+
+  if (!factor_->update(r, col_)) {
+    if (!refactor()) return Step::Failed;
+  }
+  return Step::Done;
+}
+
+// ---------------------------------------------------------------------------
+// Run control
+
+LpStatus PrimalSimplex::check_limits() {
+  if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
+  if (ctl_.limit_check) return ctl_.limit_check(iter_);
+  return LpStatus::Unknown;
+}
+
+bool PrimalSimplex::objective_limit_reached() {
+  if (phase_ != 2 || objlim_ <= -1e74 || perturb_.active) return false;
+  if (objective() + lp_.offset >= objlim_) return false;
+  if (factor_->updates_since_factor() > 0) refactor();
+  return count_infeasible(primal_tol_) == 0 && objective() + lp_.offset < objlim_;
+}
+
+std::string PrimalSimplex::var_name(int32_t j) const {
+  if (j < 0) return std::string();
+  if (j < lp_.n) {
+    if (j < static_cast<int32_t>(lp_.colname.size())) return lp_.colname[j];
+    return "x" + std::to_string(j + 1);
+  }
+  const int32_t i = j - lp_.n;
+  std::string base = i < static_cast<int32_t>(lp_.rowname.size()) ? lp_.rowname[i] : "c" + std::to_string(i + 1);
+  return base + " sla";
+}
+
+void PrimalSimplex::log_iteration(int32_t enter, int32_t leave) {
+  const int disp = log_.display();
+  if (disp <= 0) return;
+  log_.elapsed(iter_);
+  const double value = phase_ == 1 ? infeasibility_sum(0.0) : lp_.objsense * (objective() + lp_.offset);
+  if (disp >= 2) {
+    std::string out = var_name(leave);
+    if (enter >= 0 && enter == leave)
+      out = status_[enter] == kAtUpper ? "goes to upper bound" : "goes to lower bound";
+    log_.detail(iter_, phase_, value, var_name(enter), out);
+    return;
+  }
+  if (factor_count_ != last_logged_factor_ || phase_ != last_logged_phase_) {
+    last_logged_factor_ = factor_count_;
+    last_logged_phase_ = phase_;
+    log_.summary(iter_, phase_, value);
+  }
+}
+
+// Stall monitor: W iterations without a decrease of the current objective
+// (phase 2) or of the sum of violations (phase 1) start a bound perturbation.
+void PrimalSimplex::monitor_progress() {
+  if (!allow_perturb_ || perturb_.active) return;
+  const double value = phase_ == 1 ? infeasibility_sum(0.0) : objective();
+  if (phase_ != progress_phase_) {
+    progress_phase_ = phase_;
+    progress_ref_ = value + 1e-10;
+    last_progress_iter_ = iter_;
+    return;
+  }
+  if (value < progress_ref_ - 1e-9 * (1.0 + std::fabs(value))) {
+    progress_ref_ = value;
+    last_progress_iter_ = iter_;
+    return;
+  }
+  if (iter_ - last_progress_iter_ < window_) return;
+  if (phase_ == 2 && objlim_ > -1e74 && std::fabs(objective() + lp_.offset - objlim_) <= 0.01 * std::fabs(objective()))
+    objlim_ -= 0.01 * std::fabs(objective());
+  perturb_bounds();
+  last_progress_iter_ = iter_;
+}
+
+void PrimalSimplex::perturb_bounds() {
+  const double mag = next_perturbation_magnitude(perturb_.count, perturb_.magnitude, perturb_.magnitude);
+  perturb_.magnitude = mag;
+  if (primal_tol_ * 100.0 > mag) primal_tol_ = mag / 100.0;
+  perturb_basic_bounds(head_, mag, rng_, lower_, upper_);
+  perturb_.active = true;
+  ++perturb_.count;
+  log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
+  if (compute_phase1_costs() && phase_ == 1) compute_dual();
+}
+
+// Restores the original bounds after perturbation or shifting.  Returns
+// true when something was removed (the caller then goes on iterating).
+bool PrimalSimplex::remove_changes() {
+  if (!perturb_.active && shifts_ == 0) return false;
+  if (perturb_.active) log_.text("Removing perturbation.\n");
+  else log_.textf("Removing shift (%d).\n", shifts_);
+  lower_ = lp_.lower;
+  upper_ = lp_.upper;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (status_[j] != kBasic) place_nonbasic(j);
+  perturb_.active = false;
+  shifts_ = 0;
+  primal_tol_ = ctl_.feastol;
+  objlim_ = lp_.objsense > 0 ? ctl_.objllim : -ctl_.objulim;
+  compute_primal();
+  return true;
+}
+
+// Phase 1 and phase 2 on the current bounds until optimal, infeasible,
+// unbounded or a limit.
+LpStatus PrimalSimplex::solve_phases() {
+  int redo = 0;
+  compute_phase1_costs();
+  phase_ = count_infeasible(primal_tol_) > 0 ? 1 : 2;
+  compute_dual();
+  for (;;) {
+    const LpStatus lim = check_limits();
+    if (lim != LpStatus::Unknown) {
+      if (factor_->updates_since_factor() > 0) refactor();
+      return lim;
+    }
+    const Step s = iterate();
+    switch (s) {
+      case Step::Redo:
+        if (++redo > kMaxRedo) return LpStatus::NumericalTrouble;
+        continue;
+      case Step::Failed:
+        return LpStatus::NumericalTrouble;
+      case Step::Unbounded:
+        return LpStatus::Unbounded;
+      case Step::NoCandidate: {
+        if (factor_->updates_since_factor() > 0 || redo == 0) {
+          // Confirm with a fresh factor and freshly computed values.
+          if (!refactor()) return LpStatus::NumericalTrouble;
+          if (++redo > kMaxRedo) return LpStatus::NumericalTrouble;
+          const int want = count_infeasible(primal_tol_) > 0 ? 1 : 2;
+          if (want != phase_) {
+            phase_ = want;
+            compute_dual();
+          }
+          continue;
+        }
+        if (phase_ == 1) {
+          if (count_infeasible(primal_tol_) > 0) return LpStatus::Infeasible;
+          phase_ = 2;
+          compute_dual();
+          continue;
+        }
+        if (count_infeasible(primal_tol_) > 0) {
+          phase_ = 1;
+          compute_phase1_costs();
+          compute_dual();
+          continue;
+        }
+        return LpStatus::Optimal;
+      }
+      case Step::Done:
+        break;
+    }
+    redo = 0;
+    ++iter_;
+    if (phase_ == 1) {
+      ++phase1_iter_;
+      const bool changed = compute_phase1_costs() || p1_changed_;
+      p1_changed_ = false;
+      if (changed) {
+        if (count_infeasible(primal_tol_) == 0) phase_ = 2;
+        compute_dual();
+      }
+    }
+    log_iteration(last_enter_, last_leave_);
+    monitor_progress();
+    if (objective_limit_reached()) return LpStatus::ObjLimit;
+  }
+}
+
+LpStatus PrimalSimplex::run() {
+  log_.start();
+  pfeas_ = dfeas_ = false;
+  if (!have_factor_) {
+    if (!refactor()) return LpStatus::NumericalTrouble;
+  } else {
+    compute_primal();
+  }
+  if (ppriind_ == 1 || ppriind_ == 2) {
+    if (ppriind_ == 2) {
+      log_.text("Initializing primal norms . . .\n");
+      pricing_->compute_exact(lp_, *factor_, status_);
+    }
+  }
+  progress_phase_ = 0;
+  last_progress_iter_ = iter_;
+  LpStatus st = LpStatus::Unknown;
+  for (int round = 0; round < kMaxRounds; ++round) {
+    st = solve_phases();
+    if (st != LpStatus::Optimal) break;
+    if (!remove_changes()) break;
+    allow_perturb_ = round < 2;
+    // Removal moved the bounds back: optimal again only if the restored
+    // point is still primal and dual feasible.
+    compute_phase1_costs();
+    phase_ = 2;
+    compute_dual();
+    if (count_infeasible(primal_tol_) == 0 && !dual_infeasible()) break;
+  }
+  if (st == LpStatus::Optimal && (perturb_.active || shifts_ > 0)) {
+    remove_changes();
+    phase_ = 2;
+    compute_dual();
+  }
+  switch (st) {
+    case LpStatus::Optimal: pfeas_ = dfeas_ = true; break;
+    case LpStatus::Unbounded: pfeas_ = true; break;
+    case LpStatus::IterLimit:
+    case LpStatus::TimeLimit:
+    case LpStatus::DetTimeLimit:
+    case LpStatus::Aborted:
+    case LpStatus::ObjLimit: pfeas_ = (phase_ == 2); break;
+    default: break;
+  }
+  if (phase_ == 1) {
+    // Leave the true duals of the final basis behind, not the phase-1 ones.
+    phase_ = 2;
+    compute_dual();
+    phase_ = 1;
+  }
+  if (log_.display() > 0 && st == LpStatus::Optimal) log_iteration(-1, -1);
+  return st;
+}
+
+}  // namespace tvl::lp

@@ -1,0 +1,132 @@
+// The primal simplex method on the working form of simplex_lp.h.
+//
+// Bounded primal simplex (Dantzig 1963; bounded variables after Dantzig
+// 1955) with the textbook phase 1 that minimises the sum of the bound
+// violations of the basic variables, its costs rebuilt whenever the set of
+// violated bounds changes (Wolfe 1965, "The composite simplex algorithm";
+// Maros 2003, "Computational techniques of the simplex method", ch. 9).
+// Entering variables come from pricing_primal.h, leaving variables from the
+// Harris ratio test with bound shifting of ratio_primal.h.  Against
+// stalling, the bounds of the basic variables are perturbed
+// (primal_perturb.h); shifts and perturbations are removed at the end and
+// the method continues from the restored bounds until it is optimal again.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lp/factor.h"
+#include "lp/lpmodel.h"
+#include "lp/perturb.h"
+#include "lp/pricing_primal.h"
+#include "lp/primal_log.h"
+#include "lp/ratio_primal.h"
+#include "lp/simplex_lp.h"
+
+namespace tvl::lp {
+
+class PrimalSimplex {
+ public:
+  PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled = false);
+  ~PrimalSimplex();
+  PrimalSimplex(const PrimalSimplex &) = delete;
+  PrimalSimplex &operator=(const PrimalSimplex &) = delete;
+
+  // Starting basis: status per variable (n+m) with exactly m basic
+  // entries; otherwise the slack basis is used and false returned.
+  bool set_basis(const std::vector<int8_t> &status);
+  void set_slack_basis();
+
+  LpStatus run();
+
+  const SimplexLp &lp() const { return lp_; }
+  const std::vector<double> &x() const { return x_; }        // all n+m variables
+  const std::vector<double> &dual() const { return d_; }     // reduced costs, n+m
+  const std::vector<double> &row_dual() const { return y_; }  // m
+  const std::vector<int8_t> &status() const { return status_; }
+  const std::vector<double> &ray() const { return ray_; }    // n+m when Unbounded
+  int64_t iterations() const { return iter_; }
+  int64_t phase1_iterations() const { return phase1_iter_; }
+  int factorizations() const { return factor_count_; }
+  bool primal_feasible() const { return pfeas_; }
+  bool dual_feasible() const { return dfeas_; }
+  PrimalRule pricing_rule() const { return pricing_->rule(); }
+  // Objective c'x in minimisation form without the offset.
+  double objective() const;
+
+ private:
+  enum class Step { Done, Redo, NoCandidate, Unbounded, Failed };
+
+  // Basis, factor and solution values.
+  bool refactor();
+  void rebuild_positions();
+  void compute_primal();
+  void compute_dual();
+  bool compute_phase1_costs();
+  double nonbasic_value(int32_t j) const;
+  void place_nonbasic(int32_t j);
+  double infeasibility_sum(double tol) const;
+  int32_t count_infeasible(double tol) const;
+  bool dual_infeasible() const;
+  void load_column(int32_t q, HVector &v) const;
+  void compute_pivot_row();
+  // One iteration.
+  Step iterate();
+  Step pivot(int32_t q, double dir);
+  void flip(int32_t q, double dir, double theta);
+  void make_ray(int32_t q, double dir);
+  // Run control.
+  LpStatus solve_phases();
+  LpStatus check_limits();
+  bool objective_limit_reached();
+  void monitor_progress();
+  void perturb_bounds();
+  bool remove_changes();
+  void setup_pricing();
+  void hybrid_rule();
+  void log_iteration(int32_t enter, int32_t leave);
+  std::string var_name(int32_t j) const;
+
+  SimplexLp lp_;
+  SimplexControl ctl_;
+  PrimalLog log_;
+  std::unique_ptr<BasisFactor> factor_;
+  std::unique_ptr<PrimalPricing> pricing_;
+  PrimalRatioTest ratio_;
+  PrimalRatioResult rout_;
+  SimplexRandom rng_;
+  PerturbRecord perturb_;
+
+  std::vector<double> lower_, upper_;  // working bounds (perturbed, shifted)
+  std::vector<double> p1cost_;         // phase-1 costs of the basic variables
+  std::vector<int32_t> head_, pos_;
+  std::vector<int8_t> status_;
+  std::vector<double> x_, d_, y_, ray_;
+  HVector col_, rho_, row_, steep_, work_;
+  std::vector<int8_t> row_mark_;
+  std::vector<int32_t> replaced_;
+
+  double primal_tol_, dual_tol_;
+  double col_density_ = 0.05, rho_density_ = 0.05;
+  int64_t iter_ = 0, phase1_iter_ = 0;
+  int factor_count_ = 0, last_logged_factor_ = -1, last_logged_phase_ = 0;
+  int phase_ = 2;
+  int shifts_ = 0;
+  bool have_factor_ = false;
+  bool pfeas_ = false, dfeas_ = false;
+  bool allow_perturb_ = true;
+  bool p1_changed_ = false;  // a violated basic variable left the basis
+  int32_t last_enter_ = -1, last_leave_ = -1;
+  // Pricing state: the parameter value and whether the hybrid rule runs.
+  int ppriind_ = 0;
+  bool hybrid_ = false;
+  uint64_t basis_nz_ = 0, work_base_ = 0;
+  // Stall monitor.
+  int64_t window_ = 400, last_progress_iter_ = 0;
+  double progress_ref_ = 0.0;
+  int progress_phase_ = 0;
+  double objlim_ = -1e75;
+};
+
+}  // namespace tvl::lp
