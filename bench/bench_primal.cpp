@@ -110,6 +110,8 @@ int main(int argc, char **argv) {
     SimplexControl ctl;
     ctl.display = std::getenv("DISPLAY_LOG") ? 1 : 0;
     ctl.pricing = pricing;
+    if (std::getenv("OPTTOL")) ctl.opttol = std::atof(std::getenv("OPTTOL"));
+    if (std::getenv("FEASTOL")) ctl.feastol = std::atof(std::getenv("FEASTOL"));
     const auto t0 = std::chrono::steady_clock::now();
     LpResult r = primal_simplex(model, ctl, nullptr);
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

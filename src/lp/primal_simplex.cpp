@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "lp/primal_perturb.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr int kMaxRedo = 25;
 constexpr int kMaxRounds = 10;
+constexpr double kPolishTol = 1e-9;
 
 bool finite(double v) { return std::fabs(v) < kSimplexInf; }
 
@@ -112,14 +114,19 @@ void PrimalSimplex::hybrid_rule() {
   if (!to_steep && !to_devex && iter_ >= 100) to_devex = true;
   if (!to_steep && !to_devex) return;
   const int32_t nv = lp_.num_vars();
-  if (to_steep) {
-    pricing_ = make_primal_steepest_pricing(nv);
-    log_.text("Switched to steepest-edge.\n");
-  } else {
-    pricing_ = make_primal_devex_pricing(nv);
-    log_.text("Switched to devex.\n");
-  }
   hybrid_ = false;
+  try {
+    if (to_steep) {
+      pricing_ = make_primal_steepest_pricing(nv);
+      log_.text("Switched to steepest-edge.\n");
+    } else {
+      pricing_ = make_primal_devex_pricing(nv);
+      log_.text("Switched to devex.\n");
+    }
+  } catch (const std::bad_alloc &) {
+    // Weights are an accelerator only: keep reduced-cost pricing.
+    log_.text("Not enough memory for devex.\n");
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -208,7 +215,8 @@ bool PrimalSimplex::refactor() {
   }
   for (int32_t k = 0; k < lp_.m; ++k) status_[head_[k]] = kBasic;
   rebuild_positions();
-  if (!replaced_.empty()) pricing_->reset_unit();
+  if (factor_->report().threshold_raised && iter_ > 0)
+    log_.textf("Markowitz threshold set to %g\n", factor_->report().markowitz);
   basis_nz_ = 0;
   for (int32_t j : head_)
     basis_nz_ += j < lp_.n ? static_cast<uint64_t>(lp_.a.start[j + 1] - lp_.a.start[j]) : 1u;
@@ -217,8 +225,21 @@ bool PrimalSimplex::refactor() {
   compute_primal();
   compute_phase1_costs();
   compute_dual();
+  if (!replaced_.empty()) reinit_norms();
   hybrid_rule();
   return true;
+}
+
+// A repaired basis invalidates the weights: devex starts a new reference
+// framework, steepest edge recomputes its norms exactly.
+void PrimalSimplex::reinit_norms() {
+  if (pricing_->rule() != PrimalRule::SteepestEdge || ppriind_ == 3) {
+    pricing_->reset_unit();
+    return;
+  }
+  log_.text("Reinitializing primal norms . . .\n");
+  const int count = static_cast<int>(pricing_->compute_exact(lp_, *factor_, status_));
+  log_.textf("Computed %d new norms.\n", count);
 }
 
 void PrimalSimplex::compute_primal() {
@@ -385,6 +406,16 @@ void PrimalSimplex::compute_pivot_row() {
   }
 }
 
+// Before an unboundedness conclusion the factor is rebuilt with a pivot
+// threshold of at least 0.1.  Returns true when the threshold was raised.
+bool PrimalSimplex::raise_threshold() {
+  const double u = factor_->markowitz();
+  if (u >= 0.1) return false;
+  factor_->set_markowitz(0.1);
+  if (0.1 - u > 0.01) log_.textf("Markowitz threshold set to %g\n", 0.1);
+  return true;
+}
+
 // ---------------------------------------------------------------------------
 // One iteration
 
@@ -426,7 +457,7 @@ PrimalSimplex::Step PrimalSimplex::iterate() {
 
   switch (rout_.kind) {
     case PrimalStep::Unbounded:
-      if (factor_->updates_since_factor() > 0) {
+      if (factor_->updates_since_factor() > 0 || (phase_ == 2 && raise_threshold())) {
         if (!refactor()) return Step::Failed;
         return Step::Redo;
       }
@@ -715,18 +746,31 @@ LpStatus PrimalSimplex::run() {
   progress_phase_ = 0;
   last_progress_iter_ = iter_;
   LpStatus st = LpStatus::Unknown;
+  bool polished = false;
   for (int round = 0; round < kMaxRounds; ++round) {
     st = solve_phases();
     if (st != LpStatus::Optimal) break;
-    if (!remove_changes()) break;
-    allow_perturb_ = round < 2;
-    // Removal moved the bounds back: optimal again only if the restored
-    // point is still primal and dual feasible.
-    compute_phase1_costs();
-    phase_ = 2;
-    compute_dual();
-    if (count_infeasible(primal_tol_) == 0 && !dual_infeasible()) break;
+    if (remove_changes()) {
+      allow_perturb_ = round < 2;
+      // Removal moved the bounds back: optimal again only if the restored
+      // point is still primal and dual feasible.
+      compute_phase1_costs();
+      phase_ = 2;
+      compute_dual();
+      if (count_infeasible(primal_tol_) > 0 || dual_infeasible()) continue;
+    }
+    // Polish: reduced costs just inside the optimality tolerance can still
+    // leave a visible objective gap when the primal values are large; a
+    // few more iterations with a tight tolerance close it.
+    if (!polished) {
+      polished = true;
+      dual_tol_ = std::min(dual_tol_, kPolishTol);
+      allow_perturb_ = false;
+      if (dual_infeasible()) continue;
+    }
+    break;
   }
+  dual_tol_ = ctl_.opttol;
   if (st == LpStatus::Optimal && (perturb_.active || shifts_ > 0)) {
     remove_changes();
     phase_ = 2;

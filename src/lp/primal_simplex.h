@@ -84,6 +84,8 @@ class PrimalSimplex {
   void perturb_bounds();
   bool remove_changes();
   void setup_pricing();
+  void reinit_norms();
+  bool raise_threshold();
   void hybrid_rule();
   void log_iteration(int32_t enter, int32_t leave);
   std::string var_name(int32_t j) const;

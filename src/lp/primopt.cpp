@@ -142,6 +142,7 @@ LpResult primal_simplex(const LpModel &model, const SimplexControl &ctl, const B
   const std::vector<int8_t> st = ps->status();
   SimplexControl quiet = ctl;
   quiet.pricing = 1;
+  quiet.itlim = std::max<int64_t>(0, ctl.itlim - res.iterations);
   ps = std::make_unique<PrimalSimplex>(std::move(raw), quiet, false);
   ps->set_basis(st);
   LpResult clean;
