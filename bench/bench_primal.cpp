@@ -5,7 +5,8 @@
 // Also checks that the flipped objective of every bounded instance that
 // becomes unbounded ends Unbounded with a ray (FLIP=1).
 // Usage: bench_primal [netlib dir] [name ...]
-// Environment: PPRIIND (pricing), MAXROWS, CLP=1, FLIP=1.
+// Environment: PPRIIND (pricing), MAXROWS, CLP=1, FLIP=1, WARM=1 (re-solve
+// after one bound change from the optimal basis), OPTTOL, FEASTOL.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -90,10 +91,12 @@ int main(int argc, char **argv) {
   const int maxrows = std::getenv("MAXROWS") ? std::atoi(std::getenv("MAXROWS")) : 1000000;
   const bool peer = std::getenv("CLP") != nullptr;
   const bool flip = std::getenv("FLIP") != nullptr;
+  const bool warm = std::getenv("WARM") != nullptr;
   std::printf("%-10s %6s %8s %10s %9s %9s %8s %6s %s", "name", "rows", "iters", "relerr", "pviol", "dviol",
               "time", "status", "");
   if (peer) std::printf(" %8s %8s %6s", "p.iters", "p.time", "ratio");
   if (flip) std::printf(" %s", "flipped");
+  if (warm) std::printf(" %8s %8s", "warm.it", "warm.%");
   std::printf("\n");
   int ok = 0, total = 0;
   double total_time = 0, log_ratio = 0;
@@ -139,6 +142,23 @@ int main(int argc, char **argv) {
       for (double &c : flipped.cost) c = -c;
       LpResult u = primal_simplex(flipped, ctl, nullptr);
       std::printf(" %d/%s", static_cast<int>(u.status), u.ray.empty() ? "-" : "ray");
+    }
+    if (warm && r.status == LpStatus::Optimal) {
+      // Cut the largest basic structural to 90% of its value and re-solve
+      // from the optimal basis.
+      int jmax = -1;
+      for (int j = 0; j < model.a.n; ++j)
+        if (r.basis.colstat[j] == 1 && std::fabs(r.x[j]) > 1e-3 &&
+            (jmax < 0 || std::fabs(r.x[j]) > std::fabs(r.x[jmax])))
+          jmax = j;
+      if (jmax >= 0) {
+        LpModel changed = model;
+        if (r.x[jmax] > 0) changed.colup[jmax] = r.x[jmax] * 0.9;
+        else changed.collo[jmax] = r.x[jmax] * 0.9;
+        const LpResult w = primal_simplex(changed, ctl, &r.basis);
+        std::printf(" %8lld %7.2f%%", static_cast<long long>(w.iterations),
+                    100.0 * static_cast<double>(w.iterations) / std::max<int64_t>(1, r.iterations));
+      }
     }
     std::printf("\n");
     std::fflush(stdout);

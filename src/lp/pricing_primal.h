@@ -75,13 +75,13 @@ class PrimalPricing {
 
 // The attractiveness of j: |d_j| in the improving direction, 0 when j may not enter.
 inline double primal_infeasibility(const PrimalPricingView &v, int32_t j) {
-  const int8_t s = (*v.status)[j];
-  if (s == kBasic) return 0.0;
+  // Basic variables carry d_j = 0, so the sign test rejects them first.
   const double d = (*v.dual)[j];
-  if (s == kFreeNb) return std::fabs(d) > v.tol ? std::fabs(d) : 0.0;
+  const int8_t s = (*v.status)[j];
+  const double inf = s == kAtLower ? -d : (s == kAtUpper ? d : (s == kFreeNb ? std::fabs(d) : 0.0));
+  if (inf <= v.tol) return 0.0;
   if ((*v.lower)[j] == (*v.upper)[j]) return 0.0;
-  if (s == kAtLower) return d < -v.tol ? -d : 0.0;
-  return d > v.tol ? d : 0.0;
+  return inf;
 }
 
 std::unique_ptr<PrimalPricing> make_primal_dantzig_pricing(int32_t nv, bool partial);

@@ -13,6 +13,7 @@ namespace {
 constexpr int kMaxRedo = 25;
 constexpr int kMaxRounds = 10;
 constexpr double kPolishTol = 1e-9;
+constexpr int64_t kMonitorStride = 16;
 
 bool finite(double v) { return std::fabs(v) < kSimplexInf; }
 
@@ -367,7 +368,7 @@ void PrimalSimplex::compute_pivot_row() {
     row_mark_[row_.index[k]] = 0;
   }
   row_.count = 0;
-  const bool sparse = rho_.count >= 0 && rho_.count < 0.1 * m;
+  const bool sparse = rho_.count >= 0 && rho_.count < 0.3 * m;
   if (sparse) {
     for (int32_t k = 0; k < rho_.count; ++k) {
       const int32_t i = rho_.index[k];
@@ -613,6 +614,8 @@ void PrimalSimplex::log_iteration(int32_t enter, int32_t leave) {
 // (phase 2) or of the sum of violations (phase 1) start a bound perturbation.
 void PrimalSimplex::monitor_progress() {
   if (!allow_perturb_ || perturb_.active) return;
+  // The measures cost a pass over all variables: look every few iterations.
+  if (phase_ == progress_phase_ && iter_ % kMonitorStride != 0) return;
   const double value = phase_ == 1 ? infeasibility_sum(0.0) : objective();
   if (phase_ != progress_phase_) {
     progress_phase_ = phase_;
