@@ -301,7 +301,17 @@ void DualSimplex::compute_pivot_row() {
     row_mark_[row_.index[k]] = 0;
   }
   row_.count = 0;
-  const bool sparse = rho_.count >= 0 && rho_.count < 0.1 * m;
+  // Row-wise when the rows touched by rho hold clearly fewer entries than
+  // the whole matrix; column-wise otherwise.
+  bool sparse = rho_.count >= 0 && rho_.count < 0.4 * m;
+  if (sparse) {
+    int64_t touched = 0;
+    for (int32_t k = 0; k < rho_.count; ++k) {
+      const int32_t i = rho_.index[k];
+      touched += lp_.rstart[i + 1] - lp_.rstart[i];
+    }
+    sparse = touched < 0.6 * lp_.a.start[n];
+  }
   if (sparse) {
     for (int32_t k = 0; k < rho_.count; ++k) {
       const int32_t i = rho_.index[k];
@@ -637,6 +647,24 @@ LpStatus DualSimplex::run_phase1() {
   return LpStatus::Optimal;
 }
 
+// Final polish: reduced costs that are within the tolerance but on the wrong
+// side still cost objective accuracy when the variables' ranges are large;
+// a few primal simplex pivots with a much smaller tolerance remove them while
+// the basis stays primal feasible.  A failed polish keeps the optimal basis.
+void DualSimplex::polish() {
+  if (choose_row() >= 0) return;
+  const double saved = dual_tol_;
+  dual_tol_ = std::max(1e-9, 0.01 * saved);
+  const LpStatus st = primal_cleanup();
+  dual_tol_ = saved;
+  if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
+  if (st != LpStatus::Optimal || choose_row() >= 0 || count_dual_infeasible() > 0) {
+    // Left the tolerances: continue with the dual from here.
+    make_dual_feasible_by_flips(false);
+    if (count_dual_infeasible() == 0) solve_current(2);
+  }
+}
+
 LpStatus DualSimplex::run() {
   log_.start();
   pfeas_ = dfeas_ = false;
@@ -678,6 +706,7 @@ LpStatus DualSimplex::run() {
     if (count_dual_infeasible() == 0 && choose_row() < 0) break;
   }
   if (st == LpStatus::Optimal && (perturb_.active || shifted_)) remove_perturbation();
+  if (st == LpStatus::Optimal) polish();
   switch (st) {
     case LpStatus::Optimal: pfeas_ = dfeas_ = true; break;
     case LpStatus::IterLimit:

@@ -89,6 +89,7 @@ class DualSimplex {
   void remove_perturbation();
   // Primal simplex cleanup after the costs were restored (dual_cleanup.cpp).
   LpStatus primal_cleanup();
+  void polish();
   int32_t choose_primal_entering() const;
   int32_t primal_ratio_test(double dir, double &step) const;
   void maybe_perturb();

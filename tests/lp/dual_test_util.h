@@ -10,7 +10,7 @@
 #include <string>
 
 #include "lp/lpmodel.h"
-#include "mps_test_reader.h"
+#include "netlib_model.h"
 
 namespace tvl::lp::testing {
 
@@ -38,7 +38,7 @@ inline double netlib_optimum(const std::string &name) {
 }
 
 inline bool load_netlib(const std::string &name, LpModel &model) {
-  return read_mps(netlib_dir() + "/" + name + ".mps.gz", model);
+  return read_model_file(netlib_dir() + "/" + name + ".mps.gz", model);
 }
 
 inline double primal_violation(const LpModel &m, const LpResult &r) {
