@@ -668,6 +668,14 @@ void DualSimplex::polish() {
 LpStatus DualSimplex::run() {
   log_.start();
   pfeas_ = dfeas_ = false;
+  // Counters and the perturbation record are per run; factor, weights and
+  // basis carry over from the previous run (warm start).
+  iter_ = 0;
+  phase1_iter_ = 0;
+  allow_perturb_ = true;
+  perturb_.active = false;
+  shifted_ = false;
+  cost_ = lp_.cost;
   if (!have_factor_) {
     if (!refactor()) return LpStatus::NumericalTrouble;
   } else {

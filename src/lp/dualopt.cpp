@@ -173,37 +173,70 @@ double farkas_margin(const LpModel &model, const std::vector<double> &ray) {
   return inf - sup;
 }
 
-LpResult dual_simplex(const LpModel &model, const SimplexControl &ctl, const Basis *warm_start) {
-  if (model.a.m == 0) return solve_without_rows(model);
-  const Scaling sc = compute_scaling(model.a, ctl.scaling);
+namespace {
+
+std::unique_ptr<DualSimplex> make_solver(const LpModel &model, const Scaling &sc, const SimplexControl &ctl) {
   LpModel scaled = model;
   apply_scaling(sc, scaled);
   SimplexLp lp;
   lp.load(scaled);
+  return std::make_unique<DualSimplex>(std::move(lp), ctl, sc.active());
+}
 
-  auto ds = std::make_unique<DualSimplex>(std::move(lp), ctl, sc.active());
-  if (valid_basis(model, warm_start)) ds->set_basis(basis_to_status(model, *warm_start));
+// Runs the solver and unscales; a violation that unscaling magnified beyond
+// the tolerances is cleaned up on the unscaled problem from the final basis.
+LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexControl &ctl, DualSimplex &solver) {
   LpResult res;
-  res.status = ds->run();
-  extract(model, sc, *ds, res);
+  res.status = solver.run();
+  extract(model, sc, solver, res);
   if (res.status != LpStatus::Optimal || !sc.active()) return res;
-
-  // Cleanup on the unscaled problem when unscaling magnified a violation.
   const double pviol = primal_violation(model, res), dviol = dual_violation(model, res);
   if (pviol <= ctl.feastol && dviol <= ctl.opttol) return res;
   SimplexLp raw;
   raw.load(model);
-  const std::vector<int8_t> st = ds->status();
-  ds = std::make_unique<DualSimplex>(std::move(raw), ctl, false);
-  ds->set_basis(st);
-  const int64_t iters = res.iterations, p1 = res.phase1_iterations;
+  DualSimplex clean_solver(std::move(raw), ctl, false);
+  clean_solver.set_basis(solver.status());
   LpResult clean;
-  clean.iterations = iters;
-  clean.phase1_iterations = p1;
-  clean.status = ds->run();
-  Scaling none;
-  extract(model, none, *ds, clean);
+  clean.iterations = res.iterations;
+  clean.phase1_iterations = res.phase1_iterations;
+  clean.status = clean_solver.run();
+  extract(model, Scaling(), clean_solver, clean);
   return clean;
 }
+
+}  // namespace
+
+LpResult dual_simplex(const LpModel &model, const SimplexControl &ctl, const Basis *warm_start) {
+  if (model.a.m == 0) return solve_without_rows(model);
+  const Scaling sc = compute_scaling(model.a, ctl.scaling);
+  std::unique_ptr<DualSimplex> ds = make_solver(model, sc, ctl);
+  if (valid_basis(model, warm_start)) ds->set_basis(basis_to_status(model, *warm_start));
+  return run_and_clean(model, sc, ctl, *ds);
+}
+
+DualOptimizer::DualOptimizer(const LpModel &model, const SimplexControl &ctl)
+    : model_(model), ctl_(ctl), scaling_(std::make_unique<Scaling>(compute_scaling(model.a, ctl.scaling))) {
+  if (model_.a.m > 0) solver_ = make_solver(model_, *scaling_, ctl_);
+}
+
+DualOptimizer::~DualOptimizer() = default;
+
+void DualOptimizer::set_col_bounds(int32_t j, double lower, double upper) {
+  model_.collo[j] = lower;
+  model_.colup[j] = upper;
+  if (!solver_) return;
+  const double c = scaling_->active() ? scaling_->col[j] : 1.0;
+  solver_->set_bounds(j, lower <= -kInf ? lower : lower / c, upper >= kInf ? upper : upper / c);
+}
+
+void DualOptimizer::set_basis(const Basis &basis) {
+  if (solver_ && valid_basis(model_, &basis)) solver_->set_basis(basis_to_status(model_, basis));
+}
+
+LpResult DualOptimizer::solve() {
+  if (!solver_) return solve_without_rows(model_);
+  return run_and_clean(model_, *scaling_, ctl_, *solver_);
+}
+
 
 }  // namespace tvl::lp

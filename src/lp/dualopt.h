@@ -14,11 +14,39 @@
 //   Unbounded:  the LP is dual infeasible; no primal ray is returned.
 #pragma once
 
+#include <memory>
+
 #include "lp/lpmodel.h"
 
 namespace tvl::lp {
 
 LpResult dual_simplex(const LpModel &model, const SimplexControl &ctl, const Basis *warm_start);
+
+class DualSimplex;
+struct Scaling;
+
+// Repeated solves of one LP whose column bounds change between solves (the
+// branch-and-bound use): scaling, factor, pricing weights and basis are kept,
+// so each solve starts from the previous final basis.
+class DualOptimizer {
+ public:
+  DualOptimizer(const LpModel &model, const SimplexControl &ctl);
+  ~DualOptimizer();
+  DualOptimizer(const DualOptimizer &) = delete;
+  DualOptimizer &operator=(const DualOptimizer &) = delete;
+  // Bounds of structural column j in the model's (unscaled) terms.
+  void set_col_bounds(int32_t j, double lower, double upper);
+  // Replaces the basis to start from (otherwise the last final basis is used).
+  void set_basis(const Basis &basis);
+  LpResult solve();
+  const LpModel &model() const { return model_; }
+
+ private:
+  LpModel model_;
+  SimplexControl ctl_;
+  std::unique_ptr<Scaling> scaling_;
+  std::unique_ptr<DualSimplex> solver_;
+};
 
 // Largest violation of the Farkas condition above; a positive value means
 // that `ray` proves infeasibility of `model` by that margin (used by tests

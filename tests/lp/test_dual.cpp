@@ -207,6 +207,33 @@ TEST(DualWarmStart, BoundChangeResolvesInFewIterations) {
   }
 }
 
+TEST(DualWarmStart, KeptSolverFollowsBranchingBoundChanges) {
+  LpModel model;
+  ASSERT_TRUE(load_netlib("stocfor1", model));
+  DualOptimizer opt(model, quiet());
+  LpResult r = opt.solve();
+  ASSERT_EQ(r.status, LpStatus::Optimal);
+  // Three nested "branches": halve the upper bound of the largest basic column.
+  for (int depth = 0; depth < 3; ++depth) {
+    int jmax = -1;
+    for (int j = 0; j < model.a.n; ++j) {
+      if (r.basis.colstat[j] == 1 && r.x[j] > 1e-3 && (jmax < 0 || r.x[j] > r.x[jmax])) jmax = j;
+    }
+    ASSERT_GE(jmax, 0);
+    const double up = r.x[jmax] / 2;
+    opt.set_col_bounds(jmax, model.collo[jmax], up);
+    model.colup[jmax] = up;
+    r = opt.solve();
+    const LpResult cold = dual_simplex(model, quiet(), nullptr);
+    ASSERT_EQ(r.status, cold.status);
+    if (cold.status != LpStatus::Optimal) break;
+    EXPECT_NEAR(r.objval, cold.objval, 1e-6 * std::max(1.0, std::fabs(cold.objval)));
+    EXPECT_LT(primal_violation(model, r), 1e-6);
+    EXPECT_LT(dual_violation(model, r), 1e-6);
+    EXPECT_LT(r.iterations, std::max<int64_t>(10, cold.iterations / 3));
+  }
+}
+
 TEST(DualDeterminism, TwoRunsAreIdentical) {
   for (const char *name : {"israel", "scfxm1"}) {
     LpModel model;
