@@ -259,6 +259,14 @@ Basis crush_basis(const PresolvedLp &pre, const Basis &orig) {
   for (int32_t i = 0; i < m && basic < m; ++i) {
     if (b.rowstat[i] != kBasic) { b.rowstat[i] = kBasic; ++basic; }
   }
+  // Nonbasic statuses must name a finite bound of the reduced problem.
+  auto settle = [&leave_status](int8_t &st, double lo, double up) {
+    if (st == kBasic) return;
+    if ((st == kAtLower && lo <= -kInf) || (st == kAtUpper && up >= kInf) || (st == kFree && (lo > -kInf || up < kInf)))
+      st = leave_status(lo, up);
+  };
+  for (int32_t j = 0; j < n; ++j) settle(b.colstat[j], pre.reduced.collo[j], pre.reduced.colup[j]);
+  for (int32_t i = 0; i < m; ++i) settle(b.rowstat[i], pre.reduced.rowlo[i], pre.reduced.rowup[i]);
   return b;
 }
 

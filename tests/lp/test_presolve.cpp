@@ -225,14 +225,26 @@ TEST(Presolve, CrushBasisKeepsBasicCount) {
                     {-1, -1, -1, 1}, {0, 0, 0, 0}, {3, 3, 3, 3}, {-I, -I, -I, -I}, {4, 4, 2, 7});
   PresolveRun r = run_presolve(lp);
   ASSERT_TRUE(r.out.reduced_any);
+  // Too many basics (all) and too few (none, rows at their infinite lower bounds).
+  for (int8_t fill : {1, 0}) {
   Basis full;
-  full.colstat.assign(4, 1);
-  full.rowstat.assign(4, 1);
+  full.colstat.assign(4, fill);
+  full.rowstat.assign(4, fill);
   const Basis b = crush_basis(r.pre, full);
   int basic = 0;
   for (int8_t s : b.colstat) basic += s == 1;
   for (int8_t s : b.rowstat) basic += s == 1;
   EXPECT_EQ(basic, r.pre.reduced.a.m);
+  // Nonbasic statuses only name finite bounds.
+  for (size_t j = 0; j < b.colstat.size(); ++j) {
+    EXPECT_TRUE(b.colstat[j] != 0 || r.pre.reduced.collo[j] > -kInf);
+    EXPECT_TRUE(b.colstat[j] != 2 || r.pre.reduced.colup[j] < kInf);
+  }
+  for (size_t i = 0; i < b.rowstat.size(); ++i) {
+    EXPECT_TRUE(b.rowstat[i] != 0 || r.pre.reduced.rowlo[i] > -kInf);
+    EXPECT_TRUE(b.rowstat[i] != 2 || r.pre.reduced.rowup[i] < kInf);
+  }
+  }
 }
 
 // Random tiny LPs with planted structure: each seed adds some of a fixed
