@@ -136,7 +136,7 @@ void BasisReader::warn(const char *fmt, std::string_view name) {
   if (warnings_++ >= kMaxWarnings) return;
   char buf[256];
   size_t len = name.size() < 255 ? name.size() : 255;
-  std::memcpy(buf, name.data(), len);
+  if (len) std::memcpy(buf, name.data(), len);
   buf[len] = '\0';
   msg_warning(env_, fmt, line_, buf);
 }
@@ -174,7 +174,7 @@ int BasisReader::indicator_line(std::string_view line) {
   if (kind < 0) {
     char buf[256];
     size_t len = ind.size() < 255 ? ind.size() : 255;
-    std::memcpy(buf, ind.data(), len);
+    if (len) std::memcpy(buf, ind.data(), len);
     buf[len] = '\0';
     return report(env_, 1551, line_, buf);
   }

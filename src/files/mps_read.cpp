@@ -19,7 +19,7 @@ struct Text {
   char s[256];
   explicit Text(std::string_view v) {
     size_t n = v.size() < 255 ? v.size() : 255;
-    std::memcpy(s, v.data(), n);
+    if (n) std::memcpy(s, v.data(), n);
     s[n] = '\0';
   }
 };

@@ -66,7 +66,7 @@ class SavIn {
         continue;
       }
       vec(s);
-      if (std::memchr(s.data(), '\0', s.size())) fault_ = kBad;
+      if (!s.empty() && std::memchr(s.data(), 0, s.size())) fault_ = kBad;
       l.add(std::string_view(s.data(), s.size()));
     }
   }

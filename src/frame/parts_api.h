@@ -104,7 +104,7 @@ int single_vector(int64_t cnt, int *cnt_p, int space, int *surplus_p, bool array
   }
   if (!cnt_p || !arrays || !surplus_p) return 1004;
   int64_t n = std::min<int64_t>(cnt, space);
-  copy(n);
+  if (n > 0) copy(n);
   *surplus_p = static_cast<int>(space - cnt);
   *cnt_p = static_cast<int>(n);
   return space < cnt ? 1207 : 0;

@@ -115,8 +115,10 @@ int get_quad(const tvlenv *env, tvllp *lp, int *nz_p, int *qbeg, int *qind, doub
   if (!nz_p || !qbeg || !qind || !qval || !surplus_p) return 1004;
   for (int k = begin; k <= end; ++k) qbeg[k - begin] = static_cast<int>(q->qbeg[k] - base);
   int64_t n = std::min<int64_t>(total, space);
-  std::memcpy(qind, q->qind.data + base, sizeof(int) * static_cast<size_t>(n));
-  std::memcpy(qval, q->qval.data + base, sizeof(double) * static_cast<size_t>(n));
+  if (n > 0) {
+    std::memcpy(qind, q->qind.data + base, sizeof(int) * static_cast<size_t>(n));
+    std::memcpy(qval, q->qval.data + base, sizeof(double) * static_cast<size_t>(n));
+  }
   *surplus_p = static_cast<int>(space - total);
   *nz_p = static_cast<int>(n);
   return space < total ? 1207 : 0;

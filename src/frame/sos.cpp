@@ -103,8 +103,10 @@ int get_sos(const tvlenv *env, tvllp *lp, int *nz_p, char *sostype, int *sosbeg,
   int64_t base = s->sosbeg[begin];
   for (int k = begin; k <= end; ++k) sosbeg[k - begin] = static_cast<int>(s->sosbeg[k] - base);
   int64_t n = std::min<int64_t>(total, space);
-  std::memcpy(sosind, s->sosind.data + base, sizeof(int) * static_cast<size_t>(n));
-  std::memcpy(soswt, s->soswt.data + base, sizeof(double) * static_cast<size_t>(n));
+  if (n > 0) {
+    std::memcpy(sosind, s->sosind.data + base, sizeof(int) * static_cast<size_t>(n));
+    std::memcpy(soswt, s->soswt.data + base, sizeof(double) * static_cast<size_t>(n));
+  }
   *surplus_p = static_cast<int>(space - total);
   *nz_p = static_cast<int>(n);
   return space < total ? 1207 : 0;

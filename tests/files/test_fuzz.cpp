@@ -33,7 +33,7 @@ TEST(FuzzReaders, DamagedFilesGiveAStatusAndAMessage) {
   fuzz::Rng rng(12345);
   std::string path = tmp + "/fuzz_round";
   int rounds = 0, failures = 0;
-  for (int r = 0; r < 400; ++r) {
+  for (int r = 0; r < 150; ++r) {
     const fuzz::Seed &seed = seeds[rng.below(seeds.size())];
     const char *what = "";
     std::string data = fuzz::mutate(seed.data, rng, &what);
