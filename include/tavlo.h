@@ -695,6 +695,9 @@ TVLPUBLIC int TVLEgetindicator(TVLCENVptr env, TVLCLPptr lp, int which, int *ind
 TVLPUBLIC int TVLgetnumindconstrs(TVLCENVptr env, TVLCLPptr lp);
 TVLPUBLIC int TVLgetindconstrname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace, int *surplus_p,
                                   int which);
+/* LP format writer; TVLclpwrite writes the conflict subproblem. */
+TVLPUBLIC int TVLlpwrite(TVLENVptr env, TVLLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLclpwrite(TVLENVptr env, TVLLPptr lp, const char *filename_str);
 /* END MODEL FILES */
 
 /* BEGIN SOLUTION AND CALLBACKS */
