@@ -176,6 +176,7 @@ int LpParser::parse_expr(ExprKind kind, Expr &e, bool &unfinished) {
       if (kind == ExprKind::Objective) return diag_.error(1603, t.line);
       ts_.take();
       e.sense = t.ch;
+      e.rel_line = t.line;
       return parse_rhs(e.rhs);
     }
     if (t.kind == LpTok::LBrack) {

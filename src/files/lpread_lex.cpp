@@ -151,7 +151,10 @@ LpKeyword lp_classify_line(const std::string &line, size_t *content) {
     return kw;
   }
   kw = alone_keyword(w);
-  if (kw != LpKeyword::None && rest_blank(line, pos)) return kw;
+  if (kw != LpKeyword::None && rest_blank(line, pos)) {
+    *content = line.size();
+    return kw;
+  }
   return LpKeyword::None;
 }
 

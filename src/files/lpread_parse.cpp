@@ -97,7 +97,7 @@ int LpParser::read_rows(RowSection section) {
         val.push_back(e.val[k]);
       }
     if (e.has_quad) {
-      if (e.sense == 'E') return diag_.error(1437, ts_.line());
+      if (e.sense == 'E') return diag_.error(1437, e.rel_line);
       LpFileQConstr q;
       q.name = label;
       q.sense = e.sense;
@@ -175,8 +175,11 @@ int LpParser::read_sos() {
     const LpToken &t1 = ts_.peek(1);
     if (t1.kind != LpTok::Colon) return diag_.error(1627, t1.line, t1.kind == LpTok::End ? ' ' : t1.ch);
     const LpToken &t2 = ts_.peek(2);
-    bool member = t2.kind == LpTok::Number || t2.kind == LpTok::Sign;
-    if (member) {
+    // "label: S1 ::" -- the type word is S (or s) and one more character.
+    bool labelled_header = t2.kind == LpTok::Name && t2.text.size() == 2 && (t2.ch == 'S' || t2.ch == 's') &&
+                           ts_.peek(3).kind == LpTok::Colon;
+    if (t2.kind == LpTok::Colon && ts_.peek(3).kind == LpTok::Colon) return diag_.error(3301, t2.line);
+    if (!labelled_header && t2.kind != LpTok::Colon) {
       if (current == nullptr) return diag_.error(3301, t.line);
       if (int st = sos_member(current)) return st;
       continue;

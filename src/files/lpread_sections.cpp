@@ -204,7 +204,7 @@ void remove_columns(LpFileModel &m, const std::vector<char> &drop) {
   for (size_t j = 0; j < m.obj.size(); ++j)
     if (!drop[j]) {
       map[j] = n;
-      m.colnames[n] = std::move(m.colnames[j]);
+      if (static_cast<size_t>(n) != j) m.colnames[n] = std::move(m.colnames[j]);
       m.obj[n] = m.obj[j];
       m.lb[n] = m.lb[j];
       m.ub[n] = m.ub[j];
