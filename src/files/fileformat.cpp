@@ -2,6 +2,7 @@
 // explicit type ("LP", "MPS", "FMPS", "SAV") or else from the file name's
 // extension after a compression suffix (.gz, .bz2, .Z) is set aside.
 #include "files/fileformat.h"
+#include "files/lpformat.h"
 
 #include <cstring>
 
@@ -15,11 +16,6 @@
 #include "runtime/cfile.h"
 
 namespace tvl {
-
-// The LP format's reader and writer live in the LP-file module; until it is
-// linked in, LP files are refused as an invalid file type.
-int lp_read(tvlenv *env, tvllp *lp, FILE *fp, const char *filename) __attribute__((weak));
-int lp_write(const tvlenv *env, const tvllp *lp, FILE *fp, const char *filename) __attribute__((weak));
 
 namespace {
 
@@ -68,7 +64,7 @@ int read_model(tvlenv *env, tvllp *lp, const char *filename, const char *filetyp
   if (st) return st;
   if (!filename || !*filename) return 1421;
   ModelFormat fmt = model_format(filename, filetype);
-  if (fmt == ModelFormat::Unknown || (fmt == ModelFormat::Lp && !lp_read)) return 1424;
+  if (fmt == ModelFormat::Unknown) return 1424;
   FILE *fp = cfile_open_read(env, filename, "rb", nullptr, true, true, &st);
   if (!fp) return st;
   if (fmt == ModelFormat::Lp) {
@@ -94,7 +90,7 @@ int write_model(const tvlenv *cenv, const tvllp *clp, const char *filename, cons
   if (st) return st;
   if (!filename || !*filename) return 1421;
   ModelFormat fmt = model_format(filename, filetype);
-  if (fmt == ModelFormat::Unknown || (fmt == ModelFormat::Lp && !lp_write)) return 1424;
+  if (fmt == ModelFormat::Unknown) return 1424;
   ModelImage img;
   if (fmt != ModelFormat::Lp && (st = image_capture(env, lp, img)) != 0) return st;
   FILE *fp = cfile_open_write(filename, fmt == ModelFormat::Sav ? "wb" : "w", true);

@@ -15,7 +15,7 @@ int lp_read(tvlenv *env, tvllp *lp, FILE *f, const char *filename);
 
 // Writes the problem in LP format to `f` (opened for writing by the
 // caller).  Same status convention as lp_read.
-int lp_write(tvlenv *env, tvllp *lp, FILE *f, const char *filename);
+int lp_write(const tvlenv *env, const tvllp *lp, FILE *f, const char *filename);
 
 // Writes the subproblem made of the given rows and columns, with the
 // commented sum of its equality rows (conflict output).

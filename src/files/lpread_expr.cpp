@@ -248,6 +248,8 @@ int LpParser::parse_indicator(const std::string &label, bool labelled) {
   } else {
     ic.type = kIndReverse;
   }
+  // The problem holds implications only.
+  if (ic.type != kIndImplies) return diag_.error(1439, a.line);
   Expr e;
   bool unfinished = false;
   int st = parse_expr(ExprKind::LinearOnly, e, unfinished);

@@ -67,12 +67,6 @@ void prepare_names(const tvlenv *env, const LpFileModel &m, LpWriteNames &n) {
   }
 }
 
-int check_problem(const tvlenv *env, const tvllp *lp) {
-  if (int st = check_env(env)) return st;
-  if (lp == nullptr || lp->tag != lp) return TVLERR_NO_PROBLEM_EXISTS;
-  return check_env(env, lp);
-}
-
 // Prints the model through a private channel whose only destination is f.
 int print_model(tvlenv *env, FILE *f, const LpFileModel &m, const LpConflictExtra &extra) {
   LpWriteNames names;
@@ -99,7 +93,11 @@ int write_named(tvlenv *env, tvllp *lp, const char *filename, Body body) {
 
 }  // namespace
 
-int lp_write(tvlenv *env, tvllp *lp, FILE *f, const char *) {
+int lp_write(const tvlenv *cenv, const tvllp *clp, FILE *f, const char *) {
+  // The writer only queries the problem; the query interface takes mutable
+  // handles because pending changes are completed first.
+  tvlenv *env = const_cast<tvlenv *>(cenv);
+  tvllp *lp = const_cast<tvllp *>(clp);
   LpFileModel m;
   if (int st = lp_gather_model(env, lp, m)) return st;
   return print_model(env, f, m, LpConflictExtra());

@@ -1,5 +1,7 @@
 #include "files/lpwrite_gather.h"
 
+#include "frame/problem.h"
+
 #include <string>
 #include <vector>
 
@@ -12,14 +14,15 @@ int reported(int status) { return status > 0 ? -status : status; }
 
 using NameQuery = int (*)(TVLCENVptr, TVLCLPptr, char **, char *, int, int *, int, int);
 
-// Names of `count` items, or has = false when the problem has none.
-int get_names(tvlenv *env, tvllp *lp, NameQuery query, int count, std::vector<std::string> &out, bool &has) {
+// Names of `count` items, or has = false when the problem has none (asked
+// first, so that the query does not report their absence as an error).
+int get_names(tvlenv *env, tvllp *lp, NameQuery query, bool present, int count, std::vector<std::string> &out,
+              bool &has) {
   has = false;
   out.clear();
-  if (count <= 0) return 0;
+  if (count <= 0 || !present) return 0;
   int surplus = 0;
   int st = query(env, lp, nullptr, nullptr, 0, &surplus, 0, count - 1);
-  if (st == TVLERR_NO_NAMES_EXIST) return 0;
   if (st != 0 && st != TVLERR_INSUFFICIENT_ARRAY_LENGTH) return reported(st);
   int space = -surplus;
   std::vector<char *> ptr(count);
@@ -45,11 +48,6 @@ int get_text(tvlenv *env, tvllp *lp, TextQuery query, std::string &out) {
   if (st != 0) return reported(st);
   out = buf.data();
   return 0;
-}
-
-bool is_mip_type(int type) {
-  return type == TVLPROB_MILP || type == TVLPROB_MIQP || type == TVLPROB_MIQCP || type == TVLPROB_FIXEDMILP ||
-         type == TVLPROB_FIXEDMIQP || type == TVLPROB_FIXEDMIQCP;
 }
 
 int gather_rows(tvlenv *env, tvllp *lp, int m, LpFileModel &model) {
@@ -89,6 +87,8 @@ int gather_rows(tvlenv *env, tvllp *lp, int m, LpFileModel &model) {
 }  // namespace
 
 int lp_gather_model(tvlenv *env, tvllp *lp, LpFileModel &m) {
+  if (int st = check_problem(env, lp)) return st;
+  if (int st = complete(env, lp)) return st;
   int n = TVLgetnumcols(env, lp);
   int nrows = TVLgetnumrows(env, lp);
   m.objsense = TVLgetobjsen(env, lp) == TVL_MAX ? -1 : 1;
@@ -107,10 +107,10 @@ int lp_gather_model(tvlenv *env, tvllp *lp, LpFileModel &m) {
     }
   }
   if (int st = gather_rows(env, lp, nrows, m)) return st;
-  if (int st = get_names(env, lp, TVLgetcolname, n, m.colnames, m.has_colnames)) return st;
+  if (int st = get_names(env, lp, TVLgetcolname, lp->lp->colnames.present(), n, m.colnames, m.has_colnames)) return st;
   std::vector<std::string> rownames;
   bool has_rownames = false;
-  if (int st = get_names(env, lp, TVLgetrowname, nrows, rownames, has_rownames)) return st;
+  if (int st = get_names(env, lp, TVLgetrowname, lp->lp->rownames.present(), nrows, rownames, has_rownames)) return st;
   m.has_rownames = has_rownames;
   if (has_rownames)
     for (int i = 0; i < nrows; ++i) m.rows[i].name = std::move(rownames[i]);

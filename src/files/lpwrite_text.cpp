@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "files/lpnames.h"
 #include "files/numfmt.h"
 
 namespace tvl {
@@ -133,7 +134,11 @@ class Writer {
 
   void write_objective() {
     ItemLine line(sink_, false);
-    line.start(" " + (m_.objname.empty() ? std::string("obj") : cut255(m_.objname)) + ":");
+    // An objective name the reader could not take back as a label is
+    // replaced by the default label.
+    std::string label = cut255(m_.objname);
+    if (!lp_name_is_legal(label)) label = "obj";
+    line.start(" " + label + ":");
     std::vector<char> in_rows(m_.obj.size(), 0);
     for (const LpFileRow &r : m_.rows)
       for (int j : r.ind) in_rows[j] = 1;
