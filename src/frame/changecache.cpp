@@ -48,8 +48,9 @@ ChangeCache *cache_get(tvllp *lp) {
   return c;
 }
 
-bool pending_name_push(PendingNames &names, const char *name) {
-  if (!name) return names.off.push(-1);
+bool pending_name_push(PendingNames &names, int32_t k, const char *name) {
+  if (!name) return names.given == 0 || names.off.push(-1);
+  if (names.given == 0 && !names.off.resize(k, -1)) return false;
   if (!names.off.push(names.pool.size)) return false;
   ++names.given;
   return names.pool.append(name, static_cast<int64_t>(std::strlen(name)) + 1);
@@ -86,7 +87,7 @@ int cache_push_cols(tvllp *lp, const ColBlock &b) {
     int64_t cnt = vector_count(b.beg, k, b.count, b.nzcnt);
     ok = ok && push_entries(pc.beg, pc.ind, pc.val, b.ind + (b.beg ? b.beg[k] : 0),
                             b.val + (b.beg ? b.beg[k] : 0), cnt);
-    ok = ok && pending_name_push(pc.names, b.names.get(k));
+    ok = ok && pending_name_push(pc.names, pc.count, b.names.get(k));
     if (!ok) return 1001;
     ++pc.count;
   }
@@ -98,16 +99,18 @@ int cache_push_rows(tvllp *lp, const RowBlock &b) {
   ChangeCache *c = cache_get(lp);
   if (!c) return 1001;
   PendingRows &pr = c->rows;
-  if (b.rngval) pr.ranged = true;
   for (int32_t k = 0; k < b.count; ++k) {
     char sense = b.sense ? b.sense[k] : 'E';
-    if (sense == 'R') pr.ranged = true;
+    if (!pr.ranged && (b.rngval || sense == 'R')) {  // range values from here on
+      if (!pr.rngval.resize(pr.count, 0.0)) return 1001;
+      pr.ranged = true;
+    }
     bool ok = pr.rhs.push(b.rhs ? b.rhs[k] : 0.0) && pr.sense.push(sense) &&
-              pr.rngval.push(b.rngval ? b.rngval[k] : 0.0);
+              (!pr.ranged || pr.rngval.push(b.rngval ? b.rngval[k] : 0.0));
     int64_t cnt = vector_count(b.beg, k, b.count, b.nzcnt);
     ok = ok && push_entries(pr.beg, pr.ind, pr.val, b.ind + (b.beg ? b.beg[k] : 0),
                             b.val + (b.beg ? b.beg[k] : 0), cnt);
-    ok = ok && pending_name_push(pr.names, b.names.get(k));
+    ok = ok && pending_name_push(pr.names, pr.count, b.names.get(k));
     if (!ok) return 1001;
     ++pr.count;
   }

@@ -11,9 +11,10 @@
 namespace tvl {
 
 // Pending names of one kind: per item an offset into the pool, or -1 when
-// the item was given without a name.
+// the item was given without a name.  The offsets are kept only once some
+// item came with a name.
 struct PendingNames {
-  PodVec<int64_t> off;
+  PodVec<int64_t> off;      // empty while no pending item has a name
   PodVec<char> pool;
   int64_t given = 0;  // number of items that came with a name
 };
@@ -35,8 +36,8 @@ struct PendingRows {
   int32_t count = 0;
   PodVec<double> rhs;       // defaults already resolved
   PodVec<char> sense;
-  PodVec<double> rngval;
-  bool ranged = false;      // some pending row is ranged or came with a range value
+  PodVec<double> rngval;    // kept once some pending row is ranged or has a range value
+  bool ranged = false;
   PodVec<int32_t> beg;      // count entries into ind/val
   PodVec<int32_t> ind;
   PodVec<double> val;
@@ -65,7 +66,7 @@ struct NameSource {
   bool any() const { return arr || (pend && pend->given > 0); }
   const char *get(int64_t k) const {
     if (arr) return arr[k];
-    if (pend && pend->off[k] >= 0) return pend->pool.data + pend->off[k];
+    if (pend && pend->given > 0 && pend->off[k] >= 0) return pend->pool.data + pend->off[k];
     return nullptr;
   }
 };
@@ -115,8 +116,9 @@ void cache_clear(ChangeCache *cache);
 ChangeCache *cache_get(tvllp *lp);
 inline bool cache_pending(const tvllp *lp) { return lp->cache && !lp->cache->empty; }
 
-// Appends one pending name (nullptr: no name).  False on allocation failure.
-bool pending_name_push(PendingNames &names, const char *name);
+// Records the name (nullptr: none) of pending item k.  False on
+// allocation failure.
+bool pending_name_push(PendingNames &names, int32_t k, const char *name);
 
 // Applies everything pending to the problem in the order: columns, rows,
 // coefficient batch, column types of the pending columns.  The cache is

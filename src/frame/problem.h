@@ -50,7 +50,7 @@ struct PodVec {
   const T &operator[](int64_t k) const { return data[k]; }
   bool reserve(int64_t want) {
     if (want <= cap) return true;
-    int64_t c = cap + cap / 2 + 8;
+    int64_t c = cap + cap / 4 + 8;
     if (c < want) c = want;
     if (!mem_grow(data, static_cast<size_t>(c))) return false;
     cap = c;
