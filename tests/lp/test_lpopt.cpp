@@ -265,3 +265,50 @@ TEST(LpOpt, InfeasibleWithProof) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LpOpt, UnboundedOutcomeAndBasisFollowingRowAndColumnChanges) {
+  Solver s;
+  // min -x  s.t.  x - y <= 1,  x, y >= 0: x = y + 1 grows without bound.
+  const double obj[] = {-1.0, 0.0}, rhs[] = {1.0}, lb[] = {0.0, 0.0}, ub[] = {1e20, 1e20};
+  const char sense[] = {'L'};
+  const int beg[] = {0, 1}, cnt[] = {1, 1}, ind[] = {0, 0};
+  const double val[] = {1.0, -1.0};
+  ASSERT_EQ(TVLcopylp(s.env, s.lp, 2, 1, TVL_MIN, obj, rhs, sense, beg, cnt, ind, val, lb, ub,
+                      nullptr), 0);
+  ASSERT_EQ(TVLlpopt(s.env, s.lp), 0);
+  const int stat = TVLgetstat(s.env, s.lp);
+  EXPECT_TRUE(stat == TVL_STAT_UNBOUNDED || stat == TVL_STAT_INForUNBD) << stat;
+  double y[1];
+  EXPECT_EQ(TVLdualfarkas(s.env, s.lp, y, nullptr), TVLERR_DUAL_UNBOUNDED_SOLUTION_REQUIRED);
+
+  // Bounding y makes it optimal; the stored basis then follows added and
+  // deleted rows and columns.
+  const int j = 1;
+  const char u = 'U';
+  const double five = 5.0;
+  ASSERT_EQ(TVLchgbds(s.env, s.lp, 1, &j, &u, &five), 0);
+  ASSERT_EQ(TVLlpopt(s.env, s.lp), 0);
+  ASSERT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_OPTIMAL);
+  ASSERT_EQ(TVLnewrows(s.env, s.lp, 2, nullptr, nullptr, nullptr, nullptr), 0);
+  int cstat[3], rstat[3];
+  ASSERT_EQ(TVLgetbase(s.env, s.lp, cstat, rstat), 0);
+  EXPECT_EQ(rstat[1], TVL_BASIC);  // new rows enter basic
+  EXPECT_EQ(rstat[2], TVL_BASIC);
+  ASSERT_EQ(TVLnewcols(s.env, s.lp, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  ASSERT_EQ(TVLgetbase(s.env, s.lp, cstat, rstat), 0);
+  EXPECT_EQ(cstat[2], TVL_AT_LOWER);  // new columns at their lower bound
+  ASSERT_EQ(TVLdelrows(s.env, s.lp, 1, 2), 0);
+  ASSERT_EQ(TVLdelcols(s.env, s.lp, 2, 2), 0);
+  ASSERT_EQ(TVLgetbase(s.env, s.lp, cstat, rstat), 0);
+  // The kept basis is a warm start: the re-solve needs no iterations.
+  ASSERT_EQ(TVLlpopt(s.env, s.lp), 0);
+  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_OPTIMAL);
+  EXPECT_EQ(TVLgetitcnt(s.env, s.lp), 0);
+  double obj_value = 0.0;
+  ASSERT_EQ(TVLgetobjval(s.env, s.lp, &obj_value), 0);
+  EXPECT_NEAR(obj_value, -6.0, 1e-9);
+}
+
+}  // namespace
