@@ -1,6 +1,7 @@
 // Problem object <-> LpModel translation.
 #include "lp/lpbuild.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -164,10 +165,16 @@ void fill_record(SolutionRecord &s, const LpData &d, const LpModel &model, const
     for (size_t j = 0; j < n; ++j) s.dj[j] = sense * r.dj[j];
   }
   if (r.status == LpStatus::Infeasible && r.ray.size() == m) {
-    // Keep the orientation in which the ray proves infeasibility.
+    // Keep the ray scaled to a largest entry of 1, in the orientation in
+    // which it proves infeasibility.
     s.dual_ray = r.ray;
+    double largest = 0.0;
+    for (double v : s.dual_ray) largest = std::max(largest, std::fabs(v));
+    if (largest > 0.0) {
+      for (double &v : s.dual_ray) v /= largest;
+    }
     std::vector<double> flipped(r.ray.size());
-    for (size_t i = 0; i < m; ++i) flipped[i] = -r.ray[i];
+    for (size_t i = 0; i < m; ++i) flipped[i] = -s.dual_ray[i];
     if (farkas_proof(d, flipped.data()) > farkas_proof(d, s.dual_ray.data())) s.dual_ray = flipped;
   }
   s.has_factor = r.basis.colstat.size() == n && r.basis.rowstat.size() == m;
@@ -204,10 +211,15 @@ double farkas_proof(const LpData &d, const double *y) {
   }
   double reach = 0.0;  // largest y'Ax over the column bounds
   for (int32_t j = 0; j < d.ncols; ++j) {
-    double z = 0.0;
+    double z = 0.0, size = 0.0;
     const int64_t beg = d.matbeg[j], end = beg + d.matcnt[j];
-    for (int64_t p = beg; p < end; ++p) z += d.matval[p] * y[d.matind[p]];
-    if (std::fabs(z) <= 1e-9) continue;
+    for (int64_t p = beg; p < end; ++p) {
+      const double term = d.matval[p] * y[d.matind[p]];
+      z += term;
+      size += std::fabs(term);
+    }
+    // What is left of cancelling terms is rounding, not a direction.
+    if (std::fabs(z) <= 1e-9 * std::max(1.0, size)) continue;
     const double b = z > 0.0 ? d.ub[j] : d.lb[j];
     if (b <= -kInf || b >= kInf) return kNone;
     reach += z * b;
