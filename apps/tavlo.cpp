@@ -98,13 +98,13 @@ bool parse(int argc, char **argv, Options &opt, bool &help) {
 
 // Applies "NAME=VALUE" or "NUMBER=VALUE"; returns a library status, or -1
 // after printing a usage message.
-int set_param(TVLENVptr env, const std::string &spec) {
-  const size_t eq = spec.find('=');
+int set_param(TVLENVptr env, const std::string &setting) {
+  const size_t eq = setting.find('=');
   if (eq == std::string::npos || eq == 0) {
-    std::fprintf(stderr, "tavlo: --set expects NAME=VALUE, got '%s'\n", spec.c_str());
+    std::fprintf(stderr, "tavlo: --set expects NAME=VALUE, got '%s'\n", setting.c_str());
     return -1;
   }
-  const std::string key = spec.substr(0, eq), val = spec.substr(eq + 1);
+  const std::string key = setting.substr(0, eq), val = setting.substr(eq + 1);
   int num = 0;
   char *end = nullptr;
   long asnum = std::strtol(key.c_str(), &end, 10);
@@ -217,8 +217,8 @@ int run(const Options &opt) {
   for (const std::string &file : opt.paramfiles) {
     if (!st) st = TVLreadcopyparam(env, file.c_str());
   }
-  for (const std::string &spec : opt.sets) {
-    if (!st) st = set_param(env, spec);
+  for (const std::string &setting : opt.sets) {
+    if (!st) st = set_param(env, setting);
   }
   if (!st && opt.timelimit >= 0.0) st = TVLsetdblparam(env, TVL_PARAM_TILIM, opt.timelimit);
   TVLLPptr lp = st ? nullptr : TVLcreateprob(env, &st, opt.model.c_str());

@@ -77,10 +77,10 @@ std::vector<Instance> read_manifest(const std::string &path) {
   return out;
 }
 
-int apply_set(TVLENVptr env, const std::string &spec) {
-  const size_t eq = spec.find('=');
+int apply_set(TVLENVptr env, const std::string &setting) {
+  const size_t eq = setting.find('=');
   if (eq == std::string::npos) return TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
-  const std::string key = spec.substr(0, eq), val = spec.substr(eq + 1);
+  const std::string key = setting.substr(0, eq), val = setting.substr(eq + 1);
   int num = std::atoi(key.c_str());
   if (num == 0) {
     if (int st = TVLgetparamnum(env, key.c_str(), &num)) return st;
