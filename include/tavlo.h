@@ -152,7 +152,7 @@ typedef void (*TVLmsgfunction)(void *handle, const char *msg);
 #define TVLERR_FAILED_TO_CREATE_PARALLEL_THREAD             1234
 #define TVLERR_INDEX_MUST_CORRESPOND_TO_A_BASIC             1251
 #define TVLERR_OPTIMAL_SOLUTION_REQUIRED                    1252
-#define TVLERR_INVALID_STATUS_ENTRY_FOR_BASIS_SPECIFICATION 1253
+#define TVLERR_INVALID_BASIS_STATUS_ENTRY                   1253
 #define TVLERR_UNBOUNDED_SOLUTION_REQUIRED                  1254
 #define TVLERR_INCOMPATIBLE_WITH_SUPERBASIS                 1255
 #define TVLERR_BASIS_SINGULAR                               1256

@@ -114,7 +114,7 @@ int enter(const tvlenv *env, const tvllp *lp) {
 int check_statuses(const tvlenv *env, const int *stat, int32_t count) {
   if (!datacheck_on(env)) return 0;
   for (int32_t k = 0; k < count; ++k) {
-    if (stat[k] < 0 || stat[k] > 3) return TVLERR_INVALID_STATUS_ENTRY_FOR_BASIS_SPECIFICATION;
+    if (stat[k] < 0 || stat[k] > 3) return TVLERR_INVALID_BASIS_STATUS_ENTRY;
   }
   return 0;
 }
