@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "files/lpnames.h"
+#include "support/bench_dir.h"
 #include "test_lp_util.h"
 
 namespace {
@@ -284,7 +285,7 @@ TEST(LpFileIo, NetlibInstancesSurviveMpsToLpToProblem) {
   const char *instances[] = {"afiro", "adlittle", "kb2", "vtpbase", "capri", "etamacro", "finnis", "boeing1"};
   for (const char *name : instances) {
     CapturedEnv ce;
-    std::string mps = std::string("/work/shared/bench/netlib/") + name + ".mps.gz";
+    std::string mps = tvltest::instance_path("netlib", name);
     if (access(mps.c_str(), R_OK) != 0) GTEST_SKIP() << "Netlib collection not available";
     int st = 0;
     TVLLPptr a = TVLcreateprob(ce.env, &st, name);

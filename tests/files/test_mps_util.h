@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/bench_dir.h"
 #include "tavlo.h"
 
 namespace filetest {
@@ -36,10 +37,7 @@ struct Env {
   void clear() { err.text.clear(), warn.text.clear(); }
 };
 
-inline std::string bench_dir() {
-  const char *d = std::getenv("TAVLO_BENCH_DIR");
-  return d ? d : TAVLO_SOURCE_DIR "/../shared/bench";
-}
+inline std::string bench_dir() { return tvltest::bench_dir(); }
 
 // Decompressed content of a gzip file (empty when it cannot be read).
 inline std::string gunzip(const std::string &path) {

@@ -11,16 +11,11 @@
 
 #include "lp/lpmodel.h"
 #include "netlib_model.h"
+#include "support/bench_dir.h"
 
 namespace tvl::lp::testing {
 
-inline std::string netlib_dir() {
-  const char *env = std::getenv("TAVLO_NETLIB_DIR");
-  if (env != nullptr) return env;
-  const std::string beside = std::string(TAVLO_SOURCE_DIR) + "/../shared/bench/netlib";
-  if (std::ifstream(beside + "/manifest.csv").good()) return beside;
-  return "/work/shared/bench/netlib";
-}
+inline std::string netlib_dir() { return tvltest::collection_dir("netlib"); }
 
 // Optimal objective from the manifest, NaN when the instance is not listed.
 inline double netlib_optimum(const std::string &name) {

@@ -11,6 +11,7 @@
 #include "files/mps_reader.h"
 #include "lp/lpmodel.h"
 #include "runtime/cfile.h"
+#include "../support/bench_dir.h"
 #include "tavlo.h"
 
 namespace tvl::lp::testing {
@@ -21,7 +22,7 @@ struct NetlibEntry {
   double optimum = 0.0;
 };
 
-inline std::string netlib_dir() { return "/work/shared/bench/netlib"; }
+inline std::string netlib_dir() { return tvltest::collection_dir("netlib"); }
 
 // Reads manifest.csv (name,rows,cols,nonzeros,integers,binaries,optimal_objective,class).
 inline std::vector<NetlibEntry> netlib_manifest() {

@@ -11,18 +11,14 @@
 #include "lu_mps_reader.h"
 #include "lu_test_util.h"
 #include "lu_walk.h"
+#include "support/bench_dir.h"
 
 using namespace tvl::lp;
 using namespace lutest;
 
 namespace {
 
-const char *kNetlib = TAVLO_SOURCE_DIR "/../shared/bench/netlib/";
-
-std::string netlib_path(const std::string &name) {
-  const char *dir = std::getenv("TAVLO_NETLIB_DIR");
-  return (dir ? std::string(dir) + "/" : std::string(kNetlib)) + name + ".mps.gz";
-}
+std::string netlib_path(const std::string &name) { return tvltest::instance_path("netlib", name); }
 
 double check_basis(BasisFactor &f, const CscMatrix &a, const std::vector<int32_t> &head, std::mt19937 &rng) {
   std::uniform_real_distribution<double> val(-1.0, 1.0);
