@@ -7,96 +7,16 @@
 #include "lp/dual_simplex.h"
 #include "lp/scaling.h"
 #include "lp/simplex_lp.h"
+#include "lp/simplex_result.h"
 
 namespace tvl::lp {
 
 namespace {
 
-std::vector<int8_t> basis_to_status(const LpModel &model, const Basis &b) {
-  const int32_t m = model.a.m, n = model.a.n;
-  std::vector<int8_t> st(static_cast<size_t>(n + m), kAtLower);
-  for (int32_t j = 0; j < n; ++j) st[j] = b.colstat[j];
-  for (int32_t i = 0; i < m; ++i) {
-    // The slack is the negated row activity: its bounds swap sides.
-    const int8_t s = b.rowstat[i];
-    st[n + i] = s == 0 ? static_cast<int8_t>(kAtUpper) : (s == 2 ? static_cast<int8_t>(kAtLower) : s);
-  }
-  return st;
-}
-
-Basis status_to_basis(int32_t n, int32_t m, const std::vector<int8_t> &st) {
-  Basis b;
-  b.colstat.assign(st.begin(), st.begin() + n);
-  b.rowstat.resize(static_cast<size_t>(m));
-  for (int32_t i = 0; i < m; ++i) {
-    const int8_t s = st[n + i];
-    b.rowstat[i] = s == kAtUpper ? int8_t{0} : (s == kAtLower ? int8_t{2} : s);
-  }
-  return b;
-}
-
-bool valid_basis(const LpModel &model, const Basis *b) {
-  if (b == nullptr) return false;
-  if (static_cast<int32_t>(b->colstat.size()) != model.a.n ||
-      static_cast<int32_t>(b->rowstat.size()) != model.a.m)
-    return false;
-  return true;
-}
-
-// LP without rows: every variable goes to the bound its cost asks for.
-LpResult solve_without_rows(const LpModel &model) {
-  LpResult res;
-  const int32_t n = model.a.n;
-  res.x.assign(n, 0.0);
-  res.dj = model.cost;
-  res.basis.colstat.assign(n, 0);
-  res.status = LpStatus::Optimal;
-  double obj = model.offset;
-  for (int32_t j = 0; j < n; ++j) {
-    const double c = model.cost[j], lo = model.collo[j], up = model.colup[j];
-    double v;
-    int8_t s;
-    if (c > 0.0) { v = lo; s = 0; }
-    else if (c < 0.0) { v = up; s = 2; }
-    else if (lo > -kInf) { v = lo; s = 0; }
-    else if (up < kInf) { v = up; s = 2; }
-    else { v = 0.0; s = 3; }
-    if (std::fabs(v) >= kInf) {
-      res.status = LpStatus::Unbounded;
-      v = 0.0;
-    }
-    res.x[j] = v;
-    res.basis.colstat[j] = s;
-    obj += c * v;
-  }
-  res.objval = obj;
-  res.primal_feasible = true;
-  res.dual_feasible = res.status == LpStatus::Optimal;
-  return res;
-}
-
 // Unscaled solution of the solver's current state.
 void extract(const LpModel &model, const Scaling &sc, const DualSimplex &ds, LpResult &res) {
-  const int32_t m = model.a.m, n = model.a.n;
-  const std::vector<double> &x = ds.x();
-  const std::vector<double> &y = ds.row_dual();
-  res.x.resize(n);
-  for (int32_t j = 0; j < n; ++j) res.x[j] = sc.active() ? x[j] * sc.col[j] : x[j];
-  res.pi.resize(m);
-  for (int32_t i = 0; i < m; ++i) res.pi[i] = sc.active() ? y[i] * sc.row[i] : y[i];
-  res.rowact.assign(m, 0.0);
-  res.dj = model.cost;
-  const CscMatrix &a = model.a;
-  double obj = model.offset;
-  for (int32_t j = 0; j < n; ++j) {
-    for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) {
-      res.rowact[a.index[k]] += a.value[k] * res.x[j];
-      res.dj[j] -= a.value[k] * res.pi[a.index[k]];
-    }
-    obj += model.cost[j] * res.x[j];
-  }
-  res.objval = obj;
-  res.basis = status_to_basis(n, m, ds.status());
+  const int32_t m = model.a.m;
+  unscale_solution(model, sc, ds.x(), ds.row_dual(), ds.status(), res);
   res.iterations += ds.iterations();
   res.phase1_iterations += ds.phase1_iterations();
   res.primal_feasible = ds.primal_feasible();
@@ -110,37 +30,6 @@ void extract(const LpModel &model, const Scaling &sc, const DualSimplex &ds, LpR
     if (farkas_margin(model, res.ray) < margin)
       for (double &v : res.ray) v = -v;
   }
-}
-
-// Largest bound violation of x and of the row activities.
-double primal_violation(const LpModel &model, const LpResult &res) {
-  double worst = 0.0;
-  for (int32_t j = 0; j < model.a.n; ++j) {
-    worst = std::max(worst, model.collo[j] - res.x[j]);
-    worst = std::max(worst, res.x[j] - model.colup[j]);
-  }
-  for (int32_t i = 0; i < model.a.m; ++i) {
-    worst = std::max(worst, model.rowlo[i] - res.rowact[i]);
-    worst = std::max(worst, res.rowact[i] - model.rowup[i]);
-  }
-  return worst;
-}
-
-// Largest reduced cost (of columns and rows) with the wrong sign for its basis status.
-double dual_violation(const LpModel &model, const LpResult &res) {
-  double worst = 0.0;
-  auto check = [&](double d, double lo, double up, int8_t s) {
-    if (s == 1) return;
-    if (lo <= -kInf && up >= kInf) { worst = std::max(worst, std::fabs(d)); return; }
-    if (lo == up) return;
-    if (s == 0 || up >= kInf) worst = std::max(worst, -d);
-    if (s == 2 || lo <= -kInf) worst = std::max(worst, d);
-  };
-  for (int32_t j = 0; j < model.a.n; ++j)
-    check(res.dj[j], model.collo[j], model.colup[j], res.basis.colstat[j]);
-  for (int32_t i = 0; i < model.a.m; ++i)
-    check(res.pi[i], model.rowlo[i], model.rowup[i], res.basis.rowstat[i]);
-  return worst;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "lp/pivot_row.h"
 #include "lp/primal_perturb.h"
 
 namespace tvl::lp {
@@ -362,49 +363,9 @@ void PrimalSimplex::load_column(int32_t q, HVector &v) const {
 
 // Row r of B^-1 [A I] over the nonbasic variables, from rho = B^-T e_r.
 void PrimalSimplex::compute_pivot_row() {
-  const int32_t n = lp_.n, m = lp_.m;
-  for (int32_t k = 0; k < row_.count; ++k) {
-    row_.array[row_.index[k]] = 0.0;
-    row_mark_[row_.index[k]] = 0;
-  }
-  row_.count = 0;
-  const bool sparse = rho_.count >= 0 && rho_.count < 0.3 * m;
-  if (sparse) {
-    for (int32_t k = 0; k < rho_.count; ++k) {
-      const int32_t i = rho_.index[k];
-      const double v = rho_.array[i];
-      if (v == 0.0) continue;
-      for (int32_t p = lp_.rstart[i]; p < lp_.rstart[i + 1]; ++p) {
-        const int32_t j = lp_.rindex[p];
-        if (!row_mark_[j]) {
-          row_mark_[j] = 1;
-          row_.index[row_.count++] = j;
-        }
-        row_.array[j] += v * lp_.rvalue[p];
-      }
-      row_mark_[n + i] = 1;
-      row_.index[row_.count++] = n + i;
-      row_.array[n + i] = v;
-    }
-    return;
-  }
-  const std::vector<double> &rho = rho_.array;
-  for (int32_t j = 0; j < n; ++j) {
-    if (status_[j] == kBasic) continue;
-    double s = 0.0;
-    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s += lp_.a.value[k] * rho[lp_.a.index[k]];
-    if (s != 0.0) {
-      row_mark_[j] = 1;
-      row_.index[row_.count++] = j;
-      row_.array[j] = s;
-    }
-  }
-  for (int32_t i = 0; i < m; ++i) {
-    if (rho[i] == 0.0 || status_[n + i] == kBasic) continue;
-    row_mark_[n + i] = 1;
-    row_.index[row_.count++] = n + i;
-    row_.array[n + i] = rho[i];
-  }
+  pivot_row_clear(row_, row_mark_);
+  if (rho_.count >= 0 && rho_.count < 0.3 * lp_.m) pivot_row_rowwise(lp_, rho_, row_, row_mark_);
+  else pivot_row_colwise(lp_, rho_, status_, row_, row_mark_);
 }
 
 // Before an unboundedness conclusion the factor is rebuilt with a pivot
