@@ -66,6 +66,18 @@ RunScope::~RunScope() {
 
 double RunScope::elapsed() const { return env_time(env_) - clock_.start; }
 
+void run_remaining(const tvlenv *env, double *seconds, double *ticks) {
+  *seconds = 1e75;
+  *ticks = 1e75;
+  const RunClock *rc = env->callbacks ? env->callbacks->run : nullptr;
+  if (!rc) return;
+  if (rc->deadline < 1e75) *seconds = std::max(0.0, rc->deadline - env_time(env));
+  if (rc->work_limit != UINT64_MAX) {
+    const uint64_t used = std::min(thread_work(), rc->work_limit);
+    *ticks = static_cast<double>(rc->work_limit - used) / kWorkPerTick;
+  }
+}
+
 // -------------------------------------------------------------- limit check
 
 namespace {
@@ -103,6 +115,27 @@ int check_env_clock(const tvlenv *env) {
   return check_run_clock(env, state->run);
 }
 
+// The parent's deadline as seen from a child environment.  Several workers
+// may check the same parent at once, so its clock record is only read,
+// never updated.  The clock is read when the child's own check has just
+// read it (its reading is reused) or when the child has no deadline of its
+// own.  The parent's work limit counts the parent thread's work, which a
+// worker cannot see; the remaining work is handed to the worker's own
+// parameters instead (run_remaining).
+int check_parent_clock(const tvlenv *env) {
+  const CallbackState *up = env->parent->callbacks;
+  if (!up || !up->run || up->run->deadline >= 1e75) return 0;
+  const RunClock *own = env->callbacks ? env->callbacks->run : nullptr;
+  double now;
+  if (own && own->deadline < 1e75) {
+    if (own->checks_at_last != own->checks) return 0;
+    now = own->last;
+  } else {
+    now = env_time(env);
+  }
+  return now > up->run->deadline ? 11 : 0;
+}
+
 // Step 4 and 5: the termination function, then the termination request.
 int check_termination(const tvlenv *env, bool *decided) {
   *decided = false;
@@ -112,7 +145,8 @@ int check_termination(const tvlenv *env, bool *decided) {
     *decided = true;
     return state->term_func(env);
   }
-  if (state->terminate && *state->terminate) {
+  // The request may be set from another thread while workers poll it.
+  if (state->terminate && __atomic_load_n(state->terminate, __ATOMIC_RELAXED)) {
     *decided = true;
     return 13;
   }
@@ -127,7 +161,7 @@ int limit_check(const tvlenv *env) {
   int st = check_termination(env, &decided);
   if (decided) return st;
   if (!env->parent) return 0;
-  if (int pst = check_env_clock(env->parent)) return pst;
+  if (int pst = check_parent_clock(env)) return pst;
   for (const tvlenv *up = env->parent; up; up = up->parent) {
     int ust = check_termination(up, &decided);
     if (decided) return ust;

@@ -64,6 +64,11 @@ class RunScope {
   RunClock clock_;
 };
 
+// What remains of the innermost run in progress on `env`: seconds on the
+// environment's clock and deterministic ticks; 1e75 for each that has no
+// limit (or when no run is in progress).
+void run_remaining(const tvlenv *env, double *seconds, double *ticks);
+
 // The limit and termination check polled by every optimizer loop.
 int limit_check(const tvlenv *env);
 

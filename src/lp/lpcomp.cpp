@@ -12,6 +12,7 @@
 #include "frame/param.h"
 #include "frame/problem.h"
 #include "frame/solution.h"
+#include "lp/concurrent.h"
 #include "lp/dualopt.h"
 #include "lp/lpbuild.h"
 #include "runtime/clock.h"
@@ -180,6 +181,7 @@ int TVLlpopt(TVLENVptr env, TVLLPptr lp) {
   switch (tvl::lp::resolve_lp_method(env, lp)) {
     case TVL_ALG_DUAL: return TVLdualopt(env, lp);
     case TVL_ALG_PRIMAL: return TVLprimopt(env, lp);
+    case TVL_ALG_CONCURRENT: return tvl::boundary(env, tvl::lp::concurrent_opt(env, lp));
     default: return tvl::boundary(env, TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD);
   }
 }

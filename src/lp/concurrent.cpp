@@ -1,0 +1,223 @@
+// The concurrent LP method: the dual and the primal simplex race on copies
+// of the problem in worker threads; the first decisive result is kept.
+#include "lp/concurrent.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "frame/basis.h"
+#include "frame/callback.h"
+#include "frame/derived.h"
+#include "frame/env.h"
+#include "frame/error.h"
+#include "frame/param.h"
+#include "frame/problem.h"
+#include "frame/solution.h"
+#include "lp/worker_log.h"
+#include "runtime/clock.h"
+
+namespace tvl::lp {
+
+namespace {
+
+constexpr int kParamDetTimeLimit = 1127;
+// Interval at which the caller's thread calls the LP progress callback.
+constexpr std::chrono::milliseconds kCallbackInterval{100};
+
+// One racing optimizer: its child environment, its copy of the problem,
+// its buffered log and its outcome.
+struct Worker {
+  int method = TVL_ALG_DUAL;
+  TVLENVptr env = nullptr;
+  TVLLPptr lp = nullptr;
+  WorkerLog log;
+  volatile int stop = 0;                  // the child's termination request
+  std::atomic<int64_t> iterations{0};     // last count its progress callback saw
+  int status = 0;                         // what the entry point returned
+  uint64_t work = 0;                      // deterministic work it did
+  std::thread thread;
+};
+
+// Decision state shared by the workers and the caller's thread.
+struct Race {
+  std::mutex mutex;
+  std::condition_variable done;
+  int finished = 0;
+  int winner = -1;
+};
+
+// Solution statuses after which the other workers are still given the
+// chance to do better: a result with unscaled infeasibilities or the best
+// point of a numerical failure.
+bool decisive(int solstat) {
+  return solstat != TVL_STAT_OPTIMAL_INFEAS && solstat != TVL_STAT_NUM_BEST;
+}
+
+void request_stop(Worker &w) { __atomic_store_n(&w.stop, 1, __ATOMIC_RELAXED); }
+
+// Progress callback installed in every worker's environment: records the
+// iteration count for the caller's thread and never asks to stop (the
+// limit check does that).
+int track_iterations(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) {
+  long long its = 0;
+  if (TVLgetcallbackinfo(env, cbdata, wherefrom, TVL_CALLBACK_INFO_ITCOUNT_LONG, &its) == 0) {
+    static_cast<Worker *>(handle)->iterations.store(its, std::memory_order_relaxed);
+  }
+  return 0;
+}
+
+// Child environment and problem copy of a worker, made on the caller's
+// thread (both touch the caller's resource list).
+int prepare(TVLENVptr env, TVLLPptr lp, Worker &w) {
+  int st = 0;
+  w.env = TVLparenv(env, &st);
+  if (!w.env) return -st;
+  if ((st = w.log.attach(w.env)) != 0) return st;
+  double seconds = 1e75, ticks = 1e75;
+  run_remaining(env, &seconds, &ticks);
+  if (seconds < param_dbl(env, TVL_PARAM_TILIM)) TVLsetdblparam(w.env, TVL_PARAM_TILIM, seconds);
+  if (ticks < param_dbl(env, kParamDetTimeLimit)) TVLsetdblparam(w.env, kParamDetTimeLimit, ticks);
+  TVLsetterminate(w.env, &w.stop);
+  TVLsetlpcallbackfunc(w.env, track_iterations, &w);
+  w.lp = TVLcloneprob(w.env, lp, &st);
+  if (!w.lp) return -st;
+  if (lp->basis && !(w.lp->basis = basis_clone(lp->basis))) return TVLERR_OUT_OF_MEMORY;
+  return 0;
+}
+
+void release(TVLENVptr env, Worker &w) {
+  if (w.lp) TVLfreeprob(w.env, &w.lp);
+  if (w.env) TVLfreeparenv(env, &w.env);
+}
+
+// Body of a worker thread: runs its entry point, then takes part in the
+// decision.  The first worker that completes with a decisive status wins
+// and stops the others.
+void run_worker(Worker *workers, int count, int self, Race *race) {
+  Worker &w = workers[self];
+  const uint64_t work0 = thread_work();
+  const int st = w.method == TVL_ALG_PRIMAL ? TVLprimopt(w.env, w.lp) : TVLdualopt(w.env, w.lp);
+  const bool wins = st == 0 && decisive(TVLgetstat(w.env, w.lp));
+  std::lock_guard<std::mutex> lock(race->mutex);
+  w.status = st;
+  w.work = thread_work() - work0;
+  ++race->finished;
+  if (wins && race->winner < 0) {
+    race->winner = self;
+    for (int k = 0; k < count; ++k)
+      if (k != self) request_stop(workers[k]);
+  }
+  race->done.notify_all();
+}
+
+// Waits for the decision on the caller's thread, calling the caller's LP
+// progress callback at intervals; a nonzero answer stops every worker.
+void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race &race) {
+  LpProgress progress;
+  lp_progress_init(progress);
+  progress.lp = lp;
+  std::unique_lock<std::mutex> lock(race.mutex);
+  bool stopped = false;
+  while (race.winner < 0 && race.finished < count) {
+    if (race.done.wait_for(lock, kCallbackInterval) == std::cv_status::no_timeout || stopped) continue;
+    progress.iterations = workers[0].iterations.load(std::memory_order_relaxed);
+    lock.unlock();
+    const int answer = call_lp_callback(env, TVL_CALLBACK_DUAL, progress);
+    lock.lock();
+    if (answer != 0) {
+      stopped = true;
+      for (int k = 0; k < count; ++k) request_stop(workers[k]);
+    }
+  }
+}
+
+// The worker whose result is kept: the winner, else the first (in worker
+// order) that completed its run, else the first.
+int pick_result(const Worker *workers, int count, int winner) {
+  if (winner >= 0) return winner;
+  for (int k = 0; k < count; ++k)
+    if (workers[k].status == 0) return k;
+  return 0;
+}
+
+const char *method_name(int method) {
+  return method == TVL_ALG_PRIMAL ? "primal simplex" : "dual simplex";
+}
+
+// Moves the kept worker's solution record and basis into the caller's
+// problem and reports its log.  Returns the worker's status, negated when
+// its message has already been printed (it is part of the forwarded log).
+int adopt(TVLENVptr env, TVLLPptr lp, Worker &w) {
+  w.log.forward(env);
+  work_add(w.work);
+  if (w.status != 0) return -w.status;
+  discard_derived(lp, kDropSolution | kDropBasis | kDropFactor);
+  lp->soln = std::exchange(w.lp->soln, nullptr);
+  lp->basis = std::exchange(w.lp->basis, nullptr);
+  if (param_int(env, TVL_PARAM_SIMDISPLAY) != 0) {
+    msg_log(env, "Concurrent optimizer: %s finished first.\n", method_name(w.method));
+  }
+  return 0;
+}
+
+// Threads available to an LP under TVL_PARAM_THREADS (0: automatic).
+int lp_threads(const tvlenv *env) {
+  const int threads = param_int(env, TVL_PARAM_THREADS);
+  return threads > 0 ? threads : thread_limit();
+}
+
+int race(TVLENVptr env, TVLLPptr lp) {
+  constexpr int kCount = 2;
+  Worker workers[kCount];
+  workers[0].method = TVL_ALG_DUAL;
+  workers[1].method = TVL_ALG_PRIMAL;
+  int st = 0;
+  for (int k = 0; k < kCount && st == 0; ++k) st = prepare(env, lp, workers[k]);
+  Race state;
+  int started = 0;
+  for (; st == 0 && started < kCount; ++started) {
+    try {
+      workers[started].thread = std::thread(run_worker, workers, kCount, started, &state);
+    } catch (const std::system_error &) {
+      st = TVLERR_FAILED_TO_CREATE_PARALLEL_THREAD;
+    }
+  }
+  if (st != 0) {
+    // The workers already running are stopped and their results dropped.
+    for (int k = 0; k < started; ++k) request_stop(workers[k]);
+  } else {
+    await_decision(env, lp, workers, kCount, state);
+    for (Worker &w : workers) request_stop(w);
+  }
+  for (int k = 0; k < started; ++k) workers[k].thread.join();
+  if (st == 0) st = adopt(env, lp, workers[pick_result(workers, kCount, state.winner)]);
+  for (Worker &w : workers) release(env, w);
+  return st;
+}
+
+// Whether this call can race: enough threads, and a caller that may create
+// two more child environments.
+bool can_race(const tvlenv *env) {
+  return lp_threads(env) >= 2 && !env->parent && env->nchildren + 2 <= env->maxchildren;
+}
+
+}  // namespace
+
+int concurrent_opt(tvlenv *env, tvllp *lp) {
+  if (!can_race(env)) return -TVLdualopt(env, lp);
+  try {
+    return race(env, lp);
+  } catch (const std::bad_alloc &) {
+    return TVLERR_OUT_OF_MEMORY;
+  }
+}
+
+}  // namespace tvl::lp

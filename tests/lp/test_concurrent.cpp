@@ -1,0 +1,205 @@
+// The concurrent method (TVL_PARAM_LPMETHOD 6) on Netlib instances: same
+// optimum as the dual simplex, winner reported, one ordered log, stops by
+// time limit, termination request and progress callback, the one-thread
+// path, warm starts and errors reported once.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lp/dual_test_util.h"
+#include "tavlo.h"
+
+namespace {
+
+using tvl::lp::testing::netlib_dir;
+using tvl::lp::testing::netlib_optimum;
+
+void collect(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
+
+size_t count_of(const std::string &text, const std::string &what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+bool have_netlib() { return std::ifstream(netlib_dir() + "/manifest.csv").good(); }
+
+// One environment and one Netlib problem, with the log and error channels
+// collected, set up for the concurrent method on two threads.
+struct Session {
+  TVLENVptr env = nullptr;
+  TVLLPptr lp = nullptr;
+  std::string log, errors;
+  explicit Session(const std::string &name, int method = TVL_ALG_CONCURRENT) {
+    int st = 0;
+    env = TVLopenTAVLO(&st);
+    TVLCHANNELptr errc = nullptr, logc = nullptr;
+    TVLgetchannels(env, nullptr, nullptr, &errc, &logc);
+    TVLaddfuncdest(env, logc, &log, collect);
+    TVLaddfuncdest(env, errc, &errors, collect);
+    TVLsetintparam(env, TVL_PARAM_PREIND, 0);
+    TVLsetintparam(env, TVL_PARAM_LPMETHOD, method);
+    TVLsetintparam(env, TVL_PARAM_THREADS, 2);
+    lp = TVLcreateprob(env, &st, name.c_str());
+    const std::string path = netlib_dir() + "/" + name + ".mps.gz";
+    EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
+  }
+  ~Session() {
+    TVLfreeprob(env, &lp);
+    TVLcloseTAVLO(&env);
+  }
+  double objective() const {
+    double obj = NAN;
+    EXPECT_EQ(TVLgetobjval(env, lp, &obj), 0);
+    return obj;
+  }
+  int basic_count() const {
+    const int n = TVLgetnumcols(env, lp), m = TVLgetnumrows(env, lp);
+    std::vector<int> cstat(static_cast<size_t>(n)), rstat(static_cast<size_t>(m));
+    if (TVLgetbase(env, lp, cstat.data(), rstat.data()) != 0) return -1;
+    return static_cast<int>(std::count(cstat.begin(), cstat.end(), 1) +
+                            std::count(rstat.begin(), rstat.end(), 1));
+  }
+};
+
+const char *const kFastSubset[] = {"afiro", "sc50a",  "blend",    "adlittle",
+                                   "share2b", "israel", "stocfor1", "scagr7"};
+
+TEST(Concurrent, SameOptimumAsTheDualWithWinnerBasisAndOneLog) {
+  if (!have_netlib()) GTEST_SKIP() << "Netlib instances not found";
+  for (const char *name : kFastSubset) {
+    SCOPED_TRACE(name);
+    Session dual(name, TVL_ALG_DUAL);
+    ASSERT_EQ(TVLlpopt(dual.env, dual.lp), 0);
+    Session conc(name);
+    ASSERT_EQ(TVLlpopt(conc.env, conc.lp), 0);
+    ASSERT_EQ(TVLgetstat(conc.env, conc.lp), TVL_STAT_OPTIMAL);
+    const double ref = netlib_optimum(name), obj = conc.objective();
+    EXPECT_LE(std::fabs(obj - ref), 1e-6 * std::max(1.0, std::fabs(ref)));
+    EXPECT_LE(std::fabs(obj - dual.objective()), 1e-9 * std::max(1.0, std::fabs(ref)));
+    const int method = TVLgetmethod(conc.env, conc.lp);
+    EXPECT_TRUE(method == TVL_ALG_PRIMAL || method == TVL_ALG_DUAL) << method;
+    EXPECT_GT(TVLgetitcnt(conc.env, conc.lp), 0);
+    EXPECT_EQ(conc.basic_count(), TVLgetnumrows(conc.env, conc.lp));
+    // Only the winner's log reaches the caller, followed by the winner line.
+    EXPECT_EQ(count_of(conc.log, "Iteration log"), count_of(dual.log, "Iteration log"));
+    const std::string line = std::string("Concurrent optimizer: ") +
+                             (method == TVL_ALG_PRIMAL ? "primal" : "dual") + " simplex finished first.\n";
+    ASSERT_GE(conc.log.size(), line.size());
+    EXPECT_EQ(conc.log.substr(conc.log.size() - line.size()), line);
+    EXPECT_EQ(count_of(conc.log, "Concurrent optimizer"), 1u);
+    EXPECT_EQ(conc.errors, "");
+  }
+}
+
+TEST(Concurrent, RepeatedRunsGiveTheSameObjectiveAndWarmStartsStayWarm) {
+  if (!have_netlib()) GTEST_SKIP() << "Netlib instances not found";
+  Session first("israel");
+  ASSERT_EQ(TVLlpopt(first.env, first.lp), 0);
+  const double obj = first.objective();
+  for (int run = 0; run < 3; ++run) {
+    Session again("israel");
+    ASSERT_EQ(TVLlpopt(again.env, again.lp), 0);
+    EXPECT_LE(std::fabs(again.objective() - obj), 1e-9 * std::fabs(obj));
+  }
+  // A changed bound re-solved concurrently starts from the kept basis.
+  const int cold = TVLgetitcnt(first.env, first.lp);
+  const int col = 0;
+  const char lu = 'U';
+  double x0 = 0.0;
+  ASSERT_EQ(TVLgetx(first.env, first.lp, &x0, col, col), 0);
+  const double ub = 0.5 * x0;
+  ASSERT_EQ(TVLchgbds(first.env, first.lp, 1, &col, &lu, &ub), 0);
+  ASSERT_EQ(TVLlpopt(first.env, first.lp), 0);
+  EXPECT_TRUE(TVLgetstat(first.env, first.lp) == TVL_STAT_OPTIMAL ||
+              TVLgetstat(first.env, first.lp) == TVL_STAT_INFEASIBLE);
+  EXPECT_LT(TVLgetitcnt(first.env, first.lp), cold / 2);
+}
+
+// Slow enough (about a second) that a stop arrives in the middle of a run;
+// a run that was not stopped would end optimal.
+constexpr const char *kSlowInstance = "degen3";
+
+TEST(Concurrent, LimitsTerminationAndCallbackStopBothWorkers) {
+  if (!have_netlib()) GTEST_SKIP() << "Netlib instances not found";
+  {
+    Session run("afiro");
+    ASSERT_EQ(TVLsetdblparam(run.env, TVL_PARAM_TILIM, 0.0), 0);
+    ASSERT_EQ(TVLlpopt(run.env, run.lp), 0);
+    EXPECT_EQ(TVLgetstat(run.env, run.lp), TVL_STAT_ABORT_TIME_LIM);
+  }
+  {
+    Session run("afiro");
+    volatile int terminate = 1;
+    ASSERT_EQ(TVLsetterminate(run.env, &terminate), 0);
+    ASSERT_EQ(TVLlpopt(run.env, run.lp), 0);
+    EXPECT_EQ(TVLgetstat(run.env, run.lp), TVL_STAT_ABORT_USER);
+  }
+  {
+    // The caller's termination request, set from another thread mid-run.
+    Session run(kSlowInstance);
+    volatile int terminate = 0;
+    ASSERT_EQ(TVLsetterminate(run.env, &terminate), 0);
+    std::thread setter([&terminate] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      __atomic_store_n(&terminate, 1, __ATOMIC_RELAXED);
+    });
+    ASSERT_EQ(TVLlpopt(run.env, run.lp), 0);
+    setter.join();
+    EXPECT_EQ(TVLgetstat(run.env, run.lp), TVL_STAT_ABORT_USER);
+  }
+  {
+    // The progress callback runs on the caller's thread only; its nonzero
+    // answer stops every worker.
+    struct Calls {
+      std::thread::id caller = std::this_thread::get_id();
+      int calls = 0, foreign = 0;
+    } calls;
+    auto cb = [](TVLCENVptr, void *, int wherefrom, void *handle) {
+      auto *c = static_cast<Calls *>(handle);
+      ++c->calls;
+      if (std::this_thread::get_id() != c->caller) ++c->foreign;
+      return wherefrom == TVL_CALLBACK_DUAL && c->calls >= 2 ? 1 : 0;
+    };
+    Session run(kSlowInstance);
+    ASSERT_EQ(TVLsetlpcallbackfunc(run.env, cb, &calls), 0);
+    ASSERT_EQ(TVLlpopt(run.env, run.lp), 0);
+    EXPECT_EQ(TVLgetstat(run.env, run.lp), TVL_STAT_ABORT_USER);
+    EXPECT_EQ(calls.calls, 2);
+    EXPECT_EQ(calls.foreign, 0);
+  }
+}
+
+TEST(Concurrent, OneThreadRunsTheDualAloneAndErrorsAreReportedOnce) {
+  if (!have_netlib()) GTEST_SKIP() << "Netlib instances not found";
+  Session dual("share2b", TVL_ALG_DUAL);
+  ASSERT_EQ(TVLsetintparam(dual.env, TVL_PARAM_SIMDISPLAY, 2), 0);
+  ASSERT_EQ(TVLlpopt(dual.env, dual.lp), 0);
+  Session one("share2b");
+  ASSERT_EQ(TVLsetintparam(one.env, TVL_PARAM_SIMDISPLAY, 2), 0);
+  ASSERT_EQ(TVLsetintparam(one.env, TVL_PARAM_THREADS, 1), 0);
+  ASSERT_EQ(TVLlpopt(one.env, one.lp), 0);
+  EXPECT_EQ(TVLgetmethod(one.env, one.lp), TVL_ALG_DUAL);
+  EXPECT_EQ(TVLgetitcnt(one.env, one.lp), TVLgetitcnt(dual.env, dual.lp));
+  EXPECT_EQ(one.log, dual.log);
+
+  for (int threads : {1, 2}) {
+    SCOPED_TRACE(threads);
+    Session mip("afiro");
+    ASSERT_EQ(TVLsetintparam(mip.env, TVL_PARAM_THREADS, threads), 0);
+    const int col = 0;
+    const char type = 'I';
+    ASSERT_EQ(TVLchgctype(mip.env, mip.lp, 1, &col, &type), 0);
+    EXPECT_EQ(TVLlpopt(mip.env, mip.lp), TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS);
+    EXPECT_EQ(count_of(mip.errors, "TAVLO Error"), 1u) << mip.errors;
+    EXPECT_EQ(count_of(mip.errors, "1017"), 1u) << mip.errors;
+  }
+}
+
+}  // namespace
