@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -126,7 +127,7 @@ TEST(Concurrent, RepeatedRunsGiveTheSameObjectiveAndWarmStartsStayWarm) {
 // a run that was not stopped would end optimal.
 constexpr const char *kSlowInstance = "degen3";
 
-TEST(Concurrent, LimitsTerminationAndCallbackStopBothWorkers) {
+TEST(Concurrent, TimeLimitAndTerminationRequestStopBothWorkers) {
   if (!have_netlib()) GTEST_SKIP() << "Netlib instances not found";
   {
     Session run("afiro");
@@ -140,6 +141,12 @@ TEST(Concurrent, LimitsTerminationAndCallbackStopBothWorkers) {
     ASSERT_EQ(TVLsetterminate(run.env, &terminate), 0);
     ASSERT_EQ(TVLlpopt(run.env, run.lp), 0);
     EXPECT_EQ(TVLgetstat(run.env, run.lp), TVL_STAT_ABORT_USER);
+  }
+}
+
+TEST(Concurrent, TerminationAndCallbackStopBothWorkersMidRun) {
+  if (!std::ifstream(netlib_dir() + "/" + kSlowInstance + ".mps.gz").good()) {
+    GTEST_SKIP() << kSlowInstance << " not found";
   }
   {
     // The caller's termination request, set from another thread mid-run.
