@@ -113,7 +113,7 @@ TEST(LpOpt, SmallLpSolvedAndStoredInCallerTerms) {
 TEST(LpOpt, DispatchAndRefusals) {
   Solver s;
   s.load_small();
-  for (int method : {1, 3, 4, 5, 6}) {
+  for (int method : {1, 3, 4, 5}) {
     ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_LPMETHOD, method), 0);
     EXPECT_EQ(TVLlpopt(s.env, s.lp), TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD) << method;
   }
