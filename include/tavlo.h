@@ -956,6 +956,21 @@ TVLPUBLIC int TVLprimopt(TVLENVptr env, TVLLPptr lp);
 TVLPUBLIC int TVLdualfarkas(TVLCENVptr env, TVLCLPptr lp, double *y, double *proof_p);
 /* END LP OPTIMIZERS */
 
+/* BEGIN BASIS SOLVES */
+/* Solves with the basis matrix B of the final basis of the last optimizer
+ * run, in the problem's unscaled terms.  Position k of B holds the basic
+ * variable head[k] of TVLgetbhead: a structural column j as j, the slack of
+ * row i (A_i x + s_i = rhs_i, unit column e_i) as -i-1.  1258 when no
+ * factored basis is stored (none yet, or the data changed since). */
+TVLPUBLIC int TVLftran(TVLCENVptr env, TVLCLPptr lp, double *x);
+TVLPUBLIC int TVLbtran(TVLCENVptr env, TVLCLPptr lp, double *y);
+TVLPUBLIC int TVLgetbhead(TVLCENVptr env, TVLCLPptr lp, int *head, double *x);
+TVLPUBLIC int TVLbinvrow(TVLCENVptr env, TVLCLPptr lp, int i, double *y);
+TVLPUBLIC int TVLbinvcol(TVLCENVptr env, TVLCLPptr lp, int j, double *x);
+TVLPUBLIC int TVLbinvarow(TVLCENVptr env, TVLCLPptr lp, int i, double *z);
+TVLPUBLIC int TVLbinvacol(TVLCENVptr env, TVLCLPptr lp, int j, double *x);
+/* END BASIS SOLVES */
+
 #ifdef __cplusplus
 }
 #endif

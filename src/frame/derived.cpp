@@ -6,6 +6,7 @@
 #include "frame/basis.h"
 #include "frame/error.h"
 #include "frame/solution.h"
+#include "lp/binv_store.h"
 
 namespace tvl {
 
@@ -17,10 +18,15 @@ void discard_derived(tvllp *lp, unsigned what) {
       problem_free(lp->env, inner);
     }
   }
+  // The factor belongs to the final basis of the stored run: it goes with
+  // the solution record, and a record without it no longer claims one.
+  if (what & (kDropSolution | kDropFactor)) {
+    factor_free(lp->factor);
+    if (lp->soln) lp->soln->has_factor = false;
+  }
   if (what & kDropSolution) solution_free(lp->soln);
   if (what & kDropBasis) basis_free(lp->basis);
-  // Factor, presolved model, MIP state and pool: no such parts are
-  // attached yet.
+  // Presolved model, MIP state and pool: no such parts are attached yet.
 }
 
 static const char *presolve_warning(ChangeKind kind) {

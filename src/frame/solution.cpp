@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "frame/derived.h"
 #include "frame/problem.h"
 #include "runtime/alloc.h"
 
@@ -43,7 +44,7 @@ SolutionRecord *solution_of(TVLLPptr lp) {
   return lp->soln;
 }
 
-void solution_discard(TVLLPptr lp) { solution_free(lp->soln); }
+void solution_discard(TVLLPptr lp) { discard_derived(lp, kDropSolution); }
 
 void row_range(const LpData *data, int32_t i, double *lo, double *up) {
   const double rhs = data->rhs[i];

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "frame/basis.h"
+#include "lp/binv_store.h"
 #include "lp/factor.h"
 #include "lp/lpbuild.h"
 
@@ -72,14 +73,7 @@ double estimate_kappa(const LpData &data, const BasisData &basis) {
     LpModel model;
     build_model(data, model);
     std::vector<int32_t> head;
-    head.reserve(static_cast<size_t>(m));
-    for (int32_t j = 0; j < n; ++j) {
-      if (basis.cstat[static_cast<size_t>(j)] == TVL_BASIC) head.push_back(j);
-    }
-    for (int32_t i = 0; i < m; ++i) {
-      if (basis.rstat[static_cast<size_t>(i)] == TVL_BASIC) head.push_back(n + i);
-    }
-    if (static_cast<int32_t>(head.size()) != m) return -1.0;
+    if (!basic_header(basis, n, m, head)) return -1.0;
     std::unique_ptr<BasisFactor> factor(make_basis_factor(0, m, n, FactorSettings()));
     if (!factor) return -1.0;
     std::vector<int32_t> replaced;

@@ -1,0 +1,151 @@
+// Building and using the basis factor kept for the basis-solve functions
+// (see binv_store.h for its life cycle and scaling rules).
+#include "lp/binv_store.h"
+
+#include <algorithm>
+#include <new>
+
+#include "frame/basis.h"
+#include "frame/param.h"
+#include "frame/solution.h"
+#include "lp/lpbuild.h"
+#include "lp/scaling.h"
+
+namespace tvl {
+
+namespace {
+
+constexpr int kParamPrecision = 1093;
+
+FactorData *factor_new() {
+  void *p = mem_alloc(sizeof(FactorData));
+  return p ? new (p) FactorData() : nullptr;
+}
+
+// Factor settings for a one-off factorization of a final basis: the
+// caller's thresholds, no repair (a singular stored basis is an error).
+lp::FactorSettings settings_of(const tvlenv *env) {
+  lp::FactorSettings s;
+  s.markowitz = param_dbl(env, TVL_PARAM_EPMRK);
+  s.singtol = param_dbl(env, TVL_PARAM_SINGTOL);
+  s.repair = false;
+  return s;
+}
+
+// Records R and D of binv_store.h for the header.
+void keep_scaling(FactorData &fd, const lp::Scaling &sc) {
+  if (!sc.active()) return;
+  fd.rowscale = sc.row;
+  fd.posscale.resize(static_cast<size_t>(fd.m));
+  for (int32_t k = 0; k < fd.m; ++k) {
+    const int32_t var = fd.head[static_cast<size_t>(k)];
+    fd.posscale[static_cast<size_t>(k)] =
+        var < fd.n ? sc.col[static_cast<size_t>(var)] : 1.0 / sc.row[static_cast<size_t>(var - fd.n)];
+  }
+}
+
+// Factorizes the stored basis of `lp` on the scaled problem.
+int build(const tvlenv *env, const tvllp *lp, FactorData &fd) {
+  const LpData &d = *lp->lp;
+  fd.m = d.nrows;
+  fd.n = d.ncols;
+  if (!basic_header(*lp->basis, fd.n, fd.m, fd.head)) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
+  if (fd.m == 0) return 0;
+  lp::LpModel model;
+  lp::build_model(d, model);
+  const lp::Scaling sc = lp::compute_scaling(model.a, param_int(env, TVL_PARAM_SCAIND));
+  if (sc.active()) lp::apply_scaling(sc, model);
+  keep_scaling(fd, sc);
+  const int precision = param_int(env, kParamPrecision) > 0 ? 1 : 0;
+  fd.factor.reset(lp::make_basis_factor(precision, fd.m, fd.n, settings_of(env)));
+  if (!fd.factor) return TVLERR_OUT_OF_MEMORY;
+  switch (fd.factor->factorize(model.a, fd.head, nullptr)) {
+    case lp::FactorStatus::Ok: break;
+    case lp::FactorStatus::OutOfMemory: return TVLERR_OUT_OF_MEMORY;
+    default: return TVLERR_BASIS_SINGULAR;
+  }
+  fd.work.setup(fd.m);
+  return 0;
+}
+
+}  // namespace
+
+void factor_free(FactorData *&fd) {
+  if (!fd) return;
+  fd->~FactorData();
+  mem_free(fd);
+  fd = nullptr;
+}
+
+bool basic_header(const BasisData &basis, int32_t n, int32_t m, std::vector<int32_t> &head) {
+  head.clear();
+  head.reserve(static_cast<size_t>(m));
+  for (int32_t j = 0; j < n; ++j) {
+    if (basis.cstat[static_cast<size_t>(j)] == TVL_BASIC) head.push_back(j);
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (basis.rstat[static_cast<size_t>(i)] == TVL_BASIC) head.push_back(n + i);
+  }
+  return static_cast<int32_t>(head.size()) == m;
+}
+
+namespace lp {
+
+int binv_factor(const tvlenv *env, const tvllp *lp, FactorData **out) {
+  if (!lp->soln || !lp->soln->has_factor || !basis_present(lp)) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
+  auto *owner = const_cast<tvllp *>(lp);
+  if (!owner->factor) {
+    FactorData *fd = factor_new();
+    if (!fd) return TVLERR_OUT_OF_MEMORY;
+    int st;
+    try {
+      st = build(env, lp, *fd);
+    } catch (const std::bad_alloc &) {
+      st = TVLERR_OUT_OF_MEMORY;
+    }
+    if (st) {
+      factor_free(fd);
+      return st;
+    }
+    owner->factor = fd;
+  }
+  *out = owner->factor;
+  return 0;
+}
+
+void binv_ftran(FactorData &fd, double *x) {
+  if (fd.m == 0) return;
+  HVector &v = fd.work;
+  const bool scaled = !fd.rowscale.empty();
+  for (int32_t i = 0; i < fd.m; ++i) {
+    v.array[static_cast<size_t>(i)] = scaled ? x[i] * fd.rowscale[static_cast<size_t>(i)] : x[i];
+  }
+  v.count = -1;
+  fd.factor->ftran(v, 1.0);
+  for (int32_t k = 0; k < fd.m; ++k) {
+    const double r = v.array[static_cast<size_t>(k)];
+    x[k] = scaled ? r * fd.posscale[static_cast<size_t>(k)] : r;
+  }
+  v.count = -1;
+  v.clear();
+}
+
+void binv_btran(FactorData &fd, double *y) {
+  if (fd.m == 0) return;
+  HVector &v = fd.work;
+  const bool scaled = !fd.rowscale.empty();
+  for (int32_t k = 0; k < fd.m; ++k) {
+    v.array[static_cast<size_t>(k)] = scaled ? y[k] * fd.posscale[static_cast<size_t>(k)] : y[k];
+  }
+  v.count = -1;
+  fd.factor->btran(v, 1.0);
+  for (int32_t i = 0; i < fd.m; ++i) {
+    const double r = v.array[static_cast<size_t>(i)];
+    y[i] = scaled ? r * fd.rowscale[static_cast<size_t>(i)] : r;
+  }
+  v.count = -1;
+  v.clear();
+}
+
+}  // namespace lp
+}  // namespace tvl
