@@ -28,6 +28,7 @@
 #include "lp/pricing_dual.h"
 #include "lp/ratio_dual.h"
 #include "lp/simplex_lp.h"
+#include "lp/singular_repair.h"
 
 namespace tvl::lp {
 
@@ -101,6 +102,7 @@ class DualSimplex {
   SimplexControl ctl_;
   DualLog log_;
   std::unique_ptr<BasisFactor> factor_;
+  SingularRepair repair_;
   std::unique_ptr<DualPricing> pricing_;
   DualRatioTest ratio_;
   DualRatioResult ratio_out_;

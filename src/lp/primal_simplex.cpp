@@ -50,7 +50,7 @@ int64_t primal_window(int32_t m) {
 }  // namespace
 
 PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
-    : lp_(std::move(lp)), ctl_(ctl), log_(ctl.env, ctl.display, scaled) {
+    : lp_(std::move(lp)), ctl_(ctl), log_(ctl.env, ctl.display, scaled), repair_(ctl.singlim, ctl.precision_policy) {
   const int32_t m = lp_.m, n = lp_.n;
   lower_ = lp_.lower;
   upper_ = lp_.upper;
@@ -206,7 +206,12 @@ bool PrimalSimplex::set_basis(const std::vector<int8_t> &status) {
 
 bool PrimalSimplex::refactor() {
   replaced_.clear();
-  const FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
+  FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
+  if (fs == FactorStatus::Repaired) {
+    fs = repair_.handle(factor_, lp_.a, head_, replaced_, ctl_.factor, iter_ > 0, log_.display(),
+                        [this](int32_t j) { return var_name(j); },
+                        [this](const std::string &line) { log_.text(line.c_str()); });
+  }
   if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
   for (int32_t j : replaced_) {
     // Displaced by a singularity repair: nonbasic at the nearer bound.
@@ -529,6 +534,7 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
 // Run control
 
 LpStatus PrimalSimplex::check_limits() {
+  if (repair_.exhausted()) return LpStatus::NumericalTrouble;
   if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
   if (ctl_.limit_check) return ctl_.limit_check(iter_);
   return LpStatus::Unknown;

@@ -23,6 +23,7 @@
 #include "lp/primal_log.h"
 #include "lp/ratio_primal.h"
 #include "lp/simplex_lp.h"
+#include "lp/singular_repair.h"
 
 namespace tvl::lp {
 
@@ -94,6 +95,7 @@ class PrimalSimplex {
   SimplexControl ctl_;
   PrimalLog log_;
   std::unique_ptr<BasisFactor> factor_;
+  SingularRepair repair_;
   std::unique_ptr<PrimalPricing> pricing_;
   PrimalRatioTest ratio_;
   PrimalRatioResult rout_;
