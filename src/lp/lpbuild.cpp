@@ -139,6 +139,21 @@ int status_code(LpStatus status) {
 
 namespace {
 
+// Entries of a ray (largest entry 1) at or below 1e-12 are rounding left
+// by the solve and the unscaling, in either sign.  On a row whose bound in
+// the entry's direction is infinite such an entry would void the proof, so
+// it is set to 0 there; the change of A'y stays far inside the tolerance
+// that farkas_proof grants the column sums.
+void drop_ray_noise(const LpData &d, std::vector<double> &ray) {
+  for (int32_t i = 0; i < d.nrows; ++i) {
+    double &y = ray[static_cast<size_t>(i)];
+    if (y == 0.0 || std::fabs(y) > 1e-12) continue;
+    double lo, up;
+    row_range(&d, i, &lo, &up);
+    if ((y > 0.0 && lo <= -kInf) || (y < 0.0 && up >= kInf)) y = 0.0;
+  }
+}
+
 void fill_record(SolutionRecord &s, const LpData &d, const LpModel &model, const LpResult &r,
                  int method) {
   const double sense = d.objsense;
@@ -175,6 +190,8 @@ void fill_record(SolutionRecord &s, const LpData &d, const LpModel &model, const
     }
     std::vector<double> flipped(r.ray.size());
     for (size_t i = 0; i < m; ++i) flipped[i] = -s.dual_ray[i];
+    drop_ray_noise(d, s.dual_ray);
+    drop_ray_noise(d, flipped);
     if (farkas_proof(d, flipped.data()) > farkas_proof(d, s.dual_ray.data())) s.dual_ray = flipped;
   }
   s.has_factor = r.basis.colstat.size() == n && r.basis.rowstat.size() == m;

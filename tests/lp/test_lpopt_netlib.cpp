@@ -93,7 +93,7 @@ TEST(LpOptNetlib, FastSubsetOptimalWithinTolerances) {
 }
 
 TEST(LpOptNetlib, ObjectiveCutMakesInfeasibleWithProvingRay) {
-  for (const char *name : {"afiro", "blend", "sc105", "share2b"}) {
+  for (const char *name : {"afiro", "blend", "sc105", "share2b", "bnl2"}) {
     SCOPED_TRACE(name);
     Instance inst(name);
     ASSERT_EQ(TVLlpopt(inst.env, inst.lp), 0);
@@ -134,24 +134,29 @@ TEST(LpOptNetlib, ColumnsFixedAtLowerBoundsAreInfeasible) {
 }
 
 TEST(LpOptNetlib, RepeatedRunsAgreeInIterationsAndLog) {
-  std::string first;
-  int first_its = -1;
-  double first_obj = 0.0;
-  for (int run = 0; run < 2; ++run) {
-    Instance inst("israel");
-    ASSERT_EQ(TVLsetintparam(inst.env, TVL_PARAM_SIMDISPLAY, 2), 0);
-    ASSERT_EQ(TVLlpopt(inst.env, inst.lp), 0);
-    const int its = TVLgetitcnt(inst.env, inst.lp);
-    const double obj = inst.objective();
-    if (run == 0) {
-      first = inst.log;
-      first_its = its;
-      first_obj = obj;
-      EXPECT_NE(first.find("Iteration"), std::string::npos);
-    } else {
-      EXPECT_EQ(its, first_its);
-      EXPECT_EQ(obj, first_obj);
-      EXPECT_EQ(inst.log, first);
+  // israel is small; perold (625 rows, some 1400 iterations) is mid-size
+  // with a detailed log line per iteration.
+  for (const char *name : {"israel", "perold"}) {
+    SCOPED_TRACE(name);
+    std::string first;
+    int first_its = -1;
+    double first_obj = 0.0;
+    for (int run = 0; run < 2; ++run) {
+      Instance inst(name);
+      ASSERT_EQ(TVLsetintparam(inst.env, TVL_PARAM_SIMDISPLAY, 2), 0);
+      ASSERT_EQ(TVLlpopt(inst.env, inst.lp), 0);
+      const int its = TVLgetitcnt(inst.env, inst.lp);
+      const double obj = inst.objective();
+      if (run == 0) {
+        first = inst.log;
+        first_its = its;
+        first_obj = obj;
+        EXPECT_NE(first.find("Iteration"), std::string::npos);
+      } else {
+        EXPECT_EQ(its, first_its);
+        EXPECT_EQ(obj, first_obj);
+        EXPECT_EQ(inst.log, first);
+      }
     }
   }
 }
