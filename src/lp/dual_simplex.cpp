@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "lp/pivot_row.h"
 
@@ -148,6 +149,11 @@ bool DualSimplex::refactor() {
                         [this](const std::string &line) { log_.text(line.c_str()); });
   }
   if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
+  if (factor_->report().threshold_raised && iter_ > 0) {
+    char line[64];
+    std::snprintf(line, sizeof line, "Markowitz threshold set to %g\n", factor_->report().markowitz);
+    log_.text(line);
+  }
   for (int32_t j : replaced_) {
     // Displaced by a singularity repair: nonbasic at the nearer bound.
     status_[j] = kFreeNb;
