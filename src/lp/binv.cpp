@@ -57,23 +57,14 @@ void load_column(const LpData &d, int32_t j, double *x) {
   for (int64_t p = beg; p < end; ++p) x[d.matind[p]] = d.matval[p];
 }
 
-int ftran_call(const tvlenv *env, const tvllp *lp, double *x) {
+// TVLftran (transpose false) and TVLbtran (true).
+int solve_call(const tvlenv *env, const tvllp *lp, double *v, bool transpose) {
   BinvCall call;
-  if (int st = open_call(env, lp, x, call)) return st;
+  if (int st = open_call(env, lp, v, call)) return st;
   if (int st = need_factor(env, call)) return st;
-  return with_scratch(x, call.view.m, [&](double *t) {
-    std::copy(x, x + call.view.m, t);
-    binv_ftran(*call.fd, t);
-  });
-}
-
-int btran_call(const tvlenv *env, const tvllp *lp, double *y) {
-  BinvCall call;
-  if (int st = open_call(env, lp, y, call)) return st;
-  if (int st = need_factor(env, call)) return st;
-  return with_scratch(y, call.view.m, [&](double *t) {
-    std::copy(y, y + call.view.m, t);
-    binv_btran(*call.fd, t);
+  return with_scratch(v, call.view.m, [&](double *t) {
+    std::copy(v, v + call.view.m, t);
+    binv_solve(*call.fd, t, transpose);
   });
 }
 
@@ -98,7 +89,7 @@ int bhead_call(const tvlenv *env, const tvllp *lp, int *head, double *x) {
 // Row i of B^-1: B^-T e_i.
 void binv_row(FactorData &fd, int32_t i, double *y) {
   y[i] = 1.0;
-  binv_btran(fd, y);
+  binv_solve(fd, y, true);
 }
 
 int binvrow_call(const tvlenv *env, const tvllp *lp, int i, double *y) {
@@ -116,7 +107,7 @@ int binvcol_call(const tvlenv *env, const tvllp *lp, int j, double *x) {
   if (int st = need_factor(env, call)) return st;
   return with_scratch(x, call.view.m, [&](double *t) {
     t[j] = 1.0;
-    binv_ftran(*call.fd, t);
+    binv_solve(*call.fd, t, false);
   });
 }
 
@@ -145,7 +136,7 @@ int binvacol_call(const tvlenv *env, const tvllp *lp, int j, double *x) {
   if (int st = need_factor(env, call)) return st;
   return with_scratch(x, call.view.m, [&](double *t) {
     load_column(*call.view.lp->lp, j, t);
-    binv_ftran(*call.fd, t);
+    binv_solve(*call.fd, t, false);
   });
 }
 
@@ -156,11 +147,11 @@ int binvacol_call(const tvlenv *env, const tvllp *lp, int j, double *x) {
 extern "C" {
 
 int TVLftran(TVLCENVptr env, TVLCLPptr lp, double *x) {
-  return tvl::boundary(env, tvl::lp::ftran_call(env, lp, x));
+  return tvl::boundary(env, tvl::lp::solve_call(env, lp, x, false));
 }
 
 int TVLbtran(TVLCENVptr env, TVLCLPptr lp, double *y) {
-  return tvl::boundary(env, tvl::lp::btran_call(env, lp, y));
+  return tvl::boundary(env, tvl::lp::solve_call(env, lp, y, true));
 }
 
 int TVLgetbhead(TVLCENVptr env, TVLCLPptr lp, int *head, double *x) {

@@ -113,38 +113,27 @@ int binv_factor(const tvlenv *env, const tvllp *lp, FactorData **out) {
   return 0;
 }
 
-void binv_ftran(FactorData &fd, double *x) {
+void binv_solve(FactorData &fd, double *v, bool transpose) {
   if (fd.m == 0) return;
-  HVector &v = fd.work;
-  const bool scaled = !fd.rowscale.empty();
-  for (int32_t i = 0; i < fd.m; ++i) {
-    v.array[static_cast<size_t>(i)] = scaled ? x[i] * fd.rowscale[static_cast<size_t>(i)] : x[i];
-  }
-  v.count = -1;
-  fd.factor->ftran(v, 1.0);
+  HVector &w = fd.work;
+  const std::vector<double> &in = transpose ? fd.posscale : fd.rowscale;
+  const std::vector<double> &out = transpose ? fd.rowscale : fd.posscale;
+  const bool scaled = !in.empty();
   for (int32_t k = 0; k < fd.m; ++k) {
-    const double r = v.array[static_cast<size_t>(k)];
-    x[k] = scaled ? r * fd.posscale[static_cast<size_t>(k)] : r;
+    w.array[static_cast<size_t>(k)] = scaled ? v[k] * in[static_cast<size_t>(k)] : v[k];
   }
-  v.count = -1;
-  v.clear();
-}
-
-void binv_btran(FactorData &fd, double *y) {
-  if (fd.m == 0) return;
-  HVector &v = fd.work;
-  const bool scaled = !fd.rowscale.empty();
+  w.count = -1;
+  if (transpose) {
+    fd.factor->btran(w, 1.0);
+  } else {
+    fd.factor->ftran(w, 1.0);
+  }
   for (int32_t k = 0; k < fd.m; ++k) {
-    v.array[static_cast<size_t>(k)] = scaled ? y[k] * fd.posscale[static_cast<size_t>(k)] : y[k];
+    const double r = w.array[static_cast<size_t>(k)];
+    v[k] = scaled ? r * out[static_cast<size_t>(k)] : r;
   }
-  v.count = -1;
-  fd.factor->btran(v, 1.0);
-  for (int32_t i = 0; i < fd.m; ++i) {
-    const double r = v.array[static_cast<size_t>(i)];
-    y[i] = scaled ? r * fd.rowscale[static_cast<size_t>(i)] : r;
-  }
-  v.count = -1;
-  v.clear();
+  w.count = -1;
+  w.clear();
 }
 
 }  // namespace lp

@@ -63,10 +63,9 @@ namespace lp {
 // turns out singular, or 1001.
 int binv_factor(const tvlenv *env, const tvllp *lp, FactorData **out);
 
-// x := B^-1 x (x indexed by rows on input, by positions on output).
-void binv_ftran(FactorData &fd, double *x);
-// y := B^-T y (y indexed by positions on input, by rows on output).
-void binv_btran(FactorData &fd, double *y);
+// v := B^-1 v (v indexed by rows on input, by positions on output), or
+// with `transpose` v := B^-T v (positions in, rows out).
+void binv_solve(FactorData &fd, double *v, bool transpose);
 
 }  // namespace lp
 }  // namespace tvl
