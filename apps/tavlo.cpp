@@ -1,7 +1,7 @@
 // tavlo: command-line solver.  Reads a model file (any format and
 // compression the library reads), solves it, streams the optimizer log and
-// prints status, objective, iterations and time; optionally writes the
-// solution as a plain table and the final basis.
+// prints status, objective, iterations and time; optionally starts from a
+// basis file and writes the solution as a plain table and the final basis.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +24,7 @@ const char kUsage[] =
     "  --set NAME=VALUE     set a parameter by name (TVL_PARAM_EPOPT=1e-7)\n"
     "  --set NUMBER=VALUE   set a parameter by number (1062=2)\n"
     "  -p FILE              read a parameter file first\n"
+    "  -B FILE              start from the basis in FILE (basis file format)\n"
     "  --time-limit SECONDS stop after this many seconds\n"
     "  -o FILE              write the solution (column values, row activities)\n"
     "  -b FILE              write the final basis\n"
@@ -34,7 +35,7 @@ struct Options {
   std::string model;
   std::vector<std::string> sets;
   std::vector<std::string> paramfiles;
-  std::string solfile, basfile;
+  std::string solfile, basfile, startbasis;
   double timelimit = -1.0;
   bool quiet = false;
 };
@@ -76,6 +77,9 @@ bool parse(int argc, char **argv, Options &opt, bool &help) {
     } else if (a == "-o") {
       if (!(v = value("a file name"))) return false;
       opt.solfile = v;
+    } else if (a == "-B") {
+      if (!(v = value("a file name"))) return false;
+      opt.startbasis = v;
     } else if (a == "-b") {
       if (!(v = value("a file name"))) return false;
       opt.basfile = v;
@@ -223,6 +227,7 @@ int run(const Options &opt) {
   if (!st && opt.timelimit >= 0.0) st = TVLsetdblparam(env, TVL_PARAM_TILIM, opt.timelimit);
   TVLLPptr lp = st ? nullptr : TVLcreateprob(env, &st, opt.model.c_str());
   if (!st) st = TVLreadcopyprob(env, lp, opt.model.c_str(), nullptr);
+  if (!st && !opt.startbasis.empty()) st = TVLreadcopybase(env, lp, opt.startbasis.c_str());
   double t0 = 0.0, t1 = 0.0;
   if (!st) st = TVLgettime(env, &t0);
   if (!st) st = TVLlpopt(env, lp);

@@ -950,6 +950,10 @@ TVLPUBLIC int TVLgetcallbackinfo(TVLCENVptr env, void *cbdata, int wherefrom, in
 TVLPUBLIC int TVLlpopt(TVLENVptr env, TVLLPptr lp);
 TVLPUBLIC int TVLdualopt(TVLENVptr env, TVLLPptr lp);
 TVLPUBLIC int TVLprimopt(TVLENVptr env, TVLLPptr lp);
+/* Primal feasibility of the stored basis: *infeas_p receives the number of
+ * basic variables outside their bounds by more than TVL_PARAM_EPRHS
+ * (0: the basis is primal feasible).  1262 without a basis. */
+TVLPUBLIC int TVLcheckpfeas(TVLCENVptr env, TVLCLPptr lp, int *infeas_p);
 /* After an infeasible outcome of the dual simplex: y (m) proves
  * infeasibility; *proof_p receives the amount by which the implied
  * inequality is violated.  Both outputs optional. */

@@ -26,7 +26,8 @@ void discard_derived(tvllp *lp, unsigned what) {
   }
   if (what & kDropSolution) solution_free(lp->soln);
   if (what & kDropBasis) basis_free(lp->basis);
-  // Presolved model, MIP state and pool: no such parts are attached yet.
+  if (what & kDropPresolve) presolve_data_free(lp->presolve);
+  // MIP state and pool: no such parts are attached yet.
 }
 
 static const char *presolve_warning(ChangeKind kind) {

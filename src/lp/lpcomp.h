@@ -1,7 +1,8 @@
 // The LP optimizer entry points: TVLlpopt resolves the method and calls
-// the entry of that method; TVLdualopt runs the simplex flow (checks,
-// saved parameters, run clock, model build, warm start, solve, result
-// stored in the problem).
+// the entry of that method; TVLdualopt and TVLprimopt run the simplex flow
+// of lp/simplex_flow.h with the dual or the primal simplex; method 6 goes
+// to the concurrent optimizer (lp/concurrent.h).  Network simplex, barrier
+// and sifting (methods 3, 4, 5) are not provided and answer 1292.
 #pragma once
 
 #include "lp/lpmodel.h"
@@ -9,8 +10,15 @@
 
 namespace tvl::lp {
 
-// Method TVLlpopt runs for the current parameters and problem.
+// Method TVLlpopt runs for the current parameters and problem: a nonzero
+// TVL_PARAM_LPMETHOD as it is; automatic: concurrent with at least two
+// threads for an LP and no memory emphasis, else primal when ADVIND is
+// nonzero and the stored basis is primal feasible, else dual.
 int resolve_lp_method(const tvlenv *env, const tvllp *lp);
+
+// Number of basic variables of the stored basis whose values violate their
+// bounds by more than TVL_PARAM_EPRHS.  Returns 0, 1262 (no basis) or 1256.
+int basis_primal_infeasibilities(const tvlenv *env, const tvllp *lp, int &infeasible);
 
 // The simplex settings read from the environment's parameters.
 SimplexControl simplex_control(const tvlenv *env);

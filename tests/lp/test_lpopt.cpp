@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tavlo.h"
@@ -113,27 +114,60 @@ TEST(LpOpt, SmallLpSolvedAndStoredInCallerTerms) {
 TEST(LpOpt, DispatchAndRefusals) {
   Solver s;
   s.load_small();
-  for (int method : {1, 3, 4, 5}) {
+  // Network, barrier and sifting are not provided.
+  for (int method : {3, 4, 5}) {
     ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_LPMETHOD, method), 0);
+    s.errors.clear();
     EXPECT_EQ(TVLlpopt(s.env, s.lp), TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD) << method;
+    EXPECT_NE(s.errors.find("Invalid choice of optimization method"), std::string::npos);
   }
-  EXPECT_EQ(TVLprimopt(s.env, s.lp), TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD);
   EXPECT_EQ(TVLgetstat(s.env, s.lp), 0);  // nothing ran
-  ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_LPMETHOD, 2), 0);
+  // Each provided method solves and is recorded as the method used.
+  const std::pair<int, int> ran[] = {{1, TVL_ALG_PRIMAL}, {2, TVL_ALG_DUAL}, {6, -1}};
+  for (auto [method, used] : ran) {
+    ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_LPMETHOD, method), 0);
+    ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_ADVIND, 0), 0);
+    EXPECT_EQ(TVLlpopt(s.env, s.lp), 0) << method;
+    EXPECT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_OPTIMAL);
+    const int got = TVLgetmethod(s.env, s.lp);
+    if (used > 0) EXPECT_EQ(got, used) << method;
+    else EXPECT_TRUE(got == TVL_ALG_PRIMAL || got == TVL_ALG_DUAL) << got;  // the concurrent winner
+  }
+  EXPECT_EQ(TVLprimopt(s.env, s.lp), 0);
+  EXPECT_EQ(TVLgetmethod(s.env, s.lp), TVL_ALG_PRIMAL);
+  // Automatic choice with one thread: dual without a basis; primal from a
+  // stored primal feasible basis (the optimal one), dual from an infeasible one.
+  ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_LPMETHOD, 0), 0);
+  ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_THREADS, 1), 0);
+  ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_ADVIND, 1), 0);
+  int infeas = -1;
+  EXPECT_EQ(TVLcheckpfeas(s.env, s.lp, &infeas), 0);
+  EXPECT_EQ(infeas, 0);
   EXPECT_EQ(TVLlpopt(s.env, s.lp), 0);
+  EXPECT_EQ(TVLgetmethod(s.env, s.lp), TVL_ALG_PRIMAL);
+  EXPECT_EQ(TVLgetitcnt(s.env, s.lp), 0);
+  // Basis {x basic, y basic}: x + y = 4, x + 3y = 7 gives x = 2.5, y = 1.5,
+  // feasible; with x's bound tightened to 2 the basic x violates it.
+  const int cstat[] = {TVL_BASIC, TVL_BASIC}, rstat[] = {TVL_AT_LOWER, TVL_AT_LOWER};
+  ASSERT_EQ(TVLcopybase(s.env, s.lp, cstat, rstat), 0);
+  const int j0 = 0;
+  const char up = 'U';
+  const double two = 2.0;
+  ASSERT_EQ(TVLchgbds(s.env, s.lp, 1, &j0, &up, &two), 0);
+  EXPECT_EQ(TVLcheckpfeas(s.env, s.lp, &infeas), 0);
+  EXPECT_EQ(infeas, 1);
+  EXPECT_EQ(TVLlpopt(s.env, s.lp), 0);
+  EXPECT_EQ(TVLgetmethod(s.env, s.lp), TVL_ALG_DUAL);
   EXPECT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_OPTIMAL);
+  EXPECT_EQ(TVLcheckpfeas(s.env, s.lp, nullptr), TVLERR_NULL_POINTER_FOR_REQUIRED_DATA);
   EXPECT_EQ(TVLdualopt(nullptr, s.lp), TVLERR_NO_ENVIRONMENT);
   EXPECT_EQ(TVLdualopt(s.env, nullptr), TVLERR_NO_PROBLEM_EXISTS);
-  // With presolve on, the log says that the original problem is solved.
-  ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_PREIND, 1), 0);
-  s.log.clear();
-  EXPECT_EQ(TVLdualopt(s.env, s.lp), 0);
-  EXPECT_NE(s.log.find("solving the original problem"), std::string::npos);
-  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_OPTIMAL);
+  EXPECT_EQ(TVLprimopt(s.env, nullptr), TVLERR_NO_PROBLEM_EXISTS);
   // Mixed-integer problems are not for the LP optimizers.
   const char ctype[] = {'I', 'C'};
   ASSERT_EQ(TVLcopyctype(s.env, s.lp, ctype), 0);
   EXPECT_EQ(TVLdualopt(s.env, s.lp), TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS);
+  EXPECT_EQ(TVLprimopt(s.env, s.lp), TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS);
   EXPECT_EQ(TVLlpopt(s.env, s.lp), TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS);
 }
 

@@ -57,6 +57,12 @@ TEST(LpOptCli, SolvesWritesSolutionAndBasis) {
   EXPECT_NE(table.find("X01"), std::string::npos);
   EXPECT_NE(table.find("R09"), std::string::npos);
   EXPECT_EQ(slurp(bas).rfind("NAME", 0), 0u);
+  // Started from the optimal basis, presolve is skipped and no pivot is needed.
+  r = run_tavlo("-B " + bas + " " + kExample);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(r.out.find("Presolve time"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Iterations:      0"), std::string::npos) << r.out;
+  EXPECT_EQ(run_tavlo("-B /nonexistent/start.bas " + kExample).exit_code, 1);
   std::remove(sol.c_str());
   std::remove(bas.c_str());
   // Quiet mode keeps the summary only.
@@ -87,6 +93,7 @@ TEST(LpOptCli, FailuresCarryTheLibraryMessageAndExitStatus) {
   r = run_tavlo("--help");
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_NE(r.out.find("--time-limit"), std::string::npos);
+  EXPECT_NE(r.out.find("-B FILE"), std::string::npos);
 }
 
 TEST(LpOptCli, ParameterFileAndTimeLimit) {
@@ -101,7 +108,11 @@ TEST(LpOptCli, ParameterFileAndTimeLimit) {
   std::remove(prm.c_str());
   EXPECT_EQ(r.exit_code, 0) << r.out;
   EXPECT_NE(r.out.find("Solution status: 10 (iteration limit exceeded)"), std::string::npos) << r.out;
+  // A zero time limit stops presolve (an error) or, without presolve, the simplex.
   r = run_tavlo("-q --time-limit 0 " + kExample);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.out.find("TAVLO Error  1123"), std::string::npos) << r.out;
+  r = run_tavlo("-q --time-limit 0 --set TVL_PARAM_PREIND=0 " + kExample);
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_NE(r.out.find("Solution status: 11 (time limit exceeded)"), std::string::npos) << r.out;
 }

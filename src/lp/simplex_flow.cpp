@@ -1,0 +1,200 @@
+#include "lp/simplex_flow.h"
+
+#include <algorithm>
+#include <new>
+
+#include "frame/basis.h"
+#include "frame/callback.h"
+#include "frame/derived.h"
+#include "frame/env.h"
+#include "frame/error.h"
+#include "frame/param.h"
+#include "frame/problem.h"
+#include "lp/dualopt.h"
+#include "lp/flow_presolve.h"
+#include "lp/lpbuild.h"
+#include "lp/lpcomp.h"
+#include "lp/primopt.h"
+#include "runtime/clock.h"
+
+namespace tvl::lp {
+
+namespace {
+
+constexpr int kParamPresolveReport = 1043;
+constexpr int kDualDevex = 5;
+constexpr int kPrimalDevex = 1;
+
+// Parameters that the flow changes for the duration of a call and puts
+// back on every exit path.
+class SavedParams {
+ public:
+  explicit SavedParams(tvlenv *env)
+      : blocks_(env->params),
+        advind_(param_int(env, TVL_PARAM_ADVIND)),
+        perind_(param_int(env, TVL_PARAM_PERIND)),
+        report_(param_int(env, kParamPresolveReport)) {
+    if (param_int(env, TVL_PARAM_SIMDISPLAY) == 0) set(kParamPresolveReport, 0);
+  }
+  ~SavedParams() {
+    set(TVL_PARAM_ADVIND, advind_);
+    set(TVL_PARAM_PERIND, perind_);
+    set(kParamPresolveReport, report_);
+  }
+  SavedParams(const SavedParams &) = delete;
+  SavedParams &operator=(const SavedParams &) = delete;
+  void set(int num, int value) { param_int_ref(blocks_, param_slot(num)) = value; }
+
+ private:
+  ParamBlocks *blocks_;
+  int advind_, perind_, report_;
+};
+
+// Problem kinds the simplex flow refuses.
+int check_kind(const tvllp *lp) {
+  switch (lp->type) {
+    case TVLPROB_MILP: case TVLPROB_MIQP: case TVLPROB_MIQCP:
+      return TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS;
+    case TVLPROB_QP: case TVLPROB_FIXEDMIQP: case TVLPROB_NODEQP:
+      return TVLERR_NOT_AVAILABLE_FOR_QUADRATIC_PROGRAMS;
+    case TVLPROB_QCP: case TVLPROB_NODEQCP: case TVLPROB_FIXEDMIQCP:
+      return TVLERR_NOT_AVAILABLE_FOR_QUADRATICALLY_CONSTRAINED_PROGRAMS;
+    default:
+      return 0;
+  }
+}
+
+// One simplex solve inside the flow's run: the environment's settings with
+// the given pricing, the iteration limit reduced by what earlier solves of
+// the call used, and the LP callback and limit check of the run.
+class Solver {
+ public:
+  Solver(tvlenv *env, tvllp *lp, FlowMethod method, const RunScope &run)
+      : env_(env), lp_(lp), method_(method), run_(run) {}
+
+  LpResult solve(const LpModel &model, int pricing, const Basis *start) {
+    SimplexControl control = simplex_control(env_);
+    control.pricing = pricing;
+    control.itlim = std::max<int64_t>(0, control.itlim - used_);
+    LpProgress progress;
+    lp_progress_init(progress);
+    progress.lp = lp_;
+    progress.start_time = run_.start();
+    // Deterministic work of an iteration, estimated from the model's size so
+    // that deterministic limits stop repeated runs at the same iteration.
+    const uint64_t work =
+        static_cast<uint64_t>(model.a.m) + static_cast<uint64_t>(model.a.n) + model.a.index.size() / 4;
+    const int64_t before = used_;
+    const int where = method_ == FlowMethod::Dual ? TVL_CALLBACK_DUAL : TVL_CALLBACK_PRIMAL;
+    control.limit_check = [this, &progress, work, before, where](int64_t iteration) {
+      work_add(work);
+      progress.iterations = before + iteration;
+      if (call_lp_callback(env_, where, progress)) return LpStatus::Aborted;
+      return stop_status(limit_check(env_));
+    };
+    LpResult r = method_ == FlowMethod::Dual ? dual_simplex(model, control, start)
+                                             : primal_simplex(model, control, start);
+    used_ += r.iterations;
+    return r;
+  }
+
+  // Pricing of the chosen simplex from its own parameter.
+  int own_pricing() const {
+    return param_int(env_, method_ == FlowMethod::Dual ? TVL_PARAM_DPRIIND : TVL_PARAM_PPRIIND);
+  }
+  // Pricing of the cleanup solve after postsolve.
+  int cleanup_pricing() const {
+    if (method_ == FlowMethod::Primal) return kPrimalDevex;
+    return param_int(env_, TVL_PARAM_DPRIIND) == kDualDevex ? kDualDevex : 0;
+  }
+  int64_t used() const { return used_; }
+
+ private:
+  tvlenv *env_;
+  tvllp *lp_;
+  FlowMethod method_;
+  const RunScope &run_;
+  int64_t used_ = 0;
+};
+
+bool proven_outcome(LpStatus s) {
+  return s == LpStatus::Infeasible || s == LpStatus::Unbounded || s == LpStatus::InfOrUnbd;
+}
+
+// Solves the presolved copy and maps the outcome to the original LP, ending
+// with the cleanup solve from the postsolved basis.
+LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &saved, const LpModel &model,
+                         const Basis *start, PresolveData &data) {
+  LpResult reduced;
+  if (data.outcome.all_eliminated) {
+    reduced.status = LpStatus::Optimal;
+    reduced.primal_feasible = reduced.dual_feasible = true;
+  } else {
+    Basis crushed;
+    const Basis *reduced_start = nullptr;
+    if (start) {
+      crushed = crush_basis(data.pre, *start);
+      reduced_start = &crushed;
+    } else if (!data.basis.empty() && param_int(env, TVL_PARAM_ADVIND) != 0) {
+      reduced_start = &data.basis;
+    }
+    reduced = solver.solve(data.pre.reduced, solver.own_pricing(), reduced_start);
+    data.basis = reduced.basis;
+  }
+  LpResult full;
+  if (proven_outcome(reduced.status) || !postsolve(data.pre, reduced, full)) {
+    // The proof is wanted for the caller's LP: solve it without presolve.
+    if (!proven_outcome(reduced.status)) discard_derived(lp, kDropPresolve);
+    LpResult r = solver.solve(model, solver.own_pricing(), nullptr);
+    r.iterations = solver.used();
+    return r;
+  }
+  if (data.outcome.all_eliminated) {
+    full.status = LpStatus::Optimal;
+    full.primal_feasible = full.dual_feasible = true;
+    return full;
+  }
+  saved.set(TVL_PARAM_ADVIND, 1);
+  saved.set(TVL_PARAM_PERIND, 0);
+  LpResult final_result = solver.solve(model, solver.cleanup_pricing(), &full.basis);
+  final_result.iterations = solver.used();
+  final_result.phase1_iterations += reduced.phase1_iterations;
+  return final_result;
+}
+
+int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
+  RunScope run(env);
+  LpModel model;
+  build_model(*lp->lp, model);
+  Basis start;
+  const bool has_basis = build_start(lp, model, start);
+  const bool has_start = has_basis || (lp->basis && !lp->basis->cprim.empty());
+  const bool warm = has_basis && param_int(env, TVL_PARAM_ADVIND) != 0;
+  PresolveData *data = nullptr;
+  if (const int st = prepare_presolve(env, lp, model, has_start, data)) {
+    discard_derived(lp, kDropSolution | kDropFactor);
+    return st;
+  }
+  discard_derived(lp, kDropSolution | kDropFactor);
+  Solver solver(env, lp, method, run);
+  LpResult result = data ? solve_presolved(env, lp, solver, saved, model, warm ? &start : nullptr, *data)
+                         : solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
+  return store_result(lp, model, result, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
+}
+
+}  // namespace
+
+int simplex_flow(tvlenv *env, tvllp *lp, FlowMethod method) {
+  if (const int st = check_kind(lp)) return st;
+  SavedParams saved(env);
+  int st = 0;
+  try {
+    st = flow_body(env, lp, method, saved);
+  } catch (const std::bad_alloc &) {
+    st = TVLERR_OUT_OF_MEMORY;
+  }
+  // Reported while the call's presolve message setting is in force.
+  return st > 0 ? -boundary(env, st) : st;
+}
+
+}  // namespace tvl::lp

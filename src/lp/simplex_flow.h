@@ -1,0 +1,34 @@
+// The simplex flow shared by TVLdualopt and TVLprimopt:
+//
+//   kind check -> saved parameters (ADVIND, PERIND, presolve messages) ->
+//   presolve decision (skipped when an advanced start would be lost) ->
+//   presolve with timing and summary -> crush of a stored basis ->
+//   solve of the reduced LP with the chosen simplex -> postsolve of the
+//   solution and basis -> final solve of the original LP from that basis
+//   (ADVIND 1, PERIND 0; dual cleanup with automatic or devex pricing,
+//   primal cleanup with devex) -> iteration counts added -> result stored
+//   with the method -> parameters restored.
+//
+// Choices where the flow had freedom:
+// - A reduced LP found infeasible or unbounded is not mapped back; the
+//   original LP is solved from scratch so that status, ray and Farkas
+//   proof refer to the caller's problem.  Its iterations are added.
+// - The presolved copy is kept in the problem (tvllp::presolve) and reused
+//   by a later call with the same presolve settings until the data change.
+// - Matrix compression (hidden parameter 1066) and the restart basis file
+//   (hidden parameter 1041) are not provided; both parameters are ignored.
+#pragma once
+
+#include "tavlo.h"
+
+namespace tvl::lp {
+
+enum class FlowMethod { Primal, Dual };
+
+// Runs the flow on a checked environment and problem.  Returns 0, a
+// positive status not yet reported, or a negated status already reported
+// (presolve outcomes are reported here, while the call's message setting
+// is still in force).
+int simplex_flow(tvlenv *env, tvllp *lp, FlowMethod method);
+
+}  // namespace tvl::lp
