@@ -25,6 +25,9 @@ struct Solver {
     TVLaddfuncdest(env, error, &errors, collect);
     TVLaddfuncdest(env, logc, &log, collect);
     TVLsetintparam(env, TVL_PARAM_PREIND, 0);
+    // One thread: the automatic method is the dual simplex, whose callbacks,
+    // iteration counts and proofs these tests follow.
+    TVLsetintparam(env, TVL_PARAM_THREADS, 1);
     lp = TVLcreateprob(env, &st, "lpopt");
   }
   ~Solver() {

@@ -225,6 +225,7 @@ TEST(LpOptFlow, FullyReducedLpNeedsNoIteration) {
 std::pair<int, int> warm_after_bound_change(const std::string &name) {
   Lp r(name);
   r.set(TVL_PARAM_SIMDISPLAY, 0);
+  r.set(TVL_PARAM_THREADS, 1);  // repeatable counts: no concurrent race
   EXPECT_EQ(TVLlpopt(r.env, r.lp), 0);
   const int cold = TVLgetitcnt(r.env, r.lp);
   const int n = r.cols();

@@ -29,6 +29,7 @@ struct Instance {
     TVLgetchannels(env, nullptr, nullptr, nullptr, &logc);
     TVLaddfuncdest(env, logc, &log, collect);
     TVLsetintparam(env, TVL_PARAM_PREIND, 0);
+    TVLsetintparam(env, TVL_PARAM_THREADS, 1);  // dual simplex: rays and repeatable logs
     lp = TVLcreateprob(env, &st, name.c_str());
     const std::string path = netlib_dir() + "/" + name + ".mps.gz";
     EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
