@@ -1,5 +1,7 @@
 // Basis factor benchmark: factorization and solve times on bases reached by
-// a simplex-like walk on Netlib instances and on generated matrices.
+// a simplex-like walk on Netlib instances and on generated matrices, and
+// the work of sparse solves on bases of growing order (BENCH_LU_ONLY=sparse
+// runs that part alone).
 // Usage: bench_lu [netlib-dir] [precision 0|1]
 #include <chrono>
 #include <cstdio>
@@ -99,6 +101,68 @@ void bench_basis(const char *label, const CscMatrix &a, int precision) {
               btran_nz, dense_s * 1e6, w.steps, walk_s * 1e6 / std::max(1, w.steps), w.refactors);
 }
 
+// Block-diagonal basis of `m` columns: blocks of `chain` columns, each a
+// lower bidiagonal chain (1 on the diagonal, -0.5 below), so that B^-1 e_i
+// for the first row of a block has exactly `chain` nonzeros whatever m is.
+CscMatrix chain_matrix(int32_t m, int32_t chain) {
+  CscMatrix a;
+  a.m = a.n = m;
+  a.start.push_back(0);
+  for (int32_t j = 0; j < m; ++j) {
+    a.index.push_back(j);
+    a.value.push_back(1.0);
+    if (j % chain != chain - 1 && j + 1 < m) {
+      a.index.push_back(j + 1);
+      a.value.push_back(-0.5);
+    }
+    a.start.push_back(static_cast<int32_t>(a.index.size()));
+  }
+  return a;
+}
+
+// Work and time of FTRAN and BTRAN with a unit right-hand side whose result
+// has a fixed number of nonzeros, on bases of growing order m.  Hyper-sparse
+// solves keep both flat; a solve that touched every row would grow with m.
+void bench_result_proportional(int precision) {
+  constexpr int32_t kChain = 20;
+  std::printf("\nsparse solves on growing bases (result %d nonzeros; ratios against the smallest m)\n", kChain);
+  std::printf("%9s %10s %10s %10s %10s | %10s %10s %8s %8s\n", "m", "ftran ops", "btran ops", "ftran ns",
+              "btran ns", "ops ratio", "time ratio", "ftran nz", "btran nz");
+  double ops0 = 0.0, time0 = 0.0;
+  for (const int32_t m : {1000, 10000, 100000, 1000000}) {
+    const CscMatrix a = chain_matrix(m, kChain);
+    std::unique_ptr<BasisFactor> f(make_basis_factor(precision, m, m, FactorSettings{}));
+    std::vector<int32_t> head(static_cast<size_t>(m));
+    for (int32_t k = 0; k < m; ++k) head[k] = k;
+    f->factorize(a, head, nullptr);
+    HVector v;
+    v.setup(m);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int32_t> block(0, m / kChain - 1);
+    const int solves = 2000;
+    std::vector<int32_t> first(solves);
+    for (int s = 0; s < solves; ++s) first[s] = block(rng) * kChain;
+    auto unit = [&](int32_t i) {
+      v.clear();
+      v.array[i] = 1.0;
+      v.index[0] = i;
+      v.count = 1;
+    };
+    int32_t fnz = 0, bnz = 0;
+    uint64_t w0 = f->work();
+    for (int s = 0; s < solves; ++s) { unit(first[s]); f->ftran(v, 0.0); fnz = v.count; }
+    const double fops = static_cast<double>(f->work() - w0) / solves;
+    w0 = f->work();
+    for (int s = 0; s < solves; ++s) { unit(first[s] + kChain - 1); f->btran(v, 0.0); bnz = v.count; }
+    const double bops = static_cast<double>(f->work() - w0) / solves;
+    const double ft = per_call(solves, [&](int s) { unit(first[s]); f->ftran(v, 0.0); });
+    const double bt = per_call(solves, [&](int s) { unit(first[s] + kChain - 1); f->btran(v, 0.0); });
+    if (ops0 == 0.0) { ops0 = fops + bops; time0 = ft + bt; }
+    std::printf("%9d %10.1f %10.1f %10.1f %10.1f | %10.2f %10.2f %8d %8d\n", m, fops, bops, ft * 1e9, bt * 1e9,
+                (fops + bops) / ops0, (ft + bt) / time0, fnz, bnz);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -115,6 +179,7 @@ int main(int argc, char **argv) {
     CscMatrix a;
     if (read_mps_matrix(dir + "/" + name + ".mps.gz", a)) bench_basis(name, a, precision);
   }
+  if (!only || std::string(only) == "sparse") bench_result_proportional(precision);
   if (only && std::string(only) != "rand") return 0;
   std::mt19937 rng(42);
   for (const int32_t m : {1000, 4000}) {

@@ -1,42 +1,82 @@
 #!/usr/bin/env bash
-# Times the command-line solver (dual simplex, presolve off, one thread)
-# against CLP's dual simplex (Debian package coinor-clp) on every LP of a
-# manifest, the two runs of each instance interleaved, and prints the
-# per-instance times, their ratio and the shifted geometric means (shift
-# 10 ms).  Times are wall-clock times of the whole process (reading the
-# compressed file included) for both programs.
+# Times the command-line solver against CLP (Debian package coinor-clp) on
+# every LP of a manifest, the two runs of each instance interleaved, and
+# prints per-instance times, their ratio and the shifted geometric means
+# (shift 10 ms) of the times and of the ratios.
 #
-#   bash bench/compare_clp.sh [MANIFEST] [TAVLO]
+# Two tables are printed, one per setting of presolve:
+#   presolve on  : tavlo with its defaults apart from one thread and the
+#                  method, against CLP with its defaults (CLP presolves);
+#   presolve off : tavlo with TVL_PARAM_PREIND=0, against CLP with
+#                  "-presolve off".
+# The method is the dual simplex (TVL_PARAM_LPMETHOD=2, "clp -dualsimplex"),
+# or with --primal the primal simplex (TVL_PARAM_LPMETHOD=1,
+# "clp -primalsimplex").
+#
+# Each program runs as a whole process (start-up and reading the compressed
+# file included) under /usr/bin/time; the ratios use the CPU time (user +
+# system), which a loaded machine disturbs far less than the wall-clock
+# time.  The wall-clock times are printed as well.
+#
+#   bash bench/compare_clp.sh [--primal] [--only on|off] [MANIFEST] [TAVLO]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+method=2 clpmethod=-dualsimplex label=dual only=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --primal) method=1 clpmethod=-primalsimplex label=primal; shift ;;
+    --dual) shift ;;
+    --only) only=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 manifest=${1:-/work/shared/bench/netlib/manifest.csv}
 tavlo=${2:-$here/build/tavlo}
 dir=$(dirname "$manifest")
 command -v clp >/dev/null || { echo "clp not found (apt-get install coinor-clp)" >&2; exit 2; }
 [ -x "$tavlo" ] || { echo "$tavlo not built (bash scripts/build.sh build)" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time not found (apt-get install time)" >&2; exit 2; }
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", b - a }'; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-printf "%-10s %10s %10s %8s  %s\n" instance tavlo clp ratio tavlo-status
-results=$(mktemp)
-trap 'rm -f "$results"' EXIT
-tail -n +2 "$manifest" | while IFS=, read -r name rows cols nz ints bins obj class; do
-  [ "$class" = lp ] || continue
-  file="$dir/$name.mps.gz"
-  t0=$(now)
-  status=$("$tavlo" -q --set TVL_PARAM_PREIND=0 --set TVL_PARAM_LPMETHOD=2 \
-           --set TVL_PARAM_THREADS=1 "$file" 2>&1 | sed -n 's/^Solution status: *//p')
-  t1=$(now)
-  clp "$file" -dualsimplex >/dev/null 2>&1 || true
-  t2=$(now)
-  a=$(elapsed "$t0" "$t1"); b=$(elapsed "$t1" "$t2")
-  ratio=$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')
-  printf "%-10s %10s %10s %8s  %s\n" "$name" "$a" "$b" "$ratio" "${status:-failed}"
-  echo "$a $b" >> "$results"
-done
-awk '{ la += log($1 + 0.01); lb += log($2 + 0.01); n++ }
-     END { if (n == 0) exit;
-           ga = exp(la / n) - 0.01; gb = exp(lb / n) - 0.01;
-           printf "\nshifted geometric mean (10 ms): tavlo %.4f s, clp %.4f s, ratio %.2f over %d instances\n",
-                  ga, gb, ga / gb, n }' "$results"
+# Runs "$@" and prints "wall cpu" in seconds; the command's output goes to $work/out.
+timed() {
+  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >"$work/out" 2>&1 || true
+  awk 'END { printf "%.3f %.3f", $1, $2 + $3 }' "$work/time"
+}
+
+table() {
+  local presolve=$1 results="$work/results.$1"
+  local -a tset=(--set TVL_PARAM_THREADS=1 --set "TVL_PARAM_LPMETHOD=$method")
+  local -a cset=()
+  if [ "$presolve" = off ]; then
+    tset+=(--set TVL_PARAM_PREIND=0)
+    cset=(-presolve off)
+  fi
+  : >"$results"
+  echo "== $label simplex, presolve $presolve: tavlo ${tset[*]} | clp ${cset[*]} $clpmethod"
+  printf "%-10s %9s %9s %7s %9s %9s  %s\n" instance tavlo-cpu clp-cpu ratio tavlo-wall clp-wall tavlo-status
+  tail -n +2 "$manifest" | while IFS=, read -r name rows cols nz ints bins obj class; do
+    [ "$class" = lp ] || continue
+    local file="$dir/$name.mps.gz" a b status ratio
+    a=$(timed "$tavlo" -q "${tset[@]}" "$file")
+    status=$(sed -n 's/^Solution status: *//p' "$work/out")
+    b=$(timed clp "$file" "${cset[@]}" "$clpmethod")
+    ratio=$(awk -v a="${a#* }" -v b="${b#* }" 'BEGIN { printf "%.2f", (a + 0.01) / (b + 0.01) }')
+    printf "%-10s %9s %9s %7s %9s %9s  %s\n" "$name" "${a#* }" "${b#* }" "$ratio" "${a% *}" "${b% *}" \
+      "${status:-failed}"
+    echo "${a#* } ${b#* } ${a% *} ${b% *}" >>"$results"
+  done
+  awk '{ la += log($1 + 0.01); lb += log($2 + 0.01); wa += log($3 + 0.01); wb += log($4 + 0.01); n++
+         r = ($1 + 0.01) / ($2 + 0.01); if (r > worst) worst = r }
+       END { if (n == 0) exit;
+             ga = exp(la / n) - 0.01; gb = exp(lb / n) - 0.01;
+             printf "shifted geometric mean (10 ms) CPU: tavlo %.4f s, clp %.4f s, ratio %.2f; worst ratio %.2f; %d instances\n",
+                    ga, gb, (ga + 0.01) / (gb + 0.01), worst, n;
+             printf "shifted geometric mean (10 ms) wall: ratio %.2f\n\n",
+                    exp((wa - wb) / n) }' "$results"
+}
+
+[ "$only" = off ] || table on
+[ "$only" = on ] || table off

@@ -344,20 +344,29 @@ void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
   HVector &v = flip_;
   v.clear();
   std::vector<double> &a = v.array;
+  // The index list collects each row when it first becomes nonzero; a row
+  // that cancels to zero and is hit again may be listed twice, which the
+  // solve tolerates (it reads and clears each listed entry once).  Should
+  // the list overflow, the solve scans the whole array instead.
+  v.count = 0;
+  auto add = [&](int32_t i, double val) {
+    if (a[i] == 0.0 && v.count >= 0) {
+      if (v.count < v.size) v.index[v.count++] = i;
+      else v.count = -1;
+    }
+    a[i] += val;
+  };
   for (int32_t j : flips) {
     const double old = x_[j];
     status_[j] = status_[j] == kAtLower ? kAtUpper : kAtLower;
     x_[j] = nonbasic_value(j);
     const double delta = x_[j] - old;
     if (j < n) {
-      for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) a[lp_.a.index[k]] += lp_.a.value[k] * delta;
+      for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) add(lp_.a.index[k], lp_.a.value[k] * delta);
     } else {
-      a[j - n] += delta;
+      add(j - n, delta);
     }
   }
-  v.count = 0;
-  for (int32_t i = 0; i < lp_.m; ++i)
-    if (a[i] != 0.0) v.index[v.count++] = i;
   factor_->ftran(v, col_density_);
   for_each_nz(v, [&](int32_t i, double val) { x_[head_[i]] -= val; });
   v.clear();
@@ -502,15 +511,16 @@ void DualSimplex::log_iteration(int phase, int32_t enter, int32_t leave) {
   const int disp = log_.display();
   if (disp <= 0) return;
   log_.elapsed(iter_);
-  const double value = phase == 1 ? dual_infeasibility_sum() : lp_.objsense * (objective() + lp_.offset);
+  // The value costs a pass over all variables: computed only for a line.
+  auto value = [&] { return phase == 1 ? dual_infeasibility_sum() : lp_.objsense * (objective() + lp_.offset); };
   if (disp >= 2) {
-    log_.detail(iter_, phase, value, var_name(enter), var_name(leave));
+    log_.detail(iter_, phase, value(), var_name(enter), var_name(leave));
     return;
   }
   if (factor_count_ != last_logged_factor_ || phase != last_logged_phase_) {
     last_logged_factor_ = factor_count_;
     last_logged_phase_ = phase;
-    log_.summary(iter_, phase, value);
+    log_.summary(iter_, phase, value());
   }
 }
 

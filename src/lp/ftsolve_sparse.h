@@ -287,11 +287,32 @@ int32_t LuFactor<T>::pos_to_row(int32_t cnt) const {
   return cnt;
 }
 
+// Applies the etas in order.  A sparse vector keeps its index list up to
+// date entry by entry; once it holds a tenth of m the marks cost more than
+// one closing scan over all positions, which then rebuilds the list.
 template <class T>
 int32_t LuFactor<T>::etas_forward(int32_t cnt) const {
   if (eta_.count() == 0) return cnt;
   T *pos = sw_.pos.data();
   int32_t *list = sw_.list_a.data(), *mark = sw_.mark.data();
+  if (cnt > kHyperSparseRatio * m_) {
+    for (int32_t t = 0; t < eta_.count(); ++t) {
+      const int32_t r = eta_.pos[t];
+      T v = pos[r];
+      if (v == T(0)) continue;
+      v /= eta_.pivot[t];
+      pos[r] = v;
+      const int32_t *idx = eta_.index.data();
+      const T *val = eta_.value.data();
+      for (int32_t e = eta_.start[t]; e < eta_.start[t + 1]; ++e) pos[idx[e]] -= val[e] * v;
+      work_ += eta_.start[t + 1] - eta_.start[t];
+    }
+    cnt = 0;
+    for (int32_t c = 0; c < m_; ++c)
+      if (pos[c] != T(0)) list[cnt++] = c;
+    work_ += m_ + eta_.count();
+    return cnt;
+  }
   const int32_t stamp = sw_.next_stamp();
   for (int32_t t = 0; t < cnt; ++t) mark[list[t]] = stamp;
   uint64_t ops = cnt;

@@ -38,9 +38,11 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   const std::vector<double> &up = *in.upper;
   const double tol = in.dual_tol;
 
-  // Pass 1: candidates and their Harris bounds.
+  // Pass 1: candidates and the Harris bound.  With da = |d_j| (signed so
+  // that a dual feasible d_j gives da >= 0) and aa = |alpha_j|, the ratio
+  // is da / aa and the Harris bound (da + tol) / aa; the comparisons are
+  // made by multiplication so that only the long step divides.
   double tmax = kSimplexInf;
-  double total0 = 0.0;  // flip capacity of the first group, computed lazily below
   for (int32_t k = 0; k < row.count; ++k) {
     const int32_t j = row.index[k];
     const int8_t s = st[j];
@@ -51,33 +53,40 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
     const double a = in.move_out * alpha;
     if (s == kAtLower && a <= 0.0) continue;
     if (s == kAtUpper && a >= 0.0) continue;
-    const double sgn = a > 0.0 ? 1.0 : -1.0;
     Cand c;
     c.j = j;
-    c.t = d[j] / a;
-    c.harris = (d[j] + sgn * tol) / a;
-    c.abs_alpha = std::fabs(alpha);
+    c.abs_alpha = std::fabs(a);
+    c.da = a > 0.0 ? d[j] : -d[j];
     c.range = (s == kFreeNb) ? kSimplexInf : up[j] - lo[j];
     cand_.push_back(c);
-    tmax = std::min(tmax, c.harris);
+    if (c.da + tol < tmax * c.abs_alpha) tmax = (c.da + tol) / c.abs_alpha;
   }
   work_ += static_cast<uint64_t>(row.count);
   if (cand_.empty()) return false;
 
   // Fast path: the first group already absorbs the whole slope.
   const double slope0 = in.infeasibility;
-  for (const Cand &c : cand_) {
-    if (c.t <= tmax) {
-      total0 += c.range * c.abs_alpha;
-    }
-  }
+  double total0 = 0.0;
+  for (const Cand &c : cand_)
+    if (c.da <= tmax * c.abs_alpha) total0 += c.range * c.abs_alpha;
   if (total0 >= slope0) {
     // Move the first group to the front and choose there.
     size_t w = 0;
     for (size_t k = 0; k < cand_.size(); ++k)
-      if (cand_[k].t <= tmax) std::swap(cand_[w++], cand_[k]);
+      if (cand_[k].da <= tmax * cand_[k].abs_alpha) std::swap(cand_[w++], cand_[k]);
     return choose_in_group(in, 0, w, out);
   }
+  // The walk cannot pass a candidate without a finite range: breakpoints
+  // beyond the smallest Harris bound of those are never reached and are
+  // dropped before the sort.
+  double cap = kSimplexInf;
+  for (Cand &c : cand_) {
+    c.t = c.da / c.abs_alpha;
+    c.harris = (c.da + tol) / c.abs_alpha;
+    if (!(c.range < kSimplexInf)) cap = std::min(cap, c.harris);
+  }
+  if (cap < kSimplexInf)
+    cand_.erase(std::remove_if(cand_.begin(), cand_.end(), [cap](const Cand &c) { return c.t > cap; }), cand_.end());
 
   // Long step: sort breakpoints and pass groups while the slope stays positive.
   std::sort(cand_.begin(), cand_.end(), [](const Cand &x, const Cand &y) {

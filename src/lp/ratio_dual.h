@@ -50,7 +50,8 @@ class DualRatioTest {
  private:
   struct Cand {
     int32_t j;
-    double t, harris, abs_alpha, range;
+    double da, abs_alpha, range;  // |d_j| with the feasible sign, |alpha_j|, u_j - l_j
+    double t, harris;             // ratio and Harris bound, filled for the long step only
   };
   bool choose_in_group(const DualRatioInput &in, size_t begin, size_t end, DualRatioResult &out) const;
   std::vector<Cand> cand_;

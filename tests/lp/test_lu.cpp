@@ -138,6 +138,37 @@ TEST(LuFactor, HyperSparseSolvesMatchDenseSolves) {
   }
 }
 
+TEST(LuFactor, RepeatedAndZeroIndexEntriesAreReadOnce) {
+  // Callers that accumulate a right-hand side list a row again when it
+  // cancelled to zero and was hit later, and may list rows that ended at
+  // zero; the solves must read each value once and return an exact list.
+  std::mt19937 rng(5);
+  const CscMatrix a = random_matrix(300, 600, 0.01, rng);
+  std::vector<int32_t> head = make_head(a, 0.4, rng);
+  std::unique_ptr<BasisFactor> f(make_basis_factor(0, a.m, a.n, FactorSettings{}));
+  ASSERT_EQ(f->factorize(a, head, nullptr), FactorStatus::Ok);
+  const std::vector<double> b = random_rhs(a.m, 12, rng);
+  for (const bool transpose : {false, true}) {
+    HVector clean, messy;
+    load(clean, b);
+    load(messy, b);
+    const int32_t n0 = messy.count;
+    for (int32_t t = 0; t < n0; ++t) messy.index[messy.count++] = messy.index[t];
+    for (int32_t i = 0; i < a.m && messy.count < a.m; ++i)
+      if (b[i] == 0.0) { messy.index[messy.count++] = i; break; }
+    if (transpose) {
+      f->btran(clean, 0.0);
+      f->btran(messy, 0.0);
+    } else {
+      f->ftran(clean, 0.0);
+      f->ftran(messy, 0.0);
+    }
+    ASSERT_TRUE(index_exact(messy));
+    EXPECT_EQ(clean.count, messy.count);
+    for (int32_t i = 0; i < a.m; ++i) EXPECT_EQ(clean.array[i], messy.array[i]);
+  }
+}
+
 TEST(LuFactor, LongUpdateSequenceMatchesRefactorization) {
   std::mt19937 rng(2024);
   for (int prec = 0; prec <= 1; ++prec) {
