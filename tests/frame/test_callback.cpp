@@ -142,6 +142,42 @@ TEST(Callback, RunClockDeadlinesWorkLimitsAndNesting) {
   }
 }
 
+TEST(Callback, ChildSeesParentLimitsWithoutTouchingItsRecord) {
+  Env e;
+  ASSERT_EQ(TVLsetdblparam(e.env, TVL_PARAM_TILIM, 10.0), 0);
+  ASSERT_EQ(TVLsetdblparam(e.env, 1127, 5.0), 0);
+  double seconds = 0.0, ticks = 0.0;
+  tvl::run_remaining(e.env, &seconds, &ticks);
+  EXPECT_EQ(seconds, 1e75);  // no run in progress
+  EXPECT_EQ(ticks, 1e75);
+  {
+    tvl::RunScope run(e.env);
+    tvl::work_add(static_cast<uint64_t>(2 * tvl::kWorkPerTick));
+    tvl::run_remaining(e.env, &seconds, &ticks);
+    EXPECT_GT(seconds, 9.0);
+    EXPECT_LE(seconds, 10.0);
+    EXPECT_NEAR(ticks, 3.0, 1e-9);
+  }
+  ASSERT_EQ(TVLsetdblparam(e.env, TVL_PARAM_TILIM, 0.0), 0);
+  tvl::RunScope run(e.env);
+  int st = 0;
+  TVLENVptr child = TVLparenv(e.env, &st);
+  ASSERT_NE(child, nullptr);
+  const tvl::RunClock before = *e.env->callbacks->run;
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  // With and without a deadline of its own, the child stops at the
+  // parent's deadline; the parent's record is only read.
+  EXPECT_EQ(tvl::limit_check(child), 11);
+  ASSERT_EQ(TVLsetdblparam(child, TVL_PARAM_TILIM, 100.0), 0);
+  {
+    tvl::RunScope own(child);
+    EXPECT_EQ(tvl::limit_check(child), 11);
+  }
+  EXPECT_EQ(e.env->callbacks->run->checks, before.checks);
+  EXPECT_EQ(e.env->callbacks->run->last, before.last);
+  ASSERT_EQ(TVLfreeparenv(e.env, &child), 0);
+}
+
 TEST(Callback, CallbackInfoContextsAndInfoCallbackRefusal) {
   Env e;
   tvl::LpProgress progress;
