@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -186,7 +185,7 @@ int race(TVLENVptr env, TVLLPptr lp) {
   for (; st == 0 && started < kCount; ++started) {
     try {
       workers[started].thread = std::thread(run_worker, workers, kCount, started, &state);
-    } catch (const std::system_error &) {
+    } catch (...) {  // no thread (std::system_error) or no memory for it
       st = TVLERR_FAILED_TO_CREATE_PARALLEL_THREAD;
     }
   }
