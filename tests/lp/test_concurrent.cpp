@@ -90,7 +90,11 @@ TEST(Concurrent, SameOptimumAsTheDualWithWinnerBasisAndOneLog) {
     const int method = TVLgetmethod(conc.env, conc.lp);
     EXPECT_TRUE(method == TVL_ALG_PRIMAL || method == TVL_ALG_DUAL) << method;
     EXPECT_GT(TVLgetitcnt(conc.env, conc.lp), 0);
-    EXPECT_EQ(conc.basic_count(), TVLgetnumrows(conc.env, conc.lp));
+    const int m = TVLgetnumrows(conc.env, conc.lp);
+    EXPECT_EQ(conc.basic_count(), m);
+    // The winner's basis serves the basis solves of the caller's problem.
+    std::vector<int> head(static_cast<size_t>(m));
+    EXPECT_EQ(TVLgetbhead(conc.env, conc.lp, head.data(), nullptr), 0);
     // Only the winner's log reaches the caller, followed by the winner line.
     EXPECT_EQ(count_of(conc.log, "Iteration log"), count_of(dual.log, "Iteration log"));
     const std::string line = std::string("Concurrent optimizer: ") +
