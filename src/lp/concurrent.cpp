@@ -20,6 +20,7 @@
 #include "frame/param.h"
 #include "frame/problem.h"
 #include "frame/solution.h"
+#include "lp/lpcomp.h"
 #include "lp/worker_log.h"
 #include "runtime/clock.h"
 
@@ -165,12 +166,6 @@ int adopt(TVLENVptr env, TVLLPptr lp, Worker &w) {
     msg_log(env, "Concurrent optimizer: %s finished first.\n", method_name(w.method));
   }
   return 0;
-}
-
-// Threads available to an LP under TVL_PARAM_THREADS (0: automatic).
-int lp_threads(const tvlenv *env) {
-  const int threads = param_int(env, TVL_PARAM_THREADS);
-  return threads > 0 ? threads : thread_limit();
 }
 
 int race(TVLENVptr env, TVLLPptr lp) {

@@ -31,12 +31,6 @@ int enter(const tvlenv *env, const tvllp *lp) {
   return complete(const_cast<tvlenv *>(env), const_cast<tvllp *>(lp));
 }
 
-// Threads an LP may use: TVL_PARAM_THREADS (0 = all the machine offers).
-int lp_threads(const tvlenv *env) {
-  const int asked = param_int(env, TVL_PARAM_THREADS);
-  return asked == 0 ? thread_limit() : std::min(asked, thread_limit());
-}
-
 bool quadratic_objective(const tvllp *lp) {
   switch (lp->type) {
     case TVLPROB_QP: case TVLPROB_MIQP: case TVLPROB_FIXEDMIQP: case TVLPROB_NODEQP:
@@ -47,6 +41,11 @@ bool quadratic_objective(const tvllp *lp) {
 }
 
 }  // namespace
+
+int lp_threads(const tvlenv *env) {
+  const int asked = param_int(env, TVL_PARAM_THREADS);
+  return asked == 0 ? thread_limit() : std::min(asked, thread_limit());
+}
 
 LpStatus stop_status(int check) {
   switch (check) {

@@ -20,6 +20,9 @@ int resolve_lp_method(const tvlenv *env, const tvllp *lp);
 // bounds by more than TVL_PARAM_EPRHS.  Returns 0, 1262 (no basis) or 1256.
 int basis_primal_infeasibilities(const tvlenv *env, const tvllp *lp, int &infeasible);
 
+// Threads an LP may use: TVL_PARAM_THREADS (0 = all the machine offers).
+int lp_threads(const tvlenv *env);
+
 // The simplex settings read from the environment's parameters.
 SimplexControl simplex_control(const tvlenv *env);
 
