@@ -15,6 +15,17 @@
 // objective.  --cut then adds the row c'x <= c'x* - 1e-3 max(1, |z*|) to
 // each solved instance, which makes it infeasible, and requires status
 // infeasible with a dual ray that proves it (TVLdualfarkas, proof > 0).
+//
+// --relax turns every instance of the manifest (any class, e.g. the MIP
+// instances) into its LP relaxation and solves it under five configurations:
+// defaults, TVL_PARAM_PREIND=0 and TVL_PARAM_LPMETHOD=1, 2 and 6 (--set
+// applies to all of them, e.g. --set TVL_PARAM_TILIM=60).  These are LPs the
+// optimizers were not tuned on, with no optimum in the manifest: each
+// configuration gets the same status and x/pi/dj checks, and the objectives
+// are compared with a reference, the value for the instance in --ref FILE
+// (lines name,objective, e.g. from an independent solver) or otherwise the
+// objective of the first configuration that passed its checks.  One line per
+// instance and configuration, then a summary per configuration.
 // Exit status 1 when any instance fails.
 #include <algorithm>
 #include <chrono>
@@ -38,11 +49,29 @@ struct Instance {
 
 struct Settings {
   std::vector<std::string> sets, only;
-  std::string manifest;
+  std::string manifest, ref;
   double tol = 1e-6;
   bool repeat = false;
   bool cut = false;
+  bool relax = false;
 };
+
+// A named set of parameter settings the relaxations are solved under.
+struct Config {
+  const char *label;
+  std::vector<std::string> sets;
+};
+
+const std::vector<Config> &relax_configs() {
+  static const std::vector<Config> configs = {
+      {"default", {}},
+      {"preind0", {"TVL_PARAM_PREIND=0"}},
+      {"primal", {"TVL_PARAM_LPMETHOD=1"}},
+      {"dual", {"TVL_PARAM_LPMETHOD=2"}},
+      {"concurrent", {"TVL_PARAM_LPMETHOD=6"}},
+  };
+  return configs;
+}
 
 struct Outcome {
   int status = 0, iterations = 0;
@@ -61,7 +90,9 @@ struct Data {
   std::vector<double> val;
 };
 
-std::vector<Instance> read_manifest(const std::string &path) {
+// The instances of the manifest: those of class "lp", or all of them when
+// their relaxations are solved.
+std::vector<Instance> read_manifest(const std::string &path, bool all) {
   std::vector<Instance> out;
   std::ifstream in(path);
   std::string line;
@@ -71,7 +102,7 @@ std::vector<Instance> read_manifest(const std::string &path) {
     std::stringstream ss(line);
     std::string cell;
     while (std::getline(ss, cell, ',')) f.push_back(cell);
-    if (f.size() < 8 || f[7] != "lp") continue;
+    if (f.size() < 8 || (!all && f[7] != "lp")) continue;
     out.push_back({f[0], std::strtod(f[6].c_str(), nullptr)});
   }
   return out;
@@ -224,7 +255,23 @@ std::string check_cut(TVLENVptr env, TVLLPptr lp, double objective) {
   return "";
 }
 
-Outcome solve_one(const Settings &cfg, const std::string &path) {
+// Reference objectives from lines name,objective; unparsable values skipped.
+std::vector<Instance> read_reference(const std::string &path) {
+  std::vector<Instance> out;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t comma = line.find(',');
+    if (comma == std::string::npos) continue;
+    char *end = nullptr;
+    const double v = std::strtod(line.c_str() + comma + 1, &end);
+    if (end != line.c_str() + comma + 1 && std::isfinite(v)) out.push_back({line.substr(0, comma), v});
+  }
+  return out;
+}
+
+Outcome solve_one(const Settings &cfg, const std::string &path,
+                  const std::vector<std::string> &extra) {
   Outcome out;
   int st = 0;
   TVLENVptr env = TVLopenTAVLO(&st);
@@ -238,8 +285,14 @@ Outcome solve_one(const Settings &cfg, const std::string &path) {
   for (const std::string &s : cfg.sets) {
     if (!st) st = apply_set(env, s);
   }
+  for (const std::string &s : extra) {
+    if (!st) st = apply_set(env, s);
+  }
   TVLLPptr lp = st ? nullptr : TVLcreateprob(env, &st, "solvecheck");
   if (!st) st = TVLreadcopyprob(env, lp, path.c_str(), nullptr);
+  if (!st && cfg.relax && TVLgetprobtype(env, lp) != TVLPROB_LP) {
+    st = TVLchgprobtype(env, lp, TVLPROB_LP);
+  }
   const auto t0 = std::chrono::steady_clock::now();
   if (!st) st = TVLlpopt(env, lp);
   out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -272,6 +325,10 @@ bool parse(int argc, char **argv, Settings &cfg) {
       cfg.repeat = true;
     } else if (a == "--cut") {
       cfg.cut = true;
+    } else if (a == "--relax") {
+      cfg.relax = true;
+    } else if (a == "--ref" && k + 1 < argc) {
+      cfg.ref = argv[++k];
     } else if (a[0] != '-' && cfg.manifest.empty()) {
       cfg.manifest = a;
     } else {
@@ -281,6 +338,138 @@ bool parse(int argc, char **argv, Settings &cfg) {
   return !cfg.manifest.empty();
 }
 
+// Why a solve fails its own checks, "" when it passes: a library error, a
+// status other than optimal, the x/pi/dj checks, the cut, and with --repeat
+// a second solve that does not reproduce it.  The objective is judged by
+// the caller against its reference.
+std::string judge(const Settings &cfg, const std::string &path,
+                  const std::vector<std::string> &extra, const Outcome &o) {
+  if (!o.error.empty()) return o.error;
+  if (o.status != TVL_STAT_OPTIMAL) return "status " + std::to_string(o.status);
+  if (o.pinf > cfg.tol) return "primal infeasible";
+  if (o.dinf > cfg.tol) return "dual infeasible";
+  if (o.dres > cfg.tol) return "dual residual";
+  if (!o.cut.empty()) return o.cut;
+  if (cfg.repeat) {
+    const Outcome again = solve_one(cfg, path, extra);
+    if (again.iterations != o.iterations || again.objective != o.objective) {
+      return "not deterministic";
+    }
+  }
+  return "";
+}
+
+double relative_error(double z, double ref) {
+  return std::fabs(z - ref) / std::max(1.0, std::fabs(ref));
+}
+
+bool selected(const Settings &cfg, const Instance &inst) {
+  return cfg.only.empty() || std::find(cfg.only.begin(), cfg.only.end(), inst.name) != cfg.only.end();
+}
+
+struct Tally {
+  int passed = 0, failed = 0;
+  double seconds = 0.0;
+  void add(const Outcome &o, const std::string &why) {
+    why.empty() ? ++passed : ++failed;
+    seconds += o.seconds;
+  }
+};
+
+void print_tally(const char *label, const Tally &t) {
+  std::printf("%s%s%d passed, %d failed, %.2f seconds solving\n", label, *label ? " " : "",
+              t.passed, t.failed, t.seconds);
+}
+
+// The config column is printed only when a config is given.
+void print_header(bool with_config) {
+  std::printf("%-10s ", "instance");
+  if (with_config) std::printf("%-10s ", "config");
+  std::printf("%6s %20s %10s %9s %9s %9s %8s %9s  %s\n", "status", "objective", "relerr", "pinf",
+              "dinf", "dres", "iters", "seconds", "result");
+}
+
+void print_row(const std::string &name, const char *config, const Outcome &o, double relerr,
+               const std::string &why) {
+  std::printf("%-10s ", name.c_str());
+  if (config) std::printf("%-10s ", config);
+  std::printf("%6d %20.10e %10.2e %9.2e %9.2e %9.2e %8d %9.3f  %s\n", o.status, o.objective,
+              relerr, o.pinf, o.dinf, o.dres, o.iterations, o.seconds,
+              why.empty() ? "ok" : ("FAIL: " + why).c_str());
+  std::fflush(stdout);
+}
+
+std::string instance_path(const Settings &cfg, const Instance &inst) {
+  return cfg.manifest.substr(0, cfg.manifest.find_last_of('/') + 1) + inst.name + ".mps.gz";
+}
+
+// The LPs of the manifest against their manifest optimum.
+int check_lps(const Settings &cfg) {
+  Tally tally;
+  print_header(false);
+  for (const Instance &inst : read_manifest(cfg.manifest, false)) {
+    if (!selected(cfg, inst)) continue;
+    const std::string path = instance_path(cfg, inst);
+    const Outcome o = solve_one(cfg, path, {});
+    std::string why = judge(cfg, path, {}, o);
+    const double relerr = relative_error(o.objective, inst.objective);
+    if (why.empty() && relerr > cfg.tol) why = "objective";
+    tally.add(o, why);
+    print_row(inst.name, nullptr, o, relerr, why);
+  }
+  std::printf("\n");
+  print_tally("", tally);
+  return tally.failed ? 1 : 0;
+}
+
+// The reference objective of an instance's relaxation: the --ref value, or
+// the objective of the first configuration that passed its checks (NaN
+// when there is none).
+double relax_reference(const std::vector<Instance> &refs, const std::string &name,
+                       const std::vector<Outcome> &outs, const std::vector<std::string> &whys) {
+  for (const Instance &r : refs) {
+    if (r.name == name) return r.objective;
+  }
+  for (size_t k = 0; k < outs.size(); ++k) {
+    if (whys[k].empty()) return outs[k].objective;
+  }
+  return std::nan("");
+}
+
+// The LP relaxations of all instances under every configuration.
+int check_relaxations(const Settings &cfg) {
+  const std::vector<Config> &configs = relax_configs();
+  const std::vector<Instance> refs = cfg.ref.empty() ? std::vector<Instance>{} : read_reference(cfg.ref);
+  std::vector<Tally> tally(configs.size());
+  print_header(true);
+  for (const Instance &inst : read_manifest(cfg.manifest, true)) {
+    if (!selected(cfg, inst)) continue;
+    const std::string path = instance_path(cfg, inst);
+    std::vector<Outcome> outs;
+    std::vector<std::string> whys;
+    for (const Config &c : configs) {
+      outs.push_back(solve_one(cfg, path, c.sets));
+      whys.push_back(judge(cfg, path, c.sets, outs.back()));
+    }
+    const double ref = relax_reference(refs, inst.name, outs, whys);
+    for (size_t k = 0; k < configs.size(); ++k) {
+      const double relerr = relative_error(outs[k].objective, ref);
+      if (whys[k].empty() && !(relerr <= cfg.tol)) whys[k] = "objective";
+      tally[k].add(outs[k], whys[k]);
+      print_row(inst.name, configs[k].label, outs[k], relerr, whys[k]);
+    }
+  }
+  std::printf("\n");
+  int failed = 0;
+  for (size_t k = 0; k < configs.size(); ++k) {
+    char label[16];
+    std::snprintf(label, sizeof label, "%-10s", configs[k].label);
+    print_tally(label, tally[k]);
+    failed += tally[k].failed;
+  }
+  return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -288,43 +477,8 @@ int main(int argc, char **argv) {
   if (!parse(argc, argv, cfg)) {
     std::fprintf(stderr,
                  "usage: solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol T] [--repeat] "
-                 "[--cut] MANIFEST.csv\n");
+                 "[--cut] [--relax [--ref FILE]] MANIFEST.csv\n");
     return 2;
   }
-  const std::string dir = cfg.manifest.substr(0, cfg.manifest.find_last_of('/') + 1);
-  int passed = 0, failed = 0;
-  double total = 0.0;
-  std::printf("%-10s %6s %20s %10s %9s %9s %9s %8s %9s  %s\n", "instance", "status", "objective",
-              "relerr", "pinf", "dinf", "dres", "iters", "seconds", "result");
-  for (const Instance &inst : read_manifest(cfg.manifest)) {
-    if (!cfg.only.empty() && std::find(cfg.only.begin(), cfg.only.end(), inst.name) == cfg.only.end()) {
-      continue;
-    }
-    const std::string path = dir + inst.name + ".mps.gz";
-    Outcome o = solve_one(cfg, path);
-    std::string why;
-    const double relerr =
-        std::fabs(o.objective - inst.objective) / std::max(1.0, std::fabs(inst.objective));
-    if (!o.error.empty()) why = o.error;
-    else if (o.status != TVL_STAT_OPTIMAL) why = "status " + std::to_string(o.status);
-    else if (relerr > cfg.tol) why = "objective";
-    else if (o.pinf > cfg.tol) why = "primal infeasible";
-    else if (o.dinf > cfg.tol) why = "dual infeasible";
-    else if (o.dres > cfg.tol) why = "dual residual";
-    else if (!o.cut.empty()) why = o.cut;
-    if (why.empty() && cfg.repeat) {
-      Outcome again = solve_one(cfg, path);
-      if (again.iterations != o.iterations || again.objective != o.objective) {
-        why = "not deterministic";
-      }
-    }
-    total += o.seconds;
-    why.empty() ? ++passed : ++failed;
-    std::printf("%-10s %6d %20.10e %10.2e %9.2e %9.2e %9.2e %8d %9.3f  %s\n", inst.name.c_str(),
-                o.status, o.objective, relerr, o.pinf, o.dinf, o.dres, o.iterations, o.seconds,
-                why.empty() ? "ok" : ("FAIL: " + why).c_str());
-    std::fflush(stdout);
-  }
-  std::printf("\n%d passed, %d failed, %.2f seconds solving\n", passed, failed, total);
-  return failed ? 1 : 0;
+  return cfg.relax ? check_relaxations(cfg) : check_lps(cfg);
 }
