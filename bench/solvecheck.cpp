@@ -14,7 +14,8 @@
 // solves each instance twice and requires identical iterations and
 // objective.  --cut then adds the row c'x <= c'x* - 1e-3 max(1, |z*|) to
 // each solved instance, which makes it infeasible, and requires status
-// infeasible with a dual ray that proves it (TVLdualfarkas, proof > 0).
+// infeasible, with a dual ray that proves it (TVLdualfarkas, proof > 0) when
+// the dual simplex ended the re-solve.
 //
 // --relax turns every instance of the manifest (any class, e.g. the MIP
 // instances) into its LP relaxation and solves it under five configurations:
@@ -250,6 +251,10 @@ std::string check_cut(TVLENVptr env, TVLLPptr lp, double objective) {
   if (TVLgetstat(env, lp) != TVL_STAT_INFEASIBLE) {
     return "cut: status " + std::to_string(TVLgetstat(env, lp));
   }
+  // Only the dual simplex leaves a ray; a re-solve won by the primal
+  // simplex (method 1, or the automatic and concurrent race) ends at the
+  // status alone.
+  if (TVLgetmethod(env, lp) != TVL_ALG_DUAL) return "";
   double proof = 0.0;
   if (TVLdualfarkas(env, lp, nullptr, &proof) || !(proof > 0.0)) return "cut: no proof";
   return "";
