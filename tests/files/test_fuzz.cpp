@@ -1,4 +1,5 @@
-// Short robustness run of the MPS, SAV and basis readers on damaged files
+// Short robustness run of the MPS, SAV, LP, basis and parameter-file
+// readers on damaged files
 // (the long run is bench/fuzz_readers): every read ends with a status, and
 // every failure is reported on the error channel.
 #include <gtest/gtest.h>
@@ -30,10 +31,19 @@ TEST(FuzzReaders, DamagedFilesGiveAStatusAndAMessage) {
                    " o 3\nRANGES\n c 2\nBOUNDS\n UP B x 4\n BV B b\n SC B y 3\nSOS\n S1 SOS s 1\n x 1\n y 2\n"
                    "QUADOBJ\n x x 1\n x y 2\nQCMATRIX q\n x x 1\n y y 1\nINDICATORS\n IF i b 1\nENDATA\n",
                    {}});
+  // An LP file with every section, user cuts and lazy constraints included.
+  seeds.push_back({"parts.lp", fuzz::Kind::Lp,
+                   "\\Problem name: p\nMaximize\n obj: x + 2 y - 3 + [ x ^2 + 2 x * y ] / 2\nSubject To\n"
+                   " c: x + y + b <= 4\n r: y - Rgr = 1\n q: x + [ x ^2 + y ^2 ] <= 9\n i: b = 1 -> x >= 1\n"
+                   "User Cuts\n u1: x + y <= 3\nLazy Constraints\n l1: x - y >= -2\nBounds\n -1 <= x <= 4\n"
+                   " 0 <= Rgr <= 2\n y Free\nBinaries\n b\nGenerals\n x\nSemi-Continuous\n y\n"
+                   "SOS\n s1: S1 :: x : 1 y : 2\nEnd\n",
+                   {}});
+  fuzz::add_param_seed(e.env, tmp, seeds);
   fuzz::Rng rng(12345);
   std::string path = tmp + "/fuzz_round";
   int rounds = 0, failures = 0;
-  for (int r = 0; r < 150; ++r) {
+  for (int r = 0; r < 300; ++r) {
     const fuzz::Seed &seed = seeds[rng.below(seeds.size())];
     const char *what = "";
     std::string data = fuzz::mutate(seed.data, rng, &what);

@@ -15,7 +15,7 @@
 
 namespace fuzz {
 
-enum class Kind { Mps, FreeMps, Sav, Lp, Basis };
+enum class Kind { Mps, FreeMps, Sav, Lp, Basis, Param };
 
 struct Seed {
   std::string name;
@@ -171,7 +171,14 @@ inline Outcome read_one(TVLENVptr env, Capture &err, const Seed &seed, const std
   TVLLPptr lp = TVLcreateprob(env, &st, "fuzz");
   err.text.clear();
   Outcome out;
-  if (seed.kind == Kind::Basis) {
+  if (seed.kind == Kind::Param) {
+    // Parameter files are read into a child environment (whose channels
+    // deliver where the parent's do) so that damaged values do not change
+    // the reading environment's settings.
+    TVLENVptr child = TVLparenv(env, &st);
+    out.status = TVLreadcopyparam(child, path.c_str());
+    TVLfreeparenv(env, &child);
+  } else if (seed.kind == Kind::Basis) {
     std::string model = path + ".model.mps";
     f = std::fopen(model.c_str(), "wb");
     if (f) {
@@ -190,6 +197,24 @@ inline Outcome read_one(TVLENVptr env, Capture &err, const Seed &seed, const std
   return out;
 }
 
+inline std::string slurp_file(const std::string &path);
+
+// A parameter file seed: the environment's non-default settings after a
+// few changes of each parameter type.
+inline void add_param_seed(TVLENVptr env, const std::string &tmp, std::vector<Seed> &out) {
+  int st;
+  TVLENVptr child = TVLparenv(env, &st);
+  TVLsetintparam(child, TVL_PARAM_SCRIND, 0);
+  TVLsetintparam(child, TVL_PARAM_ITLIM, 12345);
+  TVLsetdblparam(child, TVL_PARAM_EPOPT, 1e-7);
+  TVLsetdblparam(child, TVL_PARAM_TILIM, 99.5);
+  TVLsetintparam(child, TVL_PARAM_LPMETHOD, 2);
+  std::string path = tmp + "/fuzz_param.prm";
+  if (TVLwriteparam(child, path.c_str()) == 0) out.push_back({"param.prm", Kind::Param, slurp_file(path), {}});
+  std::remove(path.c_str());
+  TVLfreeparenv(env, &child);
+}
+
 inline std::string slurp_file(const std::string &path) {
   std::string s;
   FILE *f = std::fopen(path.c_str(), "rb");
@@ -201,14 +226,14 @@ inline std::string slurp_file(const std::string &path) {
   return s;
 }
 
-// Seeds from a problem: fixed and free MPS, SAV, and a basis file (rows
+// Seeds from a problem: fixed and free MPS, SAV, LP, and a basis file (rows
 // basic except the first, whose place the first column takes).
 inline void add_seeds(TVLENVptr env, TVLLPptr lp, const std::string &name, const std::string &tmp,
                       std::vector<Seed> &out) {
-  const char *types[3] = {"MPS", "FMPS", "SAV"};
-  const Kind kinds[3] = {Kind::Mps, Kind::FreeMps, Kind::Sav};
+  const char *types[4] = {"MPS", "FMPS", "SAV", "LP"};
+  const Kind kinds[4] = {Kind::Mps, Kind::FreeMps, Kind::Sav, Kind::Lp};
   std::string mps;
-  for (int k = 0; k < 3; ++k) {
+  for (int k = 0; k < 4; ++k) {
     std::string path = tmp + "/" + name + ".seed";
     if (TVLwriteprob(env, lp, path.c_str(), types[k]) != 0) continue;
     out.push_back({name + "." + types[k], kinds[k], slurp_file(path), {}});
