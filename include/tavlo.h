@@ -695,6 +695,25 @@ TVLPUBLIC int TVLEgetindicator(TVLCENVptr env, TVLCLPptr lp, int which, int *ind
 TVLPUBLIC int TVLgetnumindconstrs(TVLCENVptr env, TVLCLPptr lp);
 TVLPUBLIC int TVLgetindconstrname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace, int *surplus_p,
                                   int which);
+/* User cuts and lazy constraints: linear rows (sense 'L', 'E' or 'G', absent
+ * sense 'E', absent rhs 0) given row-wise like TVLaddrows, kept for the MIP
+ * optimizer and carried by LP and SAV files.  Deleting columns frees both. */
+TVLPUBLIC int TVLaddusercuts(TVLENVptr env, TVLLPptr lp, int rcnt, int nzcnt, const double *rhs,
+                             const char *sense, const int *rmatbeg, const int *rmatind,
+                             const double *rmatval, char **rowname);
+TVLPUBLIC int TVLaddlazyconstraints(TVLENVptr env, TVLLPptr lp, int rcnt, int nzcnt, const double *rhs,
+                                    const char *sense, const int *rmatbeg, const int *rmatind,
+                                    const double *rmatval, char **rowname);
+TVLPUBLIC int TVLfreeusercuts(TVLENVptr env, TVLLPptr lp);
+TVLPUBLIC int TVLfreelazyconstraints(TVLENVptr env, TVLLPptr lp);
+TVLPUBLIC int TVLgetnumusercuts(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetnumlazyconstraints(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetusercuts(TVLCENVptr env, TVLCLPptr lp, int *nzcnt_p, double *rhs, char *sense,
+                             int *rmatbeg, int *rmatind, double *rmatval, int space, int *surplus_p,
+                             int begin, int end);
+TVLPUBLIC int TVLgetlazyconstraints(TVLCENVptr env, TVLCLPptr lp, int *nzcnt_p, double *rhs, char *sense,
+                                    int *rmatbeg, int *rmatind, double *rmatval, int space,
+                                    int *surplus_p, int begin, int end);
 /* LP format writer; TVLclpwrite writes the conflict subproblem. */
 TVLPUBLIC int TVLlpwrite(TVLENVptr env, TVLLPptr lp, const char *filename_str);
 TVLPUBLIC int TVLclpwrite(TVLENVptr env, TVLLPptr lp, const char *filename_str);

@@ -61,6 +61,7 @@ struct LpFileModel {
   std::string probname;
   std::string objname;
   int objsense = 1;  // 1 minimise, -1 maximise
+  double objoffset = 0.0;  // constant term of the objective
 
   std::vector<std::string> colnames;
   bool has_colnames = false;

@@ -4,6 +4,7 @@
 #include "files/lpread_lex.h"
 #include "files/lpread_load.h"
 #include "files/lpread_parse.h"
+#include "files/mps_image.h"
 
 namespace tvl {
 
@@ -16,7 +17,9 @@ int lp_read(tvlenv *env, tvllp *lp, FILE *f, const char *) {
   int st = parser.run();
   diag.finish();
   if (st != 0) return st;
-  return lp_load_model(env, lp, model);
+  // Loaded into a scratch problem first, so that a part refused by its
+  // loader leaves the problem as it was.
+  return replace_content(env, lp, nullptr, [&](tvllp *tmp) { return lp_load_model(env, tmp, model); });
 }
 
 }  // namespace tvl

@@ -201,6 +201,14 @@ int LpParser::parse_expr(ExprKind kind, Expr &e, bool &unfinished) {
       first = false;
       continue;
     }
+    // In the objective a number followed by a sign, a bracket or the end of
+    // the objective is a constant term.
+    if (kind == ExprKind::Objective && t.kind == LpTok::Number &&
+        (n.kind == LpTok::Sign || n.kind == LpTok::LBrack || (n.kind == LpTok::End && ts_.status() == 0))) {
+      e.constant += sign * coef;
+      first = false;
+      continue;
+    }
     if (n.kind == LpTok::End) return expr_end(kind, true, unfinished);
     return diag_.error(1616, n.line, n.ch);
   }

@@ -1,6 +1,6 @@
 // Optional model parts for the LP reader: special ordered sets, quadratic
-// objective, quadratic constraints and indicator constraints, loaded
-// through the model-part functions.
+// objective, quadratic constraints, indicator constraints, user cuts and
+// lazy constraints, loaded through the model-part functions.
 #include <string>
 #include <vector>
 
@@ -112,13 +112,44 @@ int load_indicators(tvlenv *env, tvllp *lp, const LpFileModel &m) {
   return 0;
 }
 
+using AddRowsFn = int (*)(TVLENVptr, TVLLPptr, int, int, const double *, const char *, const int *, const int *,
+                         const double *, char **);
+
+// User cuts or lazy constraints; unlabelled rows among labelled ones get
+// the default name of their position.
+int load_cut_rows(tvlenv *env, tvllp *lp, const std::vector<LpFileRow> &rows, bool has_names, const char *prefix,
+                  AddRowsFn add) {
+  if (rows.empty()) return 0;
+  std::vector<int> beg, ind;
+  std::vector<double> val, rhs;
+  std::vector<char> sense;
+  std::vector<std::string> names;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    beg.push_back(static_cast<int>(ind.size()));
+    ind.insert(ind.end(), rows[r].ind.begin(), rows[r].ind.end());
+    val.insert(val.end(), rows[r].val.begin(), rows[r].val.end());
+    rhs.push_back(rows[r].rhs);
+    sense.push_back(rows[r].sense);
+    names.push_back(rows[r].name.empty() ? prefix + std::to_string(r + 1) : rows[r].name);
+  }
+  std::vector<char *> ptr;
+  for (std::string &n : names) ptr.push_back(n.data());
+  int nz = static_cast<int>(ind.size());
+  ind.push_back(0);
+  val.push_back(0.0);
+  return reported(add(env, lp, static_cast<int>(rows.size()), nz, rhs.data(), sense.data(), beg.data(), ind.data(),
+                      val.data(), has_names ? ptr.data() : nullptr));
+}
+
 }  // namespace
 
 int lp_load_extras(tvlenv *env, tvllp *lp, const LpFileModel &m) {
   if (int st = load_sos(env, lp, m)) return st;
   if (int st = load_objquad(env, lp, m)) return st;
   if (int st = load_qconstrs(env, lp, m)) return st;
-  return load_indicators(env, lp, m);
+  if (int st = load_indicators(env, lp, m)) return st;
+  if (int st = load_cut_rows(env, lp, m.usercuts, m.has_usercutnames, "u", TVLaddusercuts)) return st;
+  return load_cut_rows(env, lp, m.lazy, m.has_lazynames, "l", TVLaddlazyconstraints);
 }
 
 }  // namespace tvl

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/problem.h"
+
 namespace tvl {
 
 namespace {
@@ -60,6 +62,7 @@ int lp_load_model(tvlenv *env, tvllp *lp, const LpFileModel &model) {
                            model.has_colnames ? cptr.data() : nullptr,
                            model.has_rownames ? rptr.data() : nullptr);
   if (st != 0) return reported(st);
+  lp->lp->objoffset = model.objoffset;
   if (!model.objname.empty()) {
     st = TVLcopyobjname(env, lp, model.objname.c_str());
     if (st != 0) return reported(st);

@@ -55,6 +55,7 @@ int LpParser::read_objective() {
   int st = parse_expr(ExprKind::Objective, e, unfinished);
   if (st != 0) return st;
   for (size_t k = 0; k < e.ind.size(); ++k) m_.obj[e.ind[k]] += e.val[k];
+  m_.objoffset = e.constant;
   for (LpQuadTerm q : e.quad) {
     if (q.i > q.j) std::swap(q.i, q.j);
     bool merged = false;
@@ -83,6 +84,8 @@ int LpParser::read_rows(RowSection section) {
     }
     Expr e;
     bool unfinished = false;
+    // User cuts and lazy constraints are linear rows: an indicator (above)
+    // gives 1438, a quadratic bracket 1605.
     ExprKind kind = section == RowSection::Constraints ? ExprKind::Constraint : ExprKind::LinearOnly;
     if (int st = parse_expr(kind, e, unfinished)) return st;
     if (unfinished) {

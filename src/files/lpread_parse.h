@@ -33,6 +33,7 @@ class LpParser {
     bool has_quad = false;
     char sense = 0;
     double rhs = 0.0;
+    double constant = 0.0;  // number terms without a name (objective only)
     int rel_line = 0;  // line of the relation
   };
 

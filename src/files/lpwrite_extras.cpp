@@ -1,5 +1,6 @@
 // Optional model parts for the LP writer: special ordered sets, quadratic
-// objective, quadratic constraints and indicator constraints.  Values come
+// objective, quadratic constraints, indicator constraints, user cuts and
+// lazy constraints.  Values come
 // from the query functions; whether an item has a name is looked up in the
 // model parts so that a missing name is not reported as an error.
 #include <map>
@@ -134,6 +135,24 @@ int gather_indicators(tvlenv *env, tvllp *lp, LpFileModel &m) {
   return 0;
 }
 
+// User cuts or lazy constraints, straight from the pool; rows without a
+// name among named ones get the default name of their position.
+void gather_cut_rows(const CutRows &c, const char *prefix, std::vector<LpFileRow> &out, bool &has_names) {
+  has_names = c.name.size > 0;
+  for (int64_t r = 0; r < c.count(); ++r) {
+    LpFileRow row;
+    row.sense = c.sense[r];
+    row.rhs = c.rhs[r];
+    row.ind.assign(c.ind.data + c.beg[r], c.ind.data + c.beg[r + 1]);
+    row.val.assign(c.val.data + c.beg[r], c.val.data + c.beg[r + 1]);
+    if (has_names) row.name = c.name[r] ? c.name[r] : "";
+    out.push_back(std::move(row));
+  }
+  if (has_names)
+    for (size_t r = 0; r < out.size(); ++r)
+      if (out[r].name.empty()) out[r].name = prefix + std::to_string(r + 1);
+}
+
 }  // namespace
 
 int lp_gather_extras(tvlenv *env, tvllp *lp, LpFileModel &m) {
@@ -141,7 +160,10 @@ int lp_gather_extras(tvlenv *env, tvllp *lp, LpFileModel &m) {
   if (int st = gather_sos(env, lp, m)) return st;
   if (int st = gather_objquad(env, lp, m)) return st;
   if (int st = gather_qconstrs(env, lp, m)) return st;
-  return gather_indicators(env, lp, m);
+  if (int st = gather_indicators(env, lp, m)) return st;
+  gather_cut_rows(lp->parts->usercuts, "u", m.usercuts, m.has_usercutnames);
+  gather_cut_rows(lp->parts->lazy, "l", m.lazy, m.has_lazynames);
+  return 0;
 }
 
 }  // namespace tvl

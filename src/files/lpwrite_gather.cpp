@@ -92,6 +92,7 @@ int lp_gather_model(tvlenv *env, tvllp *lp, LpFileModel &m) {
   int n = TVLgetnumcols(env, lp);
   int nrows = TVLgetnumrows(env, lp);
   m.objsense = TVLgetobjsen(env, lp) == TVL_MAX ? -1 : 1;
+  m.objoffset = lp->lp->objoffset;
   if (int st = get_text(env, lp, TVLgetprobname, m.probname)) return st;
   if (int st = get_text(env, lp, TVLgetobjname, m.objname)) return st;
   m.obj.assign(n, 0.0);

@@ -148,6 +148,12 @@ class Writer {
       line.add(term(m_.obj[j], first, " " + col(static_cast<int>(j))));
       first = false;
     }
+    // The constant is a term without a name; its number is always written.
+    if (m_.objoffset != 0.0) {
+      std::string piece = m_.objoffset < 0 ? " -" : first ? "" : " +";
+      line.add(piece + " " + num(std::fabs(m_.objoffset)));
+      first = false;
+    }
     if (!m_.objquad.empty()) {
       add_quadratic(line, m_.objquad, !first);
       line.add(" ] / 2");

@@ -5,6 +5,7 @@
 // so that a refused image (for instance by data checking) leaves the target
 // exactly as it was.
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "files/mps_image.h"
@@ -42,6 +43,17 @@ int load_lp(tvlenv *env, tvllp *lp, const ModelImage &img) {
   return 0;
 }
 
+using AddRowsFn = int (*)(TVLENVptr, TVLLPptr, int, int, const double *, const char *, const int *, const int *,
+                         const double *, char **);
+
+int load_rows(tvlenv *env, tvllp *lp, const ImageRows &r, AddRowsFn add) {
+  if (r.count() == 0) return 0;
+  Vec<char *> names;
+  if (r.names.size()) names = r.names.pointers();
+  return reported(add(env, lp, static_cast<int>(r.count()), static_cast<int>(r.ind.size()), r.rhs.data(),
+                      r.sense.data(), r.beg.data(), ptr(r.ind), ptr(r.val), names.empty() ? nullptr : names.data()));
+}
+
 int load_parts(tvlenv *env, tvllp *lp, const ModelImage &img) {
   int st;
   if (img.nsos() > 0) {
@@ -50,6 +62,8 @@ int load_parts(tvlenv *env, tvllp *lp, const ModelImage &img) {
     st = TVLcopysos(env, lp, static_cast<int>(img.nsos()), static_cast<int>(img.sosind.size()), img.sostype.data(),
                     img.sosbeg.data(), ptr(img.sosind), ptr(img.soswt), names.empty() ? nullptr : names.data());
     if (st) return reported(st);
+    // Priorities have no loading function of their own.
+    if (!img.sospri.empty() && !lp->parts->sos.sospri.append(img.sospri.data(), img.nsos())) return 1001;
   }
   if (img.has_qobj) {
     Vec<int32_t> cnt(static_cast<size_t>(img.ncols));
@@ -71,7 +85,8 @@ int load_parts(tvlenv *env, tvllp *lp, const ModelImage &img) {
                           img.ic_names.size() ? img.ic_names.c_str(k) : nullptr);
     if (st) return reported(st);
   }
-  return 0;
+  if ((st = load_rows(env, lp, img.usercuts, TVLaddusercuts)) != 0) return st;
+  return load_rows(env, lp, img.lazy, TVLaddlazyconstraints);
 }
 
 // Exchanges the model content of two problems (data, types, parts, name).
@@ -85,25 +100,31 @@ void swap_content(tvllp *a, tvllp *b, bool swap_name) {
 
 }  // namespace
 
-int image_load(tvlenv *env, tvllp *lp, const ModelImage &img) {
+int replace_content(tvlenv *env, tvllp *lp, const char *probname, const std::function<int(tvllp *)> &fill) {
   int st = check_modifiable(env, lp);
   if (st) return st;
   if ((st = complete(env, lp)) != 0) return st;
-  tvllp *tmp = TVLcreateprob(env, &st, img.has_probname ? img.probname.data() : "");
+  tvllp *tmp = TVLcreateprob(env, &st, probname ? probname : "");
   if (!tmp) return reported(st);
   try {
-    st = load_lp(env, tmp, img);
-    if (!st) st = load_parts(env, tmp, img);
+    st = fill(tmp);
   } catch (const std::bad_alloc &) {
     st = 1001;
   }
   if (!st) {
     if (is_node_type(lp->type)) tmp->type = lp->type;
-    swap_content(lp, tmp, img.has_probname);
+    swap_content(lp, tmp, probname != nullptr);
     discard_derived(lp, kDropAll);
   }
   TVLfreeprob(env, &tmp);
   return st;
+}
+
+int image_load(tvlenv *env, tvllp *lp, const ModelImage &img) {
+  return replace_content(env, lp, img.has_probname ? img.probname.data() : nullptr, [&](tvllp *tmp) {
+    int st = load_lp(env, tmp, img);
+    return st ? st : load_parts(env, tmp, img);
+  });
 }
 
 namespace {
@@ -162,6 +183,17 @@ int capture_lp(const tvlenv *env, const tvllp *lp, ModelImage &img) {
   return 0;
 }
 
+void capture_rows(const CutRows &c, ImageRows &r) {
+  if (c.count() == 0) return;
+  r.beg.assign(c.beg.data, c.beg.data + c.beg.size);
+  r.ind.assign(c.ind.data, c.ind.data + c.ind.size);
+  r.val.assign(c.val.data, c.val.data + c.val.size);
+  r.rhs.assign(c.rhs.data, c.rhs.data + c.rhs.size);
+  r.sense.assign(c.sense.data, c.sense.data + c.sense.size);
+  if (c.name.size)
+    for (int64_t k = 0; k < c.count(); ++k) r.names.add_cstr(c.name[k]);
+}
+
 void capture_parts(const tvllp *lp, ModelImage &img) {
   const ModelParts *p = lp->parts;
   if (!p) return;
@@ -173,6 +205,7 @@ void capture_parts(const tvllp *lp, ModelImage &img) {
     img.soswt.assign(s.soswt.data, s.soswt.data + s.soswt.size);
     if (s.sosname.size)
       for (int64_t k = 0; k < s.count(); ++k) img.sosnames.add_cstr(s.sosname[k]);
+    img.sospri.assign(s.sospri.data, s.sospri.data + s.sospri.size);
   }
   if (p->qobj) {
     img.has_qobj = true;
@@ -205,6 +238,8 @@ void capture_parts(const tvllp *lp, ModelImage &img) {
     img.ic_sense.push_back(c.sense);
     img.ic_names.add_cstr(c.name);
   }
+  capture_rows(p->usercuts, img.usercuts);
+  capture_rows(p->lazy, img.lazy);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,18 @@ class NameList {
   Vec<int64_t> off_;
 };
 
+// User cuts or lazy constraints: rows flattened like the quadratic
+// constraints; row k has the terms [beg[k], beg[k+1]).
+struct ImageRows {
+  Vec<int32_t> beg{0};
+  Vec<int32_t> ind;
+  Vec<double> val;
+  Vec<double> rhs;
+  Vec<char> sense;
+  NameList names;              // empty or one (possibly absent) per row
+  int64_t count() const { return static_cast<int64_t>(rhs.size()); }
+};
+
 struct ModelImage {
   Vec<char> probname;          // NUL-terminated when present
   bool has_probname = false;
@@ -94,6 +107,7 @@ struct ModelImage {
   Vec<int32_t> sosind;
   Vec<double> soswt;
   NameList sosnames;           // empty or one (possibly absent) per set
+  Vec<int32_t> sospri;         // empty or one priority per set
 
   // Quadratic objective, column-wise without gaps (qbeg has ncols+1 entries).
   bool has_qobj = false;
@@ -122,6 +136,9 @@ struct ModelImage {
   Vec<char> ic_sense;
   NameList ic_names;           // one (possibly absent) per constraint
 
+  ImageRows usercuts;
+  ImageRows lazy;
+
   int64_t nnz() const { return static_cast<int64_t>(matind.size()); }
   int64_t nsos() const { return static_cast<int64_t>(sostype.size()); }
   int64_t nqc() const { return static_cast<int64_t>(qc_rhs.size()); }
@@ -133,6 +150,12 @@ struct ModelImage {
 // column types, objective constant and name, problem name, model parts).
 // Returns 0 or a status (negative when already reported).
 int image_load(tvlenv *env, tvllp *lp, const ModelImage &img);
+
+// Replaces the problem's whole content by what `fill` loads into a fresh
+// scratch problem; on failure the problem is left as it was.  The problem
+// name becomes `probname` when that is given.  Returns 0 or the status of
+// `fill` (negative when already reported).
+int replace_content(tvlenv *env, tvllp *lp, const char *probname, const std::function<int(tvllp *)> &fill);
 
 // Fills the image from the problem (pending changes completed first).
 // Returns 0 or a status (negative when already reported).

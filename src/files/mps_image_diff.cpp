@@ -68,6 +68,9 @@ bool image_differs(const ModelImage &a, const ModelImage &b, char *what, size_t 
   VEC(qc_lbeg) VEC(qc_lind) VEC(qc_lval) VEC(qc_qbeg) VEC(qc_qrow) VEC(qc_qcol) VEC(qc_qval) VEC(qc_rhs)
   VEC(qc_sense) NAMES(qc_names)
   VEC(ic_var) VEC(ic_compl) VEC(ic_beg) VEC(ic_ind) VEC(ic_val) VEC(ic_rhs) VEC(ic_sense) NAMES(ic_names)
+  VEC(sospri)
+  VEC(usercuts.beg) VEC(usercuts.ind) VEC(usercuts.val) VEC(usercuts.rhs) VEC(usercuts.sense) NAMES(usercuts.names)
+  VEC(lazy.beg) VEC(lazy.ind) VEC(lazy.val) VEC(lazy.rhs) VEC(lazy.sense) NAMES(lazy.names)
 #undef VEC
 #undef NAMES
   return false;

@@ -81,6 +81,9 @@ int Parser::sos_line() {
       double p;
       if (int e = number(prio, &p)) return e;
       if (p > kNoLimit || p < -kNoLimit) return report(env_, 1463, line_, kNoLimit);
+      // Sets without a priority get 0 once any set has one.
+      img_.sospri.resize(static_cast<size_t>(k), 0);
+      img_.sospri.push_back(static_cast<int32_t>(p));
     }
     return 0;
   }
@@ -102,6 +105,7 @@ void Parser::finish_sos() {
   if (sos_open_ || in_sosmark_) img_.sosbeg.push_back(static_cast<int32_t>(img_.sosind.size()));
   sos_open_ = in_sosmark_ = false;
   if (!img_.sosnames.any()) img_.sosnames.clear();
+  if (!img_.sospri.empty()) img_.sospri.resize(static_cast<size_t>(img_.nsos()), 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -268,7 +268,19 @@ void write_sos(Out &o, const ModelImage &img, const Names &nm) {
     char type[3] = {'S', img.sostype[k], 0};
     std::string_view name = img.sosnames.size() ? img.sosnames.view(k) : std::string_view();
     bool named = img.sosnames.size() && img.sosnames.has(k);
-    if (named)
+    // The priority follows the name; in the free layout an unnamed set
+    // with a priority is given its default name so that the field count
+    // stays unambiguous.
+    char fallback[24], prio[16];
+    if (!img.sospri.empty() && !named && !o.fixed()) {
+      name = std::string_view(fallback, static_cast<size_t>(std::snprintf(fallback, sizeof fallback, "s%lld",
+                                                                           static_cast<long long>(k + 1))));
+      named = true;
+    }
+    if (!img.sospri.empty())
+      o.line({{0, type}, {1, "SOS"}, {2, name}, {3, std::string_view(prio, static_cast<size_t>(std::snprintf(
+                                                                              prio, sizeof prio, "%d", img.sospri[k])))}});
+    else if (named)
       o.line({{0, type}, {1, "SOS"}, {2, name}});
     else
       o.line({{0, type}, {1, "SOS"}});

@@ -22,7 +22,9 @@ namespace tvl {
 
 inline constexpr char kSavMagic[8] = {'T', 'V', 'L', 'S', 'A', 'V', '\r', '\n'};
 inline constexpr char kSavTrailer[8] = {'T', 'V', 'L', 'S', 'A', 'V', 'O', 'K'};
-inline constexpr uint32_t kSavVersion = 1;
+// Version 2 added set priorities, user cuts and lazy constraints; files of
+// version 1 are still read.
+inline constexpr uint32_t kSavVersion = 2;
 inline constexpr uint32_t kSavByteOrder = 0x01020304u;
 
 // Basis stored with a model (statuses of columns and rows), when present.

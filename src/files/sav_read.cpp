@@ -70,6 +70,10 @@ class SavIn {
       l.add(std::string_view(s.data(), s.size()));
     }
   }
+  void rows(ImageRows &r) {
+    r.beg.clear();
+    vec(r.beg), vec(r.ind), vec(r.val), vec(r.rhs), vec(r.sense), names(r.names);
+  }
   void bad() { fault_ = kBad; }
   bool at_end() const { return p_ == end_; }
 
@@ -97,6 +101,13 @@ bool chars_ok(const Vec<char> &v, const char *allowed) {
   for (char c : v)
     if (!c || !std::strchr(allowed, c)) return false;
   return true;
+}
+
+bool rows_ok(const ImageRows &r, int32_t ncols) {
+  int64_t n = r.count();
+  return starts_ok(r.beg, n, static_cast<int64_t>(r.ind.size())) && r.val.size() == r.ind.size() &&
+         indices_ok(r.ind, ncols) && static_cast<int64_t>(r.sense.size()) == n && chars_ok(r.sense, "LEG") &&
+         (r.names.size() == 0 || r.names.size() == n);
 }
 
 // Consistency of everything that is later used as a size or an index.
@@ -134,10 +145,11 @@ bool image_ok(const ModelImage &g) {
       !indices_ok(g.ic_ind, g.ncols) || static_cast<int64_t>(g.ic_sense.size()) != ni ||
       !chars_ok(g.ic_sense, "LEG") || g.ic_names.size() != ni)
     return false;
-  return true;
+  if (!g.sospri.empty() && static_cast<int64_t>(g.sospri.size()) != ns) return false;
+  return rows_ok(g.usercuts, g.ncols) && rows_ok(g.lazy, g.ncols);
 }
 
-int read_parts(SavIn &in, ModelImage &g, SavBasis &basis) {
+int read_parts(SavIn &in, uint32_t version, ModelImage &g, SavBasis &basis) {
   in.text(g.probname, g.has_probname);
   in.text(g.objname, g.has_objname);
   g.objsense = in.pod<int32_t>();
@@ -155,6 +167,10 @@ int read_parts(SavIn &in, ModelImage &g, SavBasis &basis) {
       in.vec(g.qc_qval), in.vec(g.qc_rhs), in.vec(g.qc_sense), in.names(g.qc_names);
   in.vec(g.ic_var), in.vec(g.ic_compl), in.vec(g.ic_beg), in.vec(g.ic_ind), in.vec(g.ic_val), in.vec(g.ic_rhs),
       in.vec(g.ic_sense), in.names(g.ic_names);
+  if (version >= 2) {
+    in.vec(g.sospri);
+    in.rows(g.usercuts), in.rows(g.lazy);
+  }
   basis.present = in.pod<uint8_t>() != 0;
   if (basis.present) {
     in.vec(basis.cstat), in.vec(basis.rstat);
@@ -187,7 +203,7 @@ int sav_read(const tvlenv *env, FILE *fp, const char *filename, ModelImage &img,
     img.sosbeg.clear(), img.qc_lbeg.clear(), img.qc_qbeg.clear(), img.ic_beg.clear();
     SavBasis local;
     SavBasis &basis = basis_out ? *basis_out : local;
-    int st = read_parts(in, img, basis);
+    int st = read_parts(in, version, img, basis);
     if (st == kShort) return report(env, 1561);
     if (st == kBad) return report(env, 1560, filename);
     return 0;

@@ -29,6 +29,9 @@ class SavOut {
     pod<uint8_t>(has);
     if (has) array(s.data(), s.size() - 1);  // without the NUL
   }
+  void rows(const ImageRows &r) {
+    vec(r.beg), vec(r.ind), vec(r.val), vec(r.rhs), vec(r.sense), names(r.names);
+  }
   void names(const NameList &l) {
     pod<uint64_t>(static_cast<uint64_t>(l.size()));
     for (int64_t k = 0; k < l.size(); ++k) {
@@ -84,6 +87,8 @@ int sav_write(const ModelImage &img, const tvllp *lp, FILE *fp) {
         o.vec(img.qc_qcol), o.vec(img.qc_qval), o.vec(img.qc_rhs), o.vec(img.qc_sense), o.names(img.qc_names);
     o.vec(img.ic_var), o.vec(img.ic_compl), o.vec(img.ic_beg), o.vec(img.ic_ind), o.vec(img.ic_val),
         o.vec(img.ic_rhs), o.vec(img.ic_sense), o.names(img.ic_names);
+    o.vec(img.sospri);
+    o.rows(img.usercuts), o.rows(img.lazy);
     o.pod<uint8_t>(basis.present);
     if (basis.present) o.vec(basis.cstat), o.vec(basis.rstat);
     o.bytes(kSavTrailer, sizeof kSavTrailer);

@@ -4,6 +4,7 @@
 #include "frame/derived.h"
 
 #include "frame/basis.h"
+#include "frame/cutrows.h"
 #include "frame/error.h"
 #include "frame/solution.h"
 #include "lp/binv_store.h"
@@ -70,7 +71,10 @@ void adjust_derived_cols(tvllp *lp, const int32_t *delstat, int32_t oldn) {
   basis_adjust_cols(lp->basis, delstat, oldn);
 }
 
-void drop_mip_derived(const tvlenv *, tvllp *lp, bool) { discard_derived(lp, kDropMipState); }
+void drop_mip_derived(const tvlenv *env, tvllp *lp, bool announce) {
+  discard_derived(lp, kDropMipState);
+  if (announce) cutrows_drop_on_col_delete(env, lp->parts);
+}
 
 int make_fixed_problem(tvlenv *, tvllp *, int) {
   // Fixing the integer columns needs an incumbent of the MIP optimizer;

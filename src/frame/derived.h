@@ -64,9 +64,9 @@ void extend_derived_cols(tvllp *lp, int32_t oldn, int32_t newn);
 void adjust_derived_rows(tvllp *lp, const int32_t *delstat, int32_t oldm);
 void adjust_derived_cols(tvllp *lp, const int32_t *delstat, int32_t oldn);
 
-// Frees the parts that depend on integrality (MIP state, user cuts and
-// lazy constraints).  Column deletion calls it with announce=true, which
-// prints the warnings for the cut pools it frees.
+// Frees the MIP search state.  Column deletion calls it with
+// announce=true, which also frees the user cuts and lazy constraints (their
+// column indices no longer hold) with a warning for each pool freed.
 void drop_mip_derived(const tvlenv *env, tvllp *lp, bool announce);
 
 // Builds the inner fixed continuous problem of a fixed type from the

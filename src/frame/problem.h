@@ -169,13 +169,15 @@ struct MipData {
 // Special ordered sets: set s has type sostype[s] ('1' or '2') and members
 // sosind/soswt[sosbeg[s] .. sosbeg[s+1]-1].  sosbeg has nsos+1 entries
 // (empty when there are no sets).  sosname is empty or holds one name per
-// set (each allocated by mem_alloc, none = nullptr).
+// set (each allocated by mem_alloc, none = nullptr).  sospri is empty or
+// holds one branching priority per set (as model files give them).
 struct SosData {
   PodVec<char> sostype;
   PodVec<int32_t> sosbeg;
   PodVec<int32_t> sosind;
   PodVec<double> soswt;
   PodVec<char *> sosname;
+  PodVec<int32_t> sospri;
   int64_t count() const { return sostype.size; }
 };
 
@@ -213,6 +215,21 @@ struct IndConstr {
   char *name = nullptr;    // mem_alloc'ed, or none
 };
 
+// User cuts or lazy constraints: linear rows kept beside the model for the
+// MIP optimizer (frame/cutrows.h).  Row r has sense sense[r] ('L', 'E' or
+// 'G'), right-hand side rhs[r] and the terms ind/val[beg[r] .. beg[r+1]-1];
+// beg has count()+1 entries once a row exists.  name is empty or holds one
+// name per row (each allocated by mem_alloc, none = nullptr).
+struct CutRows {
+  PodVec<int32_t> beg;
+  PodVec<int32_t> ind;
+  PodVec<double> val;
+  PodVec<double> rhs;
+  PodVec<char> sense;
+  PodVec<char *> name;
+  int64_t count() const { return rhs.size; }
+};
+
 // Model parts beyond the LP data.  Column indices refer to the problem's
 // columns; deleting columns renumbers or drops them (parts_delete_cols).
 struct ModelParts {
@@ -220,6 +237,8 @@ struct ModelParts {
   QuadObj *qobj = nullptr;       // present for the QP types (may be empty)
   PodVec<QConstr> qcons;
   PodVec<IndConstr> indcons;
+  CutRows usercuts;
+  CutRows lazy;
 };
 
 // Frees every part (nested storage included) and clears the reference.

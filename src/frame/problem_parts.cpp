@@ -3,6 +3,7 @@
 // constraints when columns are added or deleted.
 #include <cstring>
 
+#include "frame/cutrows.h"
 #include "frame/problem.h"
 
 namespace tvl {
@@ -42,6 +43,7 @@ void parts_free_sos(ModelParts *parts) {
   s.sosind.release();
   s.soswt.release();
   s.sosname.release();
+  s.sospri.release();
 }
 
 void parts_free_qobj(ModelParts *parts) {
@@ -68,16 +70,19 @@ void parts_free(ModelParts *&parts) {
   parts_free_qobj(parts);
   parts_free_qcons(parts);
   parts_free_indcons(parts);
+  cutrows_free(parts->usercuts);
+  cutrows_free(parts->lazy);
   mem_free(parts);
 }
 
 bool parts_empty(const ModelParts *p) {
-  return p->sos.count() == 0 && !p->qobj && p->qcons.size == 0 && p->indcons.size == 0;
+  return p->sos.count() == 0 && !p->qobj && p->qcons.size == 0 && p->indcons.size == 0 &&
+         p->usercuts.count() == 0 && p->lazy.count() == 0;
 }
 
 static bool clone_sos(SosData &d, const SosData &s) {
   bool ok = d.sostype.assign(s.sostype) && d.sosbeg.assign(s.sosbeg) && d.sosind.assign(s.sosind) &&
-            d.soswt.assign(s.soswt) && d.sosname.resize(s.sosname.size, nullptr);
+            d.soswt.assign(s.soswt) && d.sospri.assign(s.sospri) && d.sosname.resize(s.sosname.size, nullptr);
   for (int64_t k = 0; ok && k < s.sosname.size; ++k) d.sosname[k] = dup_name(s.sosname[k], &ok);
   return ok;
 }
@@ -123,6 +128,7 @@ ModelParts *parts_clone(const ModelParts *src, bool *ok) {
   if (good) good = p->indcons.resize(src->indcons.size, IndConstr{});
   for (int64_t k = 0; good && k < src->indcons.size; ++k)
     good = clone_indconstr(p->indcons[k], src->indcons[k]);
+  good = good && cutrows_clone(p->usercuts, src->usercuts) && cutrows_clone(p->lazy, src->lazy);
   if (!good) {
     parts_free(p);
     *ok = false;
@@ -166,12 +172,14 @@ static void delete_cols_sos(SosData &s, const int32_t *delstat) {
       continue;
     }
     s.sostype[wset] = s.sostype[k];
+    if (k < s.sospri.size) s.sospri[wset] = s.sospri[k];
     s.sosbeg[wset] = static_cast<int32_t>(start);
     if (k < s.sosname.size) s.sosname[wset] = s.sosname[k];
     ++wset;
   }
   s.sostype.size = wset;
   if (s.sosname.size) s.sosname.size = wset;
+  if (s.sospri.size) s.sospri.size = wset;
   s.sosbeg.size = nsets ? wset + 1 : 0;
   if (nsets) s.sosbeg[wset] = static_cast<int32_t>(w);
   s.sosind.size = s.soswt.size = w;

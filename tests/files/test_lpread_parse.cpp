@@ -164,7 +164,7 @@ TEST(LpReadParse, ExpressionErrorsAndWarnings) {
   EXPECT_EQ(ce.warnings, "Warning, line 6: Unfinished constraint is discarded.\n");
   ce.clear();
   LpFileModel m2;
-  ASSERT_EQ(parse_text(ce, "min\n x + 2\nst\n c: x >= 1\nend", m2), 0);
+  ASSERT_EQ(parse_text(ce, "min\n x +\nst\n c: x >= 1\nend", m2), 0);
   EXPECT_EQ(ce.warnings, "Warning, line 3: Objective ended unexpectedly.\n");
   ce.clear();
   LpFileModel m3;
