@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -32,6 +34,8 @@ constexpr int kParamDetTimeLimit = 1127;
 // Interval at which the caller's thread calls the LP progress callback.
 constexpr std::chrono::milliseconds kCallbackInterval{100};
 
+struct Race;
+
 // One racing optimizer: its child environment, its copy of the problem,
 // its buffered log and its outcome.
 struct Worker {
@@ -43,6 +47,8 @@ struct Worker {
   std::atomic<int64_t> iterations{0};     // last count its progress callback saw
   int status = 0;                         // what the entry point returned
   uint64_t work = 0;                      // deterministic work it did
+  uint64_t work0 = 0;                     // thread work counter at its start
+  Race *race = nullptr;
   std::thread thread;
 };
 
@@ -52,6 +58,11 @@ struct Race {
   std::condition_variable done;
   int finished = 0;
   int winner = -1;
+  // Deterministic mode: the winner is the decisive run with the least
+  // deterministic work (ties to the lower worker index), and a run gives up
+  // once its work exceeds that of the best decisive run completed so far.
+  bool deterministic = false;
+  std::atomic<uint64_t> bound{std::numeric_limits<uint64_t>::max()};
 };
 
 // Solution statuses after which the other workers are still given the
@@ -64,14 +75,16 @@ bool decisive(int solstat) {
 void request_stop(Worker &w) { __atomic_store_n(&w.stop, 1, __ATOMIC_RELAXED); }
 
 // Progress callback installed in every worker's environment: records the
-// iteration count for the caller's thread and never asks to stop (the
-// limit check does that).
+// iteration count for the caller's thread.  In deterministic mode it stops
+// a run whose work already exceeds that of a completed decisive run (such a
+// run can no longer win); otherwise the limit check does the stopping.
 int track_iterations(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) {
+  Worker &w = *static_cast<Worker *>(handle);
   long long its = 0;
   if (TVLgetcallbackinfo(env, cbdata, wherefrom, TVL_CALLBACK_INFO_ITCOUNT_LONG, &its) == 0) {
-    static_cast<Worker *>(handle)->iterations.store(its, std::memory_order_relaxed);
+    w.iterations.store(its, std::memory_order_relaxed);
   }
-  return 0;
+  return w.race->deterministic && thread_work() - w.work0 > w.race->bound.load(std::memory_order_relaxed);
 }
 
 // Child environment and problem copy of a worker, made on the caller's
@@ -101,16 +114,31 @@ void release(TVLENVptr env, Worker &w) {
 // Body of a worker thread: runs its entry point, then takes part in the
 // decision.  The first worker that completes with a decisive status wins
 // and stops the others.
+// Deterministic mode: whether a decisive run with `work` beats the current
+// winner (less work, ties to the lower index).  A run that stopped itself
+// because it exceeded the bound has more work than the winner, so it never
+// beats it.
+bool beats(const Worker *workers, int self, uint64_t work, int winner) {
+  if (winner < 0) return true;
+  const uint64_t best = workers[winner].work;
+  return work < best || (work == best && self < winner);
+}
+
 void run_worker(Worker *workers, int count, int self, Race *race) {
   Worker &w = workers[self];
-  const uint64_t work0 = thread_work();
+  w.work0 = thread_work();
   const int st = w.method == TVL_ALG_PRIMAL ? TVLprimopt(w.env, w.lp) : TVLdualopt(w.env, w.lp);
   const bool wins = st == 0 && decisive(TVLgetstat(w.env, w.lp));
   std::lock_guard<std::mutex> lock(race->mutex);
   w.status = st;
-  w.work = thread_work() - work0;
+  w.work = thread_work() - w.work0;
   ++race->finished;
-  if (wins && race->winner < 0) {
+  if (race->deterministic) {
+    if (wins && beats(workers, self, w.work, race->winner)) {
+      race->winner = self;
+      race->bound.store(w.work, std::memory_order_relaxed);
+    }
+  } else if (wins && race->winner < 0) {
     race->winner = self;
     for (int k = 0; k < count; ++k)
       if (k != self) request_stop(workers[k]);
@@ -126,7 +154,7 @@ void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race
   progress.lp = lp;
   std::unique_lock<std::mutex> lock(race.mutex);
   bool stopped = false;
-  while (race.winner < 0 && race.finished < count) {
+  while ((race.deterministic || race.winner < 0) && race.finished < count) {
     if (race.done.wait_for(lock, kCallbackInterval) == std::cv_status::no_timeout || stopped) continue;
     progress.iterations = workers[0].iterations.load(std::memory_order_relaxed);
     lock.unlock();
@@ -176,6 +204,10 @@ int race(TVLENVptr env, TVLLPptr lp) {
   int st = 0;
   for (int k = 0; k < kCount && st == 0; ++k) st = prepare(env, lp, workers[k]);
   Race state;
+  // Parallel mode -1 is opportunistic (the first decisive run wins);
+  // automatic (0) and deterministic (1) pick the winner by work.
+  state.deterministic = param_int(env, TVL_PARAM_PARALLELMODE) != -1;
+  for (Worker &w : workers) w.race = &state;
   int started = 0;
   for (; st == 0 && started < kCount; ++started) {
     try {

@@ -3,9 +3,15 @@
 // The dual and the primal simplex run at the same time, each in a worker
 // thread with a child environment of its own and on its own copy of the
 // problem (the caller's stored basis included, so warm starts still apply).
-// The first worker whose run completes with a decisive status wins; the
-// other workers are stopped through their termination request, which the
-// limit check of their loops reads.  The winner's solution record and basis
+// Which run wins depends on TVL_PARAM_PARALLELMODE:
+// - deterministic (1, and automatic 0): the decisive run with the least
+//   deterministic work wins (ties go to the dual).  A run stops itself as
+//   soon as its work exceeds that of a decisive run already completed, so
+//   the race costs about as long as the faster run, and repeated solves
+//   give the same winner, iterations and log.
+// - opportunistic (-1): the first worker whose run completes with a
+//   decisive status wins; the others are stopped through their termination
+//   request, which the limit check of their loops reads.  The winner's solution record and basis
 // are moved into the caller's problem, so TVLgetmethod names the method that
 // won (1 primal, 2 dual) and the counters are the winner's.
 //

@@ -12,6 +12,7 @@
 
 #include "lp/dual_test_util.h"
 #include "tavlo.h"
+#include "support/log_text.h"
 
 namespace {
 
@@ -57,13 +58,7 @@ struct Lp {
 
 
 // The log without lines that carry timings.
-std::string untimed(const std::string &log) {
-  std::istringstream in(log);
-  std::string line, out;
-  while (std::getline(in, line))
-    if (line.find("time") == std::string::npos) out += line + "\n";
-  return out;
-}
+using tvltest::untimed;
 
 const char *const kSubset[] = {"afiro", "sc50a", "kb2", "blend", "adlittle", "share2b", "sc105", "stocfor1",
                                "scagr7", "israel", "boeing1", "sc205"};

@@ -10,6 +10,7 @@
 #include "dual_test_util.h"
 #include "lp/primopt.h"
 #include "tavlo.h"
+#include "support/log_text.h"
 
 namespace tvl::lp {
 namespace {
@@ -281,7 +282,7 @@ TEST(PrimalDeterminism, TwoRunsGiveTheSameIterationsAndLog) {
     EXPECT_EQ(ra.objval, rb.objval) << name;
     EXPECT_EQ(ra.x, rb.x) << name;
     EXPECT_EQ(ra.basis.colstat, rb.basis.colstat) << name;
-    EXPECT_EQ(a.logged, b.logged) << name;
+    EXPECT_EQ(tvltest::untimed(a.logged), tvltest::untimed(b.logged)) << name;
   }
 }
 
