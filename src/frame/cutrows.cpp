@@ -13,18 +13,6 @@ CutRows *cut_pool(tvllp *lp, CutPool which) {
 
 namespace {
 
-char *copy_text(const char *s, bool *ok) {
-  if (!s) return nullptr;
-  size_t len = std::strlen(s) + 1;
-  char *p = mem_array<char>(len);
-  if (!p) {
-    *ok = false;
-    return nullptr;
-  }
-  std::memcpy(p, s, len);
-  return p;
-}
-
 // Drops the rows from `rows` on (and their terms from `terms` on).
 void truncate(CutRows &c, int64_t rows, int64_t terms) {
   for (int64_t k = rows; k < c.name.size; ++k) mem_free(c.name[k]);
@@ -48,7 +36,7 @@ bool cutrows_append(CutRows &c, int rcnt, int nzcnt, const double *rhs, const ch
   for (int r = 0; r < rcnt; ++r) {
     c.rhs.push(rhs ? rhs[r] : 0.0);
     c.sense.push(sense ? sense[r] : 'E');
-    if (c.name.cap) c.name.push(copy_text(names ? names[r] : nullptr, &ok));
+    if (c.name.cap) c.name.push(mem_strdup(names ? names[r] : nullptr, &ok));
     int b = rmatbeg ? rmatbeg[r] : 0, e = !rmatbeg ? 0 : r + 1 < rcnt ? rmatbeg[r + 1] : nzcnt;
     for (int t = b; t < e; ++t)
       if (rmatval[t] != 0.0) {  // zero entries are not stored
@@ -74,7 +62,7 @@ void cutrows_free(CutRows &c) {
 bool cutrows_clone(CutRows &dst, const CutRows &src) {
   bool ok = dst.beg.assign(src.beg) && dst.ind.assign(src.ind) && dst.val.assign(src.val) &&
             dst.rhs.assign(src.rhs) && dst.sense.assign(src.sense) && dst.name.resize(src.name.size, nullptr);
-  for (int64_t k = 0; ok && k < src.name.size; ++k) dst.name[k] = copy_text(src.name[k], &ok);
+  for (int64_t k = 0; ok && k < src.name.size; ++k) dst.name[k] = mem_strdup(src.name[k], &ok);
   if (!ok) cutrows_free(dst);
   return ok;
 }

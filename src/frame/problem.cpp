@@ -26,13 +26,6 @@ int check_modifiable(const tvlenv *env, const tvllp *lp) {
   return is_fixed_type(lp->type) ? 1023 : 0;
 }
 
-static char *copy_text(const char *s) {
-  size_t len = std::strlen(s) + 1;
-  char *p = mem_array<char>(len);
-  if (p) std::memcpy(p, s, len);
-  return p;
-}
-
 int32_t total_rows(const tvllp *lp) {
   return lp->lp->nrows + (cache_pending(lp) ? lp->cache->rows.count : 0);
 }
@@ -218,7 +211,7 @@ static tvllp *create(tvlenv *env, const char *name, int *st) {
   }
   tvllp *lp = new_record(env);
   if (lp) {
-    lp->name = copy_text(name);
+    lp->name = mem_strdup(name);
     lp->lp = lpdata_new();
   }
   if (!lp || !lp->name || !lp->lp) {
@@ -239,7 +232,7 @@ static tvllp *clone(tvlenv *env, const tvllp *src, int *st) {
     return nullptr;
   }
   lp->type = src->type;
-  bool ok = (lp->name = copy_text(src->name)) != nullptr;
+  bool ok = (lp->name = mem_strdup(src->name)) != nullptr;
   ok = ok && (lp->lp = lpdata_clone(src->lp)) != nullptr;
   if (ok && src->mip) {
     lp->mip = static_cast<MipData *>(mem_alloc(sizeof(MipData)));
@@ -331,7 +324,7 @@ int TVLcopyobjname(TVLENVptr env, TVLLPptr lp, const char *objname_str) {
   if (!st && !is_problem(lp)) st = 1023;
   if (!st) {
     char *copy = nullptr;
-    if (objname_str && !(copy = copy_text(objname_str))) {
+    if (objname_str && !(copy = mem_strdup(objname_str))) {
       st = 1001;
     } else {
       mem_free(lp->lp->objname);
@@ -346,7 +339,7 @@ int TVLchgprobname(TVLENVptr env, TVLLPptr lp, const char *probname) {
   if (!st && !is_problem(lp)) st = 1023;
   if (!st && !probname) st = 1004;
   if (!st) {
-    char *copy = copy_text(probname);
+    char *copy = mem_strdup(probname);
     if (!copy) {
       st = 1001;
     } else {

@@ -8,18 +8,6 @@
 
 namespace tvl {
 
-static char *dup_name(const char *s, bool *ok) {
-  if (!s) return nullptr;
-  size_t len = std::strlen(s) + 1;
-  char *p = mem_array<char>(len);
-  if (!p) {
-    *ok = false;
-    return nullptr;
-  }
-  std::memcpy(p, s, len);
-  return p;
-}
-
 static void free_qconstr(QConstr &q) {
   q.lind.release();
   q.lval.release();
@@ -83,7 +71,7 @@ bool parts_empty(const ModelParts *p) {
 static bool clone_sos(SosData &d, const SosData &s) {
   bool ok = d.sostype.assign(s.sostype) && d.sosbeg.assign(s.sosbeg) && d.sosind.assign(s.sosind) &&
             d.soswt.assign(s.soswt) && d.sospri.assign(s.sospri) && d.sosname.resize(s.sosname.size, nullptr);
-  for (int64_t k = 0; ok && k < s.sosname.size; ++k) d.sosname[k] = dup_name(s.sosname[k], &ok);
+  for (int64_t k = 0; ok && k < s.sosname.size; ++k) d.sosname[k] = mem_strdup(s.sosname[k], &ok);
   return ok;
 }
 
@@ -92,7 +80,7 @@ static bool clone_qconstr(QConstr &d, const QConstr &s) {
             d.qcol.assign(s.qcol) && d.qval.assign(s.qval);
   d.sense = s.sense;
   d.rhs = s.rhs;
-  if (ok) d.name = dup_name(s.name, &ok);
+  if (ok) d.name = mem_strdup(s.name, &ok);
   return ok;
 }
 
@@ -102,7 +90,7 @@ static bool clone_indconstr(IndConstr &d, const IndConstr &s) {
   d.complemented = s.complemented;
   d.sense = s.sense;
   d.rhs = s.rhs;
-  if (ok) d.name = dup_name(s.name, &ok);
+  if (ok) d.name = mem_strdup(s.name, &ok);
   return ok;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "tavlo.h"
 
@@ -35,6 +36,20 @@ inline bool mem_grow(T *&ptr, size_t count) {
   if (!p) return false;
   ptr = static_cast<T *>(p);
   return true;
+}
+
+// Copy of a C string in library memory; a null string gives null.  When
+// the allocation fails the result is null and *ok (if given) becomes false.
+inline char *mem_strdup(const char *s, bool *ok = nullptr) {
+  if (!s) return nullptr;
+  const size_t len = std::strlen(s) + 1;
+  char *p = mem_array<char>(len);
+  if (p) {
+    std::memcpy(p, s, len);
+  } else if (ok) {
+    *ok = false;
+  }
+  return p;
 }
 
 }  // namespace tvl

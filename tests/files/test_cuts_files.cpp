@@ -17,21 +17,9 @@ namespace {
 
 using lptest::CapturedEnv;
 
-std::string temp_path(const std::string &leaf) {
-  return "/tmp/tavlo_cuts_" + std::to_string(getpid()) + "_" + leaf;
-}
-
-std::string slurp(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void spit(const std::string &path, const std::string &text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
+using lptest::slurp;
+using lptest::spit;
+using lptest::temp_path;
 
 // Three named columns x, y, z and one row c1: x + y + z <= 4.
 TVLLPptr small_problem(TVLENVptr env, bool names = true) {

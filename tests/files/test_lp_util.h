@@ -2,7 +2,11 @@
 // channels are captured, and parsing of LP text held in memory.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "files/lpfiledata.h"
@@ -48,6 +52,23 @@ inline int parse_text(CapturedEnv &ce, const std::string &text, tvl::LpFileModel
   diag.finish();
   std::fclose(f);
   return st;
+}
+
+// Scratch file path for a test, unique to the process.
+inline std::string temp_path(const std::string &leaf) {
+  return "/tmp/tavlo_lptest_" + std::to_string(getpid()) + "_" + leaf;
+}
+
+inline std::string slurp(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void spit(const std::string &path, const std::string &text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
 }
 
 }  // namespace lptest
