@@ -14,8 +14,9 @@
 # "clp -primalsimplex").
 #
 # Each program runs as a whole process (start-up and reading the compressed
-# file included) under /usr/bin/time; the ratios use the CPU time (user +
-# system), which a loaded machine disturbs far less than the wall-clock
+# file included) under bench/cputime, which reports the child's CPU time
+# (user + system) and wall-clock time to the microsecond; the ratios use the
+# CPU time, which a loaded machine disturbs far less than the wall-clock
 # time.  The wall-clock times are printed as well.
 #
 #   bash bench/compare_clp.sh [--primal] [--only on|off] [MANIFEST] [TAVLO]
@@ -32,18 +33,18 @@ while [ $# -gt 0 ]; do
 done
 manifest=${1:-/work/shared/bench/netlib/manifest.csv}
 tavlo=${2:-$here/build/tavlo}
+cputime=$(dirname "$tavlo")/bench/cputime
 dir=$(dirname "$manifest")
 command -v clp >/dev/null || { echo "clp not found (apt-get install coinor-clp)" >&2; exit 2; }
 [ -x "$tavlo" ] || { echo "$tavlo not built (bash scripts/build.sh build)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time not found (apt-get install time)" >&2; exit 2; }
+[ -x "$cputime" ] || { echo "$cputime not built (bash scripts/build.sh build)" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Runs "$@" and prints "wall cpu" in seconds; the command's output goes to $work/out.
 timed() {
-  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >"$work/out" 2>&1 || true
-  awk 'END { printf "%.3f %.3f", $1, $2 + $3 }' "$work/time"
+  "$cputime" "$work/out" "$@" | awk '{ printf "%.4f %.4f", $1, $2 }'
 }
 
 table() {
@@ -56,7 +57,7 @@ table() {
   fi
   : >"$results"
   echo "== $label simplex, presolve $presolve: tavlo ${tset[*]} | clp ${cset[*]} $clpmethod"
-  printf "%-10s %9s %9s %7s %9s %9s  %s\n" instance tavlo-cpu clp-cpu ratio tavlo-wall clp-wall tavlo-status
+  printf "%-10s %10s %10s %7s %10s %10s  %s\n" instance tavlo-cpu clp-cpu ratio tavlo-wall clp-wall tavlo-status
   tail -n +2 "$manifest" | while IFS=, read -r name rows cols nz ints bins obj class; do
     [ "$class" = lp ] || continue
     local file="$dir/$name.mps.gz" a b status ratio
@@ -64,7 +65,7 @@ table() {
     status=$(sed -n 's/^Solution status: *//p' "$work/out")
     b=$(timed clp "$file" "${cset[@]}" "$clpmethod")
     ratio=$(awk -v a="${a#* }" -v b="${b#* }" 'BEGIN { printf "%.2f", (a + 0.01) / (b + 0.01) }')
-    printf "%-10s %9s %9s %7s %9s %9s  %s\n" "$name" "${a#* }" "${b#* }" "$ratio" "${a% *}" "${b% *}" \
+    printf "%-10s %10s %10s %7s %10s %10s  %s\n" "$name" "${a#* }" "${b#* }" "$ratio" "${a% *}" "${b% *}" \
       "${status:-failed}"
     echo "${a#* } ${b#* } ${a% *} ${b% *}" >>"$results"
   done
