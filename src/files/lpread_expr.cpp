@@ -70,6 +70,19 @@ int LpParser::parse_rhs(double &rhs) {
   return 0;
 }
 
+// Consumes the sign token t and checks what follows it: another sign, a
+// relation or an operator cannot follow a sign.
+int LpParser::take_sign(const LpToken &t, double *sign) {
+  *sign = t.ch == '-' ? -1.0 : 1.0;
+  ts_.take();
+  const LpToken &n = ts_.peek();
+  if (n.kind == LpTok::Sign) return diag_.error(1602, t.line, n.line);
+  if (n.kind == LpTok::Rel) return diag_.error(1604, t.line, n.line);
+  if (n.kind == LpTok::RBrack || n.kind == LpTok::Caret || n.kind == LpTok::Star || n.kind == LpTok::Slash)
+    return diag_.error(1606, t.line, n.line);
+  return 0;
+}
+
 // Terms inside "[ ... ]": coefficient with "x ^2" or "x * y".
 int LpParser::parse_quad(ExprKind kind, double sign, Expr &e, bool &unfinished) {
   bool first = true;
@@ -85,13 +98,7 @@ int LpParser::parse_quad(ExprKind kind, double sign, Expr &e, bool &unfinished) 
     }
     double s = 1.0;
     if (t.kind == LpTok::Sign) {
-      s = t.ch == '-' ? -1.0 : 1.0;
-      ts_.take();
-      const LpToken &n = ts_.peek();
-      if (n.kind == LpTok::Sign) return diag_.error(1602, t.line, n.line);
-      if (n.kind == LpTok::Rel) return diag_.error(1604, t.line, n.line);
-      if (n.kind == LpTok::RBrack || n.kind == LpTok::Caret || n.kind == LpTok::Star || n.kind == LpTok::Slash)
-        return diag_.error(1606, t.line, n.line);
+      if (int st = take_sign(t, &s)) return st;
     } else if (!first) {
       return diag_.error(1607, t.line, t.ch);
     }
@@ -160,14 +167,8 @@ int LpParser::parse_expr(ExprKind kind, Expr &e, bool &unfinished) {
     if (t.kind == LpTok::End) return expr_end(kind, false, unfinished);
     double sign = 1.0;
     if (t.kind == LpTok::Sign) {
-      sign = t.ch == '-' ? -1.0 : 1.0;
-      ts_.take();
-      const LpToken &n = ts_.peek();
-      if (n.kind == LpTok::Sign) return diag_.error(1602, t.line, n.line);
-      if (n.kind == LpTok::Rel) return diag_.error(1604, t.line, n.line);
-      if (n.kind == LpTok::RBrack || n.kind == LpTok::Caret || n.kind == LpTok::Star || n.kind == LpTok::Slash)
-        return diag_.error(1606, t.line, n.line);
-      if (n.kind == LpTok::End) return expr_end(kind, true, unfinished);
+      if (int st = take_sign(t, &sign)) return st;
+      if (ts_.peek().kind == LpTok::End) return expr_end(kind, true, unfinished);
       t = ts_.peek();
     } else if (!first && t.kind != LpTok::Rel) {
       return diag_.error(kind == ExprKind::Objective ? 1607 : 1608, t.line, t.ch);

@@ -52,6 +52,7 @@ class LpParser {
 
   // Expressions (lpread_expr.cpp).
   int parse_expr(ExprKind kind, Expr &e, bool &unfinished);
+  int take_sign(const LpToken &t, double *sign);
   int parse_quad(ExprKind kind, double sign, Expr &e, bool &unfinished);
   int parse_rhs(double &rhs);
   int expr_end(ExprKind kind, bool pending, bool &unfinished);

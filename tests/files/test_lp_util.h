@@ -8,14 +8,47 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "files/lpfiledata.h"
 #include "files/lpread_diag.h"
 #include "files/lpread_lex.h"
 #include "files/lpread_parse.h"
+#include "files/lpwrite_text.h"
 #include "tavlo.h"
 
 namespace lptest {
+
+// Prints a model with the LP writer under the model's own names; the
+// writer's status goes to *status when given.
+inline std::string print_model(const tvl::LpFileModel &m, const tvl::LpConflictExtra &extra = {},
+                               int *status = nullptr) {
+  tvl::LpWriteNames n;
+  n.cols = m.colnames;
+  for (const auto &r : m.rows) n.rows.push_back(r.name);
+  for (const auto &r : m.qconstrs) n.qconstrs.push_back(r.name);
+  for (const auto &r : m.indicators) n.indicators.push_back(r.name);
+  for (const auto &r : m.usercuts) n.usercuts.push_back(r.name);
+  for (const auto &r : m.lazy) n.lazy.push_back(r.name);
+  for (const auto &r : m.sos) n.sos.push_back(r.name);
+  std::string out;
+  int st = tvl::lp_format_model(m, n, extra, [&](const std::string &s) { out += s; });
+  if (status) *status = st;
+  return out;
+}
+
+// A linear row of an LP file model.
+inline tvl::LpFileRow make_row(const char *name, char sense, double rhs, std::vector<int> ind,
+                               std::vector<double> val, double rng = 0) {
+  tvl::LpFileRow r;
+  r.name = name;
+  r.sense = sense;
+  r.rhs = rhs;
+  r.rng = rng;
+  r.ind = std::move(ind);
+  r.val = std::move(val);
+  return r;
+}
 
 struct CapturedEnv {
   TVLENVptr env = nullptr;

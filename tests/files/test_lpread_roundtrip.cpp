@@ -16,19 +16,7 @@ using lptest::CapturedEnv;
 using tvl::LpFileModel;
 using tvl::LpFileRow;
 
-std::string print(const LpFileModel &m) {
-  tvl::LpWriteNames n;
-  n.cols = m.colnames;
-  for (const auto &r : m.rows) n.rows.push_back(r.name);
-  for (const auto &r : m.qconstrs) n.qconstrs.push_back(r.name);
-  for (const auto &r : m.indicators) n.indicators.push_back(r.name);
-  for (const auto &r : m.usercuts) n.usercuts.push_back(r.name);
-  for (const auto &r : m.lazy) n.lazy.push_back(r.name);
-  for (const auto &r : m.sos) n.sos.push_back(r.name);
-  std::string out;
-  tvl::lp_format_model(m, n, {}, [&](const std::string &s) { out += s; });
-  return out;
-}
+std::string print(const LpFileModel &m) { return lptest::print_model(m); }
 
 // A model with every part; values chosen to need 15 digits or exponents.
 LpFileModel sample_model() {
@@ -41,22 +29,11 @@ LpFileModel sample_model() {
   m.lb = {0, -1e20, -3, 0, 0, 2, -5};
   m.ub = {1e20, 1e20, 7.125, 1, 1e20, 10, -5};
   m.ctype = {'C', 'C', 'C', 'B', 'I', 'S', 'C'};
-  auto row = [](const char *name, char sense, double rhs, std::vector<int> ind, std::vector<double> val,
-                double rng = 0) {
-    LpFileRow r;
-    r.name = name;
-    r.sense = sense;
-    r.rhs = rhs;
-    r.rng = rng;
-    r.ind = std::move(ind);
-    r.val = std::move(val);
-    return r;
-  };
-  m.rows.push_back(row("c1", 'L', 10, {0, 1, 2}, {1, -1, 3.000000000001}));
-  m.rows.push_back(row("c2", 'G', -5e-7, {1, 3, 4}, {-1, 0.5, 2}));
-  m.rows.push_back(row("r3", 'R', 2, {0, 5, 6}, {1, 1, 1}, 6));
-  m.rows.push_back(row("r4", 'R', 1, {1}, {1}, -4));
-  m.rows.push_back(row("r5", 'R', -1, {2}, {4}, 0));
+  m.rows.push_back(lptest::make_row("c1", 'L', 10, {0, 1, 2}, {1, -1, 3.000000000001}));
+  m.rows.push_back(lptest::make_row("c2", 'G', -5e-7, {1, 3, 4}, {-1, 0.5, 2}));
+  m.rows.push_back(lptest::make_row("r3", 'R', 2, {0, 5, 6}, {1, 1, 1}, 6));
+  m.rows.push_back(lptest::make_row("r4", 'R', 1, {1}, {1}, -4));
+  m.rows.push_back(lptest::make_row("r5", 'R', -1, {2}, {4}, 0));
   m.has_rownames = true;
   m.objquad = {{0, 0, 2}, {0, 1, -3}, {1, 1, 1}};
   tvl::LpFileQConstr q;
@@ -77,9 +54,9 @@ LpFileModel sample_model() {
   ic.val = {1, -1};
   m.indicators.push_back(ic);
   m.has_indnames = true;
-  m.usercuts.push_back(row("u1", 'L', 3, {0, 1}, {1, 1}));
+  m.usercuts.push_back(lptest::make_row("u1", 'L', 3, {0, 1}, {1, 1}));
   m.has_usercutnames = true;
-  m.lazy.push_back(row("l1", 'G', -1, {2}, {-1}));
+  m.lazy.push_back(lptest::make_row("l1", 'G', -1, {2}, {-1}));
   m.has_lazynames = true;
   tvl::LpFileSos s;
   s.name = "set1";

@@ -6,6 +6,7 @@
 
 #include "files/lpnames.h"
 #include "files/lpwrite_text.h"
+#include "test_lp_util.h"
 
 namespace {
 
@@ -13,30 +14,7 @@ using tvl::LpFileModel;
 using tvl::LpFileRow;
 
 std::string print(const LpFileModel &m, const tvl::LpConflictExtra &extra = {}, int *status = nullptr) {
-  tvl::LpWriteNames n;
-  n.cols = m.colnames;
-  for (const auto &r : m.rows) n.rows.push_back(r.name);
-  for (const auto &r : m.qconstrs) n.qconstrs.push_back(r.name);
-  for (const auto &r : m.indicators) n.indicators.push_back(r.name);
-  for (const auto &r : m.usercuts) n.usercuts.push_back(r.name);
-  for (const auto &r : m.lazy) n.lazy.push_back(r.name);
-  for (const auto &r : m.sos) n.sos.push_back(r.name);
-  std::string out;
-  int st = tvl::lp_format_model(m, n, extra, [&](const std::string &s) { out += s; });
-  if (status) *status = st;
-  return out;
-}
-
-LpFileRow row(const char *name, char sense, double rhs, std::vector<int> ind, std::vector<double> val,
-              double rng = 0) {
-  LpFileRow r;
-  r.name = name;
-  r.sense = sense;
-  r.rhs = rhs;
-  r.rng = rng;
-  r.ind = std::move(ind);
-  r.val = std::move(val);
-  return r;
+  return lptest::print_model(m, extra, status);
 }
 
 LpFileModel columns(std::vector<std::string> names) {
@@ -57,11 +35,11 @@ TEST(LpWriteText, LinearModelWithBoundsAndTypes) {
   m.lb = {0, -1e20, -3, 0, 0, 2, -1e20, 4};
   m.ub = {1e20, 1e20, 7, 1, 1e20, 10, 5, 4};
   m.ctype = {'C', 'C', 'I', 'B', 'I', 'S', 'C', 'N'};
-  m.rows.push_back(row("c1", 'L', 10, {0, 1, 2}, {1, -1, 3}));
-  m.rows.push_back(row("c2", 'G', -5, {1, 3}, {-1, 0.5}));
-  m.rows.push_back(row("c3", 'E', 0, {0, 4, 5, 6}, {2, 1, 1, 1}));
-  m.rows.push_back(row("r4", 'R', 2, {0, 7}, {1, 1}, 6));
-  m.rows.push_back(row("r5", 'R', 1, {1}, {1}, -4));
+  m.rows.push_back(lptest::make_row("c1", 'L', 10, {0, 1, 2}, {1, -1, 3}));
+  m.rows.push_back(lptest::make_row("c2", 'G', -5, {1, 3}, {-1, 0.5}));
+  m.rows.push_back(lptest::make_row("c3", 'E', 0, {0, 4, 5, 6}, {2, 1, 1, 1}));
+  m.rows.push_back(lptest::make_row("r4", 'R', 2, {0, 7}, {1, 1}, 6));
+  m.rows.push_back(lptest::make_row("r5", 'R', 1, {1}, {1}, -4));
   const char *expected =
       "\\Problem name: small\n\n"
       "Maximize\n"
@@ -104,7 +82,7 @@ TEST(LpWriteText, ObjectiveMentionsColumnsOutsideConstraintsAndWrapsAt80) {
   std::vector<int> ind;
   std::vector<double> val;
   for (int j = 0; j < 13; ++j) ind.push_back(j), val.push_back(j % 2 ? -1 : 1000);
-  m.rows.push_back(row("long_row", 'L', 1e15, ind, val));
+  m.rows.push_back(lptest::make_row("long_row", 'L', 1e15, ind, val));
   std::string text = print(m);
   const char *expected =
       "\\Problem name: wrap\n\n"
@@ -133,7 +111,7 @@ TEST(LpWriteText, QuadraticIndicatorCutsAndSos) {
   m.objquad = {{0, 0, 2}, {0, 1, -3}, {1, 1, 1}};
   m.ctype = {'C', 'C', 'C', 'B'};
   m.ub[3] = 1;
-  m.rows.push_back(row("c1", 'L', 4, {0, 1, 2, 3}, {1, 1, 1, 1}));
+  m.rows.push_back(lptest::make_row("c1", 'L', 4, {0, 1, 2, 3}, {1, 1, 1, 1}));
   tvl::LpFileQConstr q;
   q.name = "q1";
   q.sense = 'L';
@@ -164,8 +142,8 @@ TEST(LpWriteText, QuadraticIndicatorCutsAndSos) {
   ic.name = "i3";
   ic.type = tvl::kIndEquivalent;
   m.indicators.push_back(ic);
-  m.usercuts.push_back(row("u1", 'L', 3, {0, 1}, {1, 1}));
-  m.lazy.push_back(row("l1", 'G', -1, {2}, {-1}));
+  m.usercuts.push_back(lptest::make_row("u1", 'L', 3, {0, 1}, {1, 1}));
+  m.lazy.push_back(lptest::make_row("l1", 'G', -1, {2}, {-1}));
   tvl::LpFileSos s;
   s.name = "set1";
   s.type = '1';
@@ -203,11 +181,11 @@ TEST(LpWriteText, QuadraticIndicatorCutsAndSos) {
 
 TEST(LpWriteText, ConflictSectionAndUnwritableNumbers) {
   LpFileModel m = columns({"x"});
-  m.rows.push_back(row("c1", 'E', 1, {0}, {2}));
+  m.rows.push_back(lptest::make_row("c1", 'E', 1, {0}, {2}));
   m.obj[0] = std::nan("");
   tvl::LpConflictExtra extra;
   extra.present = true;
-  extra.equality_sum = row("sum_eq", 'E', 1, {0}, {2});
+  extra.equality_sum = lptest::make_row("sum_eq", 'E', 1, {0}, {2});
   int st = 0;
   std::string text = print(m, extra, &st);
   EXPECT_EQ(st, 1650);
