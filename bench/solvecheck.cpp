@@ -2,7 +2,7 @@
 // outcome independently of the library's own quality measures.
 //
 //   solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol 1e-6]
-//              [--repeat] [--cut] MANIFEST.csv
+//              [--repeat] [--cut] [--flip] MANIFEST.csv
 //
 // The manifest has the columns name,rows,cols,nonzeros,integers,binaries,
 // optimal_objective,class; each "lp" instance is read from NAME.mps.gz
@@ -15,7 +15,12 @@
 // objective.  --cut then adds the row c'x <= c'x* - 1e-3 max(1, |z*|) to
 // each solved instance, which makes it infeasible, and requires status
 // infeasible, with a dual ray that proves it (TVLdualfarkas, proof > 0) when
-// the dual simplex ended the re-solve.
+// the dual simplex ended the re-solve.  --flip solves a copy of each solved
+// instance with the opposite objective sense: it must end optimal (with
+// the same x/pi/dj checks) or unbounded, and the result column shows which
+// (with the objective; presolve may end the solve with its "infeasible or
+// unbounded" or "unbounded" status), so that runs under different settings can be
+// compared line by line.
 //
 // --relax turns every instance of the manifest (any class, e.g. the MIP
 // instances) into its LP relaxation and solves it under five configurations:
@@ -54,6 +59,7 @@ struct Settings {
   double tol = 1e-6;
   bool repeat = false;
   bool cut = false;
+  bool flip = false;
   bool relax = false;
 };
 
@@ -80,6 +86,7 @@ struct Outcome {
   double pinf = 0.0, dinf = 0.0, dres = 0.0;
   std::string error;
   std::string cut;  // outcome of the infeasible variant ("" when not run)
+  std::string flip, flip_note;  // failure and outcome of the flipped objective
 };
 
 // The problem data, read back through the query functions.
@@ -260,6 +267,32 @@ std::string check_cut(TVLENVptr env, TVLLPptr lp, double objective) {
   return "";
 }
 
+// Solves a copy of the solved instance with the opposite objective sense;
+// a bounded feasible LP flipped is either optimal or unbounded.
+void check_flip(TVLENVptr env, TVLLPptr lp, Outcome &out) {
+  int st = 0;
+  TVLLPptr flipped = TVLcloneprob(env, lp, &st);
+  const int code = !flipped || TVLchgobjsen(env, flipped, -TVLgetobjsen(env, lp)) ? -1 : TVLlpopt(env, flipped);
+  if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR || code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED) {
+    out.flip_note = "flip=presolve " + std::to_string(code);
+  } else if (code) {
+    out.flip = "flip: solve failed";
+  } else if (TVLgetstat(env, flipped) == TVL_STAT_UNBOUNDED) {
+    out.flip_note = "flip=unbounded";
+  } else if (TVLgetstat(env, flipped) != TVL_STAT_OPTIMAL) {
+    out.flip = "flip: status " + std::to_string(TVLgetstat(env, flipped));
+  } else {
+    Outcome f;
+    TVLgetobjval(env, flipped, &f.objective);
+    check_solution(env, flipped, f);
+    char note[64];
+    std::snprintf(note, sizeof note, "flip=optimal %.9e", f.objective);
+    out.flip_note = note;
+    if (!f.error.empty() || f.pinf > 1e-6 || f.dinf > 1e-6 || f.dres > 1e-6) out.flip = "flip: checks";
+  }
+  if (flipped) TVLfreeprob(env, &flipped);
+}
+
 // Reference objectives from lines name,objective; unparsable values skipped.
 std::vector<Instance> read_reference(const std::string &path) {
   std::vector<Instance> out;
@@ -310,6 +343,7 @@ Outcome solve_one(const Settings &cfg, const std::string &path,
     out.iterations = TVLgetitcnt(env, lp);
     if (TVLgetobjval(env, lp, &out.objective) == 0 && out.status == TVL_STAT_OPTIMAL) {
       check_solution(env, lp, out);
+      if (cfg.flip) check_flip(env, lp, out);
       if (cfg.cut) out.cut = check_cut(env, lp, out.objective);
     }
   }
@@ -330,6 +364,8 @@ bool parse(int argc, char **argv, Settings &cfg) {
       cfg.repeat = true;
     } else if (a == "--cut") {
       cfg.cut = true;
+    } else if (a == "--flip") {
+      cfg.flip = true;
     } else if (a == "--relax") {
       cfg.relax = true;
     } else if (a == "--ref" && k + 1 < argc) {
@@ -355,6 +391,7 @@ std::string judge(const Settings &cfg, const std::string &path,
   if (o.dinf > cfg.tol) return "dual infeasible";
   if (o.dres > cfg.tol) return "dual residual";
   if (!o.cut.empty()) return o.cut;
+  if (!o.flip.empty()) return o.flip;
   if (cfg.repeat) {
     const Outcome again = solve_one(cfg, path, extra);
     if (again.iterations != o.iterations || again.objective != o.objective) {
@@ -398,9 +435,9 @@ void print_row(const std::string &name, const char *config, const Outcome &o, do
                const std::string &why) {
   std::printf("%-10s ", name.c_str());
   if (config) std::printf("%-10s ", config);
-  std::printf("%6d %20.10e %10.2e %9.2e %9.2e %9.2e %8d %9.3f  %s\n", o.status, o.objective,
+  std::printf("%6d %20.10e %10.2e %9.2e %9.2e %9.2e %8d %9.3f  %s %s\n", o.status, o.objective,
               relerr, o.pinf, o.dinf, o.dres, o.iterations, o.seconds,
-              why.empty() ? "ok" : ("FAIL: " + why).c_str());
+              (why.empty() ? "ok" : "FAIL: " + why).c_str(), o.flip_note.c_str());
   std::fflush(stdout);
 }
 
@@ -482,7 +519,7 @@ int main(int argc, char **argv) {
   if (!parse(argc, argv, cfg)) {
     std::fprintf(stderr,
                  "usage: solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol T] [--repeat] "
-                 "[--cut] [--relax [--ref FILE]] MANIFEST.csv\n");
+                 "[--cut] [--flip] [--relax [--ref FILE]] MANIFEST.csv\n");
     return 2;
   }
   return cfg.relax ? check_relaxations(cfg) : check_lps(cfg);
