@@ -7,17 +7,6 @@
 
 namespace tvl {
 
-namespace {
-
-constexpr double kInfinity = 1e20;
-
-bool is_infinity_word(const LpToken &t) {
-  return t.kind == LpTok::Name &&
-         (strcasecmp(t.text.c_str(), "inf") == 0 || strcasecmp(t.text.c_str(), "infinity") == 0);
-}
-
-}  // namespace
-
 void LpParser::add_linear(Expr &e, int j, double v) {
   auto it = e.where.find(j);
   if (it != e.where.end()) {

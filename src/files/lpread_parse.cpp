@@ -2,15 +2,16 @@
 // variable types, special ordered sets and the end marker.
 #include "files/lpread_parse.h"
 
+#include <strings.h>
+
 #include "files/lpnames.h"
 
 namespace tvl {
 
-namespace {
-
-constexpr double kInfinity = 1e20;
-
-}  // namespace
+bool is_infinity_word(const LpToken &t) {
+  return t.kind == LpTok::Name &&
+         (strcasecmp(t.text.c_str(), "inf") == 0 || strcasecmp(t.text.c_str(), "infinity") == 0);
+}
 
 bool LpParser::valid_identifier(const std::string &name) {
   if (name.empty()) return false;

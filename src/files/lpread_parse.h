@@ -13,6 +13,12 @@
 
 namespace tvl {
 
+// Values at or beyond this magnitude are infinite in the LP format.
+inline constexpr double kInfinity = 1e20;
+
+// "inf" or "infinity" in any case: an infinite value.
+bool is_infinity_word(const LpToken &t);
+
 class LpParser {
  public:
   LpParser(LpTokenStream &ts, LpDiag &diag, LpFileModel &m) : ts_(ts), diag_(diag), m_(m) {}

@@ -9,13 +9,6 @@ namespace tvl {
 
 namespace {
 
-constexpr double kInfinity = 1e20;
-
-bool is_infinity_word(const LpToken &t) {
-  return t.kind == LpTok::Name &&
-         (strcasecmp(t.text.c_str(), "inf") == 0 || strcasecmp(t.text.c_str(), "infinity") == 0);
-}
-
 char token_char(const std::vector<LpToken> &v, size_t i) { return i < v.size() ? v[i].ch : ' '; }
 
 }  // namespace

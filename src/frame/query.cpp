@@ -5,6 +5,7 @@
 
 #include "frame/changecache.h"
 #include "frame/error.h"
+#include "frame/parts_api.h"
 #include "frame/problem.h"
 
 namespace tvl {
@@ -191,19 +192,8 @@ int get_single_name(const tvlenv *env, TVLCLPptr clp, bool objective, char *buf,
   tvllp *lp = mut(clp);
   int st = enter(env, lp);
   if (st) return st;
-  if (surplus_p) *surplus_p = 0;
-  if (space < 0) return 1003;
   const char *s = objective ? lp->lp->objname : lp->name;
-  if (!s) s = "";
-  int64_t len = static_cast<int64_t>(std::strlen(s)) + 1;
-  if (space == 0 && surplus_p) {
-    *surplus_p = static_cast<int>(-len);
-    return -1207;
-  }
-  if (!buf || !surplus_p) return 1004;
-  std::memcpy(buf, s, static_cast<size_t>(std::min<int64_t>(len, space)));
-  *surplus_p = static_cast<int>(space - len);
-  return space < len ? 1207 : 0;
+  return parts_api::single_name(s ? s : "", buf, space, surplus_p);
 }
 
 int get_index(const tvlenv *env, TVLCLPptr clp, bool rows, const char *name, int *index_p) {

@@ -9,38 +9,14 @@
 #include "frame/problem.h"
 #include "frame/solution.h"
 #include "lp/lpbuild.h"
+#include "support/api_session.h"
 #include "tavlo.h"
 
 namespace {
 
-void collect(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
-
-struct Fixture {
-  TVLENVptr env = nullptr;
-  TVLLPptr lp = nullptr;
-  std::string errors;
-  Fixture() {
-    int st = 0;
-    env = TVLopenTAVLO(&st);
-    TVLCHANNELptr error = nullptr;
-    TVLgetchannels(env, nullptr, nullptr, &error, nullptr);
-    TVLaddfuncdest(env, error, &errors, collect);
-    lp = TVLcreateprob(env, &st, "small");
-  }
-  ~Fixture() {
-    TVLfreeprob(env, &lp);
-    TVLcloseTAVLO(&env);
-  }
-  // max 3x + 2y  s.t.  r0: x + y <= 4,  r1: x + 3y <= 7,  0 <= x <= 3, y >= 0.
-  // Optimum x = 3 (at its upper bound), y = 1; r0 tight with dual 2.
-  void load_small() {
-    const double obj[] = {3.0, 2.0}, rhs[] = {4.0, 7.0}, lb[] = {0.0, 0.0}, ub[] = {3.0, 1e20};
-    const char sense[] = {'L', 'L'};
-    const int beg[] = {0, 2}, cnt[] = {2, 2}, ind[] = {0, 1, 0, 1};
-    const double val[] = {1.0, 1.0, 1.0, 3.0};
-    ASSERT_EQ(TVLcopylp(env, lp, 2, 2, TVL_MAX, obj, rhs, sense, beg, cnt, ind, val, lb, ub,
-                        nullptr), 0);
-  }
+struct Fixture : tvltest::ApiSession {
+  Fixture() : ApiSession("small") {}
+  void load_small() { ASSERT_EQ(ApiSession::load_small(), 0); }
   // The optimizer's result in minimisation form.
   tvl::lp::LpResult small_optimum() const {
     tvl::lp::LpResult r;

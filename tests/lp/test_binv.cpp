@@ -12,6 +12,7 @@
 
 #include "lp/binv_store.h"
 #include "lp/dual_test_util.h"
+#include "support/api_session.h"
 #include "tavlo.h"
 
 namespace {
@@ -19,26 +20,9 @@ namespace {
 using tvl::lp::testing::netlib_dir;
 using Vec = std::vector<double>;
 
-void collect(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
-
-struct Problem {
-  TVLENVptr env = nullptr;
-  TVLLPptr lp = nullptr;
-  std::string errors;
+struct Problem : tvltest::ApiSession {
   int m = 0, n = 0;
-  Problem() {
-    int st = 0;
-    env = TVLopenTAVLO(&st);
-    TVLCHANNELptr errc = nullptr;
-    TVLgetchannels(env, nullptr, nullptr, &errc, nullptr);
-    TVLaddfuncdest(env, errc, &errors, collect);
-    TVLsetintparam(env, TVL_PARAM_PREIND, 0);
-    lp = TVLcreateprob(env, &st, "binv");
-  }
-  ~Problem() {
-    TVLfreeprob(env, &lp);
-    TVLcloseTAVLO(&env);
-  }
+  Problem() : ApiSession("binv") { TVLsetintparam(env, TVL_PARAM_PREIND, 0); }
   bool read(const std::string &name) {
     const std::string path = netlib_dir() + "/" + name + ".mps.gz";
     if (TVLreadcopyprob(env, lp, path.c_str(), nullptr) != 0) return false;

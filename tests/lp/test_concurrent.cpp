@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lp/dual_test_util.h"
+#include "support/api_session.h"
 #include "tavlo.h"
 #include "support/log_text.h"
 
@@ -21,8 +22,6 @@ namespace {
 
 using tvl::lp::testing::netlib_dir;
 using tvl::lp::testing::netlib_optimum;
-
-void collect(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
 
 size_t count_of(const std::string &text, const std::string &what) {
   size_t n = 0;
@@ -34,29 +33,15 @@ bool have_netlib() { return std::ifstream(netlib_dir() + "/manifest.csv").good()
 
 // One environment and one Netlib problem, with the log and error channels
 // collected, set up for the concurrent method on two threads.
-struct Session {
-  TVLENVptr env = nullptr;
-  TVLLPptr lp = nullptr;
-  std::string log, errors;
+struct Session : tvltest::ApiSession {
   bool races = false;
-  explicit Session(const std::string &name, int method = TVL_ALG_CONCURRENT) {
-    int st = 0;
-    env = TVLopenTAVLO(&st);
-    TVLCHANNELptr errc = nullptr, logc = nullptr;
-    TVLgetchannels(env, nullptr, nullptr, &errc, &logc);
-    TVLaddfuncdest(env, logc, &log, collect);
-    TVLaddfuncdest(env, errc, &errors, collect);
+  explicit Session(const std::string &name, int method = TVL_ALG_CONCURRENT) : ApiSession(name.c_str()) {
     TVLsetintparam(env, TVL_PARAM_PREIND, 0);
     TVLsetintparam(env, TVL_PARAM_LPMETHOD, method);
     // Refused on a machine with one processor: method 6 then runs the dual.
     races = TVLsetintparam(env, TVL_PARAM_THREADS, 2) == 0;
-    lp = TVLcreateprob(env, &st, name.c_str());
     const std::string path = netlib_dir() + "/" + name + ".mps.gz";
     EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
-  }
-  ~Session() {
-    TVLfreeprob(env, &lp);
-    TVLcloseTAVLO(&env);
   }
   double objective() const {
     double obj = NAN;

@@ -7,43 +7,20 @@
 #include <utility>
 #include <vector>
 
+#include "support/api_session.h"
 #include "tavlo.h"
 #include "support/log_text.h"
 
 namespace {
 
-void collect(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
-
-struct Solver {
-  TVLENVptr env = nullptr;
-  TVLLPptr lp = nullptr;
-  std::string log, errors;
-  Solver() {
-    int st = 0;
-    env = TVLopenTAVLO(&st);
-    TVLCHANNELptr error = nullptr, logc = nullptr;
-    TVLgetchannels(env, nullptr, nullptr, &error, &logc);
-    TVLaddfuncdest(env, error, &errors, collect);
-    TVLaddfuncdest(env, logc, &log, collect);
+struct Solver : tvltest::ApiSession {
+  Solver() : ApiSession("lpopt") {
     TVLsetintparam(env, TVL_PARAM_PREIND, 0);
     // One thread: the automatic method is the dual simplex, whose callbacks,
     // iteration counts and proofs these tests follow.
     TVLsetintparam(env, TVL_PARAM_THREADS, 1);
-    lp = TVLcreateprob(env, &st, "lpopt");
   }
-  ~Solver() {
-    TVLfreeprob(env, &lp);
-    TVLcloseTAVLO(&env);
-  }
-  // max 3x + 2y  s.t.  x + y <= 4,  x + 3y <= 7,  0 <= x <= 3, y >= 0.
-  void load_small() {
-    const double obj[] = {3.0, 2.0}, rhs[] = {4.0, 7.0}, lb[] = {0.0, 0.0}, ub[] = {3.0, 1e20};
-    const char sense[] = {'L', 'L'};
-    const int beg[] = {0, 2}, cnt[] = {2, 2}, ind[] = {0, 1, 0, 1};
-    const double val[] = {1.0, 1.0, 1.0, 3.0};
-    ASSERT_EQ(TVLcopylp(env, lp, 2, 2, TVL_MAX, obj, rhs, sense, beg, cnt, ind, val, lb, ub,
-                        nullptr), 0);
-  }
+  void load_small() { ASSERT_EQ(ApiSession::load_small(), 0); }
   // Transportation problem with k sources and k sinks: supplies as 'L'
   // rows, demands as 'G' rows, deterministic costs.
   void load_transport(int k) {

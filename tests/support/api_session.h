@@ -1,0 +1,46 @@
+// An environment and one problem for tests that go through the C
+// interface, with the error and log channels collected into strings.
+#pragma once
+
+#include <string>
+
+#include "tavlo.h"
+
+namespace tvltest {
+
+inline void collect_text(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
+
+struct ApiSession {
+  TVLENVptr env = nullptr;
+  TVLLPptr lp = nullptr;
+  std::string log, errors;
+
+  explicit ApiSession(const char *name) {
+    int st = 0;
+    env = TVLopenTAVLO(&st);
+    TVLCHANNELptr errc = nullptr, logc = nullptr;
+    TVLgetchannels(env, nullptr, nullptr, &errc, &logc);
+    TVLaddfuncdest(env, errc, &errors, collect_text);
+    TVLaddfuncdest(env, logc, &log, collect_text);
+    lp = TVLcreateprob(env, &st, name);
+  }
+  ~ApiSession() {
+    TVLfreeprob(env, &lp);
+    TVLcloseTAVLO(&env);
+  }
+  ApiSession(const ApiSession &) = delete;
+  ApiSession &operator=(const ApiSession &) = delete;
+
+  // max 3x + 2y  s.t.  r0: x + y <= 4,  r1: x + 3y <= 7,  0 <= x <= 3, y >= 0.
+  // Optimum x = 3 (at its upper bound), y = 1, objective 11; r0 tight with
+  // dual 2.  Returns the status of TVLcopylp.
+  int load_small() {
+    const double obj[] = {3.0, 2.0}, rhs[] = {4.0, 7.0}, lb[] = {0.0, 0.0}, ub[] = {3.0, 1e20};
+    const char sense[] = {'L', 'L'};
+    const int beg[] = {0, 2}, cnt[] = {2, 2}, ind[] = {0, 1, 0, 1};
+    const double val[] = {1.0, 1.0, 1.0, 3.0};
+    return TVLcopylp(env, lp, 2, 2, TVL_MAX, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr);
+  }
+};
+
+}  // namespace tvltest
