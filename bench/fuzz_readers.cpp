@@ -15,23 +15,10 @@
 #include <vector>
 
 #include "../tests/files/test_fuzz_core.h"
+#include "../tests/support/gunzip.h"
 #include "tavlo.h"
 
-namespace {
-
-std::string gunzip(const std::string &path) {
-  std::string cmd = "gzip -cd '" + path + "' 2>/dev/null";
-  FILE *p = popen(cmd.c_str(), "r");
-  std::string s;
-  if (!p) return s;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) s.append(buf, n);
-  pclose(p);
-  return s;
-}
-
-}  // namespace
+using tvltest::gunzip;
 
 int main(int argc, char **argv) {
   long rounds = argc > 1 ? std::atol(argv[1]) : 5000;

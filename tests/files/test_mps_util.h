@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/bench_dir.h"
+#include "support/gunzip.h"
 #include "tavlo.h"
 
 namespace filetest {
@@ -39,18 +40,7 @@ struct Env {
 
 inline std::string bench_dir() { return tvltest::bench_dir(); }
 
-// Decompressed content of a gzip file (empty when it cannot be read).
-inline std::string gunzip(const std::string &path) {
-  std::string cmd = "gzip -cd '" + path + "' 2>/dev/null";
-  FILE *p = popen(cmd.c_str(), "r");
-  std::string s;
-  if (!p) return s;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) s.append(buf, n);
-  pclose(p);
-  return s;
-}
+using tvltest::gunzip;
 
 inline bool file_exists(const std::string &path) {
   FILE *f = std::fopen(path.c_str(), "rb");
