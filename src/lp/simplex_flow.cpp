@@ -12,6 +12,7 @@
 #include "frame/problem.h"
 #include "lp/dualopt.h"
 #include "lp/flow_presolve.h"
+#include "lp/flow_refine.h"
 #include "lp/lpbuild.h"
 #include "lp/lpcomp.h"
 #include "lp/primopt.h"
@@ -179,6 +180,7 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   Solver solver(env, lp, method, run);
   LpResult result = data ? solve_presolved(env, lp, solver, saved, model, warm ? &start : nullptr, *data)
                          : solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
+  refine_basic_solution(model, result);
   return store_result(lp, model, result, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
 }
 
