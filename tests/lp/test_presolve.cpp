@@ -135,6 +135,21 @@ TEST(Presolve, ColumnSingletonsSlackAndImpliedFree) {
   EXPECT_EQ(round_trip(lp, primal_only), "");
 }
 
+TEST(Presolve, SlackFoldKeepsTheStartDualFeasible) {
+  // Row 0: x0 + x1 + x2 = 4 with x2 a costed singleton in [0, 10]; x0 and x1
+  // have no upper bound.  Folding x2 moves its cost onto x0 and x1: with
+  // cost 3 both would ask for an infinite bound at the slack basis, so x2
+  // stays; with cost -3 their costs only grow and x2 is folded.
+  for (const double c2 : {3.0, -3.0}) {
+    LpModel lp = make({{1, 1, 1}, {1, 2, 0}}, {1, 2, c2}, {0, 0, 0}, {I, I, 10}, {4, 1}, {4, I});
+    PresolveRun r;
+    EXPECT_EQ(round_trip(lp, {}, &r), "") << c2;
+    ASSERT_TRUE(r.out.reduced_any || c2 > 0) << c2;
+    const int cols = r.out.reduced_any ? r.pre.reduced.a.n : lp.a.n;
+    EXPECT_EQ(cols, c2 > 0 ? 3 : 2) << c2 << "\n" << dump(r.pre.reduced);
+  }
+}
+
 TEST(Presolve, DoubletonEquationTransfersBounds) {
   // 2 x0 - x1 = 1 with x0 in [0, 1] bounds x1 to [-1, 1]; the objective
   // drives x1 to the bound inherited from x0.
