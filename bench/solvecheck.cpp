@@ -40,10 +40,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "../tests/support/random_lp.h"
+#include "../tests/support/solution_check.h"
 #include "tavlo.h"
 
 namespace {
@@ -61,6 +66,10 @@ struct Settings {
   bool cut = false;
   bool flip = false;
   bool relax = false;
+  int random = 0;         // number of random instances (--random N)
+  int random_rows = 40;   // their size (--size ROWSxCOLS)
+  int random_cols = 60;
+  uint64_t seed = 1;
 };
 
 // A named set of parameter settings the relaxations are solved under.
@@ -82,20 +91,12 @@ const std::vector<Config> &relax_configs() {
 
 struct Outcome {
   int status = 0, iterations = 0;
+  int code = 0;  // what the optimization call returned
   double objective = 0.0, seconds = 0.0;
   double pinf = 0.0, dinf = 0.0, dres = 0.0;
   std::string error;
   std::string cut;  // outcome of the infeasible variant ("" when not run)
   std::string flip, flip_note;  // failure and outcome of the flipped objective
-};
-
-// The problem data, read back through the query functions.
-struct Data {
-  int m = 0, n = 0, sense = 1;
-  std::vector<double> obj, lb, ub, rhs, rng;
-  std::vector<char> rsense;
-  std::vector<int> beg, ind;
-  std::vector<double> val;
 };
 
 // The instances of the manifest: those of class "lp", or all of them when
@@ -131,102 +132,13 @@ int apply_set(TVLENVptr env, const std::string &setting) {
   return TVLsetstrparam(env, num, val.c_str());
 }
 
-int read_data(TVLENVptr env, TVLLPptr lp, Data &d) {
-  d.m = TVLgetnumrows(env, lp);
-  d.n = TVLgetnumcols(env, lp);
-  d.sense = TVLgetobjsen(env, lp);
-  const size_t m = static_cast<size_t>(d.m), n = static_cast<size_t>(d.n);
-  d.obj.resize(n);
-  d.lb.resize(n);
-  d.ub.resize(n);
-  d.rhs.resize(m);
-  d.rng.assign(m, 0.0);
-  d.rsense.resize(m);
-  int st = 0;
-  if (n) {
-    st = TVLgetobj(env, lp, d.obj.data(), 0, d.n - 1);
-    if (!st) st = TVLgetlb(env, lp, d.lb.data(), 0, d.n - 1);
-    if (!st) st = TVLgetub(env, lp, d.ub.data(), 0, d.n - 1);
-  }
-  if (!st && m) {
-    st = TVLgetrhs(env, lp, d.rhs.data(), 0, d.m - 1);
-    if (!st) st = TVLgetsense(env, lp, d.rsense.data(), 0, d.m - 1);
-    if (!st && std::count(d.rsense.begin(), d.rsense.end(), 'R')) {
-      st = TVLgetrngval(env, lp, d.rng.data(), 0, d.m - 1);
-    }
-  }
-  const int nz = TVLgetnumnz(env, lp);
-  d.beg.resize(n + 1);
-  d.ind.resize(static_cast<size_t>(nz));
-  d.val.resize(static_cast<size_t>(nz));
-  int got = 0, surplus = 0;
-  if (!st && n) {
-    st = TVLgetcols(env, lp, &got, d.beg.data(), d.ind.data(), d.val.data(), nz, &surplus, 0,
-                    d.n - 1);
-  }
-  d.beg[n] = nz;
-  return st;
-}
-
-void row_bounds(const Data &d, int i, double &lo, double &up) {
-  const double b = d.rhs[static_cast<size_t>(i)], r = d.rng[static_cast<size_t>(i)];
-  switch (d.rsense[static_cast<size_t>(i)]) {
-    case 'L': lo = -1e20; up = b; break;
-    case 'G': lo = b; up = 1e20; break;
-    case 'R': lo = r >= 0 ? b : b + r; up = r >= 0 ? b + r : b; break;
-    default: lo = up = b; break;
-  }
-}
-
-double violation(double v, double lo, double up) {
-  if (lo > -1e20 && v < lo) return lo - v;
-  if (up < 1e20 && v > up) return v - up;
-  return 0.0;
-}
-
-// Dual infeasibility of multiplier r (minimisation form) of an activity v
-// within [lo, up]: r > 0 needs v at its lower end, r < 0 at its upper end.
-double dual_violation(double r, double v, double lo, double up) {
-  const double tol_lo = 1e-7 * (1.0 + std::fabs(lo)), tol_up = 1e-7 * (1.0 + std::fabs(up));
-  const bool at_lo = lo > -1e20 && v <= lo + tol_lo;
-  const bool at_up = up < 1e20 && v >= up - tol_up;
-  if (r > 0.0 && !at_lo) return r;
-  if (r < 0.0 && !at_up) return -r;
-  return 0.0;
-}
 
 void check_solution(TVLENVptr env, TVLLPptr lp, Outcome &out) {
-  Data d;
-  if (read_data(env, lp, d)) {
-    out.error = "cannot read problem data";
-    return;
-  }
-  const size_t m = static_cast<size_t>(d.m), n = static_cast<size_t>(d.n);
-  std::vector<double> x(n), dj(n), pi(m);
-  int st = n ? TVLgetx(env, lp, x.data(), 0, d.n - 1) : 0;
-  if (!st && n) st = TVLgetdj(env, lp, dj.data(), 0, d.n - 1);
-  if (!st && m) st = TVLgetpi(env, lp, pi.data(), 0, d.m - 1);
-  if (st) {
-    out.error = "no primal/dual values";
-    return;
-  }
-  std::vector<double> ax(m, 0.0);
-  for (size_t j = 0; j < n; ++j) {
-    double resid = d.obj[j] - dj[j];
-    for (int p = d.beg[j]; p < d.beg[j + 1]; ++p) {
-      ax[static_cast<size_t>(d.ind[static_cast<size_t>(p)])] += d.val[static_cast<size_t>(p)] * x[j];
-      resid -= d.val[static_cast<size_t>(p)] * pi[static_cast<size_t>(d.ind[static_cast<size_t>(p)])];
-    }
-    out.dres = std::max(out.dres, std::fabs(resid));
-    out.pinf = std::max(out.pinf, violation(x[j], d.lb[j], d.ub[j]));
-    out.dinf = std::max(out.dinf, dual_violation(d.sense * dj[j], x[j], d.lb[j], d.ub[j]));
-  }
-  for (size_t i = 0; i < m; ++i) {
-    double lo, up;
-    row_bounds(d, static_cast<int>(i), lo, up);
-    out.pinf = std::max(out.pinf, violation(ax[i], lo, up));
-    out.dinf = std::max(out.dinf, dual_violation(d.sense * pi[i], ax[i], lo, up));
-  }
+  const tvltest::Violations v = tvltest::check_solution(env, lp);
+  out.pinf = v.pinf;
+  out.dinf = v.dinf;
+  out.dres = v.dres;
+  if (!v.error.empty()) out.error = v.error;
 }
 
 // Makes the solved instance infeasible with an objective cut and checks
@@ -334,6 +246,7 @@ Outcome solve_one(const Settings &cfg, const std::string &path,
   const auto t0 = std::chrono::steady_clock::now();
   if (!st) st = TVLlpopt(env, lp);
   out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  out.code = st;
   if (st) {
     char buf[TVL_MSGBUFSIZE];
     out.error = TVLgeterrorstring(env, st, buf) ? buf : "library error";
@@ -368,6 +281,12 @@ bool parse(int argc, char **argv, Settings &cfg) {
       cfg.flip = true;
     } else if (a == "--relax") {
       cfg.relax = true;
+    } else if (a == "--random" && k + 1 < argc) {
+      cfg.random = std::atoi(argv[++k]);
+    } else if (a == "--seed" && k + 1 < argc) {
+      cfg.seed = std::strtoull(argv[++k], nullptr, 10);
+    } else if (a == "--size" && k + 1 < argc) {
+      if (std::sscanf(argv[++k], "%dx%d", &cfg.random_rows, &cfg.random_cols) != 2) return false;
     } else if (a == "--ref" && k + 1 < argc) {
       cfg.ref = argv[++k];
     } else if (a[0] != '-' && cfg.manifest.empty()) {
@@ -376,7 +295,7 @@ bool parse(int argc, char **argv, Settings &cfg) {
       return false;
     }
   }
-  return !cfg.manifest.empty();
+  return !cfg.manifest.empty() || cfg.random > 0;
 }
 
 // Why a solve fails its own checks, "" when it passes: a library error, a
@@ -512,6 +431,72 @@ int check_relaxations(const Settings &cfg) {
   return failed ? 1 : 0;
 }
 
+char outcome_class(const Outcome &o) { return tvltest::outcome_class(o.code, o.status); }
+using tvltest::compatible;
+
+// Random instances (tests/support/random_lp.h), each written to a SAV file
+// and solved under every configuration of --relax; the configurations must
+// agree on the outcome and, when optimal, on the objective, and every
+// optimal solution must pass the x/pi/dj checks.
+int check_random(const Settings &cfg) {
+  const std::vector<Config> &configs = relax_configs();
+  const std::string path = "/tmp/solvecheck_random_" + std::to_string(getpid()) + ".sav";
+  int failed = 0;
+  std::map<char, int> classes;
+  for (int k = 0; k < cfg.random; ++k) {
+    const uint64_t seed = cfg.seed + static_cast<uint64_t>(k);
+    tvltest::RandomLpMaker maker(seed);
+    const tvltest::RandomLp model = maker.make(cfg.random_rows, cfg.random_cols);
+    int st = 0;
+    TVLENVptr env = TVLopenTAVLO(&st);
+    TVLLPptr lp = env ? TVLcreateprob(env, &st, "random") : nullptr;
+    if (lp) st = model.copy_to(env, lp);
+    if (lp && !st) st = TVLwriteprob(env, lp, path.c_str(), nullptr);
+    if (lp) TVLfreeprob(env, &lp);
+    if (env) TVLcloseTAVLO(&env);
+    if (st) {
+      std::printf("seed %llu: cannot build the instance (status %d)\n", static_cast<unsigned long long>(seed), st);
+      ++failed;
+      continue;
+    }
+    std::vector<Outcome> outs;
+    std::string why;
+    for (const Config &c : configs) {
+      outs.push_back(solve_one(cfg, path, c.sets));
+      const Outcome &o = outs.back();
+      const char cls = outcome_class(o);
+      if (cls == 'E') why += std::string(" ") + c.label + ": " + (o.error.empty() ? "status " + std::to_string(o.status) : o.error);
+      if (cls == 'O' && (o.pinf > cfg.tol || o.dinf > cfg.tol || o.dres > cfg.tol))
+        why += std::string(" ") + c.label + ": checks";
+      // An LP that is both primal and dual infeasible may be called
+      // unbounded by the dual simplex (its phase 1 proves dual
+      // infeasibility) and infeasible by the primal.
+      const bool both_ways = !model.dual_feasible && ((cls == 'U' && outcome_class(outs.front()) == 'I') ||
+                                                      (cls == 'I' && outcome_class(outs.front()) == 'U'));
+      if (!compatible(cls, outcome_class(outs.front())) && !both_ways)
+        why += std::string(" ") + c.label + ": " + cls + " against " + outcome_class(outs.front());
+      if (cls == 'O' && outcome_class(outs.front()) == 'O' &&
+          relative_error(o.objective, outs.front().objective) > cfg.tol)
+        why += std::string(" ") + c.label + ": objective";
+    }
+    std::string summary;
+    for (const Outcome &o : outs) summary += outcome_class(o);
+    ++classes[outcome_class(outs.front())];
+    if (!why.empty()) {
+      ++failed;
+      std::printf("seed %llu (%s, objective %.10g): FAIL%s\n", static_cast<unsigned long long>(seed),
+                  summary.c_str(), outs.front().objective, why.c_str());
+      std::fflush(stdout);
+    }
+  }
+  std::remove(path.c_str());
+  std::printf("%d random instances of about %dx%d from seed %llu: %d failed; first configuration found",
+              cfg.random, cfg.random_rows, cfg.random_cols, static_cast<unsigned long long>(cfg.seed), failed);
+  for (const auto &[cls, count] : classes) std::printf(" %c:%d", cls, count);
+  std::printf("\n");
+  return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -519,8 +504,10 @@ int main(int argc, char **argv) {
   if (!parse(argc, argv, cfg)) {
     std::fprintf(stderr,
                  "usage: solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol T] [--repeat] "
-                 "[--cut] [--flip] [--relax [--ref FILE]] MANIFEST.csv\n");
+                 "[--cut] [--flip] [--relax [--ref FILE]] MANIFEST.csv\n"
+                 "       solvecheck --random N [--seed S] [--size ROWSxCOLS] [--set NAME=VALUE]...\n");
     return 2;
   }
+  if (cfg.random > 0) return check_random(cfg);
   return cfg.relax ? check_relaxations(cfg) : check_lps(cfg);
 }

@@ -629,6 +629,10 @@ LpStatus DualSimplex::run_phase1() {
   compute_primal();
   phase_ = 2;
   if (st != LpStatus::Optimal) return st;
+  // Reduced costs left just beyond the tolerance by an auxiliary optimum of
+  // about zero are rounding, not a proof: they are shifted away (and the
+  // shift removed later) before the remaining ones declare the LP unbounded.
+  make_dual_feasible_by_flips(true);
   if (count_dual_infeasible() > 0) return LpStatus::Unbounded;
   return LpStatus::Optimal;
 }

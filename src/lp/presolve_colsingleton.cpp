@@ -1,11 +1,16 @@
 #include "lp/presolve_colsingleton.h"
 
+#include <cmath>
+
 #include "lp/presolve_empty.h"
 #include "lp/presolve_msg.h"
 
 namespace tvl::lp::pre {
 
 namespace {
+
+constexpr double kNoiseDual = 1e-12;  // |c/a| below this: zero cost
+constexpr double kClearDual = 1e-7;   // |c/a| above this: a real dual
 
 // Stores the entries of row i other than entry `skip` on the stack's last step.
 void record_row_rest(Work &w, int32_t i, int32_t skip) {
@@ -95,15 +100,21 @@ void reduce_col_singletons(Work &w) {
     }
     w.work += w.rlen[i];
     if (!w.implied_free(w.activity(i), e)) continue;
-    const double c = w.cost[j];
-    if (c == 0.0) { drop_row_with_free_col(w, i, j, e); continue; }
+    // The row's dual must be c/a.  Costs changed by earlier folds carry
+    // rounding noise: a dual this small counts as zero, and only a clearly
+    // nonzero one against an infinite side proves dual infeasibility.
+    const double c = w.cost[j], dual = c / w.eval[e];
+    if (std::fabs(dual) <= kNoiseDual) { drop_row_with_free_col(w, i, j, e); continue; }
     if (!w.dual_reductions) continue;
-    // The row's dual is c/a: positive holds the row at its lower bound.
-    const bool at_lower = (c / w.eval[e]) > 0;
+    // A positive dual holds the row at its lower bound.
+    const bool at_lower = dual > 0;
     const double side = at_lower ? w.rlo[i] : w.rup[i];
     if (!finite_value(side)) {
-      w.fail(1101, "");
-      return;
+      if (std::fabs(dual) > kClearDual) {
+        w.fail(1101, "");
+        return;
+      }
+      continue;
     }
     if (!fold_keeps_start(w, i, j, e)) continue;
     w.rlo[i] = w.rup[i] = side;

@@ -1,5 +1,7 @@
 #include "lp/presolve_empty.h"
 
+#include <cmath>
+
 #include "lp/presolve_msg.h"
 
 namespace tvl::lp::pre {
@@ -19,7 +21,9 @@ bool reduce_fixed_or_empty_col(Work &w, int32_t j) {
     return true;
   }
   if (w.clen[j] != 0) return false;
-  const double c = w.cost[j];
+  // Folds of other columns leave rounding noise in costs; a cost this small
+  // is zero here, so that noise never proves dual infeasibility.
+  const double c = std::fabs(w.cost[j]) <= 1e-9 ? 0.0 : w.cost[j];
   if (c > 0.0 || (c == 0.0 && finite_value(lo))) {
     if (!finite_value(lo)) {
       w.fail(1101, msg_dual_infeasible_empty_col(w.colname(j)));
