@@ -11,7 +11,11 @@
 //     "Computational techniques of the simplex method", section 9.5);
 //   - devex reference weights (Harris 1973, "Pivot selection methods of the
 //     Devex LP code"; the update in the form of Forbes & Goldfarb 1992,
-//     "Steepest-edge simplex algorithms for linear programming");
+//     "Steepest-edge simplex algorithms for linear programming"): w_j
+//     approximates the norm of the edge of j restricted to a reference set
+//     of variables; the entering weight is recomputed exactly from the
+//     FTRAN'd column each iteration, and a new reference set starts when
+//     the recorded weight drifted too far from it;
 //   - primal steepest edge with exact updates (Goldfarb & Reid 1977, "A
 //     practicable steepest-edge simplex algorithm"): w_j = 1 + ||B^-1 a_j||^2.
 #pragma once
@@ -48,6 +52,7 @@ struct PrimalPivot {
   const HVector *column = nullptr;
   const HVector *steep = nullptr;  // B^-T (B^-1 a_q), steepest edge only
   const SimplexLp *lp = nullptr;
+  const std::vector<int32_t> *head = nullptr;  // basis header before the change
 };
 
 class PrimalPricing {

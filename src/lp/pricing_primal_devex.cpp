@@ -26,36 +26,74 @@ int32_t choose_weighted(const PrimalPricingView &v, const std::vector<double> &w
   return best;
 }
 
+// Devex with an explicit reference set: the nonbasic variables at the last
+// reset.  The weight of the entering variable is recomputed exactly from the
+// FTRAN'd column (its own reference entry plus the squares of the column
+// entries of reference variables in the basis); the other weights only grow
+// from it.  When the recorded weight of the entering variable drifted more
+// than a factor kDrift from the exact one, the approximation has decayed and
+// a new reference set starts.
 class DevexPricing final : public PrimalPricing {
  public:
-  explicit DevexPricing(int32_t nv) : w_(static_cast<size_t>(nv), 1.0) {}
+  explicit DevexPricing(int32_t nv) : w_(static_cast<size_t>(nv), 1.0), ref_(static_cast<size_t>(nv), 0) {}
   PrimalRule rule() const override { return PrimalRule::Devex; }
-  int32_t choose(const PrimalPricingView &v) override { return choose_weighted(v, w_, work_); }
-  void reset_unit() override { std::fill(w_.begin(), w_.end(), 1.0); }
+  int32_t choose(const PrimalPricingView &v) override {
+    if (fresh_) start_reference(*v.status);
+    return choose_weighted(v, w_, work_);
+  }
+  void reset_unit() override {
+    std::fill(w_.begin(), w_.end(), 1.0);
+    fresh_ = true;
+  }
 
   void update(const PrimalPivot &p) override {
-    const double wq = std::max(w_[p.enter], 1.0);
+    if (fresh_) return;  // weights are all 1 until the next reference set
+    const double gq = std::max(reference_weight(p), 1.0);
+    const double recorded = w_[p.enter];
     const double a = p.alpha;
     const HVector &row = *p.row;
-    double wmax = 0.0;
     for (int32_t k = 0; k < row.count; ++k) {
       const int32_t j = row.index[k];
-      if (j == p.enter || j == p.leave) continue;
       const double r = row.array[j] / a;
-      const double cand = r * r * wq;
+      const double cand = r * r * gq;
       if (cand > w_[j]) w_[j] = cand;
-      wmax = std::max(wmax, w_[j]);
     }
     work_ += static_cast<uint64_t>(row.count);
-    w_[p.leave] = std::max(wq / (a * a), 1.0);
+    w_[p.leave] = std::max(gq / (a * a), 1.0);
     w_[p.enter] = 1.0;
-    // Weights that grew far beyond the reference framework no longer
-    // approximate edge norms: start a new framework.
-    if (w_[p.leave] > 1e6 || wmax > 1e8) reset_unit();
+    if (recorded > kDrift * gq) reset_unit();
   }
 
  private:
+  static constexpr double kDrift = 3.0;
+
+  void start_reference(const std::vector<int8_t> &status) {
+    for (size_t j = 0; j < ref_.size(); ++j) ref_[j] = status[j] != kBasic;
+    work_ += ref_.size();
+    fresh_ = false;
+  }
+
+  // Norm of the entering column restricted to the reference set.
+  double reference_weight(const PrimalPivot &p) {
+    const HVector &col = *p.column;
+    const std::vector<int32_t> &head = *p.head;
+    double g = ref_[p.enter] ? 1.0 : 0.0;
+    auto add = [&](int32_t i) {
+      if (ref_[head[i]]) g += col.array[i] * col.array[i];
+    };
+    if (col.count >= 0) {
+      for (int32_t k = 0; k < col.count; ++k) add(col.index[k]);
+      work_ += static_cast<uint64_t>(col.count);
+    } else {
+      for (int32_t i = 0; i < col.size; ++i) add(i);
+      work_ += static_cast<uint64_t>(col.size);
+    }
+    return g;
+  }
+
   std::vector<double> w_;
+  std::vector<uint8_t> ref_;
+  bool fresh_ = true;
 };
 
 class SteepestPricing final : public PrimalPricing {

@@ -14,6 +14,10 @@ namespace {
 constexpr int kMaxRedo = 25;
 constexpr int kMaxRounds = 10;
 constexpr double kPolishTol = 1e-9;
+// Iterations the polish may take before the usual tolerance returns: at a
+// degenerate optimum of a badly scaled LP the reduced costs between the two
+// tolerances are rounding noise, and pivoting on them need not end.
+constexpr int64_t kPolishIters = 500;
 constexpr int64_t kMonitorStride = 16;
 
 bool finite(double v) { return std::fabs(v) < kSimplexInf; }
@@ -50,7 +54,11 @@ int64_t primal_window(int32_t m) {
 }  // namespace
 
 PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
-    : lp_(std::move(lp)), ctl_(ctl), log_(ctl.env, ctl.display, scaled), repair_(ctl.singlim, ctl.precision_policy) {
+    : lp_(std::move(lp)),
+      ctl_(ctl),
+      log_(ctl.env, ctl.display, scaled),
+      repair_(ctl.singlim, ctl.precision_policy),
+      hstats_(lp_.m, lp_.n, lp_.a.start.empty() ? 0 : lp_.a.start.back()) {
   const int32_t m = lp_.m, n = lp_.n;
   lower_ = lp_.lower;
   upper_ = lp_.upper;
@@ -83,6 +91,7 @@ void PrimalSimplex::setup_pricing() {
   const int32_t nv = lp_.num_vars();
   ppriind_ = ctl_.pricing;
   hybrid_ = ppriind_ == 0;
+  hybrid_weights_ = ppriind_ == 0;
   const bool wide = lp_.n > 4 * lp_.m && nv > 10000;
   switch (ppriind_) {
     case 1: pricing_ = make_primal_devex_pricing(nv); break;
@@ -97,7 +106,11 @@ void PrimalSimplex::setup_pricing() {
 // leaves reduced-cost pricing for devex (or steepest edge) when the solves
 // are cheap compared with the pricing they would save.
 void PrimalSimplex::hybrid_rule() {
-  if (!hybrid_ || iter_ == 0) return;
+  if (iter_ == 0) return;
+  if (!hybrid_) {
+    switch_weights();
+    return;
+  }
   const PrimalRule now = pricing_->rule();
   if (now != PrimalRule::Dantzig && now != PrimalRule::Partial) return;
   const double k = static_cast<double>(iter_) / (lp_.m + lp_.n + 1e-10);
@@ -115,20 +128,38 @@ void PrimalSimplex::hybrid_rule() {
   // devex once the run is more than a short cleanup.
   if (!to_steep && !to_devex && iter_ >= 100) to_devex = true;
   if (!to_steep && !to_devex) return;
-  const int32_t nv = lp_.num_vars();
   hybrid_ = false;
+  // Weights are an accelerator only: without memory for them reduced-cost
+  // pricing stays.
+  if (!switch_pricing(to_steep)) log_.text("Not enough memory for devex.\n");
+}
+
+// Replaces the pricing by fresh steepest-edge (norms 1) or devex weights;
+// false when they cannot be allocated.
+bool PrimalSimplex::switch_pricing(bool steepest) {
+  const int32_t nv = lp_.num_vars();
   try {
-    if (to_steep) {
-      pricing_ = make_primal_steepest_pricing(nv);
-      log_.text("Switched to steepest-edge.\n");
-    } else {
-      pricing_ = make_primal_devex_pricing(nv);
-      log_.text("Switched to devex.\n");
-    }
+    pricing_ = steepest ? make_primal_steepest_pricing(nv) : make_primal_devex_pricing(nv);
   } catch (const std::bad_alloc &) {
-    // Weights are an accelerator only: keep reduced-cost pricing.
-    log_.text("Not enough memory for devex.\n");
+    return false;
   }
+  log_.text(steepest ? "Switched to steepest-edge.\n" : "Switched to devex.\n");
+  return true;
+}
+
+// Between devex and steepest edge by the sampled work per iteration.  The
+// weights of the rule left behind are not carried over: devex weights
+// measure a reference set, not the edges, and seeding steepest edge with
+// them proved worse than starting from 1.
+void PrimalSimplex::switch_weights() {
+  if (!hybrid_weights_) return;
+  const PrimalRule now = pricing_->rule();
+  if (now != PrimalRule::Devex && now != PrimalRule::SteepestEdge) return;
+  const double k = static_cast<double>(iter_) / (lp_.m + lp_.n + 1e-10);
+  const bool perturbed = perturb_.active && ctl_.perturb_always == 0;
+  const PrimalHybridStats::Choice c = hstats_.decide(now == PrimalRule::SteepestEdge, k, perturbed);
+  if (c == PrimalHybridStats::Choice::Keep) return;
+  if (!switch_pricing(c == PrimalHybridStats::Choice::Steepest)) hybrid_weights_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -251,26 +282,34 @@ void PrimalSimplex::reinit_norms() {
 
 void PrimalSimplex::compute_primal() {
   const int32_t m = lp_.m, n = lp_.n;
+  for (int32_t j = 0; j < n + m; ++j)
+    if (status_[j] != kBasic) x_[j] = nonbasic_value(j);
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = 0.0;
+  solve_basic_correction();
+  // One step of iterative refinement: the residual of the computed values
+  // goes through the same factor again, which recovers the digits an
+  // ill-conditioned basis loses.
+  solve_basic_correction();
+}
+
+// x_B += B^-1 r with r = -(A x + s), the residual of the rows over all
+// variables.
+void PrimalSimplex::solve_basic_correction() {
+  const int32_t m = lp_.m, n = lp_.n;
   HVector &v = work_;
   v.clear();
   std::vector<double> &rhs = v.array;
   for (int32_t j = 0; j < n; ++j) {
-    if (status_[j] == kBasic) continue;
-    const double xj = nonbasic_value(j);
-    x_[j] = xj;
+    const double xj = x_[j];
     if (xj == 0.0) continue;
     for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
   }
-  for (int32_t i = 0; i < m; ++i) {
-    if (status_[n + i] == kBasic) continue;
-    x_[n + i] = nonbasic_value(n + i);
-    rhs[i] -= x_[n + i];
-  }
+  for (int32_t i = 0; i < m; ++i) rhs[i] -= x_[n + i];
   v.count = 0;
   for (int32_t i = 0; i < m; ++i)
     if (rhs[i] != 0.0) v.index[v.count++] = i;
   factor_->ftran(v, 1.0);
-  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = v.array[k];
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] += v.array[k];
   v.count = -1;
   v.clear();
 }
@@ -367,10 +406,15 @@ void PrimalSimplex::load_column(int32_t q, HVector &v) const {
 }
 
 // Row r of B^-1 [A I] over the nonbasic variables, from rho = B^-T e_r.
-void PrimalSimplex::compute_pivot_row() {
+// Returns an estimate of the work (entries visited).
+double PrimalSimplex::compute_pivot_row() {
   pivot_row_clear(row_, row_mark_);
-  if (rho_.count >= 0 && rho_.count < 0.3 * lp_.m) pivot_row_rowwise(lp_, rho_, row_, row_mark_);
-  else pivot_row_colwise(lp_, rho_, status_, row_, row_mark_);
+  if (rho_.count >= 0 && rho_.count < 0.3 * lp_.m) {
+    pivot_row_rowwise(lp_, rho_, row_, row_mark_);
+    return static_cast<double>(rho_.count + row_.count);
+  }
+  pivot_row_colwise(lp_, rho_, status_, row_, row_mark_);
+  return static_cast<double>(lp_.a.start.back() + lp_.m);
 }
 
 // Before an unboundedness conclusion the factor is rebuilt with a pivot
@@ -400,14 +444,17 @@ void PrimalSimplex::make_ray(int32_t q, double dir) {
 
 PrimalSimplex::Step PrimalSimplex::iterate() {
   PrimalPricingView view{&d_, &status_, &lower_, &upper_, dual_tol_};
+  const uint64_t price0 = pricing_->work();
   const int32_t q = pricing_->choose(view);
   if (q < 0) return Step::NoCandidate;
+  const uint64_t price1 = pricing_->work(), solve0 = factor_->work();
   const double dq = d_[q];
   const double dir = status_[q] == kAtLower ? 1.0 : (status_[q] == kAtUpper ? -1.0 : (dq < 0.0 ? 1.0 : -1.0));
 
   load_column(q, col_);
   factor_->ftran(col_, col_density_);
   col_density_ = 0.95 * col_density_ + 0.05 * density(col_);
+  hstats_.priced(static_cast<double>(price1 - price0), static_cast<double>(factor_->work() - solve0));
 
   PrimalRatioInput in;
   in.column = &col_;
@@ -456,9 +503,11 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   rho_.array[r] = 1.0;
   rho_.index[0] = r;
   rho_.count = 1;
+  const uint64_t solve0 = factor_->work();
   factor_->btran(rho_, rho_density_);
   rho_density_ = 0.95 * rho_density_ + 0.05 * density(rho_);
-  compute_pivot_row();
+  const double row_work = compute_pivot_row();
+  const uint64_t solve1 = factor_->work();
   const double alpha_row = row_.array[q];
   if (std::fabs(alpha - alpha_row) > 1e-7 * (1.0 + std::fabs(alpha))) {
     if (factor_->updates_since_factor() > 0) {
@@ -476,7 +525,10 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   piv.row = &row_;
   piv.column = &col_;
   piv.lp = &lp_;
-  if (pricing_->needs_steep()) {
+  piv.head = &head_;
+  hstats_.pivoted(static_cast<double>(solve1 - solve0) + row_work, row_.count);
+  const bool probe = hybrid_weights_ && pricing_->rule() == PrimalRule::Devex && hstats_.wants_probe(++pivots_);
+  if (pricing_->needs_steep() || probe) {
     steep_.clear();
     for_each_nz(col_, [&](int32_t i, double v) {
       steep_.array[i] = v;
@@ -484,6 +536,7 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
     });
     factor_->btran(steep_, 0.3);
     piv.steep = &steep_;
+    hstats_.steep_solve(static_cast<double>(factor_->work() - solve1));
   }
   pricing_->update(piv);
 
@@ -644,6 +697,7 @@ LpStatus PrimalSimplex::solve_phases() {
       if (factor_->updates_since_factor() > 0) refactor();
       return lim;
     }
+    if (iter_ >= polish_end_) dual_tol_ = ctl_.opttol;
     const Step s = iterate();
     switch (s) {
       case Step::Redo:
@@ -735,6 +789,7 @@ LpStatus PrimalSimplex::run() {
     if (!polished) {
       polished = true;
       dual_tol_ = std::min(dual_tol_, kPolishTol);
+      polish_end_ = iter_ + kPolishIters;
       allow_perturb_ = false;
       if (dual_infeasible()) continue;
     }

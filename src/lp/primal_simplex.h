@@ -12,6 +12,7 @@
 // the method continues from the restored bounds until it is optimal again.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "lp/lpmodel.h"
 #include "lp/perturb.h"
 #include "lp/pricing_primal.h"
+#include "lp/pricing_primal_hybrid.h"
 #include "lp/primal_log.h"
 #include "lp/ratio_primal.h"
 #include "lp/simplex_lp.h"
@@ -63,6 +65,7 @@ class PrimalSimplex {
   bool refactor();
   void rebuild_positions();
   void compute_primal();
+  void solve_basic_correction();
   void compute_dual();
   bool compute_phase1_costs();
   double nonbasic_value(int32_t j) const;
@@ -71,7 +74,7 @@ class PrimalSimplex {
   int32_t count_infeasible(double tol) const;
   bool dual_infeasible() const;
   void load_column(int32_t q, HVector &v) const;
-  void compute_pivot_row();
+  double compute_pivot_row();
   // One iteration.
   Step iterate();
   Step pivot(int32_t q, double dir);
@@ -88,6 +91,8 @@ class PrimalSimplex {
   void reinit_norms();
   bool raise_threshold();
   void hybrid_rule();
+  void switch_weights();
+  bool switch_pricing(bool steepest);
   void log_iteration(int32_t enter, int32_t leave);
   std::string var_name(int32_t j) const;
 
@@ -97,6 +102,7 @@ class PrimalSimplex {
   std::unique_ptr<BasisFactor> factor_;
   SingularRepair repair_;
   std::unique_ptr<PrimalPricing> pricing_;
+  PrimalHybridStats hstats_;
   PrimalRatioTest ratio_;
   PrimalRatioResult rout_;
   SimplexRandom rng_;
@@ -113,7 +119,8 @@ class PrimalSimplex {
 
   double primal_tol_, dual_tol_;
   double col_density_ = 0.05, rho_density_ = 0.05;
-  int64_t iter_ = 0, phase1_iter_ = 0;
+  int64_t iter_ = 0, phase1_iter_ = 0, pivots_ = 0;
+  int64_t polish_end_ = INT64_MAX;  // the tight polish tolerance ends here
   int factor_count_ = 0, last_logged_factor_ = -1, last_logged_phase_ = 0;
   int phase_ = 2;
   int shifts_ = 0;
@@ -125,6 +132,7 @@ class PrimalSimplex {
   // Pricing state: the parameter value and whether the hybrid rule runs.
   int ppriind_ = 0;
   bool hybrid_ = false;
+  bool hybrid_weights_ = false;  // devex and steepest edge may alternate
   uint64_t basis_nz_ = 0, work_base_ = 0;
   // Stall monitor.
   int64_t window_ = 400, last_progress_iter_ = 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dual_test_util.h"
+#include "lp/pricing_primal_hybrid.h"
 #include "lp/primopt.h"
 #include "tavlo.h"
 #include "support/log_text.h"
@@ -84,6 +85,33 @@ TEST(PrimalNetlib, EveryPricingRuleSolves) {
   for (int pricing : {-1, 1, 2, 3, 4})
     for (const char *name : {"afiro", "adlittle", "share2b", "stocfor1", "lotfi"})
       expect_netlib_optimal(name, pricing);
+}
+
+// Steepest edge is chosen when its extra work is small against a long
+// run, and left again when it costs several times devex; no decision is
+// taken before every sample holds a window of iterations.
+TEST(PrimalHybrid, SwitchFollowsSampledWork) {
+  using Choice = PrimalHybridStats::Choice;
+  auto sample = [](PrimalHybridStats &h, int iters, double steep) {
+    for (int i = 0; i < iters; ++i) {
+      h.priced(1000.0, 500.0);
+      h.pivoted(800.0, 50.0);
+      h.steep_solve(steep);
+    }
+  };
+  PrimalHybridStats cheap(500, 1000, 5000);
+  sample(cheap, 3, 100.0);
+  EXPECT_EQ(cheap.decide(false, 2.0, false), Choice::Keep);  // window 8 not yet full
+  sample(cheap, 10, 100.0);
+  EXPECT_EQ(cheap.decide(false, 0.0, false), Choice::Keep);   // short run: devex stays
+  sample(cheap, 10, 100.0);
+  EXPECT_EQ(cheap.decide(false, 1.0, false), Choice::Steepest);
+
+  PrimalHybridStats dear(500, 1000, 5000);
+  sample(dear, 40, 40000.0);
+  EXPECT_EQ(dear.decide(true, 0.5, false), Choice::Devex);
+  sample(dear, 40, 40000.0);
+  EXPECT_EQ(dear.decide(false, 0.5, false), Choice::Keep);
 }
 
 TEST(PrimalNetlib, FlippedObjectiveEndsUnboundedWithRay) {
@@ -266,6 +294,27 @@ struct LogCapture {
   }
   ~LogCapture() { TVLcloseTAVLO(&env); }
 };
+
+// The default pricing leaves reduced-cost pricing and moves between devex
+// and steepest edge by their sampled cost; on these the run goes through
+// steepest edge.  grow22 has large values: its final primal values must
+// still satisfy the rows tightly.
+TEST(PrimalNetlib, HybridPricingReachesSteepestEdgeAndStaysAccurate) {
+  for (const char *name : {"degen3", "grow22"}) {
+    LogCapture cap;
+    SimplexControl ctl = quiet();
+    ctl.env = cap.env;
+    ctl.display = 1;
+    LpModel model;
+    ASSERT_TRUE(load_netlib(name, model));
+    const LpResult r = primal_simplex(model, ctl, nullptr);
+    ASSERT_EQ(r.status, LpStatus::Optimal) << name;
+    const double ref = netlib_optimum(name);
+    EXPECT_LT(std::fabs(r.objval - ref) / std::max(1.0, std::fabs(ref)), 1e-6) << name;
+    EXPECT_LT(primal_violation(model, r), 1e-8) << name;
+    EXPECT_NE(cap.logged.find("Switched to steepest-edge.\n"), std::string::npos) << name;
+  }
+}
 
 TEST(PrimalDeterminism, TwoRunsGiveTheSameIterationsAndLog) {
   for (const char *name : {"israel", "scfxm1", "degen2"}) {
