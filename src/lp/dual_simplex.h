@@ -55,6 +55,7 @@ class DualSimplex {
   const std::vector<int8_t> &status() const { return status_; }
   const std::vector<double> &ray() const { return ray_; }  // B^-T e_r of the infeasible row
   int64_t iterations() const { return iter_; }
+  bool repairs_exhausted() const { return repair_.exhausted(); }
   int64_t phase1_iterations() const { return phase1_iter_; }
   int factorizations() const { return factor_count_; }
   bool primal_feasible() const { return pfeas_; }

@@ -21,6 +21,7 @@ void extract(const LpModel &model, const Scaling &sc, const DualSimplex &ds, LpR
   res.phase1_iterations += ds.phase1_iterations();
   res.primal_feasible = ds.primal_feasible();
   res.dual_feasible = ds.dual_feasible();
+  res.basis_singular = ds.repairs_exhausted();
   res.ray.clear();
   if (res.status == LpStatus::Infeasible && !ds.ray().empty()) {
     res.ray.resize(m);

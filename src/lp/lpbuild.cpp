@@ -261,7 +261,9 @@ int store_result(tvllp *lp, const LpModel &model, const LpResult &result, int me
     solution_discard(lp);
     return TVLERR_OUT_OF_MEMORY;
   }
-  return 0;
+  // The status of the run is stored either way; a run stopped by an
+  // exhausted repair limit also ends the call with "Basis singular".
+  return result.basis_singular ? TVLERR_BASIS_SINGULAR : 0;
 }
 
 }  // namespace tvl::lp

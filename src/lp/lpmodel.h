@@ -62,6 +62,7 @@ struct LpResult {
   int64_t phase1_iterations = 0;
   bool primal_feasible = false, dual_feasible = false;
   double kappa = 0.0;             // condition estimate of the final basis (0 if unknown)
+  bool basis_singular = false;    // the run stopped because the repair limit was exhausted
 };
 
 // What the simplex needs from its caller: tolerances, limits, the channel to

@@ -21,6 +21,7 @@ void extract(const LpModel &model, const Scaling &sc, const PrimalSimplex &ps, L
   res.phase1_iterations += ps.phase1_iterations();
   res.primal_feasible = ps.primal_feasible();
   res.dual_feasible = ps.dual_feasible();
+  res.basis_singular = ps.repairs_exhausted();
   res.ray.clear();
   if (res.status == LpStatus::Unbounded && !ps.ray().empty()) {
     res.ray.resize(n);
