@@ -22,6 +22,12 @@
 // unbounded" or "unbounded" status), so that runs under different settings can be
 // compared line by line.
 //
+// --random N solves N random LPs (tests/support/random_lp.h; --seed S,
+// --size ROWSxCOLS, --wide for some badly scaled ones) under the five
+// configurations of --relax: they must agree on the outcome and the
+// optimal objective, and optimal solutions must pass the checks; only
+// the failing instances are printed, with their seeds.
+//
 // --relax turns every instance of the manifest (any class, e.g. the MIP
 // instances) into its LP relaxation and solves it under five configurations:
 // defaults, TVL_PARAM_PREIND=0 and TVL_PARAM_LPMETHOD=1, 2 and 6 (--set
@@ -70,6 +76,7 @@ struct Settings {
   int random_rows = 40;   // their size (--size ROWSxCOLS)
   int random_cols = 60;
   uint64_t seed = 1;
+  bool wide = false;      // --wide: some random instances badly scaled
 };
 
 // A named set of parameter settings the relaxations are solved under.
@@ -283,6 +290,8 @@ bool parse(int argc, char **argv, Settings &cfg) {
       cfg.relax = true;
     } else if (a == "--random" && k + 1 < argc) {
       cfg.random = std::atoi(argv[++k]);
+    } else if (a == "--wide") {
+      cfg.wide = true;
     } else if (a == "--seed" && k + 1 < argc) {
       cfg.seed = std::strtoull(argv[++k], nullptr, 10);
     } else if (a == "--size" && k + 1 < argc) {
@@ -446,7 +455,7 @@ int check_random(const Settings &cfg) {
   for (int k = 0; k < cfg.random; ++k) {
     const uint64_t seed = cfg.seed + static_cast<uint64_t>(k);
     tvltest::RandomLpMaker maker(seed);
-    const tvltest::RandomLp model = maker.make(cfg.random_rows, cfg.random_cols);
+    const tvltest::RandomLp model = maker.make(cfg.random_rows, cfg.random_cols, cfg.wide);
     int st = 0;
     TVLENVptr env = TVLopenTAVLO(&st);
     TVLLPptr lp = env ? TVLcreateprob(env, &st, "random") : nullptr;
@@ -505,7 +514,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr,
                  "usage: solvecheck [--set NAME=VALUE]... [--only NAME]... [--tol T] [--repeat] "
                  "[--cut] [--flip] [--relax [--ref FILE]] MANIFEST.csv\n"
-                 "       solvecheck --random N [--seed S] [--size ROWSxCOLS] [--set NAME=VALUE]...\n");
+                 "       solvecheck --random N [--seed S] [--size ROWSxCOLS] [--wide] [--set NAME=VALUE]...\n");
     return 2;
   }
   if (cfg.random > 0) return check_random(cfg);

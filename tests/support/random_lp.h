@@ -44,9 +44,10 @@ class RandomLpMaker {
   explicit RandomLpMaker(uint64_t seed) : rng_(seed) {}
 
   // An instance with about m rows and n columns (before the added
-  // structures).
-  RandomLp make(int m, int n) {
-    start(m, n);
+  // structures); with `wide` a third of the instances have coefficients
+  // spread over six decades.
+  RandomLp make(int m, int n, bool wide = false) {
+    start(m, n, wide);
     fill_columns();
     add_structures();
     set_rows();
@@ -64,6 +65,10 @@ class RandomLpMaker {
   double uniform(double a, double b) { return a + (b - a) * unit(); }
   // Small integers or reals of both signs, never zero.
   double coefficient() {
+    if (wide_) {  // magnitudes over six decades, as in badly scaled models
+      const double v = std::pow(10.0, uniform(-3.0, 3.0));
+      return below(2) ? v : -v;
+    }
     if (integral_) {
       const int v = 1 + below(6);
       return below(2) ? v : -v;
@@ -72,10 +77,11 @@ class RandomLpMaker {
     return below(2) ? v : -v;
   }
 
-  void start(int m, int n) {
+  void start(int m, int n, bool wide) {
     m_ = m;
     n_ = n;
     integral_ = below(2) == 0;
+    wide_ = wide && !integral_ && below(3) == 0;
     entries_.clear();
     lb_.assign(n, 0.0);
     ub_.assign(n, kInf);
@@ -267,7 +273,7 @@ class RandomLpMaker {
 
   std::mt19937_64 rng_;
   int m_ = 0, n_ = 0, objsense_ = TVL_MIN;
-  bool integral_ = false, dual_feasible_ = false;
+  bool integral_ = false, wide_ = false, dual_feasible_ = false;
   std::map<std::pair<int, int>, double> entries_;  // (row, column) -> value
   std::vector<double> lb_, ub_, x0_, activity_, rhs_, rng_val_, obj_;
   std::vector<char> sense_;
