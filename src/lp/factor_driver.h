@@ -10,6 +10,7 @@
 #include <new>
 
 #include "lp/factor_dense.h"
+#include "lp/factor_lists.h"
 #include "lp/lu.h"
 
 namespace tvl::lp {
@@ -43,6 +44,11 @@ LuFactor<T>::LuFactor(int32_t m, int32_t n, const FactorSettings &settings)
     automatic_ = true;
   }
   sw_.setup(m);
+  spike_list_.assign(m, 0);
+  for (SpikeSlot<T> &k : spikes_) {
+    k.index.assign(m, 0);
+    k.value.assign(m, T(0));
+  }
 }
 
 template <class T>
@@ -108,6 +114,8 @@ FactorStatus LuFactor<T>::factorize(const CscMatrix &a, std::vector<int32_t> &he
   report_ = FactorReport{};
   valid_ = false;
   eta_.clear();
+  ++version_;
+  work_at_start_ = work_;
   bool have_factor = false;
   try {
     cols_.gather(a, head, m_, n_);
@@ -160,6 +168,7 @@ void fill_node_lists(NodeLists<T> &g, int32_t m, Each each) {
     g.value[p] = val;
   });
   g.start.pop_back();
+  g.end.assign(g.start.begin() + 1, g.start.end());
 }
 
 template <class T>
@@ -168,6 +177,8 @@ void LuFactor<T>::arrange(const LuRaw<T> &raw) {
   d.m = m_;
   d.prow = raw.prow;
   d.pcol = raw.pcol;
+  d.uprow = raw.prow;
+  d.upcol = raw.pcol;
   d.pos_of_row.assign(m_, -1);
   d.row_of_pos.assign(m_, -1);
   d.dinv_row.assign(m_, T(0));
@@ -198,6 +209,8 @@ void LuFactor<T>::arrange(const LuRaw<T> &raw) {
       for (int32_t e = raw.ustart[k]; e < raw.ustart[k + 1]; ++e)
         emit(d.row_of_pos[raw.uindex[e]], raw.prow[k], raw.uvalue[e]);
   });
+  d.urow.seal(m_);
+  d.ucol.seal(m_);
   d.l_nonzeros = static_cast<int64_t>(raw.lindex.size());
   d.u_nonzeros = static_cast<int64_t>(raw.uindex.size());
   work_ += 4 * static_cast<uint64_t>(d.l_nonzeros + d.u_nonzeros) + 4 * m_;

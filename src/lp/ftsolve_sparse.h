@@ -7,14 +7,15 @@
 // arithmetic operations"), and only the reached pivots are processed in
 // the topological order the search yields, so work follows the nonzeros of
 // the result (hyper-sparse solves, cf. Hall & McKinnon 2005).  Otherwise
-// the stage loops over the pivots in order.  Product-form etas are applied
-// after U in FTRAN and before U' in BTRAN.
+// the stage loops over the pivots in order.  The row etas of the update
+// are applied between L and U in FTRAN and between U' and L' in BTRAN.
 //
 // Spaces: FTRAN takes a vector indexed by rows and returns one indexed by
 // basis positions; BTRAN the reverse.  Internally: L and U in row space,
 // U' in position space, L' in row space.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -59,7 +60,7 @@ int32_t graph_reach(const NodeLists<T> &g, const int32_t *seeds, int32_t nseed, 
                     int32_t *out, int32_t m, uint64_t &ops) {
   const int32_t stamp = sw.next_stamp();
   int32_t *mark = sw.mark.data(), *stack = sw.stack.data(), *ptr = sw.ptr.data();
-  const int32_t *start = g.start.data(), *index = g.index.data();
+  const int32_t *start = g.start.data(), *end_of = g.end.data(), *index = g.index.data();
   int32_t top = m;
   uint64_t edges = 0;
   for (int32_t s = 0; s < nseed; ++s) {
@@ -72,7 +73,7 @@ int32_t graph_reach(const NodeLists<T> &g, const int32_t *seeds, int32_t nseed, 
     while (depth >= 0) {
       const int32_t v = stack[depth];
       int32_t p = ptr[depth];
-      const int32_t end = start[v + 1];
+      const int32_t end = end_of[v];
       while (p < end && mark[index[p]] == stamp) ++p;
       edges += p - ptr[depth];
       if (p < end) {
@@ -131,8 +132,8 @@ int32_t LuFactor<T>::lower_solve(int32_t cnt, bool sparse) const {
       const int32_t i = out[t];
       const T v = row[i];
       if (v == T(0)) continue;
-      for (int32_t e = g.start[i]; e < g.start[i + 1]; ++e) row[g.index[e]] -= g.value[e] * v;
-      ops += g.start[i + 1] - g.start[i];
+      for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
+      ops += g.end[i] - g.start[i];
     }
     std::copy(out + (m_ - n), out + m_, sw_.list_a.data());
     work_ += ops + n;
@@ -142,8 +143,8 @@ int32_t LuFactor<T>::lower_solve(int32_t cnt, bool sparse) const {
     const int32_t i = lu_.prow[k];
     const T v = row[i];
     if (v == T(0)) continue;
-    for (int32_t e = g.start[i]; e < g.start[i + 1]; ++e) row[g.index[e]] -= g.value[e] * v;
-    ops += g.start[i + 1] - g.start[i];
+    for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
+    ops += g.end[i] - g.start[i];
   }
   work_ += ops + lu_.lpivots.size();
   return -1;
@@ -167,22 +168,22 @@ int32_t LuFactor<T>::upper_solve(int32_t cnt, bool sparse) const {
       v *= dinv[i];
       row[i] = v;
       list[nz++] = i;
-      for (int32_t e = g.start[i]; e < g.start[i + 1]; ++e) row[g.index[e]] -= g.value[e] * v;
-      ops += g.start[i + 1] - g.start[i];
+      for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
+      ops += g.end[i] - g.start[i];
     }
     work_ += ops + n;
     return nz;
   }
   int32_t nz = 0;
   for (int32_t k = m_ - 1; k >= 0; --k) {
-    const int32_t i = lu_.prow[k];
+    const int32_t i = lu_.uprow[k];
     T v = row[i];
     if (v == T(0)) continue;
     v *= dinv[i];
     row[i] = v;
     list[nz++] = i;
-    for (int32_t e = g.start[i]; e < g.start[i + 1]; ++e) row[g.index[e]] -= g.value[e] * v;
-    ops += g.start[i + 1] - g.start[i];
+    for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
+    ops += g.end[i] - g.start[i];
   }
   work_ += ops + m_;
   return nz;
@@ -206,22 +207,22 @@ int32_t LuFactor<T>::upper_tsolve(int32_t cnt, bool sparse) const {
       v *= dinv[c];
       pos[c] = v;
       list[nz++] = c;
-      for (int32_t e = g.start[c]; e < g.start[c + 1]; ++e) pos[g.index[e]] -= g.value[e] * v;
-      ops += g.start[c + 1] - g.start[c];
+      for (int32_t e = g.start[c]; e < g.end[c]; ++e) pos[g.index[e]] -= g.value[e] * v;
+      ops += g.end[c] - g.start[c];
     }
     work_ += ops + n;
     return nz;
   }
   int32_t nz = 0;
   for (int32_t k = 0; k < m_; ++k) {
-    const int32_t c = lu_.pcol[k];
+    const int32_t c = lu_.upcol[k];
     T v = pos[c];
     if (v == T(0)) continue;
     v *= dinv[c];
     pos[c] = v;
     list[nz++] = c;
-    for (int32_t e = g.start[c]; e < g.start[c + 1]; ++e) pos[g.index[e]] -= g.value[e] * v;
-    ops += g.start[c + 1] - g.start[c];
+    for (int32_t e = g.start[c]; e < g.end[c]; ++e) pos[g.index[e]] -= g.value[e] * v;
+    ops += g.end[c] - g.start[c];
   }
   work_ += ops + m_;
   return nz;
@@ -242,8 +243,8 @@ int32_t LuFactor<T>::lower_tsolve(int32_t cnt, bool sparse) const {
       const T v = row[i];
       if (v == T(0)) continue;
       list[nz++] = i;
-      for (int32_t e = g.start[i]; e < g.start[i + 1]; ++e) row[g.index[e]] -= g.value[e] * v;
-      ops += g.start[i + 1] - g.start[i];
+      for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
+      ops += g.end[i] - g.start[i];
     }
     work_ += ops + n;
     return nz;
@@ -254,8 +255,8 @@ int32_t LuFactor<T>::lower_tsolve(int32_t cnt, bool sparse) const {
     const T v = row[i];
     if (v == T(0)) continue;
     list[nz++] = i;
-    for (int32_t e = g.start[i]; e < g.start[i + 1]; ++e) row[g.index[e]] -= g.value[e] * v;
-    ops += g.start[i + 1] - g.start[i];
+    for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
+    ops += g.end[i] - g.start[i];
   }
   work_ += ops + m_;
   return nz;
@@ -287,68 +288,52 @@ int32_t LuFactor<T>::pos_to_row(int32_t cnt) const {
   return cnt;
 }
 
-// Applies the etas in order.  A sparse vector keeps its index list up to
-// date entry by entry; once it holds a tenth of m the marks cost more than
-// one closing scan over all positions, which then rebuilds the list.
+// Applies the row etas in order between L and U.  Each eta changes one
+// entry (its row) by a dot product with the current vector; with an index
+// list the row joins it when it becomes nonzero.
 template <class T>
-int32_t LuFactor<T>::etas_forward(int32_t cnt) const {
+int32_t LuFactor<T>::row_etas_forward(int32_t cnt) const {
   if (eta_.count() == 0) return cnt;
-  T *pos = sw_.pos.data();
+  T *row = sw_.row.data();
   int32_t *list = sw_.list_a.data(), *mark = sw_.mark.data();
-  if (cnt > kHyperSparseRatio * m_) {
-    for (int32_t t = 0; t < eta_.count(); ++t) {
-      const int32_t r = eta_.pos[t];
-      T v = pos[r];
-      if (v == T(0)) continue;
-      v /= eta_.pivot[t];
-      pos[r] = v;
-      const int32_t *idx = eta_.index.data();
-      const T *val = eta_.value.data();
-      for (int32_t e = eta_.start[t]; e < eta_.start[t + 1]; ++e) pos[idx[e]] -= val[e] * v;
-      work_ += eta_.start[t + 1] - eta_.start[t];
-    }
-    cnt = 0;
-    for (int32_t c = 0; c < m_; ++c)
-      if (pos[c] != T(0)) list[cnt++] = c;
-    work_ += m_ + eta_.count();
-    return cnt;
-  }
-  const int32_t stamp = sw_.next_stamp();
+  const int32_t *idx = eta_.index.data(), *first = eta_.start.data();
+  const T *val = eta_.value.data();
+  const int32_t stamp = cnt >= 0 ? sw_.next_stamp() : 0;
   for (int32_t t = 0; t < cnt; ++t) mark[list[t]] = stamp;
-  uint64_t ops = cnt;
   for (int32_t t = 0; t < eta_.count(); ++t) {
+    T s = T(0);
+    for (int32_t e = first[t]; e < first[t + 1]; ++e) s += val[e] * row[idx[e]];
+    if (s == T(0)) continue;
     const int32_t r = eta_.pos[t];
-    T v = pos[r];
-    if (v == T(0)) continue;
-    v /= eta_.pivot[t];
-    pos[r] = v;
-    for (int32_t e = eta_.start[t]; e < eta_.start[t + 1]; ++e) {
-      const int32_t j = eta_.index[e];
-      if (mark[j] != stamp) { mark[j] = stamp; list[cnt++] = j; }
-      pos[j] -= eta_.value[e] * v;
-    }
-    ops += eta_.start[t + 1] - eta_.start[t];
+    row[r] -= s;
+    if (cnt >= 0 && mark[r] != stamp) { mark[r] = stamp; list[cnt++] = r; }
   }
-  work_ += ops + eta_.count();
+  work_ += static_cast<uint64_t>(eta_.entries()) + eta_.count() + std::max(cnt, 0);
   return cnt;
 }
 
+// Applies the transposed row etas in reverse order between U' and L': the
+// row of eta t scatters its value over the eta's rows, so etas whose row is
+// zero cost one test.
 template <class T>
-int32_t LuFactor<T>::etas_backward(int32_t cnt) const {
+int32_t LuFactor<T>::row_etas_backward(int32_t cnt) const {
   if (eta_.count() == 0) return cnt;
-  T *pos = sw_.pos.data();
+  T *row = sw_.row.data();
   int32_t *list = sw_.list_a.data(), *mark = sw_.mark.data();
   const int32_t stamp = sw_.next_stamp();
   for (int32_t t = 0; t < cnt; ++t) mark[list[t]] = stamp;
+  uint64_t ops = cnt + eta_.count();
   for (int32_t t = eta_.count() - 1; t >= 0; --t) {
-    const int32_t r = eta_.pos[t];
-    T s = pos[r];
-    for (int32_t e = eta_.start[t]; e < eta_.start[t + 1]; ++e) s -= eta_.value[e] * pos[eta_.index[e]];
-    s /= eta_.pivot[t];
-    if (s != T(0) && mark[r] != stamp) { mark[r] = stamp; list[cnt++] = r; }
-    pos[r] = s;
+    const T v = row[eta_.pos[t]];
+    if (v == T(0)) continue;
+    for (int32_t e = eta_.start[t]; e < eta_.start[t + 1]; ++e) {
+      const int32_t j = eta_.index[e];
+      if (mark[j] != stamp) { mark[j] = stamp; list[cnt++] = j; }
+      row[j] -= eta_.value[e] * v;
+    }
+    ops += eta_.start[t + 1] - eta_.start[t];
   }
-  work_ += static_cast<uint64_t>(eta_.entries()) + eta_.count() + cnt;
+  work_ += ops;
   return cnt;
 }
 
@@ -374,10 +359,12 @@ void LuFactor<T>::ftran(HVector &x, double expected_density) const {
   const double lim = kHyperSparseRatio * m_;
   int32_t cnt = load(x, sw_.row, sw_.list_a);
   cnt = lower_solve(cnt, !hint_dense && cnt < lim);
+  cnt = row_etas_forward(cnt);
+  keep_spike(x, cnt);
   cnt = upper_solve(cnt, !hint_dense && cnt >= 0 && cnt < lim);
   cnt = row_to_pos(cnt);
-  cnt = etas_forward(cnt);
   store(x, sw_.pos, cnt);
+  seal_spike(x);
 }
 
 template <class T>
@@ -385,9 +372,9 @@ void LuFactor<T>::btran(HVector &y, double expected_density) const {
   const bool hint_dense = expected_density > kDenseHint;
   const double lim = kHyperSparseRatio * m_;
   int32_t cnt = load(y, sw_.pos, sw_.list_a);
-  cnt = etas_backward(cnt);
   cnt = upper_tsolve(cnt, !hint_dense && cnt < lim);
   cnt = pos_to_row(cnt);
+  cnt = row_etas_backward(cnt);
   cnt = lower_tsolve(cnt, !hint_dense && cnt < lim);
   store(y, sw_.row, cnt);
 }

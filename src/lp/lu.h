@@ -9,8 +9,8 @@
 // linear programming bases"), and once the active submatrix becomes dense
 // it is finished by LU with partial pivoting on a dense array.
 // Solves: Gilbert & Peierls 1988 symbolic reach for sparse right-hand
-// sides, ordinary pivot-order loops otherwise.  Updates: product-form eta
-// file (Dantzig & Orchard-Hays 1954) with the refactorization rules in
+// sides, ordinary pivot-order loops otherwise.  Updates: Forrest & Tomlin
+// 1972 (row etas, U permuted in place) with the refactorization rules in
 // baseupd.h.
 #pragma once
 
@@ -23,40 +23,63 @@
 namespace tvl::lp {
 
 // Compressed lists addressed by node: entries of node v are
-// [start[v], start[v+1]).  Used for the four solve graphs.
+// [start[v], end[v]).  Used for the four solve graphs.
 template <class T>
 struct NodeLists {
-  std::vector<int32_t> start;
+  std::vector<int32_t> start, end;
   std::vector<int32_t> index;
   std::vector<T> value;
 };
 
-// Product-form eta file: eta t replaces basis position pos[t]; its pivot is
-// pivot[t] and its other entries (position, value) are [start[t], start[t+1]).
+// Node lists that change after factorization (the two U graphs under the
+// update): node v may grow up to limit[v]; a node that outgrows its room
+// moves to the free tail [used, capacity) and the storage is compacted when
+// the tail runs out (factor_lists.h).
 template <class T>
-struct EtaFile {
+struct GrowLists : NodeLists<T> {
+  std::vector<int32_t> limit;
+  int32_t used = 0;
+  std::vector<int32_t> spare_index;  // compaction target, same capacity
+  std::vector<T> spare_value;
+  void seal(int32_t m);                          // after filling: room for growth
+  void append(int32_t v, int32_t idx, T val);
+  bool remove(int32_t v, int32_t idx);           // false when idx is not in v
+  void clear_node(int32_t v) { this->end[v] = this->start[v]; }
+  void reserve(int32_t v, int32_t n);            // room for n more entries in v
+
+ private:
+  void compact(int32_t need);
+};
+
+// Row-eta file of the Forrest-Tomlin update: eta t replaces the entry of
+// row pos[t] by itself minus the sum of value * entry over its (row, value)
+// pairs [start[t], start[t+1]).
+template <class T>
+struct RowEtaFile {
   std::vector<int32_t> pos;
-  std::vector<T> pivot;
   std::vector<int32_t> start{0};
   std::vector<int32_t> index;
   std::vector<T> value;
-  void clear() { pos.clear(); pivot.clear(); start.assign(1, 0); index.clear(); value.clear(); }
+  void clear() { pos.clear(); start.assign(1, 0); index.clear(); value.clear(); }
   int32_t count() const { return static_cast<int32_t>(pos.size()); }
   int64_t entries() const { return static_cast<int64_t>(index.size()); }
 };
 
 // The factor as the solves see it.  Pivot k pairs row prow[k] with basis
-// position pcol[k]; the row/position spaces stay unpermuted.
+// position pcol[k]; the row/position spaces stay unpermuted.  L keeps the
+// factorization order prow; U is triangular in the order uprow/upcol, which
+// the update changes by moving the replaced pivot to the end.
 template <class T>
 struct LuData {
   int32_t m = 0;
-  std::vector<int32_t> prow, pcol;          // pivot order
+  std::vector<int32_t> prow, pcol;          // pivot order of the factorization
+  std::vector<int32_t> uprow, upcol;        // current pivot order of U
   std::vector<int32_t> pos_of_row, row_of_pos;
   std::vector<T> dinv_row, dinv_pos;        // reciprocal pivots by row / position
   NodeLists<T> lcol;   // row r_k -> (row i, l_ik), i pivoted after k      (FTRAN L)
   NodeLists<T> lrow;   // row i -> (row r_k, l_ik)                          (BTRAN L')
-  NodeLists<T> ucol;   // row r_k -> (row r_j, u_jk), j < k                 (FTRAN U)
-  NodeLists<T> urow;   // position c_k -> (position c_j, u_kj), j > k       (BTRAN U')
+  GrowLists<T> ucol;   // row r_k -> (row r_j, u_jk), j before k in U order (FTRAN U)
+  GrowLists<T> urow;   // position c_k -> (position c_j, u_kj), j after k    (BTRAN U')
   std::vector<int32_t> lpivots;             // pivots k with a nonempty L column
   int64_t l_nonzeros = 0, u_nonzeros = 0;
 };
@@ -106,6 +129,21 @@ struct SolveWork {
   int32_t next_stamp();
 };
 
+// Spikes (FTRAN results after L and the row etas, before U) of the last few
+// FTRANs, so that the update finds the spike of the entering column without
+// recomputing it.  A slot belongs to the vector object it was computed for,
+// is valid for one factor version, and carries the count and sums of the
+// FTRAN result to confirm the column handed to update() is that result.
+template <class T>
+struct SpikeSlot {
+  const HVector *owner = nullptr;
+  uint64_t version = 0;
+  int32_t count = -1, n = 0;
+  double sum = 0.0, wsum = 0.0;
+  std::vector<int32_t> index;
+  std::vector<T> value;
+};
+
 template <class T>
 class LuFactor final : public BasisFactor {
  public:
@@ -133,7 +171,7 @@ class LuFactor final : public BasisFactor {
 
   // Exposed for tests and the benchmark.
   const LuData<T> &data() const { return lu_; }
-  const EtaFile<T> &etas() const { return eta_; }
+  const RowEtaFile<T> &etas() const { return eta_; }
 
  private:
   int factorize_once(const BasisColumns &b);  // 0 ok, 1 singular, 2 unstable, 3 memory
@@ -142,7 +180,18 @@ class LuFactor final : public BasisFactor {
   void repair(std::vector<int32_t> &head, std::vector<int32_t> *replaced);
   void raise_threshold();
   void reset_update_state();
-  void note_update_cost(const HVector &col);
+  void note_update_cost();
+  // Forrest-Tomlin stages (baseupd.h).
+  int32_t spike_from(const HVector &col);
+  int32_t spike_cached(const HVector &col);
+  void keep_spike(const HVector &x, int32_t cnt) const;
+  void seal_spike(const HVector &x) const;
+  int32_t row_multipliers(int32_t p);
+  T new_diagonal(int32_t p, int32_t nmult) const;
+  void drop_update(int32_t nspike, int32_t nmult);
+  void record_row_eta(int32_t row, int32_t nmult);
+  void replace_column(int32_t p, T diag, int32_t nspike);
+  void move_pivot_last(int32_t p);
 
   // Solve stages (ftsolve_sparse.h).
   int32_t load(const HVector &x, std::vector<T> &w, std::vector<int32_t> &list) const;
@@ -150,8 +199,8 @@ class LuFactor final : public BasisFactor {
   int32_t upper_solve(int32_t cnt, bool sparse) const;
   int32_t upper_tsolve(int32_t cnt, bool sparse) const;
   int32_t lower_tsolve(int32_t cnt, bool sparse) const;
-  int32_t etas_forward(int32_t cnt) const;
-  int32_t etas_backward(int32_t cnt) const;
+  int32_t row_etas_forward(int32_t cnt) const;
+  int32_t row_etas_backward(int32_t cnt) const;
   int32_t row_to_pos(int32_t cnt) const;
   int32_t pos_to_row(int32_t cnt) const;
   void store(HVector &x, std::vector<T> &w, int32_t cnt) const;
@@ -165,7 +214,12 @@ class LuFactor final : public BasisFactor {
   LuRaw<T> raw_;
   std::unique_ptr<LuBuilder<T>> builder_;
   BasisColumns cols_;
-  EtaFile<T> eta_;
+  RowEtaFile<T> eta_;
+  std::vector<int32_t> spike_list_;  // update scratch: rows of the spike
+  static constexpr int kSpikeSlots = 4;
+  mutable SpikeSlot<T> spikes_[kSpikeSlots];
+  mutable int32_t spike_next_ = 0;   // slot of the last kept spike
+  uint64_t version_ = 0;             // factor version: bumped by factorize and update
   FactorReport report_;
   mutable SolveWork<T> sw_;
   mutable uint64_t work_ = 0;
@@ -176,10 +230,11 @@ class LuFactor final : public BasisFactor {
   bool automatic_ = true;
   bool refactor_due_ = false;
   int64_t n0_ = 0;                 // factor nonzeros at factorization
-  int64_t basis_nonzeros_ = 0;
-  double entering_work_ = 0.0;     // accumulated entering-column nonzeros
+  uint64_t work_at_start_ = 0;     // work when the last factorize() began
+  uint64_t factor_work_ = 0;       // work of the last factorize()
   uint64_t work_at_factor_ = 0;
-  double last_cost_ = 1e75;
+  double work_at_update_ = 0.0;    // solve work since factorization at the last update
+  double recent_work_ = 0.0;       // running per-iteration solve work
   double weight_ = 20.0;
   int32_t forced_refactors_ = 0;
 };
