@@ -32,14 +32,18 @@ namespace tvl::lp {
 
 enum class PrimalRule { Dantzig, Partial, Devex, SteepestEdge };
 
+class PrimalCandidates;
+
 // What the pricing reads from the simplex: reduced costs, statuses and the
-// working bounds (fixed variables never enter).
+// working bounds (fixed variables never enter), and optionally the list of
+// attractive variables kept by the simplex.
 struct PrimalPricingView {
   const std::vector<double> *dual = nullptr;
   const std::vector<int8_t> *status = nullptr;
   const std::vector<double> *lower = nullptr;
   const std::vector<double> *upper = nullptr;
   double tol = 1e-7;
+  PrimalCandidates *cands = nullptr;
 };
 
 // One basis change as the weight updates need it.  `row` holds the pivot
@@ -88,6 +92,54 @@ inline double primal_infeasibility(const PrimalPricingView &v, int32_t j) {
   if ((*v.lower)[j] == (*v.upper)[j]) return 0.0;
   return inf;
 }
+
+// The attractive nonbasic variables, kept between iterations so that the
+// weighted rules scan them instead of every variable.  A basis change
+// alters the reduced costs only along the pivot row: the simplex rebuilds
+// the list when it recomputes all reduced costs (or lowers the tolerance)
+// and otherwise adds the variables whose reduced cost or status changed.
+// Entries that stopped being attractive are dropped during the next scan.
+class PrimalCandidates {
+ public:
+  void rebuild(const PrimalPricingView &v, int32_t nv) {
+    list_.clear();
+    mark_.assign(static_cast<size_t>(nv), 0);
+    for (int32_t j = 0; j < nv; ++j)
+      if (primal_infeasibility(v, j) > 0.0) add(j);
+    tol_ = v.tol;
+  }
+  void touch(const PrimalPricingView &v, int32_t j) {
+    if (!mark_[j] && primal_infeasibility(v, j) > 0.0) add(j);
+  }
+  // Whether the list still holds every variable attractive at tolerance tol.
+  bool covers(double tol) const { return !mark_.empty() && tol >= tol_; }
+  // Calls f(j, infeasibility) for each attractive entry, dropping the rest.
+  template <class F>
+  void scan(const PrimalPricingView &v, F &&f) {
+    size_t keep = 0;
+    for (size_t k = 0; k < list_.size(); ++k) {
+      const int32_t j = list_[k];
+      const double s = primal_infeasibility(v, j);
+      if (s == 0.0) {
+        mark_[j] = 0;
+        continue;
+      }
+      list_[keep++] = j;
+      f(j, s);
+    }
+    list_.resize(keep);
+  }
+  size_t size() const { return list_.size(); }
+
+ private:
+  void add(int32_t j) {
+    mark_[j] = 1;
+    list_.push_back(j);
+  }
+  std::vector<int32_t> list_;
+  std::vector<uint8_t> mark_;
+  double tol_ = 0.0;
+};
 
 std::unique_ptr<PrimalPricing> make_primal_dantzig_pricing(int32_t nv, bool partial);
 std::unique_ptr<PrimalPricing> make_primal_devex_pricing(int32_t nv);

@@ -10,17 +10,27 @@ namespace tvl::lp {
 namespace {
 
 // Shared selection: the attractive variable maximising d_j^2 / w_j.
+// Shared selection: the attractive variable maximising d_j^2 / w_j (ties to
+// the lower index, so the order of the candidate list does not matter).
 int32_t choose_weighted(const PrimalPricingView &v, const std::vector<double> &w, uint64_t &work) {
-  const int32_t nv = static_cast<int32_t>(w.size());
   int32_t best = -1;
   double best_score = 0.0;
-  for (int32_t j = 0; j < nv; ++j) {
-    const double s = primal_infeasibility(v, j);
-    if (s == 0.0) continue;
-    if (s * s > best_score * w[j]) {
-      best_score = s * s / w[j];
+  auto consider = [&](int32_t j, double s) {
+    const double t = s * s;
+    if (t > best_score * w[j] || (best >= 0 && t == best_score * w[j] && j < best)) {
+      best_score = t / w[j];
       best = j;
     }
+  };
+  if (v.cands != nullptr) {
+    work += static_cast<uint64_t>(v.cands->size());
+    v.cands->scan(v, consider);
+    return best;
+  }
+  const int32_t nv = static_cast<int32_t>(w.size());
+  for (int32_t j = 0; j < nv; ++j) {
+    const double s = primal_infeasibility(v, j);
+    if (s != 0.0) consider(j, s);
   }
   work += static_cast<uint64_t>(nv);
   return best;

@@ -360,6 +360,11 @@ void PrimalSimplex::compute_dual() {
   }
   for (int32_t i = 0; i < m; ++i)
     d_[n + i] = status_[n + i] == kBasic ? 0.0 : (phase_ == 1 ? 0.0 : cost[n + i]) - y_[i];
+  cands_.rebuild(pricing_view(), n + m);
+}
+
+PrimalPricingView PrimalSimplex::pricing_view() const {
+  return PrimalPricingView{&d_, &status_, &lower_, &upper_, dual_tol_, nullptr};
 }
 
 double PrimalSimplex::objective() const {
@@ -386,7 +391,7 @@ int32_t PrimalSimplex::count_infeasible(double tol) const {
 }
 
 bool PrimalSimplex::dual_infeasible() const {
-  PrimalPricingView v{&d_, &status_, &lower_, &upper_, dual_tol_};
+  const PrimalPricingView v = pricing_view();
   for (int32_t j = 0; j < lp_.num_vars(); ++j)
     if (primal_infeasibility(v, j) > 0.0) return true;
   return false;
@@ -434,6 +439,7 @@ void PrimalSimplex::flip(int32_t q, double dir, double theta) {
   for_each_nz(col_, [&](int32_t i, double a) { x_[head_[i]] -= dir * theta * a; });
   status_[q] = status_[q] == kAtLower ? kAtUpper : kAtLower;
   x_[q] = nonbasic_value(q);
+  cands_.touch(pricing_view(), q);
 }
 
 void PrimalSimplex::make_ray(int32_t q, double dir) {
@@ -443,7 +449,9 @@ void PrimalSimplex::make_ray(int32_t q, double dir) {
 }
 
 PrimalSimplex::Step PrimalSimplex::iterate() {
-  PrimalPricingView view{&d_, &status_, &lower_, &upper_, dual_tol_};
+  PrimalPricingView view = pricing_view();
+  if (!cands_.covers(dual_tol_)) cands_.rebuild(view, lp_.num_vars());
+  view.cands = &cands_;
   const uint64_t price0 = pricing_->work();
   const int32_t q = pricing_->choose(view);
   if (q < 0) return Step::NoCandidate;
@@ -540,12 +548,16 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   }
   pricing_->update(piv);
 
-  // Reduced costs: d_j -= theta_d alpha_rj.
+  // Reduced costs: d_j -= theta_d alpha_rj; a changed one may make j a
+  // pricing candidate (q is dropped from the list once basic).
   const double theta_d = d_[q] / alpha;
+  const PrimalPricingView view = pricing_view();
   if (theta_d != 0.0) {
     for (int32_t k = 0; k < row_.count; ++k) {
       const int32_t j = row_.index[k];
-      if (status_[j] != kBasic) d_[j] -= theta_d * row_.array[j];
+      if (status_[j] == kBasic) continue;
+      d_[j] -= theta_d * row_.array[j];
+      if (j != q) cands_.touch(view, j);
     }
   }
   d_[q] = 0.0;
@@ -576,6 +588,7 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   pos_[q] = r;
   pos_[p] = -1;
   status_[q] = kBasic;
+  cands_.touch(view, p);
 
   if (!factor_->update(r, col_)) {
     if (!refactor()) return Step::Failed;
@@ -615,18 +628,19 @@ void PrimalSimplex::log_iteration(int32_t enter, int32_t leave) {
   const int disp = log_.display();
   if (disp <= 0) return;
   log_.elapsed(iter_);
-  const double value = phase_ == 1 ? infeasibility_sum(0.0) : lp_.objsense * (objective() + lp_.offset);
+  // The value costs a pass over the variables: only for lines printed.
+  auto value = [this] { return phase_ == 1 ? infeasibility_sum(0.0) : lp_.objsense * (objective() + lp_.offset); };
   if (disp >= 2) {
     std::string out = var_name(leave);
     if (enter >= 0 && enter == leave)
       out = status_[enter] == kAtUpper ? "goes to upper bound" : "goes to lower bound";
-    log_.detail(iter_, phase_, value, var_name(enter), out);
+    log_.detail(iter_, phase_, value(), var_name(enter), out);
     return;
   }
   if (factor_count_ != last_logged_factor_ || phase_ != last_logged_phase_) {
     last_logged_factor_ = factor_count_;
     last_logged_phase_ = phase_;
-    log_.summary(iter_, phase_, value);
+    log_.summary(iter_, phase_, value());
   }
 }
 

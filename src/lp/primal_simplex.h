@@ -74,6 +74,7 @@ class PrimalSimplex {
   double infeasibility_sum(double tol) const;
   int32_t count_infeasible(double tol) const;
   bool dual_infeasible() const;
+  PrimalPricingView pricing_view() const;
   void load_column(int32_t q, HVector &v) const;
   double compute_pivot_row();
   // One iteration.
@@ -103,6 +104,7 @@ class PrimalSimplex {
   std::unique_ptr<BasisFactor> factor_;
   SingularRepair repair_;
   std::unique_ptr<PrimalPricing> pricing_;
+  PrimalCandidates cands_;
   PrimalHybridStats hstats_;
   PrimalRatioTest ratio_;
   PrimalRatioResult rout_;

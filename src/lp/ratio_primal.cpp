@@ -70,6 +70,12 @@ void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
 
   // Phase 1: pass breakpoints while the sum of violations still falls.
   if (in.phase == 1 && !breaks_.empty()) {
+    // Breakpoints at or beyond the hard limit are never passed: only the
+    // ones before it need their order.
+    if (finite(limit)) {
+      breaks_.erase(std::remove_if(breaks_.begin(), breaks_.end(), [limit](const Cand &c) { return c.t >= limit; }),
+                    breaks_.end());
+    }
     std::sort(breaks_.begin(), breaks_.end(), [](const Cand &a, const Cand &b) {
       return a.t < b.t || (a.t == b.t && a.pos < b.pos);
     });
