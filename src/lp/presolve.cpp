@@ -7,6 +7,7 @@
 
 #include "frame/error.h"
 #include "lp/presolve_colsingleton.h"
+#include "lp/presolve_depend.h"
 #include "lp/presolve_doubleton.h"
 #include "lp/presolve_dominated.h"
 #include "lp/presolve_duplicate.h"
@@ -33,6 +34,11 @@ class Driver {
     w_.dual_reductions = dual_;
     if (s.step_limit >= 0) w_.step_limit = static_cast<size_t>(s.step_limit);
     pass_limit_ = s.prepass < 0 ? 1000 : s.prepass;
+    // The automatic setting leaves the checker off for an LP: the simplex
+    // copes with dependent equality rows through its slack repairs.
+    const int depind = s.depind < 0 ? 0 : s.depind;
+    dep_first_ = primal_ && (depind == 1 || depind == 3);
+    dep_last_ = primal_ && depind >= 2;
     agg_limit_ = s.aggind < 0 ? 1 : s.aggind;
     last_progress_ = now();
   }
@@ -54,6 +60,7 @@ class Driver {
   const PresolveSettings &s_;
   Work w_;
   bool primal_ = true, dual_ = true;
+  bool dep_first_ = false, dep_last_ = false;
   int32_t pass_limit_ = 0, agg_limit_ = 0;
   int32_t passes_ = 0, agg_runs_ = 0;
   double last_progress_ = 0.0;
@@ -123,11 +130,19 @@ int Driver::aggregator() {
 }
 
 int Driver::run() {
+  if (dep_first_) {
+    reduce_dependent_rows(w_);
+    if (w_.failed()) return w_.issue.status;
+  }
   if (pass_limit_ > 0) {
     if (const int st = pass_loop()) return st;
   }
   if (const int st = aggregator()) return st;
   if (agg_limit_ > 0 && primal_) emit(msg_aggregator_tries(agg_runs_));
+  if (dep_last_) {
+    reduce_dependent_rows(w_);
+    if (w_.failed()) return w_.issue.status;
+  }
   if (primal_) {
     for (int round = 0; round < 10; ++round) {
       const int32_t before = alive();

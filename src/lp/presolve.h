@@ -25,12 +25,13 @@
 // empty rows and columns, fixed columns, singleton rows, redundant and forcing
 // rows, column singletons (implied free and slack columns), dominated columns
 // and dual fixing, doubleton equations (the aggregator), duplicate rows and
-// duplicate columns.  Every reduction records what postsolve needs on a
+// duplicate columns, and (on request) linearly dependent equality rows.  Every reduction records what postsolve needs on a
 // stack; postsolve undoes them in reverse order and keeps a valid basis.
 //
 // Not provided: forming the dual problem (the dual flag stays 0 whatever
-// TVL_PARAM_PREDUAL says) and the linear-dependency checker (TVL_PARAM_DEPIND
-// is accepted and ignored).
+// TVL_PARAM_PREDUAL says).  The dependency checker runs before the pass loop
+// (TVL_PARAM_DEPIND 1 or 3) and after the aggregator (2 or 3); the automatic
+// value -1 leaves it off.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +61,7 @@ struct PresolveSettings {
   int reduce = 3;         // TVL_PARAM_REDUCE: bit 1 primal families, value > 1 dual families
   int prelinear = 1;      // TVL_PARAM_PRELINEAR (informational for an LP)
   int predual = 0;        // TVL_PARAM_PREDUAL (dual formation is not provided)
-  int depind = -1;        // TVL_PARAM_DEPIND (dependency checker is not provided)
+  int depind = -1;        // TVL_PARAM_DEPIND: -1 automatic (off), 0 off, 1 first, 2 last, 3 both
   int aggind = -1;        // TVL_PARAM_AGGIND: -1 automatic (one application), 0 none, >0 limit
   int aggfill = 10;       // TVL_PARAM_AGGFILL: largest fill one substitution may create
   int prepass = -1;       // TVL_PARAM_PREPASS: -1 automatic, 0 none, >0 limit of passes

@@ -51,6 +51,10 @@ std::string msg_implied_bounds_infeasible(const std::string &row) {
   return format("Implied bounds make row '%.255s' infeasible.\n", row.c_str());
 }
 
+std::string msg_dependent_row_infeasible(const std::string &row) {
+  return format("Row '%.255s' is dependent and infeasible.\n", row.c_str());
+}
+
 std::string msg_progress(int32_t rows, int32_t cols, int32_t aggregations, bool aggregator,
                          int32_t bound_changes) {
   std::string s = format("Presolve has eliminated %d rows and %d columns...\n", rows, cols);

@@ -174,6 +174,40 @@ TEST(Presolve, DuplicateRowsAndColumns) {
   EXPECT_EQ(round_trip(lp), "");
 }
 
+TEST(Presolve, DependentEqualityRows) {
+  // Row 2 = row 0 + 2 row 1 and row 3 = row 0 - row 1:
+  // with consistent right-hand sides both go, the optimum stays.  Rows have
+  // three or more entries so that no other family touches them first.
+  const std::vector<std::vector<double>> a = {
+      {1, 2, 1, 0, 1}, {0, 1, 1, 1, -1}, {1, 4, 3, 2, -1}, {1, 1, 0, -1, 2}, {1, 1, 1, 1, 1}};
+  const std::vector<double> c = {1, -1, 2, -2, 1}, lo = {0, 0, 0, 0, 0}, up = {4, 4, 4, 4, 4};
+  LpModel lp = make(a, c, lo, up, {3, 1, 5, 2, -I}, {3, 1, 5, 2, 8});
+  for (const int depind : {1, 2, 3}) {
+    PresolveSettings s;
+    s.depind = depind;
+    PresolveRun r;
+    EXPECT_EQ(round_trip(lp, s, &r), "") << depind;
+    EXPECT_GE(r.pre.counts.rows_removed, 2) << depind;
+  }
+  // With the checker first and nothing else on, exactly the two go.
+  PresolveSettings only;
+  only.depind = 1;
+  only.prepass = 0;
+  only.aggind = 0;
+  PresolveRun r = run_presolve(lp, only);
+  ASSERT_EQ(r.out.status, 0);
+  EXPECT_EQ(r.pre.rowmap, (std::vector<int32_t>{0, 1, 4}));
+  // The automatic setting leaves them to the other families.
+  only.depind = -1;
+  EXPECT_FALSE(run_presolve(lp, only).out.reduced_any);
+  // An inconsistent right-hand side on row 2 is infeasible.
+  LpModel bad = make(a, c, lo, up, {3, 1, 6, 2, -I}, {3, 1, 6, 2, 8});
+  only.depind = 1;
+  PresolveRun rb = run_presolve(bad, only);
+  EXPECT_EQ(rb.out.status, 1101);
+  EXPECT_EQ(rb.log, "Row 'R3' is dependent and infeasible.\n");
+}
+
 TEST(Presolve, InfeasibilityAndUnboundednessDetection) {
   // Empty greater-equal row with rhs 1.
   LpModel lp = make({{0, 0}, {1, 1}}, {1, 1}, {0, 0}, {1, 1}, {1, 0}, {I, 2});

@@ -98,5 +98,33 @@ TEST(PresolveNetlib, PostsolvedBasisIsOptimalForTheOriginal) {
   }
 }
 
+TEST(PresolveNetlib, DependentRowsGoAndTheOptimumStays) {
+  std::vector<testing::NetlibEntry> manifest = testing::netlib_manifest();
+  for (const char *name : {"scorpion", "degen2"}) {
+    double ref = 0.0;
+    for (const auto &e : manifest)
+      if (e.name == name) ref = e.optimum;
+    LpModel lp;
+    ASSERT_TRUE(testing::load_mps(testing::netlib_dir() + "/" + name + ".mps.gz", lp)) << name;
+    PresolveSettings plain, dep;
+    plain.messages = dep.messages = false;
+    dep.depind = 3;
+    PresolvedLp pre_plain, pre;
+    ASSERT_EQ(presolve(lp, plain, pre_plain).status, 0) << name;
+    ASSERT_EQ(presolve(lp, dep, pre).status, 0) << name;
+    EXPECT_LT(pre.reduced.a.m, pre_plain.reduced.a.m) << name;
+    SimplexControl ctl;
+    ctl.display = 0;
+    const LpResult red = dual_simplex(pre.reduced, ctl, nullptr);
+    ASSERT_EQ(red.status, LpStatus::Optimal) << name;
+    LpResult full;
+    ASSERT_TRUE(postsolve(pre, red, full)) << name;
+    EXPECT_LT(std::fabs(full.objval - ref) / std::max(1.0, std::fabs(ref)), 1e-6) << name;
+    const LpResult fin = dual_simplex(lp, ctl, &full.basis);
+    EXPECT_EQ(fin.status, LpStatus::Optimal) << name;
+    EXPECT_LE(fin.iterations, 5) << name;
+  }
+}
+
 }  // namespace
 }  // namespace tvl::lp
