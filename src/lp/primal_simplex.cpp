@@ -6,6 +6,7 @@
 
 #include "lp/pivot_row.h"
 #include "lp/primal_perturb.h"
+#include "lp/tolerance_schedule.h"
 
 namespace tvl::lp {
 
@@ -450,7 +451,9 @@ void PrimalSimplex::make_ray(int32_t q, double dir) {
 
 PrimalSimplex::Step PrimalSimplex::iterate() {
   PrimalPricingView view = pricing_view();
-  if (!cands_.covers(dual_tol_)) cands_.rebuild(view, lp_.num_vars());
+  // Phase 1 prices with its own, possibly tightened, tolerance.
+  if (phase_ == 1) view.tol = std::min(dual_tol_, phase1_tol_);
+  if (!cands_.covers(view.tol)) cands_.rebuild(view, lp_.num_vars());
   view.cands = &cands_;
   const uint64_t price0 = pricing_->work();
   const int32_t q = pricing_->choose(view);
@@ -734,7 +737,15 @@ LpStatus PrimalSimplex::solve_phases() {
           continue;
         }
         if (phase_ == 1) {
-          if (count_infeasible(primal_tol_) > 0) return LpStatus::Infeasible;
+          if (count_infeasible(primal_tol_) > 0) {
+            // Candidates whose phase-1 reduced cost is below the tolerance
+            // may still remove the last infeasibility: tighten and retry
+            // before calling the LP infeasible.
+            // Each retry costs one pricing pass.
+            if (phase1_tol_ <= kPhase1TolFloor) return LpStatus::Infeasible;
+            phase1_tol_ = tighten_t1(std::min(phase1_tol_, dual_tol_));
+            continue;
+          }
           phase_ = 2;
           compute_dual();
           continue;
@@ -783,6 +794,7 @@ LpStatus PrimalSimplex::run() {
   }
   progress_phase_ = 0;
   last_progress_iter_ = iter_;
+  phase1_tol_ = ctl_.opttol;
   LpStatus st = LpStatus::Unknown;
   bool polished = false;
   for (int round = 0; round < kMaxRounds; ++round) {

@@ -121,6 +121,7 @@ class PrimalSimplex {
   std::vector<int32_t> replaced_;
 
   double primal_tol_, dual_tol_;
+  double phase1_tol_ = 1e-6;  // pricing tolerance of phase 1, tightened when it stalls
   double col_density_ = 0.05, rho_density_ = 0.05;
   int64_t iter_ = 0, phase1_iter_ = 0, pivots_ = 0;
   int64_t polish_end_ = INT64_MAX;  // the tight polish tolerance ends here

@@ -43,7 +43,7 @@ Outcome solve(const tvltest::RandomLp &model, int preind, int method) {
   return out;
 }
 
-void cross_check(uint64_t first_seed, int count, int rows, int cols) {
+void cross_check(uint64_t first_seed, int count, int rows, int cols, bool wide = false) {
   struct Config {
     const char *label;
     int preind, method;
@@ -59,7 +59,7 @@ void cross_check(uint64_t first_seed, int count, int rows, int cols) {
   for (int k = 0; k < count; ++k) {
     const uint64_t seed = first_seed + static_cast<uint64_t>(k);
     tvltest::RandomLpMaker maker(seed);
-    const tvltest::RandomLp model = maker.make(rows, cols);
+    const tvltest::RandomLp model = maker.make(rows, cols, wide);
     std::vector<Outcome> outs;
     for (const Config &c : configs) {
       outs.push_back(solve(model, c.preind, c.method));
@@ -87,6 +87,10 @@ void cross_check(uint64_t first_seed, int count, int rows, int cols) {
 }
 
 TEST(RandomLps, SmallInstancesAgreeAcrossMethods) { cross_check(1, 600, 30, 40); }
+
+// Coefficients over six decades: phase 1 must not give up on a remaining
+// infeasibility that tighter pricing still removes.
+TEST(RandomLps, BadlyScaledInstancesAgreeAcrossMethods) { cross_check(440, 60, 30, 40, true); }
 
 TEST(RandomLps, MediumInstancesAgreeAcrossMethods) { cross_check(301300, 40, 60, 150); }
 
