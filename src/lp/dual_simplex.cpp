@@ -12,6 +12,14 @@ namespace {
 
 constexpr int kMaxRedo = 25;
 constexpr int kMaxRounds = 8;
+// Iteration budgets of the primal cleanups, as fractions of the dual
+// iterations done so far: 1/10 after a removal of perturbation or shifts,
+// 1/100 for the final polish.
+constexpr int64_t kCleanupBudgetDivisor = 10;
+constexpr int64_t kPolishBudgetDivisor = 100;
+// Least cost perturbation, in units of the dual tolerance: a change of the
+// order of the Harris tolerance still lets the ratio test see ties.
+constexpr double kLeastPerturbation = 10.0;
 
 bool finite(double v) { return std::fabs(v) < kSimplexInf; }
 
@@ -534,12 +542,46 @@ void DualSimplex::maybe_perturb() {
     return;
   }
   if (iter_ - last_progress_iter_ < window_) return;
-  const std::vector<double> before = cost_;
-  perturb_costs(before, lower_, upper_, status_, perturb_.magnitude, rng_, cost_);
-  for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before[j];
+  start_perturbation();
+}
+
+void DualSimplex::start_perturbation() {
+  before_perturb_ = cost_;
+  perturb_costs(before_perturb_, lower_, upper_, status_, perturb_.magnitude, kLeastPerturbation * dual_tol_, rng_, cost_);
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before_perturb_[j];
   perturb_.active = true;
   ++perturb_.count;
   log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
+}
+
+// Share of the nonbasic, non-fixed structurals whose reduced cost is zero
+// within the tolerance.  When at least half of them are, nearly every ratio
+// test of the coming iterations ties and the dual stalls from the first
+// iteration: perturbing before the first step is then cheaper than waiting
+// for the progress monitor to notice.
+bool DualSimplex::dual_degenerate_start() const {
+  int32_t nonbasic = 0, zero = 0;
+  for (int32_t j = 0; j < lp_.n; ++j) {
+    if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
+    ++nonbasic;
+    if (std::fabs(d_[j]) <= dual_tol_) ++zero;
+  }
+  return nonbasic > 0 && 2 * zero >= nonbasic;
+}
+
+// The primal cleanup after a removal is cheap when the restored costs leave
+// few, small dual infeasibilities; when they leave many, the primal simplex
+// (without pricing weights or perturbation of its own) can need more
+// iterations than the dual took.  It gets a budget of a tenth of the dual
+// iterations so far; when that runs out, NumericalTrouble tells the caller
+// to hand the basis back to the dual (flips and phase 1 for what remains).
+LpStatus DualSimplex::budgeted_primal_cleanup(int64_t budget) {
+  const int64_t limit = ctl_.itlim;
+  ctl_.itlim = std::min(limit, iter_ + budget);
+  LpStatus st = primal_cleanup();
+  ctl_.itlim = limit;
+  if (st == LpStatus::IterLimit && iter_ < limit) st = LpStatus::NumericalTrouble;
+  return st;
 }
 
 void DualSimplex::remove_perturbation() {
@@ -587,14 +629,6 @@ LpStatus DualSimplex::solve_current(int phase) {
     if (phase == 1) ++phase1_iter_;
     log_iteration(phase, last_enter_, last_leave_);
     if (phase == 2) {
-      if (ctl_.perturb_always && allow_perturb_ && !perturb_.active) {
-        const std::vector<double> before = cost_;
-        perturb_costs(before, lower_, upper_, status_, perturb_.magnitude, rng_, cost_);
-        for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before[j];
-        perturb_.active = true;
-        ++perturb_.count;
-        log_.text("Perturbation started.\n");
-      }
       maybe_perturb();
       if (objlim < 1e74 && !perturb_.active && !shifted_ && objective() + lp_.offset > objlim) {
         refactor();
@@ -645,7 +679,7 @@ void DualSimplex::polish() {
   if (choose_row() >= 0) return;
   const double saved = dual_tol_;
   dual_tol_ = std::max(1e-9, 0.01 * saved);
-  const LpStatus st = primal_cleanup();
+  const LpStatus st = budgeted_primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor));
   dual_tol_ = saved;
   if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
   if (st != LpStatus::Optimal || choose_row() >= 0 || count_dual_infeasible() > 0) {
@@ -687,6 +721,8 @@ LpStatus DualSimplex::run() {
       if (st != LpStatus::Optimal) break;
       make_dual_feasible_by_flips(true);
     }
+    if (round == 0 && allow_perturb_ && !perturb_.active && (ctl_.perturb_always || dual_degenerate_start()))
+      start_perturbation();
     st = solve_current(2);
     if (st != LpStatus::Optimal) break;
     if (!perturb_.active && !shifted_) break;
@@ -694,7 +730,7 @@ LpStatus DualSimplex::run() {
     if (choose_row() < 0) {
       // Primal feasible with true costs: the primal simplex removes the
       // remaining dual infeasibilities.
-      st = primal_cleanup();
+      st = budgeted_primal_cleanup(std::max<int64_t>(100, iter_ / kCleanupBudgetDivisor));
       if (st == LpStatus::Unbounded) break;
       if (st != LpStatus::Optimal && st != LpStatus::NumericalTrouble) break;
       if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();

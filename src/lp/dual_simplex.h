@@ -89,6 +89,9 @@ class DualSimplex {
   double dual_infeasibility_sum() const;
   LpStatus run_phase1();
   void remove_perturbation();
+  LpStatus budgeted_primal_cleanup(int64_t budget);
+  void start_perturbation();
+  bool dual_degenerate_start() const;
   // Primal simplex cleanup after the costs were restored (dual_cleanup.cpp).
   LpStatus primal_cleanup();
   void polish();
@@ -116,6 +119,7 @@ class DualSimplex {
   std::vector<int32_t> pos_;           // position in head_, -1 when nonbasic
   std::vector<int8_t> status_;
   std::vector<double> x_, d_, y_, ray_;
+  std::vector<double> before_perturb_;  // costs before the last perturbation (scratch)
   HVector rho_, row_, col_, tau_, flip_;
   std::vector<int8_t> row_mark_;
   std::vector<int32_t> replaced_;

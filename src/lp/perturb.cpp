@@ -18,7 +18,7 @@ double SimplexRandom::uniform() {
 
 void perturb_costs(const std::vector<double> &base, const std::vector<double> &lower,
                    const std::vector<double> &upper, const std::vector<int8_t> &status,
-                   double magnitude, SimplexRandom &rng, std::vector<double> &cost) {
+                   double magnitude, double least, SimplexRandom &rng, std::vector<double> &cost) {
   // Scale with the typical cost size so that tiny and huge cost vectors both
   // see a perturbation that matters but does not dominate.
   double cmax = 0.0;
@@ -29,7 +29,7 @@ void perturb_costs(const std::vector<double> &base, const std::vector<double> &l
     const double r = rng.uniform();  // drawn for every variable: keeps runs repeatable
     if (status[j] == kBasic || status[j] == kFreeNb) continue;
     if (lower[j] == upper[j]) continue;
-    const double delta = magnitude * (1.0 + r) * (scale + std::fabs(base[j]));
+    const double delta = (1.0 + r) * std::max(magnitude * (scale + std::fabs(base[j])), least);
     if (status[j] == kAtLower) cost[j] += delta;
     else cost[j] -= delta;
   }

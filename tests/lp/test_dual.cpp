@@ -7,6 +7,8 @@
 
 #include "dual_test_util.h"
 #include "lp/dualopt.h"
+#include "lp/perturb.h"
+#include "lp/simplex_lp.h"
 #include "tavlo.h"
 
 namespace tvl::lp {
@@ -247,7 +249,58 @@ TEST(DualDeterminism, TwoRunsAreIdentical) {
   }
 }
 
+// Every perturbed cost moves toward dual feasibility of its bound by at
+// least the given least change; basic, free and fixed variables keep their
+// costs; the same seed gives the same costs.
+TEST(DualPerturbation, CostsMoveTheFeasibleWayByAtLeastTheLeastChange) {
+  const std::vector<double> base = {0.0, 3.0, -2.0, 1e-9, 5.0, 0.0, 7.0};
+  const std::vector<double> lower = {0.0, 0.0, 0.0, -kSimplexInf, 1.0, 0.0, 2.0};
+  const std::vector<double> upper = {1.0, kSimplexInf, 4.0, kSimplexInf, 1.0, 9.0, 3.0};
+  const std::vector<int8_t> status = {kAtLower, kAtLower, kAtUpper, kFreeNb, kAtLower, kBasic, kAtUpper};
+  const double least = 1e-6;
+  std::vector<double> cost = base, again = base;
+  SimplexRandom rng, rng2;
+  perturb_costs(base, lower, upper, status, 1e-9, least, rng, cost);
+  perturb_costs(base, lower, upper, status, 1e-9, least, rng2, again);
+  EXPECT_EQ(cost, again);
+  for (size_t j : {0u, 1u}) EXPECT_GE(cost[j] - base[j], least) << j;
+  for (size_t j : {2u, 6u}) EXPECT_GE(base[j] - cost[j], least) << j;
+  for (size_t j : {3u, 4u, 5u}) EXPECT_EQ(cost[j], base[j]) << j;
+  // A relative change larger than the least one wins.
+  cost = base;
+  perturb_costs(base, lower, upper, status, 1e-3, least, rng, cost);
+  EXPECT_GE(cost[1] - base[1], 3e-3);
+}
+
 void collect(void *handle, const char *msg) { static_cast<std::string *>(handle)->append(msg); }
+
+// grow7 starts with every nonbasic structural at a zero reduced cost: the
+// dual perturbs before its first iteration, removes the perturbation at the
+// end and still reaches the known optimum.
+TEST(DualPerturbation, DegenerateStartIsPerturbedAtOnceAndRemoved) {
+  int status = -1;
+  TVLENVptr env = TVLopenTAVLO(&status);
+  ASSERT_EQ(status, 0);
+  TVLCHANNELptr res, warn, err, log;
+  TVLgetchannels(env, &res, &warn, &err, &log);
+  std::string logged;
+  TVLaddfuncdest(env, log, &logged, collect);
+  LpModel model;
+  ASSERT_TRUE(load_netlib("grow7", model));
+  SimplexControl ctl;
+  ctl.env = env;
+  ctl.display = 1;
+  const LpResult r = dual_simplex(model, ctl, nullptr);
+  ASSERT_EQ(r.status, LpStatus::Optimal);
+  const double ref = netlib_optimum("grow7");
+  EXPECT_LT(std::fabs(r.objval - ref) / std::fabs(ref), 1e-6);
+  EXPECT_LT(dual_violation(model, r), 1e-6);
+  const size_t started = logged.find("Perturbation started.\n");
+  ASSERT_NE(started, std::string::npos) << logged;
+  EXPECT_LT(started, logged.find("Iteration:")) << logged;
+  EXPECT_NE(logged.find("Removing perturbation.\n"), std::string::npos) << logged;
+  TVLcloseTAVLO(&env);
+}
 
 TEST(DualLog, IterationLogGoesToTheLogChannel) {
   int status = -1;
