@@ -20,6 +20,8 @@ constexpr int64_t kPolishBudgetDivisor = 100;
 // Least cost perturbation, in units of the dual tolerance: a change of the
 // order of the Harris tolerance still lets the ratio test see ties.
 constexpr double kLeastPerturbation = 10.0;
+// Half-width of the artificial box of the dual's big-M start (scaled units).
+constexpr double kArtificialBound = 1e6;
 
 bool finite(double v) { return std::fabs(v) < kSimplexInf; }
 
@@ -630,7 +632,7 @@ LpStatus DualSimplex::solve_current(int phase) {
     log_iteration(phase, last_enter_, last_leave_);
     if (phase == 2) {
       maybe_perturb();
-      if (objlim < 1e74 && !perturb_.active && !shifted_ && objective() + lp_.offset > objlim) {
+      if (objlim < 1e74 && !perturb_.active && !shifted_ && boxed_.empty() && objective() + lp_.offset > objlim) {
         refactor();
         if (objective() + lp_.offset > objlim) return LpStatus::ObjLimit;
       }
@@ -669,6 +671,46 @@ LpStatus DualSimplex::run_phase1() {
   make_dual_feasible_by_flips(true);
   if (count_dual_infeasible() > 0) return LpStatus::Unbounded;
   return LpStatus::Optimal;
+}
+
+// Temporary finite bounds for the nonbasic variables whose reduced costs
+// have the wrong sign for their infinite bounds: every variable becomes
+// boxed where needed, the flips make the basis dual feasible and phase 2
+// starts at once with the true costs.  The box is wide (kArtificialBound),
+// so that it rarely binds at the optimum; when it does, restore_bounds
+// reports it and phase 1 takes over from that basis.
+void DualSimplex::box_dual_infeasible() {
+  boxed_.clear();
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    const bool flo = finite(lower_[j]), fup = finite(upper_[j]);
+    if (flo && fup) continue;
+    if (dj < -dual_tol_ && !fup) upper_[j] = (flo ? lower_[j] : 0.0) + kArtificialBound;
+    else if (dj > dual_tol_ && !flo) lower_[j] = (fup ? upper_[j] : 0.0) - kArtificialBound;
+    else continue;
+    if (!finite(lower_[j])) lower_[j] = upper_[j] - 2.0 * kArtificialBound;
+    if (!finite(upper_[j])) upper_[j] = lower_[j] + 2.0 * kArtificialBound;
+    status_[j] = dj >= 0.0 ? kAtLower : kAtUpper;
+    boxed_.push_back(j);
+  }
+  if (!boxed_.empty()) compute_primal();
+}
+
+// Puts back the true bounds of the variables boxed by box_dual_infeasible.
+// Returns true when one of them was left nonbasic at an artificial bound.
+bool DualSimplex::restore_bounds() {
+  bool hit = false;
+  for (int32_t j : boxed_) {
+    lower_[j] = lp_.lower[j];
+    upper_[j] = lp_.upper[j];
+    if (status_[j] == kBasic) continue;
+    if ((status_[j] == kAtLower && !finite(lower_[j])) || (status_[j] == kAtUpper && !finite(upper_[j]))) hit = true;
+    place_nonbasic(j);
+  }
+  boxed_.clear();
+  compute_primal();
+  return hit;
 }
 
 // Final polish: reduced costs that are within the tolerance but on the wrong
@@ -717,13 +759,22 @@ LpStatus DualSimplex::run() {
     // phase 1 instead, so that the final costs are the true ones.
     make_dual_feasible_by_flips(round == 0);
     if (count_dual_infeasible() > 0) {
-      st = run_phase1();
-      if (st != LpStatus::Optimal) break;
-      make_dual_feasible_by_flips(true);
+      if (round == 0) {
+        box_dual_infeasible();
+      } else {
+        st = run_phase1();
+        if (st != LpStatus::Optimal) break;
+        make_dual_feasible_by_flips(true);
+      }
     }
     if (round == 0 && allow_perturb_ && !perturb_.active && (ctl_.perturb_always || dual_degenerate_start()))
       start_perturbation();
     st = solve_current(2);
+    if (!boxed_.empty()) {
+      const bool hit = restore_bounds();
+      if (hit && (st == LpStatus::Optimal || st == LpStatus::Infeasible)) continue;
+      if (hit) phase_ = 1;
+    }
     if (st != LpStatus::Optimal) break;
     if (!perturb_.active && !shifted_) break;
     remove_perturbation();

@@ -6,11 +6,16 @@
 // (pricing_dual.h), the bound-flipping ratio test with Harris tolerances
 // (ratio_dual.h), cost shifting when Harris' rule steps over a slightly
 // infeasible reduced cost, and cost perturbation against stalling
-// (perturb.h).  Phase 1 is the auxiliary-problem approach of the same thesis
-// (section 4.5.2.2, after Fourer 1994): the dual simplex solves the problem
-// with artificial bounds [0,1], [-1,0], [-1000,1000] and [0,0] on
-// lower-bounded, upper-bounded, free and boxed variables; its optimal basis
-// is dual feasible for the original bounds unless the LP is dual infeasible.
+// (perturb.h).  A starting basis that is not dual feasible first gets the
+// artificial-bounding treatment (the "big-M" dual phase 1 of the same
+// thesis, section 4.5.1): wide temporary bounds on the offending unbounded
+// variables make it dual feasible by flips, and phase 2 runs at once.  When
+// that box binds at the end, or for later dual infeasibilities, phase 1 is
+// the auxiliary-problem approach (section 4.5.2.2, after Fourer 1994): the
+// dual simplex solves the problem with artificial bounds [0,1], [-1,0],
+// [-1000,1000] and [0,0] on lower-bounded, upper-bounded, free and boxed
+// variables; its optimal basis is dual feasible for the original bounds
+// unless the LP is dual infeasible.
 //
 // The object keeps its factor, weights and solution between runs, so a
 // caller that changes bounds (set_bounds) and runs again warm-starts from
@@ -88,6 +93,8 @@ class DualSimplex {
   int count_dual_infeasible() const;
   double dual_infeasibility_sum() const;
   LpStatus run_phase1();
+  void box_dual_infeasible();
+  bool restore_bounds();
   void remove_perturbation();
   LpStatus budgeted_primal_cleanup(int64_t budget);
   void start_perturbation();
@@ -123,6 +130,7 @@ class DualSimplex {
   HVector rho_, row_, col_, tau_, flip_;
   std::vector<int8_t> row_mark_;
   std::vector<int32_t> replaced_;
+  std::vector<int32_t> boxed_;  // variables under artificial bounds
 
   double primal_tol_, dual_tol_;
   double row_density_ = 0.05, col_density_ = 0.05, rho_density_ = 0.05, tau_density_ = 0.05;

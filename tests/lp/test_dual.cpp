@@ -119,6 +119,22 @@ TEST(DualSmall, UnboundedRayDirectionIsDualInfeasible) {
   EXPECT_FALSE(r.dual_feasible);
 }
 
+TEST(DualSmall, OptimumBeyondTheStartingBoxIsStillFound) {
+  // min -x - 2y  s.t.  x + y <= 4e7, y - x <= 1e7, x, y >= 0: the start
+  // boxes x and y far below their optimal values (x = 1.5e7, y = 2.5e7),
+  // so the box binds and phase 1 has to finish the job; the objective
+  // limit must not fire on the boxed problem's bound.
+  const LpModel m = dense_model(2, 2, {1, 1, -1, 1}, {-1, -2}, {0, 0}, {kInf, kInf}, {-kInf, -kInf}, {4e7, 1e7});
+  SimplexControl ctl = quiet();
+  ctl.objulim = -6e7;
+  const LpResult r = dual_simplex(m, ctl, nullptr);
+  ASSERT_EQ(r.status, LpStatus::Optimal);
+  EXPECT_NEAR(r.objval, -6.5e7, 1e-6 * 6.5e7);
+  EXPECT_NEAR(r.x[0], 1.5e7, 1.0);
+  EXPECT_NEAR(r.x[1], 2.5e7, 1.0);
+  EXPECT_TRUE(r.primal_feasible && r.dual_feasible);
+}
+
 TEST(DualSmall, FreeFixedAndRangedVariablesGiveCertifiedOptimum) {
   // min  x0 - 2 x1 + x2 + 3 x3   with x0 free, x1 in [0, 4], x2 fixed at 1,
   // x3 <= 2 (no lower bound); rows: ranged, equality, >= and <=.
