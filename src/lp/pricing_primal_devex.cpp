@@ -40,9 +40,10 @@ int32_t choose_weighted(const PrimalPricingView &v, const std::vector<double> &w
 // reset.  The weight of the entering variable is recomputed exactly from the
 // FTRAN'd column (its own reference entry plus the squares of the column
 // entries of reference variables in the basis); the other weights only grow
-// from it.  When the recorded weight of the entering variable drifted more
-// than a factor kDrift from the exact one, the approximation has decayed and
-// a new reference set starts.
+// from it.  When the recorded weight of the entering variable exceeds the
+// exact one more than tenfold, the approximation has decayed and a new
+// reference set starts (a factor 3 reset too often: fit2p took 30% more
+// iterations).
 class DevexPricing final : public PrimalPricing {
  public:
   explicit DevexPricing(int32_t nv) : w_(static_cast<size_t>(nv), 1.0), ref_(static_cast<size_t>(nv), 0) {}
@@ -75,7 +76,7 @@ class DevexPricing final : public PrimalPricing {
   }
 
  private:
-  static constexpr double kDrift = 3.0;
+  static constexpr double kDrift = 10.0;
 
   void start_reference(const std::vector<int8_t> &status) {
     for (size_t j = 0; j < ref_.size(); ++j) ref_[j] = status[j] != kBasic;
