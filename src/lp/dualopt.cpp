@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "lp/dual_simplex.h"
+#include "lp/primopt.h"
 #include "lp/scaling.h"
 #include "lp/simplex_lp.h"
 #include "lp/simplex_result.h"
@@ -73,12 +74,28 @@ std::unique_ptr<DualSimplex> make_solver(const LpModel &model, const Scaling &sc
   return std::make_unique<DualSimplex>(std::move(lp), ctl, sc.active());
 }
 
+// The dual calls an LP unbounded when its phase 1 cannot make the reduced
+// costs dual feasible.  That shows dual infeasibility only up to the
+// tolerances of a possibly badly scaled problem, and says nothing about
+// primal feasibility; the primal simplex, started from the dual's final
+// basis, settles it: unbounded from a feasible point (with a primal ray),
+// optimal after all, or infeasible.
+LpResult settle_unbounded(const LpModel &model, const SimplexControl &ctl, const LpResult &dual) {
+  SimplexControl quiet = ctl;
+  quiet.itlim = std::max<int64_t>(0, ctl.itlim - dual.iterations);
+  LpResult res = primal_simplex(model, quiet, &dual.basis);
+  res.iterations += dual.iterations;
+  res.phase1_iterations += dual.phase1_iterations;
+  return res;
+}
+
 // Runs the solver and unscales; a violation that unscaling magnified beyond
 // the tolerances is cleaned up on the unscaled problem from the final basis.
 LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexControl &ctl, DualSimplex &solver) {
   LpResult res;
   res.status = solver.run();
   extract(model, sc, solver, res);
+  if (res.status == LpStatus::Unbounded) return settle_unbounded(model, ctl, res);
   if (res.status != LpStatus::Optimal || !sc.active()) return res;
   const double pviol = primal_violation(model, res), dviol = dual_violation(model, res);
   if (pviol <= ctl.feastol && dviol <= ctl.opttol) return res;

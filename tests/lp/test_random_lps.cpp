@@ -92,6 +92,12 @@ TEST(RandomLps, SmallInstancesAgreeAcrossMethods) { cross_check(1, 600, 30, 40);
 // infeasibility that tighter pricing still removes.
 TEST(RandomLps, BadlyScaledInstancesAgreeAcrossMethods) { cross_check(440, 60, 30, 40, true); }
 
+// Badly scaled instances on which the dual's phase 1 once gave up and
+// called a bounded LP unbounded.
+TEST(RandomLps, DualUnboundedClaimsAreSettled) {
+  for (uint64_t seed : {500562u, 500914u, 500956u}) cross_check(seed, 1, 150, 400, true);
+}
+
 TEST(RandomLps, MediumInstancesAgreeAcrossMethods) { cross_check(301300, 40, 60, 150); }
 
 }  // namespace
