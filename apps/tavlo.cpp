@@ -231,6 +231,12 @@ int run(const Options &opt) {
   double t0 = 0.0, t1 = 0.0;
   if (!st) st = TVLgettime(env, &t0);
   if (!st) st = TVLlpopt(env, lp);
+  // A presolve verdict (infeasible, unbounded, or one of the two) is an
+  // answer, not a failure: its status is reported like any other.
+  const bool verdict = st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR ||
+                       st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE ||
+                       st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED;
+  if (verdict) st = 0;
   if (!st) st = TVLgettime(env, &t1);
   if (!st) {
     char text[64];
@@ -242,6 +248,9 @@ int run(const Options &opt) {
     if (has_obj) std::printf("Objective value: %.10e\n", obj);
     std::printf("Iterations:      %d\n", TVLgetitcnt(env, lp));
     std::printf("Solve time:      %.3f sec.\n", t1 - t0);
+    if (stat == TVL_STAT_INForUNBD) {
+      std::printf("Solve again with --set TVL_PARAM_PREIND=0 to tell which of the two holds.\n");
+    }
     if (!opt.solfile.empty() && has_obj) st = write_solution(env, lp, opt.solfile);
     if (!st && !opt.basfile.empty()) st = TVLmbasewrite(env, lp, opt.basfile.c_str());
   }

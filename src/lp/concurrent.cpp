@@ -180,16 +180,17 @@ const char *method_name(int method) {
   return method == TVL_ALG_PRIMAL ? "primal simplex" : "dual simplex";
 }
 
-// Moves the kept worker's solution record and basis into the caller's
-// problem and reports its log.  Returns the worker's status, negated when
+// Moves the kept worker's solution record and basis (if any) into the
+// caller's problem and reports its log.  Returns the worker's status, negated when
 // its message has already been printed (it is part of the forwarded log).
 int adopt(TVLENVptr env, TVLLPptr lp, Worker &w) {
   w.log.forward(env);
   work_add(w.work);
-  if (w.status != 0) return -w.status;
+  // A failed run may still have stored a status (a presolve verdict).
   discard_derived(lp, kDropSolution | kDropBasis | kDropFactor);
   lp->soln = std::exchange(w.lp->soln, nullptr);
   lp->basis = std::exchange(w.lp->basis, nullptr);
+  if (w.status != 0) return -w.status;
   if (param_int(env, TVL_PARAM_SIMDISPLAY) != 0) {
     msg_log(env, "Concurrent optimizer: %s finished first.\n", method_name(w.method));
   }

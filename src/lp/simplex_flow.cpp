@@ -163,6 +163,21 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
   return final_result;
 }
 
+// When presolve proves the LP infeasible, unbounded, or one of the two,
+// the call ends with presolve's code; the verdict is also stored as the
+// solution status (without values), so that a caller who looks at the
+// status rather than the code learns it too.
+void store_presolve_verdict(tvllp *lp, const LpModel &model, int st, FlowMethod method) {
+  LpResult verdict;
+  switch (st) {
+    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR: verdict.status = LpStatus::InfOrUnbd; break;
+    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE: verdict.status = LpStatus::Infeasible; break;
+    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED: verdict.status = LpStatus::Unbounded; break;
+    default: return;
+  }
+  store_result(lp, model, verdict, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
+}
+
 int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   RunScope run(env);
   LpModel model;
@@ -174,6 +189,7 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   PresolveData *data = nullptr;
   if (const int st = prepare_presolve(env, lp, model, has_start, data)) {
     discard_derived(lp, kDropSolution | kDropFactor);
+    store_presolve_verdict(lp, model, st, method);
     return st;
   }
   discard_derived(lp, kDropSolution | kDropFactor);

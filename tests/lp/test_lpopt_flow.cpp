@@ -189,6 +189,11 @@ TEST(LpOptFlow, DeterministicRunsAndMessages) {
     EXPECT_EQ(TVLdualopt(r.env, r.lp), TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR);
     EXPECT_EQ(r.log.find("Infeasibility row 'c1':  0 >= 1.") != std::string::npos, display == 1) << r.log;
     EXPECT_EQ(r.errors.empty(), display == 0) << r.errors;
+    // The verdict is the stored status too, whichever method ran.
+    EXPECT_EQ(TVLgetstat(r.env, r.lp), TVL_STAT_INForUNBD);
+    r.set(TVL_PARAM_LPMETHOD, TVL_ALG_CONCURRENT);
+    EXPECT_EQ(TVLlpopt(r.env, r.lp), TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR);
+    EXPECT_EQ(TVLgetstat(r.env, r.lp), TVL_STAT_INForUNBD);
   }
 }
 
