@@ -4,10 +4,12 @@
 // the iteration log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "dual_test_util.h"
+#include "lp/pricing_primal.h"
 #include "lp/pricing_primal_hybrid.h"
 #include "lp/primopt.h"
 #include "tavlo.h"
@@ -85,6 +87,36 @@ TEST(PrimalNetlib, EveryPricingRuleSolves) {
   for (int pricing : {-1, 1, 2, 3, 4})
     for (const char *name : {"afiro", "adlittle", "share2b", "stocfor1", "lotfi"})
       expect_netlib_optimal(name, pricing);
+}
+
+// The kept candidate list: built from the attractive variables, extended
+// by touches, pruned by the scan, and stale once the tolerance is lowered.
+TEST(PrimalHybrid, CandidateListFollowsReducedCosts) {
+  std::vector<double> d = {-1.0, 0.5, -2.0, 0.0, 3.0};
+  std::vector<int8_t> st = {kAtLower, kAtLower, kBasic, kAtLower, kAtUpper};
+  std::vector<double> lo = {0, 0, 0, 0, 0}, up = {1, 1, 1, 0, 1};
+  const PrimalPricingView v{&d, &st, &lo, &up, 1e-7, nullptr};
+  PrimalCandidates c;
+  EXPECT_FALSE(c.covers(1e-7));
+  c.rebuild(v, 5);
+  auto listed = [&] {
+    std::vector<int32_t> js;
+    c.scan(v, [&](int32_t j, double) { js.push_back(j); });
+    std::sort(js.begin(), js.end());
+    return js;
+  };
+  EXPECT_EQ(listed(), (std::vector<int32_t>{0, 4}));
+  d[1] = -0.7;  // becomes attractive
+  d[0] = 0.2;   // no longer
+  d[3] = -5.0;  // fixed: never enters
+  for (int32_t j : {0, 1, 3}) c.touch(v, j);
+  EXPECT_EQ(listed(), (std::vector<int32_t>{1, 4}));
+  EXPECT_EQ(c.size(), 2u);
+  d[0] = -0.5;
+  c.touch(v, 0);
+  EXPECT_EQ(listed(), (std::vector<int32_t>{0, 1, 4}));
+  EXPECT_TRUE(c.covers(1e-6));
+  EXPECT_FALSE(c.covers(1e-9));
 }
 
 // Steepest edge is chosen when its extra work is small against a long
