@@ -3,18 +3,27 @@
 // computes it on the way, so each FTRAN keeps a sparse copy in a small
 // ring of slots, one per vector object; update() takes the copy when the
 // column it is given is exactly the result of that FTRAN under the current
-// factor, and otherwise recomputes the spike as U alpha.
+// factor, and otherwise recomputes the spike as U alpha.  Right-hand sides
+// with many nonzeros (BTRAN results FTRAN'd for pricing norms, not basis
+// columns) are not kept: copying their dense spikes would cost more than
+// the rare recomputation it could save.
 #pragma once
+
+#include <algorithm>
 
 #include "lp/lu.h"
 
 namespace tvl::lp {
 
 template <class T>
-void LuFactor<T>::keep_spike(const HVector &x, int32_t cnt) const {
+void LuFactor<T>::keep_spike(const HVector &x, int32_t rhs_nnz, int32_t cnt) const {
   int slot = -1;
   for (int s = 0; s < kSpikeSlots && slot < 0; ++s)
     if (spikes_[s].owner == &x) slot = s;
+  if (rhs_nnz > std::max(100, m_ / 10)) {
+    if (slot >= 0) spikes_[slot].owner = nullptr;
+    return;
+  }
   if (slot < 0) {
     spike_next_ = (spike_next_ + 1) % kSpikeSlots;
     slot = spike_next_;

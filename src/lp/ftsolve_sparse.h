@@ -357,10 +357,10 @@ template <class T>
 void LuFactor<T>::ftran(HVector &x, double expected_density) const {
   const bool hint_dense = expected_density > kDenseHint;
   const double lim = kHyperSparseRatio * m_;
-  int32_t cnt = load(x, sw_.row, sw_.list_a);
-  cnt = lower_solve(cnt, !hint_dense && cnt < lim);
+  const int32_t rhs_nnz = load(x, sw_.row, sw_.list_a);
+  int32_t cnt = lower_solve(rhs_nnz, !hint_dense && rhs_nnz < lim);
   cnt = row_etas_forward(cnt);
-  keep_spike(x, cnt);
+  keep_spike(x, rhs_nnz, cnt);
   cnt = upper_solve(cnt, !hint_dense && cnt >= 0 && cnt < lim);
   cnt = row_to_pos(cnt);
   store(x, sw_.pos, cnt);

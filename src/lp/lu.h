@@ -184,7 +184,7 @@ class LuFactor final : public BasisFactor {
   // Forrest-Tomlin stages (baseupd.h).
   int32_t spike_from(const HVector &col);
   int32_t spike_cached(const HVector &col);
-  void keep_spike(const HVector &x, int32_t cnt) const;
+  void keep_spike(const HVector &x, int32_t rhs_nnz, int32_t cnt) const;
   void seal_spike(const HVector &x) const;
   int32_t row_multipliers(int32_t p);
   T new_diagonal(int32_t p, int32_t nmult) const;
