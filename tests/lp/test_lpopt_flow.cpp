@@ -12,6 +12,7 @@
 
 #include "lp/dual_test_util.h"
 #include "tavlo.h"
+#include "support/api_session.h"
 #include "support/log_text.h"
 
 namespace {
@@ -19,28 +20,11 @@ namespace {
 using tvl::lp::testing::netlib_dir;
 using tvl::lp::testing::netlib_optimum;
 
-void collect(void *handle, const char *msg) { *static_cast<std::string *>(handle) += msg; }
-
-struct Lp {
-  TVLENVptr env = nullptr;
-  TVLLPptr lp = nullptr;
-  std::string log, errors;
-  Lp() {
-    int st = 0;
-    env = TVLopenTAVLO(&st);
-    TVLCHANNELptr error = nullptr, logc = nullptr;
-    TVLgetchannels(env, nullptr, nullptr, &error, &logc);
-    TVLaddfuncdest(env, logc, &log, collect);
-    TVLaddfuncdest(env, error, &errors, collect);
-    lp = TVLcreateprob(env, &st, "flow");
-  }
+struct Lp : tvltest::ApiSession {
+  Lp() : ApiSession("flow") {}
   explicit Lp(const std::string &name) : Lp() {
     const std::string path = netlib_dir() + "/" + name + ".mps.gz";
     EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
-  }
-  ~Lp() {
-    TVLfreeprob(env, &lp);
-    TVLcloseTAVLO(&env);
   }
   void set(int param, int value) { ASSERT_EQ(TVLsetintparam(env, param, value), 0); }
   double objective() {
