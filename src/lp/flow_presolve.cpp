@@ -24,8 +24,9 @@ std::string item_name(const NameTable &t, int32_t k, char letter) {
   return pre::format("%c%d", letter, k + 1);
 }
 
-PresolveSettings settings_of(const tvlenv *env, const tvllp *lp) {
+PresolveSettings settings_of(const tvlenv *env, const tvllp *lp, bool dual) {
   PresolveSettings s;
+  s.dual_start = dual;
   s.reduce = param_int(env, TVL_PARAM_REDUCE);
   s.prelinear = param_int(env, TVL_PARAM_PRELINEAR);
   s.predual = param_int(env, TVL_PARAM_PREDUAL);
@@ -44,15 +45,15 @@ PresolveSettings settings_of(const tvlenv *env, const tvllp *lp) {
 }
 
 // The settings a stored copy must have been built with to be reused.
-std::array<double, 8> key_of(const PresolveSettings &s) {
+std::array<double, 9> key_of(const PresolveSettings &s) {
   return {double(s.reduce), double(s.prelinear), double(s.predual), double(s.depind),
-          double(s.aggind), double(s.aggfill), double(s.prepass), s.feastol};
+          double(s.aggind), double(s.aggfill), double(s.prepass), s.feastol, double(s.dual_start)};
 }
 
 // Runs presolve into a new copy; 0 with `data` set, 0 with `data` null when
 // nothing was reduced or memory ran out, or the status that ends the call.
-int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, PresolveData *&data) {
-  PresolveSettings s = settings_of(env, lp);
+int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool dual, PresolveData *&data) {
+  PresolveSettings s = settings_of(env, lp, dual);
   LpProgress progress;
   lp_progress_init(progress);
   progress.lp = lp;
@@ -84,11 +85,12 @@ int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, PresolveData *&da
 
 }  // namespace
 
-int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, PresolveData *&data) {
+int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, bool dual,
+                     PresolveData *&data) {
   data = nullptr;
   if (param_int(env, TVL_PARAM_PREIND) == 0) return 0;
   const int advind = param_int(env, TVL_PARAM_ADVIND);
-  if (lp->presolve && lp->presolve->key != key_of(settings_of(env, lp))) discard_derived(lp, kDropPresolve);
+  if (lp->presolve && lp->presolve->key != key_of(settings_of(env, lp, dual))) discard_derived(lp, kDropPresolve);
   if (lp->presolve) {
     // A copy without a basis of its own would lose the problem's basis.
     if (lp->presolve->basis.empty() && advanced_start && advind != 0) {
@@ -101,7 +103,7 @@ int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced
   const bool keep_start = (advind == 1 && advanced_start) ||
                           (advind == 2 && param_int(env, TVL_PARAM_PREDUAL) == 1);
   if (keep_start) return 0;
-  return run_presolve(env, lp, model, data);
+  return run_presolve(env, lp, model, dual, data);
 }
 
 }  // namespace tvl::lp

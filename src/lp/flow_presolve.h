@@ -12,7 +12,9 @@ namespace tvl::lp {
 // Decides on presolve for this call and runs it when needed.  `data` is
 // the copy to solve (owned by lp->presolve) or nullptr to solve the
 // original LP.  `advanced_start` tells whether the problem holds a basis or
-// starting point.  Returns 0 or the presolve status that ends the call.
-int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, PresolveData *&data);
+// starting point; `dual` that the dual simplex will solve the copy.  Returns
+// 0 or the presolve status that ends the call.
+int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, bool dual,
+                     PresolveData *&data);
 
 }  // namespace tvl::lp

@@ -67,6 +67,9 @@ struct PresolveSettings {
   int prepass = -1;       // TVL_PARAM_PREPASS: -1 automatic, 0 none, >0 limit of passes
   bool messages = true;   // hidden parameter 1043
   bool repeated = false;  // presolve of an already reduced problem ("Reduced presolve ...")
+  // The dual simplex solves the reduced LP: substitutions (doubletons, free
+  // columns) must not add dual infeasibilities to its slack start.
+  bool dual_start = true;
   double feastol = 1e-6;  // TVL_PARAM_EPRHS: infeasibility beyond this is declared
   const char *kind = "LP";
   // Families to run (bits of PresolveFamily); for experiments and tests.

@@ -19,31 +19,6 @@ void record_row_rest(Work &w, int32_t i, int32_t skip) {
   }
 }
 
-// Dual infeasibility of a column of cost c at its starting bound: a cost
-// that asks for an infinite bound.
-bool start_dual_infeasible(double c, double lo, double up) {
-  return (c < 0.0 && !finite_value(up)) || (c > 0.0 && !finite_value(lo));
-}
-
-// Folding x_j (cost c) into row i moves c / a onto the row's other columns.
-// The dual simplex starts from the slack basis, whose reduced costs are the
-// costs: when the move turns more of them dual infeasible than it cures, the
-// reduced LP needs a dual phase 1 that the original does not, and the fold
-// costs more iterations than it saves.
-bool fold_keeps_start(const Work &w, int32_t i, int32_t j, int32_t e) {
-  const double c = w.cost[j];
-  if (c == 0.0) return true;
-  const double ratio = c / w.eval[e];
-  int32_t before = start_dual_infeasible(c, w.clo[j], w.cup[j]) ? 1 : 0, after = 0;
-  for (int32_t f = w.rhead[i]; f >= 0; f = w.rnext[f]) {
-    if (f == e) continue;
-    const int32_t k = w.ecol[f];
-    before += start_dual_infeasible(w.cost[k], w.clo[k], w.cup[k]);
-    after += start_dual_infeasible(w.cost[k] - ratio * w.eval[f], w.clo[k], w.cup[k]);
-  }
-  return after <= before;
-}
-
 // Equality row i = b with singleton column j (entry e): fold x_j into the row.
 void fold_slack_col(Work &w, int32_t i, int32_t j, int32_t e) {
   const double a = w.eval[e], b = w.rlo[i], c = w.cost[j];
@@ -95,7 +70,7 @@ void reduce_col_singletons(Work &w) {
     touched[i] = 1;
     if (w.clo[j] >= w.cup[j]) continue;  // fixed columns go elsewhere
     if (w.rlo[i] == w.rup[i]) {
-      if (fold_keeps_start(w, i, j, e)) fold_slack_col(w, i, j, e);
+      if (cost_move_keeps_start(w, e)) fold_slack_col(w, i, j, e);
       continue;
     }
     w.work += w.rlen[i];
@@ -116,7 +91,7 @@ void reduce_col_singletons(Work &w) {
       }
       continue;
     }
-    if (!fold_keeps_start(w, i, j, e)) continue;
+    if (!cost_move_keeps_start(w, e)) continue;
     w.rlo[i] = w.rup[i] = side;
     fold_slack_col(w, i, j, e);
   }

@@ -62,6 +62,21 @@ void implied_bounds(double a, double b, double r, double lo, double up, double &
   kup = std::max(v1, v2);
 }
 
+// Eliminating the column of ej moves its cost onto the column of ek and
+// hands that column the bounds it implies; true when this does not add a
+// dual infeasibility to the slack start (see cost_move_keeps_start).
+bool doubleton_keeps_start(const Work &w, int32_t ej, int32_t ek) {
+  const int32_t j = w.ecol[ej], k = w.ecol[ek];
+  const double a = w.eval[ej], b = w.eval[ek];
+  double klo, kup;
+  implied_bounds(a, b, w.rlo[w.erow[ej]], w.clo[j], w.cup[j], klo, kup);
+  const int before = start_dual_infeasible(w.cost[j], w.clo[j], w.cup[j]) +
+                     start_dual_infeasible(w.cost[k], w.clo[k], w.cup[k]);
+  const int after = start_dual_infeasible(w.cost[k] - w.cost[j] * b / a, std::max(w.clo[k], klo),
+                                          std::min(w.cup[k], kup));
+  return after <= before;
+}
+
 }  // namespace
 
 int32_t reduce_doubleton_equations(Work &w, int32_t maxfill) {
@@ -78,6 +93,11 @@ int32_t reduce_doubleton_equations(Work &w, int32_t maxfill) {
     if (swap && v2 < 1e-3 * v1) swap = false;
     if (!swap && v1 < 1e-3 * v2) swap = true;
     if (swap) std::swap(ej, ek);
+    if (w.guard_dual_start && !doubleton_keeps_start(w, ej, ek)) {
+      // The other direction, unless its pivot is tiny.
+      if (std::fabs(w.eval[ek]) < 1e-3 * std::fabs(w.eval[ej]) || !doubleton_keeps_start(w, ek, ej)) continue;
+      std::swap(ej, ek);
+    }
     const int32_t j = w.ecol[ej], k = w.ecol[ek];
     const double a = w.eval[ej], b = w.eval[ek], r = w.rlo[i];
     if (w.clo[j] == w.cup[j] || w.clo[k] == w.cup[k]) continue;  // fixed: handled elsewhere

@@ -16,7 +16,7 @@ int32_t pick_column(const Work &w, int32_t i, int32_t maxfill) {
     if (std::fabs(w.eval[e]) < 0.01 * amax) continue;
     const int64_t fill = static_cast<int64_t>(w.rlen[i] - 1) * (w.clen[j] - 1);
     if (fill > maxfill || (best >= 0 && fill >= best_cost)) continue;
-    if (!w.implied_free(act, e)) continue;
+    if (!w.implied_free(act, e) || (w.guard_dual_start && !cost_move_keeps_start(w, e))) continue;
     best = e;
     best_cost = fill;
   }

@@ -15,7 +15,7 @@ struct PresolveData {
   lp::PresolvedLp pre;
   lp::PresolveOutcome outcome;
   lp::Basis basis;             // final basis of pre.reduced (empty before a solve)
-  std::array<double, 8> key{};  // settings that shaped the reduced LP
+  std::array<double, 9> key{};  // settings that shaped the reduced LP
 };
 
 // Frees the problem's presolved copy (nullptr is fine).

@@ -135,4 +135,19 @@ bool Work::implied_free(const Activity &act, int32_t e) const {
   return lo_ok && up_ok;
 }
 
+bool cost_move_keeps_start(const Work &w, int32_t e) {
+  const int32_t i = w.erow[e], j = w.ecol[e];
+  const double c = w.cost[j];
+  if (c == 0.0) return true;
+  const double ratio = c / w.eval[e];
+  int32_t before = start_dual_infeasible(c, w.clo[j], w.cup[j]) ? 1 : 0, after = 0;
+  for (int32_t f = w.rhead[i]; f >= 0; f = w.rnext[f]) {
+    if (f == e) continue;
+    const int32_t k = w.ecol[f];
+    before += start_dual_infeasible(w.cost[k], w.clo[k], w.cup[k]);
+    after += start_dual_infeasible(w.cost[k] - ratio * w.eval[f], w.clo[k], w.cup[k]);
+  }
+  return after <= before;
+}
+
 }  // namespace tvl::lp::pre

@@ -61,6 +61,8 @@ class Work {
   std::function<std::string(int32_t)> rowname, colname;
   // Dual reductions (those that rely on optimality, not only feasibility) allowed.
   bool dual_reductions = true;
+  // Substitutions keep the dual simplex's slack start (see cost_move_keeps_start).
+  bool guard_dual_start = true;
 
   // Scratch space for the reductions (kept to avoid allocation per row).
   std::vector<int32_t> scratch_idx, pos, cpos;
@@ -101,6 +103,20 @@ class Work {
   // Row bound helpers.
   bool row_equality(int32_t i) const { return rlo[i] == rup[i]; }
 };
+
+// A column of cost c with bounds [lo, up] is dual infeasible in the dual
+// simplex's slack start when its cost asks for an infinite bound.
+inline bool start_dual_infeasible(double c, double lo, double up) {
+  return (c < 0.0 && !finite_value(up)) || (c > 0.0 && !finite_value(lo));
+}
+
+// Eliminating the column of entry e through its row moves the column's cost
+// c onto the row's other columns (c_k -= c a_ik / a).  The dual simplex
+// starts from the slack basis, whose reduced costs are the costs: when the
+// move turns more columns dual infeasible than it cures, the reduced LP
+// needs a dual phase 1 that the original does not, and the elimination
+// costs more iterations than it saves.  True when the count does not grow.
+bool cost_move_keeps_start(const Work &w, int32_t e);
 
 // Tolerant comparison used to detect ties with bounds.
 inline bool near(double a, double b, double tol) {

@@ -187,7 +187,7 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   const bool has_start = has_basis || (lp->basis && !lp->basis->cprim.empty());
   const bool warm = has_basis && param_int(env, TVL_PARAM_ADVIND) != 0;
   PresolveData *data = nullptr;
-  if (const int st = prepare_presolve(env, lp, model, has_start, data)) {
+  if (const int st = prepare_presolve(env, lp, model, has_start, method == FlowMethod::Dual, data)) {
     discard_derived(lp, kDropSolution | kDropFactor);
     store_presolve_verdict(lp, model, st, method);
     return st;
