@@ -742,6 +742,9 @@ LpStatus DualSimplex::run() {
   perturb_.active = false;
   shifted_ = false;
   cost_ = lp_.cost;
+  // A warm start (kept factor, a few bound changes) is left to the progress
+  // monitor; only a fresh basis may be perturbed before the first step.
+  const bool fresh_basis = !have_factor_;
   if (!have_factor_) {
     if (!refactor()) return LpStatus::NumericalTrouble;
   } else {
@@ -767,7 +770,8 @@ LpStatus DualSimplex::run() {
         make_dual_feasible_by_flips(true);
       }
     }
-    if (round == 0 && allow_perturb_ && !perturb_.active && (ctl_.perturb_always || dual_degenerate_start()))
+    if (round == 0 && allow_perturb_ && !perturb_.active &&
+        (ctl_.perturb_always || (fresh_basis && choose_row() >= 0 && dual_degenerate_start())))
       start_perturbation();
     st = solve_current(2);
     if (!boxed_.empty()) {
