@@ -150,82 +150,50 @@ int32_t LuFactor<T>::lower_solve(int32_t cnt, bool sparse) const {
   return -1;
 }
 
+// Back substitution with U, column-wise over the entries of U (FTRAN on
+// row-indexed values) or row-wise (BTRAN on position-indexed values): the
+// two differ only in the vector, the lists, the diagonal and the dense
+// order, which `node_at(k)` gives for step k.  The sparse path visits the
+// nodes reached from the input in topological order; both divide by the
+// diagonal, collect the nonzeros of the result and count the work.
 template <class T>
-int32_t LuFactor<T>::upper_solve(int32_t cnt, bool sparse) const {
-  T *row = sw_.row.data();
-  const NodeLists<T> &g = lu_.ucol;
-  const T *dinv = lu_.dinv_row.data();
+template <class NodeAt>
+int32_t LuFactor<T>::upper_pass(T *vec, const NodeLists<T> &g, const T *dinv, int32_t cnt, bool sparse,
+                                NodeAt node_at) const {
   int32_t *list = sw_.list_a.data();
   uint64_t ops = 0;
+  auto eliminate = [&](int32_t i, int32_t &nz) {
+    T v = vec[i];
+    if (v == T(0)) return;
+    v *= dinv[i];
+    vec[i] = v;
+    list[nz++] = i;
+    for (int32_t e = g.start[i]; e < g.end[i]; ++e) vec[g.index[e]] -= g.value[e] * v;
+    ops += g.end[i] - g.start[i];
+  };
+  int32_t nz = 0;
   if (sparse && cnt >= 0) {
     int32_t *out = sw_.list_b.data();
     const int32_t n = graph_reach(g, list, cnt, sw_, out, m_, ops);
-    int32_t nz = 0;
-    for (int32_t t = m_ - n; t < m_; ++t) {
-      const int32_t i = out[t];
-      T v = row[i];
-      if (v == T(0)) continue;
-      v *= dinv[i];
-      row[i] = v;
-      list[nz++] = i;
-      for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
-      ops += g.end[i] - g.start[i];
-    }
+    for (int32_t t = m_ - n; t < m_; ++t) eliminate(out[t], nz);
     work_ += ops + n;
     return nz;
   }
-  int32_t nz = 0;
-  for (int32_t k = m_ - 1; k >= 0; --k) {
-    const int32_t i = lu_.uprow[k];
-    T v = row[i];
-    if (v == T(0)) continue;
-    v *= dinv[i];
-    row[i] = v;
-    list[nz++] = i;
-    for (int32_t e = g.start[i]; e < g.end[i]; ++e) row[g.index[e]] -= g.value[e] * v;
-    ops += g.end[i] - g.start[i];
-  }
+  for (int32_t k = 0; k < m_; ++k) eliminate(node_at(k), nz);
   work_ += ops + m_;
   return nz;
 }
 
 template <class T>
+int32_t LuFactor<T>::upper_solve(int32_t cnt, bool sparse) const {
+  return upper_pass(sw_.row.data(), lu_.ucol, lu_.dinv_row.data(), cnt, sparse,
+                    [this](int32_t k) { return lu_.uprow[m_ - 1 - k]; });
+}
+
+template <class T>
 int32_t LuFactor<T>::upper_tsolve(int32_t cnt, bool sparse) const {
-  T *pos = sw_.pos.data();
-  const NodeLists<T> &g = lu_.urow;
-  const T *dinv = lu_.dinv_pos.data();
-  int32_t *list = sw_.list_a.data();
-  uint64_t ops = 0;
-  if (sparse && cnt >= 0) {
-    int32_t *out = sw_.list_b.data();
-    const int32_t n = graph_reach(g, list, cnt, sw_, out, m_, ops);
-    int32_t nz = 0;
-    for (int32_t t = m_ - n; t < m_; ++t) {
-      const int32_t c = out[t];
-      T v = pos[c];
-      if (v == T(0)) continue;
-      v *= dinv[c];
-      pos[c] = v;
-      list[nz++] = c;
-      for (int32_t e = g.start[c]; e < g.end[c]; ++e) pos[g.index[e]] -= g.value[e] * v;
-      ops += g.end[c] - g.start[c];
-    }
-    work_ += ops + n;
-    return nz;
-  }
-  int32_t nz = 0;
-  for (int32_t k = 0; k < m_; ++k) {
-    const int32_t c = lu_.upcol[k];
-    T v = pos[c];
-    if (v == T(0)) continue;
-    v *= dinv[c];
-    pos[c] = v;
-    list[nz++] = c;
-    for (int32_t e = g.start[c]; e < g.end[c]; ++e) pos[g.index[e]] -= g.value[e] * v;
-    ops += g.end[c] - g.start[c];
-  }
-  work_ += ops + m_;
-  return nz;
+  return upper_pass(sw_.pos.data(), lu_.urow, lu_.dinv_pos.data(), cnt, sparse,
+                    [this](int32_t k) { return lu_.upcol[k]; });
 }
 
 template <class T>

@@ -196,6 +196,8 @@ class LuFactor final : public BasisFactor {
   // Solve stages (ftsolve_sparse.h).
   int32_t load(const HVector &x, std::vector<T> &w, std::vector<int32_t> &list) const;
   int32_t lower_solve(int32_t cnt, bool sparse) const;
+  template <class NodeAt>
+  int32_t upper_pass(T *vec, const NodeLists<T> &g, const T *dinv, int32_t cnt, bool sparse, NodeAt node_at) const;
   int32_t upper_solve(int32_t cnt, bool sparse) const;
   int32_t upper_tsolve(int32_t cnt, bool sparse) const;
   int32_t lower_tsolve(int32_t cnt, bool sparse) const;
