@@ -296,7 +296,7 @@ bool DualSimplex::make_dual_feasible_by_flips(bool allow_shift) {
 // ---------------------------------------------------------------------------
 // One iteration
 
-int32_t DualSimplex::choose_row() const {
+int32_t DualSimplex::choose_row(const int8_t *skip) const {
   const std::vector<double> &w = pricing_->weights();
   double best = 0.0;
   int32_t r = -1;
@@ -308,6 +308,7 @@ int32_t DualSimplex::choose_row() const {
     if (v < lower_[j] - tol) infeas = lower_[j] - v;
     else if (v > upper_[j] + tol) infeas = v - upper_[j];
     else continue;
+    if (skip && skip[k]) continue;
     const double score = infeas * infeas;
     if (score > best * w[k]) {
       best = score / w[k];
@@ -388,9 +389,27 @@ void DualSimplex::update_densities() {
   if (pricing_->needs_tau()) tau_density_ = 0.95 * tau_density_ + 0.05 * density(tau_);
 }
 
+// A row whose pivot proves unusable on a fresh factor is left out of the
+// row choice until the next basis change.
+void DualSimplex::reject_row(int32_t r) {
+  if (rejected_.empty()) rejected_mark_.assign(static_cast<size_t>(lp_.m), 0);
+  rejected_mark_[r] = 1;
+  rejected_.push_back(r);
+}
+
+void DualSimplex::clear_rejections() {
+  for (int32_t r : rejected_) rejected_mark_[r] = 0;
+  rejected_.clear();
+}
+
 DualSimplex::Step DualSimplex::iterate() {
-  const int32_t r = choose_row();
-  if (r < 0) return Step::Optimal;
+  const int32_t r = choose_row(rejected_.empty() ? nullptr : rejected_mark_.data());
+  if (r < 0) {
+    if (rejected_.empty()) return Step::Optimal;
+    // Infeasible rows remain, but none with a usable pivot.
+    clear_rejections();
+    return Step::Failed;
+  }
   const int32_t p = head_[r];
   const double xp = x_[p];
   const bool below = xp < lower_[p];
@@ -433,7 +452,12 @@ DualSimplex::Step DualSimplex::iterate() {
       refactor();
       return Step::Redo;
     }
-    if (std::fabs(alpha) < 1e-11) return Step::Failed;
+    if (std::fabs(alpha) < 1e-11) {
+      // The pivot row and the column disagree even on a fresh factor:
+      // try another leaving row.
+      reject_row(r);
+      return Step::Redo;
+    }
   }
 
   double theta_d = d_[q] / alpha_row;
@@ -493,6 +517,7 @@ DualSimplex::Step DualSimplex::iterate() {
   x_[p] = bound;
 
   if (!factor_->update(r, col_)) refactor();
+  if (!rejected_.empty()) clear_rejections();
   return Step::Done;
 }
 

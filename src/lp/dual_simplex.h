@@ -82,7 +82,9 @@ class DualSimplex {
   void place_nonbasic(int32_t j);
   // One iteration of the dual simplex on the current bounds.
   Step iterate();
-  int32_t choose_row() const;
+  int32_t choose_row(const int8_t *skip = nullptr) const;
+  void reject_row(int32_t r);
+  void clear_rejections();
   void compute_pivot_row();
   void load_column(int32_t q, HVector &v) const;
   void apply_flips(const std::vector<int32_t> &flips);
@@ -130,6 +132,8 @@ class DualSimplex {
   HVector rho_, row_, col_, tau_, flip_;
   std::vector<int8_t> row_mark_;
   std::vector<int32_t> replaced_;
+  std::vector<int32_t> rejected_;       // rows left out of the row choice
+  std::vector<int8_t> rejected_mark_;
   std::vector<int32_t> boxed_;  // variables under artificial bounds
 
   double primal_tol_, dual_tol_;

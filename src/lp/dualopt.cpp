@@ -74,13 +74,20 @@ std::unique_ptr<DualSimplex> make_solver(const LpModel &model, const Scaling &sc
   return std::make_unique<DualSimplex>(std::move(lp), ctl, sc.active());
 }
 
-// The dual calls an LP unbounded when its phase 1 cannot make the reduced
-// costs dual feasible.  That shows dual infeasibility only up to the
-// tolerances of a possibly badly scaled problem, and says nothing about
-// primal feasibility; the primal simplex, started from the dual's final
-// basis, settles it: unbounded from a feasible point (with a primal ray),
-// optimal after all, or infeasible.
-LpResult settle_unbounded(const LpModel &model, const SimplexControl &ctl, const LpResult &dual) {
+// Verdicts of the dual that the primal simplex settles, started from the
+// dual's final basis.  "Unbounded" comes from a phase 1 that could not make
+// the reduced costs dual feasible: that shows dual infeasibility only up to
+// the tolerances of a possibly badly scaled problem and says nothing of
+// primal feasibility.  "Infeasible" without a dual ray that proves it on
+// the unscaled problem came from a ratio test that skipped pivots below
+// its tolerance.  The primal answers unbounded from a feasible point (with
+// a primal ray), optimal after all, or infeasible.
+bool needs_settling(const LpModel &model, const LpResult &res) {
+  if (res.status == LpStatus::Unbounded) return true;
+  return res.status == LpStatus::Infeasible && !(farkas_margin(model, res.ray) > 0.0);
+}
+
+LpResult settle_with_primal(const LpModel &model, const SimplexControl &ctl, const LpResult &dual) {
   SimplexControl quiet = ctl;
   quiet.itlim = std::max<int64_t>(0, ctl.itlim - dual.iterations);
   LpResult res = primal_simplex(model, quiet, &dual.basis);
@@ -95,7 +102,7 @@ LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexCon
   LpResult res;
   res.status = solver.run();
   extract(model, sc, solver, res);
-  if (res.status == LpStatus::Unbounded) return settle_unbounded(model, ctl, res);
+  if (needs_settling(model, res)) return settle_with_primal(model, ctl, res);
   if (res.status != LpStatus::Optimal || !sc.active()) return res;
   const double pviol = primal_violation(model, res), dviol = dual_violation(model, res);
   if (pviol <= ctl.feastol && dviol <= ctl.opttol) return res;
