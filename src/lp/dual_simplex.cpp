@@ -23,44 +23,19 @@ constexpr double kLeastPerturbation = 10.0;
 // Half-width of the artificial box of the dual's big-M start (scaled units).
 constexpr double kArtificialBound = 1e6;
 
-bool finite(double v) { return std::fabs(v) < kSimplexInf; }
-
-template <class F>
-void for_each_nz(const HVector &v, F &&f) {
-  if (v.count < 0) {
-    for (int32_t i = 0; i < v.size; ++i)
-      if (v.array[i] != 0.0) f(i, v.array[i]);
-  } else {
-    for (int32_t k = 0; k < v.count; ++k) f(v.index[k], v.array[v.index[k]]);
-  }
-}
-
-double density(const HVector &v) {
-  if (v.size == 0) return 0.0;
-  if (v.count < 0) return 1.0;
-  return static_cast<double>(v.count) / v.size;
-}
 
 }  // namespace
 
 DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
-    : lp_(std::move(lp)), ctl_(ctl), log_(ctl.env, ctl.display, scaled), repair_(ctl.singlim, ctl.precision_policy) {
+    : SimplexBase(std::move(lp), ctl, true), log_(ctl.env, ctl.display, scaled) {
   const int32_t m = lp_.m, n = lp_.n;
-  lower_ = lp_.lower;
-  upper_ = lp_.upper;
   cost_ = lp_.cost;
-  factor_.reset(make_basis_factor(ctl.precision_policy > 0 ? 1 : 0, m, n, ctl.factor));
   pricing_ = make_dual_pricing(ctl.pricing, m);
   rho_.setup(m);
   col_.setup(m);
   tau_.setup(m);
   flip_.setup(m);
   row_.setup(n + m);
-  row_mark_.assign(static_cast<size_t>(n + m), 0);
-  x_.assign(static_cast<size_t>(n + m), 0.0);
-  d_.assign(static_cast<size_t>(n + m), 0.0);
-  y_.assign(static_cast<size_t>(m), 0.0);
-  primal_tol_ = ctl.feastol;
   // Harris' rule lets reduced costs end up to the tolerance on the wrong
   // side; working with a tenth of the optimality tolerance keeps the final
   // dual infeasibilities, and the objective error they cause, well inside it.
@@ -74,36 +49,6 @@ DualSimplex::~DualSimplex() = default;
 
 // ---------------------------------------------------------------------------
 // Basis bookkeeping
-
-double DualSimplex::nonbasic_value(int32_t j) const {
-  switch (status_[j]) {
-    case kAtLower: return lower_[j];
-    case kAtUpper: return upper_[j];
-    default: return 0.0;
-  }
-}
-
-// Makes the status of nonbasic j consistent with its bounds, preferring the
-// bound that keeps its reduced cost dual feasible.
-void DualSimplex::place_nonbasic(int32_t j) {
-  const bool flo = finite(lower_[j]), fup = finite(upper_[j]);
-  if (flo && fup) {
-    if (lower_[j] == upper_[j]) status_[j] = kAtLower;
-    else if (status_[j] != kAtLower && status_[j] != kAtUpper) status_[j] = d_[j] >= 0.0 ? kAtLower : kAtUpper;
-  } else if (flo) {
-    status_[j] = kAtLower;
-  } else if (fup) {
-    status_[j] = kAtUpper;
-  } else {
-    status_[j] = kFreeNb;
-  }
-  x_[j] = nonbasic_value(j);
-}
-
-void DualSimplex::rebuild_positions() {
-  pos_.assign(static_cast<size_t>(lp_.num_vars()), -1);
-  for (int32_t k = 0; k < lp_.m; ++k) pos_[head_[k]] = k;
-}
 
 void DualSimplex::set_slack_basis() {
   const int32_t m = lp_.m, n = lp_.n;
@@ -124,20 +69,10 @@ void DualSimplex::set_slack_basis() {
 }
 
 bool DualSimplex::set_basis(const std::vector<int8_t> &status) {
-  const int32_t m = lp_.m, nv = lp_.num_vars();
-  if (static_cast<int32_t>(status.size()) != nv ||
-      std::count(status.begin(), status.end(), static_cast<int8_t>(kBasic)) != m) {
+  if (!adopt_status(status)) {
     set_slack_basis();
     return false;
   }
-  status_ = status;
-  head_.clear();
-  for (int32_t j = 0; j < nv; ++j) {
-    if (status_[j] == kBasic) head_.push_back(j);
-    else place_nonbasic(j);
-  }
-  rebuild_positions();
-  have_factor_ = false;
   pricing_->reset_unit();
   return true;
 }
@@ -151,31 +86,8 @@ void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
 }
 
 bool DualSimplex::refactor() {
-  replaced_.clear();
-  FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
-  if (fs == FactorStatus::Repaired) {
-    fs = repair_.handle(factor_, lp_.a, head_, replaced_, ctl_.factor, iter_ > 0, log_.display(),
-                        [this](int32_t j) { return var_name(j); },
-                        [this](const std::string &line) { log_.text(line.c_str()); });
-  }
-  if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
-  if (factor_->report().threshold_raised && iter_ > 0) {
-    char line[64];
-    std::snprintf(line, sizeof line, "Markowitz threshold set to %g\n", factor_->report().markowitz);
-    log_.text(line);
-  }
-  for (int32_t j : replaced_) {
-    // Displaced by a singularity repair: nonbasic at the nearer bound.
-    status_[j] = kFreeNb;
-    if (finite(lower_[j]) && finite(upper_[j]))
-      status_[j] = (upper_[j] - x_[j] > x_[j] - lower_[j]) ? kAtLower : kAtUpper;
-    place_nonbasic(j);
-  }
-  for (int32_t k = 0; k < lp_.m; ++k) status_[head_[k]] = kBasic;
-  rebuild_positions();
+  if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;
   if (!replaced_.empty()) pricing_->reset_unit();
-  have_factor_ = true;
-  ++factor_count_;
   compute_primal();
   compute_dual();
   return true;
@@ -249,7 +161,7 @@ int DualSimplex::count_dual_infeasible() const {
   for (int32_t j = 0; j < lp_.num_vars(); ++j) {
     if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
     const double dj = d_[j];
-    if ((dj < -dual_tol_ && !finite(upper_[j])) || (dj > dual_tol_ && !finite(lower_[j]))) ++count;
+    if ((dj < -dual_tol_ && !simplex_finite(upper_[j])) || (dj > dual_tol_ && !simplex_finite(lower_[j]))) ++count;
   }
   return count;
 }
@@ -259,8 +171,8 @@ double DualSimplex::dual_infeasibility_sum() const {
   for (int32_t j = 0; j < lp_.num_vars(); ++j) {
     if (status_[j] == kBasic || lp_.lower[j] == lp_.upper[j]) continue;
     const double dj = d_[j];
-    if (dj < 0.0 && !finite(lp_.upper[j])) s -= dj;
-    if (dj > 0.0 && !finite(lp_.lower[j])) s += dj;
+    if (dj < 0.0 && !simplex_finite(lp_.upper[j])) s -= dj;
+    if (dj > 0.0 && !simplex_finite(lp_.lower[j])) s += dj;
   }
   return s;
 }
@@ -274,7 +186,7 @@ bool DualSimplex::make_dual_feasible_by_flips(bool allow_shift) {
     const int8_t s = status_[j];
     if (s == kBasic || lower_[j] == upper_[j]) continue;
     const double dj = d_[j];
-    const bool boxed = finite(lower_[j]) && finite(upper_[j]);
+    const bool boxed = simplex_finite(lower_[j]) && simplex_finite(upper_[j]);
     if (boxed) {
       if (s == kAtLower && dj < -dual_tol_) { status_[j] = kAtUpper; flipped = true; }
       else if (s == kAtUpper && dj > dual_tol_) { status_[j] = kAtLower; flipped = true; }
@@ -334,19 +246,6 @@ void DualSimplex::compute_pivot_row() {
   }
   if (sparse) pivot_row_rowwise(lp_, rho_, row_, row_mark_);
   else pivot_row_colwise(lp_, rho_, status_, row_, row_mark_);
-}
-
-void DualSimplex::load_column(int32_t q, HVector &v) const {
-  v.clear();
-  if (q < lp_.n) {
-    for (int32_t k = lp_.a.start[q]; k < lp_.a.start[q + 1]; ++k) {
-      v.array[lp_.a.index[k]] = lp_.a.value[k];
-      v.index[v.count++] = lp_.a.index[k];
-    }
-  } else {
-    v.array[q - lp_.n] = 1.0;
-    v.index[v.count++] = q - lp_.n;
-  }
 }
 
 void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
@@ -524,24 +423,6 @@ DualSimplex::Step DualSimplex::iterate() {
 // ---------------------------------------------------------------------------
 // Runs
 
-LpStatus DualSimplex::check_limits() {
-  if (repair_.exhausted()) return LpStatus::NumericalTrouble;
-  if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
-  if (ctl_.limit_check) return ctl_.limit_check(iter_);
-  return LpStatus::Unknown;
-}
-
-std::string DualSimplex::var_name(int32_t j) const {
-  if (j < 0) return std::string();
-  if (j < lp_.n) {
-    if (j < static_cast<int32_t>(lp_.colname.size())) return lp_.colname[j];
-    return "x" + std::to_string(j + 1);
-  }
-  const int32_t i = j - lp_.n;
-  std::string base = i < static_cast<int32_t>(lp_.rowname.size()) ? lp_.rowname[i] : "c" + std::to_string(i + 1);
-  return base + " sla";
-}
-
 void DualSimplex::log_iteration(int phase, int32_t enter, int32_t leave) {
   const int disp = log_.display();
   if (disp <= 0) return;
@@ -668,7 +549,7 @@ LpStatus DualSimplex::solve_current(int phase) {
 LpStatus DualSimplex::run_phase1() {
   const int32_t nv = lp_.num_vars();
   for (int32_t j = 0; j < nv; ++j) {
-    const bool flo = finite(lp_.lower[j]), fup = finite(lp_.upper[j]);
+    const bool flo = simplex_finite(lp_.lower[j]), fup = simplex_finite(lp_.upper[j]);
     if (flo && fup) { lower_[j] = 0.0; upper_[j] = 0.0; }
     else if (flo) { lower_[j] = 0.0; upper_[j] = 1.0; }
     else if (fup) { lower_[j] = -1.0; upper_[j] = 0.0; }
@@ -709,13 +590,13 @@ void DualSimplex::box_dual_infeasible() {
   for (int32_t j = 0; j < lp_.num_vars(); ++j) {
     if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
     const double dj = d_[j];
-    const bool flo = finite(lower_[j]), fup = finite(upper_[j]);
+    const bool flo = simplex_finite(lower_[j]), fup = simplex_finite(upper_[j]);
     if (flo && fup) continue;
     if (dj < -dual_tol_ && !fup) upper_[j] = (flo ? lower_[j] : 0.0) + kArtificialBound;
     else if (dj > dual_tol_ && !flo) lower_[j] = (fup ? upper_[j] : 0.0) - kArtificialBound;
     else continue;
-    if (!finite(lower_[j])) lower_[j] = upper_[j] - 2.0 * kArtificialBound;
-    if (!finite(upper_[j])) upper_[j] = lower_[j] + 2.0 * kArtificialBound;
+    if (!simplex_finite(lower_[j])) lower_[j] = upper_[j] - 2.0 * kArtificialBound;
+    if (!simplex_finite(upper_[j])) upper_[j] = lower_[j] + 2.0 * kArtificialBound;
     status_[j] = dj >= 0.0 ? kAtLower : kAtUpper;
     boxed_.push_back(j);
   }
@@ -730,7 +611,7 @@ bool DualSimplex::restore_bounds() {
     lower_[j] = lp_.lower[j];
     upper_[j] = lp_.upper[j];
     if (status_[j] == kBasic) continue;
-    if ((status_[j] == kAtLower && !finite(lower_[j])) || (status_[j] == kAtUpper && !finite(upper_[j]))) hit = true;
+    if ((status_[j] == kAtLower && !simplex_finite(lower_[j])) || (status_[j] == kAtUpper && !simplex_finite(upper_[j]))) hit = true;
     place_nonbasic(j);
   }
   boxed_.clear();

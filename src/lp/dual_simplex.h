@@ -32,12 +32,11 @@
 #include "lp/perturb.h"
 #include "lp/pricing_dual.h"
 #include "lp/ratio_dual.h"
-#include "lp/simplex_lp.h"
-#include "lp/singular_repair.h"
+#include "lp/simplex_base.h"
 
 namespace tvl::lp {
 
-class DualSimplex {
+class DualSimplex : public SimplexBase {
  public:
   DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled = false);
   ~DualSimplex();
@@ -53,18 +52,7 @@ class DualSimplex {
 
   LpStatus run();
 
-  const SimplexLp &lp() const { return lp_; }
-  const std::vector<double> &x() const { return x_; }       // all n+m variables
-  const std::vector<double> &dual() const { return d_; }    // reduced costs, n+m
-  const std::vector<double> &row_dual() const { return y_; }  // m
-  const std::vector<int8_t> &status() const { return status_; }
   const std::vector<double> &ray() const { return ray_; }  // B^-T e_r of the infeasible row
-  int64_t iterations() const { return iter_; }
-  bool repairs_exhausted() const { return repair_.exhausted(); }
-  int64_t phase1_iterations() const { return phase1_iter_; }
-  int factorizations() const { return factor_count_; }
-  bool primal_feasible() const { return pfeas_; }
-  bool dual_feasible() const { return dfeas_; }
   // Tightens the tolerances for a cleanup run.
   void set_tolerances(double primal, double dual) { primal_tol_ = primal; dual_tol_ = dual; }
   // Objective c'x (working costs) in minimisation form without the offset.
@@ -75,18 +63,14 @@ class DualSimplex {
 
   // Basis and factor.
   bool refactor();
-  void rebuild_positions();
   void compute_primal();
   void compute_dual();
-  double nonbasic_value(int32_t j) const;
-  void place_nonbasic(int32_t j);
   // One iteration of the dual simplex on the current bounds.
   Step iterate();
   int32_t choose_row(const int8_t *skip = nullptr) const;
   void reject_row(int32_t r);
   void clear_rejections();
   void compute_pivot_row();
-  void load_column(int32_t q, HVector &v) const;
   void apply_flips(const std::vector<int32_t> &flips);
   void update_densities();
   // Phases.
@@ -107,42 +91,25 @@ class DualSimplex {
   int32_t choose_primal_entering() const;
   int32_t primal_ratio_test(double dir, double &step) const;
   void maybe_perturb();
-  LpStatus check_limits();
   void log_iteration(int phase, int32_t enter, int32_t leave);
-  std::string var_name(int32_t j) const;
 
-  SimplexLp lp_;
-  SimplexControl ctl_;
   DualLog log_;
-  std::unique_ptr<BasisFactor> factor_;
-  SingularRepair repair_;
   std::unique_ptr<DualPricing> pricing_;
   DualRatioTest ratio_;
   DualRatioResult ratio_out_;
   SimplexRandom rng_;
   PerturbRecord perturb_;
 
-  std::vector<double> lower_, upper_;  // working bounds (phase 1 replaces them)
   std::vector<double> cost_;           // working costs (perturbed, shifted)
-  std::vector<int32_t> head_;
-  std::vector<int32_t> pos_;           // position in head_, -1 when nonbasic
-  std::vector<int8_t> status_;
-  std::vector<double> x_, d_, y_, ray_;
   std::vector<double> before_perturb_;  // costs before the last perturbation (scratch)
   HVector rho_, row_, col_, tau_, flip_;
-  std::vector<int8_t> row_mark_;
-  std::vector<int32_t> replaced_;
   std::vector<int32_t> rejected_;       // rows left out of the row choice
   std::vector<int8_t> rejected_mark_;
   std::vector<int32_t> boxed_;  // variables under artificial bounds
 
-  double primal_tol_, dual_tol_;
   double row_density_ = 0.05, col_density_ = 0.05, rho_density_ = 0.05, tau_density_ = 0.05;
-  int64_t iter_ = 0, phase1_iter_ = 0;
-  int factor_count_ = 0, last_logged_factor_ = -1, last_logged_phase_ = 0;
-  bool have_factor_ = false;
+  int last_logged_factor_ = -1, last_logged_phase_ = 0;
   bool shifted_ = false;
-  bool pfeas_ = false, dfeas_ = false;
   bool allow_perturb_ = true;
   int phase_ = 2;
   int32_t last_enter_ = -1, last_leave_ = -1;

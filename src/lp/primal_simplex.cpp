@@ -21,23 +21,6 @@ constexpr double kPolishTol = 1e-9;
 constexpr int64_t kPolishIters = 500;
 constexpr int64_t kMonitorStride = 16;
 
-bool finite(double v) { return std::fabs(v) < kSimplexInf; }
-
-template <class F>
-void for_each_nz(const HVector &v, F &&f) {
-  if (v.count < 0) {
-    for (int32_t i = 0; i < v.size; ++i)
-      if (v.array[i] != 0.0) f(i, v.array[i]);
-  } else {
-    for (int32_t k = 0; k < v.count; ++k) f(v.index[k], v.array[v.index[k]]);
-  }
-}
-
-double density(const HVector &v) {
-  if (v.size == 0) return 0.0;
-  if (v.count < 0) return 1.0;
-  return static_cast<double>(v.count) / v.size;
-}
 
 // Initial stall window by number of rows.
 int64_t primal_window(int32_t m) {
@@ -55,26 +38,16 @@ int64_t primal_window(int32_t m) {
 }  // namespace
 
 PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
-    : lp_(std::move(lp)),
-      ctl_(ctl),
+    : SimplexBase(std::move(lp), ctl, false),
       log_(ctl.env, ctl.display, scaled),
-      repair_(ctl.singlim, ctl.precision_policy),
       hstats_(lp_.m, lp_.n, lp_.a.start.empty() ? 0 : lp_.a.start.back()) {
   const int32_t m = lp_.m, n = lp_.n;
-  lower_ = lp_.lower;
-  upper_ = lp_.upper;
-  factor_.reset(make_basis_factor(ctl.precision_policy > 0 ? 1 : 0, m, n, ctl.factor));
   col_.setup(m);
   rho_.setup(m);
   steep_.setup(m);
   work_.setup(m);
   row_.setup(n + m);
-  row_mark_.assign(static_cast<size_t>(n + m), 0);
-  x_.assign(static_cast<size_t>(n + m), 0.0);
-  d_.assign(static_cast<size_t>(n + m), 0.0);
   p1cost_.assign(static_cast<size_t>(n + m), 0.0);
-  y_.assign(static_cast<size_t>(m), 0.0);
-  primal_tol_ = ctl.feastol;
   dual_tol_ = ctl.opttol;
   window_ = ctl.perlim > 0 ? ctl.perlim : primal_window(m);
   perturb_.magnitude = std::max(ctl.epper, 1e-9);
@@ -167,34 +140,6 @@ void PrimalSimplex::switch_weights() {
 // ---------------------------------------------------------------------------
 // Basis bookkeeping
 
-double PrimalSimplex::nonbasic_value(int32_t j) const {
-  switch (status_[j]) {
-    case kAtLower: return lower_[j];
-    case kAtUpper: return upper_[j];
-    default: return 0.0;
-  }
-}
-
-void PrimalSimplex::place_nonbasic(int32_t j) {
-  const bool flo = finite(lower_[j]), fup = finite(upper_[j]);
-  if (flo && fup) {
-    if (lower_[j] == upper_[j]) status_[j] = kAtLower;
-    else if (status_[j] != kAtLower && status_[j] != kAtUpper) status_[j] = kAtLower;
-  } else if (flo) {
-    status_[j] = kAtLower;
-  } else if (fup) {
-    status_[j] = kAtUpper;
-  } else {
-    status_[j] = kFreeNb;
-  }
-  x_[j] = nonbasic_value(j);
-}
-
-void PrimalSimplex::rebuild_positions() {
-  pos_.assign(static_cast<size_t>(lp_.num_vars()), -1);
-  for (int32_t k = 0; k < lp_.m; ++k) pos_[head_[k]] = k;
-}
-
 void PrimalSimplex::set_slack_basis() {
   const int32_t m = lp_.m, n = lp_.n;
   head_.resize(static_cast<size_t>(m));
@@ -203,9 +148,9 @@ void PrimalSimplex::set_slack_basis() {
     status_[j] = kFreeNb;
     // A column with finite bounds on both sides starts at the bound nearer
     // to zero.
-    if (finite(lower_[j]) && finite(upper_[j]) && std::fabs(upper_[j]) < std::fabs(lower_[j]))
+    if (simplex_finite(lower_[j]) && simplex_finite(upper_[j]) && std::fabs(upper_[j]) < std::fabs(lower_[j]))
       status_[j] = kAtUpper;
-    else if (finite(lower_[j]))
+    else if (simplex_finite(lower_[j]))
       status_[j] = kAtLower;
     place_nonbasic(j);
   }
@@ -219,49 +164,19 @@ void PrimalSimplex::set_slack_basis() {
 }
 
 bool PrimalSimplex::set_basis(const std::vector<int8_t> &status) {
-  const int32_t m = lp_.m, nv = lp_.num_vars();
-  if (static_cast<int32_t>(status.size()) != nv ||
-      std::count(status.begin(), status.end(), static_cast<int8_t>(kBasic)) != m) {
+  if (!adopt_status(status)) {
     set_slack_basis();
     return false;
   }
-  status_ = status;
-  head_.clear();
-  for (int32_t j = 0; j < nv; ++j) {
-    if (status_[j] == kBasic) head_.push_back(j);
-    else place_nonbasic(j);
-  }
-  rebuild_positions();
-  have_factor_ = false;
   pricing_->reset_unit();
   return true;
 }
 
 bool PrimalSimplex::refactor() {
-  replaced_.clear();
-  FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
-  if (fs == FactorStatus::Repaired) {
-    fs = repair_.handle(factor_, lp_.a, head_, replaced_, ctl_.factor, iter_ > 0, log_.display(),
-                        [this](int32_t j) { return var_name(j); },
-                        [this](const std::string &line) { log_.text(line.c_str()); });
-  }
-  if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
-  for (int32_t j : replaced_) {
-    // Displaced by a singularity repair: nonbasic at the nearer bound.
-    status_[j] = kFreeNb;
-    if (finite(lower_[j]) && finite(upper_[j]))
-      status_[j] = (upper_[j] - x_[j] > x_[j] - lower_[j]) ? kAtLower : kAtUpper;
-    place_nonbasic(j);
-  }
-  for (int32_t k = 0; k < lp_.m; ++k) status_[head_[k]] = kBasic;
-  rebuild_positions();
-  if (factor_->report().threshold_raised && iter_ > 0)
-    log_.textf("Markowitz threshold set to %g\n", factor_->report().markowitz);
+  if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;
   basis_nz_ = 0;
   for (int32_t j : head_)
     basis_nz_ += j < lp_.n ? static_cast<uint64_t>(lp_.a.start[j + 1] - lp_.a.start[j]) : 1u;
-  have_factor_ = true;
-  ++factor_count_;
   compute_primal();
   compute_phase1_costs();
   compute_dual();
@@ -399,19 +314,6 @@ bool PrimalSimplex::dual_infeasible() const {
   return false;
 }
 
-void PrimalSimplex::load_column(int32_t q, HVector &v) const {
-  v.clear();
-  if (q < lp_.n) {
-    for (int32_t k = lp_.a.start[q]; k < lp_.a.start[q + 1]; ++k) {
-      v.array[lp_.a.index[k]] = lp_.a.value[k];
-      v.index[v.count++] = lp_.a.index[k];
-    }
-  } else {
-    v.array[q - lp_.n] = 1.0;
-    v.index[v.count++] = q - lp_.n;
-  }
-}
-
 // Row r of B^-1 [A I] over the nonbasic variables, from rho = B^-T e_r.
 // Returns an estimate of the work (entries visited).
 double PrimalSimplex::compute_pivot_row() {
@@ -475,7 +377,7 @@ PrimalSimplex::Step PrimalSimplex::iterate() {
   in.lower = &lower_;
   in.upper = &upper_;
   in.direction = dir;
-  in.range = finite(lower_[q]) && finite(upper_[q]) ? upper_[q] - lower_[q] : kSimplexInf;
+  in.range = simplex_finite(lower_[q]) && simplex_finite(upper_[q]) ? upper_[q] - lower_[q] : kSimplexInf;
   in.phase = phase_;
   in.slope = std::fabs(dq);
   in.feastol = primal_tol_;
@@ -603,29 +505,11 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
 // ---------------------------------------------------------------------------
 // Run control
 
-LpStatus PrimalSimplex::check_limits() {
-  if (repair_.exhausted()) return LpStatus::NumericalTrouble;
-  if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
-  if (ctl_.limit_check) return ctl_.limit_check(iter_);
-  return LpStatus::Unknown;
-}
-
 bool PrimalSimplex::objective_limit_reached() {
   if (phase_ != 2 || objlim_ <= -1e74 || perturb_.active) return false;
   if (objective() + lp_.offset >= objlim_) return false;
   if (factor_->updates_since_factor() > 0) refactor();
   return count_infeasible(primal_tol_) == 0 && objective() + lp_.offset < objlim_;
-}
-
-std::string PrimalSimplex::var_name(int32_t j) const {
-  if (j < 0) return std::string();
-  if (j < lp_.n) {
-    if (j < static_cast<int32_t>(lp_.colname.size())) return lp_.colname[j];
-    return "x" + std::to_string(j + 1);
-  }
-  const int32_t i = j - lp_.n;
-  std::string base = i < static_cast<int32_t>(lp_.rowname.size()) ? lp_.rowname[i] : "c" + std::to_string(i + 1);
-  return base + " sla";
 }
 
 void PrimalSimplex::log_iteration(int32_t enter, int32_t leave) {

@@ -24,12 +24,11 @@
 #include "lp/pricing_primal_hybrid.h"
 #include "lp/primal_log.h"
 #include "lp/ratio_primal.h"
-#include "lp/simplex_lp.h"
-#include "lp/singular_repair.h"
+#include "lp/simplex_base.h"
 
 namespace tvl::lp {
 
-class PrimalSimplex {
+class PrimalSimplex : public SimplexBase {
  public:
   PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled = false);
   ~PrimalSimplex();
@@ -43,18 +42,7 @@ class PrimalSimplex {
 
   LpStatus run();
 
-  const SimplexLp &lp() const { return lp_; }
-  const std::vector<double> &x() const { return x_; }        // all n+m variables
-  const std::vector<double> &dual() const { return d_; }     // reduced costs, n+m
-  const std::vector<double> &row_dual() const { return y_; }  // m
-  const std::vector<int8_t> &status() const { return status_; }
   const std::vector<double> &ray() const { return ray_; }    // n+m when Unbounded
-  int64_t iterations() const { return iter_; }
-  bool repairs_exhausted() const { return repair_.exhausted(); }
-  int64_t phase1_iterations() const { return phase1_iter_; }
-  int factorizations() const { return factor_count_; }
-  bool primal_feasible() const { return pfeas_; }
-  bool dual_feasible() const { return dfeas_; }
   PrimalRule pricing_rule() const { return pricing_->rule(); }
   // Objective c'x in minimisation form without the offset.
   double objective() const;
@@ -64,18 +52,14 @@ class PrimalSimplex {
 
   // Basis, factor and solution values.
   bool refactor();
-  void rebuild_positions();
   void compute_primal();
   void solve_basic_correction();
   void compute_dual();
   bool compute_phase1_costs();
-  double nonbasic_value(int32_t j) const;
-  void place_nonbasic(int32_t j);
   double infeasibility_sum(double tol) const;
   int32_t count_infeasible(double tol) const;
   bool dual_infeasible() const;
   PrimalPricingView pricing_view() const;
-  void load_column(int32_t q, HVector &v) const;
   double compute_pivot_row();
   // One iteration.
   Step iterate();
@@ -84,7 +68,6 @@ class PrimalSimplex {
   void make_ray(int32_t q, double dir);
   // Run control.
   LpStatus solve_phases();
-  LpStatus check_limits();
   bool objective_limit_reached();
   void monitor_progress();
   void perturb_bounds();
@@ -96,13 +79,8 @@ class PrimalSimplex {
   void switch_weights();
   bool switch_pricing(bool steepest);
   void log_iteration(int32_t enter, int32_t leave);
-  std::string var_name(int32_t j) const;
 
-  SimplexLp lp_;
-  SimplexControl ctl_;
   PrimalLog log_;
-  std::unique_ptr<BasisFactor> factor_;
-  SingularRepair repair_;
   std::unique_ptr<PrimalPricing> pricing_;
   PrimalCandidates cands_;
   PrimalHybridStats hstats_;
@@ -111,25 +89,16 @@ class PrimalSimplex {
   SimplexRandom rng_;
   PerturbRecord perturb_;
 
-  std::vector<double> lower_, upper_;  // working bounds (perturbed, shifted)
   std::vector<double> p1cost_;         // phase-1 costs of the basic variables
-  std::vector<int32_t> head_, pos_;
-  std::vector<int8_t> status_;
-  std::vector<double> x_, d_, y_, ray_;
   HVector col_, rho_, row_, steep_, work_;
-  std::vector<int8_t> row_mark_;
-  std::vector<int32_t> replaced_;
 
-  double primal_tol_, dual_tol_;
   double phase1_tol_ = 1e-6;  // pricing tolerance of phase 1, tightened when it stalls
   double col_density_ = 0.05, rho_density_ = 0.05;
-  int64_t iter_ = 0, phase1_iter_ = 0, pivots_ = 0;
   int64_t polish_end_ = INT64_MAX;  // the tight polish tolerance ends here
-  int factor_count_ = 0, last_logged_factor_ = -1, last_logged_phase_ = 0;
+  int64_t pivots_ = 0;
+  int last_logged_factor_ = -1, last_logged_phase_ = 0;
   int phase_ = 2;
   int shifts_ = 0;
-  bool have_factor_ = false;
-  bool pfeas_ = false, dfeas_ = false;
   bool allow_perturb_ = true;
   bool p1_changed_ = false;  // a violated basic variable left the basis
   int32_t last_enter_ = -1, last_leave_ = -1;
