@@ -52,30 +52,17 @@ DualSimplex::~DualSimplex() = default;
 
 void DualSimplex::set_slack_basis() {
   const int32_t m = lp_.m, n = lp_.n;
-  head_.resize(static_cast<size_t>(m));
   status_.assign(static_cast<size_t>(n + m), kAtLower);
   for (int32_t j = 0; j < n; ++j) {
     d_[j] = cost_[j];
     status_[j] = kFreeNb;  // lets place_nonbasic pick the bound by the cost sign
     place_nonbasic(j);
   }
-  for (int32_t i = 0; i < m; ++i) {
-    head_[i] = n + i;
-    status_[n + i] = kBasic;
-  }
-  rebuild_positions();
-  have_factor_ = false;
+  slack_header();
   pricing_->reset_unit();
 }
 
-bool DualSimplex::set_basis(const std::vector<int8_t> &status) {
-  if (!adopt_status(status)) {
-    set_slack_basis();
-    return false;
-  }
-  pricing_->reset_unit();
-  return true;
-}
+void DualSimplex::reset_weights() { pricing_->reset_unit(); }
 
 void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
   lp_.lower[j] = lower <= -kInf ? -kSimplexInf : lower;

@@ -43,10 +43,7 @@ class DualSimplex : public SimplexBase {
   DualSimplex(const DualSimplex &) = delete;
   DualSimplex &operator=(const DualSimplex &) = delete;
 
-  // Starting basis: status per variable (n+m); exactly m basic entries are
-  // expected, otherwise the slack basis is used.  Returns false if rejected.
-  bool set_basis(const std::vector<int8_t> &status);
-  void set_slack_basis();
+  void set_slack_basis() override;
   // Changes the bounds of variable j (a structural, or n+i for a slack).
   void set_bounds(int32_t j, double lower, double upper);
 
@@ -59,6 +56,7 @@ class DualSimplex : public SimplexBase {
   double objective() const;
 
  private:
+  void reset_weights() override;
   enum class Step { Done, Redo, Optimal, Infeasible, Failed };
 
   // Basis and factor.

@@ -142,7 +142,6 @@ void PrimalSimplex::switch_weights() {
 
 void PrimalSimplex::set_slack_basis() {
   const int32_t m = lp_.m, n = lp_.n;
-  head_.resize(static_cast<size_t>(m));
   status_.assign(static_cast<size_t>(n + m), kAtLower);
   for (int32_t j = 0; j < n; ++j) {
     status_[j] = kFreeNb;
@@ -154,23 +153,11 @@ void PrimalSimplex::set_slack_basis() {
       status_[j] = kAtLower;
     place_nonbasic(j);
   }
-  for (int32_t i = 0; i < m; ++i) {
-    head_[i] = n + i;
-    status_[n + i] = kBasic;
-  }
-  rebuild_positions();
-  have_factor_ = false;
+  slack_header();
   pricing_->reset_unit();
 }
 
-bool PrimalSimplex::set_basis(const std::vector<int8_t> &status) {
-  if (!adopt_status(status)) {
-    set_slack_basis();
-    return false;
-  }
-  pricing_->reset_unit();
-  return true;
-}
+void PrimalSimplex::reset_weights() { pricing_->reset_unit(); }
 
 bool PrimalSimplex::refactor() {
   if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;

@@ -35,10 +35,7 @@ class PrimalSimplex : public SimplexBase {
   PrimalSimplex(const PrimalSimplex &) = delete;
   PrimalSimplex &operator=(const PrimalSimplex &) = delete;
 
-  // Starting basis: status per variable (n+m) with exactly m basic
-  // entries; otherwise the slack basis is used and false returned.
-  bool set_basis(const std::vector<int8_t> &status);
-  void set_slack_basis();
+  void set_slack_basis() override;
 
   LpStatus run();
 
@@ -48,6 +45,7 @@ class PrimalSimplex : public SimplexBase {
   double objective() const;
 
  private:
+  void reset_weights() override;
   enum class Step { Done, Redo, NoCandidate, Unbounded, Failed };
 
   // Basis, factor and solution values.

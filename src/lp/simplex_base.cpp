@@ -65,6 +65,26 @@ bool SimplexBase::adopt_status(const std::vector<int8_t> &status) {
   return true;
 }
 
+bool SimplexBase::set_basis(const std::vector<int8_t> &status) {
+  if (!adopt_status(status)) {
+    set_slack_basis();
+    return false;
+  }
+  reset_weights();
+  return true;
+}
+
+void SimplexBase::slack_header() {
+  const int32_t m = lp_.m, n = lp_.n;
+  head_.resize(static_cast<size_t>(m));
+  for (int32_t i = 0; i < m; ++i) {
+    head_[i] = n + i;
+    status_[n + i] = kBasic;
+  }
+  rebuild_positions();
+  have_factor_ = false;
+}
+
 bool SimplexBase::factorize_header(int display, const std::function<void(const std::string &)> &say) {
   replaced_.clear();
   FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);

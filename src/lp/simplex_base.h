@@ -54,12 +54,18 @@ class SimplexBase {
   bool primal_feasible() const { return pfeas_; }
   bool dual_feasible() const { return dfeas_; }
 
+  // Starting basis: status per variable (n+m) with exactly m basic
+  // entries; otherwise the slack basis is used and false returned.
+  bool set_basis(const std::vector<int8_t> &status);
+  // All slacks basic; each method places the structurals its own way.
+  virtual void set_slack_basis() = 0;
+
  protected:
   // nonbasic_by_cost: a nonbasic variable with two finite bounds and no
   // settled status goes to the bound its reduced cost asks for (the dual
   // keeps dual feasibility that way), else to its lower bound.
   SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_by_cost);
-  ~SimplexBase();
+  virtual ~SimplexBase();
   SimplexBase(const SimplexBase &) = delete;
   SimplexBase &operator=(const SimplexBase &) = delete;
 
@@ -71,6 +77,10 @@ class SimplexBase {
   // Takes a status per variable with exactly m basic entries as the basis
   // (factor to be rebuilt); false, with nothing changed, otherwise.
   bool adopt_status(const std::vector<int8_t> &status);
+  // Makes every slack basic in its row (factor to be rebuilt).
+  void slack_header();
+  // A new basis invalidates the pricing weights.
+  virtual void reset_weights() = 0;
   // Factorizes the header, repairing singularities (a displaced variable
   // becomes nonbasic at its nearer bound; messages go to `say` under the
   // display level); false when no factor can be built.
