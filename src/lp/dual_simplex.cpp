@@ -106,32 +106,7 @@ void DualSimplex::compute_primal() {
   v.clear();
 }
 
-void DualSimplex::compute_dual() {
-  const int32_t m = lp_.m, n = lp_.n;
-  HVector &v = flip_;
-  v.clear();
-  for (int32_t k = 0; k < m; ++k) {
-    const double c = cost_[head_[k]];
-    if (c != 0.0) {
-      v.array[k] = c;
-      v.index[v.count++] = k;
-    }
-  }
-  factor_->btran(v, 1.0);
-  for (int32_t i = 0; i < m; ++i) y_[i] = v.array[i];
-  v.count = -1;
-  v.clear();
-  for (int32_t j = 0; j < n; ++j) {
-    if (status_[j] == kBasic) {
-      d_[j] = 0.0;
-      continue;
-    }
-    double s = cost_[j];
-    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s -= lp_.a.value[k] * y_[lp_.a.index[k]];
-    d_[j] = s;
-  }
-  for (int32_t i = 0; i < m; ++i) d_[n + i] = status_[n + i] == kBasic ? 0.0 : cost_[n + i] - y_[i];
-}
+void DualSimplex::compute_dual() { compute_duals(cost_, &cost_, flip_); }
 
 double DualSimplex::objective() const {
   double s = 0.0;

@@ -238,33 +238,9 @@ bool PrimalSimplex::compute_phase1_costs() {
 
 // Duals and reduced costs for the current phase: y = B^-T c_B.
 void PrimalSimplex::compute_dual() {
-  const int32_t m = lp_.m, n = lp_.n;
-  const std::vector<double> &cost = phase_ == 1 ? p1cost_ : lp_.cost;
-  HVector &v = work_;
-  v.clear();
-  for (int32_t k = 0; k < m; ++k) {
-    const double c = cost[head_[k]];
-    if (c != 0.0) {
-      v.array[k] = c;
-      v.index[v.count++] = k;
-    }
-  }
-  factor_->btran(v, 1.0);
-  for (int32_t i = 0; i < m; ++i) y_[i] = v.array[i];
-  v.count = -1;
-  v.clear();
-  for (int32_t j = 0; j < n; ++j) {
-    if (status_[j] == kBasic) {
-      d_[j] = 0.0;
-      continue;
-    }
-    double s = phase_ == 1 ? 0.0 : cost[j];
-    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s -= lp_.a.value[k] * y_[lp_.a.index[k]];
-    d_[j] = s;
-  }
-  for (int32_t i = 0; i < m; ++i)
-    d_[n + i] = status_[n + i] == kBasic ? 0.0 : (phase_ == 1 ? 0.0 : cost[n + i]) - y_[i];
-  cands_.rebuild(pricing_view(), n + m);
+  if (phase_ == 1) compute_duals(p1cost_, nullptr, work_);
+  else compute_duals(lp_.cost, &lp_.cost, work_);
+  cands_.rebuild(pricing_view(), lp_.num_vars());
 }
 
 PrimalPricingView PrimalSimplex::pricing_view() const {

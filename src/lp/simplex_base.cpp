@@ -125,6 +125,34 @@ void SimplexBase::load_column(int32_t q, HVector &v) const {
   }
 }
 
+void SimplexBase::compute_duals(const std::vector<double> &basic_cost, const std::vector<double> *nonbasic_cost,
+                                HVector &work) {
+  const int32_t m = lp_.m, n = lp_.n;
+  work.clear();
+  for (int32_t k = 0; k < m; ++k) {
+    const double c = basic_cost[head_[k]];
+    if (c != 0.0) {
+      work.array[k] = c;
+      work.index[work.count++] = k;
+    }
+  }
+  factor_->btran(work, 1.0);
+  for (int32_t i = 0; i < m; ++i) y_[i] = work.array[i];
+  work.count = -1;
+  work.clear();
+  auto cost = [&](int32_t j) { return nonbasic_cost ? (*nonbasic_cost)[j] : 0.0; };
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) {
+      d_[j] = 0.0;
+      continue;
+    }
+    double s = cost(j);
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s -= lp_.a.value[k] * y_[lp_.a.index[k]];
+    d_[j] = s;
+  }
+  for (int32_t i = 0; i < m; ++i) d_[n + i] = status_[n + i] == kBasic ? 0.0 : cost(n + i) - y_[i];
+}
+
 LpStatus SimplexBase::check_limits() {
   if (repair_.exhausted()) return LpStatus::NumericalTrouble;
   if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;

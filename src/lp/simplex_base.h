@@ -86,6 +86,10 @@ class SimplexBase {
   // display level); false when no factor can be built.
   bool factorize_header(int display, const std::function<void(const std::string &)> &say);
   void load_column(int32_t q, HVector &v) const;
+  // Row duals y = B^-T c_B from the costs of the basic variables, and
+  // reduced costs d_j = c_j - a_j'y of the nonbasic ones with c_j from
+  // `nonbasic_cost` (zero when it is null); `work` is scratch of size m.
+  void compute_duals(const std::vector<double> &basic_cost, const std::vector<double> *nonbasic_cost, HVector &work);
   // The stop status of the limits (repair limit, iterations, the caller's
   // check), or Unknown to go on.
   LpStatus check_limits();
