@@ -395,11 +395,7 @@ void DualSimplex::log_iteration(int phase, int32_t enter, int32_t leave) {
     log_.detail(iter_, phase, value(), var_name(enter), var_name(leave));
     return;
   }
-  if (factor_count_ != last_logged_factor_ || phase != last_logged_phase_) {
-    last_logged_factor_ = factor_count_;
-    last_logged_phase_ = phase;
-    log_.summary(iter_, phase, value());
-  }
+  if (summary_due(phase)) log_.summary(iter_, phase, value());
 }
 
 void DualSimplex::maybe_perturb() {

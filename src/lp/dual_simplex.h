@@ -106,7 +106,6 @@ class DualSimplex : public SimplexBase {
   std::vector<int32_t> boxed_;  // variables under artificial bounds
 
   double row_density_ = 0.05, col_density_ = 0.05, rho_density_ = 0.05, tau_density_ = 0.05;
-  int last_logged_factor_ = -1, last_logged_phase_ = 0;
   bool shifted_ = false;
   bool allow_perturb_ = true;
   int phase_ = 2;

@@ -488,11 +488,7 @@ void PrimalSimplex::log_iteration(int32_t enter, int32_t leave) {
     log_.detail(iter_, phase_, value(), var_name(enter), out);
     return;
   }
-  if (factor_count_ != last_logged_factor_ || phase_ != last_logged_phase_) {
-    last_logged_factor_ = factor_count_;
-    last_logged_phase_ = phase_;
-    log_.summary(iter_, phase_, value());
-  }
+  if (summary_due(phase_)) log_.summary(iter_, phase_, value());
 }
 
 // Stall monitor: W iterations without a decrease of the current objective

@@ -94,7 +94,6 @@ class PrimalSimplex : public SimplexBase {
   double col_density_ = 0.05, rho_density_ = 0.05;
   int64_t polish_end_ = INT64_MAX;  // the tight polish tolerance ends here
   int64_t pivots_ = 0;
-  int last_logged_factor_ = -1, last_logged_phase_ = 0;
   int phase_ = 2;
   int shifts_ = 0;
   bool allow_perturb_ = true;

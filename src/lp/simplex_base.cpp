@@ -160,6 +160,13 @@ LpStatus SimplexBase::check_limits() {
   return LpStatus::Unknown;
 }
 
+bool SimplexBase::summary_due(int phase) {
+  if (factor_count_ == last_logged_factor_ && phase == last_logged_phase_) return false;
+  last_logged_factor_ = factor_count_;
+  last_logged_phase_ = phase;
+  return true;
+}
+
 std::string SimplexBase::var_name(int32_t j) const {
   if (j < 0) return std::string();
   if (j < lp_.n) {

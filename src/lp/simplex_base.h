@@ -94,6 +94,9 @@ class SimplexBase {
   // check), or Unknown to go on.
   LpStatus check_limits();
   std::string var_name(int32_t j) const;
+  // Whether a summary line of the iteration log is due: one per
+  // factorization and phase.
+  bool summary_due(int phase);
 
   SimplexLp lp_;
   SimplexControl ctl_;
@@ -111,6 +114,7 @@ class SimplexBase {
   double primal_tol_ = 1e-6, dual_tol_ = 1e-7;
   int64_t iter_ = 0, phase1_iter_ = 0;
   int factor_count_ = 0;
+  int last_logged_factor_ = -1, last_logged_phase_ = 0;
   bool have_factor_ = false;
   bool pfeas_ = false, dfeas_ = false;
 
