@@ -16,6 +16,7 @@
 #include "lp/lpbuild.h"
 #include "lp/lpcomp.h"
 #include "lp/primopt.h"
+#include "lp/simplex_result.h"
 #include "runtime/clock.h"
 
 namespace tvl::lp {
@@ -38,13 +39,17 @@ class SavedParams {
     if (param_int(env, TVL_PARAM_SIMDISPLAY) == 0) set(kParamPresolveReport, 0);
   }
   ~SavedParams() {
-    set(TVL_PARAM_ADVIND, advind_);
-    set(TVL_PARAM_PERIND, perind_);
+    restore_start_settings();
     set(kParamPresolveReport, report_);
   }
   SavedParams(const SavedParams &) = delete;
   SavedParams &operator=(const SavedParams &) = delete;
   void set(int num, int value) { param_int_ref(blocks_, param_slot(num)) = value; }
+  // The caller's advanced-start and perturbation settings.
+  void restore_start_settings() {
+    set(TVL_PARAM_ADVIND, advind_);
+    set(TVL_PARAM_PERIND, perind_);
+  }
 
  private:
   ParamBlocks *blocks_;
@@ -122,6 +127,26 @@ bool proven_outcome(LpStatus s) {
   return s == LpStatus::Infeasible || s == LpStatus::Unbounded || s == LpStatus::InfOrUnbd;
 }
 
+// Whether the cleanup solve from the postsolved basis bears out the optimum
+// of the reduced LP.  A limit that stops it says nothing either way; any
+// other status (infeasible, unbounded, numerical trouble), or an optimum
+// whose refined values are primal infeasible on the original LP,
+// contradicts it.  This happens on badly scaled LPs whose feasible set is
+// thin or whose optimal face is long: reductions that are exact up to
+// rounding then move the optimum of the reduced LP to a vertex that the
+// original LP, solved from there, does not accept.
+bool confirms_reduced_optimum(const LpModel &model, const LpResult &r, double feastol) {
+  switch (r.status) {
+    case LpStatus::IterLimit: case LpStatus::TimeLimit: case LpStatus::DetTimeLimit:
+    case LpStatus::Aborted: case LpStatus::ObjLimit:
+      return true;
+    case LpStatus::Optimal:
+      return primal_violation(model, r) <= feastol;
+    default:
+      return false;
+  }
+}
+
 // Solves the presolved copy and maps the outcome to the original LP, ending
 // with the cleanup solve from the postsolved basis.
 LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &saved, const LpModel &model,
@@ -142,22 +167,33 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
     reduced = solver.solve(data.pre.reduced, solver.own_pricing(), reduced_start);
     data.basis = reduced.basis;
   }
-  LpResult full;
-  if (proven_outcome(reduced.status) || !postsolve(data.pre, reduced, full)) {
-    // The proof is wanted for the caller's LP: solve it without presolve.
-    if (!proven_outcome(reduced.status)) discard_derived(lp, kDropPresolve);
+  // The LP itself, solved from scratch without presolve: for a proof of
+  // infeasibility or unboundedness wanted for the caller's LP, or when the
+  // presolved copy did not lead to a trustworthy optimum.
+  auto solve_unreduced = [&](bool drop_copy) {
+    if (drop_copy) discard_derived(lp, kDropPresolve);
     LpResult r = solver.solve(model, solver.own_pricing(), nullptr);
     r.iterations = solver.used();
+    refine_basic_solution(model, r);
     return r;
-  }
+  };
+  LpResult full;
+  if (proven_outcome(reduced.status) || !postsolve(data.pre, reduced, full))
+    return solve_unreduced(!proven_outcome(reduced.status));
   if (data.outcome.all_eliminated) {
     full.status = LpStatus::Optimal;
     full.primal_feasible = full.dual_feasible = true;
+    refine_basic_solution(model, full);
     return full;
   }
   saved.set(TVL_PARAM_ADVIND, 1);
   saved.set(TVL_PARAM_PERIND, 0);
   LpResult final_result = solver.solve(model, solver.cleanup_pricing(), &full.basis);
+  refine_basic_solution(model, final_result);
+  if (!confirms_reduced_optimum(model, final_result, simplex_control(env).feastol)) {
+    saved.restore_start_settings();
+    return solve_unreduced(true);
+  }
   final_result.iterations = solver.used();
   final_result.phase1_iterations += reduced.phase1_iterations;
   return final_result;
@@ -194,9 +230,13 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   }
   discard_derived(lp, kDropSolution | kDropFactor);
   Solver solver(env, lp, method, run);
-  LpResult result = data ? solve_presolved(env, lp, solver, saved, model, warm ? &start : nullptr, *data)
-                         : solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
-  refine_basic_solution(model, result);
+  LpResult result;
+  if (data) {
+    result = solve_presolved(env, lp, solver, saved, model, warm ? &start : nullptr, *data);
+  } else {
+    result = solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
+    refine_basic_solution(model, result);
+  }
   return store_result(lp, model, result, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
 }
 
