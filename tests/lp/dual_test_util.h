@@ -69,6 +69,31 @@ inline double dual_violation(const LpModel &m, const LpResult &r) {
   return w;
 }
 
+// The model with the row  cost'x <= optimum - 1%  appended (the objective
+// offset taken out): an instance with that optimum has no feasible point
+// left.
+inline LpModel with_objective_cut(const LpModel &model, double optimum) {
+  const int m = model.a.m, n = model.a.n;
+  LpModel cut = model;
+  cut.a.m = m + 1;
+  cut.a.index.clear();
+  cut.a.value.clear();
+  for (int j = 0; j < n; ++j) {
+    for (int k = model.a.start[j]; k < model.a.start[j + 1]; ++k) {
+      cut.a.index.push_back(model.a.index[k]);
+      cut.a.value.push_back(model.a.value[k]);
+    }
+    if (model.cost[j] != 0.0) {
+      cut.a.index.push_back(m);
+      cut.a.value.push_back(model.cost[j]);
+    }
+    cut.a.start[j + 1] = static_cast<int32_t>(cut.a.index.size());
+  }
+  cut.rowlo.push_back(-kInf);
+  cut.rowup.push_back(optimum - model.offset - 0.01 * std::max(1.0, std::fabs(optimum)));
+  return cut;
+}
+
 // Builds a small model from dense rows.
 inline LpModel dense_model(int m, int n, const std::vector<double> &rows, std::vector<double> cost,
                            std::vector<double> collo, std::vector<double> colup,

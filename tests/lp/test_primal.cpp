@@ -166,26 +166,7 @@ TEST(PrimalNetlib, ObjectiveCutMakesInstanceInfeasible) {
   for (const char *name : {"afiro", "adlittle", "share2b"}) {
     LpModel model;
     ASSERT_TRUE(load_netlib(name, model));
-    const double ref = netlib_optimum(name);
-    // Append the row  cost'x <= optimum - 1%.
-    const int m = model.a.m, n = model.a.n;
-    LpModel cut = model;
-    cut.a.m = m + 1;
-    cut.a.index.clear();
-    cut.a.value.clear();
-    for (int j = 0; j < n; ++j) {
-      for (int k = model.a.start[j]; k < model.a.start[j + 1]; ++k) {
-        cut.a.index.push_back(model.a.index[k]);
-        cut.a.value.push_back(model.a.value[k]);
-      }
-      if (model.cost[j] != 0.0) {
-        cut.a.index.push_back(m);
-        cut.a.value.push_back(model.cost[j]);
-      }
-      cut.a.start[j + 1] = static_cast<int32_t>(cut.a.index.size());
-    }
-    cut.rowlo.push_back(-kInf);
-    cut.rowup.push_back(ref - model.offset - 0.01 * std::max(1.0, std::fabs(ref)));
+    const LpModel cut = testing::with_objective_cut(model, netlib_optimum(name));
     const LpResult r = primal_simplex(cut, quiet(), nullptr);
     EXPECT_EQ(r.status, LpStatus::Infeasible) << name;
     EXPECT_FALSE(r.primal_feasible || r.dual_feasible);
