@@ -8,7 +8,8 @@
 // of variable j is proportional to 1 + |c_j| and to the magnitude, and at
 // least a given size (a change below the ratio test's tolerance would not
 // break its ties); it is added to a variable at its lower bound and
-// subtracted from one at its upper bound.  Removal restores the original costs; the caller then
+// subtracted from one at its upper bound.  The magnitude grows when few
+// variables carry a cost (perturbation_magnitude).  Removal restores the original costs; the caller then
 // recomputes the duals and repairs any dual infeasibility.
 #pragma once
 
@@ -32,6 +33,17 @@ struct PerturbRecord {
   int count = 0;            // perturbations done in this run
   double magnitude = 1e-6;  // relative magnitude of the next perturbation
 };
+
+// Share of nonzero costs at or below which the perturbation's relative
+// magnitude is at least kTiedMagnitude, and at or above which it is left as
+// requested; in between the least magnitude falls geometrically by 1000.
+inline constexpr double kTiedShareLow = 0.10;
+inline constexpr double kTiedShareHigh = 0.15;
+inline constexpr double kTiedMagnitude = 2e-3;
+
+// Relative magnitude for the costs `base`: `requested`, raised when few of
+// the costs are nonzero.
+double perturbation_magnitude(const std::vector<double> &base, double requested);
 
 // Perturbs `cost` (size n+m) for the nonbasic variables given by `status`;
 // fixed and free variables are left alone.  `base` holds the unperturbed

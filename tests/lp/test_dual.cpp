@@ -269,6 +269,28 @@ TEST(DualPerturbation, CostsMoveTheFeasibleWayByAtLeastTheLeastChange) {
   EXPECT_GE(cost[1] - base[1], 3e-3);
 }
 
+// Few nonzero costs raise the relative magnitude to its floor, many leave
+// the requested one, a larger request always wins, and the floor falls
+// monotonically across the ramp between the two shares.
+TEST(DualPerturbation, MagnitudeGrowsWhenFewVariablesCarryACost) {
+  auto costs = [](int nonzero, int total) {
+    std::vector<double> c(static_cast<size_t>(total), 0.0);
+    for (int j = 0; j < nonzero; ++j) c[static_cast<size_t>(j)] = 1.0 + j;
+    return c;
+  };
+  EXPECT_EQ(perturbation_magnitude(costs(5, 100), 1e-6), kTiedMagnitude);
+  EXPECT_EQ(perturbation_magnitude(costs(20, 100), 1e-6), 1e-6);
+  EXPECT_EQ(perturbation_magnitude(costs(5, 100), 1e-2), 1e-2);
+  EXPECT_EQ(perturbation_magnitude({}, 1e-6), 1e-6);
+  double previous = 1.0;
+  for (int nz = 100; nz <= 150; nz += 10) {
+    const double mag = perturbation_magnitude(costs(nz, 1000), 1e-9);
+    EXPECT_LE(mag, previous) << nz;
+    previous = mag;
+  }
+  EXPECT_LT(previous, 1e-5);
+}
+
 void collect(void *handle, const char *msg) { static_cast<std::string *>(handle)->append(msg); }
 
 // grow7 starts with every nonbasic structural at a zero reduced cost: the
