@@ -10,7 +10,8 @@
 // (iterations and seconds as it reports them, and the shifted geometric
 // mean of the time ratios); FLIP=1 also solves the flipped objective and
 // shows status and whether a ray came with it; WARM=1 re-solves after one
-// bound change from the optimal basis and shows the iterations that took,
+// bound change from the optimal basis (the largest basic structural cut to
+// WARM_FRAC of its value, default 0.9) and shows the iterations that took,
 // also as a share of the cold solve's.
 #include <algorithm>
 #include <chrono>
@@ -86,17 +87,17 @@ struct Bench {
   }
 };
 
-// Cuts the largest basic structural to 90% of its value and re-solves from
-// the optimal basis; prints the iterations.
-void warm_resolve(const Bench &b, const LpModel &model, const LpResult &r) {
+// Cuts the largest basic structural to `frac` of its value and re-solves
+// from the optimal basis; prints the iterations.
+void warm_resolve(const Bench &b, const LpModel &model, const LpResult &r, double frac) {
   int jmax = -1;
   for (int j = 0; j < model.a.n; ++j)
     if (r.basis.colstat[j] == 1 && std::fabs(r.x[j]) > 1e-3 && (jmax < 0 || std::fabs(r.x[j]) > std::fabs(r.x[jmax])))
       jmax = j;
   if (jmax < 0) return;
   LpModel changed = model;
-  if (r.x[jmax] > 0) changed.colup[jmax] = r.x[jmax] * 0.9;
-  else changed.collo[jmax] = r.x[jmax] * 0.9;
+  if (r.x[jmax] > 0) changed.colup[jmax] = r.x[jmax] * frac;
+  else changed.collo[jmax] = r.x[jmax] * frac;
   const LpResult w = b.solve(changed, &r.basis);
   std::printf(" %8lld %7.2f%%", static_cast<long long>(w.iterations),
               100.0 * static_cast<double>(w.iterations) / std::max<int64_t>(1, r.iterations));
@@ -163,7 +164,7 @@ int main(int argc, char **argv) {
       const LpResult u = b.solve(flipped, nullptr);
       std::printf(" %d/%s", static_cast<int>(u.status), u.ray.empty() ? "-" : "ray");
     }
-    if (warm && optimal) warm_resolve(b, model, r);
+    if (warm && optimal) warm_resolve(b, model, r, std::getenv("WARM_FRAC") ? std::atof(std::getenv("WARM_FRAC")) : 0.9);
     std::printf("\n");
     std::fflush(stdout);
   }
