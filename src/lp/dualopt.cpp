@@ -82,7 +82,8 @@ std::unique_ptr<DualSimplex> make_solver(const LpModel &model, const Scaling &sc
 // the unscaled problem came from a ratio test that skipped pivots below
 // its tolerance.  The primal answers unbounded from a feasible point (with
 // a primal ray), optimal after all, or infeasible.
-bool needs_settling(const LpModel &model, const LpResult &res) {
+bool needs_settling(const LpModel &model, const SimplexControl &ctl, const LpResult &res) {
+  if (!ctl.settle_verdicts) return false;
   if (res.status == LpStatus::Unbounded) return true;
   return res.status == LpStatus::Infeasible && !(farkas_margin(model, res.ray) > 0.0);
 }
@@ -90,6 +91,7 @@ bool needs_settling(const LpModel &model, const LpResult &res) {
 LpResult settle_with_primal(const LpModel &model, const SimplexControl &ctl, const LpResult &dual) {
   SimplexControl quiet = ctl;
   quiet.itlim = std::max<int64_t>(0, ctl.itlim - dual.iterations);
+  quiet.settle_verdicts = false;
   LpResult res = primal_simplex(model, quiet, &dual.basis);
   res.iterations += dual.iterations;
   res.phase1_iterations += dual.phase1_iterations;
@@ -102,7 +104,7 @@ LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexCon
   LpResult res;
   res.status = solver.run();
   extract(model, sc, solver, res);
-  if (needs_settling(model, res)) return settle_with_primal(model, ctl, res);
+  if (needs_settling(model, ctl, res)) return settle_with_primal(model, ctl, res);
   if (res.status != LpStatus::Optimal || !sc.active()) return res;
   const double pviol = primal_violation(model, res), dviol = dual_violation(model, res);
   if (pviol <= ctl.feastol && dviol <= ctl.opttol) return res;

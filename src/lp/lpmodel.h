@@ -83,6 +83,10 @@ struct SimplexControl {
   FactorSettings factor;
   int singlim = 10;
   int precision_policy = 0;     // hidden parameter 1093
+  // An unbounded or infeasible verdict that its own certificate does not
+  // prove is checked by the other simplex method (which then runs with
+  // this off).
+  bool settle_verdicts = true;
   std::function<LpStatus(int64_t iteration)> limit_check;
 };
 

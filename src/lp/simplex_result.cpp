@@ -70,6 +70,25 @@ double primal_violation(const LpModel &model, const LpResult &res) {
   return worst;
 }
 
+bool proves_unbounded(const LpModel &model, const std::vector<double> &ray) {
+  const CscMatrix &a = model.a;
+  if (ray.size() != static_cast<size_t>(a.n)) return false;
+  constexpr double kTol = 1e-9;
+  double slope = 0.0, cmax = 0.0;
+  std::vector<double> ar(static_cast<size_t>(a.m), 0.0);
+  for (int32_t j = 0; j < a.n; ++j) {
+    const double r = ray[j];
+    cmax = std::max(cmax, std::fabs(model.cost[j]));
+    if (r == 0.0) continue;
+    if ((r > kTol && model.colup[j] < kInf) || (r < -kTol && model.collo[j] > -kInf)) return false;
+    slope += model.cost[j] * r;
+    for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) ar[a.index[k]] += a.value[k] * r;
+  }
+  for (int32_t i = 0; i < a.m; ++i)
+    if ((ar[i] > kTol && model.rowup[i] < kInf) || (ar[i] < -kTol && model.rowlo[i] > -kInf)) return false;
+  return slope < -kTol * std::max(1.0, cmax);
+}
+
 double dual_violation(const LpModel &model, const LpResult &res) {
   double worst = 0.0;
   auto check = [&](double d, double lo, double up, int8_t s) {

@@ -34,6 +34,11 @@ double primal_violation(const LpModel &model, const LpResult &res);
 // basis status.
 double dual_violation(const LpModel &model, const LpResult &res);
 
+// Whether a primal ray (n entries, largest 1) proves unboundedness on the
+// unscaled model: it improves the objective and keeps every row and
+// column with a finite bound in the ray's direction within it.
+bool proves_unbounded(const LpModel &model, const std::vector<double> &ray);
+
 // LP without rows: every variable goes to the bound its cost asks for;
 // unbounded when that bound is infinite.
 LpResult solve_without_rows(const LpModel &model);
