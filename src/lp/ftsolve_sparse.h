@@ -27,8 +27,10 @@ namespace tvl::lp {
 
 // Fraction of m below which a stage uses the symbolic reach.
 inline constexpr double kHyperSparseRatio = 0.10;
-// Expected result density above which the solves go dense at once.
-inline constexpr double kDenseHint = 0.30;
+// Expected result density above which the solves go dense at once: the
+// symbolic reach costs about as much as the numeric work it saves and pays
+// only while the result stays well below this density.
+inline constexpr double kDenseHint = 0.10;
 // Result entries of smaller magnitude are dropped.
 inline constexpr double kSolveTiny = 1e-14;
 
