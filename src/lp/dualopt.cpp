@@ -98,16 +98,9 @@ LpResult settle_with_primal(const LpModel &model, const SimplexControl &ctl, con
   return res;
 }
 
-// Runs the solver and unscales; a violation that unscaling magnified beyond
-// the tolerances is cleaned up on the unscaled problem from the final basis.
-LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexControl &ctl, DualSimplex &solver) {
-  LpResult res;
-  res.status = solver.run();
-  extract(model, sc, solver, res);
-  if (needs_settling(model, ctl, res)) return settle_with_primal(model, ctl, res);
-  if (res.status != LpStatus::Optimal || !sc.active()) return res;
-  const double pviol = primal_violation(model, res), dviol = dual_violation(model, res);
-  if (pviol <= ctl.feastol && dviol <= ctl.opttol) return res;
+// The solve on the unscaled problem from the final basis of a scaled run,
+// for violations that unscaling magnified beyond the tolerances.
+LpResult clean_unscaled(const LpModel &model, const SimplexControl &ctl, const DualSimplex &solver, const LpResult &res) {
   SimplexLp raw;
   raw.load(model);
   DualSimplex clean_solver(std::move(raw), ctl, false);
@@ -118,6 +111,23 @@ LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexCon
   clean.status = clean_solver.run();
   extract(model, Scaling(), clean_solver, clean);
   return clean;
+}
+
+// Runs the solver and unscales, cleans up on the unscaled problem when
+// needed, and has the primal simplex settle doubtful verdicts and finish
+// an "optimal" end whose values still break bounds (the final polish can
+// leave them so).
+LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexControl &ctl, DualSimplex &solver) {
+  LpResult res;
+  res.status = solver.run();
+  extract(model, sc, solver, res);
+  if (needs_settling(model, ctl, res)) return settle_with_primal(model, ctl, res);
+  if (res.status != LpStatus::Optimal) return res;
+  if (sc.active() && (primal_violation(model, res) > ctl.feastol || dual_violation(model, res) > ctl.opttol))
+    res = clean_unscaled(model, ctl, solver, res);
+  if (res.status == LpStatus::Optimal && ctl.settle_verdicts && primal_violation(model, res) > ctl.feastol)
+    return settle_with_primal(model, ctl, res);
+  return res;
 }
 
 }  // namespace
