@@ -88,15 +88,6 @@ bool needs_settling(const LpModel &model, const SimplexControl &ctl, const LpRes
   return res.status == LpStatus::Infeasible && !(farkas_margin(model, res.ray) > 0.0);
 }
 
-LpResult settle_with_primal(const LpModel &model, const SimplexControl &ctl, const LpResult &dual) {
-  SimplexControl quiet = ctl;
-  quiet.itlim = std::max<int64_t>(0, ctl.itlim - dual.iterations);
-  quiet.settle_verdicts = false;
-  LpResult res = primal_simplex(model, quiet, &dual.basis);
-  res.iterations += dual.iterations;
-  res.phase1_iterations += dual.phase1_iterations;
-  return res;
-}
 
 // The solve on the unscaled problem from the final basis of a scaled run,
 // for violations that unscaling magnified beyond the tolerances.
@@ -121,12 +112,12 @@ LpResult run_and_clean(const LpModel &model, const Scaling &sc, const SimplexCon
   LpResult res;
   res.status = solver.run();
   extract(model, sc, solver, res);
-  if (needs_settling(model, ctl, res)) return settle_with_primal(model, ctl, res);
+  if (needs_settling(model, ctl, res)) return settle_with(primal_simplex, model, ctl, res);
   if (res.status != LpStatus::Optimal) return res;
   if (sc.active() && (primal_violation(model, res) > ctl.feastol || dual_violation(model, res) > ctl.opttol))
     res = clean_unscaled(model, ctl, solver, res);
   if (res.status == LpStatus::Optimal && ctl.settle_verdicts && primal_violation(model, res) > ctl.feastol)
-    return settle_with_primal(model, ctl, res);
+    return settle_with(primal_simplex, model, ctl, res);
   return res;
 }
 

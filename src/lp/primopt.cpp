@@ -49,18 +49,6 @@ LpResult solve_with_ray(const LpModel &model) {
   return res;
 }
 
-// An unbounded verdict whose ray does not prove it on the unscaled model
-// (entries below the ratio test's pivot tolerance were taken for zero) is
-// settled by the dual simplex from the primal's final basis.
-LpResult settle_with_dual(const LpModel &model, const SimplexControl &ctl, const LpResult &primal) {
-  SimplexControl quiet = ctl;
-  quiet.itlim = std::max<int64_t>(0, ctl.itlim - primal.iterations);
-  quiet.settle_verdicts = false;
-  LpResult res = dual_simplex(model, quiet, &primal.basis);
-  res.iterations += primal.iterations;
-  res.phase1_iterations += primal.phase1_iterations;
-  return res;
-}
 
 }  // namespace
 
@@ -77,8 +65,11 @@ LpResult primal_simplex(const LpModel &model, const SimplexControl &ctl, const B
   LpResult res;
   res.status = ps->run();
   extract(model, sc, *ps, res);
+  // A ray that does not prove unboundedness on the unscaled model took
+  // entries below the ratio test's pivot tolerance for zero: the dual
+  // settles the verdict from the primal's final basis.
   if (res.status == LpStatus::Unbounded && ctl.settle_verdicts && !proves_unbounded(model, res.ray))
-    return settle_with_dual(model, ctl, res);
+    return settle_with(dual_simplex, model, ctl, res);
   if (res.status != LpStatus::Optimal || !sc.active()) return res;
 
   // Cleanup on the unscaled problem when unscaling magnified a violation.

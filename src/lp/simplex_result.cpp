@@ -70,6 +70,16 @@ double primal_violation(const LpModel &model, const LpResult &res) {
   return worst;
 }
 
+LpResult settle_with(SimplexEntry other, const LpModel &model, const SimplexControl &ctl, const LpResult &first) {
+  SimplexControl quiet = ctl;
+  quiet.itlim = std::max<int64_t>(0, ctl.itlim - first.iterations);
+  quiet.settle_verdicts = false;
+  LpResult res = other(model, quiet, &first.basis);
+  res.iterations += first.iterations;
+  res.phase1_iterations += first.phase1_iterations;
+  return res;
+}
+
 bool proves_unbounded(const LpModel &model, const std::vector<double> &ray) {
   const CscMatrix &a = model.a;
   if (ray.size() != static_cast<size_t>(a.n)) return false;

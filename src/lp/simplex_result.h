@@ -34,6 +34,14 @@ double primal_violation(const LpModel &model, const LpResult &res);
 // basis status.
 double dual_violation(const LpModel &model, const LpResult &res);
 
+// An entry of one simplex method (dual_simplex, primal_simplex).
+using SimplexEntry = LpResult (*)(const LpModel &model, const SimplexControl &ctl, const Basis *warm_start);
+
+// Settles a verdict of one method with the other: runs `other` from the
+// final basis of `first` with what is left of the iteration limit and
+// without settling again; the iteration counts add up.
+LpResult settle_with(SimplexEntry other, const LpModel &model, const SimplexControl &ctl, const LpResult &first);
+
 // Whether a primal ray (n entries, largest 1) proves unboundedness on the
 // unscaled model: it improves the objective and keeps every row and
 // column with a finite bound in the ray's direction within it.
