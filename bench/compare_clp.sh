@@ -73,9 +73,9 @@ table() {
          r = ($1 + 0.01) / ($2 + 0.01); if (r > worst) worst = r }
        END { if (n == 0) exit;
              ga = exp(la / n) - 0.01; gb = exp(lb / n) - 0.01;
-             printf "shifted geometric mean (10 ms) CPU: tavlo %.4f s, clp %.4f s, ratio %.2f; worst ratio %.2f; %d instances\n",
+             printf "shifted geometric mean (10 ms) CPU: tavlo %.4f s, clp %.4f s, ratio %.3f; worst ratio %.2f; %d instances\n",
                     ga, gb, (ga + 0.01) / (gb + 0.01), worst, n;
-             printf "shifted geometric mean (10 ms) wall: ratio %.2f\n\n",
+             printf "shifted geometric mean (10 ms) wall: ratio %.3f\n\n",
                     exp((wa - wb) / n) }' "$results"
 }
 
