@@ -1,13 +1,23 @@
 // Compressed file access.  The kind of compression is decided from the name
 // alone; compressed files are streamed through the external gzip or bzip2
 // program over a pipe, looked up on the PATH first, then in /usr/bin and
-// /usr/sbin.
+// /usr/sbin.  The program is started directly (no shell), so file names
+// need no quoting and no shell process is paid for.
 #include "runtime/cfile.h"
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <strings.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "frame/error.h"
 #include "runtime/alloc.h"
@@ -15,8 +25,6 @@
 namespace tvl {
 namespace {
 
-// Room for the program name, its options and a directory prefix.
-constexpr size_t kCommandSlack = 200;
 // The retry name (name plus default extension) fits in this buffer.
 constexpr size_t kRetryBuffer = 512;
 
@@ -27,26 +35,85 @@ bool ends_with_nocase(const char *name, size_t len, const char *suffix) {
 
 const char *program_of(Compression kind) { return kind == Compression::Bzip2 ? "bzip2" : "gzip"; }
 
-// Starts "<dir><program> <args> <name>" for each directory in the search
-// order until one pipe starts; returns the last attempt's result.  Sets
-// *nomem when the command buffer cannot be allocated.
-FILE *open_pipe(const char *program, const char *args, const char *filename, const char *pipe_mode,
-                bool *nomem) {
-  size_t size = std::strlen(filename) + kCommandSlack;
-  char *cmd = mem_array<char>(size);
-  if (cmd == nullptr) {
+// Children started for compressed files, by the stream the library reads
+// from or writes to, so that closing the stream waits for its program.
+std::mutex children_mutex;
+std::map<FILE *, pid_t> &children() {
+  static std::map<FILE *, pid_t> table;
+  return table;
+}
+
+// Starts `program` (looked up on the PATH, then in /usr/bin and /usr/sbin)
+// with the arguments `args` (null-terminated, args[0] the program) and
+// file actions `fa`; returns its pid or -1.
+pid_t spawn_program(const char *program, char *const args[], const posix_spawn_file_actions_t *fa) {
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, program, fa, nullptr, args, environ) == 0) return pid;
+  static const char *const kDirs[] = {"/usr/bin/", "/usr/sbin/"};
+  for (const char *dir : kDirs) {
+    const std::string path = std::string(dir) + program;
+    if (posix_spawn(&pid, path.c_str(), fa, nullptr, args, environ) == 0) return pid;
+  }
+  return -1;
+}
+
+// Runs "<program> -cd <filename>" (reading) or "<program> -c > <filename>"
+// (writing) without a shell, connected to the returned stream by a pipe.
+// File names are passed as they are: blanks or shell characters in them
+// need no quoting.
+FILE *open_pipe(const char *program, const char *filename, bool reading, bool *nomem) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return nullptr;
+  const int child_end = reading ? fds[1] : fds[0], our_end = reading ? fds[0] : fds[1];
+  posix_spawn_file_actions_t fa;
+  if (posix_spawn_file_actions_init(&fa) != 0) {
+    close(fds[0]);
+    close(fds[1]);
     *nomem = true;
     return nullptr;
   }
-  static const char *const kDirs[] = {"", "/usr/bin/", "/usr/sbin/"};
-  FILE *fp = nullptr;
-  for (const char *dir : kDirs) {
-    std::snprintf(cmd, size, "%s%s %s %s", dir, program, args, filename);
-    fp = popen(cmd, pipe_mode);
-    if (fp != nullptr) break;
+  char option_read[] = "-cd", option_write[] = "-c";
+  std::string prog(program), name(filename);
+  std::vector<char *> args = {prog.data(), reading ? option_read : option_write};
+  if (reading) {
+    args.push_back(name.data());
+    posix_spawn_file_actions_adddup2(&fa, child_end, STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_adddup2(&fa, child_end, STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, filename, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
-  mem_free(cmd);
+  args.push_back(nullptr);
+  const pid_t pid = spawn_program(program, args.data(), &fa);
+  posix_spawn_file_actions_destroy(&fa);
+  close(child_end);
+  FILE *fp = pid > 0 ? fdopen(our_end, reading ? "r" : "w") : nullptr;
+  if (fp == nullptr) {
+    close(our_end);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    return nullptr;
+  }
+  const std::lock_guard<std::mutex> lock(children_mutex);
+  children()[fp] = pid;
   return fp;
+}
+
+// Closes a stream from open_pipe and waits for its program.
+void close_pipe(FILE *fp) {
+  pid_t pid = -1;
+  {
+    const std::lock_guard<std::mutex> lock(children_mutex);
+    auto it = children().find(fp);
+    if (it != children().end()) {
+      pid = it->second;
+      children().erase(it);
+    }
+  }
+  std::fclose(fp);
+  if (pid > 0) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
 }
 
 // True when the file can be opened in this mode (the probe is closed again).
@@ -64,7 +131,7 @@ FILE *open_decompressing(const tvlenv *env, const char *filename, const char *mo
     return nullptr;
   }
   bool nomem = false;
-  FILE *fp = open_pipe(program_of(kind), "-cd", filename, "r", &nomem);
+  FILE *fp = open_pipe(program_of(kind), filename, true, &nomem);
   // A pipe that cannot be started is returned as nothing without a further
   // message; the status still tells the caller that the open failed.
   if (fp == nullptr) *status = nomem ? 1001 : -1423;
@@ -74,7 +141,7 @@ FILE *open_decompressing(const tvlenv *env, const char *filename, const char *mo
 void close_by_name(const char *filename, FILE **slot) {
   if (slot == nullptr || *slot == nullptr) return;
   if (filename != nullptr && compression_of(filename) != Compression::None)
-    pclose(*slot);
+    close_pipe(*slot);
   else
     std::fclose(*slot);
   *slot = nullptr;
@@ -133,7 +200,7 @@ FILE *cfile_open_write(const char *filename, const char *mode, bool allow_compre
   // before any program is started.
   if (!probe(filename, "wb")) return nullptr;
   bool nomem = false;
-  return open_pipe(program_of(kind), "-c >", filename, "w", &nomem);
+  return open_pipe(program_of(kind), filename, false, &nomem);
 }
 
 void cfile_close_write(const char *filename, FILE **slot) { close_by_name(filename, slot); }

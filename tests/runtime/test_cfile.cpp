@@ -66,7 +66,8 @@ TEST(CFileSuffix, CompressionIsDecidedFromTheName) {
 }
 
 TEST_F(CFile, CompressedWriteAndRead) {
-  for (const char *name : {"m.lp.gz", "m.lp.Z", "m.mps.bz2", "m.lp.z"}) {
+  // The programs get the name as it is: blanks and shell characters too.
+  for (const char *name : {"m.lp.gz", "m.lp.Z", "m.mps.bz2", "m.lp.z", "a b;$HOME'c\"(d).lp.gz"}) {
     std::string path = dir + "/" + name;
     FILE *fp = tvl::cfile_open_write(path.c_str(), "w", true);
     ASSERT_NE(fp, nullptr) << name;
