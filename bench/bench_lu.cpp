@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "../tests/lp/lu_mps_reader.h"
+#include "../tests/lp/lu_matrix_file.h"
 #include "../tests/lp/lu_test_util.h"
 #include "../tests/lp/lu_walk.h"
 #include "lp/factor.h"
@@ -183,7 +183,7 @@ int main(int argc, char **argv) {
   for (const char *name : names) {
     if (only && std::string(only) != name) continue;
     CscMatrix a;
-    if (read_mps_matrix(dir + "/" + name + ".mps.gz", a)) bench_basis(name, a, precision);
+    if (read_matrix_file(dir + "/" + name + ".mps.gz", a)) bench_basis(name, a, precision);
   }
   if (!only || std::string(only) == "sparse") bench_result_proportional(precision);
   if (only && std::string(only) != "rand") return 0;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "lp/factor.h"
-#include "lu_mps_reader.h"
+#include "lu_matrix_file.h"
 #include "lu_test_util.h"
 #include "lu_walk.h"
 #include "support/bench_dir.h"
@@ -50,7 +50,7 @@ TEST(LuNetlib, WalkedBasesSolveAccurately) {
   int tried = 0;
   for (const char *name : names) {
     CscMatrix a;
-    if (!read_mps_matrix(netlib_path(name), a)) continue;
+    if (!read_matrix_file(netlib_path(name), a)) continue;
     ++tried;
     if (std::string(name) == "afiro") {
       EXPECT_EQ(a.m, 27);

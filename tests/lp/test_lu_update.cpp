@@ -10,7 +10,7 @@
 #include <string>
 
 #include "lp/factor.h"
-#include "lu_mps_reader.h"
+#include "lu_matrix_file.h"
 #include "lu_test_util.h"
 #include "lu_walk.h"
 #include "support/bench_dir.h"
@@ -72,7 +72,7 @@ TEST(LuUpdate, LongSequencesOnNetlibBasesMatchFreshFactors) {
   int tried = 0;
   for (const char *name : names) {
     CscMatrix a;
-    if (!read_mps_matrix(tvltest::instance_path("netlib", name), a)) continue;
+    if (!read_matrix_file(tvltest::instance_path("netlib", name), a)) continue;
     ++tried;
     for (int prec = 0; prec <= 1; ++prec) {
       FactorSettings s;
