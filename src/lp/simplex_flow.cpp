@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
+#include <unistd.h>
 
 #include "frame/basis.h"
 #include "frame/callback.h"
@@ -15,6 +17,7 @@
 #include "lp/flow_refine.h"
 #include "lp/lpbuild.h"
 #include "lp/lpcomp.h"
+#include "lp/matrix_compress.h"
 #include "lp/primopt.h"
 #include "lp/simplex_result.h"
 #include "runtime/clock.h"
@@ -24,6 +27,7 @@ namespace tvl::lp {
 namespace {
 
 constexpr int kParamPresolveReport = 1043;
+constexpr int kParamRestartBasis = 1041;
 constexpr int kDualDevex = 5;
 constexpr int kPrimalDevex = 1;
 
@@ -214,6 +218,15 @@ void store_presolve_verdict(tvllp *lp, const LpModel &model, int st, FlowMethod 
   store_result(lp, model, verdict, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
 }
 
+// Loads the restart basis file "<problem name>.bas" from the working
+// directory when hidden parameter 1041 asks for it; true when a basis was
+// loaded.  An absent file is skipped silently.
+bool load_restart_basis(tvlenv *env, tvllp *lp) {
+  if (param_int(env, kParamRestartBasis) == 0 || lp->name == nullptr || lp->name[0] == '\0') return false;
+  const std::string file = std::string(lp->name) + ".bas";
+  return access(file.c_str(), R_OK) == 0 && TVLreadcopybase(env, lp, file.c_str()) == 0;
+}
+
 int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   RunScope run(env);
   LpModel model;
@@ -221,21 +234,32 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   Basis start;
   const bool has_basis = build_start(lp, model, start);
   const bool has_start = has_basis || (lp->basis && !lp->basis->cprim.empty());
-  const bool warm = has_basis && param_int(env, TVL_PARAM_ADVIND) != 0;
+  bool warm = has_basis && param_int(env, TVL_PARAM_ADVIND) != 0;
   PresolveData *data = nullptr;
   if (const int st = prepare_presolve(env, lp, model, has_start, method == FlowMethod::Dual, data)) {
     discard_derived(lp, kDropSolution | kDropFactor);
     store_presolve_verdict(lp, model, st, method);
     return st;
   }
+  if (load_restart_basis(env, lp)) {
+    saved.set(TVL_PARAM_ADVIND, 1);
+    warm = build_start(lp, model, start);
+  }
   discard_derived(lp, kDropSolution | kDropFactor);
   Solver solver(env, lp, method, run);
   LpResult result;
+  CompressedScope compressed(env, *lp->lp);
+  if (compressed.status()) return compressed.status();
   if (data) {
     result = solve_presolved(env, lp, solver, saved, model, warm ? &start : nullptr, *data);
   } else {
     result = solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
     refine_basic_solution(model, result);
+  }
+  if (!compressed.restore()) {
+    // The presolved copy can be rebuilt, the caller's matrix cannot.
+    discard_derived(lp, kDropPresolve);
+    if (!compressed.restore()) return TVLERR_OUT_OF_MEMORY;
   }
   return store_result(lp, model, result, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
 }

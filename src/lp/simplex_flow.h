@@ -15,8 +15,13 @@
 //   proof refer to the caller's problem.  Its iterations are added.
 // - The presolved copy is kept in the problem (tvllp::presolve) and reused
 //   by a later call with the same presolve settings until the data change.
-// - Matrix compression (hidden parameter 1066) and the restart basis file
-//   (hidden parameter 1041) are not provided; both parameters are ignored.
+// - With matrix compression on (hidden parameter 1066), the problem's own
+//   index and value arrays are held compressed (lp/matrix_compress.h)
+//   while the simplex works on its copy, and expanded before the result is
+//   stored.
+// - The restart basis file of hidden parameter 1041 is "<problem name>.bas"
+//   in the working directory, in the basis file format; an absent file is
+//   skipped silently.
 #pragma once
 
 #include "tavlo.h"
