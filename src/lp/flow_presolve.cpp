@@ -8,6 +8,7 @@
 #include "frame/derived.h"
 #include "frame/error.h"
 #include "frame/param.h"
+#include "lp/presolve_dual.h"
 #include "lp/presolve_msg.h"
 #include "runtime/clock.h"
 
@@ -50,6 +51,14 @@ std::array<double, 9> key_of(const PresolveSettings &s) {
           double(s.aggind), double(s.aggfill), double(s.prepass), s.feastol, double(s.dual_start)};
 }
 
+// Marks the copy as to be solved through its dual when the settings ask
+// for it.
+void decide_dual(tvlenv *env, const PresolveSettings &s, PresolveData &copy) {
+  if (copy.outcome.all_eliminated || !should_form_dual(s.predual, copy.pre.reduced)) return;
+  copy.outcome.dual_formed = true;
+  if (s.messages) msg_log(env, "DUAL formed by presolve\n");
+}
+
 // Runs presolve into a new copy; 0 with `data` set, 0 with `data` null when
 // nothing was reduced or memory ran out, or the status that ends the call.
 int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool dual, PresolveData *&data) {
@@ -72,6 +81,7 @@ int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool dual, Presol
     copy.reset();
     status = TVLERR_OUT_OF_MEMORY;
   }
+  if (status == 0 && copy->outcome.reduced_any) decide_dual(env, s, *copy);
   if (display) msg_log(env, "Presolve time = %7.2f sec.\n", env_time(env) - t0);
   if (status == TVLERR_OUT_OF_MEMORY) {
     if (display) msg_log(env, "Insufficient memory for presolve.\n");

@@ -18,6 +18,7 @@
 #include "lp/lpbuild.h"
 #include "lp/lpcomp.h"
 #include "lp/matrix_compress.h"
+#include "lp/presolve_dual.h"
 #include "lp/primopt.h"
 #include "lp/simplex_result.h"
 #include "runtime/clock.h"
@@ -83,6 +84,10 @@ class Solver {
       : env_(env), lp_(lp), method_(method), run_(run) {}
 
   LpResult solve(const LpModel &model, int pricing, const Basis *start) {
+    return solve(model, pricing, start, method_);
+  }
+  // The same with the given simplex method.
+  LpResult solve(const LpModel &model, int pricing, const Basis *start, FlowMethod method) {
     SimplexControl control = simplex_control(env_);
     control.pricing = pricing;
     control.itlim = std::max<int64_t>(0, control.itlim - used_);
@@ -95,23 +100,25 @@ class Solver {
     const uint64_t work =
         static_cast<uint64_t>(model.a.m) + static_cast<uint64_t>(model.a.n) + model.a.index.size() / 4;
     const int64_t before = used_;
-    const int where = method_ == FlowMethod::Dual ? TVL_CALLBACK_DUAL : TVL_CALLBACK_PRIMAL;
+    const int where = method == FlowMethod::Dual ? TVL_CALLBACK_DUAL : TVL_CALLBACK_PRIMAL;
     control.limit_check = [this, &progress, work, before, where](int64_t iteration) {
       work_add(work);
       progress.iterations = before + iteration;
       if (call_lp_callback(env_, where, progress)) return LpStatus::Aborted;
       return stop_status(limit_check(env_));
     };
-    LpResult r = method_ == FlowMethod::Dual ? dual_simplex(model, control, start)
-                                             : primal_simplex(model, control, start);
+    LpResult r = method == FlowMethod::Dual ? dual_simplex(model, control, start)
+                                            : primal_simplex(model, control, start);
     used_ += r.iterations;
     return r;
   }
 
-  // Pricing of the chosen simplex from its own parameter.
-  int own_pricing() const {
-    return param_int(env_, method_ == FlowMethod::Dual ? TVL_PARAM_DPRIIND : TVL_PARAM_PPRIIND);
+  // Pricing of a simplex method from its own parameter.
+  int pricing_of(FlowMethod method) const {
+    return param_int(env_, method == FlowMethod::Dual ? TVL_PARAM_DPRIIND : TVL_PARAM_PPRIIND);
   }
+  int own_pricing() const { return pricing_of(method_); }
+  FlowMethod other_method() const { return method_ == FlowMethod::Dual ? FlowMethod::Primal : FlowMethod::Dual; }
   // Pricing of the cleanup solve after postsolve.
   int cleanup_pricing() const {
     if (method_ == FlowMethod::Primal) return kPrimalDevex;
@@ -151,6 +158,15 @@ bool confirms_reduced_optimum(const LpModel &model, const LpResult &r, double fe
   }
 }
 
+// A reduced LP that presolve handed over as its dual: the other simplex
+// solves the dual, whose result is mapped back to the reduced LP.
+LpResult solve_as_dual(Solver &solver, const LpModel &reduced) {
+  DualLp dual;
+  form_dual(reduced, dual);
+  const FlowMethod other = solver.other_method();
+  return map_dual_result(reduced, dual, solver.solve(dual.model, solver.pricing_of(other), nullptr, other));
+}
+
 // Solves the presolved copy and maps the outcome to the original LP, ending
 // with the cleanup solve from the postsolved basis.
 LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &saved, const LpModel &model,
@@ -168,7 +184,8 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
     } else if (!data.basis.empty() && param_int(env, TVL_PARAM_ADVIND) != 0) {
       reduced_start = &data.basis;
     }
-    reduced = solver.solve(data.pre.reduced, solver.own_pricing(), reduced_start);
+    reduced = data.outcome.dual_formed ? solve_as_dual(solver, data.pre.reduced)
+                                       : solver.solve(data.pre.reduced, solver.own_pricing(), reduced_start);
     data.basis = reduced.basis;
   }
   // The LP itself, solved from scratch without presolve: for a proof of

@@ -9,6 +9,12 @@
 //   primal cleanup with devex) -> iteration counts added -> result stored
 //   with the method -> parameters restored.
 //
+// When presolve formed the dual (TVL_PARAM_PREDUAL = 1, lp/presolve_dual.h)
+// the other simplex solves the dual of the reduced LP with its own pricing
+// parameter, and the dual's solution and basis are mapped back to the
+// reduced LP before postsolve; a warm start of the reduced LP is not used
+// then.
+//
 // Choices where the flow had freedom:
 // - A reduced LP found infeasible or unbounded is not mapped back; the
 //   original LP is solved from scratch so that status, ray and Farkas
