@@ -60,7 +60,7 @@ enum PresolveFamily : unsigned {
 struct PresolveSettings {
   int reduce = 3;         // TVL_PARAM_REDUCE: bit 1 primal families, value > 1 dual families
   int prelinear = 1;      // TVL_PARAM_PRELINEAR (informational for an LP)
-  int predual = 0;        // TVL_PARAM_PREDUAL (dual formation is not provided)
+  int predual = 0;        // TVL_PARAM_PREDUAL (1 forms the dual; 0 and -1 never do)
   int depind = -1;        // TVL_PARAM_DEPIND: -1 automatic (off), 0 off, 1 first, 2 last, 3 both
   int aggind = -1;        // TVL_PARAM_AGGIND: -1 automatic (one application), 0 none, >0 limit
   int aggfill = 10;       // TVL_PARAM_AGGFILL: largest fill one substitution may create
@@ -95,7 +95,7 @@ struct PresolveOutcome {
   int status = 0;              // 0 or a presolve status (see above)
   bool reduced_any = false;    // false: solve the original problem
   bool all_eliminated = false; // no reduced problem; postsolve alone gives the solution
-  bool dual_formed = false;    // always false (dual formation not provided)
+  bool dual_formed = false;    // the reduced LP was dualized (presolve_dual.h)
 };
 
 struct PresolveCounts {
