@@ -121,16 +121,7 @@ class SteepestPricing final : public PrimalPricing {
     int32_t count = 0;
     for (int32_t j = 0; j < lp.num_vars(); ++j) {
       if (status[j] == kBasic) continue;
-      col.clear();
-      if (j < lp.n) {
-        for (int32_t k = lp.a.start[j]; k < lp.a.start[j + 1]; ++k) {
-          col.array[lp.a.index[k]] = lp.a.value[k];
-          col.index[col.count++] = lp.a.index[k];
-        }
-      } else {
-        col.array[j - lp.n] = 1.0;
-        col.index[col.count++] = j - lp.n;
-      }
+      load_column(lp, j, col);
       f.ftran(col, 0.05);
       double s = 1.0;
       for (int32_t k = 0; k < col.count; ++k) s += col.array[col.index[k]] * col.array[col.index[k]];

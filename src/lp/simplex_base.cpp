@@ -112,18 +112,7 @@ bool SimplexBase::factorize_header(int display, const std::function<void(const s
   return true;
 }
 
-void SimplexBase::load_column(int32_t q, HVector &v) const {
-  v.clear();
-  if (q < lp_.n) {
-    for (int32_t k = lp_.a.start[q]; k < lp_.a.start[q + 1]; ++k) {
-      v.array[lp_.a.index[k]] = lp_.a.value[k];
-      v.index[v.count++] = lp_.a.index[k];
-    }
-  } else {
-    v.array[q - lp_.n] = 1.0;
-    v.index[v.count++] = q - lp_.n;
-  }
-}
+void SimplexBase::load_column(int32_t q, HVector &v) const { tvl::lp::load_column(lp_, q, v); }
 
 void SimplexBase::compute_duals(const std::vector<double> &basic_cost, const std::vector<double> *nonbasic_cost,
                                 HVector &work) {

@@ -45,4 +45,17 @@ void SimplexLp::build_row_copy() {
   }
 }
 
+void load_column(const SimplexLp &lp, int32_t q, HVector &v) {
+  v.clear();
+  if (q < lp.n) {
+    for (int32_t k = lp.a.start[q]; k < lp.a.start[q + 1]; ++k) {
+      v.array[lp.a.index[k]] = lp.a.value[k];
+      v.index[v.count++] = lp.a.index[k];
+    }
+  } else {
+    v.array[q - lp.n] = 1.0;
+    v.index[v.count++] = q - lp.n;
+  }
+}
+
 }  // namespace tvl::lp

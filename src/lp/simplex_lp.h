@@ -42,4 +42,7 @@ struct SimplexLp {
 // Nonbasic/basic status of a variable in the working form.
 enum VarStatus : int8_t { kAtLower = 0, kBasic = 1, kAtUpper = 2, kFreeNb = 3 };
 
+// Loads column q of [A I] (a structural, or the slack n+i) into v.
+void load_column(const SimplexLp &lp, int32_t q, HVector &v);
+
 }  // namespace tvl::lp
