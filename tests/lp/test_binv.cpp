@@ -24,8 +24,7 @@ struct Problem : tvltest::ApiSession {
   int m = 0, n = 0;
   Problem() : ApiSession("binv") { TVLsetintparam(env, TVL_PARAM_PREIND, 0); }
   bool read(const std::string &name) {
-    const std::string path = netlib_dir() + "/" + name + ".mps.gz";
-    if (TVLreadcopyprob(env, lp, path.c_str(), nullptr) != 0) return false;
+    if (read_netlib(name) != 0) return false;
     sizes();
     return true;
   }

@@ -40,8 +40,7 @@ struct Session : tvltest::ApiSession {
     TVLsetintparam(env, TVL_PARAM_LPMETHOD, method);
     // Refused on a machine with one processor: method 6 then runs the dual.
     races = TVLsetintparam(env, TVL_PARAM_THREADS, 2) == 0;
-    const std::string path = netlib_dir() + "/" + name + ".mps.gz";
-    EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
+    EXPECT_EQ(read_netlib(name), 0) << name;
   }
   double objective() const {
     double obj = NAN;

@@ -9,6 +9,7 @@
 #include "lp/dualopt.h"
 #include "lp/perturb.h"
 #include "lp/simplex_lp.h"
+#include "support/api_session.h"
 #include "tavlo.h"
 
 namespace tvl::lp {
@@ -291,23 +292,16 @@ TEST(DualPerturbation, MagnitudeGrowsWhenFewVariablesCarryACost) {
   EXPECT_LT(previous, 1e-5);
 }
 
-void collect(void *handle, const char *msg) { static_cast<std::string *>(handle)->append(msg); }
-
 // grow7 starts with every nonbasic structural at a zero reduced cost: the
 // dual perturbs before its first iteration, removes the perturbation at the
 // end and still reaches the known optimum.
 TEST(DualPerturbation, DegenerateStartIsPerturbedAtOnceAndRemoved) {
-  int status = -1;
-  TVLENVptr env = TVLopenTAVLO(&status);
-  ASSERT_EQ(status, 0);
-  TVLCHANNELptr res, warn, err, log;
-  TVLgetchannels(env, &res, &warn, &err, &log);
-  std::string logged;
-  TVLaddfuncdest(env, log, &logged, collect);
+  tvltest::ApiSession session("grow7");
+  const std::string &logged = session.log;
   LpModel model;
   ASSERT_TRUE(load_netlib("grow7", model));
   SimplexControl ctl;
-  ctl.env = env;
+  ctl.env = session.env;
   ctl.display = 1;
   const LpResult r = dual_simplex(model, ctl, nullptr);
   ASSERT_EQ(r.status, LpStatus::Optimal);
@@ -318,23 +312,18 @@ TEST(DualPerturbation, DegenerateStartIsPerturbedAtOnceAndRemoved) {
   ASSERT_NE(started, std::string::npos) << logged;
   EXPECT_LT(started, logged.find("Iteration:")) << logged;
   EXPECT_NE(logged.find("Removing perturbation.\n"), std::string::npos) << logged;
-  TVLcloseTAVLO(&env);
 }
 
 TEST(DualLog, IterationLogGoesToTheLogChannel) {
-  int status = -1;
-  TVLENVptr env = TVLopenTAVLO(&status);
-  ASSERT_EQ(status, 0);
-  TVLCHANNELptr res, warn, err, log;
-  TVLgetchannels(env, &res, &warn, &err, &log);
-  std::string logged, other;
-  TVLaddfuncdest(env, log, &logged, collect);
-  TVLaddfuncdest(env, res, &other, collect);
-  TVLaddfuncdest(env, err, &other, collect);
+  tvltest::ApiSession session("afiro");
+  std::string &logged = session.log, &other = session.errors;
+  TVLCHANNELptr res = nullptr;
+  TVLgetchannels(session.env, &res, nullptr, nullptr, nullptr);
+  TVLaddfuncdest(session.env, res, &other, tvltest::collect_text);
   LpModel model;
   ASSERT_TRUE(load_netlib("afiro", model));
   SimplexControl ctl;
-  ctl.env = env;
+  ctl.env = session.env;
   ctl.display = 1;
   const LpResult r = dual_simplex(model, ctl, nullptr);
   EXPECT_EQ(r.status, LpStatus::Optimal);
@@ -354,7 +343,6 @@ TEST(DualLog, IterationLogGoesToTheLogChannel) {
   ctl.display = 0;
   dual_simplex(model, ctl, nullptr);
   EXPECT_TRUE(logged.empty());
-  TVLcloseTAVLO(&env);
 }
 
 }  // namespace

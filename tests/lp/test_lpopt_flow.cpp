@@ -17,16 +17,11 @@
 
 namespace {
 
-using tvl::lp::testing::netlib_dir;
 using tvl::lp::testing::netlib_optimum;
 
 struct Lp : tvltest::ApiSession {
   Lp() : ApiSession("flow") {}
-  explicit Lp(const std::string &name) : Lp() {
-    const std::string path = netlib_dir() + "/" + name + ".mps.gz";
-    EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
-  }
-  void set(int param, int value) { ASSERT_EQ(TVLsetintparam(env, param, value), 0); }
+  explicit Lp(const std::string &name) : Lp() { EXPECT_EQ(read_netlib(name), 0) << name; }
   double objective() {
     double obj = NAN;
     EXPECT_EQ(TVLgetobjval(env, lp, &obj), 0);

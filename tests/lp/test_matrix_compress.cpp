@@ -26,7 +26,6 @@ namespace {
 
 using tvl::LpData;
 using tvl::lp::CompressedMatrix;
-using tvl::lp::testing::netlib_dir;
 
 constexpr int kParamCompression = 1066;
 constexpr int kParamRestartBasis = 1041;
@@ -67,11 +66,7 @@ size_t round_trip(LpData &d) {
 
 struct Prob : tvltest::ApiSession {
   Prob() : ApiSession("compress") {}
-  explicit Prob(const std::string &name) : Prob() {
-    const std::string path = netlib_dir() + "/" + name + ".mps.gz";
-    EXPECT_EQ(TVLreadcopyprob(env, lp, path.c_str(), nullptr), 0) << path;
-  }
-  void set(int param, int value) { ASSERT_EQ(TVLsetintparam(env, param, value), 0); }
+  explicit Prob(const std::string &name) : Prob() { EXPECT_EQ(read_netlib(name), 0) << name; }
   LpData &data() { return *lp->lp; }
 };
 

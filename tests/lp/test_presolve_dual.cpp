@@ -117,7 +117,6 @@ TEST(PresolveDual, DualSolutionMapsToPrimalOptimum) {
 
 struct Flow : tvltest::ApiSession {
   Flow() : ApiSession("predual") {}
-  void set(int param, int value) { ASSERT_EQ(TVLsetintparam(env, param, value), 0); }
   // The every_kind LP (maximised, as -cost) plus a singleton row that
   // presolve turns into a bound.
   void load(double r0_rhs) {
@@ -188,8 +187,7 @@ TEST(PresolveDual, NetlibOptimaThroughTheDual) {
     for (int method : {TVL_ALG_PRIMAL, TVL_ALG_DUAL}) {
       SCOPED_TRACE(std::string(name) + (method == TVL_ALG_DUAL ? " dual" : " primal"));
       Flow f;
-      const std::string path = tvl::lp::testing::netlib_dir() + "/" + name + ".mps.gz";
-      ASSERT_EQ(TVLreadcopyprob(f.env, f.lp, path.c_str(), nullptr), 0);
+      ASSERT_EQ(f.read_netlib(name), 0);
       f.set(TVL_PARAM_PREDUAL, 1);
       ASSERT_EQ(method == TVL_ALG_DUAL ? TVLdualopt(f.env, f.lp) : TVLprimopt(f.env, f.lp), 0);
       ASSERT_EQ(TVLgetstat(f.env, f.lp), TVL_STAT_OPTIMAL);

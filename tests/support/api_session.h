@@ -2,8 +2,11 @@
 // interface, with the error and log channels collected into strings.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
+#include "support/bench_dir.h"
 #include "tavlo.h"
 
 namespace tvltest {
@@ -30,6 +33,13 @@ struct ApiSession {
   }
   ApiSession(const ApiSession &) = delete;
   ApiSession &operator=(const ApiSession &) = delete;
+
+  // Reads a Netlib instance (the collection beside the checkout or the
+  // bundled subset); returns the status of TVLreadcopyprob.
+  int read_netlib(const std::string &name) {
+    return TVLreadcopyprob(env, lp, instance_path("netlib", name).c_str(), nullptr);
+  }
+  void set(int param, int value) { ASSERT_EQ(TVLsetintparam(env, param, value), 0); }
 
   // max 3x + 2y  s.t.  r0: x + y <= 4,  r1: x + 3y <= 7,  0 <= x <= 3, y >= 0.
   // Optimum x = 3 (at its upper bound), y = 1, objective 11; r0 tight with
