@@ -10,10 +10,10 @@
 #include <random>
 #include <string>
 
-#include "../tests/lp/lu_matrix_file.h"
-#include "../tests/lp/lu_test_util.h"
-#include "../tests/lp/lu_walk.h"
-#include "lp/factor.h"
+#include "../tests/factor/lu_matrix_file.h"
+#include "../tests/factor/lu_test_util.h"
+#include "../tests/factor/lu_walk.h"
+#include "factor/factor.h"
 
 using namespace tvl::lp;
 using namespace lutest;

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../tests/lp/netlib_lp.h"
-#include "lp/dualopt.h"
-#include "lp/presolve.h"
+#include "../tests/support/netlib_lp.h"
+#include "simplex/dualopt.h"
+#include "presolve/presolve.h"
 
 using namespace tvl::lp;
 

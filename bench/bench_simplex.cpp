@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "../tests/lp/netlib_model.h"
-#include "lp/dualopt.h"
-#include "lp/primopt.h"
-#include "lp/simplex_result.h"
+#include "../tests/support/netlib_model.h"
+#include "simplex/dualopt.h"
+#include "simplex/primopt.h"
+#include "simplex/simplex_result.h"
 
 using namespace tvl::lp;
 

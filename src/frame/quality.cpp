@@ -11,7 +11,7 @@
 #include "frame/error.h"
 #include "frame/param.h"
 #include "frame/solution_view.h"
-#include "lp/lpbuild.h"
+#include "lpmodel/lpbuild.h"
 
 namespace tvl {
 namespace {

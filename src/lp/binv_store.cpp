@@ -8,8 +8,8 @@
 #include "frame/basis.h"
 #include "frame/param.h"
 #include "frame/solution.h"
-#include "lp/lpbuild.h"
-#include "lp/scaling.h"
+#include "lpmodel/lpbuild.h"
+#include "simplex/scaling.h"
 
 namespace tvl {
 

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "frame/problem.h"
-#include "lp/factor.h"
+#include "factor/factor.h"
 
 namespace tvl {
 

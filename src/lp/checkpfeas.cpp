@@ -6,9 +6,9 @@
 #include "frame/basis.h"
 #include "frame/param.h"
 #include "frame/problem.h"
-#include "lp/lpbuild.h"
+#include "lpmodel/lpbuild.h"
 #include "lp/lpcomp.h"
-#include "lp/primopt.h"
+#include "simplex/primopt.h"
 
 namespace tvl::lp {
 

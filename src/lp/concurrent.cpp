@@ -23,7 +23,7 @@
 #include "frame/problem.h"
 #include "frame/solution.h"
 #include "lp/lpcomp.h"
-#include "lp/worker_log.h"
+#include "simplex/worker_log.h"
 #include "runtime/clock.h"
 
 namespace tvl::lp {

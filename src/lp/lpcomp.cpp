@@ -13,7 +13,7 @@
 #include "frame/problem.h"
 #include "frame/solution.h"
 #include "lp/concurrent.h"
-#include "lp/lpbuild.h"
+#include "lpmodel/lpbuild.h"
 #include "lp/simplex_flow.h"
 #include "runtime/clock.h"
 

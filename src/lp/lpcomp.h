@@ -5,7 +5,7 @@
 // and sifting (methods 3, 4, 5) are not provided and answer 1292.
 #pragma once
 
-#include "lp/lpmodel.h"
+#include "lpmodel/lpmodel.h"
 #include "tavlo.h"
 
 namespace tvl::lp {

@@ -5,7 +5,7 @@
 #include "frame/error.h"
 #include "frame/problem.h"
 #include "frame/solution.h"
-#include "lp/lpbuild.h"
+#include "lpmodel/lpbuild.h"
 
 extern "C" int TVLdualfarkas(TVLCENVptr env, TVLCLPptr lp, double *y, double *proof_p) {
   int st = tvl::check_env(env, tvl::is_problem(lp) ? lp : nullptr);

@@ -8,8 +8,8 @@
 
 #include "frame/basis.h"
 #include "lp/binv_store.h"
-#include "lp/factor.h"
-#include "lp/lpbuild.h"
+#include "factor/factor.h"
+#include "lpmodel/lpbuild.h"
 
 namespace tvl::lp {
 

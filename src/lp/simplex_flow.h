@@ -9,7 +9,7 @@
 //   primal cleanup with devex) -> iteration counts added -> result stored
 //   with the method -> parameters restored.
 //
-// When presolve formed the dual (TVL_PARAM_PREDUAL = 1, lp/presolve_dual.h)
+// When presolve formed the dual (TVL_PARAM_PREDUAL = 1, presolve/presolve_dual.h)
 // the other simplex solves the dual of the reduced LP with its own pricing
 // parameter, and the dual's solution and basis are mapped back to the
 // reduced LP before postsolve; a warm start of the reduced LP is not used
@@ -22,7 +22,7 @@
 // - The presolved copy is kept in the problem (tvllp::presolve) and reused
 //   by a later call with the same presolve settings until the data change.
 // - With matrix compression on (hidden parameter 1066), the problem's own
-//   index and value arrays are held compressed (lp/matrix_compress.h)
+//   index and value arrays are held compressed (simplex/matrix_compress.h)
 //   while the simplex works on its copy, and expanded before the result is
 //   stored.
 // - The restart basis file of hidden parameter 1041 is "<problem name>.bas"

@@ -8,7 +8,7 @@
 #include "frame/basis.h"
 #include "frame/problem.h"
 #include "frame/solution.h"
-#include "lp/lpbuild.h"
+#include "lpmodel/lpbuild.h"
 #include "support/api_session.h"
 #include "tavlo.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "lp/binv_store.h"
-#include "lp/dual_test_util.h"
+#include "simplex/dual_test_util.h"
 #include "support/api_session.h"
 #include "tavlo.h"
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "lp/dual_test_util.h"
+#include "simplex/dual_test_util.h"
 #include "support/api_session.h"
 #include "tavlo.h"
 #include "support/log_text.h"

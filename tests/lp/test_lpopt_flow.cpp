@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "lp/dual_test_util.h"
+#include "simplex/dual_test_util.h"
 #include "tavlo.h"
 #include "support/api_session.h"
 #include "support/log_text.h"

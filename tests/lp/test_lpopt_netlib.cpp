@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lp/dual_test_util.h"
+#include "simplex/dual_test_util.h"
 #include "tavlo.h"
 #include "support/log_text.h"
 

@@ -1,0 +1,93 @@
+// The LP as the simplex codes and presolve see it, and the result they hand
+// back.  The frame builds an LpModel from a problem object; the optimizers
+// never touch the problem object themselves.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "factor/factor.h"
+
+struct tvlenv;
+
+namespace tvl::lp {
+
+inline constexpr double kInf = 1e20;  // bounds at or beyond +-1e20 are infinite
+
+// minimise  cost'x + offset  subject to  rowlo <= A x <= rowup,  collo <= x <= colup.
+// Maximisation problems arrive with negated cost and objsense = -1 so that
+// reported objectives can be converted back.
+struct LpModel {
+  CscMatrix a;                  // m x n, column-wise, no gaps, no zeros
+  std::vector<double> cost;     // n
+  std::vector<double> collo, colup;  // n
+  std::vector<double> rowlo, rowup;  // m
+  double offset = 0.0;
+  int objsense = 1;
+};
+
+// Basis status per variable: 0 at lower, 1 basic, 2 at upper, 3 free/superbasic.
+// A row's status describes its activity A_i x: at lower means A_i x = rowlo.
+struct Basis {
+  std::vector<int8_t> colstat;  // n
+  std::vector<int8_t> rowstat;  // m
+  bool empty() const { return colstat.empty() && rowstat.empty(); }
+};
+
+enum class LpStatus {
+  Unknown,
+  Optimal,
+  Infeasible,       // primal infeasible (dual ray available)
+  Unbounded,        // primal unbounded (primal ray available)
+  InfOrUnbd,
+  IterLimit,
+  TimeLimit,
+  DetTimeLimit,
+  Aborted,          // terminate request / user callback
+  ObjLimit,         // objective limit reached (dual simplex: OBJULIM)
+  NumericalTrouble,
+};
+
+struct LpResult {
+  LpStatus status = LpStatus::Unknown;
+  double objval = 0.0;            // in minimisation form, including offset
+  std::vector<double> x;          // n
+  std::vector<double> rowact;     // m: A x
+  std::vector<double> pi;         // m: row duals (minimisation form)
+  std::vector<double> dj;         // n: reduced costs (minimisation form)
+  Basis basis;
+  std::vector<double> ray;        // dual ray (m) when Infeasible, primal ray (n) when Unbounded
+  int64_t iterations = 0;
+  int64_t phase1_iterations = 0;
+  bool primal_feasible = false, dual_feasible = false;
+  double kappa = 0.0;             // condition estimate of the final basis (0 if unknown)
+  bool basis_singular = false;    // the run stopped because the repair limit was exhausted
+};
+
+// What the simplex needs from its caller: tolerances, limits, the channel to
+// log on, and a limit check (time, deterministic time, terminate flag,
+// callbacks) that returns the status to stop with, or Unknown to go on.
+struct SimplexControl {
+  const tvlenv *env = nullptr;  // for log output through the log channel
+  double feastol = 1e-6;        // TVL_PARAM_EPRHS
+  double opttol = 1e-6;         // TVL_PARAM_EPOPT
+  int64_t itlim = 2100000000;   // TVL_PARAM_ITLIM
+  int pricing = 0;              // TVL_PARAM_DPRIIND / TVL_PARAM_PPRIIND
+  int scaling = 0;              // TVL_PARAM_SCAIND
+  int perturb_always = 0;       // TVL_PARAM_PERIND
+  int perlim = 0;               // TVL_PARAM_PERLIM
+  double epper = 1e-6;          // TVL_PARAM_EPPER
+  int display = 1;              // TVL_PARAM_SIMDISPLAY
+  double objllim = -1e75, objulim = 1e75;
+  FactorSettings factor;
+  int singlim = 10;
+  int precision_policy = 0;     // hidden parameter 1093
+  // An unbounded or infeasible verdict that its own certificate does not
+  // prove is checked by the other simplex method (which then runs with
+  // this off).
+  bool settle_verdicts = true;
+  std::function<LpStatus(int64_t iteration)> limit_check;
+};
+
+}  // namespace tvl::lp

@@ -1,0 +1,676 @@
+#include "simplex/dual_simplex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "simplex/pivot_row.h"
+
+namespace tvl::lp {
+
+namespace {
+
+constexpr int kMaxRedo = 25;
+constexpr int kMaxRounds = 8;
+// Iteration budgets of the primal cleanups, as fractions of the dual
+// iterations done so far: 1/10 after a removal of perturbation or shifts,
+// 1/100 for the final polish.
+constexpr int64_t kCleanupBudgetDivisor = 10;
+constexpr int64_t kPolishBudgetDivisor = 100;
+// Least cost perturbation, in units of the dual tolerance: a change of the
+// order of the Harris tolerance still lets the ratio test see ties.
+constexpr double kLeastPerturbation = 10.0;
+// Half-width of the artificial box of the dual's big-M start (scaled units).
+constexpr double kArtificialBound = 1e6;
+
+
+}  // namespace
+
+DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
+    : SimplexBase(std::move(lp), ctl, true), log_(ctl.env, ctl.display, scaled) {
+  const int32_t m = lp_.m, n = lp_.n;
+  cost_ = lp_.cost;
+  pricing_ = make_dual_pricing(ctl.pricing, m);
+  rho_.setup(m);
+  col_.setup(m);
+  tau_.setup(m);
+  flip_.setup(m);
+  row_.setup(n + m);
+  // Harris' rule lets reduced costs end up to the tolerance on the wrong
+  // side; working with a tenth of the optimality tolerance keeps the final
+  // dual infeasibilities, and the objective error they cause, well inside it.
+  dual_tol_ = 0.1 * ctl.opttol;
+  window_ = ctl.perlim > 0 ? ctl.perlim : (n >= 1000 ? 100 : 50);
+  perturb_.magnitude = std::max(ctl.epper, 1e-8);
+  set_slack_basis();
+}
+
+DualSimplex::~DualSimplex() = default;
+
+// ---------------------------------------------------------------------------
+// Basis bookkeeping
+
+void DualSimplex::set_slack_basis() {
+  const int32_t m = lp_.m, n = lp_.n;
+  status_.assign(static_cast<size_t>(n + m), kAtLower);
+  for (int32_t j = 0; j < n; ++j) {
+    d_[j] = cost_[j];
+    status_[j] = kFreeNb;  // lets place_nonbasic pick the bound by the cost sign
+    place_nonbasic(j);
+  }
+  slack_header();
+  pricing_->reset_unit();
+}
+
+void DualSimplex::reset_weights() { pricing_->reset_unit(); }
+
+void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
+  lp_.lower[j] = lower <= -kInf ? -kSimplexInf : lower;
+  lp_.upper[j] = upper >= kInf ? kSimplexInf : upper;
+  lower_[j] = lp_.lower[j];
+  upper_[j] = lp_.upper[j];
+  if (status_[j] != kBasic) place_nonbasic(j);
+}
+
+bool DualSimplex::refactor() {
+  if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;
+  if (!replaced_.empty()) pricing_->reset_unit();
+  compute_primal();
+  compute_dual();
+  return true;
+}
+
+void DualSimplex::compute_primal() {
+  const int32_t m = lp_.m, n = lp_.n;
+  HVector &v = flip_;
+  v.clear();
+  std::vector<double> &rhs = v.array;
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) continue;
+    const double xj = nonbasic_value(j);
+    x_[j] = xj;
+    if (xj == 0.0) continue;
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (status_[n + i] == kBasic) continue;
+    x_[n + i] = nonbasic_value(n + i);
+    rhs[i] -= x_[n + i];
+  }
+  v.count = 0;
+  for (int32_t i = 0; i < m; ++i)
+    if (rhs[i] != 0.0) v.index[v.count++] = i;
+  factor_->ftran(v, 1.0);
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = v.array[k];
+  v.count = -1;
+  v.clear();
+}
+
+void DualSimplex::compute_dual() { compute_duals(cost_, &cost_, flip_); }
+
+double DualSimplex::objective() const {
+  double s = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (cost_[j] != 0.0) s += cost_[j] * x_[j];
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+// Dual feasibility
+
+int DualSimplex::count_dual_infeasible() const {
+  int count = 0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    if ((dj < -dual_tol_ && !simplex_finite(upper_[j])) || (dj > dual_tol_ && !simplex_finite(lower_[j]))) ++count;
+  }
+  return count;
+}
+
+double DualSimplex::dual_infeasibility_sum() const {
+  double s = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    if (status_[j] == kBasic || lp_.lower[j] == lp_.upper[j]) continue;
+    const double dj = d_[j];
+    if (dj < 0.0 && !simplex_finite(lp_.upper[j])) s -= dj;
+    if (dj > 0.0 && !simplex_finite(lp_.lower[j])) s += dj;
+  }
+  return s;
+}
+
+// Puts every boxed nonbasic variable at the bound its reduced cost asks for,
+// and shifts the cost of any other slightly infeasible one (it is removed
+// with the perturbation).  Returns true when primal values changed.
+bool DualSimplex::make_dual_feasible_by_flips(bool allow_shift) {
+  bool flipped = false;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    const int8_t s = status_[j];
+    if (s == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    const bool boxed = simplex_finite(lower_[j]) && simplex_finite(upper_[j]);
+    if (boxed) {
+      if (s == kAtLower && dj < -dual_tol_) { status_[j] = kAtUpper; flipped = true; }
+      else if (s == kAtUpper && dj > dual_tol_) { status_[j] = kAtLower; flipped = true; }
+      else if (s == kFreeNb) { status_[j] = dj >= 0.0 ? kAtLower : kAtUpper; flipped = true; }
+      continue;
+    }
+    const bool bad = (s == kAtLower && dj < -dual_tol_) || (s == kAtUpper && dj > dual_tol_) ||
+                     (s == kFreeNb && std::fabs(dj) > dual_tol_);
+    if (bad && allow_shift && std::fabs(dj) < 1e3 * dual_tol_) {
+      cost_[j] -= dj;
+      d_[j] = 0.0;
+      shifted_ = true;
+    }
+  }
+  if (flipped) compute_primal();
+  return flipped;
+}
+
+// ---------------------------------------------------------------------------
+// One iteration
+
+int32_t DualSimplex::choose_row(const int8_t *skip) const {
+  const std::vector<double> &w = pricing_->weights();
+  double best = 0.0;
+  int32_t r = -1;
+  const double tol = primal_tol_;
+  for (int32_t k = 0; k < lp_.m; ++k) {
+    const int32_t j = head_[k];
+    const double v = x_[j];
+    double infeas;
+    if (v < lower_[j] - tol) infeas = lower_[j] - v;
+    else if (v > upper_[j] + tol) infeas = v - upper_[j];
+    else continue;
+    if (skip && skip[k]) continue;
+    const double score = infeas * infeas;
+    if (score > best * w[k]) {
+      best = score / w[k];
+      r = k;
+    }
+  }
+  return r;
+}
+
+void DualSimplex::compute_pivot_row() {
+  const int32_t n = lp_.n, m = lp_.m;
+  pivot_row_clear(row_, row_mark_);
+  // Row-wise when the rows touched by rho hold clearly fewer entries than
+  // the whole matrix; column-wise otherwise.
+  bool sparse = rho_.count >= 0 && rho_.count < 0.4 * m;
+  if (sparse) {
+    int64_t touched = 0;
+    for (int32_t k = 0; k < rho_.count; ++k) {
+      const int32_t i = rho_.index[k];
+      touched += lp_.rstart[i + 1] - lp_.rstart[i];
+    }
+    sparse = touched < 0.6 * lp_.a.start[n];
+  }
+  if (sparse) pivot_row_rowwise(lp_, rho_, row_, row_mark_);
+  else pivot_row_colwise(lp_, rho_, status_, row_, row_mark_);
+}
+
+void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
+  if (flips.empty()) return;
+  const int32_t n = lp_.n;
+  HVector &v = flip_;
+  v.clear();
+  std::vector<double> &a = v.array;
+  // The index list collects each row when it first becomes nonzero; a row
+  // that cancels to zero and is hit again may be listed twice, which the
+  // solve tolerates (it reads and clears each listed entry once).  Should
+  // the list overflow, the solve scans the whole array instead.
+  v.count = 0;
+  auto add = [&](int32_t i, double val) {
+    if (a[i] == 0.0 && v.count >= 0) {
+      if (v.count < v.size) v.index[v.count++] = i;
+      else v.count = -1;
+    }
+    a[i] += val;
+  };
+  for (int32_t j : flips) {
+    const double old = x_[j];
+    status_[j] = status_[j] == kAtLower ? kAtUpper : kAtLower;
+    x_[j] = nonbasic_value(j);
+    const double delta = x_[j] - old;
+    if (j < n) {
+      for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) add(lp_.a.index[k], lp_.a.value[k] * delta);
+    } else {
+      add(j - n, delta);
+    }
+  }
+  factor_->ftran(v, col_density_);
+  for_each_nz(v, [&](int32_t i, double val) { x_[head_[i]] -= val; });
+  v.clear();
+}
+
+void DualSimplex::update_densities() {
+  rho_density_ = 0.95 * rho_density_ + 0.05 * density(rho_);
+  col_density_ = 0.95 * col_density_ + 0.05 * density(col_);
+  if (pricing_->needs_tau()) tau_density_ = 0.95 * tau_density_ + 0.05 * density(tau_);
+}
+
+// A row whose pivot proves unusable on a fresh factor is left out of the
+// row choice until the next basis change.
+void DualSimplex::reject_row(int32_t r) {
+  if (rejected_.empty()) rejected_mark_.assign(static_cast<size_t>(lp_.m), 0);
+  rejected_mark_[r] = 1;
+  rejected_.push_back(r);
+}
+
+void DualSimplex::clear_rejections() {
+  for (int32_t r : rejected_) rejected_mark_[r] = 0;
+  rejected_.clear();
+}
+
+DualSimplex::Step DualSimplex::iterate() {
+  const int32_t r = choose_row(rejected_.empty() ? nullptr : rejected_mark_.data());
+  if (r < 0) {
+    if (rejected_.empty()) return Step::Optimal;
+    // Infeasible rows remain, but none with a usable pivot.
+    clear_rejections();
+    return Step::Failed;
+  }
+  const int32_t p = head_[r];
+  const double xp = x_[p];
+  const bool below = xp < lower_[p];
+  const double move_out = below ? -1.0 : 1.0;
+  const double bound = below ? lower_[p] : upper_[p];
+
+  rho_.clear();
+  rho_.array[r] = 1.0;
+  rho_.index[0] = r;
+  rho_.count = 1;
+  factor_->btran(rho_, rho_density_);
+  compute_pivot_row();
+
+  DualRatioInput in;
+  in.row = &row_;
+  in.dual = &d_;
+  in.status = &status_;
+  in.lower = &lower_;
+  in.upper = &upper_;
+  in.move_out = move_out;
+  in.infeasibility = std::fabs(xp - bound);
+  in.dual_tol = dual_tol_;
+  in.primal_tol = primal_tol_;
+  if (!ratio_.run(in, ratio_out_)) {
+    if (factor_->updates_since_factor() > 0) {
+      refactor();
+      return Step::Redo;
+    }
+    ray_.assign(rho_.array.begin(), rho_.array.end());
+    return Step::Infeasible;
+  }
+  const int32_t q = ratio_out_.enter;
+  const double alpha_row = ratio_out_.alpha;
+
+  load_column(q, col_);
+  factor_->ftran(col_, col_density_);
+  const double alpha = col_.array[r];
+  if (std::fabs(alpha - alpha_row) > 1e-7 * (1.0 + std::fabs(alpha)) || std::fabs(alpha) < 1e-11) {
+    if (factor_->updates_since_factor() > 0) {
+      refactor();
+      return Step::Redo;
+    }
+    if (std::fabs(alpha) < 1e-11) {
+      // The pivot row and the column disagree even on a fresh factor:
+      // try another leaving row.
+      reject_row(r);
+      return Step::Redo;
+    }
+  }
+
+  double theta_d = d_[q] / alpha_row;
+  if (move_out * theta_d < 0.0) {
+    // Harris' rule chose a slightly infeasible reduced cost: shift its cost
+    // so that the step is zero instead of going the wrong way.
+    cost_[q] -= d_[q];
+    d_[q] = 0.0;
+    theta_d = 0.0;
+    shifted_ = true;
+  }
+
+  DualPivot piv;
+  piv.row = r;
+  piv.alpha = alpha;
+  piv.column = &col_;
+  if (pricing_->needs_tau()) {
+    tau_.clear();
+    double norm2 = 0.0;
+    for_each_nz(rho_, [&](int32_t i, double v) {
+      tau_.array[i] = v;
+      tau_.index[tau_.count++] = i;
+      norm2 += v * v;
+    });
+    factor_->ftran(tau_, tau_density_);
+    piv.tau = &tau_;
+    piv.rho_norm2 = norm2;
+  }
+
+  // Dual update.
+  if (theta_d != 0.0) {
+    for (int32_t k = 0; k < row_.count; ++k) {
+      const int32_t j = row_.index[k];
+      if (status_[j] != kBasic) d_[j] -= theta_d * row_.array[j];
+    }
+  }
+  d_[q] = 0.0;
+  d_[p] = -theta_d;
+
+  // Primal update: bound flips first, then the step of the entering variable.
+  apply_flips(ratio_out_.flips);
+  const double theta_p = (x_[p] - bound) / alpha;
+  const double xq = x_[q];
+  for_each_nz(col_, [&](int32_t i, double v) { x_[head_[i]] -= theta_p * v; });
+  x_[q] = xq + theta_p;
+
+  pricing_->update(piv);
+  update_densities();
+
+  last_enter_ = q;
+  last_leave_ = p;
+  head_[r] = q;
+  pos_[q] = r;
+  pos_[p] = -1;
+  status_[q] = kBasic;
+  status_[p] = below ? kAtLower : kAtUpper;
+  x_[p] = bound;
+
+  if (!factor_->update(r, col_)) refactor();
+  if (!rejected_.empty()) clear_rejections();
+  return Step::Done;
+}
+
+// ---------------------------------------------------------------------------
+// Runs
+
+void DualSimplex::log_iteration(int phase, int32_t enter, int32_t leave) {
+  const int disp = log_.display();
+  if (disp <= 0) return;
+  log_.elapsed(iter_);
+  // The value costs a pass over all variables: computed only for a line.
+  auto value = [&] { return phase == 1 ? dual_infeasibility_sum() : lp_.objsense * (objective() + lp_.offset); };
+  if (disp >= 2) {
+    log_.detail(iter_, phase, value(), var_name(enter), var_name(leave));
+    return;
+  }
+  if (summary_due(phase)) log_.summary(iter_, phase, value());
+}
+
+void DualSimplex::maybe_perturb() {
+  if (!allow_perturb_ || perturb_.active) return;
+  if (iter_ % window_ != 0) return;
+  const double obj = objective();
+  if (obj > progress_ref_ + 1e-9 * (1.0 + std::fabs(obj))) {
+    progress_ref_ = obj;
+    last_progress_iter_ = iter_;
+    return;
+  }
+  if (iter_ - last_progress_iter_ < window_) return;
+  start_perturbation();
+}
+
+void DualSimplex::start_perturbation() {
+  before_perturb_ = cost_;
+  perturb_costs(before_perturb_, lower_, upper_, status_, perturb_.magnitude, kLeastPerturbation * dual_tol_, rng_, cost_);
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before_perturb_[j];
+  perturb_.active = true;
+  ++perturb_.count;
+  log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
+}
+
+// Share of the nonbasic, non-fixed structurals whose reduced cost is zero
+// within the tolerance.  When at least half of them are, nearly every ratio
+// test of the coming iterations ties and the dual stalls from the first
+// iteration: perturbing before the first step is then cheaper than waiting
+// for the progress monitor to notice.
+bool DualSimplex::dual_degenerate_start() const {
+  int32_t nonbasic = 0, zero = 0;
+  for (int32_t j = 0; j < lp_.n; ++j) {
+    if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
+    ++nonbasic;
+    if (std::fabs(d_[j]) <= dual_tol_) ++zero;
+  }
+  return nonbasic > 0 && 2 * zero >= nonbasic;
+}
+
+// The primal cleanup after a removal is cheap when the restored costs leave
+// few, small dual infeasibilities; when they leave many, the primal simplex
+// (without pricing weights or perturbation of its own) can need more
+// iterations than the dual took.  It gets a budget of a tenth of the dual
+// iterations so far; when that runs out, NumericalTrouble tells the caller
+// to hand the basis back to the dual (flips and phase 1 for what remains).
+LpStatus DualSimplex::budgeted_primal_cleanup(int64_t budget) {
+  const int64_t limit = ctl_.itlim;
+  ctl_.itlim = std::min(limit, iter_ + budget);
+  LpStatus st = primal_cleanup();
+  ctl_.itlim = limit;
+  if (st == LpStatus::IterLimit && iter_ < limit) st = LpStatus::NumericalTrouble;
+  return st;
+}
+
+void DualSimplex::remove_perturbation() {
+  if (perturb_.active) log_.text("Removing perturbation.\n");
+  cost_ = lp_.cost;
+  perturb_.active = false;
+  shifted_ = false;
+  allow_perturb_ = false;
+  compute_dual();
+}
+
+// Runs dual iterations on the current bounds until optimal, infeasible or a limit.
+LpStatus DualSimplex::solve_current(int phase) {
+  phase_ = phase;
+  int redo = 0;
+  const double objlim = lp_.objsense > 0 ? ctl_.objulim : -ctl_.objllim;
+  for (;;) {
+    const LpStatus lim = check_limits();
+    if (lim != LpStatus::Unknown) {
+      if (factor_->updates_since_factor() > 0) refactor();
+      return lim;
+    }
+    const Step s = iterate();
+    switch (s) {
+      case Step::Redo:
+        if (++redo > kMaxRedo) return LpStatus::NumericalTrouble;
+        continue;
+      case Step::Failed:
+        return LpStatus::NumericalTrouble;
+      case Step::Infeasible:
+        return phase == 1 ? LpStatus::NumericalTrouble : LpStatus::Infeasible;
+      case Step::Optimal:
+        if (factor_->updates_since_factor() > 0) {
+          refactor();
+          make_dual_feasible_by_flips(true);
+          if (++redo > kMaxRedo) return LpStatus::Optimal;
+          continue;
+        }
+        return LpStatus::Optimal;
+      case Step::Done:
+        break;
+    }
+    redo = 0;
+    ++iter_;
+    if (phase == 1) ++phase1_iter_;
+    log_iteration(phase, last_enter_, last_leave_);
+    if (phase == 2) {
+      maybe_perturb();
+      if (objlim < 1e74 && !perturb_.active && !shifted_ && boxed_.empty() && objective() + lp_.offset > objlim) {
+        refactor();
+        if (objective() + lp_.offset > objlim) return LpStatus::ObjLimit;
+      }
+    }
+  }
+}
+
+LpStatus DualSimplex::run_phase1() {
+  const int32_t nv = lp_.num_vars();
+  for (int32_t j = 0; j < nv; ++j) {
+    const bool flo = simplex_finite(lp_.lower[j]), fup = simplex_finite(lp_.upper[j]);
+    if (flo && fup) { lower_[j] = 0.0; upper_[j] = 0.0; }
+    else if (flo) { lower_[j] = 0.0; upper_[j] = 1.0; }
+    else if (fup) { lower_[j] = -1.0; upper_[j] = 0.0; }
+    else { lower_[j] = -1000.0; upper_[j] = 1000.0; }
+    if (status_[j] != kBasic) {
+      status_[j] = d_[j] >= 0.0 ? kAtLower : kAtUpper;
+      x_[j] = nonbasic_value(j);
+    }
+  }
+  compute_primal();
+  const LpStatus st = solve_current(1);
+  lower_ = lp_.lower;
+  upper_ = lp_.upper;
+  for (int32_t j = 0; j < nv; ++j) {
+    if (status_[j] == kBasic) continue;
+    status_[j] = kFreeNb;
+    place_nonbasic(j);
+  }
+  compute_primal();
+  phase_ = 2;
+  if (st != LpStatus::Optimal) return st;
+  // Reduced costs left just beyond the tolerance by an auxiliary optimum of
+  // about zero are rounding, not a proof: they are shifted away (and the
+  // shift removed later) before the remaining ones declare the LP unbounded.
+  make_dual_feasible_by_flips(true);
+  if (count_dual_infeasible() > 0) return LpStatus::Unbounded;
+  return LpStatus::Optimal;
+}
+
+// Temporary finite bounds for the nonbasic variables whose reduced costs
+// have the wrong sign for their infinite bounds: every variable becomes
+// boxed where needed, the flips make the basis dual feasible and phase 2
+// starts at once with the true costs.  The box is wide (kArtificialBound),
+// so that it rarely binds at the optimum; when it does, restore_bounds
+// reports it and phase 1 takes over from that basis.
+void DualSimplex::box_dual_infeasible() {
+  boxed_.clear();
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    if (status_[j] == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    const bool flo = simplex_finite(lower_[j]), fup = simplex_finite(upper_[j]);
+    if (flo && fup) continue;
+    if (dj < -dual_tol_ && !fup) upper_[j] = (flo ? lower_[j] : 0.0) + kArtificialBound;
+    else if (dj > dual_tol_ && !flo) lower_[j] = (fup ? upper_[j] : 0.0) - kArtificialBound;
+    else continue;
+    if (!simplex_finite(lower_[j])) lower_[j] = upper_[j] - 2.0 * kArtificialBound;
+    if (!simplex_finite(upper_[j])) upper_[j] = lower_[j] + 2.0 * kArtificialBound;
+    status_[j] = dj >= 0.0 ? kAtLower : kAtUpper;
+    boxed_.push_back(j);
+  }
+  if (!boxed_.empty()) compute_primal();
+}
+
+// Puts back the true bounds of the variables boxed by box_dual_infeasible.
+// Returns true when one of them was left nonbasic at an artificial bound.
+bool DualSimplex::restore_bounds() {
+  bool hit = false;
+  for (int32_t j : boxed_) {
+    lower_[j] = lp_.lower[j];
+    upper_[j] = lp_.upper[j];
+    if (status_[j] == kBasic) continue;
+    if ((status_[j] == kAtLower && !simplex_finite(lower_[j])) || (status_[j] == kAtUpper && !simplex_finite(upper_[j]))) hit = true;
+    place_nonbasic(j);
+  }
+  boxed_.clear();
+  compute_primal();
+  return hit;
+}
+
+// Final polish: reduced costs that are within the tolerance but on the wrong
+// side still cost objective accuracy when the variables' ranges are large;
+// a few primal simplex pivots with a much smaller tolerance remove them while
+// the basis stays primal feasible.  A failed polish keeps the optimal basis.
+void DualSimplex::polish() {
+  if (choose_row() >= 0) return;
+  const double saved = dual_tol_;
+  dual_tol_ = std::max(1e-9, 0.01 * saved);
+  const LpStatus st = budgeted_primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor));
+  dual_tol_ = saved;
+  if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
+  if (st != LpStatus::Optimal || choose_row() >= 0 || count_dual_infeasible() > 0) {
+    // Left the tolerances: continue with the dual from here.
+    make_dual_feasible_by_flips(false);
+    if (count_dual_infeasible() == 0) solve_current(2);
+  }
+}
+
+LpStatus DualSimplex::run() {
+  log_.start();
+  pfeas_ = dfeas_ = false;
+  // Counters and the perturbation record are per run; factor, weights and
+  // basis carry over from the previous run (warm start).
+  iter_ = 0;
+  phase1_iter_ = 0;
+  allow_perturb_ = true;
+  perturb_.active = false;
+  shifted_ = false;
+  cost_ = lp_.cost;
+  // A warm start (kept factor, a few bound changes) is left to the progress
+  // monitor; only a fresh basis may be perturbed before the first step.
+  const bool fresh_basis = !have_factor_;
+  if (!have_factor_) {
+    if (!refactor()) return LpStatus::NumericalTrouble;
+  } else {
+    compute_primal();
+    compute_dual();
+  }
+  progress_ref_ = -kSimplexInf;
+  last_progress_iter_ = iter_;
+  LpStatus st = LpStatus::Unknown;
+  for (int round = 0; round < kMaxRounds; ++round) {
+    for (int32_t j = 0; j < lp_.num_vars(); ++j)
+      if (status_[j] != kBasic) place_nonbasic(j);
+    // Small dual infeasibilities of the starting basis are shifted away;
+    // after a removal of perturbation or shifts they are worked off by
+    // phase 1 instead, so that the final costs are the true ones.
+    make_dual_feasible_by_flips(round == 0);
+    if (count_dual_infeasible() > 0) {
+      if (round == 0) {
+        box_dual_infeasible();
+      } else {
+        st = run_phase1();
+        if (st != LpStatus::Optimal) break;
+        make_dual_feasible_by_flips(true);
+      }
+    }
+    if (round == 0 && allow_perturb_ && !perturb_.active &&
+        (ctl_.perturb_always || (fresh_basis && choose_row() >= 0 && dual_degenerate_start())))
+      start_perturbation();
+    st = solve_current(2);
+    if (!boxed_.empty()) {
+      const bool hit = restore_bounds();
+      if (hit && (st == LpStatus::Optimal || st == LpStatus::Infeasible)) continue;
+      if (hit) phase_ = 1;
+    }
+    if (st != LpStatus::Optimal) break;
+    if (!perturb_.active && !shifted_) break;
+    remove_perturbation();
+    if (choose_row() < 0) {
+      // Primal feasible with true costs: the primal simplex removes the
+      // remaining dual infeasibilities.
+      st = budgeted_primal_cleanup(std::max<int64_t>(100, iter_ / kCleanupBudgetDivisor));
+      if (st == LpStatus::Unbounded) break;
+      if (st != LpStatus::Optimal && st != LpStatus::NumericalTrouble) break;
+      if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
+      st = LpStatus::Optimal;
+    }
+    make_dual_feasible_by_flips(false);
+    if (count_dual_infeasible() == 0 && choose_row() < 0) break;
+  }
+  if (st == LpStatus::Optimal && (perturb_.active || shifted_)) remove_perturbation();
+  if (st == LpStatus::Optimal) polish();
+  switch (st) {
+    case LpStatus::Optimal: pfeas_ = dfeas_ = true; break;
+    case LpStatus::IterLimit:
+    case LpStatus::TimeLimit:
+    case LpStatus::DetTimeLimit:
+    case LpStatus::Aborted:
+    case LpStatus::ObjLimit: dfeas_ = (phase_ == 2); break;
+    default: break;
+  }
+  if (log_.display() > 0 && st == LpStatus::Optimal) log_iteration(2, -1, -1);
+  return st;
+}
+
+}  // namespace tvl::lp

@@ -1,0 +1,118 @@
+// The dual simplex method on the working form of simplex_lp.h.
+//
+// The method follows Koberstein 2005 (PhD thesis "The dual simplex method,
+// techniques for a fast and stable implementation", Paderborn): phase 2 is
+// the bounded dual simplex with dual steepest-edge or devex pricing
+// (pricing_dual.h), the bound-flipping ratio test with Harris tolerances
+// (ratio_dual.h), cost shifting when Harris' rule steps over a slightly
+// infeasible reduced cost, and cost perturbation against stalling
+// (perturb.h).  A starting basis that is not dual feasible first gets the
+// artificial-bounding treatment (the "big-M" dual phase 1 of the same
+// thesis, section 4.5.1): wide temporary bounds on the offending unbounded
+// variables make it dual feasible by flips, and phase 2 runs at once.  When
+// that box binds at the end, or for later dual infeasibilities, phase 1 is
+// the auxiliary-problem approach (section 4.5.2.2, after Fourer 1994): the
+// dual simplex solves the problem with artificial bounds [0,1], [-1,0],
+// [-1000,1000] and [0,0] on lower-bounded, upper-bounded, free and boxed
+// variables; its optimal basis is dual feasible for the original bounds
+// unless the LP is dual infeasible.
+//
+// The object keeps its factor, weights and solution between runs, so a
+// caller that changes bounds (set_bounds) and runs again warm-starts from
+// the last basis.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "simplex/dual_log.h"
+#include "factor/factor.h"
+#include "lpmodel/lpmodel.h"
+#include "simplex/perturb.h"
+#include "simplex/pricing_dual.h"
+#include "simplex/ratio_dual.h"
+#include "simplex/simplex_base.h"
+
+namespace tvl::lp {
+
+class DualSimplex : public SimplexBase {
+ public:
+  DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled = false);
+  ~DualSimplex();
+  DualSimplex(const DualSimplex &) = delete;
+  DualSimplex &operator=(const DualSimplex &) = delete;
+
+  void set_slack_basis() override;
+  // Changes the bounds of variable j (a structural, or n+i for a slack).
+  void set_bounds(int32_t j, double lower, double upper);
+
+  LpStatus run();
+
+  const std::vector<double> &ray() const { return ray_; }  // B^-T e_r of the infeasible row
+  // Tightens the tolerances for a cleanup run.
+  void set_tolerances(double primal, double dual) { primal_tol_ = primal; dual_tol_ = dual; }
+  // Objective c'x (working costs) in minimisation form without the offset.
+  double objective() const;
+
+ private:
+  void reset_weights() override;
+  enum class Step { Done, Redo, Optimal, Infeasible, Failed };
+
+  // Basis and factor.
+  bool refactor();
+  void compute_primal();
+  void compute_dual();
+  // One iteration of the dual simplex on the current bounds.
+  Step iterate();
+  int32_t choose_row(const int8_t *skip = nullptr) const;
+  void reject_row(int32_t r);
+  void clear_rejections();
+  void compute_pivot_row();
+  void apply_flips(const std::vector<int32_t> &flips);
+  void update_densities();
+  // Phases.
+  LpStatus solve_current(int phase);
+  bool make_dual_feasible_by_flips(bool allow_shift);
+  int count_dual_infeasible() const;
+  double dual_infeasibility_sum() const;
+  LpStatus run_phase1();
+  void box_dual_infeasible();
+  bool restore_bounds();
+  void remove_perturbation();
+  LpStatus budgeted_primal_cleanup(int64_t budget);
+  void start_perturbation();
+  bool dual_degenerate_start() const;
+  // Primal simplex cleanup after the costs were restored (dual_cleanup.cpp).
+  LpStatus primal_cleanup();
+  void polish();
+  int32_t choose_primal_entering() const;
+  int32_t primal_ratio_test(double dir, double &step) const;
+  void maybe_perturb();
+  void log_iteration(int phase, int32_t enter, int32_t leave);
+
+  DualLog log_;
+  std::unique_ptr<DualPricing> pricing_;
+  DualRatioTest ratio_;
+  DualRatioResult ratio_out_;
+  SimplexRandom rng_;
+  PerturbRecord perturb_;
+
+  std::vector<double> cost_;           // working costs (perturbed, shifted)
+  std::vector<double> before_perturb_;  // costs before the last perturbation (scratch)
+  HVector rho_, row_, col_, tau_, flip_;
+  std::vector<int32_t> rejected_;       // rows left out of the row choice
+  std::vector<int8_t> rejected_mark_;
+  std::vector<int32_t> boxed_;  // variables under artificial bounds
+
+  double row_density_ = 0.05, col_density_ = 0.05, rho_density_ = 0.05, tau_density_ = 0.05;
+  bool shifted_ = false;
+  bool allow_perturb_ = true;
+  int phase_ = 2;
+  int32_t last_enter_ = -1, last_leave_ = -1;
+  // Stall monitor.
+  int64_t window_ = 50, last_progress_iter_ = 0;
+  double progress_ref_ = -kSimplexInf;
+};
+
+}  // namespace tvl::lp

@@ -1,0 +1,20 @@
+// The presolve step of the simplex flow: which presolved copy (if any) the
+// flow solves, built from the environment's presolve parameters, with the
+// "Presolve time" line and the fallback after an out-of-memory presolve.
+#pragma once
+
+#include "frame/problem.h"
+#include "lpmodel/lpmodel.h"
+#include "presolve/presolve_store.h"
+
+namespace tvl::lp {
+
+// Decides on presolve for this call and runs it when needed.  `data` is
+// the copy to solve (owned by lp->presolve) or nullptr to solve the
+// original LP.  `advanced_start` tells whether the problem holds a basis or
+// starting point; `dual` that the dual simplex will solve the copy.  Returns
+// 0 or the presolve status that ends the call.
+int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, bool dual,
+                     PresolveData *&data);
+
+}  // namespace tvl::lp

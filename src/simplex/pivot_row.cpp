@@ -1,0 +1,55 @@
+#include "simplex/pivot_row.h"
+
+namespace tvl::lp {
+
+void pivot_row_clear(HVector &row, std::vector<int8_t> &mark) {
+  for (int32_t k = 0; k < row.count; ++k) {
+    row.array[row.index[k]] = 0.0;
+    mark[row.index[k]] = 0;
+  }
+  row.count = 0;
+}
+
+void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark) {
+  const int32_t n = lp.n;
+  for (int32_t k = 0; k < rho.count; ++k) {
+    const int32_t i = rho.index[k];
+    const double v = rho.array[i];
+    if (v == 0.0) continue;
+    for (int32_t p = lp.rstart[i]; p < lp.rstart[i + 1]; ++p) {
+      const int32_t j = lp.rindex[p];
+      if (!mark[j]) {
+        mark[j] = 1;
+        row.index[row.count++] = j;
+      }
+      row.array[j] += v * lp.rvalue[p];
+    }
+    mark[n + i] = 1;
+    row.index[row.count++] = n + i;
+    row.array[n + i] = v;
+  }
+}
+
+void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
+                       std::vector<int8_t> &mark) {
+  const int32_t n = lp.n, m = lp.m;
+  const std::vector<double> &r = rho.array;
+  for (int32_t j = 0; j < n; ++j) {
+    if (status[j] == kBasic) continue;
+    double s = 0.0;
+    for (int32_t k = lp.a.start[j]; k < lp.a.start[j + 1]; ++k) s += lp.a.value[k] * r[lp.a.index[k]];
+    if (s != 0.0) {
+      mark[j] = 1;
+      row.index[row.count++] = j;
+      row.array[j] = s;
+    }
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (r[i] == 0.0 || status[n + i] == kBasic) continue;
+    mark[n + i] = 1;
+    row.index[row.count++] = n + i;
+    row.array[n + i] = r[i];
+  }
+}
+
+}  // namespace tvl::lp

@@ -1,0 +1,170 @@
+#include "simplex/simplex_base.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tvl::lp {
+
+SimplexBase::SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_by_cost)
+    : lp_(std::move(lp)), ctl_(ctl), repair_(ctl.singlim, ctl.precision_policy), nonbasic_by_cost_(nonbasic_by_cost) {
+  const int32_t m = lp_.m, n = lp_.n;
+  lower_ = lp_.lower;
+  upper_ = lp_.upper;
+  factor_.reset(make_basis_factor(ctl.precision_policy > 0 ? 1 : 0, m, n, ctl.factor));
+  row_mark_.assign(static_cast<size_t>(n + m), 0);
+  x_.assign(static_cast<size_t>(n + m), 0.0);
+  d_.assign(static_cast<size_t>(n + m), 0.0);
+  y_.assign(static_cast<size_t>(m), 0.0);
+  primal_tol_ = ctl.feastol;
+}
+
+SimplexBase::~SimplexBase() = default;
+
+double SimplexBase::nonbasic_value(int32_t j) const {
+  switch (status_[j]) {
+    case kAtLower: return lower_[j];
+    case kAtUpper: return upper_[j];
+    default: return 0.0;
+  }
+}
+
+void SimplexBase::place_nonbasic(int32_t j) {
+  const bool flo = simplex_finite(lower_[j]), fup = simplex_finite(upper_[j]);
+  if (flo && fup) {
+    if (lower_[j] == upper_[j]) status_[j] = kAtLower;
+    else if (status_[j] != kAtLower && status_[j] != kAtUpper)
+      status_[j] = !nonbasic_by_cost_ || d_[j] >= 0.0 ? kAtLower : kAtUpper;
+  } else if (flo) {
+    status_[j] = kAtLower;
+  } else if (fup) {
+    status_[j] = kAtUpper;
+  } else {
+    status_[j] = kFreeNb;
+  }
+  x_[j] = nonbasic_value(j);
+}
+
+void SimplexBase::rebuild_positions() {
+  pos_.assign(static_cast<size_t>(lp_.num_vars()), -1);
+  for (int32_t k = 0; k < lp_.m; ++k) pos_[head_[k]] = k;
+}
+
+bool SimplexBase::adopt_status(const std::vector<int8_t> &status) {
+  const int32_t m = lp_.m, nv = lp_.num_vars();
+  if (static_cast<int32_t>(status.size()) != nv ||
+      std::count(status.begin(), status.end(), static_cast<int8_t>(kBasic)) != m)
+    return false;
+  status_ = status;
+  head_.clear();
+  for (int32_t j = 0; j < nv; ++j) {
+    if (status_[j] == kBasic) head_.push_back(j);
+    else place_nonbasic(j);
+  }
+  rebuild_positions();
+  have_factor_ = false;
+  return true;
+}
+
+bool SimplexBase::set_basis(const std::vector<int8_t> &status) {
+  if (!adopt_status(status)) {
+    set_slack_basis();
+    return false;
+  }
+  reset_weights();
+  return true;
+}
+
+void SimplexBase::slack_header() {
+  const int32_t m = lp_.m, n = lp_.n;
+  head_.resize(static_cast<size_t>(m));
+  for (int32_t i = 0; i < m; ++i) {
+    head_[i] = n + i;
+    status_[n + i] = kBasic;
+  }
+  rebuild_positions();
+  have_factor_ = false;
+}
+
+bool SimplexBase::factorize_header(int display, const std::function<void(const std::string &)> &say) {
+  replaced_.clear();
+  FactorStatus fs = factor_->factorize(lp_.a, head_, &replaced_);
+  if (fs == FactorStatus::Repaired) {
+    fs = repair_.handle(factor_, lp_.a, head_, replaced_, ctl_.factor, iter_ > 0, display,
+                        [this](int32_t j) { return var_name(j); }, say);
+  }
+  if (fs == FactorStatus::OutOfMemory || fs == FactorStatus::Singular) return false;
+  if (factor_->report().threshold_raised && iter_ > 0) {
+    char line[64];
+    std::snprintf(line, sizeof line, "Markowitz threshold set to %g\n", factor_->report().markowitz);
+    say(line);
+  }
+  for (int32_t j : replaced_) {
+    // Displaced by a singularity repair: nonbasic at the nearer bound.
+    status_[j] = kFreeNb;
+    if (simplex_finite(lower_[j]) && simplex_finite(upper_[j]))
+      status_[j] = (upper_[j] - x_[j] > x_[j] - lower_[j]) ? kAtLower : kAtUpper;
+    place_nonbasic(j);
+  }
+  for (int32_t k = 0; k < lp_.m; ++k) status_[head_[k]] = kBasic;
+  rebuild_positions();
+  have_factor_ = true;
+  ++factor_count_;
+  return true;
+}
+
+void SimplexBase::load_column(int32_t q, HVector &v) const { tvl::lp::load_column(lp_, q, v); }
+
+void SimplexBase::compute_duals(const std::vector<double> &basic_cost, const std::vector<double> *nonbasic_cost,
+                                HVector &work) {
+  const int32_t m = lp_.m, n = lp_.n;
+  work.clear();
+  for (int32_t k = 0; k < m; ++k) {
+    const double c = basic_cost[head_[k]];
+    if (c != 0.0) {
+      work.array[k] = c;
+      work.index[work.count++] = k;
+    }
+  }
+  factor_->btran(work, 1.0);
+  for (int32_t i = 0; i < m; ++i) y_[i] = work.array[i];
+  work.count = -1;
+  work.clear();
+  auto cost = [&](int32_t j) { return nonbasic_cost ? (*nonbasic_cost)[j] : 0.0; };
+  for (int32_t j = 0; j < n; ++j) {
+    if (status_[j] == kBasic) {
+      d_[j] = 0.0;
+      continue;
+    }
+    double s = cost(j);
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) s -= lp_.a.value[k] * y_[lp_.a.index[k]];
+    d_[j] = s;
+  }
+  for (int32_t i = 0; i < m; ++i) d_[n + i] = status_[n + i] == kBasic ? 0.0 : cost(n + i) - y_[i];
+}
+
+LpStatus SimplexBase::check_limits() {
+  if (repair_.exhausted()) return LpStatus::NumericalTrouble;
+  if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
+  if (ctl_.limit_check) return ctl_.limit_check(iter_);
+  return LpStatus::Unknown;
+}
+
+bool SimplexBase::summary_due(int phase) {
+  if (factor_count_ == last_logged_factor_ && phase == last_logged_phase_) return false;
+  last_logged_factor_ = factor_count_;
+  last_logged_phase_ = phase;
+  return true;
+}
+
+std::string SimplexBase::var_name(int32_t j) const {
+  if (j < 0) return std::string();
+  if (j < lp_.n) {
+    if (j < static_cast<int32_t>(lp_.colname.size())) return lp_.colname[j];
+    return "x" + std::to_string(j + 1);
+  }
+  const int32_t i = j - lp_.n;
+  std::string base = i < static_cast<int32_t>(lp_.rowname.size()) ? lp_.rowname[i] : "c" + std::to_string(i + 1);
+  return base + " sla";
+}
+
+}  // namespace tvl::lp

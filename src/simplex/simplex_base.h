@@ -1,0 +1,125 @@
+// State and basis bookkeeping shared by the dual and the primal simplex:
+// the working LP and controls, the basis header with variable statuses and
+// positions, primal values, reduced costs and row duals, the basis factor
+// with its singularity repair, and the counters.  The two methods differ
+// in how they choose pivots and run their phases, not in how they keep a
+// basis, so this part is written once.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "factor/factor.h"
+#include "lpmodel/lpmodel.h"
+#include "simplex/simplex_lp.h"
+#include "factor/singular_repair.h"
+
+namespace tvl::lp {
+
+inline bool simplex_finite(double v) { return std::fabs(v) < kSimplexInf; }
+
+// Calls f(i, value) for every nonzero of v, sparse or dense.
+template <class F>
+void for_each_nz(const HVector &v, F &&f) {
+  if (v.count < 0) {
+    for (int32_t i = 0; i < v.size; ++i)
+      if (v.array[i] != 0.0) f(i, v.array[i]);
+  } else {
+    for (int32_t k = 0; k < v.count; ++k) f(v.index[k], v.array[v.index[k]]);
+  }
+}
+
+// Share of nonzeros in v (1 when it is dense).
+inline double density(const HVector &v) {
+  if (v.size == 0) return 0.0;
+  if (v.count < 0) return 1.0;
+  return static_cast<double>(v.count) / v.size;
+}
+
+class SimplexBase {
+ public:
+  const SimplexLp &lp() const { return lp_; }
+  const std::vector<double> &x() const { return x_; }         // all n+m variables
+  const std::vector<double> &dual() const { return d_; }      // reduced costs, n+m
+  const std::vector<double> &row_dual() const { return y_; }  // m
+  const std::vector<int8_t> &status() const { return status_; }
+  int64_t iterations() const { return iter_; }
+  int64_t phase1_iterations() const { return phase1_iter_; }
+  int factorizations() const { return factor_count_; }
+  bool repairs_exhausted() const { return repair_.exhausted(); }
+  bool primal_feasible() const { return pfeas_; }
+  bool dual_feasible() const { return dfeas_; }
+
+  // Starting basis: status per variable (n+m) with exactly m basic
+  // entries; otherwise the slack basis is used and false returned.
+  bool set_basis(const std::vector<int8_t> &status);
+  // All slacks basic; each method places the structurals its own way.
+  virtual void set_slack_basis() = 0;
+
+ protected:
+  // nonbasic_by_cost: a nonbasic variable with two finite bounds and no
+  // settled status goes to the bound its reduced cost asks for (the dual
+  // keeps dual feasibility that way), else to its lower bound.
+  SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_by_cost);
+  virtual ~SimplexBase();
+  SimplexBase(const SimplexBase &) = delete;
+  SimplexBase &operator=(const SimplexBase &) = delete;
+
+  double nonbasic_value(int32_t j) const;
+  // Makes the status of nonbasic j consistent with its bounds and puts its
+  // value there.
+  void place_nonbasic(int32_t j);
+  void rebuild_positions();
+  // Takes a status per variable with exactly m basic entries as the basis
+  // (factor to be rebuilt); false, with nothing changed, otherwise.
+  bool adopt_status(const std::vector<int8_t> &status);
+  // Makes every slack basic in its row (factor to be rebuilt).
+  void slack_header();
+  // A new basis invalidates the pricing weights.
+  virtual void reset_weights() = 0;
+  // Factorizes the header, repairing singularities (a displaced variable
+  // becomes nonbasic at its nearer bound; messages go to `say` under the
+  // display level); false when no factor can be built.
+  bool factorize_header(int display, const std::function<void(const std::string &)> &say);
+  void load_column(int32_t q, HVector &v) const;
+  // Row duals y = B^-T c_B from the costs of the basic variables, and
+  // reduced costs d_j = c_j - a_j'y of the nonbasic ones with c_j from
+  // `nonbasic_cost` (zero when it is null); `work` is scratch of size m.
+  void compute_duals(const std::vector<double> &basic_cost, const std::vector<double> *nonbasic_cost, HVector &work);
+  // The stop status of the limits (repair limit, iterations, the caller's
+  // check), or Unknown to go on.
+  LpStatus check_limits();
+  std::string var_name(int32_t j) const;
+  // Whether a summary line of the iteration log is due: one per
+  // factorization and phase.
+  bool summary_due(int phase);
+
+  SimplexLp lp_;
+  SimplexControl ctl_;
+  std::unique_ptr<BasisFactor> factor_;
+  SingularRepair repair_;
+
+  std::vector<double> lower_, upper_;  // working bounds
+  std::vector<int32_t> head_;
+  std::vector<int32_t> pos_;           // position in head_, -1 when nonbasic
+  std::vector<int8_t> status_;
+  std::vector<double> x_, d_, y_, ray_;
+  std::vector<int8_t> row_mark_;
+  std::vector<int32_t> replaced_;
+
+  double primal_tol_ = 1e-6, dual_tol_ = 1e-7;
+  int64_t iter_ = 0, phase1_iter_ = 0;
+  int factor_count_ = 0;
+  int last_logged_factor_ = -1, last_logged_phase_ = 0;
+  bool have_factor_ = false;
+  bool pfeas_ = false, dfeas_ = false;
+
+ private:
+  bool nonbasic_by_cost_;
+};
+
+}  // namespace tvl::lp

@@ -1,0 +1,149 @@
+#include "simplex/simplex_result.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "simplex/scaling.h"
+#include "simplex/simplex_lp.h"
+
+namespace tvl::lp {
+
+namespace {
+
+int8_t swap_side(int8_t s) {
+  if (s == kAtLower) return kAtUpper;
+  if (s == kAtUpper) return kAtLower;
+  return s;
+}
+
+}  // namespace
+
+std::vector<int8_t> basis_to_status(const LpModel &model, const Basis &b) {
+  const int32_t m = model.a.m, n = model.a.n;
+  std::vector<int8_t> st(static_cast<size_t>(n + m));
+  for (int32_t j = 0; j < n; ++j) st[j] = b.colstat[j];
+  for (int32_t i = 0; i < m; ++i) st[n + i] = swap_side(b.rowstat[i]);
+  return st;
+}
+
+Basis status_to_basis(int32_t n, int32_t m, const std::vector<int8_t> &st) {
+  Basis b;
+  b.colstat.assign(st.begin(), st.begin() + n);
+  b.rowstat.resize(static_cast<size_t>(m));
+  for (int32_t i = 0; i < m; ++i) b.rowstat[i] = swap_side(st[n + i]);
+  return b;
+}
+
+bool valid_basis(const LpModel &model, const Basis *b) {
+  return b != nullptr && static_cast<int32_t>(b->colstat.size()) == model.a.n &&
+         static_cast<int32_t>(b->rowstat.size()) == model.a.m;
+}
+
+void unscale_solution(const LpModel &model, const Scaling &sc, const std::vector<double> &x,
+                      const std::vector<double> &y, const std::vector<int8_t> &status, LpResult &res) {
+  const int32_t m = model.a.m, n = model.a.n;
+  res.x.resize(n);
+  for (int32_t j = 0; j < n; ++j) res.x[j] = sc.active() ? x[j] * sc.col[j] : x[j];
+  res.pi.resize(m);
+  for (int32_t i = 0; i < m; ++i) res.pi[i] = sc.active() ? y[i] * sc.row[i] : y[i];
+  res.rowact.assign(m, 0.0);
+  res.dj = model.cost;
+  const CscMatrix &a = model.a;
+  double obj = model.offset;
+  for (int32_t j = 0; j < n; ++j) {
+    for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) {
+      res.rowact[a.index[k]] += a.value[k] * res.x[j];
+      res.dj[j] -= a.value[k] * res.pi[a.index[k]];
+    }
+    obj += model.cost[j] * res.x[j];
+  }
+  res.objval = obj;
+  res.basis = status_to_basis(n, m, status);
+}
+
+double primal_violation(const LpModel &model, const LpResult &res) {
+  double worst = 0.0;
+  for (int32_t j = 0; j < model.a.n; ++j)
+    worst = std::max({worst, model.collo[j] - res.x[j], res.x[j] - model.colup[j]});
+  for (int32_t i = 0; i < model.a.m; ++i)
+    worst = std::max({worst, model.rowlo[i] - res.rowact[i], res.rowact[i] - model.rowup[i]});
+  return worst;
+}
+
+LpResult settle_with(SimplexEntry other, const LpModel &model, const SimplexControl &ctl, const LpResult &first) {
+  SimplexControl quiet = ctl;
+  quiet.itlim = std::max<int64_t>(0, ctl.itlim - first.iterations);
+  quiet.settle_verdicts = false;
+  LpResult res = other(model, quiet, &first.basis);
+  res.iterations += first.iterations;
+  res.phase1_iterations += first.phase1_iterations;
+  return res;
+}
+
+bool proves_unbounded(const LpModel &model, const std::vector<double> &ray) {
+  const CscMatrix &a = model.a;
+  if (ray.size() != static_cast<size_t>(a.n)) return false;
+  constexpr double kTol = 1e-9;
+  double slope = 0.0, cmax = 0.0;
+  std::vector<double> ar(static_cast<size_t>(a.m), 0.0);
+  for (int32_t j = 0; j < a.n; ++j) {
+    const double r = ray[j];
+    cmax = std::max(cmax, std::fabs(model.cost[j]));
+    if (r == 0.0) continue;
+    if ((r > kTol && model.colup[j] < kInf) || (r < -kTol && model.collo[j] > -kInf)) return false;
+    slope += model.cost[j] * r;
+    for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) ar[a.index[k]] += a.value[k] * r;
+  }
+  for (int32_t i = 0; i < a.m; ++i)
+    if ((ar[i] > kTol && model.rowup[i] < kInf) || (ar[i] < -kTol && model.rowlo[i] > -kInf)) return false;
+  return slope < -kTol * std::max(1.0, cmax);
+}
+
+double dual_violation(const LpModel &model, const LpResult &res) {
+  double worst = 0.0;
+  auto check = [&](double d, double lo, double up, int8_t s) {
+    if (s == kBasic || lo == up) return;
+    if (lo <= -kInf && up >= kInf) {
+      worst = std::max(worst, std::fabs(d));
+      return;
+    }
+    if (s == kAtLower || up >= kInf) worst = std::max(worst, -d);
+    if (s == kAtUpper || lo <= -kInf) worst = std::max(worst, d);
+  };
+  for (int32_t j = 0; j < model.a.n; ++j) check(res.dj[j], model.collo[j], model.colup[j], res.basis.colstat[j]);
+  for (int32_t i = 0; i < model.a.m; ++i) check(res.pi[i], model.rowlo[i], model.rowup[i], res.basis.rowstat[i]);
+  return worst;
+}
+
+LpResult solve_without_rows(const LpModel &model) {
+  LpResult res;
+  const int32_t n = model.a.n;
+  res.x.assign(n, 0.0);
+  res.dj = model.cost;
+  res.basis.colstat.assign(n, kAtLower);
+  res.status = LpStatus::Optimal;
+  double obj = model.offset;
+  for (int32_t j = 0; j < n; ++j) {
+    const double c = model.cost[j], lo = model.collo[j], up = model.colup[j];
+    double v;
+    int8_t s;
+    if (c > 0.0) { v = lo; s = kAtLower; }
+    else if (c < 0.0) { v = up; s = kAtUpper; }
+    else if (lo > -kInf) { v = lo; s = kAtLower; }
+    else if (up < kInf) { v = up; s = kAtUpper; }
+    else { v = 0.0; s = kFreeNb; }
+    if (std::fabs(v) >= kInf) {
+      res.status = LpStatus::Unbounded;
+      v = 0.0;
+    }
+    res.x[j] = v;
+    res.basis.colstat[j] = s;
+    obj += c * v;
+  }
+  res.objval = obj;
+  res.primal_feasible = true;
+  res.dual_feasible = res.status == LpStatus::Optimal;
+  return res;
+}
+
+}  // namespace tvl::lp
