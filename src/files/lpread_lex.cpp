@@ -87,6 +87,11 @@ bool rest_blank(const std::string &s, size_t pos) {
   return true;
 }
 
+bool label_follows(const std::string &s, size_t pos) {
+  while (pos < s.size() && lp_has(static_cast<unsigned char>(s[pos]), kLpBlank)) ++pos;
+  return pos < s.size() && s[pos] == ':';
+}
+
 bool leading_part(const std::string &w, const char *full, size_t minlen) {
   return w.size() >= minlen && w.size() <= std::strlen(full) && std::strncmp(w.c_str(), full, w.size()) == 0;
 }
@@ -146,6 +151,10 @@ LpKeyword lp_classify_line(const std::string &line, size_t *content) {
     kw = LpKeyword::Constraints;
   else
     kw = two_word(line, w, pos);
+  // A constraint-section word followed by a colon is the label of an
+  // objective or a constraint named like the keyword ("st: x + y >= 2").
+  if (kw != LpKeyword::None && kw != LpKeyword::Minimize && kw != LpKeyword::Maximize && label_follows(line, pos))
+    return LpKeyword::None;
   if (kw != LpKeyword::None) {
     *content = pos;
     return kw;

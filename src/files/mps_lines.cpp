@@ -97,6 +97,17 @@ bool split_fixed(std::string_view line, std::string_view field[6]) {
   return blank_between(line, end, len);
 }
 
+std::string_view cut_dollar_comment(std::string_view line, int keep) {
+  size_t p = 0, len = line.size();
+  for (int word = 0; p < len; ++word) {
+    while (p < len && is_space(line[p])) ++p;
+    if (p >= len) break;
+    if (word >= keep && line[p] == '$') return line.substr(0, p);
+    while (p < len && !is_space(line[p])) ++p;
+  }
+  return line;
+}
+
 int split_words(std::string_view line, std::string_view *word, int max) {
   int n = 0;
   size_t p = 0, len = line.size();

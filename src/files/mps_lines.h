@@ -42,6 +42,11 @@ class LineCursor {
 // separated words instead.
 bool split_fixed(std::string_view line, std::string_view field[6]);
 
+// The part of a data line before its comment: in the fixed layout a word
+// that begins with '$' after the first `keep` words starts a comment (names
+// in fields 3 and 5 therefore cannot begin with '$').
+std::string_view cut_dollar_comment(std::string_view line, int keep);
+
 // Cuts a line into blank- or tab-separated words; stores at most `max` and
 // returns how many there are.
 int split_words(std::string_view line, std::string_view *word, int max);

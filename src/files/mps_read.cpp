@@ -82,8 +82,9 @@ int Parser::number(std::string_view s, double *v) {
   }
   bool ok = intd + fracd > 0;
   long exp = 0;
-  if (ok && i < n && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
+  size_t epos = n;  // position of the exponent letter, if any
+  if (ok && i < n && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    epos = i++;
     bool eneg = false;
     if (i < n && (s[i] == '+' || s[i] == '-')) eneg = s[i++] == '-';
     size_t e0 = i;
@@ -96,8 +97,16 @@ int Parser::number(std::string_view s, double *v) {
   }
   Text t(s);
   if (!ok || i != n) return report(env_, 1434, line_, t.s);
-  const char *b = s.data() + (s[0] == '+' ? 1 : 0);
-  auto r = std::from_chars(b, s.data() + n, *v);
+  const char *b = s.data() + (s[0] == '+' ? 1 : 0), *e = s.data() + n;
+  // Some writers mark the exponent with D (1.0D3); the conversion wants E.
+  char spelled[128];
+  if (epos < n && (s[epos] == 'd' || s[epos] == 'D')) {
+    if (n >= sizeof spelled) return report(env_, 1434, line_, t.s);
+    std::memcpy(spelled, s.data(), n);
+    spelled[epos] = 'e';
+    b = spelled + (s[0] == '+' ? 1 : 0), e = spelled + n;
+  }
+  auto r = std::from_chars(b, e, *v);
   if (r.ec == std::errc::result_out_of_range) {
     // Decide overflow or underflow from the position of the first nonzero digit.
     long mag = 0;
@@ -127,7 +136,7 @@ int Parser::run(std::string_view text) {
   while (cur.next(line)) {
     line_ = cur.number();
     if (line.size() > static_cast<size_t>(kMaxLineLength)) return report(env_, 1465, line_, kMaxLineLength);
-    if (line.empty() || line[0] == '*') continue;
+    if (line.empty() || line[0] == '*' || (fixed_ && line[0] == '$')) continue;
     int st;
     if (is_space(line[0])) {
       if (trim(line).empty()) continue;
@@ -159,15 +168,43 @@ bool Parser::grid_plausible() const {
     if (sec_ == Section::Bounds) {
       std::string_view t = f_[0];
       return same_word(t, "FR") || same_word(t, "MI") || same_word(t, "PL") || same_word(t, "BV") ||
-             same_word(t, "SC");
+             same_word(t, "SC") || same_word(t, "SI");
     }
     return false;
   }
   return true;
 }
 
+// In the sections whose fields name rows or columns read before, a grid
+// reading is kept only when those names exist: a line whose fields were
+// shifted off their columns often still fits the grid, with two names run
+// together into one field ("X1  ROW1") or a name in a number's place, while
+// its words name the right things.
+bool Parser::grid_refs_known() const {
+  auto row = [this](std::string_view s) { return s.empty() || row_of(s) != NameIndex::kMissing; };
+  auto col = [this](std::string_view s) { return col_of(s) != NameIndex::kMissing; };
+  switch (sec_) {
+    case Section::Columns: return f_[2] == "'MARKER'" || (row(f_[2]) && row(f_[4]));
+    case Section::Rhs:
+    case Section::Ranges: return row(f_[2]) && row(f_[4]);
+    case Section::Bounds: return col(f_[2]);
+    case Section::QuadObj:
+    case Section::QMatrix:
+    case Section::QCMatrix: return col(f_[1]) && col(f_[2]);
+    case Section::Indicators: return row(f_[1]) && col(f_[2]);
+    default: return true;
+  }
+}
+
 int Parser::cut(std::string_view line) {
-  grid_ = fixed_ && split_fixed(line, f_) && grid_plausible();
+  if (fixed_) {
+    // '$' starts a comment in the fields that name rows and columns.
+    if (sec_ == Section::Columns || sec_ == Section::Rhs || sec_ == Section::Ranges)
+      line = cut_dollar_comment(line, 1);
+    else if (sec_ == Section::Bounds)
+      line = cut_dollar_comment(line, 2);
+  }
+  grid_ = fixed_ && split_fixed(line, f_) && grid_plausible() && grid_refs_known();
   if (!grid_) nw_ = split_words(line, w_, 8);
   return 0;
 }
@@ -191,6 +228,7 @@ int Parser::header_line(std::string_view line) {
   else if (same_word(kw, "SOS")) s = Section::Sos;
   else if (same_word(kw, "QUADOBJ")) s = Section::QuadObj;
   else if (same_word(kw, "QMATRIX")) s = Section::QMatrix;
+  else if (same_word(kw, "QSECTION")) s = qsection_kind(nw > 1 ? w[1] : std::string_view());
   else if (same_word(kw, "QCMATRIX")) s = Section::QCMatrix;
   else if (same_word(kw, "INDICATORS")) s = Section::Indicators;
   else if (same_word(kw, "ENDATA")) s = Section::End;
@@ -203,7 +241,16 @@ int Parser::header_line(std::string_view line) {
     objname_hint_ = w[1];
   }
   if (s == Section::QCMatrix) return qcmatrix_header(line);
+  if (s == Section::QMatrix && same_word(kw, "QSECTION")) qsection_from_ = static_cast<int64_t>(qobj_.size());
   return 0;
+}
+
+// "QSECTION" alone or with the objective row's name holds the quadratic
+// objective; with the name of another row it holds that row's quadratic
+// part, as QCMATRIX does.
+Section Parser::qsection_kind(std::string_view name) const {
+  if (name.empty() || name == objrow_) return Section::QMatrix;
+  return Section::QCMatrix;
 }
 
 int Parser::enter_section(Section s, std::string_view) {
@@ -475,7 +522,7 @@ bool bound_type(std::string_view t, BoundKind *kind) {
     if (same_word(t, k)) return *kind = BoundKind::Value, true;
   for (const char *k : kNoValue)
     if (same_word(t, k)) return *kind = BoundKind::NoValue, true;
-  if (same_word(t, "SC")) return *kind = BoundKind::OptionalValue, true;
+  if (same_word(t, "SC") || same_word(t, "SI")) return *kind = BoundKind::OptionalValue, true;
   return false;
 }
 
@@ -568,10 +615,10 @@ int Parser::apply_bound(std::string_view type, int32_t j, std::string_view val, 
     ub = v, fl |= kUpGiven;
     if (v < 0.0) fl |= kNegUp;
     make_int();
-  } else {  // SC: the value is the upper bound, none means infinite
+  } else {  // SC, SI: the value is the upper bound, none means infinite
     if (fl & kUpGiven) return fail(1458);
     ub = has_val ? v : TVL_INFBOUND, fl |= kUpGiven;
-    ct = (ct == 'I' || ct == 'N') ? 'N' : 'S';
+    ct = (t1 == 'I' || ct == 'I' || ct == 'N') ? 'N' : 'S';
   }
   return 0;
 }

@@ -296,8 +296,31 @@ int Parser::finish_rows() {
   return 0;
 }
 
+// A QSECTION is read as the whole matrix when every off-diagonal term
+// comes with its mirror image, and as one triangle otherwise (each
+// off-diagonal term mirrored, so a pair given both ways then repeats).
+void Parser::complete_qsection() {
+  const size_t from = static_cast<size_t>(qsection_from_), end = qobj_.size();
+  auto key = [](int32_t a, int32_t b) { return (static_cast<int64_t>(a) << 32) | static_cast<uint32_t>(b); };
+  Vec<int64_t> keys;
+  keys.reserve(end - from);
+  for (size_t k = from; k < end; ++k) keys.push_back(key(qobj_[k].a, qobj_[k].b));
+  std::sort(keys.begin(), keys.end());
+  bool whole = true;
+  for (size_t k = from; k < end && whole; ++k) {
+    const QTerm &t = qobj_[k];
+    whole = t.a == t.b || std::binary_search(keys.begin(), keys.end(), key(t.b, t.a));
+  }
+  if (whole) return;
+  for (size_t k = from; k < end; ++k) {
+    const QTerm t = qobj_[k];
+    if (t.a != t.b) qobj_.push_back({t.b, t.a, t.v, t.line});
+  }
+}
+
 int Parser::finish_quadratic() {
   int32_t n = static_cast<int32_t>(colname_.size());
+  if (qsection_from_ >= 0) complete_qsection();
   if (seen_qobj_) {
     img_.has_qobj = true;
     img_.qbeg.assign(static_cast<size_t>(n) + 1, 0);

@@ -3,8 +3,8 @@
 //
 // Sections: NAME, OBJSENSE (inline "OBJSENSE MAX" or as a section), OBJNAME,
 // ROWS, COLUMNS (with 'MARKER' 'INTORG'/'INTEND' and 'SOSORG'/'SOSEND'
-// blocks), RHS, RANGES, BOUNDS, SOS, QUADOBJ, QMATRIX, QCMATRIX, INDICATORS,
-// ENDATA.  See docs/files.md for the conventions chosen where the layout is
+// blocks), RHS, RANGES, BOUNDS, SOS, QUADOBJ, QMATRIX (or QSECTION),
+// QCMATRIX, INDICATORS, ENDATA.  See docs/files.md for the conventions chosen where the layout is
 // open (objective constant, negative upper bounds, ranges, SOS lines).
 #pragma once
 
@@ -57,6 +57,8 @@ class Parser {
   int data_line(std::string_view line);
   int cut(std::string_view line);          // fills f_ (fixed grid) or w_ (words)
   bool grid_plausible() const;
+  bool grid_refs_known() const;
+  Section qsection_kind(std::string_view name) const;
   int enter_section(Section s, std::string_view line);
   int close_rows();
 
@@ -80,6 +82,7 @@ class Parser {
   int finish();
   int finish_rows();
   int finish_quadratic();
+  void complete_qsection();
   void finish_sos();
 
   // Helpers.
@@ -99,7 +102,8 @@ class Parser {
   Section sec_ = Section::Start;
   bool seen_rows_ = false, seen_columns_ = false, seen_bounds_ = false, seen_quad_ = false;
   bool seen_later_ = false;
-  bool seen_qobj_ = false;     // a QUADOBJ or QMATRIX section was read    // SOS or a quadratic section has been read
+  bool seen_qobj_ = false;     // a QUADOBJ or QMATRIX section was read
+  int64_t qsection_from_ = -1;  // first objective term of a QSECTION, -1 without one
 
   // Current line, cut.
   bool grid_ = false;

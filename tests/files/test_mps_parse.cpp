@@ -281,3 +281,94 @@ TEST(MpsParse, FixedLinesOffTheGridAreReadAsWords) {
   EXPECT_EQ(img.rhs[1], 1e-320);
   EXPECT_EQ(img.probname.size(), 1u);
 }
+
+TEST(MpsParse, WhatOtherToolsWriteIsRead) {
+  // Fixed layout as other tools write it: fields shifted off their columns
+  // that still fit the grid (two names run into one field, a row name in
+  // the set name's place), D exponents, '$' comments, SI bounds and a
+  // QSECTION holding one triangle of the quadratic objective.
+  const std::string text =
+      "NAME          OTHER\n"
+      "$ written by another modeller\n"
+      "ROWS\n"
+      " N  COST\n"
+      " L  LIM1\n"
+      " G  LIM2\n"
+      "COLUMNS\n"
+      "    X1  LIM1  1.0D0\n" +
+      fx("", "X1", "COST", "1.5d1", "LIM2", "2") +
+      fx("", "Y", "COST", "-1", "$", "the rest is a comment") +
+      fx("", "Y", "LIM1", "1.") +
+      "RHS\n"
+      "    LIM1      4.0D+2\n" +
+      fx("", "RHS", "LIM2", "1", "$LIM1", "9") +
+      "BOUNDS\n" +
+      fx("UP", "BND", "X1", "4", "$", "cap") + fx("SI", "BND", "Y", "10") +
+      "QSECTION      COST\n" +
+      fx("", "X1", "X1", "2") + fx("", "X1", "Y", "0.5") +
+      "ENDATA\n";
+  Env e;
+  tvl::ModelImage img;
+  ASSERT_EQ(tvl::mps_parse(e.env, text, true, img), 0) << e.err.text;
+  ASSERT_EQ(img.ncols, 2);
+  ASSERT_EQ(img.nrows, 2);
+  EXPECT_EQ(name_at(img.colnames, 0), "X1");
+  EXPECT_EQ(img.obj[0], 15.0);
+  EXPECT_EQ(img.obj[1], -1.0);
+  ASSERT_EQ(img.nnz(), 3);
+  EXPECT_EQ(img.matind[0], 0);
+  EXPECT_EQ(img.matval[0], 1.0);
+  EXPECT_EQ(img.matval[1], 2.0);
+  EXPECT_EQ(img.matind[2], 0);
+  EXPECT_EQ(img.rhs[0], 400.0);
+  EXPECT_EQ(img.rhs[1], 1.0);
+  EXPECT_EQ(img.ub[0], 4.0);
+  EXPECT_EQ(std::string(img.ctype.begin(), img.ctype.end()), "CN");
+  EXPECT_EQ(img.ub[1], 10.0);
+  // The triangle is mirrored: (X1,X1) 2, (X1,Y) 0.5, (Y,X1) 0.5.
+  ASSERT_TRUE(img.has_qobj);
+  ASSERT_EQ(img.qbeg.size(), 3u);
+  EXPECT_EQ(img.qbeg[1], 2);
+  EXPECT_EQ(img.qbeg[2], 3);
+  EXPECT_EQ(img.qval[2], 0.5);
+
+  // A QSECTION that gives each off-diagonal term both ways is the whole
+  // matrix; a QSECTION naming a constraint row is that row's quadratic part.
+  const std::string whole =
+      "NAME\nROWS\n N obj\n L q\nCOLUMNS\n x obj 1 q 1\n y obj 1\nRHS\n q 4\n"
+      "QSECTION obj\n x y 0.5\n y x 0.5\n y y 1\n"
+      "QSECTION q\n x x 1\nENDATA\n";
+  e.clear();
+  ASSERT_EQ(tvl::mps_parse(e.env, whole, false, img), 0) << e.err.text;
+  ASSERT_EQ(img.qbeg.size(), 3u);
+  EXPECT_EQ(img.qbeg[1], 1);
+  EXPECT_EQ(img.qbeg[2], 3);
+  ASSERT_EQ(img.nqc(), 1);
+  EXPECT_EQ(img.qc_rhs[0], 4.0);
+  EXPECT_EQ(img.nrows, 0);
+
+  // Still refused, with their exact messages: a shifted line whose words
+  // name no row either, a D without exponent digits, an unknown bound
+  // type, and a QSECTION that is neither a whole matrix nor a triangle.
+  const struct {
+    std::string body;  // from line 6 on
+    int code;
+    const char *msg;
+  } bad[] = {
+      {"    X1  LIMX       1.0\n", 1448, "Line 6: 'LIMX' is not a row name"},
+      {fx("", "X1", "LIM1", "1.0D"), 1434, "Line 6: Couldn't convert '1.0D' to a number"},
+      {fx("", "X1", "LIM1", "1") + "BOUNDS\n" + fx("SX", "BND", "X1", "1"), 1457,
+       "Line 8: Unrecognized bound type 'SX'"},
+      {fx("", "X1", "LIM1", "1") + fx("", "Y", "LIM1", "1") + fx("", "Z", "LIM1", "1") + "QSECTION\n" +
+           fx("", "X1", "Y", "1") + fx("", "Y", "X1", "1") + fx("", "X1", "Z", "1") + "ENDATA\n",
+       1479, "Line 11: X1 Y repeats"},
+  };
+  for (const auto &c : bad) {
+    const std::string file = "NAME\nROWS\n N  COST\n L  LIM1\nCOLUMNS\n" + c.body;
+    e.clear();
+    EXPECT_EQ(tvl::mps_parse(e.env, file, true, img), -c.code) << file;
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "TAVLO Error %5d: ", c.code);
+    EXPECT_EQ(e.err.text, std::string(prefix) + c.msg + ".\n") << file;
+  }
+}
