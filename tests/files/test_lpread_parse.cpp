@@ -119,6 +119,34 @@ TEST(LpReadParse, KeywordsWithTrailingWordsAreOrdinaryLines) {
   EXPECT_EQ(ce.errors, "TAVLO Error  1608: Line 5: Expected '+','-' or sense, found 'x'.\n");
 }
 
+TEST(LpReadParse, ObjectiveAndConstraintsNamedLikeKeywords) {
+  // A section word followed by a colon is a label: other tools write
+  // objectives and constraints with such names.
+  CapturedEnv ce;
+  LpFileModel m;
+  ASSERT_EQ(parse_text(ce,
+                       "Minimize\n st: x + y\nSubject To\n usercuts: x + y >= 2\n subjectto : x - y <= 1\n"
+                       " bounds: x <= 4\n end: y <= 5\nBounds\n x <= 3\nEnd\n",
+                       m),
+            0)
+      << ce.errors;
+  EXPECT_EQ(m.objname, "st");
+  ASSERT_EQ(m.rows.size(), 4u);
+  EXPECT_EQ(m.rows[0].name, "usercuts");
+  EXPECT_EQ(m.rows[1].name, "subjectto");
+  EXPECT_EQ(m.rows[2].name, "bounds");
+  EXPECT_EQ(m.rows[3].name, "end");
+  EXPECT_EQ(m.ub[col(m, "x")], 3);
+  // The keyword itself still opens its section, with content on its line.
+  ce.clear();
+  LpFileModel m2;
+  ASSERT_EQ(parse_text(ce, "Minimize\n x\nst c1: x >= 1\nuser cuts\n u1: x <= 8\nEnd\n", m2), 0) << ce.errors;
+  ASSERT_EQ(m2.rows.size(), 1u);
+  EXPECT_EQ(m2.rows[0].name, "c1");
+  // A label on a keyword that is not a constraint section is not rescued.
+  EXPECT_EQ(fail_text("Minimize:\n x\nEnd\n"), "TAVLO Error  1609: Line 1: Expected identifier first.\n");
+}
+
 TEST(LpReadParse, ExpressionErrorsAndWarnings) {
   struct Case {
     const char *text;
