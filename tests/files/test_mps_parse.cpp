@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "files/mps_reader.h"
 #include "test_mps_util.h"
@@ -312,25 +313,20 @@ TEST(MpsParse, WhatOtherToolsWriteIsRead) {
   ASSERT_EQ(tvl::mps_parse(e.env, text, true, img), 0) << e.err.text;
   ASSERT_EQ(img.ncols, 2);
   ASSERT_EQ(img.nrows, 2);
+  auto vec = [](const auto &v) { return std::vector<double>(v.begin(), v.end()); };
+  using V = std::vector<double>;
   EXPECT_EQ(name_at(img.colnames, 0), "X1");
-  EXPECT_EQ(img.obj[0], 15.0);
-  EXPECT_EQ(img.obj[1], -1.0);
-  ASSERT_EQ(img.nnz(), 3);
-  EXPECT_EQ(img.matind[0], 0);
-  EXPECT_EQ(img.matval[0], 1.0);
-  EXPECT_EQ(img.matval[1], 2.0);
-  EXPECT_EQ(img.matind[2], 0);
-  EXPECT_EQ(img.rhs[0], 400.0);
-  EXPECT_EQ(img.rhs[1], 1.0);
-  EXPECT_EQ(img.ub[0], 4.0);
+  EXPECT_EQ(vec(img.obj), (V{15, -1}));
+  // X1: LIM1 1 (the shifted line), LIM2 2; Y: LIM1 1 after its comment.
+  EXPECT_EQ(vec(img.matind), (V{0, 1, 0}));
+  EXPECT_EQ(vec(img.matval), (V{1, 2, 1}));
+  EXPECT_EQ(vec(img.rhs), (V{400, 1}));
+  EXPECT_EQ(vec(img.ub), (V{4, 10}));
   EXPECT_EQ(std::string(img.ctype.begin(), img.ctype.end()), "CN");
-  EXPECT_EQ(img.ub[1], 10.0);
   // The triangle is mirrored: (X1,X1) 2, (X1,Y) 0.5, (Y,X1) 0.5.
   ASSERT_TRUE(img.has_qobj);
-  ASSERT_EQ(img.qbeg.size(), 3u);
-  EXPECT_EQ(img.qbeg[1], 2);
-  EXPECT_EQ(img.qbeg[2], 3);
-  EXPECT_EQ(img.qval[2], 0.5);
+  EXPECT_EQ(vec(img.qbeg), (V{0, 2, 3}));
+  EXPECT_EQ(vec(img.qval), (V{2, 0.5, 0.5}));
 
   // A QSECTION that gives each off-diagonal term both ways is the whole
   // matrix; a QSECTION naming a constraint row is that row's quadratic part.
@@ -340,9 +336,7 @@ TEST(MpsParse, WhatOtherToolsWriteIsRead) {
       "QSECTION q\n x x 1\nENDATA\n";
   e.clear();
   ASSERT_EQ(tvl::mps_parse(e.env, whole, false, img), 0) << e.err.text;
-  ASSERT_EQ(img.qbeg.size(), 3u);
-  EXPECT_EQ(img.qbeg[1], 1);
-  EXPECT_EQ(img.qbeg[2], 3);
+  EXPECT_EQ(vec(img.qbeg), (V{0, 1, 3}));
   ASSERT_EQ(img.nqc(), 1);
   EXPECT_EQ(img.qc_rhs[0], 4.0);
   EXPECT_EQ(img.nrows, 0);
