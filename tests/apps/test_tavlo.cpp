@@ -337,10 +337,10 @@ TEST(TavloCli, CtrlCDuringALongNetlibSolve) {
   std::remove(sol.c_str());
   Background proc({"-o", sol, model});
   ASSERT_TRUE(proc.started());
-  // Interrupt once the simplex is iterating.
-  for (int k = 0; k < 600 && proc.running() && !has(proc.output(), "Iteration log"); ++k)
+  // Interrupt two seconds after the model has been read (its first line).
+  for (int k = 0; k < 600 && proc.running() && !has(proc.output(), "nonzeros\n"); ++k)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  std::this_thread::sleep_for(std::chrono::seconds(2));
   if (!proc.running()) GTEST_SKIP() << "pilot87 was solved before the interrupt";
   proc.interrupt();
   CliRun r = proc.finish();
