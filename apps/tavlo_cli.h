@@ -44,8 +44,8 @@ const char *usage_text();
 // names the parameter and the argument.
 int apply_set_argument(TVLENVptr env, const std::string &arg);
 
-// After TVLreadcopyparam failed with `status` on `file`, names the line and
-// the parameter at fault when the library's own message does not.
+// After TVLreadcopyparam failed with `status` on `file`, names the line,
+// the parameter and the value at fault.
 void explain_param_file_error(const std::string &file, int status);
 
 // Names the file and the accepted extensions after a 1424 for `file`.

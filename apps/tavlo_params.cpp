@@ -161,8 +161,9 @@ int apply_set_argument(TVLENVptr env, const std::string &arg) {
 }
 
 void explain_param_file_error(const std::string &file, int status) {
-  // The library names the line itself for the other statuses of a file.
-  if (status != 1013 && status != 1014 && status != 1015 && status != 1028) return;
+  // Unknown parameters and refused values; for the other statuses of a
+  // file (header, missing value) the library's message says enough.
+  if (status != 1013 && status != 1014 && status != 1015 && status != 1028 && status != 1434) return;
   std::ifstream in(file);
   if (!in) in.open(file + ".prm");
   if (!in) return;

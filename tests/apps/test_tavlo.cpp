@@ -270,6 +270,11 @@ TEST(TavloCli, UsageErrorsExit2AndParameterErrorsNameTheSetting) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(has(r.out, "TAVLO Error  1015")) << r.out;
   EXPECT_TRUE(has(r.out, prm + ", line 5: TVL_PARAM_EPRHS = 5 is above its range")) << r.out;
+  put(prm, "TAVLO Parameter File Version 0.1.0.0\nTVL_PARAM_EPOPT   tight\n");
+  r = run_tavlo("-q -p " + prm + " " + kExample);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(has(r.out, "TAVLO Error  1434: Line 2: Couldn't convert 'tight' to a number.")) << r.out;
+  EXPECT_TRUE(has(r.out, prm + ", line 2: 'tight' is not a numeric value for TVL_PARAM_EPOPT")) << r.out;
   put(prm, "TAVLO Parameter File Version 0.1.0.0\ntvl_param_itlim 3\n");
   r = run_tavlo("-q -p " + prm + " " + kExample);
   EXPECT_EQ(r.exit_code, 1);
