@@ -22,12 +22,13 @@ struct ParamRow {
   const char *def;
   const char *min;
   const char *max;
+  const char *flag;  // "NO_EFFECT" for a parameter no part of the library reads yet
 };
 
 const ParamRow kParams[] = {
-#define PARAM_INT(n, nm, d, lo, hi) {n, nm, "int", #d, #lo, #hi},
-#define PARAM_DBL(n, nm, d, lo, hi) {n, nm, "double", #d, #lo, #hi},
-#define PARAM_STR(n, nm, d) {n, nm, "string", #d, "", ""},
+#define PARAM_INT(n, nm, d, lo, hi, ...) {n, nm, "int", #d, #lo, #hi, #__VA_ARGS__},
+#define PARAM_DBL(n, nm, d, lo, hi, ...) {n, nm, "double", #d, #lo, #hi, #__VA_ARGS__},
+#define PARAM_STR(n, nm, d, ...) {n, nm, "string", #d, "", "", #__VA_ARGS__},
 #include "frame/params.def"
 #undef PARAM_INT
 #undef PARAM_DBL
@@ -128,16 +129,38 @@ const char *kDocIntro =
     "\n"
     "## Table\n"
     "\n"
+    "Names marked (no effect) are accepted without effect (last section).\n"
+    "\n"
     "| Number | Name | Type | Default | Range |\n"
     "|---|---|---|---|---|\n";
+
+const char *kNoEffectIntro =
+    "\n"
+    "## Accepted without effect\n"
+    "\n"
+    "The parameters below are accepted, range-checked, stored, listed by\n"
+    "`TVLgetchgparam` and written to and read from parameter files like every\n"
+    "other, but nothing in the library reads their values yet: most belong to\n"
+    "optimizers that are not built (mixed-integer, barrier, network, sifting,\n"
+    "quadratic, tuning, conflict refinement and feasibility relaxation).  The\n"
+    "file readers size their storage from the file itself, so the read limits\n"
+    "neither cap nor preallocate anything, and the basis factor grows its files\n"
+    "as it needs, so the file multipliers are not used either.\n"
+    "\n";
+
+bool no_effect(const ParamRow &p) { return std::strcmp(p.flag, "NO_EFFECT") == 0; }
 
 std::string docs() {
   std::string out = kDocIntro;
   for (const ParamRow &p : kParams) {
     std::string name = p.name[0] != '\0' ? "`" + std::string(p.name) + "`" : "(hidden)";
+    if (no_effect(p)) name += " (no effect)";
     out += "| " + std::to_string(p.number) + " | " + name + " | " + p.kind + " | " + std::string(p.def) + " | " +
            range_text(p) + " |\n";
   }
+  out += kNoEffectIntro;
+  for (const ParamRow &p : kParams)
+    if (no_effect(p)) out += "- " + std::to_string(p.number) + " `" + std::string(p.name) + "`\n";
   return out;
 }
 

@@ -114,7 +114,9 @@ int enter(const tvlenv *env, const tvllp *lp) {
 int check_statuses(const tvlenv *env, const int *stat, int32_t count) {
   if (!datacheck_on(env)) return 0;
   for (int32_t k = 0; k < count; ++k) {
-    if (stat[k] < 0 || stat[k] > 3) return TVLERR_INVALID_BASIS_STATUS_ENTRY;
+    // The message names the offending entry; the code comes back negated
+    // (already reported) and the boundary reporter makes it positive.
+    if (stat[k] < 0 || stat[k] > 3) return report(env, TVLERR_INVALID_BASIS_STATUS_ENTRY, static_cast<int>(k));
   }
   return 0;
 }

@@ -173,9 +173,32 @@ int limit_check(const tvlenv *env) {
 
 namespace {
 
+// Items 1 to 6: the current iterate's values, computed on request.
+int answer_iterate(const LpProgress &progress, int which, void *result) {
+  if (!progress.describe) return TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
+  LpIterate it;
+  progress.describe(progress.source, it);
+  switch (which) {
+    case TVL_CALLBACK_INFO_PRIMAL_OBJ: *static_cast<double *>(result) = it.primal_obj; break;
+    case TVL_CALLBACK_INFO_DUAL_OBJ: *static_cast<double *>(result) = it.dual_obj; break;
+    case TVL_CALLBACK_INFO_PRIMAL_INFMEAS: *static_cast<double *>(result) = it.primal_infeas; break;
+    case TVL_CALLBACK_INFO_DUAL_INFMEAS: *static_cast<double *>(result) = it.dual_infeas; break;
+    case TVL_CALLBACK_INFO_PRIMAL_FEAS: *static_cast<int *>(result) = it.primal_feas; break;
+    default: *static_cast<int *>(result) = it.dual_feas; break;
+  }
+  return 0;
+}
+
 int lp_answer(const CallbackData *data, int /*wherefrom*/, int which, void *result) {
   const auto *progress = static_cast<const LpProgress *>(data->owner);
   switch (which) {
+    case TVL_CALLBACK_INFO_PRIMAL_OBJ:
+    case TVL_CALLBACK_INFO_DUAL_OBJ:
+    case TVL_CALLBACK_INFO_PRIMAL_INFMEAS:
+    case TVL_CALLBACK_INFO_DUAL_INFMEAS:
+    case TVL_CALLBACK_INFO_PRIMAL_FEAS:
+    case TVL_CALLBACK_INFO_DUAL_FEAS:
+      return answer_iterate(*progress, which, result);
     case TVL_CALLBACK_INFO_ITCOUNT:
       *static_cast<int *>(result) =
           static_cast<int>(std::min<int64_t>(progress->iterations, 2100000000));

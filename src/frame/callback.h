@@ -56,6 +56,8 @@ class RunScope {
   RunScope(const RunScope &) = delete;
   RunScope &operator=(const RunScope &) = delete;
   double start() const { return clock_.start; }
+  // Clock time at which the run must stop (1e75: no time limit).
+  double deadline() const { return clock_.deadline; }
   double elapsed() const;
 
  private:
@@ -80,13 +82,27 @@ struct CallbackData {
   const void *owner = nullptr;
 };
 
-// Progress of a continuous optimizer, answered to the LP callback.
+// The current iterate of a continuous optimizer as the information items 1
+// to 6 of the LP callback report it: objectives in the caller's sense,
+// infeasibility sums, and whether each lies within the run's tolerances.
+struct LpIterate {
+  double primal_obj = 0.0, dual_obj = 0.0;
+  double primal_infeas = 0.0, dual_infeas = 0.0;
+  int primal_feas = 0, dual_feas = 0;
+};
+
+// Progress of a continuous optimizer, answered to the LP callback.  The
+// iterate's values cost a pass over the variables, so the optimizer hands
+// over a way to compute them (`describe` applied to `source`) rather than
+// the values; without it (presolve) the items 1 to 6 are not provided.
 struct LpProgress {
   CallbackData data;
   int64_t iterations = 0;
   double start_time = 0.0;
   double deadline = 1e75;
   TVLCLPptr lp = nullptr;
+  const void *source = nullptr;
+  void (*describe)(const void *source, LpIterate &out) = nullptr;
 };
 void lp_progress_init(LpProgress &progress);
 

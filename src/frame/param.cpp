@@ -22,9 +22,9 @@ namespace {
 #define PARAM_T_MINUS_1 kLimitTMinus1
 #define PARAM_NONE 0.0
 constexpr ParamRecord kEntries[] = {
-#define PARAM_INT(n, nm, d, lo, hi) {kParamInt, nm, n, d, lo, hi, 0.0, 0.0, 0.0, nullptr, nm[0] == '\0', -1},
-#define PARAM_DBL(n, nm, d, lo, hi) {kParamDbl, nm, n, 0, 0, 0, d, lo, hi, nullptr, nm[0] == '\0', -1},
-#define PARAM_STR(n, nm, d) {kParamStr, nm, n, 0, 0, 0, 0.0, 0.0, 0.0, d, nm[0] == '\0', -1},
+#define PARAM_INT(n, nm, d, lo, hi, ...) {kParamInt, nm, n, d, lo, hi, 0.0, 0.0, 0.0, nullptr, nm[0] == '\0', -1},
+#define PARAM_DBL(n, nm, d, lo, hi, ...) {kParamDbl, nm, n, 0, 0, 0, d, lo, hi, nullptr, nm[0] == '\0', -1},
+#define PARAM_STR(n, nm, d, ...) {kParamStr, nm, n, 0, 0, 0, 0.0, 0.0, 0.0, d, nm[0] == '\0', -1},
 #include "frame/params.def"
 #undef PARAM_INT
 #undef PARAM_DBL

@@ -63,6 +63,7 @@ SimplexControl simplex_control(const tvlenv *env) {
   c.opttol = param_dbl(env, TVL_PARAM_EPOPT);
   c.itlim = param_int(env, TVL_PARAM_ITLIM);
   c.pricing = param_int(env, TVL_PARAM_DPRIIND);
+  c.pricelim = param_int(env, TVL_PARAM_PRICELIM);
   c.scaling = param_int(env, TVL_PARAM_SCAIND);
   c.perturb_always = param_int(env, TVL_PARAM_PERIND);
   c.perlim = param_int(env, TVL_PARAM_PERLIM);

@@ -1,6 +1,7 @@
 #include "lp/simplex_flow.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <string>
 #include <unistd.h>
@@ -77,19 +78,24 @@ int check_kind(const tvllp *lp) {
 
 // One simplex solve inside the flow's run: the environment's settings with
 // the given pricing, the iteration limit reduced by what earlier solves of
-// the call used, and the LP callback and limit check of the run.
+// the call used, and the LP callback and limit check of the run.  The
+// variables are named as the caller's problem names them: the LP's own
+// model by default, presolve's reduced copy through `pre`.
 class Solver {
  public:
   Solver(tvlenv *env, tvllp *lp, FlowMethod method, const RunScope &run)
       : env_(env), lp_(lp), method_(method), run_(run) {}
 
-  LpResult solve(const LpModel &model, int pricing, const Basis *start) {
-    return solve(model, pricing, start, method_);
+  LpResult solve(const LpModel &model, int pricing, const Basis *start, const PresolvedLp *pre = nullptr) {
+    return solve(model, pricing, start, method_, caller_var_names(lp_->lp, pre));
   }
-  // The same with the given simplex method.
-  LpResult solve(const LpModel &model, int pricing, const Basis *start, FlowMethod method) {
+  // The same with the given simplex method and variable names (none: the
+  // default names).
+  LpResult solve(const LpModel &model, int pricing, const Basis *start, FlowMethod method,
+                 std::function<std::string(int32_t)> names) {
     SimplexControl control = simplex_control(env_);
     control.pricing = pricing;
+    control.var_name = std::move(names);
     control.itlim = std::max<int64_t>(0, control.itlim - used_);
     LpProgress progress;
     lp_progress_init(progress);
@@ -101,9 +107,14 @@ class Solver {
         static_cast<uint64_t>(model.a.m) + static_cast<uint64_t>(model.a.n) + model.a.index.size() / 4;
     const int64_t before = used_;
     const int where = method == FlowMethod::Dual ? TVL_CALLBACK_DUAL : TVL_CALLBACK_PRIMAL;
-    control.limit_check = [this, &progress, work, before, where](int64_t iteration) {
+    progress.deadline = run_.deadline();
+    progress.describe = [](const void *source, LpIterate &out) {
+      static_cast<const SimplexProbe *>(source)->describe(out);
+    };
+    control.limit_check = [this, &progress, work, before, where](int64_t iteration, const SimplexProbe &probe) {
       work_add(work);
       progress.iterations = before + iteration;
+      progress.source = &probe;
       if (call_lp_callback(env_, where, progress)) return LpStatus::Aborted;
       return stop_status(limit_check(env_));
     };
@@ -164,7 +175,7 @@ LpResult solve_as_dual(Solver &solver, const LpModel &reduced) {
   DualLp dual;
   form_dual(reduced, dual);
   const FlowMethod other = solver.other_method();
-  return map_dual_result(reduced, dual, solver.solve(dual.model, solver.pricing_of(other), nullptr, other));
+  return map_dual_result(reduced, dual, solver.solve(dual.model, solver.pricing_of(other), nullptr, other, nullptr));
 }
 
 // Solves the presolved copy and maps the outcome to the original LP, ending
@@ -185,8 +196,17 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
       reduced_start = &data.basis;
     }
     reduced = data.outcome.dual_formed ? solve_as_dual(solver, data.pre.reduced)
-                                       : solver.solve(data.pre.reduced, solver.own_pricing(), reduced_start);
+                                       : solver.solve(data.pre.reduced, solver.own_pricing(), reduced_start, &data.pre);
     data.basis = reduced.basis;
+    if (reduced.basis_singular) {
+      // The repair limit ran out on the reduced LP: the call ends with
+      // "Basis singular" and no values (they would be the reduced LP's).
+      LpResult stop;
+      stop.status = reduced.status;
+      stop.basis_singular = true;
+      stop.iterations = solver.used();
+      return stop;
+    }
   }
   // The LP itself, solved from scratch without presolve: for a proof of
   // infeasibility or unboundedness wanted for the caller's LP, or when the

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "factor/factor.h"
+#include "frame/callback.h"
 
 struct tvlenv;
 
@@ -65,6 +67,17 @@ struct LpResult {
   bool basis_singular = false;    // the run stopped because the repair limit was exhausted
 };
 
+// A running simplex as its limit check sees it: describes the current
+// iterate for the information items of the LP callback (on request only,
+// each description costs a pass over the variables).
+class SimplexProbe {
+ public:
+  virtual void describe(LpIterate &out) const = 0;
+
+ protected:
+  virtual ~SimplexProbe() = default;
+};
+
 // What the simplex needs from its caller: tolerances, limits, the channel to
 // log on, and a limit check (time, deterministic time, terminate flag,
 // callbacks) that returns the status to stop with, or Unknown to go on.
@@ -74,6 +87,7 @@ struct SimplexControl {
   double opttol = 1e-6;         // TVL_PARAM_EPOPT
   int64_t itlim = 2100000000;   // TVL_PARAM_ITLIM
   int pricing = 0;              // TVL_PARAM_DPRIIND / TVL_PARAM_PPRIIND
+  int pricelim = 0;             // TVL_PARAM_PRICELIM: partial pricing segment (0 automatic)
   int scaling = 0;              // TVL_PARAM_SCAIND
   int perturb_always = 0;       // TVL_PARAM_PERIND
   int perlim = 0;               // TVL_PARAM_PERLIM
@@ -87,7 +101,12 @@ struct SimplexControl {
   // prove is checked by the other simplex method (which then runs with
   // this off).
   bool settle_verdicts = true;
-  std::function<LpStatus(int64_t iteration)> limit_check;
+  std::function<LpStatus(int64_t iteration, const SimplexProbe &probe)> limit_check;
+  // The caller's name of variable j of the model solved: structural column
+  // j < n, or the row of slack n+i.  Used by the per-iteration log lines
+  // and the singularity repair messages; without it default names ("x1",
+  // "c1") are used.
+  std::function<std::string(int32_t j)> var_name;
 };
 
 }  // namespace tvl::lp

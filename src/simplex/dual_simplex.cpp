@@ -669,7 +669,9 @@ LpStatus DualSimplex::run() {
     case LpStatus::ObjLimit: dfeas_ = (phase_ == 2); break;
     default: break;
   }
-  if (log_.display() > 0 && st == LpStatus::Optimal) log_iteration(2, -1, -1);
+  // Display 1 closes with the objective of the final factorization;
+  // display 2 has already shown every iteration.
+  if (log_.display() == 1 && st == LpStatus::Optimal) log_iteration(2, -1, -1);
   return st;
 }
 

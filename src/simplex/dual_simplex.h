@@ -57,6 +57,7 @@ class DualSimplex : public SimplexBase {
 
  private:
   void reset_weights() override;
+  const std::vector<double> &working_costs() const override { return cost_; }
   enum class Step { Done, Redo, Optimal, Infeasible, Failed };
 
   // Basis and factor.

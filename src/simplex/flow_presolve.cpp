@@ -25,6 +25,21 @@ std::string item_name(const NameTable &t, int32_t k, char letter) {
   return pre::format("%c%d", letter, k + 1);
 }
 
+}  // namespace
+
+std::function<std::string(int32_t)> caller_var_names(const LpData *d, const PresolvedLp *pre) {
+  if (!pre) {
+    const int32_t n = d->ncols;
+    return [d, n](int32_t j) { return j < n ? item_name(d->colnames, j, 'x') : item_name(d->rownames, j - n, 'c'); };
+  }
+  const int32_t n = pre->reduced.a.n;
+  return [d, pre, n](int32_t j) {
+    return j < n ? item_name(d->colnames, pre->colmap[j], 'x') : item_name(d->rownames, pre->rowmap[j - n], 'c');
+  };
+}
+
+namespace {
+
 PresolveSettings settings_of(const tvlenv *env, const tvllp *lp, bool dual) {
   PresolveSettings s;
   s.dual_start = dual;

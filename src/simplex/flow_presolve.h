@@ -3,6 +3,9 @@
 // "Presolve time" line and the fallback after an out-of-memory presolve.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "frame/problem.h"
 #include "lpmodel/lpmodel.h"
 #include "presolve/presolve_store.h"
@@ -16,5 +19,12 @@ namespace tvl::lp {
 // 0 or the presolve status that ends the call.
 int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, bool dual,
                      PresolveData *&data);
+
+// Names of the variables of a model the flow solves, as the caller's problem
+// names them (its own names, else "x1" for columns and "c1" for rows):
+// variable j < n is a column, n+i the slack of row i.  With `pre` null the
+// model is the LP itself, otherwise presolve's reduced copy, whose columns
+// and rows map back to the LP's.
+std::function<std::string(int32_t)> caller_var_names(const LpData *d, const PresolvedLp *pre);
 
 }  // namespace tvl::lp

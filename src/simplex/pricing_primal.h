@@ -141,7 +141,11 @@ class PrimalCandidates {
   double tol_ = 0.0;
 };
 
-std::unique_ptr<PrimalPricing> make_primal_dantzig_pricing(int32_t nv, bool partial);
+// Reduced-cost pricing over all nv variables, or partial: segments are
+// scanned in turn until one holds a candidate.  A positive `segment` (the
+// parameter TVL_PARAM_PRICELIM) sets the segment length; 0 chooses it from
+// nv.
+std::unique_ptr<PrimalPricing> make_primal_dantzig_pricing(int32_t nv, bool partial, int32_t segment = 0);
 std::unique_ptr<PrimalPricing> make_primal_devex_pricing(int32_t nv);
 std::unique_ptr<PrimalPricing> make_primal_steepest_pricing(int32_t nv);
 

@@ -10,10 +10,11 @@ namespace {
 
 class DantzigPricing final : public PrimalPricing {
  public:
-  DantzigPricing(int32_t nv, bool partial) : nv_(nv), partial_(partial) {
-    // Segments of a few thousand variables, at least four of them.
-    segment_ = partial ? std::max<int32_t>(1, std::min<int32_t>(std::max<int32_t>(nv / 8, 2000), nv / 4 + 1))
-                       : nv;
+  DantzigPricing(int32_t nv, bool partial, int32_t segment) : nv_(nv), partial_(partial) {
+    // Automatic: segments of a few thousand variables, at least four of them.
+    if (!partial) segment_ = nv;
+    else if (segment > 0) segment_ = std::min(segment, std::max<int32_t>(nv, 1));
+    else segment_ = std::max<int32_t>(1, std::min<int32_t>(std::max<int32_t>(nv / 8, 2000), nv / 4 + 1));
   }
   PrimalRule rule() const override { return partial_ ? PrimalRule::Partial : PrimalRule::Dantzig; }
 
@@ -47,8 +48,8 @@ class DantzigPricing final : public PrimalPricing {
 
 }  // namespace
 
-std::unique_ptr<PrimalPricing> make_primal_dantzig_pricing(int32_t nv, bool partial) {
-  return std::make_unique<DantzigPricing>(nv, partial);
+std::unique_ptr<PrimalPricing> make_primal_dantzig_pricing(int32_t nv, bool partial, int32_t segment) {
+  return std::make_unique<DantzigPricing>(nv, partial, segment);
 }
 
 }  // namespace tvl::lp

@@ -72,7 +72,7 @@ void PrimalSimplex::setup_pricing() {
     case 2:
     case 3: pricing_ = make_primal_steepest_pricing(nv); break;
     case 4: pricing_ = make_primal_dantzig_pricing(nv, false); break;
-    default: pricing_ = make_primal_dantzig_pricing(nv, wide || ppriind_ == -1); break;
+    default: pricing_ = make_primal_dantzig_pricing(nv, wide || ppriind_ == -1, ctl_.pricelim); break;
   }
 }
 
@@ -687,7 +687,9 @@ LpStatus PrimalSimplex::run() {
     compute_dual();
     phase_ = 1;
   }
-  if (log_.display() > 0 && st == LpStatus::Optimal) log_iteration(-1, -1);
+  // Display 1 closes with the objective of the final factorization;
+  // display 2 has already shown every iteration.
+  if (log_.display() == 1 && st == LpStatus::Optimal) log_iteration(-1, -1);
   return st;
 }
 

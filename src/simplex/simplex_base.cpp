@@ -145,8 +145,38 @@ void SimplexBase::compute_duals(const std::vector<double> &basic_cost, const std
 LpStatus SimplexBase::check_limits() {
   if (repair_.exhausted()) return LpStatus::NumericalTrouble;
   if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
-  if (ctl_.limit_check) return ctl_.limit_check(iter_);
+  if (ctl_.limit_check) return ctl_.limit_check(iter_, *this);
   return LpStatus::Unknown;
+}
+
+void SimplexBase::describe(LpIterate &out) const {
+  const std::vector<double> &work = working_costs();
+  double true_obj = 0.0, work_obj = 0.0, pinf = 0.0, dinf = 0.0, pmax = 0.0, dmax = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    true_obj += lp_.cost[j] * x_[j];
+    work_obj += work[j] * x_[j];
+    double v = 0.0;
+    if (status_[j] == kBasic) {
+      v = std::max(0.0, lower_[j] - x_[j]) + std::max(0.0, x_[j] - upper_[j]);
+      pinf += v;
+      pmax = std::max(pmax, v);
+    } else if (lower_[j] != upper_[j]) {
+      // A reduced cost that asks to move the variable where its bound or
+      // status does not let it go.
+      const double dj = d_[j];
+      if (status_[j] == kFreeNb) v = std::fabs(dj);
+      else if (status_[j] == kAtLower) v = std::max(0.0, -dj);
+      else if (status_[j] == kAtUpper) v = std::max(0.0, dj);
+      dinf += v;
+      dmax = std::max(dmax, v);
+    }
+  }
+  out.primal_obj = lp_.objsense * (true_obj + lp_.offset);
+  out.dual_obj = lp_.objsense * (work_obj + lp_.offset);
+  out.primal_infeas = pinf;
+  out.dual_infeas = dinf;
+  out.primal_feas = pmax <= primal_tol_ ? 1 : 0;
+  out.dual_feas = dmax <= dual_tol_ ? 1 : 0;
 }
 
 bool SimplexBase::summary_due(int phase) {
@@ -158,13 +188,11 @@ bool SimplexBase::summary_due(int phase) {
 
 std::string SimplexBase::var_name(int32_t j) const {
   if (j < 0) return std::string();
-  if (j < lp_.n) {
-    if (j < static_cast<int32_t>(lp_.colname.size())) return lp_.colname[j];
-    return "x" + std::to_string(j + 1);
-  }
-  const int32_t i = j - lp_.n;
-  std::string base = i < static_cast<int32_t>(lp_.rowname.size()) ? lp_.rowname[i] : "c" + std::to_string(i + 1);
-  return base + " sla";
+  const bool slack = j >= lp_.n;
+  std::string name;
+  if (ctl_.var_name) name = ctl_.var_name(j);
+  else name = slack ? "c" + std::to_string(j - lp_.n + 1) : "x" + std::to_string(j + 1);
+  return slack ? name + " sla" : name;
 }
 
 }  // namespace tvl::lp

@@ -40,7 +40,7 @@ inline double density(const HVector &v) {
   return static_cast<double>(v.count) / v.size;
 }
 
-class SimplexBase {
+class SimplexBase : public SimplexProbe {
  public:
   const SimplexLp &lp() const { return lp_; }
   const std::vector<double> &x() const { return x_; }         // all n+m variables
@@ -53,6 +53,13 @@ class SimplexBase {
   bool repairs_exhausted() const { return repair_.exhausted(); }
   bool primal_feasible() const { return pfeas_; }
   bool dual_feasible() const { return dfeas_; }
+
+  // The current iterate for the LP callback: c'x with the true and with the
+  // working costs, and the sums of primal violations of the basic
+  // variables and of dual violations of the reduced costs the method
+  // currently works with (phase-1 costs in the primal's phase 1), both in
+  // the working (scaled) form.
+  void describe(LpIterate &out) const override;
 
   // Starting basis: status per variable (n+m) with exactly m basic
   // entries; otherwise the slack basis is used and false returned.
@@ -81,6 +88,8 @@ class SimplexBase {
   void slack_header();
   // A new basis invalidates the pricing weights.
   virtual void reset_weights() = 0;
+  // The costs the method works with (perturbed or shifted ones included).
+  virtual const std::vector<double> &working_costs() const { return lp_.cost; }
   // Factorizes the header, repairing singularities (a displaced variable
   // becomes nonbasic at its nearer bound; messages go to `say` under the
   // display level); false when no factor can be built.

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "factor/factor.h"
@@ -30,7 +29,6 @@ struct SimplexLp {
   std::vector<double> lower, upper;   // n + m
   double offset = 0.0;
   int objsense = 1;  // +1 minimise, -1 maximise (costs are already in minimisation form)
-  std::vector<std::string> colname, rowname;  // optional, for the detailed log
 
   int32_t num_vars() const { return n + m; }
   // Builds the working form from a model; bounds at or beyond 1e20 become infinite.

@@ -272,7 +272,9 @@ TEST(SolutionBasis, CopyGetStartAndRowConventions) {
   // Statuses are checked with data checking on.
   ASSERT_EQ(TVLsetintparam(f.env, TVL_PARAM_DATACHECK, 1), 0);
   const int bad[] = {0, 0, 7, 0, 0};
+  f.errors.clear();
   EXPECT_EQ(TVLcopybase(f.env, f.lp, bad, rstat), TVLERR_INVALID_BASIS_STATUS_ENTRY);
+  EXPECT_EQ(f.errors, "TAVLO Error  1253: Invalid status entry 2 for basis specification.\n");
   // A start with values only holds no basis.
   const double xs[] = {2, 2, 2, 2, 2};
   ASSERT_EQ(TVLcopystart(f.env, f.lp, nullptr, nullptr, xs, nullptr, nullptr, nullptr), 0);

@@ -167,7 +167,7 @@ TEST(DualLimits, IterationAndObjectiveLimitsStopTheRun) {
 
   ctl = quiet();
   int calls = 0;
-  ctl.limit_check = [&calls](int64_t) { return ++calls > 1 ? LpStatus::Aborted : LpStatus::Unknown; };
+  ctl.limit_check = [&calls](int64_t, const tvl::lp::SimplexProbe &) { return ++calls > 1 ? LpStatus::Aborted : LpStatus::Unknown; };
   LpModel big;
   ASSERT_TRUE(load_netlib("share2b", big));
   r = dual_simplex(big, ctl, nullptr);

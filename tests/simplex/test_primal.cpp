@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include "dual_test_util.h"
@@ -87,6 +88,26 @@ TEST(PrimalNetlib, EveryPricingRuleSolves) {
   for (int pricing : {-1, 1, 2, 3, 4})
     for (const char *name : {"afiro", "adlittle", "share2b", "stocfor1", "lotfi"})
       expect_netlib_optimal(name, pricing);
+}
+
+// Partial reduced-cost pricing takes the best candidate of the first
+// segment that holds one, the next call going on from there; the segment
+// length is TVL_PARAM_PRICELIM when positive.  Full pricing ignores it.
+TEST(PrimalPricingLimit, SegmentLengthDecidesTheCandidate) {
+  std::vector<double> d = {0.0, -1.0, 0.0, -3.0, -2.0, 0.0, -5.0, 0.0};
+  std::vector<int8_t> st(d.size(), kAtLower);
+  std::vector<double> lo(d.size(), 0.0), up(d.size(), 1.0);
+  const PrimalPricingView v{&d, &st, &lo, &up, 1e-7, nullptr};
+  auto picks = [&](bool partial, int32_t segment) {
+    std::unique_ptr<PrimalPricing> p = make_primal_dantzig_pricing(8, partial, segment);
+    std::vector<int32_t> out;
+    for (int k = 0; k < 3; ++k) out.push_back(p->choose(v));
+    return out;
+  };
+  EXPECT_EQ(picks(true, 2), (std::vector<int32_t>{1, 3, 4}));
+  EXPECT_EQ(picks(true, 4), (std::vector<int32_t>{3, 6, 3}));
+  EXPECT_EQ(picks(true, 100), (std::vector<int32_t>{6, 6, 6}));
+  EXPECT_EQ(picks(false, 2), (std::vector<int32_t>{6, 6, 6}));
 }
 
 // The kept candidate list: built from the attractive variables, extended
@@ -241,7 +262,7 @@ TEST(PrimalLimits, IterationObjectiveAndAbortStopTheRun) {
 
   ctl = quiet();
   int calls = 0;
-  ctl.limit_check = [&calls](int64_t) { return ++calls > 3 ? LpStatus::Aborted : LpStatus::Unknown; };
+  ctl.limit_check = [&calls](int64_t, const SimplexProbe &) { return ++calls > 3 ? LpStatus::Aborted : LpStatus::Unknown; };
   r = primal_simplex(model, ctl, nullptr);
   EXPECT_EQ(r.status, LpStatus::Aborted);
   EXPECT_LE(r.iterations, 3);
