@@ -175,9 +175,9 @@ namespace {
 
 // Items 1 to 6: the current iterate's values, computed on request.
 int answer_iterate(const LpProgress &progress, int which, void *result) {
-  if (!progress.describe) return TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
   LpIterate it;
-  progress.describe(progress.source, it);
+  if (!progress.describe || !progress.describe(progress.source, it))
+    return TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
   switch (which) {
     case TVL_CALLBACK_INFO_PRIMAL_OBJ: *static_cast<double *>(result) = it.primal_obj; break;
     case TVL_CALLBACK_INFO_DUAL_OBJ: *static_cast<double *>(result) = it.dual_obj; break;
@@ -218,6 +218,13 @@ int lp_answer(const CallbackData *data, int /*wherefrom*/, int which, void *resu
 }
 
 }  // namespace
+
+bool lp_progress_iterate(const void *cbdata, LpIterate &out) {
+  const auto *data = static_cast<const CallbackData *>(cbdata);
+  if (!data || data->answer != lp_answer) return false;
+  const auto *progress = static_cast<const LpProgress *>(data->owner);
+  return progress->describe && progress->describe(progress->source, out);
+}
 
 void lp_progress_init(LpProgress &progress) {
   progress.data.answer = lp_answer;

@@ -94,7 +94,8 @@ struct LpIterate {
 // Progress of a continuous optimizer, answered to the LP callback.  The
 // iterate's values cost a pass over the variables, so the optimizer hands
 // over a way to compute them (`describe` applied to `source`) rather than
-// the values; without it (presolve) the items 1 to 6 are not provided.
+// the values; without it (presolve), or when it answers false, the items 1
+// to 6 are not provided.
 struct LpProgress {
   CallbackData data;
   int64_t iterations = 0;
@@ -102,8 +103,12 @@ struct LpProgress {
   double deadline = 1e75;
   TVLCLPptr lp = nullptr;
   const void *source = nullptr;
-  void (*describe)(const void *source, LpIterate &out) = nullptr;
+  bool (*describe)(const void *source, LpIterate &out) = nullptr;  // false: none yet
 };
+
+// The current iterate of the optimizer whose callback data `cbdata` is (as
+// handed to an LP callback); false when it provides none.
+bool lp_progress_iterate(const void *cbdata, LpIterate &out);
 void lp_progress_init(LpProgress &progress);
 
 // Calls the LP progress callback, if any, from context `wherefrom`;

@@ -45,6 +45,12 @@ struct Worker {
   WorkerLog log;
   volatile int stop = 0;                  // the child's termination request
   std::atomic<int64_t> iterations{0};     // last count its progress callback saw
+  // The current iterate for the caller's callback: the caller's thread asks
+  // for it, the worker's next progress callback fills it in.
+  std::atomic<bool> iterate_wanted{false};
+  mutable std::mutex iterate_mutex;
+  LpIterate iterate;
+  bool has_iterate = false;
   int status = 0;                         // what the entry point returned
   uint64_t work = 0;                      // deterministic work it did
   uint64_t work0 = 0;                     // thread work counter at its start
@@ -83,6 +89,12 @@ int track_iterations(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) 
   long long its = 0;
   if (TVLgetcallbackinfo(env, cbdata, wherefrom, TVL_CALLBACK_INFO_ITCOUNT_LONG, &its) == 0) {
     w.iterations.store(its, std::memory_order_relaxed);
+  }
+  LpIterate it;
+  if (w.iterate_wanted.exchange(false, std::memory_order_relaxed) && lp_progress_iterate(cbdata, it)) {
+    std::lock_guard<std::mutex> guard(w.iterate_mutex);
+    w.iterate = it;
+    w.has_iterate = true;
   }
   return w.race->deterministic && thread_work() - w.work0 > w.race->bound.load(std::memory_order_relaxed);
 }
@@ -152,10 +164,21 @@ void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race
   LpProgress progress;
   lp_progress_init(progress);
   progress.lp = lp;
+  // The dual worker's iterate as its last progress callback recorded it
+  // (at most one callback interval old).
+  progress.source = &workers[0];
+  progress.describe = [](const void *source, LpIterate &out) {
+    const Worker &w = *static_cast<const Worker *>(source);
+    std::lock_guard<std::mutex> guard(w.iterate_mutex);
+    out = w.iterate;
+    return w.has_iterate;
+  };
   std::unique_lock<std::mutex> lock(race.mutex);
   bool stopped = false;
+  workers[0].iterate_wanted.store(true, std::memory_order_relaxed);
   while ((race.deterministic || race.winner < 0) && race.finished < count) {
     if (race.done.wait_for(lock, kCallbackInterval) == std::cv_status::no_timeout || stopped) continue;
+    workers[0].iterate_wanted.store(true, std::memory_order_relaxed);
     progress.iterations = workers[0].iterations.load(std::memory_order_relaxed);
     lock.unlock();
     const int answer = call_lp_callback(env, TVL_CALLBACK_DUAL, progress);

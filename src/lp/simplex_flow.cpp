@@ -110,6 +110,7 @@ class Solver {
     progress.deadline = run_.deadline();
     progress.describe = [](const void *source, LpIterate &out) {
       static_cast<const SimplexProbe *>(source)->describe(out);
+      return true;
     };
     control.limit_check = [this, &progress, work, before, where](int64_t iteration, const SimplexProbe &probe) {
       work_add(work);

@@ -4,11 +4,13 @@
 // the items the LP callback can ask for.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "simplex/dual_test_util.h"
@@ -207,6 +209,33 @@ TEST(FlowReports, CallbackAnswersEveryContinuousItemDuringTheRun) {
     ASSERT_EQ(TVLlpopt(r.env, r.lp), 0);
     EXPECT_EQ(nodes, TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION);
     EXPECT_EQ(TVLgetstat(r.env, r.lp), TVL_STAT_ABORT_USER);
+  }
+}
+
+// The concurrent method calls the caller's callback on the caller's thread;
+// the iterate it reports is the dual worker's, taken by that worker on
+// request.  A termination function that sleeps slows the workers down so
+// that the callback interval passes during the run.
+TEST(FlowReports, ConcurrentCallbackSeesTheDualWorkersIterate) {
+  Lp r("afiro");
+  r.set(TVL_PARAM_LPMETHOD, TVL_ALG_CONCURRENT);
+  r.set(TVL_PARAM_THREADS, 2);
+  r.set(TVL_PARAM_PREIND, 0);
+  ASSERT_EQ(TVLEsetterminatefunc(r.env,
+                                 [](TVLCENVptr) {
+                                   std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                                   return 0;
+                                 }),
+            0);
+  std::vector<Seen> seen;
+  ASSERT_EQ(TVLsetlpcallbackfunc(r.env, record, &seen), 0);
+  ASSERT_EQ(TVLlpopt(r.env, r.lp), 0) << r.errors;
+  ASSERT_FALSE(seen.empty());
+  for (const Seen &s : seen) {
+    EXPECT_EQ(s.wherefrom, TVL_CALLBACK_DUAL);
+    EXPECT_EQ(s.status, 0);
+    EXPECT_GE(s.pinf, 0.0);
+    EXPECT_EQ(s.problem, r.lp);
   }
 }
 
