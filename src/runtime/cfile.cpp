@@ -2,9 +2,7 @@
 // alone; compressed files are streamed through the external gzip or bzip2
 // program over a pipe, looked up on the PATH first, then in /usr/bin and
 // /usr/sbin.  The program is started directly (no shell), so file names
-// need no quoting and no shell process is paid for.  When the library is
-// built with zlib, ".gz" files are read in process instead: starting a
-// decompressor costs as much CPU time as reading and solving a small model.
+// need no quoting and no shell process is paid for.
 #include "runtime/cfile.h"
 
 #include <fcntl.h>
@@ -13,9 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -25,10 +21,6 @@
 
 #include "frame/error.h"
 #include "runtime/alloc.h"
-
-#ifdef TAVLO_HAVE_ZLIB
-#include <zlib.h>
-#endif
 
 namespace tvl {
 namespace {
@@ -132,46 +124,12 @@ bool probe(const char *filename, const char *mode) {
   return true;
 }
 
-#ifdef TAVLO_HAVE_ZLIB
-// A stdio stream over zlib's gzip reader (glibc's fopencookie), so format
-// code keeps reading a FILE.  Closing the stream closes the gzip file.
-ssize_t gz_read(void *cookie, char *buf, size_t size) {
-  const int n = gzread(static_cast<gzFile>(cookie), buf, static_cast<unsigned>(std::min<size_t>(size, INT_MAX)));
-  return n < 0 ? -1 : n;
-}
-
-int gz_close(void *cookie) { return gzclose(static_cast<gzFile>(cookie)) == Z_OK ? 0 : EOF; }
-
-constexpr unsigned kGzipBuffer = 1u << 17;
-
-FILE *open_gzip_in_process(const char *filename) {
-  gzFile gz = gzopen(filename, "rb");
-  if (gz == nullptr) return nullptr;
-  gzbuffer(gz, kGzipBuffer);
-  cookie_io_functions_t io{};
-  io.read = gz_read;
-  io.close = gz_close;
-  FILE *fp = fopencookie(gz, "r", io);
-  if (fp == nullptr) gzclose(gz);
-  return fp;
-}
-#endif
-
 FILE *open_decompressing(const tvlenv *env, const char *filename, const char *mode, Compression kind,
                          int *status) {
   if (!probe(filename, mode)) {
     *status = report(env, 1423, filename);
     return nullptr;
   }
-#ifdef TAVLO_HAVE_ZLIB
-  // zlib reads gzip, not the LZW format of ".Z": that stays with the program.
-  const size_t len = std::strlen(filename);
-  if (kind == Compression::Gzip && ends_with_nocase(filename, len, ".gz")) {
-    FILE *fp = open_gzip_in_process(filename);
-    if (fp == nullptr) *status = 1001;
-    return fp;
-  }
-#endif
   bool nomem = false;
   FILE *fp = open_pipe(program_of(kind), filename, true, &nomem);
   // A pipe that cannot be started is returned as nothing without a further

@@ -1,7 +1,6 @@
 // Compressed file access: every reader and writer opens and closes its file
 // through these primitives.  A name ending in ".gz"/".Z" (gzip) or ".bz2"
-// (bzip2) is read or written through the external program over a pipe (a
-// ".gz" file is read in process when the library is built with zlib), so
+// (bzip2) is read or written through the external program over a pipe, so
 // format code always sees a plain byte stream.
 #pragma once
 

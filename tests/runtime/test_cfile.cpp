@@ -7,7 +7,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <utility>
 
 #include "runtime/cfile.h"
 #include "tavlo.h"
@@ -99,32 +98,6 @@ TEST_F(CFile, CompressedWriteAndRead) {
   ASSERT_NE(fp, nullptr);
   EXPECT_EQ(read_all(fp).substr(0, 2), "\x1f\x8b");
   tvl::cfile_close(&fp);
-  EXPECT_EQ(fp, nullptr);
-  EXPECT_EQ(errors, "");
-}
-
-TEST_F(CFile, GzipStreamsOfSeveralMembersReadWhole) {
-  // Two gzip members one after the other (what `cat a.gz b.gz` gives), the
-  // first larger than any read buffer: the reader returns both texts in order.
-  std::string first, second = "last line\n";
-  for (int i = 0; i < 60000; ++i) first += "row " + std::to_string(i) + " 1.5\n";
-  const std::string a = dir + "/a.mps.gz", b = dir + "/b.mps.gz";
-  for (const auto &[path, text] : {std::pair{a, first}, std::pair{b, second}}) {
-    FILE *fp = tvl::cfile_open_write(path.c_str(), "w", true);
-    ASSERT_NE(fp, nullptr);
-    std::fwrite(text.data(), 1, text.size(), fp);
-    tvl::cfile_close_write(path.c_str(), &fp);
-  }
-  const std::string both = dir + "/both.mps.gz";
-  ASSERT_EQ(std::system(("cat '" + a + "' '" + b + "' > '" + both + "'").c_str()), 0);
-  int status = -1;
-  FILE *fp = tvl::cfile_open_read(env, both.c_str(), "r", ".mps", false, true, &status);
-  ASSERT_NE(fp, nullptr);
-  EXPECT_EQ(status, 0);
-  const std::string got = read_all(fp);
-  EXPECT_EQ(got.size(), first.size() + second.size());
-  EXPECT_TRUE(got == first + second);
-  tvl::cfile_close_read(both.c_str(), &fp);
   EXPECT_EQ(fp, nullptr);
   EXPECT_EQ(errors, "");
 }
