@@ -256,6 +256,18 @@ void store_presolve_verdict(tvllp *lp, const LpModel &model, int st, FlowMethod 
   store_result(lp, model, verdict, method == FlowMethod::Dual ? TVL_ALG_DUAL : TVL_ALG_PRIMAL);
 }
 
+// A column or row whose lower bound lies above its upper bound makes the
+// LP infeasible before any pivot; the simplex methods assume ordered bounds
+// (presolve, when it runs, reports such a column itself).
+bool crossed_bounds(const LpModel &model, double feastol) {
+  auto crossed = [feastol](const std::vector<double> &lo, const std::vector<double> &up) {
+    for (size_t k = 0; k < lo.size(); ++k)
+      if (lo[k] > up[k] + feastol) return true;
+    return false;
+  };
+  return crossed(model.collo, model.colup) || crossed(model.rowlo, model.rowup);
+}
+
 // Loads the restart basis file "<problem name>.bas" from the working
 // directory when hidden parameter 1041 asks for it; true when a basis was
 // loaded.  An absent file is skipped silently.
@@ -290,6 +302,8 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
   if (compressed.status()) return compressed.status();
   if (data) {
     result = solve_presolved(env, lp, solver, saved, model, warm ? &start : nullptr, *data);
+  } else if (crossed_bounds(model, simplex_control(env).feastol)) {
+    result.status = LpStatus::Infeasible;
   } else {
     result = solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
     refine_basic_solution(model, result);

@@ -279,6 +279,21 @@ TEST(LpOpt, InfeasibleWithProof) {
   EXPECT_EQ(TVLdualfarkas(s.env, s.lp, y, &proof), TVLERR_DUAL_UNBOUNDED_SOLUTION_REQUIRED);
 }
 
+TEST(LpOpt, CrossedBoundsAreInfeasible) {
+  Solver s;
+  // min x + y  s.t.  x + y >= 4,  x - y <= 1  with x in [3, 2]: no pivot
+  // is needed to see it, and no bound choice of x may pass for a solution.
+  const double obj[] = {1.0, 1.0}, rhs[] = {4.0, 1.0}, lb[] = {3.0, 0.0}, ub[] = {2.0, 1e20};
+  const char sense[] = {'G', 'L'};
+  const int beg[] = {0, 2}, cnt[] = {2, 2}, ind[] = {0, 1, 0, 1};
+  const double val[] = {1.0, 1.0, 1.0, -1.0};
+  ASSERT_EQ(TVLcopylp(s.env, s.lp, 2, 2, TVL_MIN, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr), 0);
+  for (auto optimize : {TVLdualopt, TVLprimopt}) {
+    ASSERT_EQ(optimize(s.env, s.lp), 0);
+    EXPECT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_INFEASIBLE);
+  }
+}
+
 }  // namespace
 
 namespace {
