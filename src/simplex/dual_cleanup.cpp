@@ -121,19 +121,7 @@ LpStatus DualSimplex::primal_cleanup() {
     piv.row = r;
     piv.alpha = alpha;
     piv.column = &col_;
-    if (pricing_->needs_tau()) {
-      tau_.clear();
-      double norm2 = 0.0;
-      for (int32_t k = 0; k < rho_.count; ++k) {
-        const int32_t i = rho_.index[k];
-        tau_.array[i] = rho_.array[i];
-        tau_.index[tau_.count++] = i;
-        norm2 += rho_.array[i] * rho_.array[i];
-      }
-      factor_->ftran(tau_, tau_density_);
-      piv.tau = &tau_;
-      piv.rho_norm2 = norm2;
-    }
+    prepare_weight_update(piv);
 
     // Duals: the entering reduced cost goes to zero.
     const double theta_d = d_[q] / alpha;
@@ -153,7 +141,7 @@ LpStatus DualSimplex::primal_cleanup() {
     if (lower_[p] == upper_[p]) status_[p] = kAtLower;
     x_[p] = nonbasic_value(p);
 
-    pricing_->update(piv);
+    pricing_.update(piv);
     last_enter_ = q;
     last_leave_ = p;
     head_[r] = q;

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "simplex/pivot_row.h"
+#include "simplex/primal_perturb.h"
+#include "simplex/tolerance_schedule.h"
 
 namespace tvl::lp {
 
@@ -27,10 +29,12 @@ constexpr double kArtificialBound = 1e6;
 }  // namespace
 
 DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
-    : SimplexBase(std::move(lp), ctl, true), log_(ctl.env, ctl.display, scaled) {
+    : SimplexBase(std::move(lp), ctl, true),
+      log_(ctl.env, ctl.display, scaled),
+      pricing_(ctl.pricing, lp_.m),
+      monitor_(ctl.perlim > 0 ? ctl.perlim : (lp_.n >= 1000 ? 100 : 50), lp_.m) {
   const int32_t m = lp_.m, n = lp_.n;
   cost_ = lp_.cost;
-  pricing_ = make_dual_pricing(ctl.pricing, m);
   rho_.setup(m);
   col_.setup(m);
   tau_.setup(m);
@@ -39,8 +43,7 @@ DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
   // Harris' rule lets reduced costs end up to the tolerance on the wrong
   // side; working with a tenth of the optimality tolerance keeps the final
   // dual infeasibilities, and the objective error they cause, well inside it.
-  dual_tol_ = 0.1 * ctl.opttol;
-  window_ = ctl.perlim > 0 ? ctl.perlim : (n >= 1000 ? 100 : 50);
+  dual_tol_ = base_dual_tol_ = 0.1 * ctl.opttol;
   perturb_.magnitude = std::max(ctl.epper, 1e-8);
   set_slack_basis();
 }
@@ -59,10 +62,12 @@ void DualSimplex::set_slack_basis() {
     place_nonbasic(j);
   }
   slack_header();
-  pricing_->reset_unit();
+  pricing_.invalidate();
 }
 
-void DualSimplex::reset_weights() { pricing_->reset_unit(); }
+void DualSimplex::reset_weights() { pricing_.invalidate(); }
+
+DualBasisView DualSimplex::basis_view() const { return DualBasisView{&lp_, factor_.get(), &head_, &status_}; }
 
 void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
   lp_.lower[j] = lower <= -kInf ? -kSimplexInf : lower;
@@ -74,7 +79,8 @@ void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
 
 bool DualSimplex::refactor() {
   if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;
-  if (!replaced_.empty()) pricing_->reset_unit();
+  if (!replaced_.empty()) pricing_.repaired(basis_view(), [this](const std::string &l) { say(l); });
+  pricing_.refactored();
   compute_primal();
   compute_dual();
   return true;
@@ -161,6 +167,7 @@ bool DualSimplex::make_dual_feasible_by_flips(bool allow_shift) {
       cost_[j] -= dj;
       d_[j] = 0.0;
       shifted_ = true;
+      ++shift_count_;
     }
   }
   if (flipped) compute_primal();
@@ -171,10 +178,11 @@ bool DualSimplex::make_dual_feasible_by_flips(bool allow_shift) {
 // One iteration
 
 int32_t DualSimplex::choose_row(const int8_t *skip) const {
-  const std::vector<double> &w = pricing_->weights();
+  const std::vector<double> &w = pricing_.weights();
   double best = 0.0;
   int32_t r = -1;
-  const double tol = primal_tol_;
+  int32_t compared = 0;
+  const double tol = phase_ == 1 ? phase1_tol_ : primal_tol_;
   for (int32_t k = 0; k < lp_.m; ++k) {
     const int32_t j = head_[k];
     const double v = x_[j];
@@ -183,12 +191,14 @@ int32_t DualSimplex::choose_row(const int8_t *skip) const {
     else if (v > upper_[j] + tol) infeas = v - upper_[j];
     else continue;
     if (skip && skip[k]) continue;
+    ++compared;
     const double score = infeas * infeas;
     if (score > best * w[k]) {
       best = score / w[k];
       r = k;
     }
   }
+  compared_ = compared;
   return r;
 }
 
@@ -247,7 +257,7 @@ void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
 void DualSimplex::update_densities() {
   rho_density_ = 0.95 * rho_density_ + 0.05 * density(rho_);
   col_density_ = 0.95 * col_density_ + 0.05 * density(col_);
-  if (pricing_->needs_tau()) tau_density_ = 0.95 * tau_density_ + 0.05 * density(tau_);
+  if (pricing_.needs_tau()) tau_density_ = 0.95 * tau_density_ + 0.05 * density(tau_);
 }
 
 // A row whose pivot proves unusable on a fresh factor is left out of the
@@ -263,7 +273,16 @@ void DualSimplex::clear_rejections() {
   rejected_.clear();
 }
 
+void DualSimplex::prepare_weight_update(DualPivot &piv) {
+  if (!pricing_.needs_tau()) return;
+  tau_.clear();
+  piv.row_norm2 = pricing_.tau_rhs(basis_view(), rho_, row_, tau_);
+  factor_->ftran(tau_, tau_density_);
+  piv.tau = &tau_;
+}
+
 DualSimplex::Step DualSimplex::iterate() {
+  const uint64_t work0 = factor_->work();
   const int32_t r = choose_row(rejected_.empty() ? nullptr : rejected_mark_.data());
   if (r < 0) {
     if (rejected_.empty()) return Step::Optimal;
@@ -282,6 +301,7 @@ DualSimplex::Step DualSimplex::iterate() {
   rho_.index[0] = r;
   rho_.count = 1;
   factor_->btran(rho_, rho_density_);
+  const uint64_t btran_work = factor_->work() - work0;
   compute_pivot_row();
 
   DualRatioInput in;
@@ -329,24 +349,16 @@ DualSimplex::Step DualSimplex::iterate() {
     d_[q] = 0.0;
     theta_d = 0.0;
     shifted_ = true;
+    ++shift_count_;
   }
 
   DualPivot piv;
   piv.row = r;
   piv.alpha = alpha;
   piv.column = &col_;
-  if (pricing_->needs_tau()) {
-    tau_.clear();
-    double norm2 = 0.0;
-    for_each_nz(rho_, [&](int32_t i, double v) {
-      tau_.array[i] = v;
-      tau_.index[tau_.count++] = i;
-      norm2 += v * v;
-    });
-    factor_->ftran(tau_, tau_density_);
-    piv.tau = &tau_;
-    piv.rho_norm2 = norm2;
-  }
+  const uint64_t tau0 = factor_->work();
+  prepare_weight_update(piv);
+  const uint64_t tau_work = factor_->work() - tau0;
 
   // Dual update.
   if (theta_d != 0.0) {
@@ -365,8 +377,9 @@ DualSimplex::Step DualSimplex::iterate() {
   for_each_nz(col_, [&](int32_t i, double v) { x_[head_[i]] -= theta_p * v; });
   x_[q] = xq + theta_p;
 
-  pricing_->update(piv);
+  pricing_.update(piv);
   update_densities();
+  if (pricing_.state() == 0) sample_pricing_work(work0, btran_work, tau_work);
 
   last_enter_ = q;
   last_leave_ = p;
@@ -380,6 +393,22 @@ DualSimplex::Step DualSimplex::iterate() {
   if (!factor_->update(r, col_)) refactor();
   if (!rejected_.empty()) clear_rejections();
   return Step::Done;
+}
+
+// Work samples of the automatic pricing rule for the iteration that
+// started with the factor's work counter at work0.  Without weights the
+// tau solve is not done: the BTRAN of the leaving row, which has the same
+// right-hand side density, stands in for it, and the weight update is
+// measured by the entries it would touch.
+void DualSimplex::sample_pricing_work(uint64_t work0, uint64_t btran_work, uint64_t tau_work) {
+  DualAutoPricing &s = pricing_.samples();
+  const double total = static_cast<double>(factor_->work() - work0);
+  const double other = total - static_cast<double>(tau_work) + row_.count + lp_.m;
+  s.iteration(compared_, other);
+  const bool on = pricing_.weights_on();
+  s.tau_solve(static_cast<double>(on ? tau_work : btran_work));
+  // The tau right-hand side of slack-space steepest edge is rho itself.
+  s.weight_update(col_.count < 0 ? lp_.m : col_.count, rho_.count < 0 ? lp_.m : rho_.count);
 }
 
 // ---------------------------------------------------------------------------
@@ -398,25 +427,46 @@ void DualSimplex::log_iteration(int phase, int32_t enter, int32_t leave) {
   if (summary_due(phase)) log_.summary(iter_, phase, value());
 }
 
-void DualSimplex::maybe_perturb() {
-  if (!allow_perturb_ || perturb_.active) return;
-  if (iter_ % window_ != 0) return;
-  const double obj = objective();
-  if (obj > progress_ref_ + 1e-9 * (1.0 + std::fabs(obj))) {
-    progress_ref_ = obj;
-    last_progress_iter_ = iter_;
-    return;
+void DualSimplex::monitor_progress() {
+  if (!allow_perturb_ || !monitor_.due(iter_, phase_)) return;
+  bool moved = true;
+  switch (monitor_.observe(iter_, phase_, objective(), perturb_.active, moved)) {
+    case ProgressMonitor::Action::None: return;
+    case ProgressMonitor::Action::Perturb:
+      // The costs are perturbed in phase 2 only: phase 1 works on the
+      // auxiliary bounds, whose end the costs must not shift.
+      if (phase_ != 2) return;
+      objlim_ = move_limit_away(objlim_, objective() + lp_.offset, 1.0);
+      start_perturbation();
+      refactor();
+      return;
+    case ProgressMonitor::Action::AdjustTolerances: adjust_tolerances(moved); return;
   }
-  if (iter_ - last_progress_iter_ < window_) return;
-  start_perturbation();
 }
 
+// A stall while perturbed: the optimality tolerance is loosened when the
+// objective did not move at all (larger Harris steps), and the phase-1
+// row choice is made stricter by schedule T1 (more rows to choose from).
+void DualSimplex::adjust_tolerances(bool moved) {
+  if (!moved) dual_tol_ = loosen(dual_tol_);
+  if (phase1_tol_ > 1e-13) phase1_tol_ = tighten_t1(phase1_tol_);
+}
+
+// The magnitude is the stored one (TVL_PARAM_EPPER) the first time and
+// min(1e-6, previous / 10) later; the optimality tolerance is kept below a
+// thousandth of it so that the perturbation, not the tolerance, decides
+// the ratio test's ties.  The least change stays tied to the run's own
+// tolerance.
 void DualSimplex::start_perturbation() {
+  const double mag = next_perturbation_magnitude(perturb_.count, std::max(ctl_.epper, 1e-8), perturb_.magnitude);
+  perturb_.magnitude = mag;
+  if (dual_tol_ > mag / 1000.0) dual_tol_ = mag / 1000.0;
   before_perturb_ = cost_;
-  perturb_costs(before_perturb_, lower_, upper_, status_, perturb_.magnitude, kLeastPerturbation * dual_tol_, rng_, cost_);
+  perturb_costs(before_perturb_, lower_, upper_, status_, mag, kLeastPerturbation * base_dual_tol_, rng_, cost_);
   for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before_perturb_[j];
   perturb_.active = true;
   ++perturb_.count;
+  monitor_.perturbed(perturb_.count, mag);
   log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
 }
 
@@ -450,20 +500,32 @@ LpStatus DualSimplex::budgeted_primal_cleanup(int64_t budget) {
   return st;
 }
 
+// Restores the true costs.  A perturbation also takes back the tolerance
+// steps taken while it was active; mere cost shifts instead tighten the
+// optimality tolerance by schedule T2, so that the continuation does not
+// need to shift the same reduced costs again.
 void DualSimplex::remove_perturbation() {
-  if (perturb_.active) log_.text("Removing perturbation.\n");
+  if (perturb_.active) {
+    log_.text("Removing perturbation.\n");
+    dual_tol_ = base_dual_tol_;
+  } else if (shifted_) {
+    say("Removing shift (" + std::to_string(shift_count_) + ").\n");
+    dual_tol_ = dual_tol_ > 1e-13 ? tighten_t2(dual_tol_) : loosen(dual_tol_);
+  }
   cost_ = lp_.cost;
   perturb_.active = false;
   shifted_ = false;
-  allow_perturb_ = false;
+  shift_count_ = 0;
+  objlim_ = lp_.objsense > 0 ? ctl_.objulim : -ctl_.objllim;
   compute_dual();
+  monitor_.start(iter_, phase_, objective());
 }
 
 // Runs dual iterations on the current bounds until optimal, infeasible or a limit.
 LpStatus DualSimplex::solve_current(int phase) {
+  if (phase != phase_) pricing_.phase_changed(phase, iter_, [this](const std::string &l) { say(l); });
   phase_ = phase;
   int redo = 0;
-  const double objlim = lp_.objsense > 0 ? ctl_.objulim : -ctl_.objllim;
   for (;;) {
     const LpStatus lim = check_limits();
     if (lim != LpStatus::Unknown) {
@@ -493,12 +555,14 @@ LpStatus DualSimplex::solve_current(int phase) {
     redo = 0;
     ++iter_;
     if (phase == 1) ++phase1_iter_;
+    if (pricing_.state() == DualPricingState::kSwitchState)
+      pricing_.after_iteration(iter_, [this](const std::string &l) { say(l); });
     log_iteration(phase, last_enter_, last_leave_);
+    monitor_progress();
     if (phase == 2) {
-      maybe_perturb();
-      if (objlim < 1e74 && !perturb_.active && !shifted_ && boxed_.empty() && objective() + lp_.offset > objlim) {
+      if (objlim_ < 1e74 && !perturb_.active && !shifted_ && boxed_.empty() && objective() + lp_.offset > objlim_) {
         refactor();
-        if (objective() + lp_.offset > objlim) return LpStatus::ObjLimit;
+        if (objective() + lp_.offset > objlim_) return LpStatus::ObjLimit;
       }
     }
   }
@@ -527,6 +591,7 @@ LpStatus DualSimplex::run_phase1() {
     place_nonbasic(j);
   }
   compute_primal();
+  pricing_.phase_changed(2, iter_, [this](const std::string &l) { say(l); });
   phase_ = 2;
   if (st != LpStatus::Optimal) return st;
   // Reduced costs left just beyond the tolerance by an auxiliary optimum of
@@ -583,6 +648,8 @@ bool DualSimplex::restore_bounds() {
 // the basis stays primal feasible.  A failed polish keeps the optimal basis.
 void DualSimplex::polish() {
   if (choose_row() >= 0) return;
+  // The polish ends the run: a perturbation started here would not be removed.
+  allow_perturb_ = false;
   const double saved = dual_tol_;
   dual_tol_ = std::max(1e-9, 0.01 * saved);
   const LpStatus st = budgeted_primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor));
@@ -605,6 +672,10 @@ LpStatus DualSimplex::run() {
   allow_perturb_ = true;
   perturb_.active = false;
   shifted_ = false;
+  shift_count_ = 0;
+  dual_tol_ = base_dual_tol_;
+  phase1_tol_ = primal_tol_;
+  objlim_ = lp_.objsense > 0 ? ctl_.objulim : -ctl_.objllim;
   cost_ = lp_.cost;
   // A warm start (kept factor, a few bound changes) is left to the progress
   // monitor; only a fresh basis may be perturbed before the first step.
@@ -615,8 +686,8 @@ LpStatus DualSimplex::run() {
     compute_primal();
     compute_dual();
   }
-  progress_ref_ = -kSimplexInf;
-  last_progress_iter_ = iter_;
+  pricing_.start_run(basis_view(), [this](const std::string &l) { say(l); });
+  monitor_.start(iter_, phase_, objective());
   LpStatus st = LpStatus::Unknown;
   for (int round = 0; round < kMaxRounds; ++round) {
     for (int32_t j = 0; j < lp_.num_vars(); ++j)

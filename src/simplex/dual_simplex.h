@@ -30,7 +30,8 @@
 #include "factor/factor.h"
 #include "lpmodel/lpmodel.h"
 #include "simplex/perturb.h"
-#include "simplex/pricing_dual.h"
+#include "simplex/pricing_dual_state.h"
+#include "simplex/progress_monitor.h"
 #include "simplex/ratio_dual.h"
 #include "simplex/simplex_base.h"
 
@@ -51,9 +52,15 @@ class DualSimplex : public SimplexBase {
 
   const std::vector<double> &ray() const { return ray_; }  // B^-T e_r of the infeasible row
   // Tightens the tolerances for a cleanup run.
-  void set_tolerances(double primal, double dual) { primal_tol_ = primal; dual_tol_ = dual; }
+  void set_tolerances(double primal, double dual) {
+    primal_tol_ = primal;
+    dual_tol_ = base_dual_tol_ = dual;
+  }
   // Objective c'x (working costs) in minimisation form without the offset.
   double objective() const;
+  // The pricing state and the basis its weights belong to.
+  const DualPricingState &pricing() const { return pricing_; }
+  DualBasisView basis_view() const;
 
  private:
   void reset_weights() override;
@@ -89,11 +96,19 @@ class DualSimplex : public SimplexBase {
   void polish();
   int32_t choose_primal_entering() const;
   int32_t primal_ratio_test(double dir, double &step) const;
-  void maybe_perturb();
+  // Progress monitor (progress_monitor.h): perturbs on a first stall and
+  // walks the tolerance schedules on later ones.
+  void monitor_progress();
+  void adjust_tolerances(bool moved);
   void log_iteration(int phase, int32_t enter, int32_t leave);
+  // Log lines of the pricing, and the extra solve of a weight update
+  // (fills piv.tau and piv.row_norm2).
+  void say(const std::string &line) { log_.text(line.c_str()); }
+  void prepare_weight_update(DualPivot &piv);
+  void sample_pricing_work(uint64_t work0, uint64_t btran_work, uint64_t tau_work);
 
   DualLog log_;
-  std::unique_ptr<DualPricing> pricing_;
+  DualPricingState pricing_;
   DualRatioTest ratio_;
   DualRatioResult ratio_out_;
   SimplexRandom rng_;
@@ -104,16 +119,19 @@ class DualSimplex : public SimplexBase {
   HVector rho_, row_, col_, tau_, flip_;
   std::vector<int32_t> rejected_;       // rows left out of the row choice
   std::vector<int8_t> rejected_mark_;
+  mutable int32_t compared_ = 0;  // rows compared by the last row choice
   std::vector<int32_t> boxed_;  // variables under artificial bounds
 
   double row_density_ = 0.05, col_density_ = 0.05, rho_density_ = 0.05, tau_density_ = 0.05;
   bool shifted_ = false;
+  int shift_count_ = 0;   // cost shifts since the last removal
   bool allow_perturb_ = true;
   int phase_ = 2;
   int32_t last_enter_ = -1, last_leave_ = -1;
-  // Stall monitor.
-  int64_t window_ = 50, last_progress_iter_ = 0;
-  double progress_ref_ = -kSimplexInf;
+  ProgressMonitor monitor_;
+  double base_dual_tol_ = 1e-7;  // the run's optimality tolerance before any schedule step
+  double phase1_tol_ = 1e-6;     // feasibility tolerance of the row choice in phase 1
+  double objlim_ = 1e75;         // objective limit in minimisation form
 };
 
 }  // namespace tvl::lp

@@ -1,7 +1,9 @@
-// Dual steepest-edge pricing with the exact weight update of Forrest &
-// Goldfarb 1992 ("Steepest-edge simplex algorithms for linear programming",
-// dual algorithm, update (3.8) with tau = B^-1 rho_r).  The weight of basis
-// position i is ||rho_i||^2, rho_i = B^-T e_i.  After a pivot on alpha_rq:
+// Dual steepest-edge pricing in slack space with the exact weight update of
+// Forrest & Goldfarb 1992 ("Steepest-edge simplex algorithms for linear
+// programming", dual algorithm, update (3.8) with tau = B^-1 rho_r).  The
+// weight of basis position i is ||rho_i||^2, rho_i = B^-T e_i: the norm of
+// row i of the tableau restricted to the slack columns.  After a pivot on
+// alpha_rq:
 //   w_i <- w_i - 2 (alpha_iq / alpha_rq) tau_i + (alpha_iq / alpha_rq)^2 w_r
 //   w_r <- w_r / alpha_rq^2
 // with every weight kept above a small floor against cancellation.
@@ -9,6 +11,7 @@
 #include <cmath>
 
 #include "simplex/pricing_dual.h"
+#include "simplex/simplex_base.h"
 
 namespace tvl::lp {
 
@@ -21,42 +24,34 @@ class SteepestEdgePricing final : public DualPricing {
   DualPricingRule rule() const override { return DualPricingRule::SteepestEdge; }
   bool needs_tau() const override { return true; }
 
-  void update(const DualPivot &p) override {
-    const HVector &col = *p.column;
-    const HVector &tau = *p.tau;
-    // The BTRAN result gives the exact norm of the leaving row; it is
-    // more accurate than the updated weight.
-    const double wr = p.rho_norm2 > 0.0 ? p.rho_norm2 : weight_[p.row];
-    const double inv = 1.0 / p.alpha;
-    for (int32_t k = 0; k < col.count; ++k) {
-      const int32_t i = col.index[k];
-      if (i == p.row) continue;
-      const double ratio = col.array[i] * inv;
-      if (ratio == 0.0) continue;
-      double w = weight_[i] + ratio * (ratio * wr - 2.0 * tau.array[i]);
-      weight_[i] = std::max(w, kMinWeight);
-    }
-    weight_[p.row] = std::max(wr * inv * inv, kMinWeight);
+  // tau = B^-1 rho_r; the BTRAN result gives the exact norm of the leaving
+  // row, more accurate than its updated weight.
+  double tau_rhs(const DualBasisView &, const HVector &rho, const HVector &, HVector &tau) const override {
+    double norm2 = 0.0;
+    for_each_nz(rho, [&](int32_t i, double v) {
+      tau.array[i] = v;
+      tau.index[tau.count++] = i;
+      norm2 += v * v;
+    });
+    return norm2;
   }
 
-  void compute_exact(const BasisFactor &factor) override {
-    const int32_t m = static_cast<int32_t>(weight_.size());
-    HVector rho;
-    rho.setup(m);
-    for (int32_t r = 0; r < m; ++r) {
-      rho.clear();
-      rho.array[r] = 1.0;
-      rho.index[0] = r;
-      rho.count = 1;
-      factor.btran(rho, 0.05);
-      double s = 0.0;
-      if (rho.count < 0) {
-        for (int32_t i = 0; i < m; ++i) s += rho.array[i] * rho.array[i];
-      } else {
-        for (int32_t k = 0; k < rho.count; ++k) s += rho.array[rho.index[k]] * rho.array[rho.index[k]];
-      }
-      weight_[r] = std::max(s, kMinWeight);
+  void update(const DualPivot &p) override { steepest_edge_update(p, kMinWeight, weight_); }
+
+  // One BTRAN per position; a slack basis has unit rows and needs none.
+  int32_t compute_exact(const DualBasisView &v) override {
+    if (dual_slack_basis(v)) {
+      reset_unit();
+      return static_cast<int32_t>(weight_.size());
     }
+    return weights_from_inverse_rows(
+        v, kMinWeight,
+        [](int32_t, const HVector &rho) {
+          double s = 0.0;
+          for_each_nz(rho, [&](int32_t, double x) { s += x * x; });
+          return s;
+        },
+        weight_);
   }
 };
 }  // namespace

@@ -19,7 +19,6 @@ constexpr double kPolishTol = 1e-9;
 // degenerate optimum of a badly scaled LP the reduced costs between the two
 // tolerances are rounding noise, and pivoting on them need not end.
 constexpr int64_t kPolishIters = 500;
-constexpr int64_t kMonitorStride = 16;
 
 
 // Initial stall window by number of rows.
@@ -40,7 +39,8 @@ int64_t primal_window(int32_t m) {
 PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
     : SimplexBase(std::move(lp), ctl, false),
       log_(ctl.env, ctl.display, scaled),
-      hstats_(lp_.m, lp_.n, lp_.a.start.empty() ? 0 : lp_.a.start.back()) {
+      hstats_(lp_.m, lp_.n, lp_.a.start.empty() ? 0 : lp_.a.start.back()),
+      monitor_(ctl.perlim > 0 ? ctl.perlim : primal_window(lp_.m), lp_.m) {
   const int32_t m = lp_.m, n = lp_.n;
   col_.setup(m);
   rho_.setup(m);
@@ -49,7 +49,6 @@ PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scale
   row_.setup(n + m);
   p1cost_.assign(static_cast<size_t>(n + m), 0.0);
   dual_tol_ = ctl.opttol;
-  window_ = ctl.perlim > 0 ? ctl.perlim : primal_window(m);
   perturb_.magnitude = std::max(ctl.epper, 1e-9);
   objlim_ = lp_.objsense > 0 ? ctl.objllim : -ctl.objulim;
   setup_pricing();
@@ -491,29 +490,27 @@ void PrimalSimplex::log_iteration(int32_t enter, int32_t leave) {
   if (summary_due(phase_)) log_.summary(iter_, phase_, value());
 }
 
-// Stall monitor: W iterations without a decrease of the current objective
-// (phase 2) or of the sum of violations (phase 1) start a bound perturbation.
+// Progress monitor (progress_monitor.h) on minus the sum of violations
+// (phase 1) or minus the objective (phase 2): a first stall perturbs the
+// bounds, later ones walk the tolerance schedules.
 void PrimalSimplex::monitor_progress() {
-  if (!allow_perturb_ || perturb_.active) return;
-  // The measures cost a pass over all variables: look every few iterations.
-  if (phase_ == progress_phase_ && iter_ % kMonitorStride != 0) return;
-  const double value = phase_ == 1 ? infeasibility_sum(0.0) : objective();
-  if (phase_ != progress_phase_) {
-    progress_phase_ = phase_;
-    progress_ref_ = value + 1e-10;
-    last_progress_iter_ = iter_;
-    return;
+  if (!allow_perturb_ || !monitor_.due(iter_, phase_)) return;
+  const double value = phase_ == 1 ? -infeasibility_sum(0.0) : -objective();
+  bool moved = true;
+  switch (monitor_.observe(iter_, phase_, value, perturb_.active, moved)) {
+    case ProgressMonitor::Action::None: return;
+    case ProgressMonitor::Action::Perturb:
+      if (phase_ == 2) objlim_ = move_limit_away(objlim_, objective() + lp_.offset, -1.0);
+      perturb_bounds();
+      refactor();
+      return;
+    case ProgressMonitor::Action::AdjustTolerances:
+      // A stall while perturbed: looser optimality tolerance when nothing
+      // moved, a stricter phase-1 pricing tolerance by schedule T1.
+      if (!moved) dual_tol_ = loosen(dual_tol_);
+      if (phase1_tol_ > 1e-13) phase1_tol_ = tighten_t1(phase1_tol_);
+      return;
   }
-  if (value < progress_ref_ - 1e-9 * (1.0 + std::fabs(value))) {
-    progress_ref_ = value;
-    last_progress_iter_ = iter_;
-    return;
-  }
-  if (iter_ - last_progress_iter_ < window_) return;
-  if (phase_ == 2 && objlim_ > -1e74 && std::fabs(objective() + lp_.offset - objlim_) <= 0.01 * std::fabs(objective()))
-    objlim_ -= 0.01 * std::fabs(objective());
-  perturb_bounds();
-  last_progress_iter_ = iter_;
 }
 
 void PrimalSimplex::perturb_bounds() {
@@ -523,6 +520,7 @@ void PrimalSimplex::perturb_bounds() {
   perturb_basic_bounds(head_, mag, rng_, lower_, upper_);
   perturb_.active = true;
   ++perturb_.count;
+  monitor_.perturbed(perturb_.count, mag);
   log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
   if (compute_phase1_costs() && phase_ == 1) compute_dual();
 }
@@ -540,6 +538,7 @@ bool PrimalSimplex::remove_changes() {
   perturb_.active = false;
   shifts_ = 0;
   primal_tol_ = ctl_.feastol;
+  dual_tol_ = ctl_.opttol;
   objlim_ = lp_.objsense > 0 ? ctl_.objllim : -ctl_.objulim;
   compute_primal();
   return true;
@@ -636,9 +635,8 @@ LpStatus PrimalSimplex::run() {
       pricing_->compute_exact(lp_, *factor_, status_);
     }
   }
-  progress_phase_ = 0;
-  last_progress_iter_ = iter_;
   phase1_tol_ = ctl_.opttol;
+  monitor_.start(iter_, 0, 0.0);
   LpStatus st = LpStatus::Unknown;
   bool polished = false;
   for (int round = 0; round < kMaxRounds; ++round) {

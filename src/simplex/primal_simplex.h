@@ -22,6 +22,7 @@
 #include "simplex/perturb.h"
 #include "simplex/pricing_primal.h"
 #include "simplex/pricing_primal_hybrid.h"
+#include "simplex/progress_monitor.h"
 #include "simplex/primal_log.h"
 #include "simplex/ratio_primal.h"
 #include "simplex/simplex_base.h"
@@ -104,10 +105,7 @@ class PrimalSimplex : public SimplexBase {
   bool hybrid_ = false;
   bool hybrid_weights_ = false;  // devex and steepest edge may alternate
   uint64_t basis_nz_ = 0, work_base_ = 0;
-  // Stall monitor.
-  int64_t window_ = 400, last_progress_iter_ = 0;
-  double progress_ref_ = 0.0;
-  int progress_phase_ = 0;
+  ProgressMonitor monitor_;
   double objlim_ = -1e75;
 };
 
