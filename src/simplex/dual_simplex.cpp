@@ -437,7 +437,7 @@ void DualSimplex::monitor_progress() {
       // auxiliary bounds, whose end the costs must not shift.
       if (phase_ != 2) return;
       objlim_ = move_limit_away(objlim_, objective() + lp_.offset, 1.0);
-      start_perturbation();
+      start_perturbation(true);
       refactor();
       return;
     case ProgressMonitor::Action::AdjustTolerances: adjust_tolerances(moved); return;
@@ -453,14 +453,16 @@ void DualSimplex::adjust_tolerances(bool moved) {
 }
 
 // The magnitude is the stored one (TVL_PARAM_EPPER) the first time and
-// min(1e-6, previous / 10) later; the optimality tolerance is kept below a
-// thousandth of it so that the perturbation, not the tolerance, decides
-// the ratio test's ties.  The least change stays tied to the run's own
-// tolerance.
-void DualSimplex::start_perturbation() {
+// min(1e-6, previous / 10) later.  After a stall (`stalled`) the
+// optimality tolerance is kept below a thousandth of it, so that the
+// perturbation, not the tolerance, decides the ratio test's ties; the
+// perturbation of a degenerate start keeps the run's tolerance (on pilot87
+// the tighter one cost 30% more iterations).  The least change stays tied
+// to the run's own tolerance.
+void DualSimplex::start_perturbation(bool stalled) {
   const double mag = next_perturbation_magnitude(perturb_.count, std::max(ctl_.epper, 1e-8), perturb_.magnitude);
   perturb_.magnitude = mag;
-  if (dual_tol_ > mag / 1000.0) dual_tol_ = mag / 1000.0;
+  if (stalled && dual_tol_ > mag / 1000.0) dual_tol_ = mag / 1000.0;
   before_perturb_ = cost_;
   perturb_costs(before_perturb_, lower_, upper_, status_, mag, kLeastPerturbation * base_dual_tol_, rng_, cost_);
   for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before_perturb_[j];
@@ -518,13 +520,15 @@ void DualSimplex::remove_perturbation() {
   shift_count_ = 0;
   objlim_ = lp_.objsense > 0 ? ctl_.objulim : -ctl_.objllim;
   compute_dual();
-  monitor_.start(iter_, phase_, objective());
 }
 
 // Runs dual iterations on the current bounds until optimal, infeasible or a limit.
 LpStatus DualSimplex::solve_current(int phase) {
   if (phase != phase_) pricing_.phase_changed(phase, iter_, [this](const std::string &l) { say(l); });
   phase_ = phase;
+  // The bounds or costs may have changed since the last stretch (flips,
+  // artificial bounds, removal): progress is measured from here.
+  monitor_.start(iter_, phase, objective());
   int redo = 0;
   for (;;) {
     const LpStatus lim = check_limits();
@@ -687,7 +691,6 @@ LpStatus DualSimplex::run() {
     compute_dual();
   }
   pricing_.start_run(basis_view(), [this](const std::string &l) { say(l); });
-  monitor_.start(iter_, phase_, objective());
   LpStatus st = LpStatus::Unknown;
   for (int round = 0; round < kMaxRounds; ++round) {
     for (int32_t j = 0; j < lp_.num_vars(); ++j)
@@ -707,7 +710,7 @@ LpStatus DualSimplex::run() {
     }
     if (round == 0 && allow_perturb_ && !perturb_.active &&
         (ctl_.perturb_always || (fresh_basis && choose_row() >= 0 && dual_degenerate_start())))
-      start_perturbation();
+      start_perturbation(false);
     st = solve_current(2);
     if (!boxed_.empty()) {
       const bool hit = restore_bounds();

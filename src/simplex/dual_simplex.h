@@ -89,7 +89,7 @@ class DualSimplex : public SimplexBase {
   bool restore_bounds();
   void remove_perturbation();
   LpStatus budgeted_primal_cleanup(int64_t budget);
-  void start_perturbation();
+  void start_perturbation(bool stalled);
   bool dual_degenerate_start() const;
   // Primal simplex cleanup after the costs were restored (dual_cleanup.cpp).
   LpStatus primal_cleanup();

@@ -548,6 +548,8 @@ bool PrimalSimplex::remove_changes() {
 // unbounded or a limit.
 LpStatus PrimalSimplex::solve_phases() {
   int redo = 0;
+  // Progress is measured from here (phase 0: the first look records it).
+  monitor_.start(iter_, 0, 0.0);
   compute_phase1_costs();
   phase_ = count_infeasible(primal_tol_) > 0 ? 1 : 2;
   compute_dual();
@@ -636,7 +638,6 @@ LpStatus PrimalSimplex::run() {
     }
   }
   phase1_tol_ = ctl_.opttol;
-  monitor_.start(iter_, 0, 0.0);
   LpStatus st = LpStatus::Unknown;
   bool polished = false;
   for (int round = 0; round < kMaxRounds; ++round) {
