@@ -41,25 +41,33 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   // Pass 1: candidates and the Harris bound.  With da = |d_j| (signed so
   // that a dual feasible d_j gives da >= 0) and aa = |alpha_j|, the ratio
   // is da / aa and the Harris bound (da + tol) / aa; the comparisons are
-  // made by multiplication so that only the long step divides.
+  // made by multiplication so that only the long step divides.  Raw
+  // pointers keep the loop free of reloads through the vectors (the
+  // candidate stores could alias them otherwise), and the cheapest tests
+  // come first.
   double tmax = kSimplexInf;
+  cand_.reserve(static_cast<size_t>(row.count));
+  const int32_t *index = row.index.data();
+  const double *alpha_of = row.array.data(), *dp = d.data(), *lop = lo.data(), *upp = up.data();
+  const int8_t *stp = st.data();
+  const double move_out = in.move_out;
   for (int32_t k = 0; k < row.count; ++k) {
-    const int32_t j = row.index[k];
-    const int8_t s = st[j];
-    if (s == kBasic) continue;
-    const double alpha = row.array[j];
+    const int32_t j = index[k];
+    const double alpha = alpha_of[j];
     if (std::fabs(alpha) < kPivotTol) continue;
-    if (lo[j] == up[j]) continue;  // fixed variables never enter
-    const double a = in.move_out * alpha;
+    const int8_t s = stp[j];
+    if (s == kBasic) continue;
+    const double a = move_out * alpha;
     if (s == kAtLower && a <= 0.0) continue;
     if (s == kAtUpper && a >= 0.0) continue;
+    if (lop[j] == upp[j]) continue;  // fixed variables never enter
     Cand c;
     c.j = j;
     c.abs_alpha = std::fabs(a);
-    c.da = a > 0.0 ? d[j] : -d[j];
-    c.range = (s == kFreeNb) ? kSimplexInf : up[j] - lo[j];
-    cand_.push_back(c);
+    c.da = a > 0.0 ? dp[j] : -dp[j];
+    c.range = (s == kFreeNb) ? kSimplexInf : upp[j] - lop[j];
     if (c.da + tol < tmax * c.abs_alpha) tmax = (c.da + tol) / c.abs_alpha;
+    cand_.push_back(c);
   }
   work_ += static_cast<uint64_t>(row.count);
   if (cand_.empty()) return false;
