@@ -192,7 +192,7 @@ void check_flip(TVLENVptr env, TVLLPptr lp, Outcome &out) {
   int st = 0;
   TVLLPptr flipped = TVLcloneprob(env, lp, &st);
   const int code = !flipped || TVLchgobjsen(env, flipped, -TVLgetobjsen(env, lp)) ? -1 : TVLlpopt(env, flipped);
-  if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR || code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED) {
+  if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED || code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED) {
     out.flip_note = "flip=presolve " + std::to_string(code);
   } else if (code) {
     out.flip = "flip: solve failed";

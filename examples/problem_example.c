@@ -112,7 +112,7 @@ int main(void) {
   double x[4];
   check(TVLgetobj(env, lp, x, 0, 3) == 0 && x[3] == 1.0, "TVLgetobj");
   /* A bad range is refused with a message naming the function. */
-  check(TVLgetobj(env, lp, x, 0, 9) == TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID, "range check");
+  check(TVLgetobj(env, lp, x, 0, 9) == TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES, "range check");
 
   TVLfreeprob(env, &lp);
   TVLcloseTAVLO(&env);

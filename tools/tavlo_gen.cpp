@@ -5,6 +5,7 @@
 //
 //   tavlo_gen --check SOURCE_DIR   exit 1 when a committed file is stale
 //   tavlo_gen --write SOURCE_DIR   regenerate the files in place
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -37,14 +38,68 @@ const ParamRow kParams[] = {
 
 struct StatusRow {
   int code;
-  const char *suffix;
+  const char *text;
 };
 
 const StatusRow kStatus[] = {
-#define TVLSTATUS(code, suffix, text) {code, #suffix},
+#define TVLSTATUS(code, text) {code, text},
 #include "frame/status_codes.def"
 #undef TVLSTATUS
 };
+
+// Skips a printf conversion starting at text[i] == '%'; returns the index
+// after it.
+size_t skip_conversion(const std::string &text, size_t i) {
+  ++i;
+  while (i < text.size() && std::strchr("-+ #0123456789.l", text[i])) ++i;
+  return i < text.size() ? i + 1 : i;
+}
+
+// Words of a message template: runs of letters and digits (an apostrophe
+// inside a word belongs to it), placeholders dropped, upper case, and a
+// contraction spelt out ("Can't" CANNOT, "Couldn't" COULD NOT).
+std::vector<std::string> message_words(const std::string &text) {
+  std::vector<std::string> words;
+  auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '%') {
+      i = skip_conversion(text, i);
+      continue;
+    }
+    if (!alnum(text[i])) {
+      ++i;
+      continue;
+    }
+    std::string w;
+    while (i < text.size() && (alnum(text[i]) || (text[i] == '\'' && i + 1 < text.size() && alnum(text[i + 1])))) {
+      w += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+      ++i;
+    }
+    if (w == "CAN'T") {
+      words.push_back("CANNOT");
+    } else if (w.size() > 3 && w.compare(w.size() - 3, 3, "N'T") == 0) {
+      words.push_back(w.substr(0, w.size() - 3));
+      words.push_back("NOT");
+    } else {
+      std::erase(w, '\'');
+      words.push_back(w);
+    }
+  }
+  return words;
+}
+
+// Macro name of a status code: TVLERR_ and every word of its message, so
+// that a name never ends inside a phrase.  Two messages with the same
+// words get their code appended.
+std::string status_macro(const StatusRow &s) {
+  std::string name = "TVLERR";
+  for (const std::string &w : message_words(s.text)) name += "_" + w;
+  int same = 0;
+  for (const StatusRow &o : kStatus)
+    if (o.code != s.code && message_words(o.text) == message_words(s.text)) ++same;
+  if (same > 0) name += "_" + std::to_string(s.code);
+  return name;
+}
 
 std::string format(const char *fmt, const char *a, int b) {
   char buf[256];
@@ -61,7 +116,7 @@ std::string param_macros() {
 
 std::string status_macros() {
   std::string out;
-  for (const StatusRow &s : kStatus) out += format("#define %-51s %d\n", ("TVLERR_" + std::string(s.suffix)).c_str(), s.code);
+  for (const StatusRow &s : kStatus) out += format("#define %-51s %d\n", status_macro(s).c_str(), s.code);
   return out;
 }
 

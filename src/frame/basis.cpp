@@ -116,7 +116,7 @@ int check_statuses(const tvlenv *env, const int *stat, int32_t count) {
   for (int32_t k = 0; k < count; ++k) {
     // The message names the offending entry; the code comes back negated
     // (already reported) and the boundary reporter makes it positive.
-    if (stat[k] < 0 || stat[k] > 3) return report(env, TVLERR_INVALID_BASIS_STATUS_ENTRY, static_cast<int>(k));
+    if (stat[k] < 0 || stat[k] > 3) return report(env, TVLERR_INVALID_STATUS_ENTRY_FOR_BASIS_SPECIFICATION, static_cast<int>(k));
   }
   return 0;
 }

@@ -14,7 +14,7 @@ namespace {
 
 // The table in its fixed order, terminated by code 0.
 const StatusEntry kStatusTable[] = {
-#define TVLSTATUS(code, name, text) {code, text},
+#define TVLSTATUS(code, text) {code, text},
 #include "frame/status_codes.def"
 #undef TVLSTATUS
     {0, "End of error table"},

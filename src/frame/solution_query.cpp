@@ -53,11 +53,11 @@ int need_objective(const SolutionView &v) {
 int check_range(const tvlenv *env, const char *fname, int begin, int end, int count) {
   if (begin < 0) {
     report(env, TVLERR_BEGIN_VALUE_IS_LESS_THAN, fname, begin, 0);
-    return TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID;
+    return TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES;
   }
   if (end > count - 1) {
     report(env, TVLERR_END_VALUE_IS_GREATER_THAN, fname, end, count - 1);
-    return TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID;
+    return TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES;
   }
   return 0;
 }

@@ -32,7 +32,7 @@ int open_call(const tvlenv *env, const tvllp *lp, const void *array, BinvCall &c
 }
 
 int check_index(int k, int32_t count) {
-  return k >= 0 && k < count ? 0 : TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID;
+  return k >= 0 && k < count ? 0 : TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES;
 }
 
 int need_factor(const tvlenv *env, BinvCall &call) { return binv_factor(env, call.view.lp, &call.fd); }

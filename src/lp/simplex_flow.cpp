@@ -248,7 +248,7 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
 void store_presolve_verdict(tvllp *lp, const LpModel &model, int st, FlowMethod method) {
   LpResult verdict;
   switch (st) {
-    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR: verdict.status = LpStatus::InfOrUnbd; break;
+    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED: verdict.status = LpStatus::InfOrUnbd; break;
     case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE: verdict.status = LpStatus::Infeasible; break;
     case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED: verdict.status = LpStatus::Unbounded; break;
     default: return;

@@ -68,7 +68,7 @@ TEST(ModelParts, SpecialOrderedSetsStoreQueryRenameAndFollowColumns) {
   EXPECT_EQ(gt[0], '2');
   EXPECT_EQ(gb[0], 0);
   EXPECT_EQ(std::vector<int>(gi, gi + 3), (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(TVLgetsos(e.env, lp, &nz, gt, gb, gi, gw, 5, &surplus, 0, 2), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLgetsos(e.env, lp, &nz, gt, gb, gi, gw, 5, &surplus, 0, 2), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   // Names: the unnamed set reads as an empty name until renamed.
   char *nm[2];
   char store[32];

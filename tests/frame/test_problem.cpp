@@ -36,7 +36,7 @@ TEST_F(ProblemTest, CreateFreeAndEnvironmentOwnership) {
   TVLLPptr foreign = TVLcreateprob(other, &st, "foreign");
   TVLcreateprob(other, &st, "left behind");
   EXPECT_EQ(TVLgetnumcols(env, foreign), 0);
-  EXPECT_EQ(TVLchgobjsen(env, foreign, -1), TVLERR_PROBLEM_IS_NOT_MEMBER_OF_THIS);
+  EXPECT_EQ(TVLchgobjsen(env, foreign, -1), TVLERR_PROBLEM_IS_NOT_MEMBER_OF_THIS_ENVIRONMENT);
   EXPECT_EQ(TVLcloseTAVLO(&other), 0);
   errors.clear();
 }
@@ -211,7 +211,7 @@ TEST_F(ProblemTest, ProblemAndObjectiveNames) {
   ASSERT_EQ(TVLgetprobname(env, lp, name, sizeof name, &surplus), 0);
   EXPECT_STREQ(name, "renamed");
   tvllp fake{};
-  EXPECT_EQ(TVLcopyobjname(env, &fake, "x"), TVLERR_PROBLEM_IS_NOT_MEMBER_OF_THIS);
+  EXPECT_EQ(TVLcopyobjname(env, &fake, "x"), TVLERR_PROBLEM_IS_NOT_MEMBER_OF_THIS_ENVIRONMENT);
   fake.env = lp->env;
   EXPECT_EQ(TVLcopyobjname(env, &fake, "x"), TVLERR_NOT_A_SINGLE_PROBLEM);
   EXPECT_EQ(TVLgetprobtype(env, &fake), -1);

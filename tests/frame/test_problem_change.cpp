@@ -114,9 +114,9 @@ TEST_F(ProblemTest, DeleteRowsAndColumns) {
   EXPECT_EQ(TVLgetnumnz(env, lp), 4);
 
   probtest::Snapshot before = snapshot();
-  EXPECT_EQ(TVLdelrows(env, lp, -1, 0), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
-  EXPECT_EQ(TVLdelrows(env, lp, 1, 0), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
-  EXPECT_EQ(TVLdelcols(env, lp, 0, 4), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLdelrows(env, lp, -1, 0), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLdelrows(env, lp, 1, 0), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLdelcols(env, lp, 0, 4), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_EQ(take_errors(), std::string() +
                                "TAVLO Error  1200: Index is outside range of valid values.\n"
                                "TAVLO Error  1200: Index is outside range of valid values.\n"
@@ -143,7 +143,7 @@ TEST_F(ProblemTest, ItemChangesAndTheirChecks) {
   load_small();
   EXPECT_EQ(TVLchgcoef(env, lp, -1, -1, 1), TVLERR_RHS_HAS_NO_COEFFICIENT_IN_OBJ);
   EXPECT_EQ(TVLchgcoef(env, lp, 0, -2, 1), TVLERR_NO_RANGE_VALUES);
-  EXPECT_EQ(TVLchgcoef(env, lp, 0, 4, 1), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLchgcoef(env, lp, 0, 4, 1), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_EQ(TVLchgobjsen(env, lp, 0), TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION);
   EXPECT_EQ(take_errors(),
             "TAVLO Error  1211: 'rhs' has no coefficient in 'obj'.\n"

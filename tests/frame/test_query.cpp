@@ -8,11 +8,11 @@ using probtest::ProblemTest;
 TEST_F(ProblemTest, QueryRangesReportBeginAndEnd) {
   load_small();
   double v[8];
-  EXPECT_EQ(TVLgetobj(env, lp, v, -1, 2), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLgetobj(env, lp, v, -1, 2), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_EQ(take_errors(),
             "TAVLO Error  1205: TVLgetobj: 'begin' value -1 is less than 0.\n"
             "TAVLO Error  1200: Index is outside range of valid values.\n");
-  EXPECT_EQ(TVLgetrhs(env, lp, v, 0, 3), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLgetrhs(env, lp, v, 0, 3), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_EQ(take_errors(),
             "TAVLO Error  1206: TVLgetrhs: 'end' value 3 is greater than 2.\n"
             "TAVLO Error  1200: Index is outside range of valid values.\n");
@@ -78,8 +78,8 @@ TEST_F(ProblemTest, CoefficientQueries) {
   EXPECT_EQ(coef(0, 3), 0.0);
   EXPECT_EQ(coef(-1, 2), 3.0);   // objective
   EXPECT_EQ(coef(1, -1), 2.0);   // right-hand side
-  EXPECT_EQ(TVLgetcoef(env, lp, 3, 0, &v), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
-  EXPECT_EQ(TVLgetcoef(env, lp, 0, -3, &v), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLgetcoef(env, lp, 3, 0, &v), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLgetcoef(env, lp, 0, -3, &v), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_EQ(TVLgetcoef(env, lp, -1, -1, &v), TVLERR_RHS_HAS_NO_COEFFICIENT_IN_OBJ);
   EXPECT_EQ(TVLgetcoef(env, lp, 0, 0, nullptr), TVLERR_NULL_POINTER_FOR_REQUIRED_DATA);
   EXPECT_EQ(take_errors(),

@@ -113,11 +113,11 @@ TEST(SolutionQuery, RangeAndArgumentErrorsNameTheFunction) {
   ASSERT_EQ(f.store(f.small_optimum()), 0);
   double v[4];
   f.errors.clear();
-  EXPECT_EQ(TVLgetx(f.env, f.lp, v, -1, 0), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLgetx(f.env, f.lp, v, -1, 0), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_NE(f.errors.find("TVLgetx: 'begin' value -1 is less than 0"), std::string::npos);
   EXPECT_NE(f.errors.find("1200"), std::string::npos);
   f.errors.clear();
-  EXPECT_EQ(TVLgetpi(f.env, f.lp, v, 0, 2), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLgetpi(f.env, f.lp, v, 0, 2), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_NE(f.errors.find("TVLgetpi: 'end' value 2 is greater than 1"), std::string::npos);
   EXPECT_EQ(TVLgetslack(f.env, f.lp, nullptr, 0, 1), TVLERR_NULL_POINTER_FOR_REQUIRED_DATA);
   EXPECT_EQ(TVLgetdj(f.env, f.lp, v, 1, 0), 0);  // empty range
@@ -273,7 +273,7 @@ TEST(SolutionBasis, CopyGetStartAndRowConventions) {
   ASSERT_EQ(TVLsetintparam(f.env, TVL_PARAM_DATACHECK, 1), 0);
   const int bad[] = {0, 0, 7, 0, 0};
   f.errors.clear();
-  EXPECT_EQ(TVLcopybase(f.env, f.lp, bad, rstat), TVLERR_INVALID_BASIS_STATUS_ENTRY);
+  EXPECT_EQ(TVLcopybase(f.env, f.lp, bad, rstat), TVLERR_INVALID_STATUS_ENTRY_FOR_BASIS_SPECIFICATION);
   EXPECT_EQ(f.errors, "TAVLO Error  1253: Invalid status entry 2 for basis specification.\n");
   // A start with values only holds no basis.
   const double xs[] = {2, 2, 2, 2, 2};

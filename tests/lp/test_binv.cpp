@@ -237,10 +237,10 @@ TEST(BasisSolves, HeaderOfSmallLpAndFailures) {
   // Bad arguments.
   EXPECT_EQ(TVLftran(p.env, nullptr, x.data()), TVLERR_NO_PROBLEM_EXISTS);
   EXPECT_EQ(TVLftran(p.env, p.lp, nullptr), TVLERR_NULL_POINTER_FOR_REQUIRED_DATA);
-  EXPECT_EQ(TVLbinvrow(p.env, p.lp, 3, x.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
-  EXPECT_EQ(TVLbinvcol(p.env, p.lp, -1, x.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
-  EXPECT_EQ(TVLbinvacol(p.env, p.lp, 2, x.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
-  EXPECT_EQ(TVLbinvarow(p.env, p.lp, 3, z.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID);
+  EXPECT_EQ(TVLbinvrow(p.env, p.lp, 3, x.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLbinvcol(p.env, p.lp, -1, x.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLbinvacol(p.env, p.lp, 2, x.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLbinvarow(p.env, p.lp, 3, z.data()), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
   EXPECT_EQ(x, (Vec{1.0, 2.0, 3.0}));
   double kappa = 0.0;
   ASSERT_EQ(TVLgetdblquality(p.env, p.lp, &kappa, TVL_KAPPA), 0);

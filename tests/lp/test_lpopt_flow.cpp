@@ -112,7 +112,7 @@ TEST(LpOptFlow, InfeasibleAndUnboundedVariantsWithAndWithoutPresolve) {
                              val.data(), nullptr, nullptr), 0);
         const int st = outcome(r, primal);
         EXPECT_TRUE(st == TVL_STAT_INFEASIBLE || st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE ||
-                    st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR) << name << " " << st;
+                    st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED) << name << " " << st;
         if (st == TVL_STAT_INFEASIBLE && !primal) {
           double proof = 0.0;
           EXPECT_EQ(TVLdualfarkas(r.env, r.lp, nullptr, &proof), 0);
@@ -126,7 +126,7 @@ TEST(LpOptFlow, InfeasibleAndUnboundedVariantsWithAndWithoutPresolve) {
         ASSERT_EQ(TVLchgobjsen(r.env, r.lp, TVL_MAX), 0);
         const int st = outcome(r, primal);
         EXPECT_TRUE(st == TVL_STAT_UNBOUNDED || st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED ||
-                    st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR) << name << " " << st;
+                    st == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED) << name << " " << st;
       }
     }
   }
@@ -165,13 +165,13 @@ TEST(LpOptFlow, DeterministicRunsAndMessages) {
     const double val[] = {1.0}, lb[] = {0.0}, ub[] = {10.0};
     ASSERT_EQ(TVLcopylp(r.env, r.lp, 1, 2, TVL_MIN, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr), 0);
     r.set(TVL_PARAM_SIMDISPLAY, display);
-    EXPECT_EQ(TVLdualopt(r.env, r.lp), TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR);
+    EXPECT_EQ(TVLdualopt(r.env, r.lp), TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED);
     EXPECT_EQ(r.log.find("Infeasibility row 'c1':  0 >= 1.") != std::string::npos, display == 1) << r.log;
     EXPECT_EQ(r.errors.empty(), display == 0) << r.errors;
     // The verdict is the stored status too, whichever method ran.
     EXPECT_EQ(TVLgetstat(r.env, r.lp), TVL_STAT_INForUNBD);
     r.set(TVL_PARAM_LPMETHOD, TVL_ALG_CONCURRENT);
-    EXPECT_EQ(TVLlpopt(r.env, r.lp), TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR);
+    EXPECT_EQ(TVLlpopt(r.env, r.lp), TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED);
     EXPECT_EQ(TVLgetstat(r.env, r.lp), TVL_STAT_INForUNBD);
   }
 }

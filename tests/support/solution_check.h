@@ -133,7 +133,7 @@ inline Violations check_solution(TVLENVptr env, TVLLPptr lp) {
 // What an outcome says about the LP: O optimal, U unbounded, I infeasible,
 // B infeasible or unbounded (undecided), E anything else.
 inline char outcome_class(int code, int status) {
-  if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR) return 'B';
+  if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE_OR_UNBOUNDED) return 'B';
   if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE) return 'I';
   if (code == TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_UNBOUNDED) return 'U';
   if (code) return 'E';
