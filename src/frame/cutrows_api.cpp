@@ -23,18 +23,23 @@ int add_cuts(const tvlenv *env, tvllp *lp, CutPool which, int rcnt, int nzcnt, c
   if (nzcnt > 0 && (!rmatbeg || !rmatind || !rmatval)) return 1004;
   // The terms must address existing columns whatever data checking says:
   // the writers and the optimizer index by them.
+  bool content = datacheck_on(env);
   if (nzcnt > 0 &&
-      (st = check_matrix_starts(env, 'c', lp->lp->ncols, rcnt, nzcnt, rmatbeg, rmatind, rmatval)) != 0)
+      (st = check_matrix_starts(env, 'c', lp->lp->ncols, rcnt, nzcnt, rmatbeg, rmatind, rmatval, content)) != 0)
     return st;
   if (sense)
     for (int r = 0; r < rcnt; ++r)
       if (sense[r] != 'L' && sense[r] != 'E' && sense[r] != 'G') return report(env, 1215, r);
-  if (datacheck_on(env)) {
+  if (content) {
     if (rhs && (st = check_numbers(env, rhs, rcnt)) != 0) return st;
     if (names && (st = check_names(env, names, rcnt)) != 0) return st;
   }
+  FoldedValues folded(rmatval);
+  if (nzcnt > 0 && !content &&
+      fold_duplicates(lp->lp->ncols, rcnt, rmatbeg, nullptr, nzcnt, rmatind, rmatval, folded))
+    return 1001;
   if (!ensure_parts(lp)) return 1001;
-  if (!cutrows_append(*cut_pool(lp, which), rcnt, nzcnt, rhs, sense, rmatbeg, rmatind, rmatval, names))
+  if (!cutrows_append(*cut_pool(lp, which), rcnt, nzcnt, rhs, sense, rmatbeg, rmatind, folded.val, names))
     return 1001;
   discard_derived(lp, kDropMipState);
   return 0;

@@ -180,18 +180,22 @@ int count_ranged(const LoadArgs &a) {
   return r;
 }
 
-// Content checks (data checking on), in their documented order.
-int check_load(const tvlenv *env, const LoadArgs &a) {
+// Argument checks in their documented order.  The structural ones run on
+// every call: the objective sense, the senses, a ranged row needs range
+// values, the layout and index ranges of the matrix, and no none entry in
+// a name array (the names are read).  `content` adds the numeric checks
+// and repeated row indices (data checking on).
+int check_load(const tvlenv *env, const LoadArgs &a, bool content) {
   if (a.objsense != 1 && a.objsense != -1) return 1003;
-  int st = check_numbers(env, a.obj, a.numcols);
-  if (!st) st = check_numbers(env, a.rhs, a.numrows);
+  int st = content ? check_numbers(env, a.obj, a.numcols) : 0;
+  if (!st && content) st = check_numbers(env, a.rhs, a.numrows);
   if (!st) st = check_senses(env, a.sense, a.numrows);
   if (!st && !a.rngval && count_ranged(a) > 0) st = 1003;
   if (!st)
-    st = check_matrix(env, 'r', a.numrows, a.numcols, a.matbeg, a.matcnt, a.matind, a.matval);
-  if (!st) st = check_numbers(env, a.lb, a.numcols);
-  if (!st) st = check_numbers(env, a.ub, a.numcols);
-  if (!st && a.rngval) st = check_numbers(env, a.rngval, a.numrows);
+    st = check_matrix(env, 'r', a.numrows, a.numcols, a.matbeg, a.matcnt, a.matind, a.matval, content);
+  if (!st && content) st = check_numbers(env, a.lb, a.numcols);
+  if (!st && content) st = check_numbers(env, a.ub, a.numcols);
+  if (!st && content && a.rngval) st = check_numbers(env, a.rngval, a.numrows);
   if (!st && a.colname) st = check_names(env, a.colname, a.numcols);
   if (!st && a.rowname) st = check_names(env, a.rowname, a.numrows);
   return st;
@@ -241,11 +245,17 @@ int load(tvlenv *env, tvllp *lp, const LoadArgs &a) {
   if (a.numcols < 0 || a.numrows < 0) return 1003;
   if (!a.obj || !a.rhs || !a.sense || !a.matbeg || !a.matcnt || !a.matind || !a.matval || !a.lb || !a.ub)
     return 1004;
-  if (datacheck_on(env) && (st = check_load(env, a)) != 0) return st;
+  bool content = datacheck_on(env);
+  if ((st = check_load(env, a, content)) != 0) return st;
+  FoldedValues folded(a.matval);
+  if (!content && fold_duplicates(a.numrows, a.numcols, a.matbeg, a.matcnt, 0, a.matind, a.matval, folded))
+    return 1001;
+  LoadArgs stored = a;
+  stored.matval = folded.val;
   cache_free(lp->cache);
   if (!is_node_type(lp->type) && (st = convert_type(env, lp, 0)) != 0) return st;
   discard_derived(lp, kDropAll);
-  LpData *d = build(a, lp->lp);
+  LpData *d = build(stored, lp->lp);
   if (!d) return 1001;
   lp->lp->objname = nullptr;  // moved into the new block
   lpdata_free(lp->lp);
@@ -299,7 +309,7 @@ int TVLcopyctype(TVLENVptr env, TVLLPptr lp, const char *xctype) {
   int st = check_modifiable(env, lp);
   if (!st && !xctype) st = 1004;
   if (!st) st = complete(env, lp);
-  if (!st && datacheck_on(env)) st = check_ctypes(env, xctype, lp->lp->ncols);
+  if (!st) st = check_ctypes(env, xctype, lp->lp->ncols);
   if (!st) st = store_ctypes(env, lp, lp->lp->ncols, nullptr, xctype);
   return boundary(env, st);
 }
@@ -309,10 +319,8 @@ int TVLchgctype(TVLENVptr env, TVLLPptr lp, int cnt, const int *indices, const c
   if (!st && cnt < 0) st = 1003;
   if (st || cnt == 0) return boundary(env, st);
   if (!indices || !xctype) st = 1004;
-  if (!st && datacheck_on(env)) {
-    st = check_indices(env, 'c', indices, cnt, total_cols(lp));
-    if (!st) st = check_ctypes(env, xctype, cnt);
-  }
+  if (!st) st = check_indices(env, 'c', indices, cnt, total_cols(lp));
+  if (!st) st = check_ctypes(env, xctype, cnt);
   if (!st) st = complete(env, lp);
   if (!st) st = store_ctypes(env, lp, cnt, indices, xctype);
   return boundary(env, st);

@@ -1,4 +1,4 @@
-// Argument content checks (data checking on).
+// Argument checks of the loading and modification functions.
 #include "frame/matrixcheck.h"
 
 #include <algorithm>
@@ -92,16 +92,18 @@ static int check_layout(const tvlenv *env, int32_t size, int32_t k, const int *b
   return overlap ? -1228 : 0;
 }
 
-// Step 4: indices, repetitions and values of every vector.
+// Step 4: indices, then (content checks) repetitions and values of every
+// vector.
 static int check_entries(const tvlenv *env, char kind, int32_t size, int32_t k, const int *beg,
-                         const int *cnt, const int *ind, const double *val) {
-  Scratch<int32_t> mark(size);
+                         const int *cnt, const int *ind, const double *val, bool content) {
+  Scratch<int32_t> mark(content ? size : 0);
   if (!mark.ok()) return 1001;
-  std::fill(mark.p, mark.p + size, -1);
+  if (content) std::fill(mark.p, mark.p + size, -1);
   for (int32_t p = 0; p < k; ++p) {
     int64_t b = beg[p], e = b + cnt[p];
     for (int64_t t = b; t < e; ++t)
       if (ind[t] < 0 || ind[t] >= size) return report(env, kind == 'r' ? 1203 : 1201, static_cast<int>(t));
+    if (!content) continue;
     for (int64_t t = b; t < e; ++t) {
       if (mark[ind[t]] == p) return 1222;
       mark[ind[t]] = p;
@@ -113,23 +115,67 @@ static int check_entries(const tvlenv *env, char kind, int32_t size, int32_t k, 
 }
 
 int check_matrix(const tvlenv *env, char kind, int32_t size, int32_t k, const int *beg,
-                 const int *cnt, const int *ind, const double *val) {
+                 const int *cnt, const int *ind, const double *val, bool content) {
   if (!beg || !cnt || !ind || !val) return 0;
   int st = check_layout(env, size, k, beg, cnt);
   if (st) return st;
-  return check_entries(env, kind, size, k, beg, cnt, ind, val);
+  return check_entries(env, kind, size, k, beg, cnt, ind, val, content);
 }
 
-int check_matrix_starts(const tvlenv *env, char kind, int32_t size, int32_t k, int32_t nzcnt,
-                        const int *beg, const int *ind, const double *val) {
-  if (!beg || !ind || !val || k <= 0) return 0;
-  Scratch<int> cnt(k);
-  if (!cnt.ok()) return 1001;
+// Counts of vectors given by starts: the next start, nzcnt for the last.
+static bool counts_from_starts(int32_t k, int64_t nzcnt, const int *beg, Scratch<int> &cnt) {
+  if (!cnt.ok()) return false;
   for (int32_t p = 0; p < k; ++p) {
     int64_t next = p + 1 < k ? beg[p + 1] : nzcnt;
     cnt[p] = static_cast<int>(std::clamp<int64_t>(next - beg[p], -1, kNoLimit));
   }
-  return check_matrix(env, kind, size, k, beg, cnt.p, ind, val);
+  return true;
+}
+
+int check_matrix_starts(const tvlenv *env, char kind, int32_t size, int32_t k, int32_t nzcnt,
+                        const int *beg, const int *ind, const double *val, bool content) {
+  if (!beg || !ind || !val || k <= 0) return 0;
+  Scratch<int> cnt(k);
+  if (!counts_from_starts(k, nzcnt, beg, cnt)) return 1001;
+  return check_matrix(env, kind, size, k, beg, cnt.p, ind, val, content);
+}
+
+FoldedValues::~FoldedValues() { mem_free(own); }
+
+int fold_duplicates(int32_t size, int32_t k, const int *beg, const int *cnt, int64_t nzcnt, const int *ind,
+                    const double *val, FoldedValues &out) {
+  out.val = val;
+  if (!beg || !ind || !val || k <= 0 || size <= 0) return 0;
+  Scratch<int> implied(cnt ? 0 : k);
+  if (!cnt && !counts_from_starts(k, nzcnt, beg, implied)) return 1001;
+  const int *count = cnt ? cnt : implied.p;
+  int64_t total = 0;
+  for (int32_t p = 0; p < k; ++p) total = std::max<int64_t>(total, int64_t{beg[p]} + count[p]);
+  // Per index: the vector in which it was last seen and the position of
+  // its first entry there.
+  Scratch<int32_t> owner(size);
+  Scratch<int64_t> first(size);
+  if (!owner.ok() || !first.ok()) return 1001;
+  std::fill(owner.p, owner.p + size, -1);
+  for (int32_t p = 0; p < k; ++p) {
+    for (int64_t t = beg[p], e = t + count[p]; t < e; ++t) {
+      int32_t i = ind[t];
+      if (owner[i] != p) {
+        owner[i] = p;
+        first[i] = t;
+        continue;
+      }
+      if (!out.own) {
+        out.own = mem_array<double>(static_cast<size_t>(total));
+        if (!out.own) return 1001;
+        std::copy(val, val + total, out.own);
+        out.val = out.own;
+      }
+      out.own[first[i]] += out.own[t];
+      out.own[t] = 0.0;
+    }
+  }
+  return 0;
 }
 
 }  // namespace tvl

@@ -2,6 +2,7 @@
 // objective is c'x + 1/2 x'Qx with Q stored column-wise, both triangles.
 #include <cstdio>
 
+#include "frame/matrixcheck.h"
 #include "frame/parts_api.h"
 
 namespace tvl {
@@ -76,8 +77,13 @@ int copy_quad(const tvlenv *env, tvllp *lp, const int *beg, const int *cnt, cons
     for (int p = beg[j]; p < beg[j] + cnt[j]; ++p)
       if (ind[p] < 0 || ind[p] >= n) return report(env, 1201, p);
   }
-  if (datacheck_on(env) && (st = check_quad_content(env, lp->lp, beg, cnt, ind, val)) != 0) return st;
-  return install_quad(env, lp, beg, cnt, ind, val);
+  if (datacheck_on(env)) {
+    if ((st = check_quad_content(env, lp->lp, beg, cnt, ind, val)) != 0) return st;
+    return install_quad(env, lp, beg, cnt, ind, val);
+  }
+  FoldedValues folded(val);
+  if (fold_duplicates(n, n, beg, cnt, 0, ind, val, folded)) return 1001;
+  return install_quad(env, lp, beg, cnt, ind, folded.val);
 }
 
 int copy_qpsep(const tvlenv *env, tvllp *lp, const double *diag) {

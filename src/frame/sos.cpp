@@ -7,8 +7,12 @@ namespace {
 
 using namespace parts_api;
 
-// Structural checks that keep the stored sets addressable (always on).
-int check_sets(const tvlenv *env, int numsos, int numsosnz, const int *sosbeg, const int *sosind, int32_t n) {
+// Structural checks that keep the stored sets addressable (always on):
+// types, starts and column indices.
+int check_sets(const tvlenv *env, int numsos, int numsosnz, const char *sostype, const int *sosbeg,
+               const int *sosind, int32_t n) {
+  for (int k = 0; k < numsos; ++k)
+    if (sostype[k] != '1' && sostype[k] != '2') return report(env, 3009, k);
   for (int k = 0; k < numsos; ++k) {
     if (k + 1 < numsos && sosbeg[k] > sosbeg[k + 1]) return report(env, 1226, k + 1);
     if (sosbeg[k] < 0 || sosbeg[k] > numsosnz) return 1200;
@@ -18,11 +22,8 @@ int check_sets(const tvlenv *env, int numsos, int numsosnz, const int *sosbeg, c
   return 0;
 }
 
-// Content checks run with data checking: types, weights, unique weights.
-int check_set_content(const tvlenv *env, int numsos, int numsosnz, const char *sostype, const int *sosbeg,
-                      const double *soswt) {
-  for (int k = 0; k < numsos; ++k)
-    if (sostype[k] != '1' && sostype[k] != '2') return report(env, 3009, k);
+// Content checks run with data checking: weights, unique weights.
+int check_set_content(const tvlenv *env, int numsos, int numsosnz, const int *sosbeg, const double *soswt) {
   for (int p = 0; p < numsosnz; ++p)
     if (int st = check_value(env, soswt[p], p)) return st;
   for (int k = 0; k < numsos; ++k) {
@@ -56,9 +57,8 @@ int copy_sos(const tvlenv *env, tvllp *lp, int numsos, int numsosnz, const char 
   if (numsos > 0 && (!sostype || !sosbeg)) return 1004;
   if (numsosnz > 0 && (!sosind || !soswt)) return 1004;
   if (numsos == 0) numsosnz = 0;
-  if ((st = check_sets(env, numsos, numsosnz, sosbeg, sosind, lp->lp->ncols)) != 0) return st;
-  if (datacheck_on(env) &&
-      (st = check_set_content(env, numsos, numsosnz, sostype, sosbeg, soswt)) != 0)
+  if ((st = check_sets(env, numsos, numsosnz, sostype, sosbeg, sosind, lp->lp->ncols)) != 0) return st;
+  if (datacheck_on(env) && (st = check_set_content(env, numsos, numsosnz, sosbeg, soswt)) != 0)
     return st;
   SosData fresh;
   ModelParts tmp;

@@ -37,9 +37,9 @@ int newrows(tvlenv *env, tvllp *lp, int rcnt, const double *rhs, const char *sen
   if (st) return st;
   if (rcnt < 0) return 1003;
   if (rcnt == 0) return 0;
+  if (sense && (st = check_senses(env, sense, rcnt)) != 0) return st;
+  if (!rngval && any_ranged(sense, rcnt)) return 1003;
   if (datacheck_on(env)) {
-    if (sense && (st = check_senses(env, sense, rcnt)) != 0) return st;
-    if (!rngval && any_ranged(sense, rcnt)) return 1003;
     if (rhs && (st = check_numbers(env, rhs, rcnt)) != 0) return st;
     if (rngval && (st = check_numbers(env, rngval, rcnt)) != 0) return st;
     if (rowname && (st = check_names(env, rowname, rcnt)) != 0) return st;
@@ -62,9 +62,9 @@ int newcols(tvlenv *env, tvllp *lp, int ccnt, const double *obj, const double *l
     if (obj && (st = check_numbers(env, obj, ccnt)) != 0) return st;
     if (lb && (st = check_numbers(env, lb, ccnt)) != 0) return st;
     if (ub && (st = check_numbers(env, ub, ccnt)) != 0) return st;
-    if (ctype && (st = check_ctypes(env, ctype, ccnt)) != 0) return st;
-    if (colname && (st = check_names(env, colname, ccnt)) != 0) return st;
   }
+  if (ctype && (st = check_ctypes(env, ctype, ccnt)) != 0) return st;
+  if (datacheck_on(env) && colname && (st = check_names(env, colname, ccnt)) != 0) return st;
   ColBlock b;
   b.count = ccnt, b.obj = obj, b.lb = lb, b.ub = ub, b.ctype = ctype, b.names.arr = colname;
   const LpData *d = lp->lp;
@@ -79,15 +79,20 @@ int addrows(tvlenv *env, tvllp *lp, int ccnt, int rcnt, int nzcnt, const double 
   if (ccnt < 0 || rcnt < 0 || nzcnt < 0) return 1003;
   if (rcnt == 0) return 0;
   if (nzcnt > 0 && (!rmatbeg || !rmatind || !rmatval)) return 1004;
-  if (datacheck_on(env)) {
-    if (sense && (st = check_senses(env, sense, rcnt)) != 0) return st;
-    if (rhs && (st = check_numbers(env, rhs, rcnt)) != 0) return st;
-    if (nzcnt > 0 &&
-        (st = check_matrix_starts(env, 'c', total_cols(lp) + ccnt, rcnt, nzcnt, rmatbeg, rmatind, rmatval)) != 0)
-      return st;
+  bool content = datacheck_on(env);
+  if (sense && (st = check_senses(env, sense, rcnt)) != 0) return st;
+  if (content && rhs && (st = check_numbers(env, rhs, rcnt)) != 0) return st;
+  if (nzcnt > 0 && (st = check_matrix_starts(env, 'c', total_cols(lp) + ccnt, rcnt, nzcnt, rmatbeg, rmatind,
+                                             rmatval, content)) != 0)
+    return st;
+  if (content) {
     if (colname && (st = check_names(env, colname, ccnt)) != 0) return st;
     if (rowname && (st = check_names(env, rowname, rcnt)) != 0) return st;
   }
+  FoldedValues folded(rmatval);
+  if (nzcnt > 0 && !content &&
+      fold_duplicates(total_cols(lp) + ccnt, rcnt, rmatbeg, nullptr, nzcnt, rmatind, rmatval, folded))
+    return 1001;
   if (ccnt > 0) {
     ColBlock cb;
     cb.count = ccnt, cb.names.arr = colname;
@@ -95,7 +100,7 @@ int addrows(tvlenv *env, tvllp *lp, int ccnt, int rcnt, int nzcnt, const double 
   }
   RowBlock b;
   b.count = rcnt, b.rhs = rhs, b.sense = sense, b.names.arr = rowname;
-  if (nzcnt > 0) b.beg = rmatbeg, b.ind = rmatind, b.val = rmatval, b.nzcnt = nzcnt;
+  if (nzcnt > 0) b.beg = rmatbeg, b.ind = rmatind, b.val = folded.val, b.nzcnt = nzcnt;
   return cache_push_rows(lp, b);
 }
 
@@ -106,18 +111,23 @@ int addcols(tvlenv *env, tvllp *lp, int ccnt, int nzcnt, const double *obj, cons
   if (ccnt < 0 || nzcnt < 0) return 1003;
   if (ccnt == 0) return 0;
   if (nzcnt > 0 && (!cmatbeg || !cmatind || !cmatval)) return 1004;
-  if (datacheck_on(env)) {
-    if (obj && (st = check_numbers(env, obj, ccnt)) != 0) return st;
-    if (nzcnt > 0 &&
-        (st = check_matrix_starts(env, 'r', total_rows(lp), ccnt, nzcnt, cmatbeg, cmatind, cmatval)) != 0)
-      return st;
+  bool content = datacheck_on(env);
+  if (content && obj && (st = check_numbers(env, obj, ccnt)) != 0) return st;
+  if (nzcnt > 0 &&
+      (st = check_matrix_starts(env, 'r', total_rows(lp), ccnt, nzcnt, cmatbeg, cmatind, cmatval, content)) != 0)
+    return st;
+  if (content) {
     if (lb && (st = check_numbers(env, lb, ccnt)) != 0) return st;
     if (ub && (st = check_numbers(env, ub, ccnt)) != 0) return st;
     if (colname && (st = check_names(env, colname, ccnt)) != 0) return st;
   }
+  FoldedValues folded(cmatval);
+  if (nzcnt > 0 && !content &&
+      fold_duplicates(total_rows(lp), ccnt, cmatbeg, nullptr, nzcnt, cmatind, cmatval, folded))
+    return 1001;
   ColBlock b;
   b.count = ccnt, b.obj = obj, b.lb = lb, b.ub = ub, b.names.arr = colname;
-  if (nzcnt > 0) b.beg = cmatbeg, b.ind = cmatind, b.val = cmatval, b.nzcnt = nzcnt;
+  if (nzcnt > 0) b.beg = cmatbeg, b.ind = cmatind, b.val = folded.val, b.nzcnt = nzcnt;
   const LpData *d = lp->lp;
   bool names_ok = d->colnames.present() == (colname != nullptr);
   return !cache_pending(lp) && names_ok ? append_cols(env, lp, b) : cache_push_cols(lp, b);
@@ -229,17 +239,16 @@ int prepare(const tvlenv *env, tvllp *lp, const int *indices, int cnt, bool rows
 }
 
 // Common argument handling of the item changes: fixed types, count,
-// required arrays, then (data checking on) indices and repetitions.
+// required arrays, indices, then (data checking on) repetitions.  Without
+// data checking a repeated index takes the last of its values.
 int check_items(const tvlenv *env, tvllp *lp, int cnt, const int *indices, const void *values, bool rows) {
   int st = check_modifiable(env, lp);
   if (st) return st;
   if (cnt < 0) return 1003;
   if (cnt == 0) return 0;
   if (!indices || !values) return 1004;
-  if (datacheck_on(env)) {
-    st = check_indices(env, rows ? 'r' : 'c', indices, cnt, rows ? total_rows(lp) : total_cols(lp));
-    if (!st) st = check_unique(env, indices, cnt, 0);
-  }
+  st = check_indices(env, rows ? 'r' : 'c', indices, cnt, rows ? total_rows(lp) : total_cols(lp));
+  if (!st && datacheck_on(env)) st = check_unique(env, indices, cnt, 0);
   return st;
 }
 
@@ -262,7 +271,7 @@ int change_doubles(tvlenv *env, tvllp *lp, int cnt, const int *indices, const do
 
 int change_senses(tvlenv *env, tvllp *lp, int cnt, const int *indices, const char *sense) {
   int st = check_items(env, lp, cnt, indices, sense, true);
-  if (!st && cnt > 0 && datacheck_on(env)) st = check_senses(env, sense, cnt);
+  if (!st && cnt > 0) st = check_senses(env, sense, cnt);
   if (!st && cnt > 0) st = prepare(env, lp, indices, cnt, true);
   if (st || cnt == 0) return st;
   LpData *d = lp->lp;
@@ -276,10 +285,8 @@ int change_senses(tvlenv *env, tvllp *lp, int cnt, const int *indices, const cha
 int change_bounds(tvlenv *env, tvllp *lp, int cnt, const int *indices, const char *lu, const double *bd) {
   int st = check_items(env, lp, cnt, indices, lu, false);
   if (!st && cnt > 0 && !bd) st = 1004;
-  if (!st && cnt > 0 && datacheck_on(env)) {
-    st = check_bound_kinds(env, lu, cnt);
-    if (!st) st = check_numbers(env, bd, cnt);
-  }
+  if (!st && cnt > 0) st = check_bound_kinds(env, lu, cnt);
+  if (!st && cnt > 0 && datacheck_on(env)) st = check_numbers(env, bd, cnt);
   if (!st && cnt > 0) st = prepare(env, lp, indices, cnt, false);
   if (st || cnt == 0) return st;
   LpData *d = lp->lp;
@@ -329,13 +336,13 @@ int change_coefs(tvlenv *env, tvllp *lp, int k, const int *row, const int *col, 
   if (k < 0) return 1003;
   if (k == 0) return 0;
   if (!row || !col || !val) return 1004;
-  if (datacheck_on(env)) {
-    st = check_indices(env, 'r', row, k, total_rows(lp));
-    if (!st) st = check_indices(env, 'c', col, k, total_cols(lp));
-    if (!st) st = check_unique_pairs(env, row, col, k);
+  st = check_indices(env, 'r', row, k, total_rows(lp));
+  if (!st) st = check_indices(env, 'c', col, k, total_cols(lp));
+  if (!st && datacheck_on(env)) {
+    st = check_unique_pairs(env, row, col, k);
     if (!st) st = check_numbers(env, val, k);
-    if (st) return st;
   }
+  if (st) return st;
   st = cache_pending(lp) ? cache_push_coefs(lp, row, col, val, k) : apply_coefs(env, lp->lp, row, col, val, k);
   if (!st) note_change(env, lp, ChangeKind::Other, kDropOnChange);
   return st;

@@ -165,14 +165,16 @@ TEST_F(ProblemTest, LoadDataChecksNamePositions) {
   EXPECT_EQ(error_text(), "");
 }
 
-TEST_F(ProblemTest, LoadWithoutDataCheckAcceptsUncheckedContent) {
+// Values are checked only with data checking on; a sense always.
+TEST_F(ProblemTest, LoadWithoutDataCheckAcceptsUncheckedValues) {
   Load l;
-  l.sense = "LGX";
   l.obj[0] = kNaN;
   EXPECT_EQ(l.run(env, lp), 0);
-  char s[3];
-  ASSERT_EQ(TVLgetsense(env, lp, s, 0, 2), 0);
-  EXPECT_EQ(s[2], 'X');
+  double obj = 0;
+  ASSERT_EQ(TVLgetobj(env, lp, &obj, 0, 0), 0);
+  EXPECT_TRUE(std::isnan(obj));
+  l.sense = "LGX";
+  EXPECT_EQ(l.run(env, lp), TVLERR_ILLEGAL_SENSE_ENTRY);
 }
 
 TEST_F(ProblemTest, LoadResetsTypeAndDropsColumnTypes) {
