@@ -1,5 +1,18 @@
 // The concurrent LP method: the dual and the primal simplex race on copies
 // of the problem in worker threads; the first decisive result is kept.
+//
+// Log: the dual simplex's log is streamed while the race runs (the
+// caller's thread forwards it at every wake-up of its wait, at most
+// kCallbackInterval apart); the primal simplex runs quietly, and its log
+// is shown after the race only when its result is the one kept.
+//
+// Determinism (parallel modes 0 and 1): the winner is the decisive run
+// with the least deterministic work, and the loser stops at its first
+// progress callback past the winner's work.  So that this stopping point,
+// and with it every streamed line, does not depend on thread timing, the
+// workers keep pace: a worker ahead in work waits at its callback until
+// the other has caught up or ended.  No run can then pass the point where
+// the bound will stop it before the bound is known.
 #include "lp/concurrent.h"
 
 #include <algorithm>
@@ -51,6 +64,10 @@ struct Worker {
   mutable std::mutex iterate_mutex;
   LpIterate iterate;
   bool has_iterate = false;
+  std::atomic<uint64_t> progress{0};      // its work at its last progress callback
+  std::atomic<bool> ended{false};         // its run has returned
+  std::atomic<bool> waiting{false};       // it waits for the other to catch up
+  Worker *other = nullptr;
   int status = 0;                         // what the entry point returned
   uint64_t work = 0;                      // deterministic work it did
   uint64_t work0 = 0;                     // thread work counter at its start
@@ -62,6 +79,7 @@ struct Worker {
 struct Race {
   std::mutex mutex;
   std::condition_variable done;
+  std::condition_variable step;  // a worker advanced, ended or was told to stop
   int finished = 0;
   int winner = -1;
   // Deterministic mode: the winner is the decisive run with the least
@@ -78,7 +96,42 @@ bool decisive(int solstat) {
   return solstat != TVL_STAT_OPTIMAL_INFEAS && solstat != TVL_STAT_NUM_BEST;
 }
 
-void request_stop(Worker &w) { __atomic_store_n(&w.stop, 1, __ATOMIC_RELAXED); }
+bool stop_requested(Worker &w) { return __atomic_load_n(&w.stop, __ATOMIC_RELAXED) != 0; }
+
+// Wakes a worker waiting in keep_pace.  Taking the mutex first orders the
+// wake-up after the waiter has entered its wait.
+void wake(Race &race) {
+  { std::lock_guard<std::mutex> lock(race.mutex); }
+  race.step.notify_all();
+}
+
+// Sets the worker's termination request and wakes it if it waits;
+// `locked` when the caller already holds the race's mutex.
+void request_stop(Worker &w, bool locked = false) {
+  __atomic_store_n(&w.stop, 1, __ATOMIC_RELAXED);
+  if (locked) {
+    w.race->step.notify_all();
+  } else {
+    wake(*w.race);
+  }
+}
+
+// Deterministic mode: publishes the worker's work `mine`, then waits while
+// the other worker is still running behind it (see the file comment).
+// The two cannot wait for each other: each waits only for a smaller
+// published work than its own.
+void keep_pace(Worker &w, uint64_t mine) {
+  Race &race = *w.race;
+  Worker &o = *w.other;
+  w.progress.store(mine);
+  if (o.waiting.load()) wake(race);
+  auto caught_up = [&] { return o.ended.load() || o.progress.load() >= mine || stop_requested(w); };
+  if (caught_up()) return;
+  std::unique_lock<std::mutex> lock(race.mutex);
+  w.waiting.store(true);
+  race.step.wait(lock, caught_up);
+  w.waiting.store(false);
+}
 
 // Progress callback installed in every worker's environment: records the
 // iteration count for the caller's thread.  In deterministic mode it stops
@@ -96,7 +149,11 @@ int track_iterations(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) 
     w.iterate = it;
     w.has_iterate = true;
   }
-  return w.race->deterministic && thread_work() - w.work0 > w.race->bound.load(std::memory_order_relaxed);
+  if (!w.race->deterministic) return 0;
+  const uint64_t mine = thread_work() - w.work0;
+  if (mine > w.race->bound.load()) return 1;
+  keep_pace(w, mine);
+  return mine > w.race->bound.load();
 }
 
 // Child environment and problem copy of a worker, made on the caller's
@@ -144,6 +201,8 @@ void run_worker(Worker *workers, int count, int self, Race *race) {
   std::lock_guard<std::mutex> lock(race->mutex);
   w.status = st;
   w.work = thread_work() - w.work0;
+  w.ended.store(true);
+  race->step.notify_all();
   ++race->finished;
   if (race->deterministic) {
     if (wins && beats(workers, self, w.work, race->winner)) {
@@ -153,13 +212,24 @@ void run_worker(Worker *workers, int count, int self, Race *race) {
   } else if (wins && race->winner < 0) {
     race->winner = self;
     for (int k = 0; k < count; ++k)
-      if (k != self) request_stop(workers[k]);
+      if (k != self) request_stop(workers[k], true);
   }
   race->done.notify_all();
 }
 
-// Waits for the decision on the caller's thread, calling the caller's LP
-// progress callback at intervals; a nonzero answer stops every worker.
+// Sends what the streamed worker logged since the last call to the
+// caller's channels and pushes it through buffered streams.
+void stream_log(TVLENVptr env, Worker &streamed) {
+  if (streamed.log.forward(env) == 0) return;
+  TVLCHANNELptr results = nullptr, log = nullptr;
+  TVLgetchannels(env, &results, nullptr, nullptr, &log);
+  TVLflushchannel(env, log);
+  TVLflushchannel(env, results);
+}
+
+// Waits for the decision on the caller's thread, streaming the first
+// worker's log and calling the caller's LP progress callback at
+// intervals; a nonzero answer stops every worker.
 void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race &race) {
   LpProgress progress;
   lp_progress_init(progress);
@@ -177,7 +247,11 @@ void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race
   bool stopped = false;
   workers[0].iterate_wanted.store(true, std::memory_order_relaxed);
   while ((race.deterministic || race.winner < 0) && race.finished < count) {
-    if (race.done.wait_for(lock, kCallbackInterval) == std::cv_status::no_timeout || stopped) continue;
+    const bool woken = race.done.wait_for(lock, kCallbackInterval) == std::cv_status::no_timeout;
+    lock.unlock();
+    stream_log(env, workers[0]);
+    lock.lock();
+    if (woken || stopped) continue;
     workers[0].iterate_wanted.store(true, std::memory_order_relaxed);
     progress.iterations = workers[0].iterations.load(std::memory_order_relaxed);
     lock.unlock();
@@ -185,7 +259,7 @@ void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race
     lock.lock();
     if (answer != 0) {
       stopped = true;
-      for (int k = 0; k < count; ++k) request_stop(workers[k]);
+      for (int k = 0; k < count; ++k) request_stop(workers[k], true);
     }
   }
 }
@@ -204,19 +278,22 @@ const char *method_name(int method) {
 }
 
 // Moves the kept worker's solution record and basis (if any) into the
-// caller's problem and reports its log.  Returns the worker's status, negated when
-// its message has already been printed (it is part of the forwarded log).
-int adopt(TVLENVptr env, TVLLPptr lp, Worker &w) {
-  w.log.forward(env);
+// caller's problem; the log of a quiet worker is shown now, after a line
+// naming it.  Returns the worker's status, negated when its message has
+// already been printed (it is part of the forwarded log).
+int adopt(TVLENVptr env, TVLLPptr lp, Worker &w, bool streamed) {
+  const bool display = param_int(env, TVL_PARAM_SIMDISPLAY) != 0;
+  if (!streamed) {
+    if (display) msg_log(env, "\nConcurrent optimizer: log of the %s, which is kept:\n", method_name(w.method));
+    w.log.forward(env);
+  }
   work_add(w.work);
   // A failed run may still have stored a status (a presolve verdict).
   discard_derived(lp, kDropSolution | kDropBasis | kDropFactor);
   lp->soln = std::exchange(w.lp->soln, nullptr);
   lp->basis = std::exchange(w.lp->basis, nullptr);
   if (w.status != 0) return -w.status;
-  if (param_int(env, TVL_PARAM_SIMDISPLAY) != 0) {
-    msg_log(env, "Concurrent optimizer: %s finished first.\n", method_name(w.method));
-  }
+  if (display) msg_log(env, "Concurrent optimizer: %s finished first.\n", method_name(w.method));
   return 0;
 }
 
@@ -225,6 +302,8 @@ int race(TVLENVptr env, TVLLPptr lp) {
   Worker workers[kCount];
   workers[0].method = TVL_ALG_DUAL;
   workers[1].method = TVL_ALG_PRIMAL;
+  workers[0].other = &workers[1];
+  workers[1].other = &workers[0];
   int st = 0;
   for (int k = 0; k < kCount && st == 0; ++k) st = prepare(env, lp, workers[k]);
   Race state;
@@ -232,6 +311,10 @@ int race(TVLENVptr env, TVLLPptr lp) {
   // automatic (0) and deterministic (1) pick the winner by work.
   state.deterministic = param_int(env, TVL_PARAM_PARALLELMODE) != -1;
   for (Worker &w : workers) w.race = &state;
+  if (st == 0 && param_int(env, TVL_PARAM_SIMDISPLAY) != 0) {
+    msg_log(env, "Concurrent optimizer: %s and %s in parallel; the log below is the %s's.\n",
+            method_name(workers[0].method), method_name(workers[1].method), method_name(workers[0].method));
+  }
   int started = 0;
   for (; st == 0 && started < kCount; ++started) {
     try {
@@ -248,7 +331,11 @@ int race(TVLENVptr env, TVLLPptr lp) {
     for (Worker &w : workers) request_stop(w);
   }
   for (int k = 0; k < started; ++k) workers[k].thread.join();
-  if (st == 0) st = adopt(env, lp, workers[pick_result(workers, kCount, state.winner)]);
+  if (st == 0) {
+    stream_log(env, workers[0]);
+    const int kept = pick_result(workers, kCount, state.winner);
+    st = adopt(env, lp, workers[kept], kept == 0);
+  }
   for (Worker &w : workers) release(env, w);
   return st;
 }

@@ -18,6 +18,7 @@ void standard_channels(TVLENVptr env, TVLCHANNELptr out[4]) {
 void WorkerLog::receive(void *handle, const char *msg) {
   auto *tap = static_cast<Tap *>(handle);
   try {
+    std::lock_guard<std::mutex> lock(tap->owner->mutex_);
     tap->owner->entries_.push_back(Entry{tap->channel, msg});
   } catch (const std::bad_alloc &) {
     // A message that cannot be kept is lost; the run itself goes on.
@@ -34,10 +35,16 @@ int WorkerLog::attach(TVLENVptr child) {
   return 0;
 }
 
-void WorkerLog::forward(TVLENVptr env) const {
+size_t WorkerLog::forward(TVLENVptr env) {
+  std::vector<Entry> taken;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    taken.swap(entries_);
+  }
   TVLCHANNELptr chan[kChannels] = {};
   standard_channels(env, chan);
-  for (const Entry &e : entries_) TVLmsgstr(chan[e.channel], e.text.c_str());
+  for (const Entry &e : taken) TVLmsgstr(chan[e.channel], e.text.c_str());
+  return taken.size();
 }
 
 }  // namespace tvl::lp
