@@ -196,6 +196,32 @@ TEST(Concurrent, TerminationAndCallbackStopBothWorkersMidRun) {
     EXPECT_EQ(calls.calls, 2);
     EXPECT_EQ(calls.foreign, 0);
   }
+  {
+    // The dual's log is streamed: the progress callback, on the caller's
+    // thread, sees its iteration lines while the race runs, and stops it
+    // then.  Every line arrives on the caller's thread.
+    struct Watch {
+      Session *run = nullptr;
+      std::thread::id caller = std::this_thread::get_id();
+      int foreign = 0;
+    } watch;
+    auto on_log = [](void *handle, const char *) {
+      auto *w = static_cast<Watch *>(handle);
+      if (std::this_thread::get_id() != w->caller) ++w->foreign;
+    };
+    auto cb = [](TVLCENVptr, void *, int, void *handle) {
+      return static_cast<Watch *>(handle)->run->log.find("Iteration:") != std::string::npos ? 1 : 0;
+    };
+    Session run(kSlowInstance);
+    watch.run = &run;
+    TVLCHANNELptr logc = nullptr;
+    TVLgetchannels(run.env, nullptr, nullptr, nullptr, &logc);
+    ASSERT_EQ(TVLaddfuncdest(run.env, logc, &watch, on_log), 0);
+    ASSERT_EQ(TVLsetlpcallbackfunc(run.env, cb, &watch), 0);
+    ASSERT_EQ(TVLlpopt(run.env, run.lp), 0);
+    EXPECT_EQ(TVLgetstat(run.env, run.lp), TVL_STAT_ABORT_USER);
+    EXPECT_EQ(watch.foreign, 0);
+  }
 }
 
 TEST(Concurrent, OneThreadRunsTheDualAloneAndErrorsAreReportedOnce) {
