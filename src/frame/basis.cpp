@@ -112,7 +112,7 @@ int enter(const tvlenv *env, const tvllp *lp) {
 }
 
 // Statuses are checked on every call: the optimizers index by them.
-int check_statuses(const tvlenv *, const int *stat, int32_t count) {
+int check_statuses(const tvlenv *env, const int *stat, int32_t count) {
   for (int32_t k = 0; k < count; ++k) {
     // The message names the offending entry; the code comes back negated
     // (already reported) and the boundary reporter makes it positive.
