@@ -37,7 +37,11 @@ TEST(SingularRepair, SingularStartIsRepairedWithMessages) {
     const char sense[] = {'G', 'G'};
     const int beg[] = {0, 2, 4}, cnt[] = {2, 2, 2}, ind[] = {0, 1, 0, 1, 0, 1};
     const double val[] = {1.0, 1.0, 1.0, 1.0, 1.0, 2.0};
-    ASSERT_EQ(TVLcopylp(env, lp, 3, 2, TVL_MIN, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr), 0);
+    char c1[] = "alpha", c2[] = "beta", c3[] = "gamma", r1[] = "first", r2[] = "second";
+    char *colname[] = {c1, c2, c3}, *rowname[] = {r1, r2};
+    ASSERT_EQ(TVLcopylpwnames(env, lp, 3, 2, TVL_MIN, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr,
+                              colname, rowname),
+              0);
     const int cstat[] = {TVL_BASIC, TVL_BASIC, TVL_AT_LOWER}, rstat[] = {TVL_AT_LOWER, TVL_AT_LOWER};
     ASSERT_EQ(TVLcopybase(env, lp, cstat, rstat), 0);
     ASSERT_EQ(TVLdualopt(env, lp), 0);
@@ -47,6 +51,48 @@ TEST(SingularRepair, SingularStartIsRepairedWithMessages) {
     EXPECT_NEAR(objval, 2.0, 1e-9);
     EXPECT_EQ(count_of(log, "Repairing basis singularity.\n"), display ? 1u : 0u);
     EXPECT_EQ(count_of(log, "fixed because of singularity.\n"), display ? 1u : 0u);
+    // The displaced column is named as the problem names it.
+    EXPECT_EQ(count_of(log, "Variable 'alpha' fixed because of singularity.\n") +
+                  count_of(log, "Variable 'beta' fixed because of singularity.\n"),
+              display ? 1u : 0u)
+        << log;
+    TVLfreeprob(env, &lp);
+    TVLcloseTAVLO(&env);
+  }
+}
+
+// A singularity tolerance above the pivots of the LP makes every
+// refactorization repair the basis: the repairs within the repair limit
+// are made (and shown, with the default name of the displaced column), the
+// next one ends the call with 1256.
+TEST(SingularRepair, ExhaustedLimitEndsTheCallWithBasisSingular) {
+  for (int limit : {0, 10}) {
+    SCOPED_TRACE(limit);
+    int st = 0;
+    TVLENVptr env = TVLopenTAVLO(&st);
+    std::string errors, log;
+    TVLCHANNELptr errc = nullptr, logc = nullptr;
+    TVLgetchannels(env, nullptr, nullptr, &errc, &logc);
+    TVLaddfuncdest(env, errc, &errors, collect);
+    TVLaddfuncdest(env, logc, &log, collect);
+    TVLsetintparam(env, TVL_PARAM_PREIND, 0);
+    TVLsetintparam(env, TVL_PARAM_REINV, 1);
+    TVLsetintparam(env, TVL_PARAM_SCAIND, -1);
+    TVLsetintparam(env, TVL_PARAM_SINGLIM, limit);
+    ASSERT_EQ(TVLsetdblparam(env, TVL_PARAM_SINGTOL, 0.5), 0);
+    TVLLPptr lp = TVLcreateprob(env, &st, "weak");
+    // min x + 2y  s.t.  0.3x + 0.3y >= 1,  0.3x - 0.3y <= 2,  x, y >= 0.
+    const double obj[] = {1.0, 2.0}, rhs[] = {1.0, 2.0}, lb[] = {0, 0}, ub[] = {1e20, 1e20};
+    const char sense[] = {'G', 'L'};
+    const int beg[] = {0, 2}, cnt[] = {2, 2}, ind[] = {0, 1, 0, 1};
+    const double val[] = {0.3, 0.3, 0.3, -0.3};
+    ASSERT_EQ(TVLcopylp(env, lp, 2, 2, TVL_MIN, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr), 0);
+    EXPECT_EQ(TVLdualopt(env, lp), TVLERR_BASIS_SINGULAR);
+    EXPECT_EQ(errors, "TAVLO Error  1256: Basis singular.\n");
+    EXPECT_NE(TVLgetstat(env, lp), TVL_STAT_OPTIMAL);
+    // The repair inside the first iteration does not count.
+    EXPECT_EQ(count_of(log, "Repairing basis singularity.\n"), static_cast<size_t>(limit) + 1) << log;
+    EXPECT_EQ(count_of(log, "Variable 'x1' fixed because of singularity.\n"), static_cast<size_t>(limit) + 1);
     TVLfreeprob(env, &lp);
     TVLcloseTAVLO(&env);
   }
