@@ -90,5 +90,38 @@ TEST(ProgressMonitor, CheckIntervalSetsTheAverageThatAStallIsMeasuredAgainst) {
   EXPECT_EQ(fall.observe(501, 2, 50.0, false, moved), A::Perturb);
 }
 
+// finnis under the dual stalls near its optimum: by default the ratio
+// test's cost shifts carry it through and are removed at the end; with a
+// window of 2 the monitor perturbs after the first iterations were logged,
+// and removes the perturbation before the final status.  Both reach the
+// published optimum.
+TEST(ProgressMonitorNetlib, DualStallPerturbsMidRunWithItsLines) {
+  const double ref = testing::netlib_optimum("finnis");
+  for (int perlim : {0, 2}) {
+    tvltest::ApiSession session("finnis");
+    ASSERT_EQ(session.read_netlib("finnis"), 0);
+    session.set(TVL_PARAM_PREIND, 0);
+    session.set(TVL_PARAM_LPMETHOD, 2);
+    session.set(TVL_PARAM_THREADS, 1);
+    session.set(TVL_PARAM_PERLIM, perlim);
+    ASSERT_EQ(TVLlpopt(session.env, session.lp), 0);
+    ASSERT_EQ(TVLgetstat(session.env, session.lp), TVL_STAT_OPTIMAL);
+    double obj = 0.0;
+    TVLgetobjval(session.env, session.lp, &obj);
+    EXPECT_LT(std::fabs(obj - ref) / std::fabs(ref), 1e-6) << perlim;
+    const std::string &log = session.log;
+    const size_t first_line = log.find("Iteration:"), started = log.find("Perturbation started.\n");
+    if (perlim == 0) {
+      EXPECT_EQ(started, std::string::npos) << log;
+      EXPECT_NE(log.find("Removing shift ("), std::string::npos) << log;
+      continue;
+    }
+    ASSERT_NE(started, std::string::npos) << log;
+    EXPECT_GT(started, first_line) << log;
+    EXPECT_GT(log.find("Removing perturbation.\n"), started) << log;
+    EXPECT_NE(log.find("Removing perturbation.\n"), std::string::npos) << log;
+  }
+}
+
 }  // namespace
 }  // namespace tvl::lp
