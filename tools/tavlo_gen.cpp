@@ -1,6 +1,7 @@
 // Writes or checks the files derived from the parameter table and the
 // status-code table:
 //   include/tavlo.h     the TVL_PARAM_ and TVLERR_ macro regions
+//   src/frame/param.h   the constants of the hidden parameters the library reads
 //   docs/parameters.md  the parameter reference
 //
 //   tavlo_gen --check SOURCE_DIR   exit 1 when a committed file is stale
@@ -23,7 +24,8 @@ struct ParamRow {
   const char *def;
   const char *min;
   const char *max;
-  const char *flag;  // "NO_EFFECT" for a parameter no part of the library reads yet
+  const char *flag;  // "NO_EFFECT" for a public parameter no part of the library reads
+                     // yet; the internal name of a hidden one the library reads
 };
 
 const ParamRow kParams[] = {
@@ -111,6 +113,15 @@ std::string param_macros() {
   std::string out;
   for (const ParamRow &p : kParams)
     if (p.name[0] != '\0') out += format("#define %-32s %d\n", p.name, p.number);
+  return out;
+}
+
+// A hidden parameter's trailing argument is its internal name.
+std::string hidden_constants() {
+  std::string out;
+  for (const ParamRow &p : kParams)
+    if (p.name[0] == '\0' && p.flag[0] != '\0')
+      out += "inline constexpr int kParam" + std::string(p.flag) + " = " + std::to_string(p.number) + ";\n";
   return out;
 }
 
@@ -281,6 +292,13 @@ int main(int argc, char **argv) {
     return 2;
   }
   bool ok = settle(header_path, header, write);
+  const std::string param_h_path = root + "/src/frame/param.h";
+  std::string param_h;
+  if (!read_file(param_h_path, param_h) || !replace_region(param_h, "HIDDEN PARAMETERS", hidden_constants())) {
+    std::cerr << param_h_path << ": missing or without its generated region markers\n";
+    return 2;
+  }
+  ok = settle(param_h_path, param_h, write) && ok;
   ok = settle(root + "/docs/parameters.md", docs(), write) && ok;
   return ok ? 0 : 1;
 }

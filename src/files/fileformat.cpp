@@ -65,7 +65,7 @@ int read_model(tvlenv *env, tvllp *lp, const char *filename, const char *filetyp
   if (!filename || !*filename) return 1421;
   ModelFormat fmt = model_format(filename, filetype);
   if (fmt == ModelFormat::Unknown) return 1424;
-  FILE *fp = cfile_open_read(env, filename, "rb", nullptr, true, true, &st);
+  FILE *fp = open_read_reported(env, filename, "rb", nullptr, true, true, &st);
   if (!fp) return st;
   if (fmt == ModelFormat::Lp) {
     st = lp_read(env, lp, fp, filename);

@@ -45,7 +45,7 @@ int LpParser::parse_rhs(double &rhs) {
   if (t.kind == LpTok::Number)
     rhs = sign * t.value;
   else if (is_infinity_word(t))
-    rhs = sign * kInfinity;
+    rhs = sign * kInfBound;
   else if (t.kind == LpTok::End && ts_.status() != 0)
     return ts_.status();
   else

@@ -39,7 +39,7 @@ int LpParser::column(const LpToken &t, int *j) {
     m_.colnames.push_back(t.text);
     m_.obj.push_back(0.0);
     m_.lb.push_back(0.0);
-    m_.ub.push_back(kInfinity);
+    m_.ub.push_back(kInfBound);
     ub_given_.push_back(0);
   }
   *j = k;
@@ -202,7 +202,7 @@ int LpParser::finish_model() {
     bool odd = false;
     for (size_t j = 0; j < m_.ctype.size(); ++j) {
       if (m_.ctype[j] != 'B') continue;
-      if (!ub_given_[j] && m_.ub[j] >= kInfinity) m_.ub[j] = 1.0;
+      if (!ub_given_[j] && m_.ub[j] >= kInfBound) m_.ub[j] = 1.0;
       if (m_.lb[j] != 0.0 || m_.ub[j] != 1.0) odd = true;
     }
     if (odd) diag_.warning("Warning:  Binary variables declared with bounds other than 0 and 1.\n");

@@ -10,11 +10,9 @@
 #include "files/lpfiledata.h"
 #include "files/lpread_diag.h"
 #include "files/lpread_lex.h"
+#include "frame/infinity.h"
 
 namespace tvl {
-
-// Values at or beyond this magnitude are infinite in the LP format.
-inline constexpr double kInfinity = 1e20;
 
 // "inf" or "infinity" in any case: an infinite value.
 bool is_infinity_word(const LpToken &t);

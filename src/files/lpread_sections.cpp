@@ -25,7 +25,7 @@ int LpParser::bound_value(const std::vector<LpToken> &v, size_t &i, double *valu
   if (v[k].kind == LpTok::Number)
     *value = sign * v[k].value;
   else if (is_infinity_word(v[k]))
-    *value = sign * kInfinity;
+    *value = sign * kInfBound;
   else
     return 1;
   i = k + 1;
@@ -48,8 +48,8 @@ int LpParser::bound_column(const LpToken &t, int *j) {
 
 // Applies "column rel value" (column_first) or "value rel column".
 void LpParser::set_bound(int j, char rel, double value, bool column_first) {
-  if (value >= kInfinity) value = kInfinity;
-  if (value <= -kInfinity) value = -kInfinity;
+  if (value >= kInfBound) value = kInfBound;
+  if (value <= -kInfBound) value = -kInfBound;
   bool upper = rel == 'E' || (rel == 'L') == column_first;
   bool lower = rel == 'E' || (rel == 'G') == column_first;
   if (upper) {
@@ -68,8 +68,8 @@ int LpParser::bound_line(const std::vector<LpToken> &v) {
     if (v[1].kind == LpTok::Name && strcasecmp(v[1].text.c_str(), "free") == 0) {
       int j = 0;
       if (bound_column(v[0], &j) != 0) return 0;
-      m_.lb[j] = -kInfinity;
-      m_.ub[j] = kInfinity;
+      m_.lb[j] = -kInfBound;
+      m_.ub[j] = kInfBound;
       ub_given_[j] = 1;
       return 0;
     }
@@ -242,7 +242,7 @@ void lp_restore_ranges(LpFileModel &m) {
     size_t k = static_cast<size_t>(pos - r.ind.begin());
     if (r.val[k] != -1.0 || (!m.ctype.empty() && m.ctype[j] != 'C')) continue;
     double l = m.lb[j], u = m.ub[j];
-    if (l <= -kInfinity) continue;
+    if (l <= -kInfBound) continue;
     r.sense = 'R';
     if (l == 0.0) {
       r.rng = u;

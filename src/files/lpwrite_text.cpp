@@ -5,12 +5,12 @@
 
 #include "files/lpnames.h"
 #include "files/numfmt.h"
+#include "frame/infinity.h"
 
 namespace tvl {
 
 namespace {
 
-constexpr double kInf = 1e20;
 constexpr int kWrapColumn = 80;
 constexpr double kUnitTolerance = 1e-13;
 
@@ -208,7 +208,7 @@ class Writer {
 
   // One bound line, or the empty text when the bounds are the defaults.
   std::string bound_line(const std::string &name, double l, double u, char type) {
-    bool l_inf = l <= -kInf, u_inf = u >= kInf;
+    bool l_inf = l <= -kInfBound, u_inf = u >= kInfBound;
     bool special = type == 'B' || type == 'I';
     if (!special && l == 0.0 && u_inf) return "";
     if (l_inf && u_inf) return "      " + name + " Free";

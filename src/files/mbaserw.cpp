@@ -244,7 +244,7 @@ int read_basis(tvlenv *env, tvllp *lp, const char *filename) {
   if (st || (st = complete(env, lp)) != 0) return st;
   const LpData *d = lp->lp;
   if (!d->colnames.present() || !d->rownames.present()) return 1219;
-  FILE *fp = cfile_open_read(env, filename, "rb", ".bas", false, true, &st);
+  FILE *fp = open_read_reported(env, filename, "rb", ".bas", false, true, &st);
   if (!fp) return st;
   try {
     Vec<char> buf;

@@ -400,7 +400,7 @@ int Parser::columns_line() {
     colname_.push_back(col);
     img_.obj.push_back(0.0);
     img_.lb.push_back(0.0);
-    img_.ub.push_back(TVL_INFBOUND);
+    img_.ub.push_back(kInfBound);
     img_.matbeg.push_back(static_cast<int32_t>(img_.matind.size()));
     img_.ctype.push_back(in_int_ ? 'I' : 'C');
     obj_set_ = false;
@@ -596,13 +596,13 @@ int Parser::apply_bound(std::string_view type, int32_t j, std::string_view val, 
     lb = ub = v, fl |= kLoGiven | kUpGiven;
   } else if (t0 == 'F' && t1 == 'R') {
     if (fl) return fail(1455);
-    lb = -TVL_INFBOUND, ub = TVL_INFBOUND, fl |= kLoGiven | kUpGiven;
+    lb = -kInfBound, ub = kInfBound, fl |= kLoGiven | kUpGiven;
   } else if (t0 == 'M') {
     if (fl & kLoGiven) return fail(1459);
-    lb = -TVL_INFBOUND, fl |= kLoGiven;
+    lb = -kInfBound, fl |= kLoGiven;
   } else if (t0 == 'P') {
     if (fl & kUpGiven) return fail(1458);
-    ub = TVL_INFBOUND, fl |= kUpGiven;
+    ub = kInfBound, fl |= kUpGiven;
   } else if (t0 == 'B') {
     if (fl) return fail(1456);
     lb = 0.0, ub = 1.0, ct = 'B', fl |= kBvGiven;
@@ -617,7 +617,7 @@ int Parser::apply_bound(std::string_view type, int32_t j, std::string_view val, 
     make_int();
   } else {  // SC, SI: the value is the upper bound, none means infinite
     if (fl & kUpGiven) return fail(1458);
-    ub = has_val ? v : TVL_INFBOUND, fl |= kUpGiven;
+    ub = has_val ? v : kInfBound, fl |= kUpGiven;
     ct = (t1 == 'I' || ct == 'I' || ct == 'N') ? 'N' : 'S';
   }
   return 0;

@@ -194,7 +194,7 @@ int Parser::finish() {
   img_.ncols = n;
   img_.matbeg.push_back(static_cast<int32_t>(img_.matind.size()));
   for (size_t j = 0; j < bflag_.size(); ++j)
-    if ((bflag_[j] & kNegUp) && !(bflag_[j] & kLoGiven)) img_.lb[j] = -TVL_INFBOUND;
+    if ((bflag_[j] & kNegUp) && !(bflag_[j] & kLoGiven)) img_.lb[j] = -kInfBound;
   if (std::all_of(img_.ctype.begin(), img_.ctype.end(), [](char c) { return c == 'C'; })) img_.ctype.clear();
   img_.colnames.reserve(n, n * 9);
   for (std::string_view s : colname_) img_.colnames.add(s);

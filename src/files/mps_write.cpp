@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "files/mps_names.h"
+#include "frame/infinity.h"
 
 namespace tvl {
 namespace {
@@ -238,7 +239,7 @@ void write_bounds(Out &o, const ModelImage &img, const Names &nm) {
     char t = img.ctype.empty() ? 'C' : img.ctype[j];
     double lb = img.lb[j], ub = img.ub[j];
     std::string_view c = nm.col.view(j);
-    double up_default = TVL_INFBOUND;
+    double up_default = kInfBound;
     if (t == 'B') {
       bound("BV", c, nullptr);
       up_default = 1.0;
@@ -248,11 +249,11 @@ void write_bounds(Out &o, const ModelImage &img, const Names &nm) {
     } else if (same_bits(lb, ub)) {
       bound("FX", c, &lb);
       continue;
-    } else if (lb == -TVL_INFBOUND && ub == TVL_INFBOUND) {
+    } else if (lb == -kInfBound && ub == kInfBound) {
       bound("FR", c, nullptr);
       continue;
     }
-    if (lb == -TVL_INFBOUND)
+    if (lb == -kInfBound)
       bound("MI", c, nullptr);
     else if (!pos_zero(lb) || ub < 0.0)
       bound("LO", c, &lb);  // an explicit 0 keeps a negative upper bound from freeing the column

@@ -13,7 +13,6 @@
 namespace tvl {
 
 // Hidden parameter holding the deterministic time limit in ticks.
-static constexpr int kParamDetTimeLimit = 1127;
 
 CallbackState *callbacks_of(tvlenv *env) {
   if (!env->callbacks) {
@@ -45,9 +44,9 @@ RunScope::RunScope(tvlenv *env) : env_(env), state_(callbacks_of(env)) {
   clock_.start = env_time(env);
   clock_.last = clock_.start;
   double tilim = param_dbl(env, TVL_PARAM_TILIM);
-  if (tilim < 1e75) clock_.deadline = clock_.start + tilim;
+  if (tilim < kNoValue) clock_.deadline = clock_.start + tilim;
   double ticks = param_dbl(env, kParamDetTimeLimit);
-  if (ticks < 1e75) {
+  if (ticks < kNoValue) {
     double units = static_cast<double>(thread_work()) + ticks * kWorkPerTick;
     clock_.work_limit = units >= 1.8e19 ? UINT64_MAX : static_cast<uint64_t>(units);
   }
@@ -67,11 +66,11 @@ RunScope::~RunScope() {
 double RunScope::elapsed() const { return env_time(env_) - clock_.start; }
 
 void run_remaining(const tvlenv *env, double *seconds, double *ticks) {
-  *seconds = 1e75;
-  *ticks = 1e75;
+  *seconds = kNoValue;
+  *ticks = kNoValue;
   const RunClock *rc = env->callbacks ? env->callbacks->run : nullptr;
   if (!rc) return;
-  if (rc->deadline < 1e75) *seconds = std::max(0.0, rc->deadline - env_time(env));
+  if (rc->deadline < kNoValue) *seconds = std::max(0.0, rc->deadline - env_time(env));
   if (rc->work_limit != UINT64_MAX) {
     const uint64_t used = std::min(thread_work(), rc->work_limit);
     *ticks = static_cast<double>(rc->work_limit - used) / kWorkPerTick;
@@ -85,7 +84,7 @@ namespace {
 // Steps 1 and 2 of the check: the deadline (reading the clock only when
 // enough time may have passed) and the deterministic work limit.
 int check_run_clock(const tvlenv *env, RunClock *rc) {
-  if (rc->deadline < 1e75) {
+  if (rc->deadline < kNoValue) {
     if (rc->checks >= 2100000000) {
       rc->checks /= 2;
       rc->checks_at_last /= 2;
@@ -124,10 +123,10 @@ int check_env_clock(const tvlenv *env) {
 // parameters instead (run_remaining).
 int check_parent_clock(const tvlenv *env) {
   const CallbackState *up = env->parent->callbacks;
-  if (!up || !up->run || up->run->deadline >= 1e75) return 0;
+  if (!up || !up->run || up->run->deadline >= kNoValue) return 0;
   const RunClock *own = env->callbacks ? env->callbacks->run : nullptr;
   double now;
-  if (own && own->deadline < 1e75) {
+  if (own && own->deadline < kNoValue) {
     if (own->checks_at_last != own->checks) return 0;
     now = own->last;
   } else {

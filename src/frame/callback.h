@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "frame/infinity.h"
 #include "tavlo.h"
 
 namespace tvl {
@@ -23,7 +24,7 @@ struct CallbackSlot {
 // Clock record of a run.  Records nest: a run started inside another run
 // refers to the enclosing record and never outlives it.
 struct RunClock {
-  double deadline = 1e75;           // clock time at which the run must stop
+  double deadline = kNoValue;           // clock time at which the run must stop
   double start = 0.0;               // clock time at the start of the run
   double last = 0.0;                // time of the last clock reading
   int64_t checks = 0;               // limit checks made
@@ -100,7 +101,7 @@ struct LpProgress {
   CallbackData data;
   int64_t iterations = 0;
   double start_time = 0.0;
-  double deadline = 1e75;
+  double deadline = kNoValue;
   TVLCLPptr lp = nullptr;
   const void *source = nullptr;
   bool (*describe)(const void *source, LpIterate &out) = nullptr;  // false: none yet

@@ -2,7 +2,6 @@
 #include "frame/callback.h"
 #include "frame/env.h"
 #include "frame/error.h"
-#include "runtime/clock.h"
 
 namespace {
 

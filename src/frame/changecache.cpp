@@ -7,6 +7,7 @@
 
 #include "frame/derived.h"
 #include "frame/names.h"
+#include "frame/param.h"
 
 namespace tvl {
 

@@ -7,9 +7,13 @@
 #include "frame/cutrows.h"
 #include "frame/error.h"
 #include "frame/solution.h"
-#include "lp/binv_store.h"
 
 namespace tvl {
+
+static void drop_state(DerivedState *&state) {
+  delete state;
+  state = nullptr;
+}
 
 void discard_derived(tvllp *lp, unsigned what) {
   if (what & kDropInner) {
@@ -22,12 +26,12 @@ void discard_derived(tvllp *lp, unsigned what) {
   // The factor belongs to the final basis of the stored run: it goes with
   // the solution record, and a record without it no longer claims one.
   if (what & (kDropSolution | kDropFactor)) {
-    factor_free(lp->factor);
+    drop_state(lp->factor);
     if (lp->soln) lp->soln->has_factor = false;
   }
   if (what & kDropSolution) solution_free(lp->soln);
   if (what & kDropBasis) basis_free(lp->basis);
-  if (what & kDropPresolve) presolve_data_free(lp->presolve);
+  if (what & kDropPresolve) drop_state(lp->presolve);
   // MIP state and pool: no such parts are attached yet.
 }
 

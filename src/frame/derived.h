@@ -37,9 +37,6 @@ enum class ChangeKind {
   Other,       // matrix, senses, ranges, types, deletions
 };
 
-// Frees a presolved model (owned by the LP presolve module, presolve/presolve_store.h).
-void presolve_data_free(PresolveData *&data);
-
 // Discards the given parts.
 void discard_derived(tvllp *lp, unsigned what);
 

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <sys/time.h>
 
 #include "frame/audit.h"
 #include "frame/callback.h"
@@ -16,6 +15,7 @@
 #include "frame/param.h"
 #include "frame/problem.h"
 #include "runtime/alloc.h"
+#include "runtime/clock.h"
 
 #ifndef TAVLO_VERSION_TEXT
 #define TAVLO_VERSION_TEXT "0.0.0.0"
@@ -66,13 +66,12 @@ void resource_remove(tvlenv *env, void *object) {
   }
 }
 
-namespace {
-
-double wallclock_now() {
-  timeval tv;
-  gettimeofday(&tv, nullptr);
-  return tv.tv_sec + tv.tv_usec * 1e-6;
+double env_time(const tvlenv *env) {
+  if (!env) return wall_seconds();
+  return clock_seconds(param_int(env, TVL_PARAM_CLOCKTYPE), param_int(env, TVL_PARAM_THREADS));
 }
+
+namespace {
 
 // Frees every object still on the resource list, always taking the head;
 // each free removes its own record.
@@ -139,7 +138,7 @@ tvlenv *alloc_env(int *status) {
     destroy_env(env);
     return nullptr;
   }
-  env->open_wallclock = wallclock_now();
+  env->open_wallclock = wall_seconds();
   env->rng_state = 0x9E3779B97F4A7C15ull;
   return env;
 }

@@ -81,4 +81,9 @@ const tvlenv *root_env(const tvlenv *env);
 int resource_add(tvlenv *env, ResourceKind kind, void *object);
 void resource_remove(tvlenv *env, void *object);
 
+// Time on the environment's clock (TVL_PARAM_CLOCKTYPE with
+// TVL_PARAM_THREADS, see clock_seconds of runtime/clock.h); wall-clock time
+// without an environment.
+double env_time(const tvlenv *env);
+
 }  // namespace tvl

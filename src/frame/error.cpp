@@ -8,6 +8,7 @@
 #include "frame/env.h"
 #include "frame/errtable.h"
 #include "frame/param.h"
+#include "runtime/cfile.h"
 
 namespace tvl {
 namespace {
@@ -88,7 +89,7 @@ void channel_send(tvlchannel *ch, const char *text) {
 int boundary(const tvlenv *env, int status) {
   if (status <= 0) return -status;
   if (check_env(env) != 0 && check_env(env) != 1804) return status;
-  if (is_presolve_outcome(status) && param_int(env, 1043) == 0) return status;
+  if (is_presolve_outcome(status) && param_int(env, kParamPresolveReport) == 0) return status;
   char line[TVL_MSGBUFSIZE];
   if (TVLgeterrorstring(env, status, line))
     TVLmsg(env->chan_error, "%s", line);
@@ -117,6 +118,14 @@ int report(const tvlenv *env, int code, ...) {
   int r = vreport(env, code, ap);
   va_end(ap);
   return r;
+}
+
+FILE *open_read_reported(const tvlenv *env, const char *filename, const char *mode,
+                         const char *defext, bool noretry, bool allow_decompress, int *status) {
+  const OpenFailed failed = [](const void *context, const char *name) {
+    return report(static_cast<const tvlenv *>(context), 1423, name);
+  };
+  return cfile_open_read(filename, mode, defext, noretry, allow_decompress, status, failed, env);
 }
 
 #define TVL_DEFINE_MSG(fn, member)                  \

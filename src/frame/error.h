@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdio>
 
 #include "tavlo.h"
 
@@ -20,6 +21,12 @@ int boundary(const tvlenv *env, int status);
 // the arguments on the error channel and returns -code (already reported).
 int report(const tvlenv *env, int code, ...);
 int vreport(const tvlenv *env, int code, va_list ap);
+
+// Opens a file for reading as cfile_open_read of runtime/cfile.h does and
+// reports each name that cannot be opened as 1423 on env's error channel
+// (*status is then -1423).
+FILE *open_read_reported(const tvlenv *env, const char *filename, const char *mode,
+                         const char *defext, bool noretry, bool allow_decompress, int *status);
 
 // Sends formatted text to one of the environment's standard channels.
 void msg_error(const tvlenv *env, const char *fmt, ...) __attribute__((format(printf, 2, 3)));

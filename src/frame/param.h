@@ -33,6 +33,22 @@ struct ParamRecord {
   int32_t strslot;  // index of the string storage for kind 3, else -1
 };
 
+// Numbers of the hidden parameters the library reads, named after the
+// internal name params.def gives them (kParamPrecision for Precision).
+/* BEGIN GENERATED HIDDEN PARAMETERS */
+inline constexpr int kParamRestartBasis = 1041;
+inline constexpr int kParamPresolveReport = 1043;
+inline constexpr int kParamRowReserve = 1046;
+inline constexpr int kParamColReserve = 1047;
+inline constexpr int kParamNzReserve = 1048;
+inline constexpr int kParamNamesOnly = 1053;
+inline constexpr int kParamCompression = 1066;
+inline constexpr int kParamEcho = 1075;
+inline constexpr int kParamPrecision = 1093;
+inline constexpr int kParamTwinField = 1124;
+inline constexpr int kParamDetTimeLimit = 1127;
+/* END GENERATED HIDDEN PARAMETERS */
+
 // The five ranges in registration order; slots are numbered densely across them.
 struct ParamRange {
   int32_t lo, hi, base;

@@ -17,7 +17,6 @@
 namespace tvl {
 namespace {
 
-constexpr int kNamesOnly = 1053;  // 1: identifiers in files are always names
 constexpr size_t kLineBuffer = 560;
 constexpr const char *kHeader = "TAVLO Parameter File Version %s\n";
 
@@ -138,7 +137,7 @@ class ParamFileReader {
     for (int kind : {kParamInt, kParamDbl, kParamStr}) {
       for (int i = 0; i < pending_.count && status == 0; ++i) {
         const Pending &p = pending_.items[i];
-        if (p.kind != kind || p.number == kNamesOnly) continue;
+        if (p.kind != kind || p.number == kParamNamesOnly) continue;
         if (kind == kParamInt) status = param_apply_int(env_, p.number, p.ival);
         if (kind == kParamDbl) status = param_apply_dbl(env_, p.number, p.dval);
         if (kind == kParamStr) status = param_apply_str(env_, p.number, p.sval);
@@ -170,7 +169,7 @@ class ParamFileReader {
   int identify(const char *id, int *status) {
     long num = 0;
     char *end = nullptr;
-    if (param_int(env_, kNamesOnly) != 1) {
+    if (param_int(env_, kParamNamesOnly) != 1) {
       num = std::strtol(id, &end, 10);
       if (end == id || *end != '\0') end = nullptr;
     }
@@ -266,7 +265,7 @@ int TVLwriteparam(TVLENVptr env, const char *filename_str) {
   std::fprintf(fp, kHeader, TVLversion(env));
   for (int pos = 0; pos < kParamSlots; ++pos) {
     const ParamRecord &r = param_record_at(pos);
-    if (r.kind == kParamNone || r.number == kNamesOnly || !param_changed(env->params, r)) continue;
+    if (r.kind == kParamNone || r.number == kParamNamesOnly || !param_changed(env->params, r)) continue;
     write_value(fp, env, r);
   }
   cfile_close_write(filename_str, &fp);
@@ -276,7 +275,7 @@ int TVLwriteparam(TVLENVptr env, const char *filename_str) {
 int TVLreadcopyparam(TVLENVptr env, const char *filename_str) {
   int status = check_env(env);
   if (status != 0) return boundary(env, status);
-  FILE *fp = cfile_open_read(env, filename_str, "r", ".prm", false, true, &status);
+  FILE *fp = open_read_reported(env, filename_str, "r", ".prm", false, true, &status);
   if (fp == nullptr) return boundary(env, status != 0 ? status : 1423);
   ParamFileReader reader(env, filename_str);
   status = reader.read(fp);

@@ -7,13 +7,12 @@
 #include "frame/channel.h"
 #include "frame/env.h"
 #include "frame/error.h"
+#include "frame/infinity.h"
 #include "frame/param.h"
 
 namespace tvl {
 namespace {
 
-constexpr int kParamEcho = 1075;
-constexpr int kParamTwinField = 1124;
 constexpr int32_t kNoIntLimit = 2100000000;
 
 // Refusals that keep a polishing time and a polish-after condition from
@@ -29,7 +28,7 @@ int dbl_compatibility(const tvlenv *env, int num, double value) {
   if (param_dbl(env, TVL_PARAM_POLISHTIME) > 0.0) {
     bool gap = num == TVL_PARAM_POLISHAFTEREPAGAP || num == TVL_PARAM_POLISHAFTEREPGAP;
     if (gap && value > 0.0) return 1807;
-    if (num == TVL_PARAM_POLISHAFTERTIME && value < 1e75) return 1807;
+    if (num == TVL_PARAM_POLISHAFTERTIME && value < kNoValue) return 1807;
   }
   return 0;
 }
@@ -47,7 +46,7 @@ bool polish_after_in_use(const tvlenv *env) {
   return param_dbl(env, TVL_PARAM_POLISHAFTEREPAGAP) != 0.0 || param_dbl(env, TVL_PARAM_POLISHAFTEREPGAP) != 0.0 ||
          param_int(env, TVL_PARAM_POLISHAFTERNODE) < 210000000 ||
          param_int(env, TVL_PARAM_POLISHAFTERINTSOL) < 210000000 ||
-         param_dbl(env, TVL_PARAM_POLISHAFTERTIME) < 1e74;
+         has_value(param_dbl(env, TVL_PARAM_POLISHAFTERTIME));
 }
 
 int param_check_int(const tvlenv *env, int num, int value) {

@@ -10,12 +10,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame/infinity.h"
 #include "runtime/alloc.h"
 #include "tavlo.h"
-
-#ifndef TVL_PARAM_DATACHECK
-#define TVL_PARAM_DATACHECK 1056
-#endif
 
 namespace tvl {
 
@@ -23,19 +20,19 @@ namespace tvl {
 struct ChangeCache;
 struct BasisData;
 struct SolutionRecord;
-struct FactorData;
-struct PresolveData;
 struct MipState;
 struct SolnPool;
 
-inline constexpr double kInfBound = 1e20;        // bounds at or beyond +-1e20 are infinite
+// State that a higher layer derives from a problem and leaves with it (the
+// basis factor kept for the basis solves, the presolved model).  The
+// problem owns it and frees it through the virtual destructor, so this
+// layer needs neither its type nor its owner's headers.
+struct DerivedState {
+  virtual ~DerivedState() = default;
+};
+
 inline constexpr int32_t kNoLimit = 2100000000;  // "no limit" for integer limits and positions
 
-// Hidden reserve parameters: extra room for rows, columns and nonzeros
-// when arrays grow (-1: proportional growth).
-inline constexpr int kParamRowReserve = 1046;
-inline constexpr int kParamColReserve = 1047;
-inline constexpr int kParamNzReserve = 1048;
 
 // Growable array of trivially copyable elements backed by the library
 // allocator.  No constructors or destructors run on elements; owners free
@@ -270,8 +267,8 @@ struct tvllp {
   tvl::ModelParts *parts;       // SOS, quadratic and indicator data (or none)
   tvl::BasisData *basis;        // solution module
   tvl::SolutionRecord *soln;    // solution module
-  tvl::FactorData *factor;      // LP optimizers
-  tvl::PresolveData *presolve;  // presolve
+  tvl::DerivedState *factor;    // LP optimizers: lp/binv_store.h
+  tvl::DerivedState *presolve;  // presolve: presolve/presolve_store.h
   tvl::MipState *mipstate;      // MIP optimizer
   tvl::SolnPool *pool;          // solution pool
   tvllp *inner;                 // fixed types: the fixed continuous model

@@ -9,14 +9,12 @@
 #include "frame/basis.h"
 #include "frame/env.h"
 #include "frame/error.h"
+#include "frame/infinity.h"
 #include "frame/param.h"
 #include "frame/solution_view.h"
-#include "lpmodel/lpbuild.h"
 
 namespace tvl {
 namespace {
-
-constexpr double kInf = 1e20;
 
 // Running maximum (with its index) and sum of nonnegative amounts.
 struct Acc {
@@ -55,8 +53,8 @@ std::vector<double> activities(const LpData *d, const double *x) {
 }
 
 double bound_violation(double v, double lo, double up) {
-  if (lo > -kInf && v < lo) return lo - v;
-  if (up < kInf && v > up) return v - up;
+  if (lo > -kInfBound && v < lo) return lo - v;
+  if (up < kInfBound && v > up) return v - up;
   return 0.0;
 }
 
@@ -94,8 +92,8 @@ PrimalMeasures measure_primal(const SolutionView &v) {
 enum class Pos { Between, Lower, Upper, Fixed };
 
 Pos position_by_value(double v, double lo, double up) {
-  const bool at_lo = lo > -kInf && std::fabs(v - lo) <= 1e-6 * (1.0 + std::fabs(lo));
-  const bool at_up = up < kInf && std::fabs(v - up) <= 1e-6 * (1.0 + std::fabs(up));
+  const bool at_lo = lo > -kInfBound && std::fabs(v - lo) <= 1e-6 * (1.0 + std::fabs(lo));
+  const bool at_up = up < kInfBound && std::fabs(v - up) <= 1e-6 * (1.0 + std::fabs(up));
   if (at_lo && at_up) return Pos::Fixed;
   if (at_lo) return Pos::Lower;
   return at_up ? Pos::Upper : Pos::Between;
@@ -105,8 +103,8 @@ Pos column_position(const BasisData *b, int32_t j, double x, double lo, double u
   if (lo == up) return Pos::Fixed;
   if (!b) return position_by_value(x, lo, up);
   switch (b->cstat[static_cast<size_t>(j)]) {
-    case TVL_AT_LOWER: return lo > -kInf ? Pos::Lower : Pos::Between;
-    case TVL_AT_UPPER: return up < kInf ? Pos::Upper : Pos::Between;
+    case TVL_AT_LOWER: return lo > -kInfBound ? Pos::Lower : Pos::Between;
+    case TVL_AT_UPPER: return up < kInfBound ? Pos::Upper : Pos::Between;
     default: return Pos::Between;
   }
 }
@@ -120,8 +118,8 @@ Pos row_position(const LpData *d, const BasisData *b, int32_t i, double a, doubl
   const double r = d->sense[i] == 'R' && d->rngval ? d->rngval[i] : 0.0;
   bool at_rhs_end_is_upper = d->sense[i] == 'L' || (d->sense[i] == 'R' && r < 0.0);
   bool upper = st == TVL_AT_LOWER ? at_rhs_end_is_upper : !at_rhs_end_is_upper;
-  if (upper) return up < kInf ? Pos::Upper : Pos::Between;
-  return lo > -kInf ? Pos::Lower : Pos::Between;
+  if (upper) return up < kInfBound ? Pos::Upper : Pos::Between;
+  return lo > -kInfBound ? Pos::Lower : Pos::Between;
 }
 
 // Dual infeasibility of a multiplier r (minimisation form) at position p.
@@ -138,11 +136,11 @@ double dual_violation(Pos p, double r) {
 // multiplier r (minimisation form) on an activity v within [lo, up].
 void dual_terms(double r, double v, double lo, double up, double *obj, double *comp) {
   if (r > 0.0) {
-    const double b = lo > -kInf ? lo : v;
+    const double b = lo > -kInfBound ? lo : v;
     *obj += r * b;
     *comp = r * (v - b);
   } else if (r < 0.0) {
-    const double b = up < kInf ? up : v;
+    const double b = up < kInfBound ? up : v;
     *obj += r * b;
     *comp = -r * (b - v);
   } else {
@@ -250,7 +248,7 @@ bool has_quadratic_rows(const tvllp *lp) { return lp->parts && lp->parts->qcons.
 bool has_indicators(const tvllp *lp) { return lp->parts && lp->parts->indcons.size > 0; }
 
 // Computes measure `what`; idx receives -2 when it has no index.
-int compute_quality(const SolutionView &v, int what, double *val, int *idx) {
+int compute_quality(const SolutionView &v, int what, double *val, int *idx, KappaEstimate kappa) {
   *idx = -2;
   if (what >= 52 && what <= 57) return TVLERR_NO_KAPPA_STATISTICS_ARE_AVAILABLE;
   if (int st = need_objective(v)) return st;
@@ -269,7 +267,7 @@ int compute_quality(const SolutionView &v, int what, double *val, int *idx) {
       if (!v.soln->has_factor) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
       if (v.soln->kappa < 0.0 && basis_present(v.lp)) {
         // Estimated once from the final basis, then kept with the record.
-        const_cast<SolutionRecord *>(v.soln)->kappa = lp::estimate_kappa(*v.lp->lp, *v.lp->basis);
+        const_cast<SolutionRecord *>(v.soln)->kappa = kappa(*v.lp->lp, *v.lp->basis);
       }
       *val = v.soln->kappa;
       return 0;
@@ -320,42 +318,43 @@ int infeasibilities(const tvlenv *env, const tvllp *lp, const double *x, double 
       a = values[k];
     }
     double viol = 0.0;
-    if (lo > -kInf && a < lo) viol = a - lo;
-    else if (up < kInf && a > up) viol = a - up;
+    if (lo > -kInfBound && a < lo) viol = a - lo;
+    else if (up < kInfBound && a > up) viol = a - up;
     out[k - begin] = viol;
   }
   return 0;
 }
 
 }  // namespace
-}  // namespace tvl
 
-extern "C" {
-
-int TVLgetdblquality(TVLCENVptr env, TVLCLPptr lp, double *quality_p, int what) {
-  tvl::SolutionView v;
-  int st = tvl::open_view(env, lp, &v);
+int dbl_quality(const tvlenv *env, const tvllp *lp, double *quality_p, int what, KappaEstimate kappa) {
+  SolutionView v;
+  int st = open_view(env, lp, &v);
   if (!st && !quality_p) st = TVLERR_NULL_POINTER_FOR_REQUIRED_DATA;
   int idx;
   double val = 0.0;
-  if (!st) st = tvl::compute_quality(v, what, &val, &idx);
-  if (st) return tvl::boundary(env, st);
+  if (!st) st = compute_quality(v, what, &val, &idx, kappa);
+  if (st) return st;
   *quality_p = val;
   return 0;
 }
 
-int TVLgetintquality(TVLCENVptr env, TVLCLPptr lp, int *quality_p, int what) {
-  tvl::SolutionView v;
-  int st = tvl::open_view(env, lp, &v);
+int int_quality(const tvlenv *env, const tvllp *lp, int *quality_p, int what, KappaEstimate kappa) {
+  SolutionView v;
+  int st = open_view(env, lp, &v);
   if (!st && !quality_p) st = TVLERR_NULL_POINTER_FOR_REQUIRED_DATA;
   int idx = -2;
   double val = 0.0;
-  if (!st) st = tvl::compute_quality(v, what, &val, &idx);
+  if (!st) st = compute_quality(v, what, &val, &idx, kappa);
   if (!st && idx == -2) st = TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
-  if (st) return tvl::boundary(env, st);
+  if (st) return st;
   *quality_p = idx;
   return 0;
 }
+
+}  // namespace tvl
+
+extern "C" {
 
 int TVLgetrowinfeas(TVLCENVptr env, TVLCLPptr lp, const double *x, double *infeasout, int begin,
                     int end) {

@@ -32,4 +32,14 @@ int need_objective(const SolutionView &view);
 // function's name and returns 1200, or 0.
 int check_range(const tvlenv *env, const char *fname, int begin, int end, int count);
 
+// Condition estimate of a stored basis (quality measure 39).  Forming it
+// factorizes the basis, so the LP layer supplies it to the two quality
+// queries below, whose public entries live there.
+using KappaEstimate = double (*)(const LpData &data, const BasisData &basis);
+
+// Bodies of TVLgetdblquality and TVLgetintquality; return 0 or a status
+// for boundary().
+int dbl_quality(const tvlenv *env, const tvllp *lp, double *quality_p, int what, KappaEstimate kappa);
+int int_quality(const tvlenv *env, const tvllp *lp, int *quality_p, int what, KappaEstimate kappa);
+
 }  // namespace tvl

@@ -9,6 +9,7 @@
 #include "frame/error.h"
 #include "frame/matrixcheck.h"
 #include "frame/names.h"
+#include "frame/param.h"
 #include "frame/problem.h"
 
 namespace tvl {

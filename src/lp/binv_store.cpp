@@ -15,12 +15,6 @@ namespace tvl {
 
 namespace {
 
-constexpr int kParamPrecision = 1093;
-
-FactorData *factor_new() {
-  void *p = mem_alloc(sizeof(FactorData));
-  return p ? new (p) FactorData() : nullptr;
-}
 
 // Factor settings for a one-off factorization of a final basis: the
 // caller's thresholds, no repair (a singular stored basis is an error).
@@ -70,13 +64,6 @@ int build(const tvlenv *env, const tvllp *lp, FactorData &fd) {
 
 }  // namespace
 
-void factor_free(FactorData *&fd) {
-  if (!fd) return;
-  fd->~FactorData();
-  mem_free(fd);
-  fd = nullptr;
-}
-
 bool basic_header(const BasisData &basis, int32_t n, int32_t m, std::vector<int32_t> &head) {
   head.clear();
   head.reserve(static_cast<size_t>(m));
@@ -95,7 +82,7 @@ int binv_factor(const tvlenv *env, const tvllp *lp, FactorData **out) {
   if (!lp->soln || !lp->soln->has_factor || !basis_present(lp)) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
   auto *owner = const_cast<tvllp *>(lp);
   if (!owner->factor) {
-    FactorData *fd = factor_new();
+    std::unique_ptr<FactorData> fd(new (std::nothrow) FactorData());
     if (!fd) return TVLERR_OUT_OF_MEMORY;
     int st;
     try {
@@ -103,13 +90,10 @@ int binv_factor(const tvlenv *env, const tvllp *lp, FactorData **out) {
     } catch (const std::bad_alloc &) {
       st = TVLERR_OUT_OF_MEMORY;
     }
-    if (st) {
-      factor_free(fd);
-      return st;
-    }
-    owner->factor = fd;
+    if (st) return st;
+    owner->factor = fd.release();
   }
-  *out = owner->factor;
+  *out = kept_factor(owner);
   return 0;
 }
 

@@ -39,7 +39,7 @@ namespace tvl {
 
 struct BasisData;
 
-struct FactorData {
+struct FactorData : DerivedState {
   int32_t m = 0, n = 0;
   std::vector<int32_t> head;       // basic variable of each position
   std::vector<double> rowscale;    // R per row (empty when unscaled)
@@ -48,12 +48,13 @@ struct FactorData {
   lp::HVector work;                // scratch of the solves
 };
 
-void factor_free(FactorData *&fd);
-
 // The basic variables of a stored basis in increasing variable order
 // (structurals j, then slacks n+i); false when the basis does not have
 // exactly m basic entries.
 bool basic_header(const BasisData &basis, int32_t n, int32_t m, std::vector<int32_t> &head);
+
+// The factor kept with `lp`, or null.
+inline FactorData *kept_factor(const tvllp *lp) { return static_cast<FactorData *>(lp->factor); }
 
 namespace lp {
 

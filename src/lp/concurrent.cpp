@@ -32,6 +32,7 @@
 #include "frame/derived.h"
 #include "frame/env.h"
 #include "frame/error.h"
+#include "frame/infinity.h"
 #include "frame/param.h"
 #include "frame/problem.h"
 #include "frame/solution.h"
@@ -43,7 +44,6 @@ namespace tvl::lp {
 
 namespace {
 
-constexpr int kParamDetTimeLimit = 1127;
 // Interval at which the caller's thread calls the LP progress callback.
 constexpr std::chrono::milliseconds kCallbackInterval{100};
 
@@ -163,7 +163,7 @@ int prepare(TVLENVptr env, TVLLPptr lp, Worker &w) {
   w.env = TVLparenv(env, &st);
   if (!w.env) return -st;
   if ((st = w.log.attach(w.env)) != 0) return st;
-  double seconds = 1e75, ticks = 1e75;
+  double seconds = kNoValue, ticks = kNoValue;
   run_remaining(env, &seconds, &ticks);
   if (seconds < param_dbl(env, TVL_PARAM_TILIM)) TVLsetdblparam(w.env, TVL_PARAM_TILIM, seconds);
   if (ticks < param_dbl(env, kParamDetTimeLimit)) TVLsetdblparam(w.env, kParamDetTimeLimit, ticks);

@@ -21,7 +21,6 @@ namespace tvl::lp {
 
 namespace {
 
-constexpr int kParamPrecision = 1093;
 constexpr double kDefaultMarkowitz = 0.01;
 
 int enter(const tvlenv *env, const tvllp *lp) {

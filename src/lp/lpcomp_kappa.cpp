@@ -1,12 +1,15 @@
 // Condition estimate of a stored basis: ||B||_1 times an estimate of
 // ||B^-1||_1 by the iteration of W. W. Hager, "Condition estimates",
 // SIAM J. Sci. Stat. Comput. 5 (1984), as refined by N. J. Higham (1988):
-// a few FTRAN/BTRAN pairs with sign vectors and unit vectors.
+// a few FTRAN/BTRAN pairs with sign vectors and unit vectors.  The quality
+// queries are entered here, since measure 39 needs this estimate.
 #include <cmath>
 #include <memory>
 #include <new>
 
 #include "frame/basis.h"
+#include "frame/error.h"
+#include "frame/solution_view.h"
 #include "lp/binv_store.h"
 #include "factor/factor.h"
 #include "lpmodel/lpbuild.h"
@@ -61,8 +64,8 @@ double inverse_norm1(const BasisFactor &factor, int32_t m) {
   return estimate;
 }
 
-}  // namespace
-
+// Condition estimate (1-norm) of the basis stored for the problem's data:
+// 1e300 when it is singular, -1 when it cannot be formed.
 double estimate_kappa(const LpData &data, const BasisData &basis) {
   const int32_t m = data.nrows, n = data.ncols;
   if (m == 0) return 1.0;
@@ -86,4 +89,17 @@ double estimate_kappa(const LpData &data, const BasisData &basis) {
   }
 }
 
+}  // namespace
 }  // namespace tvl::lp
+
+extern "C" {
+
+int TVLgetdblquality(TVLCENVptr env, TVLCLPptr lp, double *quality_p, int what) {
+  return tvl::boundary(env, tvl::dbl_quality(env, lp, quality_p, what, &tvl::lp::estimate_kappa));
+}
+
+int TVLgetintquality(TVLCENVptr env, TVLCLPptr lp, int *quality_p, int what) {
+  return tvl::boundary(env, tvl::int_quality(env, lp, quality_p, what, &tvl::lp::estimate_kappa));
+}
+
+}  // extern "C"

@@ -28,8 +28,6 @@ namespace tvl::lp {
 
 namespace {
 
-constexpr int kParamPresolveReport = 1043;
-constexpr int kParamRestartBasis = 1041;
 constexpr int kDualDevex = 5;
 constexpr int kPrimalDevex = 1;
 

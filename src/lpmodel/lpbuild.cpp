@@ -12,8 +12,8 @@ namespace tvl::lp {
 
 namespace {
 
-double clamp_lower(double v) { return v <= -kInf ? -kInf : v; }
-double clamp_upper(double v) { return v >= kInf ? kInf : v; }
+double clamp_lower(double v) { return v <= -kInfBound ? -kInfBound : v; }
+double clamp_upper(double v) { return v >= kInfBound ? kInfBound : v; }
 
 void build_matrix(const LpData &d, CscMatrix &a) {
   a.m = d.nrows;
@@ -47,10 +47,10 @@ bool rhs_is_lower_end(const LpData &d, int32_t i) {
 
 int8_t column_status_in(int st, double lo, double up) {
   if (st == TVL_BASIC) return 1;
-  if (st == TVL_AT_UPPER && up < kInf) return 2;
+  if (st == TVL_AT_UPPER && up < kInfBound) return 2;
   if (st == TVL_FREE_SUPER) return 3;
-  if (lo > -kInf) return 0;
-  return up < kInf ? 2 : 3;
+  if (lo > -kInfBound) return 0;
+  return up < kInfBound ? 2 : 3;
 }
 
 int8_t row_status_in(const LpData &d, int32_t i, int st, double lo, double up) {
@@ -58,10 +58,10 @@ int8_t row_status_in(const LpData &d, int32_t i, int st, double lo, double up) {
   if (st == TVL_FREE_SUPER) return 3;
   const bool rhs_low = rhs_is_lower_end(d, i);
   const bool want_lower = st == TVL_AT_UPPER ? !rhs_low : rhs_low;
-  if (want_lower && lo > -kInf) return 0;
-  if (!want_lower && up < kInf) return 2;
-  if (lo > -kInf) return 0;
-  return up < kInf ? 2 : 3;
+  if (want_lower && lo > -kInfBound) return 0;
+  if (!want_lower && up < kInfBound) return 2;
+  if (lo > -kInfBound) return 0;
+  return up < kInfBound ? 2 : 3;
 }
 
 int row_status_out(const LpData &d, int32_t i, int8_t st) {
@@ -150,7 +150,7 @@ void drop_ray_noise(const LpData &d, std::vector<double> &ray) {
     if (y == 0.0 || std::fabs(y) > 1e-12) continue;
     double lo, up;
     row_range(&d, i, &lo, &up);
-    if ((y > 0.0 && lo <= -kInf) || (y < 0.0 && up >= kInf)) y = 0.0;
+    if ((y > 0.0 && lo <= -kInfBound) || (y < 0.0 && up >= kInfBound)) y = 0.0;
   }
 }
 
@@ -216,14 +216,13 @@ void fill_basis(BasisData &b, const LpData &d, const Basis &basis) {
 }  // namespace
 
 double farkas_proof(const LpData &d, const double *y) {
-  constexpr double kNone = -1e75;
   double need = 0.0;  // smallest y'Ax allowed by the row bounds
   for (int32_t i = 0; i < d.nrows; ++i) {
     if (y[i] == 0.0) continue;
     double lo, up;
     row_range(&d, i, &lo, &up);
     const double b = y[i] > 0.0 ? lo : up;
-    if (b <= -kInf || b >= kInf) return kNone;
+    if (b <= -kInfBound || b >= kInfBound) return -kNoValue;
     need += y[i] * b;
   }
   double reach = 0.0;  // largest y'Ax over the column bounds
@@ -238,7 +237,7 @@ double farkas_proof(const LpData &d, const double *y) {
     // What is left of cancelling terms is rounding, not a direction.
     if (std::fabs(z) <= 1e-9 * std::max(1.0, size)) continue;
     const double b = z > 0.0 ? d.ub[j] : d.lb[j];
-    if (b <= -kInf || b >= kInf) return kNone;
+    if (b <= -kInfBound || b >= kInfBound) return -kNoValue;
     reach += z * b;
   }
   return need - reach;

@@ -16,7 +16,7 @@ namespace tvl::lp {
 // Builds the model of the problem's LP data: cost and offset multiplied by
 // the objective sense, row bounds from sense, rhs and range value (a
 // negative range value r gives [rhs + r, rhs]), infinite ends normalised
-// to +-kInf, matrix without gaps.  Throws std::bad_alloc.
+// to +-kInfBound, matrix without gaps.  Throws std::bad_alloc.
 void build_model(const LpData &data, LpModel &model);
 
 // The problem's stored basis in the optimizer's convention (row statuses
@@ -39,9 +39,5 @@ int store_result(tvllp *lp, const LpModel &model, const LpResult &result, int me
 // when y proves the rows and bounds inconsistent; -1e75 when a needed
 // bound is infinite.
 double farkas_proof(const LpData &data, const double *y);
-
-// Condition estimate (1-norm) of the basis stored for the problem's data:
-// 1e300 when it is singular, -1 when it cannot be formed.
-double estimate_kappa(const LpData &data, const BasisData &basis);
 
 }  // namespace tvl::lp

@@ -5,17 +5,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "factor/factor.h"
 #include "frame/callback.h"
+#include "frame/infinity.h"
 
 struct tvlenv;
 
 namespace tvl::lp {
 
-inline constexpr double kInf = 1e20;  // bounds at or beyond +-1e20 are infinite
+// The infinity of the working forms of presolve and the simplex: model
+// bounds at or beyond kInfBound become +-kWorkInf there.
+inline constexpr double kWorkInf = std::numeric_limits<double>::infinity();
 
 // minimise  cost'x + offset  subject to  rowlo <= A x <= rowup,  collo <= x <= colup.
 // Maximisation problems arrive with negated cost and objsense = -1 so that
@@ -93,7 +97,7 @@ struct SimplexControl {
   int perlim = 0;               // TVL_PARAM_PERLIM
   double epper = 1e-6;          // TVL_PARAM_EPPER
   int display = 1;              // TVL_PARAM_SIMDISPLAY
-  double objllim = -1e75, objulim = 1e75;
+  double objllim = -kNoValue, objulim = kNoValue;
   FactorSettings factor;
   int singlim = 10;
   int precision_policy = 0;     // hidden parameter 1093

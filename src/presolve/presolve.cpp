@@ -160,8 +160,8 @@ int Driver::run() {
 }
 
 double to_model(double v) {
-  if (v >= kInf) return kInf;
-  if (v <= -kInf) return -kInf;
+  if (v >= kInfBound) return kInfBound;
+  if (v <= -kInfBound) return -kInfBound;
   return v;
 }
 
@@ -262,8 +262,8 @@ Basis crush_basis(const PresolvedLp &pre, const Basis &orig) {
   // Repair the count: surplus basics leave (rows first, then columns, last
   // index first); missing ones are supplied by row slacks.
   auto leave_status = [](double lo, double up) -> int8_t {
-    if (lo > -kInf) return kAtLower;
-    if (up < kInf) return kAtUpper;
+    if (lo > -kInfBound) return kAtLower;
+    if (up < kInfBound) return kAtUpper;
     return kFree;
   };
   for (int32_t i = m - 1; i >= 0 && basic > m; --i) {
@@ -278,7 +278,7 @@ Basis crush_basis(const PresolvedLp &pre, const Basis &orig) {
   // Nonbasic statuses must name a finite bound of the reduced problem.
   auto settle = [&leave_status](int8_t &st, double lo, double up) {
     if (st == kBasic) return;
-    if ((st == kAtLower && lo <= -kInf) || (st == kAtUpper && up >= kInf) || (st == kFree && (lo > -kInf || up < kInf)))
+    if ((st == kAtLower && lo <= -kInfBound) || (st == kAtUpper && up >= kInfBound) || (st == kFree && (lo > -kInfBound || up < kInfBound)))
       st = leave_status(lo, up);
   };
   for (int32_t j = 0; j < n; ++j) settle(b.colstat[j], pre.reduced.collo[j], pre.reduced.colup[j]);

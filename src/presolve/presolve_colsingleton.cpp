@@ -36,8 +36,8 @@ void fold_slack_col(Work &w, int32_t i, int32_t j, int32_t e) {
     w.offset += ratio * b;
   }
   // rest = b - a x_j with x_j in [lo, up].
-  const double r1 = finite_value(up) ? b - a * up : (a > 0 ? -kPosInf : kPosInf);
-  const double r2 = finite_value(lo) ? b - a * lo : (a > 0 ? kPosInf : -kPosInf);
+  const double r1 = finite_value(up) ? b - a * up : (a > 0 ? -kWorkInf : kWorkInf);
+  const double r2 = finite_value(lo) ? b - a * lo : (a > 0 ? kWorkInf : -kWorkInf);
   w.rlo[i] = std::min(r1, r2);
   w.rup[i] = std::max(r1, r2);
   w.remove_col(j);

@@ -9,8 +9,8 @@ namespace {
 
 // Dual bounds of every live row: sign conditions from the row bounds.
 void sign_bounds(const Work &w, std::vector<double> &plo, std::vector<double> &pup) {
-  plo.assign(w.m, -kPosInf);
-  pup.assign(w.m, kPosInf);
+  plo.assign(w.m, -kWorkInf);
+  pup.assign(w.m, kWorkInf);
   for (int32_t i = 0; i < w.m; ++i) {
     if (!w.row_alive[i]) continue;
     if (!finite_value(w.rlo[i])) pup[i] = 0.0;
@@ -47,8 +47,8 @@ void dj_range(const Work &w, int32_t j, const std::vector<double> &plo, const st
     // -a pi: smallest with pi at pup when a > 0, at plo when a < 0.
     const double pmin = a > 0 ? pup[i] : plo[i];
     const double pmax = a > 0 ? plo[i] : pup[i];
-    if (finite_value(pmin)) djlo -= a * pmin; else djlo = -kPosInf;
-    if (finite_value(pmax)) djup -= a * pmax; else djup = kPosInf;
+    if (finite_value(pmin)) djlo -= a * pmin; else djlo = -kWorkInf;
+    if (finite_value(pmax)) djup -= a * pmax; else djup = kWorkInf;
     if (!finite_value(djlo) && !finite_value(djup)) return;
   }
 }

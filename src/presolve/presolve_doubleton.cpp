@@ -56,8 +56,8 @@ void substitute(Work &w, int32_t i, int32_t j, int32_t k, double a, double b, do
 // Bounds of x_k = (r - a x_j)/b implied by x_j in [lo, up].
 void implied_bounds(double a, double b, double r, double lo, double up, double &klo, double &kup) {
   const double ra = a / b;  // x_k = r/b - ra x_j
-  const double v1 = finite_value(up) ? r / b - ra * up : (ra > 0 ? -kPosInf : kPosInf);
-  const double v2 = finite_value(lo) ? r / b - ra * lo : (ra > 0 ? kPosInf : -kPosInf);
+  const double v1 = finite_value(up) ? r / b - ra * up : (ra > 0 ? -kWorkInf : kWorkInf);
+  const double v2 = finite_value(lo) ? r / b - ra * lo : (ra > 0 ? kWorkInf : -kWorkInf);
   klo = std::min(v1, v2);
   kup = std::max(v1, v2);
 }

@@ -13,7 +13,7 @@ using pre::kAtUpper;
 using pre::kBasic;
 using pre::kFree;
 
-bool finite(double v) { return v > -kInf && v < kInf; }
+bool finite(double v) { return v > -kInfBound && v < kInfBound; }
 
 // Appends the multipliers of one primal bound pair [lo, up] owned by
 // `owner`: one free multiplier for an equation, otherwise one per finite
@@ -22,12 +22,12 @@ void add_multipliers(DualLp &d, int32_t owner, double lo, double up) {
   auto add = [&d, owner](double cost, double lower, int8_t sign) {
     d.model.cost.push_back(cost);
     d.model.collo.push_back(lower);
-    d.model.colup.push_back(kInf);
+    d.model.colup.push_back(kInfBound);
     d.owner.push_back(owner);
     d.sign.push_back(sign);
   };
   if (finite(lo) && lo == up) {
-    add(-lo, -kInf, 1);
+    add(-lo, -kInfBound, 1);
     return;
   }
   if (finite(lo)) add(-lo, 0.0, 1);
@@ -75,7 +75,7 @@ Basis map_basis(const LpModel &p, const DualLp &d, const Basis &db) {
   }
   for (int32_t j = 0; j < n; ++j) {
     if (db.rowstat[j] != kBasic || b.colstat[j] != kBasic) continue;
-    b.colstat[j] = p.collo[j] > -kInf ? kAtLower : (p.colup[j] < kInf ? kAtUpper : kFree);
+    b.colstat[j] = p.collo[j] > -kInfBound ? kAtLower : (p.colup[j] < kInfBound ? kAtUpper : kFree);
   }
   return b;
 }

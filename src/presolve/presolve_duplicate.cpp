@@ -108,8 +108,8 @@ void merge_cols(Work &w, int32_t j, int32_t k, double lambda) {
   s.d[1] = w.clo[j]; s.d[2] = w.cup[j]; s.d[3] = w.clo[k]; s.d[4] = w.cup[k];
   const double klo = lambda > 0 ? w.clo[k] : w.cup[k];
   const double kup = lambda > 0 ? w.cup[k] : w.clo[k];
-  w.clo[j] = finite_value(w.clo[j]) && finite_value(klo) ? w.clo[j] + lambda * klo : -kPosInf;
-  w.cup[j] = finite_value(w.cup[j]) && finite_value(kup) ? w.cup[j] + lambda * kup : kPosInf;
+  w.clo[j] = finite_value(w.clo[j]) && finite_value(klo) ? w.clo[j] + lambda * klo : -kWorkInf;
+  w.cup[j] = finite_value(w.cup[j]) && finite_value(kup) ? w.cup[j] + lambda * kup : kWorkInf;
   w.remove_col(k);
 }
 

@@ -50,8 +50,8 @@ void reduce_redundant_rows(Work &w) {
     }
     // A relaxed side is harmless for postsolve: the row stays, and the
     // recovered point satisfies the dropped bound through the column bounds.
-    if (lo_red && w.rlo[i] != w.rup[i]) w.rlo[i] = -kPosInf;
-    if (up_red && w.rlo[i] != w.rup[i]) w.rup[i] = kPosInf;
+    if (lo_red && w.rlo[i] != w.rup[i]) w.rlo[i] = -kWorkInf;
+    if (up_red && w.rlo[i] != w.rup[i]) w.rup[i] = kWorkInf;
   }
 }
 

@@ -7,18 +7,19 @@
 
 #include <array>
 
+#include "frame/problem.h"
 #include "presolve/presolve.h"
 
 namespace tvl {
 
-struct PresolveData {
+struct PresolveData : DerivedState {
   lp::PresolvedLp pre;
   lp::PresolveOutcome outcome;
   lp::Basis basis;             // final basis of pre.reduced (empty before a solve)
   std::array<double, 9> key{};  // settings that shaped the reduced LP
 };
 
-// Frees the problem's presolved copy (nullptr is fine).
-void presolve_data_free(PresolveData *&data);
+// The problem's presolved copy, or null.
+inline PresolveData *presolve_data(const tvllp *lp) { return static_cast<PresolveData *>(lp->presolve); }
 
 }  // namespace tvl

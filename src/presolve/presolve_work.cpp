@@ -4,8 +4,8 @@ namespace tvl::lp::pre {
 
 namespace {
 double to_internal(double v) {
-  if (v >= kInf) return kPosInf;
-  if (v <= -kInf) return -kPosInf;
+  if (v >= kInfBound) return kWorkInf;
+  if (v <= -kInfBound) return -kWorkInf;
   return v;
 }
 }  // namespace
@@ -113,10 +113,10 @@ void Work::activity_without(const Activity &act, int32_t e, double &lo, double &
   const int32_t j = ecol[e];
   const double blo = v > 0 ? clo[j] : cup[j];
   const double bhi = v > 0 ? cup[j] : clo[j];
-  if (finite_value(blo)) lo = act.mininf ? -kPosInf : act.minfin - v * blo;
-  else lo = act.mininf > 1 ? -kPosInf : act.minfin;
-  if (finite_value(bhi)) hi = act.maxinf ? kPosInf : act.maxfin - v * bhi;
-  else hi = act.maxinf > 1 ? kPosInf : act.maxfin;
+  if (finite_value(blo)) lo = act.mininf ? -kWorkInf : act.minfin - v * blo;
+  else lo = act.mininf > 1 ? -kWorkInf : act.minfin;
+  if (finite_value(bhi)) hi = act.maxinf ? kWorkInf : act.maxfin - v * bhi;
+  else hi = act.maxinf > 1 ? kWorkInf : act.maxfin;
 }
 
 bool Work::implied_free(const Activity &act, int32_t e) const {
@@ -125,8 +125,8 @@ bool Work::implied_free(const Activity &act, int32_t e) const {
   double rest_lo, rest_hi;
   activity_without(act, e, rest_lo, rest_hi);
   // a x_j lies in [rlo - rest_hi, rup - rest_lo].
-  const double ax_lo = (finite_value(rlo[i]) && finite_value(rest_hi)) ? rlo[i] - rest_hi : -kPosInf;
-  const double ax_hi = (finite_value(rup[i]) && finite_value(rest_lo)) ? rup[i] - rest_lo : kPosInf;
+  const double ax_lo = (finite_value(rlo[i]) && finite_value(rest_hi)) ? rlo[i] - rest_hi : -kWorkInf;
+  const double ax_hi = (finite_value(rup[i]) && finite_value(rest_lo)) ? rup[i] - rest_lo : kWorkInf;
   const double implo = a > 0 ? ax_lo / a : ax_hi / a;
   const double impup = a > 0 ? ax_hi / a : ax_lo / a;
   const double tol = 1e-9;

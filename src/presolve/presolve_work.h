@@ -16,8 +16,6 @@
 
 namespace tvl::lp::pre {
 
-inline constexpr double kPosInf = std::numeric_limits<double>::infinity();
-
 inline bool finite_value(double v) { return std::isfinite(v); }
 
 // Message and failure state shared by the reductions.
@@ -31,8 +29,8 @@ struct PresolveIssue {
 struct Activity {
   double minfin = 0.0, maxfin = 0.0;
   int mininf = 0, maxinf = 0;
-  double min() const { return mininf ? -kPosInf : minfin; }
-  double max() const { return maxinf ? kPosInf : maxfin; }
+  double min() const { return mininf ? -kWorkInf : minfin; }
+  double max() const { return maxinf ? kWorkInf : maxfin; }
 };
 
 class Work {

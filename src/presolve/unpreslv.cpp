@@ -42,7 +42,7 @@ namespace {
 // an equality row's dual, are replaced by the matching finite one.
 int8_t settle_status(int8_t stat, double lo, double up, double dual) {
   if (stat == kBasic) return stat;
-  const bool flo = lo > -kInf, fup = up < kInf;
+  const bool flo = lo > -kInfBound, fup = up < kInfBound;
   if (flo && fup && lo == up) return dual >= 0.0 ? kAtLower : kAtUpper;
   if (stat == kAtLower && !flo) return fup ? kAtUpper : kFree;
   if (stat == kAtUpper && !fup) return flo ? kAtLower : kFree;

@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "frame/error.h"
 #include "runtime/alloc.h"
 
 namespace tvl {
@@ -124,10 +123,14 @@ bool probe(const char *filename, const char *mode) {
   return true;
 }
 
-FILE *open_decompressing(const tvlenv *env, const char *filename, const char *mode, Compression kind,
-                         int *status) {
+int fail(const char *name, OpenFailed failed, const void *context) {
+  return failed ? failed(context, name) : 1423;
+}
+
+FILE *open_decompressing(const char *filename, const char *mode, Compression kind, int *status,
+                         OpenFailed failed, const void *context) {
   if (!probe(filename, mode)) {
-    *status = report(env, 1423, filename);
+    *status = fail(filename, failed, context);
     return nullptr;
   }
   bool nomem = false;
@@ -158,8 +161,8 @@ Compression compression_of(const char *filename) {
   return Compression::None;
 }
 
-FILE *cfile_open_read(const tvlenv *env, const char *filename, const char *mode, const char *defext,
-                      bool noretry, bool allow_decompress, int *status) {
+FILE *cfile_open_read(const char *filename, const char *mode, const char *defext, bool noretry,
+                      bool allow_decompress, int *status, OpenFailed failed, const void *context) {
   *status = 0;
   if (filename == nullptr || filename[0] == '\0') {
     *status = 1421;
@@ -167,7 +170,7 @@ FILE *cfile_open_read(const tvlenv *env, const char *filename, const char *mode,
   }
   Compression kind = compression_of(filename);
   if (allow_decompress && kind != Compression::None)
-    return open_decompressing(env, filename, mode, kind, status);
+    return open_decompressing(filename, mode, kind, status, failed, context);
 
   FILE *fp = std::fopen(filename, mode);
   if (fp != nullptr) return fp;
@@ -185,8 +188,8 @@ FILE *cfile_open_read(const tvlenv *env, const char *filename, const char *mode,
     fp = std::fopen(retry, mode);
     if (fp != nullptr) return fp;
   }
-  *status = report(env, 1423, filename);
-  if (retried) report(env, 1423, retry);
+  *status = fail(filename, failed, context);
+  if (retried) fail(retry, failed, context);
   return nullptr;
 }
 

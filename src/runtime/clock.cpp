@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-#include "frame/param.h"
-
 namespace tvl {
 
 namespace {
@@ -45,13 +43,9 @@ int thread_limit() {
   return limit;
 }
 
-double env_time(const tvlenv *env) {
-  int type = env ? param_int(env, TVL_PARAM_CLOCKTYPE) : 2;
-  if (type == 0) {
-    bool single = thread_limit() == 1 || (env && param_int(env, TVL_PARAM_THREADS) == 1);
-    type = single ? 1 : 2;
-  }
-  return type == 1 ? cpu_seconds() : wall_seconds();
+double clock_seconds(int clocktype, int threads) {
+  if (clocktype == 0) clocktype = thread_limit() == 1 || threads == 1 ? 1 : 2;
+  return clocktype == 1 ? cpu_seconds() : wall_seconds();
 }
 
 uint64_t thread_work() { return t_work; }

@@ -1,7 +1,7 @@
 // Clocks and the deterministic work counter.
 //
-// Wall-clock and processor time in seconds, the environment's clock chosen
-// by TVL_PARAM_CLOCKTYPE, and a per-thread counter of work units that the
+// Wall-clock and processor time in seconds, the clock a clock-type setting
+// chooses, and a per-thread counter of work units that the
 // numerical kernels advance.  Deterministic time limits are measured in
 // that counter, so repeated runs with the same input stop at the same
 // point whatever the machine load.
@@ -22,10 +22,10 @@ double cpu_seconds();
 // Larger of 1 and the smaller of 16 and the number of online processors.
 int thread_limit();
 
-// Time on the environment's clock: processor time for TVL_PARAM_CLOCKTYPE 1,
+// Time on the clock of a clock-type setting: processor time for 1,
 // wall-clock time for 2, and for 0 processor time when only one thread can
-// run (TVL_PARAM_THREADS 1 or a thread limit of 1), wall-clock otherwise.
-double env_time(const tvlenv *env);
+// run (`threads` 1 or a thread limit of 1), wall-clock otherwise.
+double clock_seconds(int clocktype, int threads);
 
 // Work units counted by the calling thread since it started.
 uint64_t thread_work();

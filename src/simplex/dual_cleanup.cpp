@@ -13,7 +13,7 @@
 namespace tvl::lp {
 
 namespace {
-bool finite_bound(double v) { return std::fabs(v) < kSimplexInf; }
+bool finite_bound(double v) { return std::fabs(v) < kWorkInf; }
 }  // namespace
 
 int32_t DualSimplex::choose_primal_entering() const {
@@ -39,12 +39,12 @@ int32_t DualSimplex::choose_primal_entering() const {
 // Returns the leaving position, or -1; `step` receives the primal step.
 int32_t DualSimplex::primal_ratio_test(double dir, double &step) const {
   const double tol = primal_tol_;
-  double bound = kSimplexInf;
+  double bound = kWorkInf;
   auto relaxed = [&](int32_t i, double alpha) {
     const int32_t j = head_[i];
     if (alpha > 0.0 && finite_bound(lower_[j])) return (x_[j] - lower_[j] + tol) / alpha;
     if (alpha < 0.0 && finite_bound(upper_[j])) return (upper_[j] - x_[j] + tol) / -alpha;
-    return kSimplexInf;
+    return kWorkInf;
   };
   for (int32_t k = 0; k < col_.count; ++k) {
     const int32_t i = col_.index[k];
@@ -52,7 +52,7 @@ int32_t DualSimplex::primal_ratio_test(double dir, double &step) const {
     if (std::fabs(alpha) < 1e-9) continue;
     bound = std::min(bound, relaxed(i, alpha));
   }
-  if (!(bound < kSimplexInf)) return -1;
+  if (!(bound < kWorkInf)) return -1;
   int32_t r = -1;
   double best = 0.0;
   for (int32_t k = 0; k < col_.count; ++k) {

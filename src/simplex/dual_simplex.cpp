@@ -70,8 +70,8 @@ void DualSimplex::reset_weights() { pricing_.invalidate(); }
 DualBasisView DualSimplex::basis_view() const { return DualBasisView{&lp_, factor_.get(), &head_, &status_}; }
 
 void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
-  lp_.lower[j] = lower <= -kInf ? -kSimplexInf : lower;
-  lp_.upper[j] = upper >= kInf ? kSimplexInf : upper;
+  lp_.lower[j] = lower <= -kInfBound ? -kWorkInf : lower;
+  lp_.upper[j] = upper >= kInfBound ? kWorkInf : upper;
   lower_[j] = lp_.lower[j];
   upper_[j] = lp_.upper[j];
   if (status_[j] != kBasic) place_nonbasic(j);
@@ -564,7 +564,7 @@ LpStatus DualSimplex::solve_current(int phase) {
     log_iteration(phase, last_enter_, last_leave_);
     monitor_progress();
     if (phase == 2) {
-      if (objlim_ < 1e74 && !perturb_.active && !shifted_ && boxed_.empty() && objective() + lp_.offset > objlim_) {
+      if (objlim_ < kNoValueLimit && !perturb_.active && !shifted_ && boxed_.empty() && objective() + lp_.offset > objlim_) {
         refactor();
         if (objective() + lp_.offset > objlim_) return LpStatus::ObjLimit;
       }

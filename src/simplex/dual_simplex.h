@@ -131,7 +131,7 @@ class DualSimplex : public SimplexBase {
   ProgressMonitor monitor_;
   double base_dual_tol_ = 1e-7;  // the run's optimality tolerance before any schedule step
   double phase1_tol_ = 1e-6;     // feasibility tolerance of the row choice in phase 1
-  double objlim_ = 1e75;         // objective limit in minimisation form
+  double objlim_ = kNoValue;        // objective limit in minimisation form
 };
 
 }  // namespace tvl::lp

@@ -40,7 +40,7 @@ double farkas_margin(const LpModel &model, const std::vector<double> &ray) {
   const CscMatrix &a = model.a;
   double ymax = 0.0;
   for (double v : ray) ymax = std::max(ymax, std::fabs(v));
-  if (ymax == 0.0) return -kInf;
+  if (ymax == 0.0) return -kInfBound;
   const double ztol = 1e-9 * ymax;
   // sup over the column box of (A'y)'x.
   double sup = 0.0;
@@ -49,7 +49,7 @@ double farkas_margin(const LpModel &model, const std::vector<double> &ray) {
     for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) z += a.value[k] * ray[a.index[k]];
     if (std::fabs(z) <= ztol) continue;
     const double b = z > 0.0 ? model.colup[j] : model.collo[j];
-    if (std::fabs(b) >= kInf) return -kInf;
+    if (std::fabs(b) >= kInfBound) return -kInfBound;
     sup += z * b;
   }
   // inf over the row box of y'r.
@@ -58,7 +58,7 @@ double farkas_margin(const LpModel &model, const std::vector<double> &ray) {
     const double y = ray[i];
     if (std::fabs(y) <= ztol) continue;
     const double b = y > 0.0 ? model.rowlo[i] : model.rowup[i];
-    if (std::fabs(b) >= kInf) return -kInf;
+    if (std::fabs(b) >= kInfBound) return -kInfBound;
     inf += y * b;
   }
   return inf - sup;
@@ -143,7 +143,7 @@ void DualOptimizer::set_col_bounds(int32_t j, double lower, double upper) {
   model_.colup[j] = upper;
   if (!solver_) return;
   const double c = scaling_->active() ? scaling_->col[j] : 1.0;
-  solver_->set_bounds(j, lower <= -kInf ? lower : lower / c, upper >= kInf ? upper : upper / c);
+  solver_->set_bounds(j, lower <= -kInfBound ? lower : lower / c, upper >= kInfBound ? upper : upper / c);
 }
 
 void DualOptimizer::set_basis(const Basis &basis) {

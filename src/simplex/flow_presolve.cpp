@@ -6,17 +6,16 @@
 
 #include "frame/callback.h"
 #include "frame/derived.h"
+#include "frame/env.h"
 #include "frame/error.h"
 #include "frame/param.h"
 #include "presolve/presolve_dual.h"
 #include "presolve/presolve_msg.h"
-#include "runtime/clock.h"
 
 namespace tvl::lp {
 
 namespace {
 
-constexpr int kParamPresolveReport = 1043;
 
 // Name of row or column k for presolve messages: the stored name or the
 // default name ("c1" for rows, "x1" for columns).
@@ -104,7 +103,8 @@ int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool dual, Presol
   }
   if (status != 0 || !copy->outcome.reduced_any) return status;
   copy->key = key_of(s);
-  data = lp->presolve = copy.release();
+  data = copy.release();
+  lp->presolve = data;
   return 0;
 }
 
@@ -115,14 +115,18 @@ int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced
   data = nullptr;
   if (param_int(env, TVL_PARAM_PREIND) == 0) return 0;
   const int advind = param_int(env, TVL_PARAM_ADVIND);
-  if (lp->presolve && lp->presolve->key != key_of(settings_of(env, lp, dual))) discard_derived(lp, kDropPresolve);
-  if (lp->presolve) {
+  PresolveData *kept = presolve_data(lp);
+  if (kept && kept->key != key_of(settings_of(env, lp, dual))) {
+    discard_derived(lp, kDropPresolve);
+    kept = nullptr;
+  }
+  if (kept) {
     // A copy without a basis of its own would lose the problem's basis.
-    if (lp->presolve->basis.empty() && advanced_start && advind != 0) {
+    if (kept->basis.empty() && advanced_start && advind != 0) {
       discard_derived(lp, kDropPresolve);
       return 0;
     }
-    data = lp->presolve;
+    data = kept;
     return 0;
   }
   const bool keep_start = (advind == 1 && advanced_start) ||

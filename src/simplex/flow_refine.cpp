@@ -89,8 +89,8 @@ class BasicSystem {
 
  private:
   static double nonbasic_value(int8_t status, double lo, double up, double current) {
-    if (status == kAtLower && lo > -kInf) return lo;
-    if (status == kAtUpper && up < kInf) return up;
+    if (status == kAtLower && lo > -kInfBound) return lo;
+    if (status == kAtUpper && up < kInfBound) return up;
     return current;
   }
 
@@ -166,8 +166,8 @@ bool accurate(const LpModel &model, const LpResult &res) {
     const double lo = model.rowlo[i], up = model.rowup[i], v = ax[i];
     const int8_t s = res.basis.rowstat[i];
     if (v < lo - kAccurate * (1.0 + std::fabs(lo)) || v > up + kAccurate * (1.0 + std::fabs(up))) return false;
-    if (s == kAtLower && lo > -kInf && std::fabs(v - lo) > kAccurate * (1.0 + std::fabs(lo))) return false;
-    if (s == kAtUpper && up < kInf && std::fabs(v - up) > kAccurate * (1.0 + std::fabs(up))) return false;
+    if (s == kAtLower && lo > -kInfBound && std::fabs(v - lo) > kAccurate * (1.0 + std::fabs(lo))) return false;
+    if (s == kAtUpper && up < kInfBound && std::fabs(v - up) > kAccurate * (1.0 + std::fabs(up))) return false;
   }
   return dual_violation(model, res) <= kAccurate;
 }

@@ -4,16 +4,15 @@
 #include <bit>
 #include <new>
 
+#include "frame/env.h"
 #include "frame/error.h"
 #include "frame/param.h"
 #include "runtime/alloc.h"
-#include "runtime/clock.h"
 
 namespace tvl::lp {
 
 namespace {
 
-constexpr int kParamCompression = 1066;
 
 uint64_t bits_of(double v) { return std::bit_cast<uint64_t>(v); }
 

@@ -339,7 +339,7 @@ PrimalSimplex::Step PrimalSimplex::iterate() {
   in.lower = &lower_;
   in.upper = &upper_;
   in.direction = dir;
-  in.range = simplex_finite(lower_[q]) && simplex_finite(upper_[q]) ? upper_[q] - lower_[q] : kSimplexInf;
+  in.range = simplex_finite(lower_[q]) && simplex_finite(upper_[q]) ? upper_[q] - lower_[q] : kWorkInf;
   in.phase = phase_;
   in.slope = std::fabs(dq);
   in.feastol = primal_tol_;
@@ -468,7 +468,7 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
 // Run control
 
 bool PrimalSimplex::objective_limit_reached() {
-  if (phase_ != 2 || objlim_ <= -1e74 || perturb_.active) return false;
+  if (phase_ != 2 || objlim_ <= -kNoValueLimit || perturb_.active) return false;
   if (objective() + lp_.offset >= objlim_) return false;
   if (factor_->updates_since_factor() > 0) refactor();
   return count_infeasible(primal_tol_) == 0 && objective() + lp_.offset < objlim_;

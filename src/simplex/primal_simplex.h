@@ -106,7 +106,7 @@ class PrimalSimplex : public SimplexBase {
   bool hybrid_weights_ = false;  // devex and steepest edge may alternate
   uint64_t basis_nz_ = 0, work_base_ = 0;
   ProgressMonitor monitor_;
-  double objlim_ = -1e75;
+  double objlim_ = -kNoValue;
 };
 
 }  // namespace tvl::lp

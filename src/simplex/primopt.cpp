@@ -43,8 +43,8 @@ LpResult solve_with_ray(const LpModel &model) {
   if (res.status != LpStatus::Unbounded) return res;
   res.ray.assign(static_cast<size_t>(model.a.n), 0.0);
   for (int32_t j = 0; j < model.a.n; ++j) {
-    if (model.cost[j] < 0.0 && model.colup[j] >= kInf) res.ray[j] = 1.0;
-    else if (model.cost[j] > 0.0 && model.collo[j] <= -kInf) res.ray[j] = -1.0;
+    if (model.cost[j] < 0.0 && model.colup[j] >= kInfBound) res.ray[j] = 1.0;
+    else if (model.cost[j] > 0.0 && model.collo[j] <= -kInfBound) res.ray[j] = -1.0;
   }
   return res;
 }

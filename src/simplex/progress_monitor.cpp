@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "frame/infinity.h"
+
 namespace tvl::lp {
 
 namespace {
@@ -56,7 +58,7 @@ void ProgressMonitor::perturbed(int count, double magnitude) {
 }
 
 double move_limit_away(double limit, double objective, double dir) {
-  if (std::fabs(limit) >= 1e74) return limit;
+  if (!has_value(limit)) return limit;
   const double gap = 0.01 * std::fabs(objective);
   return dir * (limit - objective) <= gap ? limit + dir * gap : limit;
 }

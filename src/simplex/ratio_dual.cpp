@@ -45,7 +45,7 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   // pointers keep the loop free of reloads through the vectors (the
   // candidate stores could alias them otherwise), and the cheapest tests
   // come first.
-  double tmax = kSimplexInf;
+  double tmax = kWorkInf;
   cand_.reserve(static_cast<size_t>(row.count));
   const int32_t *index = row.index.data();
   const double *alpha_of = row.array.data(), *dp = d.data(), *lop = lo.data(), *upp = up.data();
@@ -65,7 +65,7 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
     c.j = j;
     c.abs_alpha = std::fabs(a);
     c.da = a > 0.0 ? dp[j] : -dp[j];
-    c.range = (s == kFreeNb) ? kSimplexInf : upp[j] - lop[j];
+    c.range = (s == kFreeNb) ? kWorkInf : upp[j] - lop[j];
     if (c.da + tol < tmax * c.abs_alpha) tmax = (c.da + tol) / c.abs_alpha;
     cand_.push_back(c);
   }
@@ -87,13 +87,13 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   // The walk cannot pass a candidate without a finite range: breakpoints
   // beyond the smallest Harris bound of those are never reached and are
   // dropped before the sort.
-  double cap = kSimplexInf;
+  double cap = kWorkInf;
   for (Cand &c : cand_) {
     c.t = c.da / c.abs_alpha;
     c.harris = (c.da + tol) / c.abs_alpha;
-    if (!(c.range < kSimplexInf)) cap = std::min(cap, c.harris);
+    if (!(c.range < kWorkInf)) cap = std::min(cap, c.harris);
   }
-  if (cap < kSimplexInf)
+  if (cap < kWorkInf)
     cand_.erase(std::remove_if(cand_.begin(), cand_.end(), [cap](const Cand &c) { return c.t > cap; }), cand_.end());
 
   // Long step: sort breakpoints and pass groups while the slope stays positive.
@@ -102,7 +102,7 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   });
   work_ += static_cast<uint64_t>(cand_.size()) * 4;
   const size_t nc = cand_.size();
-  suffix_min_.assign(nc + 1, kSimplexInf);
+  suffix_min_.assign(nc + 1, kWorkInf);
   for (size_t k = nc; k-- > 0;) suffix_min_[k] = std::min(suffix_min_[k + 1], cand_[k].harris);
   double slope = slope0;
   size_t begin = 0, last_begin = 0;

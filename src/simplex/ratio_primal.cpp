@@ -10,7 +10,7 @@ namespace {
 constexpr double kCandidateAlpha = 1e-13;  // smaller entries are ignored
 constexpr double kBlockingAlpha = 1e-9;    // below this nothing blocks
 
-bool finite(double v) { return std::fabs(v) < 1e74; }
+bool finite(double v) { return std::isfinite(v); }
 
 }  // namespace
 

@@ -100,12 +100,12 @@ void apply_scaling(const Scaling &s, LpModel &model) {
     const double cj = s.col[j];
     for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) a.value[k] *= s.row[a.index[k]] * cj;
     model.cost[j] *= cj;
-    if (model.collo[j] > -kInf) model.collo[j] /= cj;
-    if (model.colup[j] < kInf) model.colup[j] /= cj;
+    if (model.collo[j] > -kInfBound) model.collo[j] /= cj;
+    if (model.colup[j] < kInfBound) model.colup[j] /= cj;
   }
   for (int32_t i = 0; i < a.m; ++i) {
-    if (model.rowlo[i] > -kInf) model.rowlo[i] *= s.row[i];
-    if (model.rowup[i] < kInf) model.rowup[i] *= s.row[i];
+    if (model.rowlo[i] > -kInfBound) model.rowlo[i] *= s.row[i];
+    if (model.rowup[i] < kInfBound) model.rowup[i] *= s.row[i];
   }
 }
 

@@ -20,7 +20,7 @@
 
 namespace tvl::lp {
 
-inline bool simplex_finite(double v) { return std::fabs(v) < kSimplexInf; }
+inline bool simplex_finite(double v) { return std::fabs(v) < kWorkInf; }
 
 // Calls f(i, value) for every nonzero of v, sparse or dense.
 template <class F>

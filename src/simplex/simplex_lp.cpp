@@ -3,8 +3,8 @@
 namespace tvl::lp {
 
 namespace {
-double to_lower(double v) { return v <= -kInf ? -kSimplexInf : v; }
-double to_upper(double v) { return v >= kInf ? kSimplexInf : v; }
+double to_lower(double v) { return v <= -kInfBound ? -kWorkInf : v; }
+double to_upper(double v) { return v >= kInfBound ? kWorkInf : v; }
 }  // namespace
 
 void SimplexLp::load(const LpModel &model) {

@@ -18,8 +18,6 @@
 
 namespace tvl::lp {
 
-inline constexpr double kSimplexInf = std::numeric_limits<double>::infinity();
-
 struct SimplexLp {
   int32_t m = 0, n = 0;
   CscMatrix a;                        // m x n, possibly scaled

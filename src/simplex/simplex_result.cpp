@@ -90,12 +90,12 @@ bool proves_unbounded(const LpModel &model, const std::vector<double> &ray) {
     const double r = ray[j];
     cmax = std::max(cmax, std::fabs(model.cost[j]));
     if (r == 0.0) continue;
-    if ((r > kTol && model.colup[j] < kInf) || (r < -kTol && model.collo[j] > -kInf)) return false;
+    if ((r > kTol && model.colup[j] < kInfBound) || (r < -kTol && model.collo[j] > -kInfBound)) return false;
     slope += model.cost[j] * r;
     for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) ar[a.index[k]] += a.value[k] * r;
   }
   for (int32_t i = 0; i < a.m; ++i)
-    if ((ar[i] > kTol && model.rowup[i] < kInf) || (ar[i] < -kTol && model.rowlo[i] > -kInf)) return false;
+    if ((ar[i] > kTol && model.rowup[i] < kInfBound) || (ar[i] < -kTol && model.rowlo[i] > -kInfBound)) return false;
   return slope < -kTol * std::max(1.0, cmax);
 }
 
@@ -103,12 +103,12 @@ double dual_violation(const LpModel &model, const LpResult &res) {
   double worst = 0.0;
   auto check = [&](double d, double lo, double up, int8_t s) {
     if (s == kBasic || lo == up) return;
-    if (lo <= -kInf && up >= kInf) {
+    if (lo <= -kInfBound && up >= kInfBound) {
       worst = std::max(worst, std::fabs(d));
       return;
     }
-    if (s == kAtLower || up >= kInf) worst = std::max(worst, -d);
-    if (s == kAtUpper || lo <= -kInf) worst = std::max(worst, d);
+    if (s == kAtLower || up >= kInfBound) worst = std::max(worst, -d);
+    if (s == kAtUpper || lo <= -kInfBound) worst = std::max(worst, d);
   };
   for (int32_t j = 0; j < model.a.n; ++j) check(res.dj[j], model.collo[j], model.colup[j], res.basis.colstat[j]);
   for (int32_t i = 0; i < model.a.m; ++i) check(res.pi[i], model.rowlo[i], model.rowup[i], res.basis.rowstat[i]);
@@ -129,10 +129,10 @@ LpResult solve_without_rows(const LpModel &model) {
     int8_t s;
     if (c > 0.0) { v = lo; s = kAtLower; }
     else if (c < 0.0) { v = up; s = kAtUpper; }
-    else if (lo > -kInf) { v = lo; s = kAtLower; }
-    else if (up < kInf) { v = up; s = kAtUpper; }
+    else if (lo > -kInfBound) { v = lo; s = kAtLower; }
+    else if (up < kInfBound) { v = up; s = kAtUpper; }
     else { v = 0.0; s = kFreeNb; }
-    if (std::fabs(v) >= kInf) {
+    if (std::fabs(v) >= kInfBound) {
       res.status = LpStatus::Unbounded;
       v = 0.0;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/param.h"
 #include "lp/binv_store.h"
 #include "simplex/dual_test_util.h"
 #include "support/api_session.h"
@@ -168,21 +169,21 @@ TEST(BasisSolves, NetlibFinalBasesScaledUnscaledAndExtended) {
     std::vector<int> cstat(static_cast<size_t>(p.n)), rstat(static_cast<size_t>(p.m));
     ASSERT_EQ(TVLgetbase(p.env, p.lp, cstat.data(), rstat.data()), 0);
     const Answers plain = check_solves(p);
-    ASSERT_TRUE(p.lp->factor && p.lp->factor->rowscale.empty());
+    ASSERT_TRUE(p.lp->factor && tvl::kept_factor(p.lp)->rowscale.empty());
     // The same final basis, factorized on the scaled problem (standard and
     // aggressive scaling) and in extended precision, answers the same.
     struct Variant { int scaind, precision; };
     for (const Variant var : {Variant{0, 0}, Variant{1, 0}, Variant{0, 1}}) {
       SCOPED_TRACE(var.scaind * 10 + var.precision);
       ASSERT_EQ(TVLsetintparam(p.env, TVL_PARAM_SCAIND, var.scaind), 0);
-      ASSERT_EQ(TVLsetintparam(p.env, 1093, var.precision), 0);
+      ASSERT_EQ(TVLsetintparam(p.env, tvl::kParamPrecision, var.precision), 0);
       ASSERT_EQ(TVLcopybase(p.env, p.lp, cstat.data(), rstat.data()), 0);
       ASSERT_EQ(TVLdualopt(p.env, p.lp), 0);
       ASSERT_EQ(TVLgetitcnt(p.env, p.lp), 0);
       const Answers other = check_solves(p);
       ASSERT_TRUE(p.lp->factor != nullptr);
-      EXPECT_FALSE(p.lp->factor->rowscale.empty());
-      EXPECT_EQ(p.lp->factor->factor->precision(), var.precision);
+      EXPECT_FALSE(tvl::kept_factor(p.lp)->rowscale.empty());
+      EXPECT_EQ(tvl::kept_factor(p.lp)->factor->precision(), var.precision);
       EXPECT_EQ(other.head, plain.head);
       EXPECT_LT(max_diff(other.hx, plain.hx), 1e-9);
       EXPECT_LT(max_diff(other.ftran, plain.ftran), 1e-10);

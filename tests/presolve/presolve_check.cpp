@@ -46,7 +46,7 @@ bool solve(Dense M, std::vector<double> &rhs) {
 
 double lo_of(const LpModel &lp, int k) { return k < lp.a.n ? lp.collo[k] : lp.rowlo[k - lp.a.n]; }
 double up_of(const LpModel &lp, int k) { return k < lp.a.n ? lp.colup[k] : lp.rowup[k - lp.a.n]; }
-bool fin(double v) { return std::fabs(v) < kInf; }
+bool fin(double v) { return std::fabs(v) < kInfBound; }
 
 // Tries basis `basic` (size m); fills r on success.
 bool try_basis(const LpModel &lp, const std::vector<int> &basic, LpResult &r) {

@@ -15,7 +15,7 @@ namespace {
 using testing::brute_force_solve;
 using testing::check_optimal_basis;
 
-constexpr double I = kInf;
+constexpr double I = kInfBound;
 
 // Builds an LpModel from a dense row-major matrix.
 LpModel make(const std::vector<std::vector<double>> &A, std::vector<double> c, std::vector<double> lo,
@@ -286,12 +286,12 @@ TEST(Presolve, CrushBasisKeepsBasicCount) {
   EXPECT_EQ(basic, r.pre.reduced.a.m);
   // Nonbasic statuses only name finite bounds.
   for (size_t j = 0; j < b.colstat.size(); ++j) {
-    EXPECT_TRUE(b.colstat[j] != 0 || r.pre.reduced.collo[j] > -kInf);
-    EXPECT_TRUE(b.colstat[j] != 2 || r.pre.reduced.colup[j] < kInf);
+    EXPECT_TRUE(b.colstat[j] != 0 || r.pre.reduced.collo[j] > -kInfBound);
+    EXPECT_TRUE(b.colstat[j] != 2 || r.pre.reduced.colup[j] < kInfBound);
   }
   for (size_t i = 0; i < b.rowstat.size(); ++i) {
-    EXPECT_TRUE(b.rowstat[i] != 0 || r.pre.reduced.rowlo[i] > -kInf);
-    EXPECT_TRUE(b.rowstat[i] != 2 || r.pre.reduced.rowup[i] < kInf);
+    EXPECT_TRUE(b.rowstat[i] != 0 || r.pre.reduced.rowlo[i] > -kInfBound);
+    EXPECT_TRUE(b.rowstat[i] != 2 || r.pre.reduced.rowup[i] < kInfBound);
   }
   }
 }

@@ -18,7 +18,7 @@
 namespace {
 
 using tvl::lp::Basis;
-using tvl::lp::kInf;
+using tvl::kInfBound;
 using tvl::lp::LpModel;
 using tvl::lp::LpResult;
 using tvl::lp::LpStatus;
@@ -39,8 +39,8 @@ LpModel every_kind() {
                       2, 1, -1, 1, 3,   //
                       1, 2, 1, 2, -1,   //
                       1, 1, 0, 1, 0},
-                     {1, 2, -1, 3, -1}, {0, -kInf, -1, -kInf, 0.5}, {kInf, 3, 2, kInf, 0.5},
-                     {2, -kInf, 5, -1, -kInf}, {kInf, 6, 5, 4, kInf});
+                     {1, 2, -1, 3, -1}, {0, -kInfBound, -1, -kInfBound, 0.5}, {kInfBound, 3, 2, kInfBound, 0.5},
+                     {2, -kInfBound, 5, -1, -kInfBound}, {kInfBound, 6, 5, 4, kInfBound});
 }
 
 int basic_count(const Basis &b) {
@@ -53,7 +53,7 @@ int basic_count(const Basis &b) {
 TEST(PresolveDual, DualSolutionMapsToPrimalOptimum) {
   // min x s.t. x >= 1, x free: the dual's row dual is -1, so x = 1.
   {
-    const LpModel p = dense_model(1, 1, {1}, {1}, {-kInf}, {kInf}, {1}, {kInf});
+    const LpModel p = dense_model(1, 1, {1}, {1}, {-kInfBound}, {kInfBound}, {1}, {kInfBound});
     tvl::lp::DualLp d;
     tvl::lp::form_dual(p, d);
     ASSERT_EQ(d.model.a.m, 1);

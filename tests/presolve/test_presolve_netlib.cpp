@@ -23,7 +23,7 @@ const char *const kSubset[] = {"afiro", "adlittle", "blend", "sc50a", "sc105", "
 int start_dual_infeasible_count(const LpModel &lp) {
   int count = 0;
   for (int j = 0; j < lp.a.n; ++j)
-    count += (lp.cost[j] < 0 && lp.colup[j] >= kInf) || (lp.cost[j] > 0 && lp.collo[j] <= -kInf);
+    count += (lp.cost[j] < 0 && lp.colup[j] >= kInfBound) || (lp.cost[j] > 0 && lp.collo[j] <= -kInfBound);
   return count;
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "frame/error.h"
 #include "runtime/cfile.h"
 #include "tavlo.h"
 
@@ -84,7 +85,7 @@ TEST_F(CFile, CompressedWriteAndRead) {
     EXPECT_EQ(head, magic) << name;
 
     int status = -1;
-    fp = tvl::cfile_open_read(env, path.c_str(), "r", ".lp", false, true, &status);
+    fp = tvl::open_read_reported(env, path.c_str(), "r", ".lp", false, true, &status);
     ASSERT_NE(fp, nullptr) << name;
     EXPECT_EQ(status, 0);
     EXPECT_EQ(read_all(fp), "hello\nworld\n");
@@ -94,7 +95,7 @@ TEST_F(CFile, CompressedWriteAndRead) {
   // Without decompression the raw bytes are read.
   std::string gz = dir + "/m.lp.gz";
   int status;
-  FILE *fp = tvl::cfile_open_read(env, gz.c_str(), "rb", ".lp", true, false, &status);
+  FILE *fp = tvl::open_read_reported(env, gz.c_str(), "rb", ".lp", true, false, &status);
   ASSERT_NE(fp, nullptr);
   EXPECT_EQ(read_all(fp).substr(0, 2), "\x1f\x8b");
   tvl::cfile_close(&fp);
@@ -106,41 +107,47 @@ TEST_F(CFile, DefaultExtensionRetryAndMessages) {
   std::ofstream(dir + "/model.lp") << "x";
   int status = -1;
   std::string base = dir + "/model";
-  FILE *fp = tvl::cfile_open_read(env, base.c_str(), "r", ".lp", false, true, &status);
+  FILE *fp = tvl::open_read_reported(env, base.c_str(), "r", ".lp", false, true, &status);
   ASSERT_NE(fp, nullptr);
   EXPECT_EQ(read_all(fp), "x");
   tvl::cfile_close_read(base.c_str(), &fp);
 
   // Retry forbidden: one message.
-  EXPECT_EQ(tvl::cfile_open_read(env, base.c_str(), "r", ".lp", true, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, base.c_str(), "r", ".lp", true, true, &status), nullptr);
   EXPECT_EQ(status, -1423);
   EXPECT_EQ(errors, message(base));
 
   // Missing name: the name and the extended name are both reported.
   errors.clear();
   std::string none = dir + "/none";
-  EXPECT_EQ(tvl::cfile_open_read(env, none.c_str(), "r", ".lp", false, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, none.c_str(), "r", ".lp", false, true, &status), nullptr);
   EXPECT_EQ(status, -1423);
   EXPECT_EQ(errors, message(none) + message(none + ".lp"));
+
+  // Without a reporter the open is silent and gives 1423.
+  errors.clear();
+  EXPECT_EQ(tvl::cfile_open_read(none.c_str(), "r", ".lp", false, true, &status), nullptr);
+  EXPECT_EQ(status, 1423);
+  EXPECT_EQ(errors, "");
 
   // A name already ending in the extension (any case) is not retried.
   errors.clear();
   std::string upper = dir + "/none.LP";
-  EXPECT_EQ(tvl::cfile_open_read(env, upper.c_str(), "r", ".lp", false, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, upper.c_str(), "r", ".lp", false, true, &status), nullptr);
   EXPECT_EQ(errors, message(upper));
 
   // A missing compressed file is reported once, before any program starts.
   errors.clear();
   std::string gz = dir + "/none.lp.gz";
-  EXPECT_EQ(tvl::cfile_open_read(env, gz.c_str(), "r", ".lp", false, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, gz.c_str(), "r", ".lp", false, true, &status), nullptr);
   EXPECT_EQ(status, -1423);
   EXPECT_EQ(errors, message(gz));
 
   // No name: 1421 without a message.
   errors.clear();
-  EXPECT_EQ(tvl::cfile_open_read(env, nullptr, "r", ".lp", false, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, nullptr, "r", ".lp", false, true, &status), nullptr);
   EXPECT_EQ(status, 1421);
-  EXPECT_EQ(tvl::cfile_open_read(env, "", "r", ".lp", false, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, "", "r", ".lp", false, true, &status), nullptr);
   EXPECT_EQ(status, 1421);
   EXPECT_EQ(errors, "");
 }
@@ -149,7 +156,7 @@ TEST_F(CFile, LongNameIsCutForTheRetry) {
   std::string name = dir + "/" + std::string(600 - dir.size() - 1, 'n');
   ASSERT_EQ(name.size(), 600u);
   int status;
-  EXPECT_EQ(tvl::cfile_open_read(env, name.c_str(), "r", ".mst", false, true, &status), nullptr);
+  EXPECT_EQ(tvl::open_read_reported(env, name.c_str(), "r", ".mst", false, true, &status), nullptr);
   std::string cut = name.substr(0, 507) + ".mst";
   EXPECT_EQ(errors, message(name) + message(cut));
 }

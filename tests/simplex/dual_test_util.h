@@ -55,9 +55,9 @@ inline double dual_violation(const LpModel &m, const LpResult &r) {
   auto chk = [&](double d, double lo, double up, int s) {
     if (s == 1) { w = std::max(w, std::fabs(d)); return; }
     if (lo == up) return;
-    if (lo <= -kInf && up >= kInf) { w = std::max(w, std::fabs(d)); return; }
-    if (s == 0 || up >= kInf) w = std::max(w, -d);
-    if (s == 2 || lo <= -kInf) w = std::max(w, d);
+    if (lo <= -kInfBound && up >= kInfBound) { w = std::max(w, std::fabs(d)); return; }
+    if (s == 0 || up >= kInfBound) w = std::max(w, -d);
+    if (s == 2 || lo <= -kInfBound) w = std::max(w, d);
   };
   for (int j = 0; j < m.a.n; ++j) chk(r.dj[j], m.collo[j], m.colup[j], r.basis.colstat[j]);
   for (int i = 0; i < m.a.m; ++i) chk(r.pi[i], m.rowlo[i], m.rowup[i], r.basis.rowstat[i]);
@@ -89,7 +89,7 @@ inline LpModel with_objective_cut(const LpModel &model, double optimum) {
     }
     cut.a.start[j + 1] = static_cast<int32_t>(cut.a.index.size());
   }
-  cut.rowlo.push_back(-kInf);
+  cut.rowlo.push_back(-kInfBound);
   cut.rowup.push_back(optimum - model.offset - 0.01 * std::max(1.0, std::fabs(optimum)));
   return cut;
 }

@@ -79,7 +79,7 @@ TEST(DualNetlib, ObjectiveCutMakesInstanceInfeasibleWithCertificate) {
 
 TEST(DualSmall, ContradictoryRowsAreInfeasible) {
   // x <= 1 and x >= 2.
-  const LpModel m = dense_model(2, 1, {1, 1}, {1}, {-kInf}, {kInf}, {-kInf, 2}, {1, kInf});
+  const LpModel m = dense_model(2, 1, {1, 1}, {1}, {-kInfBound}, {kInfBound}, {-kInfBound, 2}, {1, kInfBound});
   const LpResult r = dual_simplex(m, quiet(), nullptr);
   ASSERT_EQ(r.status, LpStatus::Infeasible);
   EXPECT_GT(farkas_margin(m, r.ray), 0.0);
@@ -95,7 +95,7 @@ TEST(DualSmall, ContradictoryBoundsAreInfeasible) {
 
 TEST(DualSmall, UnboundedRayDirectionIsDualInfeasible) {
   // min -x - y  s.t.  x - y <= 1, x, y >= 0: y grows without limit.
-  const LpModel m = dense_model(1, 2, {1, -1}, {-1, -1}, {0, 0}, {kInf, kInf}, {-kInf}, {1});
+  const LpModel m = dense_model(1, 2, {1, -1}, {-1, -1}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound}, {1});
   const LpResult r = dual_simplex(m, quiet(), nullptr);
   EXPECT_EQ(r.status, LpStatus::Unbounded);
   EXPECT_FALSE(r.dual_feasible);
@@ -106,7 +106,7 @@ TEST(DualSmall, OptimumBeyondTheStartingBoxIsStillFound) {
   // boxes x and y far below their optimal values (x = 1.5e7, y = 2.5e7),
   // so the box binds and phase 1 has to finish the job; the objective
   // limit must not fire on the boxed problem's bound.
-  const LpModel m = dense_model(2, 2, {1, 1, -1, 1}, {-1, -2}, {0, 0}, {kInf, kInf}, {-kInf, -kInf}, {4e7, 1e7});
+  const LpModel m = dense_model(2, 2, {1, 1, -1, 1}, {-1, -2}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound, -kInfBound}, {4e7, 1e7});
   SimplexControl ctl = quiet();
   ctl.objulim = -6e7;
   const LpResult r = dual_simplex(m, ctl, nullptr);
@@ -125,8 +125,8 @@ TEST(DualSmall, FreeFixedAndRangedVariablesGiveCertifiedOptimum) {
                                  1, -1, 1, 0,   //  x0 - x1 + x2 = 0
                                  0, 1, 1, -1,   //  x1 + x2 - x3 >= -2
                                  1, 0, 0, 2},   //  x0 + 2 x3 <= 5
-                                {1, -2, 1, 3}, {-kInf, 0, 1, -kInf}, {kInf, 4, 1, 2},
-                                {-1, 0, -2, -kInf}, {3, 0, kInf, 5});
+                                {1, -2, 1, 3}, {-kInfBound, 0, 1, -kInfBound}, {kInfBound, 4, 1, 2},
+                                {-1, 0, -2, -kInfBound}, {3, 0, kInfBound, 5});
   for (int pricing : {0, 1, 5}) {
     const LpResult r = dual_simplex(m, quiet(pricing), nullptr);
     ASSERT_EQ(r.status, LpStatus::Optimal);
@@ -138,7 +138,7 @@ TEST(DualSmall, FreeFixedAndRangedVariablesGiveCertifiedOptimum) {
 
 TEST(DualSmall, MaximisationFormAndOffsetCarryThrough) {
   // max 3x + 2y (cost negated, objsense -1) s.t. x + y <= 4, x + 3y <= 6, x <= 3.
-  LpModel m = dense_model(2, 2, {1, 1, 1, 3}, {-3, -2}, {0, 0}, {3, kInf}, {-kInf, -kInf}, {4, 6});
+  LpModel m = dense_model(2, 2, {1, 1, 1, 3}, {-3, -2}, {0, 0}, {3, kInfBound}, {-kInfBound, -kInfBound}, {4, 6});
   m.objsense = -1;
   m.offset = 5.0;
   const LpResult r = dual_simplex(m, quiet(), nullptr);
@@ -151,7 +151,7 @@ TEST(DualSmall, MaximisationFormAndOffsetCarryThrough) {
 
 TEST(DualLimits, IterationAndObjectiveLimitsStopTheRun) {
   // min x + y  s.t. x + y >= 2, x - y >= -1: the slack basis is dual feasible.
-  const LpModel m = dense_model(2, 2, {1, 1, 1, -1}, {1, 1}, {0, 0}, {kInf, kInf}, {2, -1}, {kInf, kInf});
+  const LpModel m = dense_model(2, 2, {1, 1, 1, -1}, {1, 1}, {0, 0}, {kInfBound, kInfBound}, {2, -1}, {kInfBound, kInfBound});
   SimplexControl ctl = quiet();
   ctl.itlim = 0;
   LpResult r = dual_simplex(m, ctl, nullptr);
@@ -252,8 +252,8 @@ TEST(DualDeterminism, TwoRunsAreIdentical) {
 // costs; the same seed gives the same costs.
 TEST(DualPerturbation, CostsMoveTheFeasibleWayByAtLeastTheLeastChange) {
   const std::vector<double> base = {0.0, 3.0, -2.0, 1e-9, 5.0, 0.0, 7.0};
-  const std::vector<double> lower = {0.0, 0.0, 0.0, -kSimplexInf, 1.0, 0.0, 2.0};
-  const std::vector<double> upper = {1.0, kSimplexInf, 4.0, kSimplexInf, 1.0, 9.0, 3.0};
+  const std::vector<double> lower = {0.0, 0.0, 0.0, -kWorkInf, 1.0, 0.0, 2.0};
+  const std::vector<double> upper = {1.0, kWorkInf, 4.0, kWorkInf, 1.0, 9.0, 3.0};
   const std::vector<int8_t> status = {kAtLower, kAtLower, kAtUpper, kFreeNb, kAtLower, kBasic, kAtUpper};
   const double least = 1e-6;
   std::vector<double> cost = base, again = base;

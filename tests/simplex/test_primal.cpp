@@ -59,10 +59,10 @@ void expect_valid_ray(const LpModel &m, const LpResult &r) {
   const double tol = 1e-9 * big;
   for (int j = 0; j < m.a.n; ++j) {
     if (r.ray[j] > tol) {
-      EXPECT_GE(m.colup[j], kInf) << "column " << j;
+      EXPECT_GE(m.colup[j], kInfBound) << "column " << j;
     }
     if (r.ray[j] < -tol) {
-      EXPECT_LE(m.collo[j], -kInf) << "column " << j;
+      EXPECT_LE(m.collo[j], -kInfBound) << "column " << j;
     }
   }
   std::vector<double> ad(m.a.m, 0.0);
@@ -70,10 +70,10 @@ void expect_valid_ray(const LpModel &m, const LpResult &r) {
     for (int k = m.a.start[j]; k < m.a.start[j + 1]; ++k) ad[m.a.index[k]] += m.a.value[k] * r.ray[j];
   for (int i = 0; i < m.a.m; ++i) {
     if (ad[i] > 1e-7 * big) {
-      EXPECT_GE(m.rowup[i], kInf) << "row " << i;
+      EXPECT_GE(m.rowup[i], kInfBound) << "row " << i;
     }
     if (ad[i] < -1e-7 * big) {
-      EXPECT_LE(m.rowlo[i], -kInf) << "row " << i;
+      EXPECT_LE(m.rowlo[i], -kInfBound) << "row " << i;
     }
   }
 }
@@ -196,23 +196,23 @@ TEST(PrimalNetlib, ObjectiveCutMakesInstanceInfeasible) {
 
 TEST(PrimalSmall, InfeasibleAndUnboundedToys) {
   // x <= 1 and x >= 2.
-  LpModel m = dense_model(2, 1, {1, 1}, {1}, {-kInf}, {kInf}, {-kInf, 2}, {1, kInf});
+  LpModel m = dense_model(2, 1, {1, 1}, {1}, {-kInfBound}, {kInfBound}, {-kInfBound, 2}, {1, kInfBound});
   EXPECT_EQ(primal_simplex(m, quiet(), nullptr).status, LpStatus::Infeasible);
   // x + y = 5 with x, y in [0, 2].
   m = dense_model(1, 2, {1, 1}, {1, 1}, {0, 0}, {2, 2}, {5}, {5});
   EXPECT_EQ(primal_simplex(m, quiet(), nullptr).status, LpStatus::Infeasible);
   // min -x, x >= 0, the only row is about y.
-  m = dense_model(1, 2, {0, 1}, {-1, 0}, {0, 0}, {kInf, kInf}, {-kInf}, {3});
+  m = dense_model(1, 2, {0, 1}, {-1, 0}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound}, {3});
   LpResult r = primal_simplex(m, quiet(), nullptr);
   ASSERT_EQ(r.status, LpStatus::Unbounded);
   expect_valid_ray(m, r);
   // min -x - y s.t. x - y <= 1: y (and x with it) grows without limit.
-  m = dense_model(1, 2, {1, -1}, {-1, -1}, {0, 0}, {kInf, kInf}, {-kInf}, {1});
+  m = dense_model(1, 2, {1, -1}, {-1, -1}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound}, {1});
   r = primal_simplex(m, quiet(), nullptr);
   ASSERT_EQ(r.status, LpStatus::Unbounded);
   expect_valid_ray(m, r);
   // No rows at all: a free column with a cost.
-  m = dense_model(0, 2, {}, {1, -2}, {0, -kInf}, {1, kInf}, {}, {});
+  m = dense_model(0, 2, {}, {1, -2}, {0, -kInfBound}, {1, kInfBound}, {}, {});
   r = primal_simplex(m, quiet(), nullptr);
   ASSERT_EQ(r.status, LpStatus::Unbounded);
   expect_valid_ray(m, r);
@@ -224,8 +224,8 @@ TEST(PrimalSmall, FreeFixedRangedAndMaximisation) {
                                  1, -1, 1, 0,   //  x0 - x1 + x2 = 0
                                  0, 1, 1, -1,   //  x1 + x2 - x3 >= -2
                                  1, 0, 0, 2},   //  x0 + 2 x3 <= 5
-                                {1, -2, 1, 3}, {-kInf, 0, 1, -kInf}, {kInf, 4, 1, 2},
-                                {-1, 0, -2, -kInf}, {3, 0, kInf, 5});
+                                {1, -2, 1, 3}, {-kInfBound, 0, 1, -kInfBound}, {kInfBound, 4, 1, 2},
+                                {-1, 0, -2, -kInfBound}, {3, 0, kInfBound, 5});
   for (int pricing : {-1, 0, 1, 2, 3, 4}) {
     const LpResult r = primal_simplex(m, quiet(pricing), nullptr);
     ASSERT_EQ(r.status, LpStatus::Optimal) << pricing;
@@ -233,7 +233,7 @@ TEST(PrimalSmall, FreeFixedRangedAndMaximisation) {
     EXPECT_LT(dual_violation(m, r), 1e-9);
   }
   // max 3x + 2y (cost negated, objsense -1) s.t. x + y <= 4, x + 3y <= 6, x <= 3.
-  LpModel mx = dense_model(2, 2, {1, 1, 1, 3}, {-3, -2}, {0, 0}, {3, kInf}, {-kInf, -kInf}, {4, 6});
+  LpModel mx = dense_model(2, 2, {1, 1, 1, 3}, {-3, -2}, {0, 0}, {3, kInfBound}, {-kInfBound, -kInfBound}, {4, 6});
   mx.objsense = -1;
   mx.offset = 5.0;
   const LpResult r = primal_simplex(mx, quiet(), nullptr);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/mps_reader.h"
+#include "frame/error.h"
 #include "lpmodel/lpmodel.h"
 #include "runtime/cfile.h"
 #include "bench_dir.h"
@@ -43,8 +44,8 @@ inline std::vector<NetlibEntry> netlib_manifest() {
 // Row bounds from sense, rhs and range value (R rows: [rhs, rhs + r] for
 // r >= 0, [rhs + r, rhs] otherwise).
 inline void row_bounds(char sense, double rhs, double rng, double &lo, double &up) {
-  lo = -kInf;
-  up = kInf;
+  lo = -kInfBound;
+  up = kInfBound;
   switch (sense) {
     case 'L': up = rhs; break;
     case 'G': lo = rhs; break;
@@ -60,7 +61,7 @@ inline bool load_mps(const std::string &path, LpModel &lp, std::vector<std::stri
   int st = 0;
   TVLENVptr env = TVLopenTAVLO(&st);
   if (!env) return false;
-  FILE *fp = cfile_open_read(env, path.c_str(), "r", nullptr, true, true, &st);
+  FILE *fp = open_read_reported(env, path.c_str(), "r", nullptr, true, true, &st);
   ModelImage img;
   int rc = fp ? mps_read(env, fp, true, img) : -1;
   if (fp) cfile_close_read(path.c_str(), &fp);

@@ -57,7 +57,6 @@ class RandomLpMaker {
   }
 
  private:
-  static constexpr double kInf = 1e20;
 
   uint64_t next() { return rng_(); }
   int below(int k) { return static_cast<int>(next() % static_cast<uint64_t>(k)); }
@@ -84,7 +83,7 @@ class RandomLpMaker {
     wide_ = wide && !integral_ && below(3) == 0;
     entries_.clear();
     lb_.assign(n, 0.0);
-    ub_.assign(n, kInf);
+    ub_.assign(n, TVL_INFBOUND);
     x0_.assign(n, 0.0);
     for (int j = 0; j < n; ++j) set_bounds(j);
   }
@@ -93,14 +92,14 @@ class RandomLpMaker {
   void set_bounds(int j) {
     const int kind = below(10);
     const double l = std::round(uniform(-5.0, 5.0)), w = 1.0 + below(8);
-    if (kind < 4) { lb_[j] = 0.0; ub_[j] = kInf; }
+    if (kind < 4) { lb_[j] = 0.0; ub_[j] = TVL_INFBOUND; }
     else if (kind < 6) { lb_[j] = l; ub_[j] = l + w; }
-    else if (kind < 7) { lb_[j] = -kInf; ub_[j] = l; }
-    else if (kind < 8) { lb_[j] = -kInf; ub_[j] = kInf; }
+    else if (kind < 7) { lb_[j] = -TVL_INFBOUND; ub_[j] = l; }
+    else if (kind < 8) { lb_[j] = -TVL_INFBOUND; ub_[j] = TVL_INFBOUND; }
     else if (kind < 9) { lb_[j] = ub_[j] = l; }
-    else { lb_[j] = l; ub_[j] = kInf; }
-    const double lo = lb_[j] > -kInf ? lb_[j] : (ub_[j] < kInf ? ub_[j] - 10.0 : -10.0);
-    const double up = ub_[j] < kInf ? ub_[j] : lo + 10.0;
+    else { lb_[j] = l; ub_[j] = TVL_INFBOUND; }
+    const double lo = lb_[j] > -TVL_INFBOUND ? lb_[j] : (ub_[j] < TVL_INFBOUND ? ub_[j] - 10.0 : -10.0);
+    const double up = ub_[j] < TVL_INFBOUND ? ub_[j] : lo + 10.0;
     // Often at a bound, which makes the instance degenerate.
     const int at = below(3);
     x0_[j] = at == 0 ? lo : at == 1 ? up : std::round(uniform(lo, up) * 4.0) / 4.0;
@@ -144,7 +143,7 @@ class RandomLpMaker {
         }
         case 1: {  // scaled copy of a column with its own bounds
           const int src = below(n_);
-          const int dst = add_column(0.0, below(2) ? kInf : 4.0, 0.0);
+          const int dst = add_column(0.0, below(2) ? TVL_INFBOUND : 4.0, 0.0);
           for (const auto &[i, v] : column_entries(src)) entries_[{i, dst}] = 2.0 * v;
           break;
         }
@@ -166,7 +165,7 @@ class RandomLpMaker {
           break;
         }
         default: {  // free column singleton in an existing row
-          const int j = add_column(-kInf, kInf, std::round(uniform(-3.0, 3.0)));
+          const int j = add_column(-TVL_INFBOUND, TVL_INFBOUND, std::round(uniform(-3.0, 3.0)));
           entries_[{below(m_), j}] = coefficient();
           break;
         }
@@ -199,12 +198,12 @@ class RandomLpMaker {
     if (row.empty()) return;
     const int dst = m_++;
     for (const auto &[j, v] : row) entries_[{dst, j}] = v;
-    double lo = -kInf, up = kInf;
+    double lo = -TVL_INFBOUND, up = TVL_INFBOUND;
     if (sense_[src] == 'L') up = rhs_[src];
     else if (sense_[src] == 'G') lo = rhs_[src];
     else if (sense_[src] == 'E') lo = up = rhs_[src];
     else { lo = rhs_[src]; up = rhs_[src] + rng_val_[src]; }
-    if (up < kInf) { sense_.push_back('G'); rhs_.push_back(up + 1.0); }
+    if (up < TVL_INFBOUND) { sense_.push_back('G'); rhs_.push_back(up + 1.0); }
     else { sense_.push_back('L'); rhs_.push_back(lo - 1.0); }
     rng_val_.push_back(0.0);
   }
@@ -232,7 +231,7 @@ class RandomLpMaker {
     for (int j = 0; j < n_; ++j) {
       if (below(2) == 0) continue;
       const double d = integral_ ? static_cast<double>(1 + below(3)) : uniform(0.1, 3.0);
-      const bool flo = lb_[j] > -kInf, fup = ub_[j] < kInf;
+      const bool flo = lb_[j] > -TVL_INFBOUND, fup = ub_[j] < TVL_INFBOUND;
       if (flo && (!fup || below(2))) obj_[j] += d;
       else if (fup) obj_[j] -= d;
     }
