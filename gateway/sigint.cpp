@@ -17,12 +17,21 @@ struct sigaction oact;  // the action in force before it
 // Only async-signal-safe work: one store and one sigaction.
 extern "C" void signalHandler(int) {
   sigaction(SIGINT, &oact, &act);
-  if (tavlohandle) tavlohandle->terminate = 1;
+  requestTermination();
 }
 
 }  // namespace
 
 Tavlo* signalTarget() { return tavlohandle; }
+
+void requestTermination() {
+  if (tavlohandle) tavlohandle->terminate = 1;
+}
+
+bool isOptimisationCommand(std::string_view c) {
+  return c == "solve" || c == "populate" || c == "feasOpt" || c == "refineMipStartConflict" ||
+         c == "refineConflict" || c == "tuneParam";
+}
 void setSignalTarget(Tavlo* t) { tavlohandle = t; }
 
 SigintScope::SigintScope(bool wanted) : active_(wanted) {

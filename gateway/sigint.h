@@ -7,12 +7,20 @@
 // restored if no signal came.
 #pragma once
 
+#include <string_view>
+
 namespace gateway {
 
 class Tavlo;
 
 Tavlo* signalTarget();
 void setSignalTarget(Tavlo* t);
+// What a first Ctrl-C does to the running optimisation: sets the terminate
+// flag of the signal target.  Async-signal-safe.
+void requestTermination();
+// The commands during which Ctrl-C stops the optimisation: solve,
+// populate, feasOpt, refineConflict, refineMipStartConflict, tuneParam.
+bool isOptimisationCommand(std::string_view command);
 
 class SigintScope {
  public:

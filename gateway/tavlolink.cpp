@@ -16,11 +16,6 @@ namespace gateway {
 
 namespace {
 
-bool isOptimisationCommand(std::string_view c) {
-  return c == "solve" || c == "populate" || c == "feasOpt" || c == "refineMipStartConflict" ||
-         c == "refineConflict" || c == "tuneParam";
-}
-
 // The text of the error being raised.  Kept outside every stack frame so
 // that nothing needs releasing once the host takes control.
 char errorBuffer[1024];
