@@ -76,7 +76,8 @@ class BasisFactor {
   // count >= 0, otherwise the whole array is scanned.  On output the index
   // list is exact (count = number of nonzeros; entries below 1e-14 are
   // dropped).  expected_density is a hint: above 0.3 the solves skip the
-  // symbolic (hyper-sparse) path.  Work is added to work().
+  // symbolic (hyper-sparse) path.  Work is added to work() and to the
+  // calling thread's deterministic work counter.
   virtual void ftran(HVector &x, double expected_density) const = 0;
   virtual void btran(HVector &y, double expected_density) const = 0;
   // Replaces the basic variable at position r; `col` is the FTRAN'd entering
@@ -90,7 +91,8 @@ class BasisFactor {
   virtual bool wants_refactor() const = 0;
   virtual int64_t factor_nonzeros() const = 0;
   virtual int precision() const = 0;  // 0 double, 1 extended
-  // Deterministic work: operations counted since construction.
+  // Operations counted since construction (factorizations, solves and
+  // updates), which the calls also add to the thread's work counter.
   virtual uint64_t work() const = 0;
 
   // Details of the last factorize() (repairs, threshold changes, pivots).

@@ -111,6 +111,8 @@ void LuFactor<T>::repair(std::vector<int32_t> &head, std::vector<int32_t> *repla
 template <class T>
 FactorStatus LuFactor<T>::factorize(const CscMatrix &a, std::vector<int32_t> &head,
                                     std::vector<int32_t> *replaced) {
+  const WorkShift shift(kWorkShift);
+  const WorkSince counted(work_);
   report_ = FactorReport{};
   valid_ = false;
   eta_.clear();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "factor/factor.h"
+#include "runtime/workcount.h"
 
 namespace tvl::lp {
 
@@ -224,7 +225,12 @@ class LuFactor final : public BasisFactor {
   uint64_t version_ = 0;             // factor version: bumped by factorize and update
   FactorReport report_;
   mutable SolveWork<T> sw_;
+  // Operations counted by the factorization, solves and updates; each
+  // public call also adds its share to the thread's work counter.  Extended
+  // precision arithmetic costs about twice as much, so its work counts
+  // double there.
   mutable uint64_t work_ = 0;
+  static constexpr unsigned kWorkShift = sizeof(T) > sizeof(double) ? 1 : 0;
 
   // Update bookkeeping (baseupd.h).
   int32_t updates_ = 0;

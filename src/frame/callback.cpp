@@ -9,6 +9,7 @@
 #include "frame/param.h"
 #include "runtime/alloc.h"
 #include "runtime/clock.h"
+#include "runtime/workcount.h"
 
 namespace tvl {
 

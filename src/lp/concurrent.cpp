@@ -37,8 +37,9 @@
 #include "frame/problem.h"
 #include "frame/solution.h"
 #include "lp/lpcomp.h"
-#include "simplex/worker_log.h"
 #include "runtime/clock.h"
+#include "runtime/workcount.h"
+#include "simplex/worker_log.h"
 
 namespace tvl::lp {
 

@@ -99,10 +99,8 @@ class Solver {
     lp_progress_init(progress);
     progress.lp = lp_;
     progress.start_time = run_.start();
-    // Deterministic work of an iteration, estimated from the model's size so
-    // that deterministic limits stop repeated runs at the same iteration.
-    const uint64_t work =
-        static_cast<uint64_t>(model.a.m) + static_cast<uint64_t>(model.a.n) + model.a.index.size() / 4;
+    // The kernels count their own work in the thread's counter, which the
+    // limit check compares with the deterministic limit.
     const int64_t before = used_;
     const int where = method == FlowMethod::Dual ? TVL_CALLBACK_DUAL : TVL_CALLBACK_PRIMAL;
     progress.deadline = run_.deadline();
@@ -110,8 +108,7 @@ class Solver {
       static_cast<const SimplexProbe *>(source)->describe(out);
       return true;
     };
-    control.limit_check = [this, &progress, work, before, where](int64_t iteration, const SimplexProbe &probe) {
-      work_add(work);
+    control.limit_check = [this, &progress, before, where](int64_t iteration, const SimplexProbe &probe) {
       progress.iterations = before + iteration;
       progress.source = &probe;
       if (call_lp_callback(env_, where, progress)) return LpStatus::Aborted;

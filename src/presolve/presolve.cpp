@@ -8,8 +8,8 @@
 #include "frame/error.h"
 #include "presolve/presolve_colsingleton.h"
 #include "presolve/presolve_depend.h"
-#include "presolve/presolve_doubleton.h"
 #include "presolve/presolve_dominated.h"
+#include "presolve/presolve_doubleton.h"
 #include "presolve/presolve_duplicate.h"
 #include "presolve/presolve_empty.h"
 #include "presolve/presolve_forcing.h"
@@ -17,6 +17,7 @@
 #include "presolve/presolve_msg.h"
 #include "presolve/presolve_rowsingleton.h"
 #include "presolve/presolve_work.h"
+#include "runtime/workcount.h"
 
 namespace tvl::lp {
 
@@ -45,6 +46,12 @@ class Driver {
   }
 
   int run();
+  // Adds the operations counted since the last call to the thread's work
+  // counter (once per pass, so a deterministic limit sees presolve work).
+  void flush_work() {
+    work_add(static_cast<uint64_t>(w_.work - flushed_));
+    flushed_ = w_.work;
+  }
   Work &work() { return w_; }
   int32_t passes() const { return passes_; }
   int32_t aggregator_runs() const { return agg_runs_; }
@@ -65,6 +72,7 @@ class Driver {
   int32_t pass_limit_ = 0, agg_limit_ = 0;
   int32_t passes_ = 0, agg_runs_ = 0;
   double last_progress_ = 0.0;
+  int64_t flushed_ = 0;  // w_.work already added to the thread's counter
 };
 
 void Driver::emit(const std::string &text) const {
@@ -74,6 +82,7 @@ void Driver::emit(const std::string &text) const {
 }
 
 int Driver::progress_check() {
+  flush_work();
   const double t = now();
   if (t - last_progress_ > 5.0) {
     last_progress_ = t;
@@ -96,6 +105,8 @@ int Driver::pass_loop() {
     if (const int st = progress_check()) return st;
     ++passes_;
     const int32_t before = alive();
+    // Each family scans the live rows or columns.
+    w_.work += 2 * static_cast<int64_t>(before);
     if (primal_ && dual_ && on(kFamDominated)) reduce_dominated_cols(w_);
     if (primal_ && !w_.failed() && on(kFamColumns)) reduce_fixed_and_empty_cols(w_);
     if ((primal_ || dual_) && !w_.failed()) {
@@ -208,6 +219,7 @@ PresolveOutcome presolve(const LpModel &orig, const PresolveSettings &s, Presolv
   out = PresolvedLp{};
   Driver d(orig, s);
   res.status = d.run();
+  d.flush_work();
   Work &w = d.work();
   if (res.status != 0) {
     d.emit(w.issue.message);

@@ -1,4 +1,4 @@
-// Clocks and the deterministic work counter.
+// Clocks.
 #include "runtime/clock.h"
 
 #include <sys/time.h>
@@ -10,8 +10,6 @@
 namespace tvl {
 
 namespace {
-
-thread_local uint64_t t_work = 0;
 
 long ticks_per_second() {
   static const long ticks = [] {
@@ -47,9 +45,5 @@ double clock_seconds(int clocktype, int threads) {
   if (clocktype == 0) clocktype = thread_limit() == 1 || threads == 1 ? 1 : 2;
   return clocktype == 1 ? cpu_seconds() : wall_seconds();
 }
-
-uint64_t thread_work() { return t_work; }
-
-void work_add(uint64_t units) { t_work += units; }
 
 }  // namespace tvl

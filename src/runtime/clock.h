@@ -1,13 +1,7 @@
-// Clocks and the deterministic work counter.
-//
-// Wall-clock and processor time in seconds, the clock a clock-type setting
-// chooses, and a per-thread counter of work units that the
-// numerical kernels advance.  Deterministic time limits are measured in
-// that counter, so repeated runs with the same input stop at the same
-// point whatever the machine load.
+// Clocks: wall-clock and processor time in seconds, and the clock a
+// clock-type setting chooses.  The deterministic work counter, which
+// measures deterministic time, is in runtime/workcount.h.
 #pragma once
-
-#include <cstdint>
 
 #include "tavlo.h"
 
@@ -26,12 +20,5 @@ int thread_limit();
 // wall-clock time for 2, and for 0 processor time when only one thread can
 // run (`threads` 1 or a thread limit of 1), wall-clock otherwise.
 double clock_seconds(int clocktype, int threads);
-
-// Work units counted by the calling thread since it started.
-uint64_t thread_work();
-void work_add(uint64_t units);
-
-// Work units per deterministic tick (the unit of deterministic time limits).
-inline constexpr double kWorkPerTick = 1.0e6;
 
 }  // namespace tvl

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "runtime/workcount.h"
 #include "simplex/pivot_row.h"
 #include "simplex/primal_perturb.h"
 #include "simplex/tolerance_schedule.h"
@@ -110,6 +111,7 @@ void DualSimplex::compute_primal() {
   for (int32_t k = 0; k < m; ++k) x_[head_[k]] = v.array[k];
   v.count = -1;
   v.clear();
+  work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
 }
 
 void DualSimplex::compute_dual() { compute_duals(cost_, &cost_, flip_); }
@@ -199,6 +201,7 @@ int32_t DualSimplex::choose_row(const int8_t *skip) const {
     }
   }
   compared_ = compared;
+  work_add(static_cast<uint64_t>(lp_.m));
   return r;
 }
 
@@ -238,6 +241,7 @@ void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
     }
     a[i] += val;
   };
+  uint64_t ops = flips.size();
   for (int32_t j : flips) {
     const double old = x_[j];
     status_[j] = status_[j] == kAtLower ? kAtUpper : kAtLower;
@@ -245,12 +249,14 @@ void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
     const double delta = x_[j] - old;
     if (j < n) {
       for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) add(lp_.a.index[k], lp_.a.value[k] * delta);
+      ops += static_cast<uint64_t>(lp_.a.start[j + 1] - lp_.a.start[j]);
     } else {
       add(j - n, delta);
     }
   }
   factor_->ftran(v, col_density_);
   for_each_nz(v, [&](int32_t i, double val) { x_[head_[i]] -= val; });
+  work_add(ops + static_cast<uint64_t>(v.count >= 0 ? v.count : v.size));
   v.clear();
 }
 
@@ -376,6 +382,7 @@ DualSimplex::Step DualSimplex::iterate() {
   const double xq = x_[q];
   for_each_nz(col_, [&](int32_t i, double v) { x_[head_[i]] -= theta_p * v; });
   x_[q] = xq + theta_p;
+  work_add(static_cast<uint64_t>(row_.count) + static_cast<uint64_t>(col_.count));
 
   pricing_.update(piv);
   update_densities();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/workcount.h"
 #include "simplex/simplex_lp.h"
 
 namespace tvl::lp {
@@ -52,6 +53,7 @@ void perturb_costs(const std::vector<double> &base, const std::vector<double> &l
     if (status[j] == kAtLower) cost[j] += delta;
     else cost[j] -= delta;
   }
+  work_add(4 * static_cast<uint64_t>(nv));
 }
 
 }  // namespace tvl::lp

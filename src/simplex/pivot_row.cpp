@@ -1,5 +1,7 @@
 #include "simplex/pivot_row.h"
 
+#include "runtime/workcount.h"
+
 namespace tvl::lp {
 
 void pivot_row_clear(HVector &row, std::vector<int8_t> &mark) {
@@ -7,15 +9,18 @@ void pivot_row_clear(HVector &row, std::vector<int8_t> &mark) {
     row.array[row.index[k]] = 0.0;
     mark[row.index[k]] = 0;
   }
+  work_add(static_cast<uint64_t>(row.count));
   row.count = 0;
 }
 
 void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark) {
   const int32_t n = lp.n;
+  uint64_t ops = static_cast<uint64_t>(rho.count);
   for (int32_t k = 0; k < rho.count; ++k) {
     const int32_t i = rho.index[k];
     const double v = rho.array[i];
     if (v == 0.0) continue;
+    ops += static_cast<uint64_t>(lp.rstart[i + 1] - lp.rstart[i]);
     for (int32_t p = lp.rstart[i]; p < lp.rstart[i + 1]; ++p) {
       const int32_t j = lp.rindex[p];
       if (!mark[j]) {
@@ -28,6 +33,7 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
     row.index[row.count++] = n + i;
     row.array[n + i] = v;
   }
+  work_add(ops);
 }
 
 void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
@@ -50,6 +56,7 @@ void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vecto
     row.index[row.count++] = n + i;
     row.array[n + i] = r[i];
   }
+  work_add(static_cast<uint64_t>(lp.a.start[n]) + static_cast<uint64_t>(n) + static_cast<uint64_t>(m));
 }
 
 }  // namespace tvl::lp

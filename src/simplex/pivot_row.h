@@ -2,7 +2,8 @@
 // form, from rho = B^-T e_r.  Shared by the dual simplex (every iteration)
 // and the primal simplex (pricing-weight updates).  `row` is a sparse vector
 // over the n + m variables and `mark` flags its nonzero positions; both are
-// cleared here before the new row is built, so nothing is allocated.
+// cleared here before the new row is built, so nothing is allocated.  Each
+// function adds the entries it touched to the thread's work counter.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 // then too coarse to guide the choice).
 #include <algorithm>
 
+#include "runtime/workcount.h"
 #include "simplex/pricing_dual.h"
 
 namespace tvl::lp {
@@ -28,6 +29,7 @@ class DevexPricing final : public DualPricing {
       if (weight_[i] > 1e7) reset = true;
     }
     weight_[p.row] = std::max(wr * inv * inv, 1.0);
+    work_add(static_cast<uint64_t>(col.count) + (reset ? weight_.size() : 0));
     if (reset) reset_unit();
   }
 };

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/workcount.h"
 #include "simplex/pricing_dual.h"
 #include "simplex/simplex_base.h"
 
@@ -33,6 +34,7 @@ class SteepestEdgePricing final : public DualPricing {
       tau.index[tau.count++] = i;
       norm2 += v * v;
     });
+    work_add(static_cast<uint64_t>(tau.count));
     return norm2;
   }
 

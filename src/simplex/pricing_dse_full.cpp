@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/workcount.h"
 #include "simplex/pivot_row.h"
 #include "simplex/pricing_dual.h"
 #include "simplex/simplex_base.h"
@@ -35,6 +36,7 @@ class FullSteepestEdgePricing final : public DualPricing {
     const std::vector<int8_t> &status = *v.status;
     const int32_t n = lp.n;
     double norm2 = 1.0;
+    uint64_t ops = static_cast<uint64_t>(row.count);
     // The index list may name a row twice when an entry cancels to zero and
     // is hit again; the solve reads and clears each listed entry once.
     auto add = [&](int32_t i, double val) {
@@ -53,7 +55,9 @@ class FullSteepestEdgePricing final : public DualPricing {
         continue;
       }
       for (int32_t p = lp.a.start[j]; p < lp.a.start[j + 1]; ++p) add(lp.a.index[p], a * lp.a.value[p]);
+      ops += static_cast<uint64_t>(lp.a.start[j + 1] - lp.a.start[j]);
     }
+    work_add(ops);
     return norm2;
   }
 
@@ -70,6 +74,7 @@ class FullSteepestEdgePricing final : public DualPricing {
         for (int32_t p = lp.rstart[i]; p < lp.rstart[i + 1]; ++p) s += lp.rvalue[p] * lp.rvalue[p];
         weight_[i] = s;
       }
+      work_add(static_cast<uint64_t>(lp.rstart[m]) + static_cast<uint64_t>(m));
       return m;
     }
     HVector row;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/workcount.h"
+
 namespace tvl::lp {
 
 std::unique_ptr<DualPricing> make_standard_pricing(int32_t m);
@@ -33,6 +35,7 @@ void steepest_edge_update(const DualPivot &p, double floor, std::vector<double> 
     weight[i] = std::max(w, floor);
   }
   weight[p.row] = std::max(wr * inv * inv, floor);
+  work_add(2 * static_cast<uint64_t>(col.count));
 }
 
 int32_t weights_from_inverse_rows(const DualBasisView &v, double floor,
@@ -41,6 +44,7 @@ int32_t weights_from_inverse_rows(const DualBasisView &v, double floor,
   const int32_t m = v.lp->m;
   HVector rho;
   rho.setup(m);
+  uint64_t ops = 0;
   for (int32_t r = 0; r < m; ++r) {
     rho.clear();
     rho.array[r] = 1.0;
@@ -48,7 +52,9 @@ int32_t weights_from_inverse_rows(const DualBasisView &v, double floor,
     rho.count = 1;
     v.factor->btran(rho, 0.05);
     weight[r] = std::max(norm2(r, rho), floor);
+    ops += static_cast<uint64_t>(rho.count >= 0 ? rho.count : m);
   }
+  work_add(ops);
   return m;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "runtime/workcount.h"
+
 namespace tvl::lp {
 
 int32_t perturb_basic_bounds(const std::vector<int32_t> &head, double magnitude, SimplexRandom &rng,
@@ -21,6 +23,7 @@ int32_t perturb_basic_bounds(const std::vector<int32_t> &head, double magnitude,
       ++moved;
     }
   }
+  work_add(2 * static_cast<uint64_t>(head.size()));
   return moved;
 }
 

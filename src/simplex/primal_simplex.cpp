@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "runtime/workcount.h"
 #include "simplex/pivot_row.h"
 #include "simplex/primal_perturb.h"
 #include "simplex/tolerance_schedule.h"
@@ -179,8 +180,15 @@ void PrimalSimplex::reinit_norms() {
     return;
   }
   log_.text("Reinitializing primal norms . . .\n");
-  const int count = static_cast<int>(pricing_->compute_exact(lp_, *factor_, status_));
+  const int count = static_cast<int>(exact_norms());
   log_.textf("Computed %d new norms.\n", count);
+}
+
+int32_t PrimalSimplex::exact_norms() {
+  const uint64_t before = pricing_->work();
+  const int32_t count = pricing_->compute_exact(lp_, *factor_, status_);
+  work_add(pricing_->work() - before);
+  return count;
 }
 
 void PrimalSimplex::compute_primal() {
@@ -215,6 +223,7 @@ void PrimalSimplex::solve_basic_correction() {
   for (int32_t k = 0; k < m; ++k) x_[head_[k]] += v.array[k];
   v.count = -1;
   v.clear();
+  work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
 }
 
 // Costs of the phase-1 objective (sum of violations): -1 for a basic
@@ -322,8 +331,9 @@ PrimalSimplex::Step PrimalSimplex::iterate() {
   view.cands = &cands_;
   const uint64_t price0 = pricing_->work();
   const int32_t q = pricing_->choose(view);
-  if (q < 0) return Step::NoCandidate;
   const uint64_t price1 = pricing_->work(), solve0 = factor_->work();
+  work_add(price1 - price0);
+  if (q < 0) return Step::NoCandidate;
   const double dq = d_[q];
   const double dir = status_[q] == kAtLower ? 1.0 : (status_[q] == kAtUpper ? -1.0 : (dq < 0.0 ? 1.0 : -1.0));
 
@@ -414,7 +424,9 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
     piv.steep = &steep_;
     hstats_.steep_solve(static_cast<double>(factor_->work() - solve1));
   }
+  const uint64_t update0 = pricing_->work();
   pricing_->update(piv);
+  work_add(pricing_->work() - update0);
 
   // Reduced costs: d_j -= theta_d alpha_rj; a changed one may make j a
   // pricing candidate (q is dropped from the list once basic).
@@ -435,6 +447,7 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   const double theta = rout_.theta;
   if (theta != 0.0) for_each_nz(col_, [&](int32_t i, double a) { x_[head_[i]] -= dir * theta * a; });
   x_[q] += dir * theta;
+  work_add(static_cast<uint64_t>(row_.count) + static_cast<uint64_t>(col_.count));
   if (rout_.shift) {
     // Harris overshoot: the bound moves to the value instead of the value
     // to the bound (removed with the other changes at the end).
@@ -634,7 +647,7 @@ LpStatus PrimalSimplex::run() {
   if (ppriind_ == 1 || ppriind_ == 2) {
     if (ppriind_ == 2) {
       log_.text("Initializing primal norms . . .\n");
-      pricing_->compute_exact(lp_, *factor_, status_);
+      exact_norms();
     }
   }
   phase1_tol_ = ctl_.opttol;

@@ -73,6 +73,8 @@ class PrimalSimplex : public SimplexBase {
   bool remove_changes();
   void setup_pricing();
   void reinit_norms();
+  // Exact pricing weights for the current basis; returns how many.
+  int32_t exact_norms();
   bool raise_threshold();
   void hybrid_rule();
   void switch_weights();

@@ -1,8 +1,10 @@
 #include "simplex/ratio_dual.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
+#include "runtime/workcount.h"
 #include "simplex/simplex_lp.h"
 
 namespace tvl::lp {
@@ -28,6 +30,7 @@ bool DualRatioTest::choose_in_group(const DualRatioInput &in, size_t begin, size
 }
 
 bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
+  const WorkSince counted(work_);
   out.enter = -1;
   out.flips.clear();
   cand_.clear();
@@ -71,6 +74,7 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   }
   work_ += static_cast<uint64_t>(row.count);
   if (cand_.empty()) return false;
+  work_ += 2 * static_cast<uint64_t>(cand_.size());
 
   // Fast path: the first group already absorbs the whole slope.
   const double slope0 = in.infeasibility;
@@ -100,8 +104,9 @@ bool DualRatioTest::run(const DualRatioInput &in, DualRatioResult &out) {
   std::sort(cand_.begin(), cand_.end(), [](const Cand &x, const Cand &y) {
     return x.t < y.t || (x.t == y.t && x.j < y.j);
   });
-  work_ += static_cast<uint64_t>(cand_.size()) * 4;
   const size_t nc = cand_.size();
+  // Sort, suffix minima and the walk over the groups.
+  work_ += static_cast<uint64_t>(nc) * (3 + static_cast<uint64_t>(std::bit_width(nc)));
   suffix_min_.assign(nc + 1, kWorkInf);
   for (size_t k = nc; k-- > 0;) suffix_min_[k] = std::min(suffix_min_[k + 1], cand_[k].harris);
   double slope = slope0;

@@ -45,6 +45,8 @@ class DualRatioTest {
  public:
   // Returns false when no entering variable exists.
   bool run(const DualRatioInput &in, DualRatioResult &out);
+  // Operations counted since construction; each run also adds its share to
+  // the thread's work counter.
   uint64_t work() const { return work_; }
 
  private:

@@ -1,7 +1,10 @@
 #include "simplex/ratio_primal.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+
+#include "runtime/workcount.h"
 
 namespace tvl::lp {
 
@@ -15,6 +18,7 @@ bool finite(double v) { return std::isfinite(v); }
 }  // namespace
 
 void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
+  const WorkSince counted(work_);
   out = PrimalRatioResult();
   const HVector &col = *in.column;
   // Room for every basis position (each gives at most one candidate of
@@ -59,6 +63,8 @@ void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
   auto breaks_end = breaks_.begin() + static_cast<std::ptrdiff_t>(nb);
   for (auto c = hard_.begin(); c != hard_end; ++c) amax = std::max(amax, c->abs_alpha);
   for (auto c = breaks_.begin(); c != breaks_end; ++c) amax = std::max(amax, c->abs_alpha);
+  // The maximum and the two Harris passes over the blocking candidates.
+  work_ += 3 * static_cast<uint64_t>(nh) + static_cast<uint64_t>(nb);
   out.max_alpha = amax;
 
   // Pass 1: Harris' relaxed bound over the hard blocks.
@@ -82,6 +88,7 @@ void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
     if (finite(limit))
       breaks_end = std::remove_if(breaks_.begin(), breaks_end, [limit](const Cand &c) { return c.t >= limit; });
     nb = static_cast<size_t>(breaks_end - breaks_.begin());
+    work_ += static_cast<uint64_t>(nb) * (2 + static_cast<uint64_t>(std::bit_width(nb)));
     std::sort(breaks_.begin(), breaks_end, [](const Cand &a, const Cand &b) {
       return a.t < b.t || (a.t == b.t && a.pos < b.pos);
     });

@@ -54,6 +54,8 @@ struct PrimalRatioResult {
 class PrimalRatioTest {
  public:
   void run(const PrimalRatioInput &in, PrimalRatioResult &out);
+  // Operations counted since construction; each run also adds its share to
+  // the thread's work counter.
   uint64_t work() const { return work_; }
 
  private:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/workcount.h"
+
 namespace tvl::lp {
 
 namespace {
@@ -71,11 +73,16 @@ Scaling compute_scaling(const CscMatrix &a, int mode) {
   if (mode < 0 || a.m == 0 || a.n == 0) return s;
   std::vector<double> r(a.m, 1.0), c(a.n, 1.0);
   const int max_passes = mode >= 1 ? 20 : 6;
+  // A spread measure touches every entry once, a geometric pass twice.
+  const uint64_t nnz = static_cast<uint64_t>(a.start[a.n]);
+  const uint64_t dims = static_cast<uint64_t>(a.m) + static_cast<uint64_t>(a.n);
+  uint64_t ops = nnz;
   double last = spread(a, r, c);
   std::vector<double> best_r = r, best_c = c;
   for (int pass = 0; pass < max_passes; ++pass) {
     geometric_pass(a, r, c);
     const double now = spread(a, r, c);
+    ops += 3 * nnz + 2 * dims;
     if (now < last) {
       best_r = r;
       best_c = c;
@@ -88,6 +95,7 @@ Scaling compute_scaling(const CscMatrix &a, int mode) {
   equilibrate_columns(a, r, c);
   for (double &v : r) v = std::clamp(power_of_two(v), 0x1p-40, 0x1p40);
   for (double &v : c) v = std::clamp(power_of_two(v), 0x1p-40, 0x1p40);
+  work_add(ops + nnz + 2 * dims);
   s.row = std::move(r);
   s.col = std::move(c);
   return s;
@@ -107,6 +115,7 @@ void apply_scaling(const Scaling &s, LpModel &model) {
     if (model.rowlo[i] > -kInfBound) model.rowlo[i] *= s.row[i];
     if (model.rowup[i] < kInfBound) model.rowup[i] *= s.row[i];
   }
+  work_add(static_cast<uint64_t>(a.start[a.n]) + 2 * static_cast<uint64_t>(a.n) + static_cast<uint64_t>(a.m));
 }
 
 }  // namespace tvl::lp

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "runtime/workcount.h"
+
 namespace tvl::lp {
 
 SimplexBase::SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_by_cost)
@@ -140,6 +142,7 @@ void SimplexBase::compute_duals(const std::vector<double> &basic_cost, const std
     d_[j] = s;
   }
   for (int32_t i = 0; i < m; ++i) d_[n + i] = status_[n + i] == kBasic ? 0.0 : cost(n + i) - y_[i];
+  work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
 }
 
 LpStatus SimplexBase::check_limits() {

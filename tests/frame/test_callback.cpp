@@ -11,6 +11,7 @@
 #include "frame/env.h"
 #include "frame/solution.h"
 #include "runtime/clock.h"
+#include "runtime/workcount.h"
 #include "tavlo.h"
 
 namespace {
