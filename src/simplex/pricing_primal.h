@@ -75,6 +75,8 @@ class PrimalPricing {
   virtual int32_t compute_exact(const SimplexLp &, const BasisFactor &, const std::vector<int8_t> &) {
     return 0;
   }
+  // Current weight of variable j (1 for rules that keep none).
+  virtual double weight(int32_t) const { return 1.0; }
   // Operations spent in choose and update (deterministic work).
   uint64_t work() const { return work_; }
 

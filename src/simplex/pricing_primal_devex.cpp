@@ -48,6 +48,7 @@ class DevexPricing final : public PrimalPricing {
  public:
   explicit DevexPricing(int32_t nv) : w_(static_cast<size_t>(nv), 1.0), ref_(static_cast<size_t>(nv), 0) {}
   PrimalRule rule() const override { return PrimalRule::Devex; }
+  double weight(int32_t j) const override { return w_[j]; }
   int32_t choose(const PrimalPricingView &v) override {
     if (fresh_) start_reference(*v.status);
     return choose_weighted(v, w_, work_);
@@ -111,6 +112,7 @@ class SteepestPricing final : public PrimalPricing {
  public:
   explicit SteepestPricing(int32_t nv) : w_(static_cast<size_t>(nv), 1.0) {}
   PrimalRule rule() const override { return PrimalRule::SteepestEdge; }
+  double weight(int32_t j) const override { return w_[j]; }
   bool needs_steep() const override { return true; }
   int32_t choose(const PrimalPricingView &v) override { return choose_weighted(v, w_, work_); }
   void reset_unit() override { std::fill(w_.begin(), w_.end(), 1.0); }
