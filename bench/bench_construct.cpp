@@ -2,8 +2,8 @@
 // and 1e6 nonzeros, then 1e5 rows added one TVLaddrows call at a time and
 // 1e5 columns added one TVLaddcols call at a time.  Prints nanoseconds per
 // nonzero (CPU time of the thread, so that other load on the machine does
-// not count) and the library's own bytes per nonzero (live after the step
-// and peak during it, counted by the library allocator).  Each load is
+// not count) and the library's heap bytes per nonzero (live after the step
+// and peak during it, counted by heap/heap_count.h).  Each load is
 // repeated and the fastest run reported, with the C allocator told to keep
 // freed memory: otherwise every large load pays for the operating system
 // handing out fresh pages (several microseconds per page on virtual
@@ -17,7 +17,7 @@
 #include <random>
 #include <vector>
 
-#include "runtime/alloc.h"
+#include "heap/heap_count.h"
 #include "tavlo.h"
 
 namespace {
@@ -78,9 +78,9 @@ Measure copy_lp(TVLENVptr env, const Matrix &a, int reps) {
   best.ns = 1e300;
   for (int r = 0; r < reps; ++r) {
     int st = 0;
-    int64_t base = tvl::mem_live_bytes();
+    int64_t base = heapcount::live_bytes();
     TVLLPptr lp = TVLcreateprob(env, &st, "bench");
-    tvl::mem_reset_peak();
+    heapcount::reset_peak();
     auto t0 = Clock::now();
     st = TVLcopylp(env, lp, a.n, a.m, 1, a.obj.data(), a.rhs.data(), a.sense.data(), a.beg.data(), a.cnt.data(),
                    a.ind.data(), a.val.data(), a.lb.data(), a.ub.data(), nullptr);
@@ -89,8 +89,8 @@ Measure copy_lp(TVLENVptr env, const Matrix &a, int reps) {
     if (r == 0) best.cold_ns = ns;
     if (ns < best.ns) {
       best.ns = ns;
-      best.live = tvl::mem_live_bytes() - base;
-      best.peak = tvl::mem_peak_bytes() - base;
+      best.live = heapcount::live_bytes() - base;
+      best.peak = heapcount::peak_bytes() - base;
     }
     TVLfreeprob(env, &lp);
   }
@@ -100,22 +100,22 @@ Measure copy_lp(TVLENVptr env, const Matrix &a, int reps) {
 // Memory once the row-wise copy exists (built by a row query).
 int64_t with_row_copy(TVLENVptr env, const Matrix &a) {
   int st = 0;
-  int64_t base = tvl::mem_live_bytes();
+  int64_t base = heapcount::live_bytes();
   TVLLPptr lp = TVLcreateprob(env, &st, "bench");
   TVLcopylp(env, lp, a.n, a.m, 1, a.obj.data(), a.rhs.data(), a.sense.data(), a.beg.data(), a.cnt.data(),
             a.ind.data(), a.val.data(), a.lb.data(), a.ub.data(), nullptr);
   int nz = 0, surplus = 0, beg = 0, ind[kPerVector * 4];
   double val[kPerVector * 4];
   TVLgetrows(env, lp, &nz, &beg, ind, val, kPerVector * 4, &surplus, 0, 0);
-  int64_t bytes = tvl::mem_live_bytes() - base;
+  int64_t bytes = heapcount::live_bytes() - base;
   TVLfreeprob(env, &lp);
   return bytes;
 }
 
 Measure add_rows_one_by_one(TVLENVptr env, TVLLPptr lp, int count, std::mt19937 &rng) {
   int n = TVLgetnumcols(env, lp);
-  int64_t base = tvl::mem_live_bytes();
-  tvl::mem_reset_peak();
+  int64_t base = heapcount::live_bytes();
+  heapcount::reset_peak();
   int ind[kPerVector];
   double val[kPerVector];
   int beg = 0;
@@ -130,15 +130,15 @@ Measure add_rows_one_by_one(TVLENVptr env, TVLLPptr lp, int count, std::mt19937 
   TVLcompletelp(env, lp);
   Measure m;
   m.ns = ns_since(t0);
-  m.live = tvl::mem_live_bytes() - base;
-  m.peak = tvl::mem_peak_bytes() - base;
+  m.live = heapcount::live_bytes() - base;
+  m.peak = heapcount::peak_bytes() - base;
   return m;
 }
 
 Measure add_cols_one_by_one(TVLENVptr env, TVLLPptr lp, int count, std::mt19937 &rng) {
   int m = TVLgetnumrows(env, lp);
-  int64_t base = tvl::mem_live_bytes();
-  tvl::mem_reset_peak();
+  int64_t base = heapcount::live_bytes();
+  heapcount::reset_peak();
   int ind[kPerVector];
   double val[kPerVector];
   int beg = 0;
@@ -152,8 +152,8 @@ Measure add_cols_one_by_one(TVLENVptr env, TVLLPptr lp, int count, std::mt19937 
   TVLcompletelp(env, lp);
   Measure r;
   r.ns = ns_since(t0);
-  r.live = tvl::mem_live_bytes() - base;
-  r.peak = tvl::mem_peak_bytes() - base;
+  r.live = heapcount::live_bytes() - base;
+  r.peak = heapcount::peak_bytes() - base;
   return r;
 }
 

@@ -22,6 +22,7 @@
 
 #include "files/lpnames.h"
 #include "files/mps_image.h"
+#include "support/image_diff.h"
 #include "tavlo.h"
 
 namespace {
@@ -215,7 +216,7 @@ void check_instance(TVLENVptr env, const std::string &dir, const Entry &e, const
         t.lp_exact += c.exact;
         t.lp_maxrel = std::max(t.lp_maxrel, c.maxrel);
       }
-      else if (tvl::image_differs(a, b, what, sizeof what)) ok = false, why = what;
+      else if (tvltest::image_differs(a, b, what, sizeof what)) ok = false, why = what;
     }
     t.trip[f] += ok;
     std::printf("  %s %s", types[f], ok ? "ok" : ("DIFFERS: " + why).c_str());

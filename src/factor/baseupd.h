@@ -22,11 +22,11 @@
 // rule), when the factor has grown by over 20 times its fresh size, when the
 // update is refused, or by the automatic rule.  That rule amortizes: with
 // W the work of the last factorization, T the solve and update work since
-// then and k updates, the cost per iteration is Q = (W + w/20 T) / (k + 1)
-// (w the weight the simplex codes set, 20 by default); it starts to rise
-// once the work of an iteration exceeds Q.  The per-iteration work is a
-// running average over about 16 iterations so that one dense solve does
-// not end the cycle, and at least 61 updates are made.
+// then and k updates, the cost per iteration is Q = (W + T) / (k + 1); it
+// starts to rise once the work of an iteration exceeds Q.  The
+// per-iteration work is a running average over about 16 iterations so
+// that one dense solve does not end the cycle, and at least 61 updates are
+// made.
 #pragma once
 
 #include <algorithm>
@@ -64,13 +64,12 @@ void LuFactor<T>::reset_update_state() {
 template <class T>
 void LuFactor<T>::note_update_cost() {
   if (!automatic_) return;
-  const double scale = weight_ / 20.0;
   const double total = static_cast<double>(work_ - work_at_factor_);
   const double step = total - work_at_update_;
   work_at_update_ = total;
   recent_work_ = updates_ == 1 ? step : recent_work_ + kRecentShare * (step - recent_work_);
-  const double q = (static_cast<double>(factor_work_) + scale * total) / (updates_ + 1);
-  if (updates_ >= 61 && scale * recent_work_ > q) refactor_due_ = true;
+  const double q = (static_cast<double>(factor_work_) + total) / (updates_ + 1);
+  if (updates_ >= 61 && recent_work_ > q) refactor_due_ = true;
 }
 
 // Spike s = U alpha in row space, into sw_.row with its rows in spike_list_.

@@ -101,11 +101,6 @@ class BasisFactor {
   // and at the first repaired singularity of a call).
   virtual double markowitz() const = 0;
   virtual void set_markowitz(double u) = 0;
-  // Pivot ratio max|pivot| / min|pivot| of the current factor.
-  virtual double condition_estimate() const = 0;
-  // Weight w of the automatic refactorization rule (20 by default; the
-  // simplex codes lower it while their pricing norms are in use).
-  virtual void set_refactor_weight(double w) = 0;
   // Asks whether to refactorize before trusting a conclusion that rests on
   // the factor; `uniform01` is a draw from the environment's generator.
   virtual bool confirm_refactor(double uniform01) = 0;
@@ -117,11 +112,5 @@ class BasisFactor {
 
 // Creates a factor of the given precision (0 double, 1 extended) for m rows and n structurals.
 BasisFactor *make_basis_factor(int precision, int32_t m, int32_t n, const FactorSettings &settings);
-
-// Sorts a basis header into increasing variable order; perm[k] is the old
-// position of the variable now at position k, so per-position arrays of
-// the caller are permuted by new[k] = old[perm[k]].  The factor must be
-// invalidated afterwards.
-void sort_basis_header(std::vector<int32_t> &head, std::vector<int32_t> &perm);
 
 }  // namespace tvl::lp

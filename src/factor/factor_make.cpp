@@ -1,8 +1,4 @@
-// Precision dispatch of the basis factor, gathering of basis columns and
-// the header sort used before refactorizing long runs.
-#include <algorithm>
-#include <numeric>
-
+// Precision dispatch of the basis factor and gathering of basis columns.
 #include "factor/lu.h"
 
 namespace tvl::lp {
@@ -35,15 +31,6 @@ void BasisColumns::gather(const CscMatrix &a, const std::vector<int32_t> &head, 
 BasisFactor *make_basis_factor(int precision, int32_t m, int32_t n, const FactorSettings &settings) {
   if (precision == 1) return new LuFactor<long double>(m, n, settings);
   return new LuFactor<double>(m, n, settings);
-}
-
-void sort_basis_header(std::vector<int32_t> &head, std::vector<int32_t> &perm) {
-  perm.resize(head.size());
-  std::iota(perm.begin(), perm.end(), 0);
-  std::sort(perm.begin(), perm.end(), [&](int32_t x, int32_t y) { return head[x] < head[y]; });
-  std::vector<int32_t> sorted(head.size());
-  for (size_t k = 0; k < head.size(); ++k) sorted[k] = head[perm[k]];
-  head.swap(sorted);
 }
 
 }  // namespace tvl::lp

@@ -164,8 +164,6 @@ class LuFactor final : public BasisFactor {
   const FactorReport &report() const override { return report_; }
   double markowitz() const override { return u_; }
   void set_markowitz(double u) override { u_ = u; }
-  double condition_estimate() const override { return report_.max_pivot / report_.min_pivot; }
-  void set_refactor_weight(double w) override { weight_ = w; }
   bool confirm_refactor(double uniform01) override;
   void invalidate() override { valid_ = false; }
   bool valid() const override { return valid_; }
@@ -243,7 +241,6 @@ class LuFactor final : public BasisFactor {
   uint64_t work_at_factor_ = 0;
   double work_at_update_ = 0.0;    // solve work since factorization at the last update
   double recent_work_ = 0.0;       // running per-iteration solve work
-  double weight_ = 20.0;
   int32_t forced_refactors_ = 0;
 };
 

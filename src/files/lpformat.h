@@ -17,9 +17,4 @@ int lp_read(tvlenv *env, tvllp *lp, FILE *f, const char *filename);
 // caller).  Same status convention as lp_read.
 int lp_write(const tvlenv *env, const tvllp *lp, FILE *f, const char *filename);
 
-// Writes the subproblem made of the given rows and columns, with the
-// commented sum of its equality rows (conflict output).
-int lp_write_subset(tvlenv *env, tvllp *lp, FILE *f, int nrows, const int *rows, int ncols,
-                    const int *cols);
-
 }  // namespace tvl

@@ -68,13 +68,13 @@ void prepare_names(const tvlenv *env, const LpFileModel &m, LpWriteNames &n) {
 }
 
 // Prints the model through a private channel whose only destination is f.
-int print_model(tvlenv *env, FILE *f, const LpFileModel &m, const LpConflictExtra &extra) {
+int print_model(tvlenv *env, FILE *f, const LpFileModel &m) {
   LpWriteNames names;
   prepare_names(env, m, names);
   TVLCHANNELptr ch = TVLaddchannel(env);
   if (ch == nullptr) return -TVLERR_OUT_OF_MEMORY;
   int st = TVLaddfpdest(env, ch, f);
-  if (st == 0) st = lp_format_model(m, names, extra, [ch](const std::string &text) { channel_send(ch, text.c_str()); });
+  if (st == 0) st = lp_format_model(m, names, [ch](const std::string &text) { channel_send(ch, text.c_str()); });
   TVLdelchannel(env, &ch);
   return st;
 }
@@ -100,62 +100,7 @@ int lp_write(const tvlenv *cenv, const tvllp *clp, FILE *f, const char *) {
   tvllp *lp = const_cast<tvllp *>(clp);
   LpFileModel m;
   if (int st = lp_gather_model(env, lp, m)) return st;
-  return print_model(env, f, m, LpConflictExtra());
-}
-
-int lp_write_subset(tvlenv *env, tvllp *lp, FILE *f, int nrows, const int *rows, int ncols, const int *cols) {
-  LpFileModel full;
-  if (int st = lp_gather_model(env, lp, full)) return st;
-  int n = full.numcols();
-  int m = static_cast<int>(full.rows.size());
-  std::vector<int> colmap(n, -1);
-  LpFileModel sub;
-  sub.probname = full.probname;
-  sub.objname = full.objname;
-  sub.objsense = full.objsense;
-  sub.has_colnames = true;
-  sub.has_rownames = true;
-  if (!full.has_colnames) full.colnames = lp_default_names("x", n);
-  for (int k = 0; k < ncols; ++k) {
-    int j = cols[k];
-    if (j < 0 || j >= n || colmap[j] >= 0) continue;
-    colmap[j] = sub.numcols();
-    sub.colnames.push_back(full.colnames[j]);
-    sub.obj.push_back(full.obj[j]);
-    sub.lb.push_back(full.lb[j]);
-    sub.ub.push_back(full.ub[j]);
-    if (!full.ctype.empty()) sub.ctype.push_back(full.ctype[j]);
-  }
-  LpConflictExtra extra;
-  extra.present = true;
-  extra.equality_sum.name = "sum_eq";
-  extra.equality_sum.sense = 'E';
-  std::vector<double> sum(sub.numcols(), 0.0);
-  for (int k = 0; k < nrows; ++k) {
-    int i = rows[k];
-    if (i < 0 || i >= m) continue;
-    LpFileRow r = full.rows[i];
-    if (!full.has_rownames) r.name = "c" + std::to_string(i + 1);
-    LpFileRow kept = r;
-    kept.ind.clear();
-    kept.val.clear();
-    for (size_t t = 0; t < r.ind.size(); ++t)
-      if (colmap[r.ind[t]] >= 0) {
-        kept.ind.push_back(colmap[r.ind[t]]);
-        kept.val.push_back(r.val[t]);
-      }
-    if (kept.sense == 'E') {
-      for (size_t t = 0; t < kept.ind.size(); ++t) sum[kept.ind[t]] += kept.val[t];
-      extra.equality_sum.rhs += kept.rhs;
-    }
-    sub.rows.push_back(std::move(kept));
-  }
-  for (int j = 0; j < sub.numcols(); ++j)
-    if (sum[j] != 0.0) {
-      extra.equality_sum.ind.push_back(j);
-      extra.equality_sum.val.push_back(sum[j]);
-    }
-  return print_model(env, f, sub, extra);
+  return print_model(env, f, m);
 }
 
 }  // namespace tvl

@@ -19,7 +19,7 @@ constexpr double kUnitTolerance = 1e-13;
 // width of the item's label.
 class ItemLine {
  public:
-  ItemLine(const LpTextSink &sink, bool comment) : sink_(sink), comment_(comment) {}
+  explicit ItemLine(const LpTextSink &sink) : sink_(sink) {}
 
   void start(const std::string &label) {
     buf_ = label;
@@ -41,14 +41,12 @@ class ItemLine {
   void emit() {
     std::string line;
     line.reserve(buf_.size() + 2);
-    if (comment_) line += '\\';
     line += buf_;
     line += '\n';
     sink_(line);
   }
 
   const LpTextSink &sink_;
-  bool comment_;
   std::string buf_;
   size_t indent_ = 0;
 };
@@ -58,16 +56,12 @@ class Writer {
   Writer(const LpFileModel &m, const LpWriteNames &n, const LpTextSink &sink)
       : m_(m), n_(n), sink_(sink) {}
 
-  int run(const LpConflictExtra &extra) {
+  int run() {
     put("\\Problem name: " + cut255(m_.probname) + "\n\n");
     put(m_.objsense == -1 ? "Maximize\n" : "Minimize\n");
     write_objective();
     put("Subject To\n");
-    for (size_t i = 0; i < m_.rows.size(); ++i) write_row(m_.rows[i], n_.rows[i], false);
-    if (extra.present) {
-      put("\\Sum of equality rows in the conflict:\n");
-      write_row(extra.equality_sum, extra.equality_sum.name, true);
-    }
+    for (size_t i = 0; i < m_.rows.size(); ++i) write_row(m_.rows[i], n_.rows[i]);
     for (size_t i = 0; i < m_.qconstrs.size(); ++i) write_qconstr(m_.qconstrs[i], n_.qconstrs[i]);
     for (size_t i = 0; i < m_.indicators.size(); ++i) write_indicator(m_.indicators[i], n_.indicators[i]);
     write_row_section("User Cuts\n", m_.usercuts, n_.usercuts);
@@ -133,7 +127,7 @@ class Writer {
   }
 
   void write_objective() {
-    ItemLine line(sink_, false);
+    ItemLine line(sink_);
     // An objective name the reader could not take back as a label is
     // replaced by the default label.
     std::string label = cut255(m_.objname);
@@ -161,8 +155,8 @@ class Writer {
     line.finish();
   }
 
-  void write_row(const LpFileRow &r, const std::string &name, bool comment) {
-    ItemLine line(sink_, comment);
+  void write_row(const LpFileRow &r, const std::string &name) {
+    ItemLine line(sink_);
     line.start(" " + name + ":");
     bool first = true;
     add_linear(line, r.ind, r.val, first);
@@ -178,11 +172,11 @@ class Writer {
                          const std::vector<std::string> &names) {
     if (rows.empty()) return;
     put(keyword);
-    for (size_t i = 0; i < rows.size(); ++i) write_row(rows[i], names[i], false);
+    for (size_t i = 0; i < rows.size(); ++i) write_row(rows[i], names[i]);
   }
 
   void write_qconstr(const LpFileQConstr &q, const std::string &name) {
-    ItemLine line(sink_, false);
+    ItemLine line(sink_);
     line.start(" " + name + ":");
     bool first = true;
     add_linear(line, q.ind, q.val, first);
@@ -195,7 +189,7 @@ class Writer {
   }
 
   void write_indicator(const LpFileIndicator &ic, const std::string &name) {
-    ItemLine line(sink_, false);
+    ItemLine line(sink_);
     line.start(" " + name + ":");
     line.add(" " + col(ic.var));
     line.add(ic.complemented ? " = 0 " : " = 1 ");
@@ -236,7 +230,7 @@ class Writer {
     if (lines.empty()) return;
     put("Bounds\n");
     for (const std::string &s : lines) {
-      ItemLine line(sink_, false);
+      ItemLine line(sink_);
       line.start("");
       line.add(s);
       line.finish();
@@ -246,7 +240,7 @@ class Writer {
   template <class Pred>
   void write_type_list(const char *keyword, Pred qualifies) {
     if (m_.ctype.empty()) return;
-    ItemLine line(sink_, false);
+    ItemLine line(sink_);
     bool any = false;
     for (size_t j = 0; j < m_.ctype.size(); ++j) {
       if (!qualifies(m_.ctype[j])) continue;
@@ -265,7 +259,7 @@ class Writer {
     put("SOS\n");
     for (size_t s = 0; s < m_.sos.size(); ++s) {
       const LpFileSos &set = m_.sos[s];
-      ItemLine line(sink_, false);
+      ItemLine line(sink_);
       line.start(" " + n_.sos[s] + ":");
       line.add(std::string(" S") + set.type + " ::");
       for (size_t k = 0; k < set.ind.size(); ++k) line.add("  " + col(set.ind[k]) + " : " + num(set.wt[k]));
@@ -281,10 +275,9 @@ class Writer {
 
 }  // namespace
 
-int lp_format_model(const LpFileModel &m, const LpWriteNames &names, const LpConflictExtra &extra,
-                    const LpTextSink &sink) {
+int lp_format_model(const LpFileModel &m, const LpWriteNames &names, const LpTextSink &sink) {
   Writer w(m, names, sink);
-  return w.run(extra);
+  return w.run();
 }
 
 }  // namespace tvl

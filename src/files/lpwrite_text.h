@@ -16,18 +16,11 @@ struct LpWriteNames {
   std::vector<std::string> cols, rows, qconstrs, indicators, usercuts, lazy, sos;
 };
 
-// Extra commented content of conflict output.
-struct LpConflictExtra {
-  bool present = false;
-  LpFileRow equality_sum;  // sum of the equality rows in the conflict
-};
-
 using LpTextSink = std::function<void(const std::string &)>;
 
 // Prints the whole model (from the "\Problem name" comment to "End").
 // Returns 0, or 1650 when some value could not be written (it is printed as
 // '?').
-int lp_format_model(const LpFileModel &m, const LpWriteNames &names, const LpConflictExtra &extra,
-                    const LpTextSink &sink);
+int lp_format_model(const LpFileModel &m, const LpWriteNames &names, const LpTextSink &sink);
 
 }  // namespace tvl

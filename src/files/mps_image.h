@@ -162,11 +162,3 @@ int replace_content(tvlenv *env, tvllp *lp, const char *probname, const std::fun
 int image_capture(tvlenv *env, tvllp *lp, ModelImage &img);
 
 }  // namespace tvl
-
-namespace tvl {
-
-// First difference between two images, bit for bit (names, values, parts),
-// written into `what` (at most `size` bytes); false when they are equal.
-bool image_differs(const ModelImage &a, const ModelImage &b, char *what, size_t size);
-
-}  // namespace tvl

@@ -58,8 +58,6 @@ void vsend(tvlchannel *ch, const char *fmt, va_list ap) {
 
 }  // namespace
 
-const StatusEntry *status_table() { return kStatusTable; }
-
 void build_error_index(tvlenv *env) {
   for (int &slot : env->errindex) slot = -1;
   for (int k = 0; kStatusTable[k].code != 0; ++k) {
@@ -136,7 +134,6 @@ FILE *open_read_reported(const tvlenv *env, const char *filename, const char *mo
     vsend(env->member, fmt, ap);                     \
     va_end(ap);                                      \
   }
-TVL_DEFINE_MSG(msg_error, chan_error)
 TVL_DEFINE_MSG(msg_warning, chan_warning)
 TVL_DEFINE_MSG(msg_results, chan_results)
 TVL_DEFINE_MSG(msg_log, chan_log)

@@ -29,7 +29,6 @@ FILE *open_read_reported(const tvlenv *env, const char *filename, const char *mo
                          const char *defext, bool noretry, bool allow_decompress, int *status);
 
 // Sends formatted text to one of the environment's standard channels.
-void msg_error(const tvlenv *env, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void msg_warning(const tvlenv *env, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void msg_results(const tvlenv *env, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void msg_log(const tvlenv *env, const char *fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -21,18 +21,6 @@ SolutionRecord *solution_new() {
   }
 }
 
-SolutionRecord *solution_clone(const SolutionRecord *src) {
-  if (!src) return nullptr;
-  void *mem = mem_alloc(sizeof(SolutionRecord));
-  if (!mem) return nullptr;
-  try {
-    return new (mem) SolutionRecord(*src);
-  } catch (const std::bad_alloc &) {
-    mem_release(mem);
-    return nullptr;
-  }
-}
-
 void solution_free(SolutionRecord *&soln) {
   if (!soln) return;
   soln->~SolutionRecord();

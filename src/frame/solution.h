@@ -41,7 +41,6 @@ const char *solution_status_brief(int code);
 
 // Storage hooks used by the problem module and the optimizers.
 SolutionRecord *solution_new();
-SolutionRecord *solution_clone(const SolutionRecord *src);
 void solution_free(SolutionRecord *&soln);
 // The problem's record, created on first use; nullptr when out of memory.
 SolutionRecord *solution_of(TVLLPptr lp);

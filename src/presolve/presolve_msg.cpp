@@ -47,10 +47,6 @@ std::string msg_duplicate_rows_inconsistent(const std::string &r1, const std::st
   return format("Constraints '%.255s' and ", r1.c_str()) + format("'%.255s' are inconsistent.", r2.c_str()) + "\n";
 }
 
-std::string msg_implied_bounds_infeasible(const std::string &row) {
-  return format("Implied bounds make row '%.255s' infeasible.\n", row.c_str());
-}
-
 std::string msg_dependent_row_infeasible(const std::string &row) {
   return format("Row '%.255s' is dependent and infeasible.\n", row.c_str());
 }

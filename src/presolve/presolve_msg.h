@@ -16,7 +16,6 @@ std::string msg_dual_infeasible_empty_col(const std::string &col);
 std::string msg_forcing_row_infeasible(const std::string &row);
 std::string msg_unbounded_dual_bounds(const std::string &col);
 std::string msg_duplicate_rows_inconsistent(const std::string &r1, const std::string &r2);
-std::string msg_implied_bounds_infeasible(const std::string &row);
 std::string msg_dependent_row_infeasible(const std::string &row);
 
 std::string msg_progress(int32_t rows, int32_t cols, int32_t aggregations, bool aggregator,

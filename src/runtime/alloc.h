@@ -14,12 +14,6 @@ void *mem_calloc(size_t count, size_t size);
 void *mem_realloc(void *ptr, size_t size);
 void mem_release(void *ptr);
 
-// Bytes held by live library allocations, and their peak since the last
-// reset (for memory measurements in benchmarks).
-int64_t mem_live_bytes();
-int64_t mem_peak_bytes();
-void mem_reset_peak();
-
 // Releases and clears the caller's reference.
 template <class T>
 inline void mem_free(T *&ptr) {

@@ -208,11 +208,4 @@ FILE *cfile_open_write(const char *filename, const char *mode, bool allow_compre
 
 void cfile_close_write(const char *filename, FILE **slot) { close_by_name(filename, slot); }
 
-void cfile_close(FILE **slot) {
-  if (slot == nullptr || *slot == nullptr) return;
-  std::fflush(*slot);
-  std::fclose(*slot);
-  *slot = nullptr;
-}
-
 }  // namespace tvl

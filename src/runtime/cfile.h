@@ -34,7 +34,4 @@ void cfile_close_read(const char *filename, FILE **slot);
 FILE *cfile_open_write(const char *filename, const char *mode, bool allow_compress);
 void cfile_close_write(const char *filename, FILE **slot);
 
-// Plain close: flush, close, clear the slot.
-void cfile_close(FILE **slot);
-
 }  // namespace tvl

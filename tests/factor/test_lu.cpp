@@ -328,25 +328,20 @@ TEST(LuFactor, BadlyScaledBasisRaisesThreshold) {
     ASSERT_EQ(f->factorize(a, head, nullptr), FactorStatus::Ok);
     EXPECT_TRUE(f->report().threshold_raised);
     EXPECT_DOUBLE_EQ(f->markowitz(), 0.99999);
-    EXPECT_GT(f->condition_estimate(), 1e13);
+    EXPECT_GT(f->report().max_pivot / f->report().min_pivot, 1e13);
     EXPECT_GT(f->report().attempts, 5);
     std::mt19937 rng(1);
     check_solves(*f, a, head, rng, 1e-9, "scaled");
   }
 }
 
-TEST(LuFactor, ConfirmationRefactorAndHeaderSort) {
+TEST(LuFactor, ConfirmationRefactorAndInvalidation) {
   std::mt19937 rng(3);
   const CscMatrix a = random_matrix(10, 10, 0.3, rng);
   std::unique_ptr<BasisFactor> f(make_basis_factor(0, 10, 10, FactorSettings{}));
   std::vector<int32_t> head = {12, 3, 0, 17, 5, 1, 2, 19, 8, 9};
   ASSERT_NE(f->factorize(a, head, nullptr), FactorStatus::Singular);
   EXPECT_FALSE(f->confirm_refactor(0.0));  // k = 0: nothing to confirm
-  std::vector<int32_t> perm;
-  std::vector<int32_t> sorted = head;
-  sort_basis_header(sorted, perm);
-  EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
-  for (size_t k = 0; k < sorted.size(); ++k) EXPECT_EQ(sorted[k], head[perm[k]]);
   f->invalidate();
   EXPECT_FALSE(f->valid());
   EXPECT_TRUE(f->wants_refactor());

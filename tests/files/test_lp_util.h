@@ -21,8 +21,7 @@ namespace lptest {
 
 // Prints a model with the LP writer under the model's own names; the
 // writer's status goes to *status when given.
-inline std::string print_model(const tvl::LpFileModel &m, const tvl::LpConflictExtra &extra = {},
-                               int *status = nullptr) {
+inline std::string print_model(const tvl::LpFileModel &m, int *status = nullptr) {
   tvl::LpWriteNames n;
   n.cols = m.colnames;
   for (const auto &r : m.rows) n.rows.push_back(r.name);
@@ -32,7 +31,7 @@ inline std::string print_model(const tvl::LpFileModel &m, const tvl::LpConflictE
   for (const auto &r : m.lazy) n.lazy.push_back(r.name);
   for (const auto &r : m.sos) n.sos.push_back(r.name);
   std::string out;
-  int st = tvl::lp_format_model(m, n, extra, [&](const std::string &s) { out += s; });
+  int st = tvl::lp_format_model(m, n, [&](const std::string &s) { out += s; });
   if (status) *status = st;
   return out;
 }

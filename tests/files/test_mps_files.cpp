@@ -10,6 +10,7 @@
 #include <string>
 
 #include "files/mps_image.h"
+#include "support/image_diff.h"
 #include "test_mps_util.h"
 
 using filetest::Env;
@@ -57,7 +58,7 @@ void expect_round_trip(TVLENVptr env, TVLLPptr lp, const std::string &file, cons
   ASSERT_EQ(TVLreadcopyprob(env, back, file.c_str(), type), 0) << file;
   tvl::ModelImage a = capture(env, lp), b = capture(env, back);
   char what[256] = "";
-  EXPECT_FALSE(tvl::image_differs(a, b, what, sizeof what)) << file << ": " << what;
+  EXPECT_FALSE(tvltest::image_differs(a, b, what, sizeof what)) << file << ": " << what;
   TVLfreeprob(env, &back);
   std::remove(file.c_str());
 }
@@ -167,7 +168,7 @@ TEST(MpsFiles, FailuresLeaveTheProblemUnchanged) {
 
   tvl::ModelImage after = capture(e.env, lp);
   char what[256] = "";
-  EXPECT_FALSE(tvl::image_differs(before, after, what, sizeof what)) << what;
+  EXPECT_FALSE(tvltest::image_differs(before, after, what, sizeof what)) << what;
   std::remove(bad.c_str());
   std::remove(sav.c_str());
   TVLfreeprob(e.env, &lp);

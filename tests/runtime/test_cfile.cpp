@@ -98,8 +98,7 @@ TEST_F(CFile, CompressedWriteAndRead) {
   FILE *fp = tvl::open_read_reported(env, gz.c_str(), "rb", ".lp", true, false, &status);
   ASSERT_NE(fp, nullptr);
   EXPECT_EQ(read_all(fp).substr(0, 2), "\x1f\x8b");
-  tvl::cfile_close(&fp);
-  EXPECT_EQ(fp, nullptr);
+  std::fclose(fp);
   EXPECT_EQ(errors, "");
 }
 
@@ -169,7 +168,6 @@ TEST_F(CFile, UnwritableTargetsReturnNothing) {
   EXPECT_EQ(errors, "");
   FILE *none = nullptr;
   tvl::cfile_close_write(bz.c_str(), &none);  // empty slot: nothing happens
-  tvl::cfile_close(&none);
 }
 
 }  // namespace

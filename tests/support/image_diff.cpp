@@ -1,12 +1,13 @@
-// Bit-for-bit comparison of two model images (used by the round-trip
-// checks of the model-file tests and benchmarks).
+#include "support/image_diff.h"
+
 #include <cstdio>
 #include <cstring>
 
-#include "files/mps_image.h"
-
-namespace tvl {
+namespace tvltest {
 namespace {
+
+using tvl::NameList;
+using tvl::Vec;
 
 template <class T>
 bool vec_differs(const Vec<T> &a, const Vec<T> &b, const char *name, char *what, size_t size) {
@@ -39,7 +40,7 @@ bool names_differ(const NameList &a, const NameList &b, const char *name, char *
 
 }  // namespace
 
-bool image_differs(const ModelImage &a, const ModelImage &b, char *what, size_t size) {
+bool image_differs(const tvl::ModelImage &a, const tvl::ModelImage &b, char *what, size_t size) {
 #define VEC(f) \
   if (vec_differs(a.f, b.f, #f, what, size)) return true;
 #define NAMES(f) \
@@ -76,4 +77,4 @@ bool image_differs(const ModelImage &a, const ModelImage &b, char *what, size_t 
   return false;
 }
 
-}  // namespace tvl
+}  // namespace tvltest
