@@ -57,7 +57,7 @@ class RunScope {
   RunScope(const RunScope &) = delete;
   RunScope &operator=(const RunScope &) = delete;
   double start() const { return clock_.start; }
-  // Clock time at which the run must stop (1e75: no time limit).
+  // Clock time at which the run must stop (kNoValue: no time limit).
   double deadline() const { return clock_.deadline; }
   double elapsed() const;
 
@@ -68,7 +68,7 @@ class RunScope {
 };
 
 // What remains of the innermost run in progress on `env`: seconds on the
-// environment's clock and deterministic ticks; 1e75 for each that has no
+// environment's clock and deterministic ticks; kNoValue for each that has no
 // limit (or when no run is in progress).
 void run_remaining(const tvlenv *env, double *seconds, double *ticks);
 

@@ -72,7 +72,7 @@ struct NameSource {
 };
 
 // A block of new columns.  Absent obj/lb/ub take the defaults 0, 0 and
-// 1e+20 (1.0 for type 'B'); entries are given column-wise by beg/ind/val
+// kInfBound (1.0 for type 'B'); entries are given column-wise by beg/ind/val
 // with nzcnt entries in total (row indices in the final numbering).
 struct ColBlock {
   int32_t count = 0;

@@ -49,7 +49,7 @@ void solution_discard(TVLLPptr lp);
 
 // Activity range of row i from its sense, right-hand side and range value
 // (a negative range value r gives [rhs + r, rhs]).  Infinite ends are
-// returned as -1e20 / +1e20 or beyond.
+// returned as -kInfBound / +kInfBound or beyond.
 void row_range(const LpData *data, int32_t i, double *lo, double *up);
 
 // True for method codes whose runs leave a continuous solution.

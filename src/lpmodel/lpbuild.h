@@ -36,7 +36,7 @@ int store_result(tvllp *lp, const LpModel &model, const LpResult &result, int me
 // y'(Ax) that the row bounds allow minus the largest value it can take over
 // the column bounds (z = A'y; an entry |z_j| at most 1e-9 times the sum of
 // the magnitudes of its terms counts as 0).  Positive
-// when y proves the rows and bounds inconsistent; -1e75 when a needed
+// when y proves the rows and bounds inconsistent; -kNoValue when a needed
 // bound is infinite.
 double farkas_proof(const LpData &data, const double *y);
 

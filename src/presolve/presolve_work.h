@@ -43,7 +43,7 @@ class Work {
   std::vector<double> eval;
   std::vector<int32_t> rnext, rprev, cnext, cprev;
   std::vector<int32_t> rhead, chead, rlen, clen;
-  // Bounds are +-infinity internally (the model's +-1e20 are converted).
+  // Bounds are +-infinity internally (the model's +-kInfBound are converted).
   std::vector<double> rlo, rup, clo, cup, cost;
   double offset = 0.0;
   std::vector<char> row_alive, col_alive;

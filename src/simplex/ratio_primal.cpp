@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "lpmodel/lpmodel.h"
 #include "runtime/workcount.h"
 
 namespace tvl::lp {
@@ -69,7 +70,7 @@ void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
 
   // Pass 1: Harris' relaxed bound over the hard blocks.
   const double ptol = std::max(kBlockingAlpha, (0.001 * amax + 1.0) * 1e-13);
-  double relaxed = INFINITY;
+  double relaxed = kWorkInf;
   for (auto c = hard_.begin(); c != hard_end; ++c)
     if (c->abs_alpha > ptol) relaxed = std::min(relaxed, c->t + tol / c->abs_alpha);
   // Pass 2: largest |alpha| among the blocks within the relaxed bound.
@@ -79,7 +80,7 @@ void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
     if (pick == nullptr || c->abs_alpha > pick->abs_alpha) pick = &*c;
   }
   const bool flip = in.range <= relaxed && finite(in.range);
-  double limit = flip ? in.range : (pick != nullptr ? std::max(pick->t, 0.0) : INFINITY);
+  double limit = flip ? in.range : (pick != nullptr ? std::max(pick->t, 0.0) : kWorkInf);
 
   // Phase 1: pass breakpoints while the sum of violations still falls.
   if (in.phase == 1 && nb > 0) {

@@ -29,7 +29,7 @@ struct SimplexLp {
   int objsense = 1;  // +1 minimise, -1 maximise (costs are already in minimisation form)
 
   int32_t num_vars() const { return n + m; }
-  // Builds the working form from a model; bounds at or beyond 1e20 become infinite.
+  // Builds the working form from a model; bounds at or beyond kInfBound become kWorkInf.
   void load(const LpModel &model);
   // Rebuilds the row-wise copy from the column-wise matrix.
   void build_row_copy();
