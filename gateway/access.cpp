@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "gateway_object.h"
+
 namespace gateway {
 
 namespace {
@@ -100,7 +102,9 @@ void delField(Host& host, Value* v, const char* name) {
 
 Tavlo* getTavlo(Host& host, const Value* handle) {
   Held ptr = getProperty(host, handle, "TvlPtr");
-  return ptr ? static_cast<Tavlo*>(getInt64(host, ptr.get())) : nullptr;
+  if (!ptr || host.getClassId(ptr.get()) != kUint64Class) return nullptr;
+  void* address = getInt64(host, ptr.get());
+  return Tavlo::isLive(address) ? static_cast<Tavlo*>(address) : nullptr;
 }
 
 Value* createInt64(Host& host, const void* address) {

@@ -69,7 +69,8 @@ int setField(Host& host, Value* v, const char* name, Value* newValue, std::size_
 // property is removed with delete on its property object.
 void delField(Host& host, Value* v, const char* name);
 
-// The gateway object whose address the handle object keeps in TvlPtr.
+// The gateway object whose address the handle object keeps in TvlPtr;
+// null unless TvlPtr is a uint64 holding the address of a live object.
 Tavlo* getTavlo(Host& host, const Value* handle);
 // A 1-by-1 uint64 array holding an address, and the address back.
 Value* createInt64(Host& host, const void* address);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 #include "sigint.h"
 
@@ -38,7 +39,23 @@ void DirtyFlags::mark(DirtyPart part) {
   }
 }
 
+namespace {
+
+// Every gateway object in existence.  Objects are made and destroyed on the
+// host's thread only.
+std::unordered_set<const void*>& liveObjects() {
+  static std::unordered_set<const void*> objects;
+  return objects;
+}
+
+}  // namespace
+
+Tavlo::Tavlo(Host& host) : host_(host) { liveObjects().insert(this); }
+
+bool Tavlo::isLive(const void* address) { return liveObjects().count(address) != 0; }
+
 Tavlo::~Tavlo() {
+  liveObjects().erase(this);
   if (signalTarget() == this) setSignalTarget(nullptr);
   endCommand();
   if (lp) TVLfreeprob(env, &lp);

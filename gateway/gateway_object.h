@@ -53,9 +53,13 @@ class PendingLines {
 
 class Tavlo {
  public:
-  explicit Tavlo(Host& host) : host_(host) {}
+  explicit Tavlo(Host& host);
   // Frees the problem and closes the environment.
   ~Tavlo();
+  // Whether `address` is a gateway object that exists now.  An address read
+  // from a host value may be stale (a solver object saved and loaded in
+  // another session, a handle edited by hand): it is used only when live.
+  static bool isLive(const void* address);
   Tavlo(const Tavlo&) = delete;
   Tavlo& operator=(const Tavlo&) = delete;
 

@@ -75,8 +75,19 @@ TEST_F(GatewayTest, DispatchErrorsNameTheProblem) {
 }
 
 TEST_F(GatewayTest, CommandsWithoutObjectOrHandlerFailClearly) {
-  // Before the constructor there is no gateway object to work on.
-  EXPECT_EQ(failure("changeObj"), "This Tavlo object has no TAVLO problem: it was deleted or never constructed.");
+  // Before the constructor there is no gateway object to work on; nor is
+  // there behind an address that is not one of a live object (a stale
+  // value loaded from a file) or not a uint64.
+  const std::string none = "This Tavlo object has no TAVLO problem: it was deleted or never constructed.";
+  EXPECT_EQ(failure("changeObj"), none);
+  int notAnObject = 0;
+  host.setProperty(handle(), "TvlPtr", createInt64(host, &notAnObject));
+  EXPECT_EQ(failure("changeObj"), none);
+  release(call("destructor", {}, handle()));  // only unlocks
+  EXPECT_EQ(host.lockCount(), -1);
+  host.unlock();
+  host.setProperty(handle(), "TvlPtr", host.createDoubleScalar(12345));
+  EXPECT_EQ(failure("changeObj"), none);
   construct();
   EXPECT_EQ(failure("solve"), "TAVLO function 'solve' is not implemented yet.");
   std::vector<Value*> many;
