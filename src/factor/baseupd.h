@@ -208,8 +208,7 @@ void LuFactor<T>::move_pivot_last(int32_t p) {
 template <class T>
 bool LuFactor<T>::update(int32_t r, const HVector &col) {
   if (!valid_) return false;
-  const WorkShift shift(kWorkShift);
-  const WorkSince counted(work_);
+  const WorkSince counted(work_, kWorkShift);
   const double alpha = col.array[r];
   if (updates_ >= update_limit_ || std::fabs(alpha) < kUpdatePivotTiny) {
     valid_ = false;

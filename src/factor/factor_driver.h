@@ -111,8 +111,7 @@ void LuFactor<T>::repair(std::vector<int32_t> &head, std::vector<int32_t> *repla
 template <class T>
 FactorStatus LuFactor<T>::factorize(const CscMatrix &a, std::vector<int32_t> &head,
                                     std::vector<int32_t> *replaced) {
-  const WorkShift shift(kWorkShift);
-  const WorkSince counted(work_);
+  const WorkSince counted(work_, kWorkShift);
   report_ = FactorReport{};
   valid_ = false;
   eta_.clear();

@@ -325,8 +325,7 @@ void LuFactor<T>::store(HVector &x, std::vector<T> &w, int32_t cnt) const {
 
 template <class T>
 void LuFactor<T>::ftran(HVector &x, double expected_density) const {
-  const WorkShift shift(kWorkShift);
-  const WorkSince counted(work_);
+  const WorkSince counted(work_, kWorkShift);
   const bool hint_dense = expected_density > kDenseHint;
   const double lim = kHyperSparseRatio * m_;
   const int32_t rhs_nnz = load(x, sw_.row, sw_.list_a);
@@ -341,8 +340,7 @@ void LuFactor<T>::ftran(HVector &x, double expected_density) const {
 
 template <class T>
 void LuFactor<T>::btran(HVector &y, double expected_density) const {
-  const WorkShift shift(kWorkShift);
-  const WorkSince counted(work_);
+  const WorkSince counted(work_, kWorkShift);
   const bool hint_dense = expected_density > kDenseHint;
   const double lim = kHyperSparseRatio * m_;
   int32_t cnt = load(y, sw_.pos, sw_.list_a);

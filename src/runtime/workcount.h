@@ -74,18 +74,22 @@ class WorkShift {
 
 // For kernels that keep a running count of their own (it drives their own
 // decisions, such as when to refactorize): adds to the thread's counter,
-// when it goes out of scope, what that count grew by since construction.
-// One per public entry point of such a kernel.
+// when it goes out of scope, what that count grew by since construction,
+// multiplied by 2^shift (a kernel whose operations cost more, such as
+// extended-precision arithmetic, passes its own shift on top of the
+// thread's).  One per public entry point of such a kernel; keep it out of
+// functions with hot loops, whose registers a destructor can cost.
 class WorkSince {
  public:
-  explicit WorkSince(const uint64_t &count) : count_(count), start_(count) {}
-  ~WorkSince() { work_add(count_ - start_); }
+  explicit WorkSince(const uint64_t &count, unsigned shift = 0) : count_(count), start_(count), shift_(shift) {}
+  ~WorkSince() { work_add((count_ - start_) << shift_); }
   WorkSince(const WorkSince &) = delete;
   WorkSince &operator=(const WorkSince &) = delete;
 
  private:
   const uint64_t &count_;
   uint64_t start_;
+  unsigned shift_;
 };
 
 }  // namespace tvl

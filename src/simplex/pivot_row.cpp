@@ -5,11 +5,12 @@
 namespace tvl::lp {
 
 void pivot_row_clear(HVector &row, std::vector<int8_t> &mark) {
-  for (int32_t k = 0; k < row.count; ++k) {
+  const int32_t count = row.count;
+  for (int32_t k = 0; k < count; ++k) {
     row.array[row.index[k]] = 0.0;
     mark[row.index[k]] = 0;
   }
-  work_add(static_cast<uint64_t>(row.count));
+  work_add(static_cast<uint64_t>(count));
   row.count = 0;
 }
 
@@ -20,8 +21,10 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
     const int32_t i = rho.index[k];
     const double v = rho.array[i];
     if (v == 0.0) continue;
-    ops += static_cast<uint64_t>(lp.rstart[i + 1] - lp.rstart[i]);
-    for (int32_t p = lp.rstart[i]; p < lp.rstart[i + 1]; ++p) {
+    // The row's extent in locals: the index stores below could alias it.
+    const int32_t begin = lp.rstart[i], end = lp.rstart[i + 1];
+    ops += static_cast<uint64_t>(end - begin);
+    for (int32_t p = begin; p < end; ++p) {
       const int32_t j = lp.rindex[p];
       if (!mark[j]) {
         mark[j] = 1;

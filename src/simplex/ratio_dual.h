@@ -55,6 +55,7 @@ class DualRatioTest {
     double da, abs_alpha, range;  // |d_j| with the feasible sign, |alpha_j|, u_j - l_j
     double t, harris;             // ratio and Harris bound, filled for the long step only
   };
+  bool select(const DualRatioInput &in, DualRatioResult &out);
   bool choose_in_group(const DualRatioInput &in, size_t begin, size_t end, DualRatioResult &out) const;
   std::vector<Cand> cand_;
   std::vector<double> suffix_min_;

@@ -18,8 +18,15 @@ bool finite(double v) { return std::isfinite(v); }
 
 }  // namespace
 
+// As in the dual ratio test, the count reaches the thread's counter outside
+// the selection so that its loops carry no scope guard.
 void PrimalRatioTest::run(const PrimalRatioInput &in, PrimalRatioResult &out) {
-  const WorkSince counted(work_);
+  const uint64_t start = work_;
+  select(in, out);
+  work_add(work_ - start);
+}
+
+void PrimalRatioTest::select(const PrimalRatioInput &in, PrimalRatioResult &out) {
   out = PrimalRatioResult();
   const HVector &col = *in.column;
   // Room for every basis position (each gives at most one candidate of

@@ -64,6 +64,7 @@ class PrimalRatioTest {
     double t, abs_alpha, bound;
     bool to_upper;
   };
+  void select(const PrimalRatioInput &in, PrimalRatioResult &out);
   std::vector<Cand> hard_, breaks_;
   uint64_t work_ = 0;
 };

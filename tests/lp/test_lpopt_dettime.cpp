@@ -65,11 +65,11 @@ TEST(DeterministicLimit, RepeatedRunsStopAtTheSameIterationOnNetlib) {
   const Case cases[] = {
       {"afiro", TVL_ALG_DUAL, 1},   {"sc205", TVL_ALG_DUAL, 1},     {"scagr7", TVL_ALG_PRIMAL, 1},
       {"bandm", TVL_ALG_DUAL, 0},   {"e226", TVL_ALG_PRIMAL, 0},    {"share1b", TVL_ALG_DUAL, 1},
-      {"degen2", TVL_ALG_DUAL, 0},
+      {"degen2", TVL_ALG_DUAL, 0},  {"scagr7", TVL_ALG_CONCURRENT, 0},
   };
   for (const Case &c : cases) {
-    const std::string tag = std::string(c.name) + (c.method == TVL_ALG_DUAL ? " dual" : " primal") +
-                            (c.presolve ? " presolve" : "");
+    const char *method = c.method == TVL_ALG_DUAL ? " dual" : c.method == TVL_ALG_PRIMAL ? " primal" : " concurrent";
+    const std::string tag = std::string(c.name) + method + (c.presolve ? " presolve" : "");
     const Outcome full = solve(c.name, c.method, c.presolve, 1e75);
     ASSERT_EQ(full.rc, 0) << tag;
     ASSERT_EQ(full.status, TVL_STAT_OPTIMAL) << tag;

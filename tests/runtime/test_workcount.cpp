@@ -50,6 +50,13 @@ TEST(WorkCounter, WorkSinceAddsWhatAKernelsOwnCountGrewBy) {
     EXPECT_EQ(tvl::thread_work(), start);  // added once, on leaving
   }
   EXPECT_EQ(tvl::thread_work(), start + 10);
+  {
+    // A kernel's own shift comes on top of the thread's.
+    const tvl::WorkShift thread_shift(1);
+    const tvl::WorkSince counted(own, 2);
+    own += 3;
+  }
+  EXPECT_EQ(tvl::thread_work(), start + 10 + (3u << 3));
 }
 
 }  // namespace
