@@ -31,6 +31,9 @@ CommandTable buildTable() {
   CommandTable table;
   registerFlagCommands(table);
   registerParamCommands(table);
+  registerModelCommands(table);
+  registerSolveCommands(table);
+  registerFileCommands(table);
   return table;
 }
 

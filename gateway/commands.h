@@ -105,5 +105,8 @@ const CommandTable& commandTable();
 // Registration functions of the handler groups.
 void registerFlagCommands(CommandTable& table);
 void registerParamCommands(CommandTable& table);
+void registerModelCommands(CommandTable& table);
+void registerSolveCommands(CommandTable& table);
+void registerFileCommands(CommandTable& table);
 
 }  // namespace gateway

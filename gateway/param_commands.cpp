@@ -8,36 +8,11 @@
 #include "access.h"
 #include "commands.h"
 #include "gateway_object.h"
+#include "values.h"
 
 namespace gateway {
 
 namespace {
-
-// Reads a text argument into a 256-byte buffer; false when it is no text
-// or too long.
-bool readText(Host& host, const Value* v, char (&buffer)[256]) {
-  return v && host.isChar(v) && host.getString(v, buffer, sizeof buffer) == 0;
-}
-
-// The first element of a numeric or logical argument as a double.
-bool readScalar(Host& host, const Value* v, double* x) {
-  if (!v || host.isEmpty(v) || host.isSparse(v)) return false;
-  const void* data = host.getData(v);
-  switch (host.getClassId(v)) {
-    case kDoubleClass: *x = *static_cast<const double*>(data); return true;
-    case kLogicalClass: *x = *static_cast<const bool*>(data) ? 1.0 : 0.0; return true;
-    case kInt32Class: *x = *static_cast<const std::int32_t*>(data); return true;
-    case kInt64Class: *x = static_cast<double>(*static_cast<const std::int64_t*>(data)); return true;
-    case kUint64Class: *x = static_cast<double>(*static_cast<const std::uint64_t*>(data)); return true;
-    default: return false;
-  }
-}
-
-Value* int32Scalar(Host& host, int x) {
-  Value* v = host.createNumericMatrix(1, 1, kInt32Class);
-  if (v) std::memcpy(host.getData(v), &x, sizeof x);
-  return v;
-}
 
 // Number and type of a named parameter; the library's status otherwise.
 int lookUp(Tavlo& t, const char* name, int* number, int* type) {
@@ -92,7 +67,7 @@ int describeString(Tavlo& t, Value* s, int number) {
 int getParam(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value** result) {
   Host& host = t.host();
   char name[256];
-  if (nargs < 1 || !readText(host, args[0], name)) return kUnknownParameter;
+  if (nargs < 1 || !readText(host, args[0], name, sizeof name)) return kUnknownParameter;
   Value* s = host.createStructMatrix(1, 1, 0, nullptr);
   if (!s) return 1001;
   int number = 0, type = 0;
@@ -114,7 +89,7 @@ int changePrm(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Val
   if (nargs < 2) return kUnknownParameter;
   {
     Held field = getField(host, args[0], "Name", 0, false);
-    if (!readText(host, field.get(), name)) return kUnknownParameter;
+    if (!readText(host, field.get(), name, sizeof name)) return kUnknownParameter;
   }
   int number = 0, type = 0;
   if (const int status = lookUp(t, name, &number, &type)) return status;
@@ -122,7 +97,7 @@ int changePrm(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Val
   // library's message is the gateway object's last error.
   if (type == TVL_PARAMTYPE_STRING) {
     char text[256];
-    if (!readText(host, args[1], text)) return kUnknownParameter;
+    if (!readText(host, args[1], text, sizeof text)) return kUnknownParameter;
     TVLsetstrparam(t.env, number, text);
     return 0;
   }
@@ -143,7 +118,7 @@ int changePrm(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Val
 
 int getParamNumber(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value** result) {
   char name[256];
-  if (nargs < 1 || !readText(t.host(), args[0], name)) return kUnknownParameter;
+  if (nargs < 1 || !readText(t.host(), args[0], name, sizeof name)) return kUnknownParameter;
   int number = 0;
   if (const int status = TVLgetparamnum(t.env, name, &number)) return status;
   *result = int32Scalar(t.host(), number);
@@ -152,7 +127,7 @@ int getParamNumber(Tavlo& t, Value*, const Value*, int nargs, Value* const* args
 
 int getParamType(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value** result) {
   char name[256];
-  if (nargs < 1 || !readText(t.host(), args[0], name)) return kUnknownParameter;
+  if (nargs < 1 || !readText(t.host(), args[0], name, sizeof name)) return kUnknownParameter;
   int number = 0, type = 0;
   if (const int status = lookUp(t, name, &number, &type)) return status;
   *result = int32Scalar(t.host(), type);
@@ -167,7 +142,7 @@ int setDefault(Tavlo& t, Value*, const Value*, int, Value* const*, Value**) {
 
 int readParam(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value**) {
   char file[256];
-  if (nargs < 1 || !readText(t.host(), args[0], file)) return kBadArguments;
+  if (nargs < 1 || !readText(t.host(), args[0], file, sizeof file)) return kBadArguments;
   const int status = TVLreadcopyparam(t.env, file);
   t.keepOffScreen();
   return status;
@@ -175,7 +150,7 @@ int readParam(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Val
 
 int writeParam(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value**) {
   char file[256];
-  if (nargs < 1 || !readText(t.host(), args[0], file)) return kWrongWriteParam;
+  if (nargs < 1 || !readText(t.host(), args[0], file, sizeof file)) return kWrongWriteParam;
   return TVLwriteparam(t.env, file);
 }
 

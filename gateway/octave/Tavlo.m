@@ -17,7 +17,9 @@ classdef Tavlo < handle
   %     Handle        link to the problem inside the module (do not change)
   %
   %   Methods
-  %     getParam, getParamNumber, getParamType, setDefault, readParam,
+  %     solve, getProbType, getQuality, getQualityHierarchy, readModel,
+  %     writeModel, readBasis, writeBasis, addRows, addCols, delRows,
+  %     delCols, getParam, getParamNumber, getParamType, setDefault, readParam,
   %     writeParam, terminate, and the change markers changeObj,
   %     changeRhs, changeBds, change, changeName, changeObjName,
   %     changeColName, changeRowName, changeSOSName, changeQCName,
@@ -43,6 +45,12 @@ classdef Tavlo < handle
     Handle = [];
   end
 
+  properties (Access = private)
+    % Change commands owed to the module for assignments to Model, sent
+    % before the next command.
+    Marks = {};
+  end
+
   methods
     function obj = Tavlo(name)
       % Tavlo  Creates the problem (optionally named NAME) and its parameter tree.
@@ -54,6 +62,14 @@ classdef Tavlo < handle
       end
       [tree, ~] = tavlolink(obj, 'getParamHierarchy');
       obj.Param = TavloParam(obj.Handle, tree.Param, {});
+    end
+
+    function set.Model(obj, m)
+      % An assignment to Model (or to one of its fields) records which parts
+      % changed; the problem is brought up to date before the next command.
+      before = obj.Model;
+      obj.Model = m;
+      obj.Marks = union(obj.Marks, Tavlo.changedParts(before, m));
     end
 
     function delete(obj)
@@ -99,6 +115,158 @@ classdef Tavlo < handle
     function terminate(obj)
       % terminate  Asks a running optimisation to stop (as Ctrl-C does).
       call(obj, 'terminate');
+    end
+
+    function sol = solve(obj)
+      % solve  Optimises the Model and returns the Solution (also kept in
+      %   obj.Solution); Start is refreshed from the result, so the next
+      %   solve of a changed model starts from this solution.  Ctrl-C stops
+      %   the optimisation (status "aborted"), a second one reaches Octave.
+      %
+      %   Example:
+      %     t = Tavlo();
+      %     t.Model.sense = 'maximize';
+      %     t.Model.obj = [3; 2];  t.Model.lb = [0; 0];  t.Model.ub = [Inf; Inf];
+      %     t.Model.A = [1 1; 1 3];  t.Model.lhs = [-Inf; -Inf];  t.Model.rhs = [4; 6];
+      %     sol = t.solve();       % sol.objval is 12, sol.x is [4; 0]
+      sol = call(obj, 'solve');
+    end
+
+    function type = getProbType(obj)
+      % getProbType  Problem type of the Model as the library classifies
+      %   it: 0 LP, 1 MILP, 3 fixed MILP, 5 QP, 7 MIQP, 8 fixed MIQP, 10 QCP,
+      %   11 MIQCP.
+      type = call(obj, 'getProbType');
+    end
+
+    function q = getQuality(obj, name)
+      % getQuality  One quality measure of the last solution, e.g.
+      %   getQuality('maxprimalinfeas'): a structure with value (and index,
+      %   the row or column where it occurs, when the measure has one).  An
+      %   unknown name gives [].
+      q = call(obj, 'getQuality', name);
+      if isa(q, 'Tavlo')
+        q = [];
+      end
+    end
+
+    function q = getQualityHierarchy(obj)
+      % getQualityHierarchy  Every quality measure that applies to the last
+      %   solution, as a structure with one field per measure.
+      q = call(obj, 'getQualityHierarchy');
+    end
+
+    function readModel(obj, file)
+      % readModel  Reads a model file (LP, MPS or SAV, chosen from the name;
+      %   .gz files are read through gzip) and makes it the Model.
+      call(obj, 'readModel', file);
+      obj.Marks = {};  % the problem was read: it already is the Model
+    end
+
+    function writeModel(obj, file)
+      % writeModel  Writes the Model to FILE in the format its name names
+      %   (.lp, .mps, .sav, optionally followed by .gz).
+      call(obj, 'writeModel', file);
+    end
+
+    function readBasis(obj, file)
+      % readBasis  Reads a basis file; the next solve starts from it and
+      %   Start.basis shows it.
+      call(obj, 'readBasis', file);
+    end
+
+    function writeBasis(obj, file)
+      % writeBasis  Writes the basis of the last solution to FILE.
+      call(obj, 'writeBasis', file);
+    end
+
+    function addRows(obj, lhs, A, rhs, rowname)
+      % addRows  Appends rows lhs <= A*x <= rhs (A has one row per new row
+      %   and one column per column of the Model), optionally named by the
+      %   char matrix ROWNAME.  The Model is extended and, for an LP, the
+      %   problem changed in place so that its basis is kept.
+      lhs = lhs(:);
+      rhs = rhs(:);
+      m = obj.Model;
+      m.A = [m.A; A];
+      m.lhs = [m.lhs(:); lhs];
+      m.rhs = [m.rhs(:); rhs];
+      if nargin < 5
+        rowname = '';
+      elseif isfield(m, 'rowname')
+        m.rowname = char(m.rowname, rowname);
+      end
+      setModelQuietly(obj, m);
+      call(obj, 'addRows', lhs, A.', rhs, rowname);
+    end
+
+    function addCols(obj, c, A, lb, ub, ctype, colname)
+      % addCols  Appends columns with objective C, coefficients A (one row
+      %   per row of the Model, one column per new column) and bounds LB,
+      %   UB; optionally types CTYPE ('C', 'I', 'B', ...) and names COLNAME.
+      c = c(:);
+      lb = lb(:);
+      ub = ub(:);
+      m = obj.Model;
+      old = numel(m.obj);
+      m.obj = [m.obj(:); c];
+      m.lb = [m.lb(:); lb];
+      m.ub = [m.ub(:); ub];
+      if isempty(A)
+        A = sparse(size(m.A, 1), numel(c));
+      end
+      m.A = [m.A, A];
+      if nargin < 6
+        ctype = '';
+      end
+      if nargin < 7
+        colname = '';
+      end
+      if ~isempty(ctype)
+        if ~isfield(m, 'ctype') || isempty(m.ctype)
+          m.ctype = repmat('C', 1, old);
+        end
+        m.ctype = [m.ctype, ctype(:).'];
+      elseif isfield(m, 'ctype') && ~isempty(m.ctype)
+        m.ctype = [m.ctype, repmat('C', 1, numel(c))];
+      end
+      if ~isempty(colname) && isfield(m, 'colname')
+        m.colname = char(m.colname, colname);
+      end
+      setModelQuietly(obj, m);
+      call(obj, 'addCols', c, A, lb, ub, ctype, colname);
+    end
+
+    function delRows(obj, rows)
+      % delRows  Deletes the rows with the (1-based) indices ROWS.
+      rows = unique(rows(:));
+      m = obj.Model;
+      m.A(rows, :) = [];
+      m.lhs(rows) = [];
+      m.rhs(rows) = [];
+      if isfield(m, 'rowname') && ~isempty(m.rowname)
+        m.rowname(rows, :) = [];
+      end
+      setModelQuietly(obj, m);
+      call(obj, 'delRows', int32(rows - 1));
+    end
+
+    function delCols(obj, cols)
+      % delCols  Deletes the columns with the (1-based) indices COLS.
+      cols = unique(cols(:));
+      m = obj.Model;
+      m.A(:, cols) = [];
+      m.obj(cols) = [];
+      m.lb(cols) = [];
+      m.ub(cols) = [];
+      if isfield(m, 'ctype') && ~isempty(m.ctype)
+        m.ctype(cols) = [];
+      end
+      if isfield(m, 'colname') && ~isempty(m.colname)
+        m.colname(cols, :) = [];
+      end
+      setModelQuietly(obj, m);
+      call(obj, 'delCols', int32(cols - 1));
     end
 
     function changeObj(obj)
@@ -201,7 +369,50 @@ classdef Tavlo < handle
     function result = call(obj, command, varargin)
       % Octave hands a module a single output slot unless two are asked
       % for, so every call takes both outputs.
+      marks = obj.Marks;
+      obj.Marks = {};
+      for k = 1:numel(marks)
+        [~, ~] = tavlolink(obj, marks{k}, {});
+      end
       [~, result] = tavlolink(obj, command, varargin);
+    end
+
+    function setModelQuietly(obj, m)
+      % Stores a Model whose change the module applies itself (added or
+      % deleted rows and columns), keeping the marks owed before.
+      marks = obj.Marks;
+      obj.Model = m;
+      obj.Marks = marks;
+    end
+  end
+  methods (Static, Access = private)
+    function marks = changedParts(a, b)
+      % The change commands that bring a problem built from Model A up to
+      % Model B: the whole model for a new matrix, types or nonlinear parts,
+      % otherwise only the parts that differ.
+      marks = {};
+      whole = {'A', 'ctype', 'Q', 'sos', 'indicator', 'qc'};
+      for k = 1:numel(whole)
+        if ~Tavlo.sameField(a, b, whole{k})
+          marks = {'change'};
+          return;
+        end
+      end
+      parts = {'sense', 'changeObj'; 'obj', 'changeObj'; 'lb', 'changeBds'; 'ub', 'changeBds'; ...
+               'lhs', 'changeRhs'; 'rhs', 'changeRhs'; 'name', 'changeName'; 'objname', 'changeObjName'; ...
+               'colname', 'changeColName'; 'rowname', 'changeRowName'};
+      for k = 1:size(parts, 1)
+        if ~Tavlo.sameField(a, b, parts{k, 1})
+          marks{end + 1} = parts{k, 2};
+        end
+      end
+      marks = unique(marks);
+    end
+
+    function same = sameField(a, b, name)
+      inA = isstruct(a) && isfield(a, name);
+      inB = isstruct(b) && isfield(b, name);
+      same = inA == inB && (~inA || isequal(a.(name), b.(name)));
     end
   end
 end

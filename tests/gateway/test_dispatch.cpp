@@ -90,7 +90,7 @@ TEST_F(GatewayTest, CommandsWithoutObjectOrHandlerFailClearly) {
   host.setProperty(handle(), "TvlPtr", host.createDoubleScalar(12345));
   EXPECT_EQ(failure("changeObj"), none);
   construct();
-  EXPECT_EQ(failure("solve"), "TAVLO function 'solve' is not implemented yet.");
+  EXPECT_EQ(failure("refineConflict"), "TAVLO function 'refineConflict' is not implemented yet.");
   std::vector<Value*> many;
   for (int i = 0; i < 22; ++i) many.push_back(host.createDoubleScalar(i));
   EXPECT_EQ(failure("changeObj", many), "The arguments of TAVLO function 'changeObj' must be a cell of at most 21 elements.");

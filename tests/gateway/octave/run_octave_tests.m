@@ -3,23 +3,6 @@
 % Each check prints its name; the first failure ends Octave with status 1.
 1;
 
-function expect(cond, what)
-  if ~cond
-    fprintf(2, 'FAILED: %s\n', what);
-    exit(1);
-  end
-  printf('ok   %s\n', what);
-end
-
-function text = errorOf(f)
-  text = '';
-  try
-    f();
-  catch err
-    text = err.message;
-  end
-end
-
 function n = countLeaves(node)
   n = 0;
   names = fieldnames(node);
@@ -34,6 +17,7 @@ function n = countLeaves(node)
 end
 
 args = argv();
+addpath(fileparts(mfilename('fullpath')));
 addpath(args{end - 1});
 addpath(args{end});
 
@@ -48,7 +32,7 @@ expect(mislocked('tavlolink'), 'still locked after one of two objects went away'
 % Dispatch and its error texts (no module prefix, as written).
 expect(strcmp(errorOf(@() tavlolink(t)), 'At least 2 intput required'), 'one input');
 expect(strcmp(errorOf(@() tavlolink(t, 'Solve', {})), 'Unknown TAVLO function ''Solve''.'), 'unknown command');
-expect(strcmp(errorOf(@() tavlolink(t, 'solve', {})), 'TAVLO function ''solve'' is not implemented yet.'), ...
+expect(strcmp(errorOf(@() tavlolink(t, 'refineConflict', {})), 'TAVLO function ''refineConflict'' is not implemented yet.'), ...
        'a command not built yet fails clearly');
 msg = errorOf(@() t.getParamNumber('TVL_PARAM_NOSUCH'));
 expect(strcmp(msg, 'TAVLO Error  1028: Bad parameter name to TAVLO parameter routine.'), ...

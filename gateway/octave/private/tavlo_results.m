@@ -1,0 +1,22 @@
+function [x, fval, exitflag, output] = tavlo_results(sol, n)
+  % tavlo_results  x, fval, exitflag and output of tavlo_linprog and
+  %   tavlo_intlinprog from a Solution; x and fval are empty without a
+  %   solution.
+  x = [];
+  fval = [];
+  if isfield(sol, 'x') && numel(sol.x) == n
+    x = sol.x;
+  end
+  if isfield(sol, 'objval')
+    fval = sol.objval;
+  end
+  [exitflag, message] = tavlo_exitflag(sol);
+  output = struct('iterations', 0, 'message', message, 'status', 0, 'time', 0);
+  if isfield(sol, 'itcnt')
+    output.iterations = double(sol.itcnt);
+  end
+  if isfield(sol, 'status')
+    output.status = double(sol.status);
+    output.time = sol.time;
+  end
+end

@@ -1,0 +1,203 @@
+// Commands that optimise and report: solve (update, optimise, build the
+// Solution structure, refresh Start), getProbType, and the solution quality
+// measures getQuality and getQualityHierarchy.
+#include <cstring>
+#include <vector>
+
+#include "commands.h"
+#include "gateway_object.h"
+#include "model.h"
+#include "values.h"
+
+namespace gateway {
+
+namespace {
+
+// Quality measures: name, the library's number, the kinds of solution they
+// describe (1 primal, 2 dual, 4 condition, 8 complementarity; 0 shown for
+// every solution) and the problems they apply to (1 integer, 2 indicator,
+// 4 quadratic constraints; 0 every problem).
+struct Quality {
+  const char* name;
+  int number, group, problems;
+};
+
+constexpr Quality kQualities[] = {
+    {"maxprimalinfeas", 1, 1, 0},         {"maxscaledprimalinfeas", 2, 1, 0},
+    {"sumprimalinfeas", 3, 1, 0},         {"sumscaledprimalinfeas", 4, 1, 0},
+    {"maxprimalresidual", 11, 1, 0},      {"maxscaledprimalresidual", 12, 1, 0},
+    {"sumprimalresidual", 13, 1, 0},      {"sumscaledprimalresidual", 14, 1, 0},
+    {"maxx", 23, 1, 0},                   {"maxscaledx", 24, 1, 0},
+    {"maxslack", 27, 1, 0},               {"maxscaledslack", 28, 1, 0},
+    {"sumx", 31, 1, 0},                   {"sumscaledx", 32, 1, 0},
+    {"sumslack", 35, 1, 0},               {"sumscaledslack", 36, 1, 0},
+    {"maxintinfeas", 9, 1, 1},            {"sumintinfeas", 10, 1, 1},
+    {"maxqcprimalresidual", 43, 1, 4},    {"sumqcprimalresidual", 44, 1, 4},
+    {"maxqcslackinfeas", 45, 1, 4},       {"sumqcslackinfeas", 46, 1, 4},
+    {"maxqcslack", 47, 1, 4},             {"sumqcslack", 48, 1, 4},
+    {"maxindslackinfeas", 49, 1, 2},      {"sumindslackinfeas", 50, 1, 2},
+    {"maxdualinfeas", 5, 2, 0},           {"maxscaleddualinfeas", 6, 2, 0},
+    {"sumdualinfeas", 7, 2, 0},           {"sumscaleddualinfeas", 8, 2, 0},
+    {"maxdualresidual", 15, 2, 0},        {"maxscaleddualresidual", 16, 2, 0},
+    {"sumdualresidual", 17, 2, 0},        {"sumscaleddualresidual", 18, 2, 0},
+    {"maxpi", 25, 2, 0},                  {"maxscaledpi", 26, 2, 0},
+    {"maxredcost", 29, 2, 0},             {"maxscaledredcost", 30, 2, 0},
+    {"sumpi", 33, 2, 0},                  {"sumscaledpi", 34, 2, 0},
+    {"sumredcost", 37, 2, 0},             {"sumscaledredcost", 38, 2, 0},
+    {"maxcompslack", 19, 8, 0},           {"sumcompslack", 21, 8, 0},
+    {"kappa", 39, 4, 0},                  {"objgap", 40, 0, 0},
+    {"dualobj", 41, 0, 0},                {"primalobj", 42, 0, 0},
+    {"kappastable", 52, 0, 0},            {"kappasuspicious", 53, 0, 0},
+    {"kappaunstable", 54, 0, 0},          {"kappaillposed", 55, 0, 0},
+    {"kappamax", 56, 0, 0},               {"kappaattention", 57, 0, 0},
+};
+
+bool isMipType(int type) { return !isContinuousType(type); }
+
+// Runs the optimiser that fits the problem type.  Only the LP optimiser is
+// part of the library today; other types answer the library's status for
+// an optimiser that is not available, with its message.
+int optimise(Tavlo& t, int type) {
+  if (type == 0) return TVLlpopt(t.env, t.lp);
+  return reportLibraryStatus(t, TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD);
+}
+
+// Vector queries over all n (or m) entries; an empty range always succeeds.
+template <typename Get>
+bool queryVector(Tavlo& t, Get get, std::vector<double>& out) {
+  return out.empty() || get(t.env, t.lp, out.data(), 0, static_cast<int>(out.size()) - 1) == 0;
+}
+
+void putCount(Host& host, StructBuilder& s, const char* name, int count) {
+  if (count > 0) s.put(name, int32Scalar(host, count));
+}
+
+void putBasis(Tavlo& t, StructBuilder& s, std::size_t n, std::size_t m) {
+  Host& host = t.host();
+  std::vector<int> cstat(n), rstat(m);
+  if (TVLgetbase(t.env, t.lp, cstat.data(), rstat.data()) != 0) return;
+  StructBuilder basis(host);
+  basis.put("colstat", int32Column(host, cstat.data(), n));
+  basis.put("rowstat", int32Column(host, rstat.data(), m));
+  s.put("basis", basis.release());
+}
+
+// The Solution fields of an optimisation whose status is not 0.
+void putOutcome(Tavlo& t, StructBuilder& s, int stat, double time) {
+  Host& host = t.host();
+  const auto n = static_cast<std::size_t>(TVLgetnumcols(t.env, t.lp));
+  const auto m = static_cast<std::size_t>(TVLgetnumrows(t.env, t.lp));
+  char text[TVL_MSGBUFSIZE] = {};
+  s.put("statusstring", host.createString(TVLgetstatstring(t.env, stat, text) ? text : ""));
+  s.put("time", host.createDoubleScalar(time));
+  double objval = 0;
+  if (TVLgetobjval(t.env, t.lp, &objval) == 0) s.put("objval", host.createDoubleScalar(objval));
+  std::vector<double> x(n), dual(m), ax(m), dj(n);
+  if (queryVector(t, TVLgetx, x)) s.put("x", doubleColumn(host, x.data(), n));
+  const int method = TVLgetmethod(t.env, t.lp);
+  if (method == -1 || method == 1 || method == 2 || method == 4 || method == 11 || method == 12)
+    s.put("method", int32Scalar(host, method));
+  if (queryVector(t, TVLgetpi, dual)) s.put("dual", doubleColumn(host, dual.data(), m));
+  if (queryVector(t, TVLgetax, ax)) s.put("ax", doubleColumn(host, ax.data(), m));
+  if (queryVector(t, TVLgetdj, dj)) s.put("reducedcost", doubleColumn(host, dj.data(), n));
+  putCount(host, s, "itcnt", TVLgetitcnt(t.env, t.lp));
+  putBasis(t, s, n, m);
+  putCount(host, s, "baritcnt", TVLgetbaritcnt(t.env, t.lp));
+  putCount(host, s, "phase1cnt", TVLgetphase1cnt(t.env, t.lp));
+  putCount(host, s, "crossppushcnt", TVLgetcrossppushcnt(t.env, t.lp));
+  putCount(host, s, "crosspexchcnt", TVLgetcrosspexchcnt(t.env, t.lp));
+  putCount(host, s, "crossdpushcnt", TVLgetcrossdpushcnt(t.env, t.lp));
+  putCount(host, s, "crossdexchcnt", TVLgetcrossdexchcnt(t.env, t.lp));
+  putCount(host, s, "siftitcnt", TVLgetsiftitcnt(t.env, t.lp));
+  putCount(host, s, "siftphase1cnt", TVLgetsiftphase1cnt(t.env, t.lp));
+}
+
+// Builds the Solution of the last optimisation, stores it in the object and
+// hands a copy back as the command's result.  Without a solution status
+// nothing is stored and the result is an empty structure.
+int setupSolution(Tavlo& t, Value* object, double time, Value** result) {
+  Host& host = t.host();
+  const int stat = TVLgetstat(t.env, t.lp);
+  StructBuilder s(host);
+  if (stat == 0) {
+    *result = s.release();
+    return 0;
+  }
+  if (!s.put("status", int32Scalar(host, stat))) return 1001;
+  putOutcome(t, s, stat, time);
+  *result = host.duplicateArray(s.get());
+  return setField(host, object, "Solution", s.release(), 0);
+}
+
+int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
+  if (int status = updateProblem(t, object)) return status;
+  t.terminate = 0;
+  if (int status = TVLsetterminate(t.env, &t.terminate)) return status;
+  const int type = TVLgetprobtype(t.env, t.lp);
+  delField(t.host(), object, "Solution");
+  double start = 0, end = 0;
+  TVLgettime(t.env, &start);
+  const int status = optimise(t, type);
+  TVLgettime(t.env, &end);
+  if (status) return status;
+  if (int s = setupSolution(t, object, end - start, result)) return s;
+  return setupStart(t, object);
+}
+
+int getProbTypeCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
+  if (int status = updateProblem(t, object)) return status;
+  *result = int32Scalar(t.host(), TVLgetprobtype(t.env, t.lp));
+  return 0;
+}
+
+// One measure: {index, value} when it has an index, {value} when it has
+// none; null when the library cannot answer it.
+Value* qualityValue(Tavlo& t, const Quality& q, const char* valueName) {
+  Host& host = t.host();
+  double value = 0;
+  if (TVLgetdblquality(t.env, t.lp, &value, q.number) != 0) return nullptr;
+  StructBuilder s(host);
+  int index = 0;
+  if (TVLgetintquality(t.env, t.lp, &index, q.number) == 0) {
+    s.put("index", int32Scalar(host, index));
+    s.put("value", host.createDoubleScalar(value));
+  } else {
+    s.put(valueName, host.createDoubleScalar(value));
+  }
+  return s.release();
+}
+
+int getQualityCommand(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value** result) {
+  char name[256];
+  if (nargs != 1 || !readText(t.host(), args[0], name, sizeof name)) return kBadArguments;
+  for (const Quality& q : kQualities)
+    if (std::strcmp(q.name, name) == 0) *result = qualityValue(t, q, "value");
+  return 0;
+}
+
+int getQualityHierarchyCommand(Tavlo& t, Value*, const Value*, int, Value* const*, Value** result) {
+  int method = 0, kind = 0;
+  TVLsolninfo(t.env, t.lp, &method, &kind, nullptr, nullptr);
+  const int groups = kind == TVL_BASIC_SOLN ? 7 : kind == TVL_NONBASIC_SOLN ? 11 : kind == TVL_PRIMAL_SOLN ? 1 : 0;
+  const int problems = (TVLgetnumqconstrs(t.env, t.lp) > 0 ? 4 : 0) + (TVLgetnumindconstrs(t.env, t.lp) > 0 ? 2 : 0) +
+                       (isMipType(TVLgetprobtype(t.env, t.lp)) ? 1 : 0);
+  StructBuilder s(t.host());
+  for (const Quality& q : kQualities) {
+    const bool shown = q.group == 0 || ((q.group & groups) == q.group && (q.problems & problems) == q.problems);
+    if (!shown) continue;
+    if (Value* v = qualityValue(t, q, q.name)) s.put(q.name, v);
+  }
+  *result = s.release();
+  return 0;
+}
+
+}  // namespace
+
+void registerSolveCommands(CommandTable& table) {
+  table.bind("solve", solveCommand);
+  table.bind("getProbType", getProbTypeCommand);
+  table.bind("getQuality", getQualityCommand);
+  table.bind("getQualityHierarchy", getQualityHierarchyCommand);
+}
+
+}  // namespace gateway

@@ -1,0 +1,279 @@
+// Model translation, solve and starts on the stand-alone host: what reaches
+// the problem for each marked part, what comes back, and that failures
+// keep the marks.  The fixture checks that no host value is leaked.
+#include <cmath>
+#include <cstring>
+
+#include "commands.h"
+#include "gateway_fixture.h"
+#include "model.h"
+
+namespace gateway {
+namespace {
+
+class ModelTest : public GatewayTest {
+ protected:
+  void SetUp() override {
+    GatewayTest::SetUp();
+    host.setProperty(object, "Start", host.createStructMatrix(1, 1, 0, nullptr));
+    // As in the Octave realisation, a removed property is left empty: class
+    // objects there neither lose nor gain properties.
+    host.define("delete", [](StandaloneHost& h, int, Value**, int nin, Value** in) {
+      if (nin != 1 || !in[0]->propOwner) return 1;
+      for (auto& [name, value] : in[0]->propOwner->props)
+        if (name == in[0]->propName) delete value, value = h.createDoubleMatrix(0, 0);
+      return 0;
+    });
+    construct();
+  }
+
+  // Model fields of the solver object (replaced or added; value taken over).
+  void setModel(const char* name, Value* v) {
+    Value* model = StandaloneHost::property(object, "Model");
+    ASSERT_EQ(setField(host, model, name, v, 0), 0);
+  }
+
+  Value* dense(std::size_t m, std::size_t n, const std::vector<double>& columnMajor) {
+    Value* v = host.createDoubleMatrix(m, n);
+    std::copy(columnMajor.begin(), columnMajor.end(), host.getPr(v));
+    return v;
+  }
+
+  Value* sparseOf(std::size_t m, std::size_t n, const std::vector<double>& columnMajor) {
+    std::size_t nz = 0;
+    for (double x : columnMajor) nz += x != 0.0;
+    Value* v = host.createSparse(m, n, nz);
+    std::size_t k = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+      for (std::size_t i = 0; i < m; ++i)
+        if (double x = columnMajor[j * m + i]; x != 0.0) host.getIr(v)[k] = static_cast<Index>(i), host.getPr(v)[k++] = x;
+      host.getJc(v)[j + 1] = static_cast<Index>(k);
+    }
+    return v;
+  }
+
+  Value* names(std::vector<const char*> rows) { return host.createCharMatrixFromStrings(rows.size(), rows.data()); }
+
+  // The four row kinds and a free row over two columns:
+  //   free: x        (-Inf, Inf)     eq: x + y = 5      rng: 1 <= y <= 3
+  //   ge:   x - y >= 2               le: 2x + y <= 8
+  void fiveRowModel(bool sparse) {
+    const std::vector<double> a = {1, 1, 0, 1, 2, 0, 1, 1, -1, 1};
+    const double inf = host.getInf();
+    setModel("sense", host.createString("minimize"));
+    setModel("obj", host.createDoubleVector({1, 1}));
+    setModel("lb", host.createDoubleVector({-inf, 0}));
+    setModel("ub", host.createDoubleVector({inf, 10}));
+    setModel("A", sparse ? sparseOf(5, 2, a) : dense(5, 2, a));
+    setModel("lhs", host.createDoubleVector({-inf, 5, 1, 2, -inf}));
+    setModel("rhs", host.createDoubleVector({inf, 5, 3, inf, 8}));
+    setModel("rowname", names({"free", "eq", "rng", "ge x", "le"}));
+    setModel("colname", names({"x", "y"}));
+  }
+
+  void run(const char* command, std::vector<Value*> args = {}) {
+    Outcome o = call(command, std::move(args));
+    EXPECT_EQ(o.error, "") << command;
+    release(o);
+  }
+
+  std::string rowName(int i) {
+    char* name = nullptr;
+    char store[64];
+    int surplus = 0;
+    return TVLgetrowname(tavlo()->env, tavlo()->lp, &name, store, sizeof store, &surplus, i, i) == 0 ? name : "";
+  }
+
+  std::vector<double> problemVector(int (*get)(TVLCENVptr, TVLCLPptr, double*, int, int), int count) {
+    std::vector<double> x(static_cast<std::size_t>(count));
+    EXPECT_EQ(get(tavlo()->env, tavlo()->lp, x.data(), 0, count - 1), 0);
+    return x;
+  }
+
+  const Value* solution() { return StandaloneHost::property(object, "Solution"); }
+  // A field of a structure (borrowed), or null.
+  const Value* fieldOf(const Value* s, const char* name) {
+    const int f = s ? host.getFieldNumber(s, name) : -1;
+    return f < 0 ? nullptr : host.getFieldByNumber(s, 0, f);
+  }
+  const Value* solutionField(const char* name) { return fieldOf(solution(), name); }
+};
+
+TEST_F(ModelTest, RebuildTranslatesRowKindsNamesAndBothMatrixLayouts) {
+  for (bool sparse : {false, true}) {
+    fiveRowModel(sparse);
+    run("change");
+    run("getProbType");
+    Tavlo* t = tavlo();
+    ASSERT_EQ(TVLgetnumrows(t->env, t->lp), 5);
+    char sense[6] = {};
+    ASSERT_EQ(TVLgetsense(t->env, t->lp, sense, 0, 4), 0);
+    EXPECT_STREQ(sense, "LERGL");
+    EXPECT_EQ(problemVector(TVLgetrhs, 5), (std::vector<double>{TVL_INFBOUND, 5, 1, 2, 8}));
+    EXPECT_EQ(problemVector(TVLgetrngval, 5)[2], 2.0);
+    EXPECT_EQ(problemVector(TVLgetlb, 2)[0], -TVL_INFBOUND);
+    EXPECT_EQ(problemVector(TVLgetub, 2), (std::vector<double>{TVL_INFBOUND, 10}));
+    EXPECT_EQ(TVLgetnumnz(t->env, t->lp), 8);
+    double coef = 0;
+    ASSERT_EQ(TVLgetcoef(t->env, t->lp, 3, 1, &coef), 0);
+    EXPECT_EQ(coef, -1.0);
+    EXPECT_EQ(rowName(3), "ge") << "a name ends at its first blank";
+    EXPECT_FALSE(t->dirty.model || t->dirty.obj || t->dirty.rowName);
+  }
+}
+
+TEST_F(ModelTest, OnlyMarkedPartsReachTheProblemAndAFailureKeepsTheMarks) {
+  fiveRowModel(true);
+  run("change");
+  run("getProbType");
+  // Objective and bounds both change in the Model, only the objective is marked.
+  setModel("obj", host.createDoubleVector({3, 4}));
+  setModel("ub", host.createDoubleVector({7, 7}));
+  setModel("rowname", names({"    ", "bal", "", "", "r5"}));
+  run("changeObj");
+  run("changeRowName");
+  run("getProbType");
+  EXPECT_EQ(problemVector(TVLgetobj, 2), (std::vector<double>{3, 4}));
+  EXPECT_EQ(problemVector(TVLgetub, 2)[1], 10.0) << "unmarked bounds were sent";
+  EXPECT_EQ(rowName(0), "free") << "a blank name keeps the present one";
+  EXPECT_EQ(rowName(1), "bal");
+  EXPECT_EQ(rowName(4), "r5");
+
+  setModel("sense", host.createString("max"));
+  run("changeObj");
+  run("changeBds");
+  EXPECT_EQ(failure("getProbType"), "No Tavlo.Model.sense found");
+  EXPECT_TRUE(tavlo()->dirty.obj && tavlo()->dirty.bds);
+  setModel("sense", host.createString("maximize"));
+  setModel("lb", host.createDoubleVector({0, 0, 0}));
+  EXPECT_EQ(failure("getProbType"), "length not equal");
+  setModel("lb", host.createDoubleVector({0, 0}));
+  run("getProbType");
+  EXPECT_EQ(TVLgetobjsen(tavlo()->env, tavlo()->lp), TVL_MAX);
+  EXPECT_EQ(problemVector(TVLgetub, 2), (std::vector<double>{7, 7}));
+  EXPECT_FALSE(tavlo()->dirty.obj || tavlo()->dirty.bds);
+}
+
+TEST_F(ModelTest, SolveBuildsTheSolutionOfAnLpAndRefreshesStart) {
+  // max 3x + 2y, x + y <= 4, x + 3y <= 6: 12 at (4, 0).
+  const double inf = host.getInf();
+  setModel("sense", host.createString("maximize"));
+  setModel("obj", host.createDoubleVector({3, 2}));
+  setModel("lb", host.createDoubleVector({0, 0}));
+  setModel("ub", host.createDoubleVector({inf, inf}));
+  setModel("A", dense(2, 2, {1, 1, 1, 3}));
+  setModel("lhs", host.createDoubleVector({-inf, -inf}));
+  setModel("rhs", host.createDoubleVector({4, 6}));
+  run("change");
+  Outcome o = call("solve", {});
+  ASSERT_EQ(o.error, "");
+  EXPECT_EQ(host.getNumberOfFields(o.out1), host.getNumberOfFields(solution()));
+  release(o);
+  EXPECT_EQ(*host.getPr(solutionField("objval")), 12.0);
+  EXPECT_EQ(solutionField("status")->cls, kInt32Class);
+  EXPECT_EQ(StandaloneHost::text(solutionField("statusstring")), "optimal");
+  for (const char* f : {"time", "x", "dual", "ax", "reducedcost", "basis", "method"})
+    EXPECT_NE(solutionField(f), nullptr) << f;
+  for (const char* f : {"nodecnt", "bestobjval", "pool", "indicatorax"}) EXPECT_EQ(solutionField(f), nullptr) << f;
+  const Value* start = StandaloneHost::property(object, "Start");
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(host.getPr(fieldOf(start, "x"))[0], 4.0);
+  EXPECT_EQ(host.getPr(fieldOf(start, "Ax"))[1], 4.0);
+
+  // The refreshed Start installed into a rebuilt problem needs no iteration.
+  run("change");
+  run("solve");
+  EXPECT_EQ(solutionField("itcnt"), nullptr);
+  EXPECT_EQ(*host.getPr(solutionField("objval")), 12.0);
+
+  // A basis without rowstat, then one of the wrong length.
+  Value* basis = host.createStructMatrix(1, 1, 0, nullptr);
+  setField(host, basis, "colstat", host.createDoubleVector({1, 0}), 0);
+  Value* badStart = host.createStructMatrix(1, 1, 0, nullptr);
+  setField(host, badStart, "basis", basis, 0);
+  host.setProperty(object, "Start", badStart);
+  run("installStart");
+  EXPECT_EQ(failure("solve"), "No Tavlo.Start.basis.colstat or Tavlo.Start.basis.rowstat found");
+  setField(host, const_cast<Value*>(fieldOf(StandaloneHost::property(object, "Start"), "basis")), "rowstat",
+           host.createDoubleVector({1}), 0);
+  EXPECT_EQ(failure("solve"), "length not equal");
+  EXPECT_EQ(*host.getPr(solutionField("objval")), 12.0) << "a Model refused before optimising keeps the Solution";
+}
+
+TEST_F(ModelTest, AddedAndDeletedRowsAndColumnsChangeTheProblemInPlace) {
+  fiveRowModel(false);
+  run("change");
+  run("getProbType");
+  // Two rows given as a 2-by-2 block (one column per new row): a range row
+  // 1 <= x + y <= 4 and an equation y = 2.
+  run("addRows", {host.createDoubleVector({1, 2}), dense(2, 2, {1, 1, 0, 1}), host.createDoubleVector({4, 2}),
+                  names({"new1", "new2"})});
+  Tavlo* t = tavlo();
+  ASSERT_EQ(TVLgetnumrows(t->env, t->lp), 7);
+  char sense[3] = {};
+  TVLgetsense(t->env, t->lp, sense, 5, 6);
+  EXPECT_STREQ(sense, "RE");
+  EXPECT_EQ(problemVector(TVLgetrngval, 7)[5], 3.0);
+  EXPECT_EQ(rowName(6), "new2");
+  // A column with an infinite upper bound and a sparse block.
+  run("addCols", {host.createDoubleVector({2}), sparseOf(7, 1, {0, 1, 0, 0, 0, 0, 5}), host.createDoubleVector({0}),
+                  host.createDoubleVector({1e30})});
+  ASSERT_EQ(TVLgetnumcols(t->env, t->lp), 3);
+  EXPECT_EQ(problemVector(TVLgetub, 3)[2], TVL_INFBOUND);
+  EXPECT_EQ(TVLgetnumnz(t->env, t->lp), 8 + 3 + 2);
+  // A ctype argument on an LP only marks the model for a rebuild.
+  run("addCols", {host.createDoubleVector({1}), host.createDoubleMatrix(0, 0), host.createDoubleVector({0}),
+                  host.createDoubleVector({1}), host.createString("I")});
+  EXPECT_TRUE(t->dirty.model);
+  EXPECT_EQ(TVLgetnumcols(t->env, t->lp), 3);
+  t->dirty = DirtyFlags{};
+  // Consecutive indices are deleted as a range, others through marks.
+  auto indices = [&](std::vector<int> idx) {
+    Value* v = host.createNumericMatrix(idx.size(), 1, kInt32Class);
+    std::memcpy(host.getData(v), idx.data(), idx.size() * sizeof(int));
+    return v;
+  };
+  run("delRows", {indices({5, 6})});
+  EXPECT_EQ(TVLgetnumrows(t->env, t->lp), 5);
+  run("delRows", {indices({0, 2})});
+  EXPECT_EQ(TVLgetnumrows(t->env, t->lp), 3);
+  EXPECT_EQ(rowName(0), "eq");
+  EXPECT_EQ(rowName(1), "ge");
+  run("delCols", {indices({2})});
+  EXPECT_EQ(TVLgetnumcols(t->env, t->lp), 2);
+  EXPECT_EQ(failure("addRows", {host.createDoubleVector({1, 2}), host.createDoubleMatrix(0, 0),
+                                host.createDoubleVector({4})}),
+            "length not equal");
+}
+
+TEST_F(ModelTest, ReadBackModelShowsRangesBothWaysAndInfinities) {
+  Tavlo* t = tavlo();
+  const double rhs[3] = {1, 4, 0};
+  const char sense[3] = {'R', 'R', 'G'};
+  const double ranges[3] = {2, -3, 0};
+  ASSERT_EQ(TVLnewrows(t->env, t->lp, 3, rhs, sense, ranges, nullptr), 0);
+  const int beg[1] = {0}, ind[3] = {0, 1, 2};
+  const double val[3] = {1, 2, 3}, lb[1] = {-TVL_INFBOUND}, ub[1] = {TVL_INFBOUND};
+  ASSERT_EQ(TVLaddcols(t->env, t->lp, 1, 3, nullptr, beg, ind, val, lb, ub, nullptr), 0);
+  int status = -1;
+  ValueGuard model(modelFromProblem(*t, &status));
+  ASSERT_EQ(status, 0);
+  auto vec = [&](const char* name) {
+    const Value* v = fieldOf(model.v, name);
+    return std::vector<double>(host.getPr(v), host.getPr(v) + host.getNumberOfElements(v));
+  };
+  const double inf = host.getInf();
+  EXPECT_EQ(vec("lhs"), (std::vector<double>{1, 1, 0}));
+  EXPECT_EQ(vec("rhs"), (std::vector<double>{3, 4, inf}));
+  EXPECT_EQ(vec("lb"), (std::vector<double>{-inf}));
+  EXPECT_EQ(vec("ub"), (std::vector<double>{inf}));
+  const Value* a = fieldOf(model.v, "A");
+  EXPECT_TRUE(host.isSparse(a));
+  EXPECT_EQ(host.getJc(a)[1], 3);
+  EXPECT_EQ(host.getPr(a)[2], 3.0);
+  EXPECT_EQ(StandaloneHost::text(fieldOf(model.v, "sense")), "minimize");
+  EXPECT_EQ(fieldOf(model.v, "ctype"), nullptr) << "an LP has no ctype";
+}
+
+}  // namespace
+}  // namespace gateway
