@@ -1,5 +1,6 @@
 // The way back: the problem as a Model structure, built after a model file
 // was read.  Library infinities become the host's infinities.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -143,6 +144,87 @@ bool putCtype(Tavlo& t, const Sizes& s, StructBuilder& model) {
   return model.put("ctype", t.host().createString(ctype.data())) && putSos(t, s, model);
 }
 
+// A column of n coefficients from the library's (index, value) list.
+Value* sparseColumn(Host& host, std::size_t n, const std::vector<int>& ind, const std::vector<double>& val) {
+  return sparseFromTriples(host, n, 1, ind, std::vector<int>(ind.size(), 0), val);
+}
+
+bool putIndicators(Tavlo& t, const Sizes& s, StructBuilder& model) {
+  Host& host = t.host();
+  const int count = TVLgetnumindconstrs(t.env, t.lp);
+  if (count <= 0) return true;
+  const char* fields[] = {"name", "variable", "complemented", "a", "rhs", "sense"};
+  Value* ind = host.createStructMatrix(static_cast<std::size_t>(count), 1, 6, fields);
+  for (int k = 0; k < count; ++k) {
+    int var = 0, comp = 0, nz = 0, surplus = 0;
+    double rhs = 0;
+    char sense[2] = {};
+    TVLgetindconstr(t.env, t.lp, &var, &comp, &nz, &rhs, sense, nullptr, nullptr, 0, &surplus, k);
+    std::vector<int> idx(static_cast<std::size_t>(std::max(-surplus, 0)));
+    std::vector<double> val(idx.size());
+    if (TVLgetindconstr(t.env, t.lp, &var, &comp, &nz, &rhs, sense, idx.data(), val.data(),
+                        static_cast<int>(idx.size()), &surplus, k) != 0) {
+      host.destroyArray(ind);
+      return false;
+    }
+    const std::string name = textOf(t, [k](TVLCENVptr env, TVLCLPptr lp, char* buf, int space, int* sp) {
+      return TVLgetindconstrname(env, lp, buf, space, sp, k);
+    });
+    const auto e = static_cast<std::size_t>(k);
+    host.setFieldByNumber(ind, e, 0, host.createString(name.c_str()));
+    host.setFieldByNumber(ind, e, 1, int32Scalar(host, var + 1));
+    host.setFieldByNumber(ind, e, 2, int32Scalar(host, comp));
+    host.setFieldByNumber(ind, e, 3, sparseColumn(host, s.un(), idx, val));
+    host.setFieldByNumber(ind, e, 4, host.createDoubleScalar(rhs));
+    host.setFieldByNumber(ind, e, 5, host.createString(sense));
+  }
+  return model.put("indicator", ind);
+}
+
+bool putQuadratic(Tavlo& t, const Sizes& s, StructBuilder& model) {
+  const int nz = TVLgetnumqpnz(t.env, t.lp);
+  if (nz <= 0 || s.n <= 0) return true;
+  std::vector<int> beg(s.un() + 1), ind(static_cast<std::size_t>(nz));
+  std::vector<double> val(ind.size());
+  int count = 0, surplus = 0;
+  if (TVLgetquad(t.env, t.lp, &count, beg.data(), ind.data(), val.data(), nz, &surplus, 0, s.n - 1) != 0) return false;
+  beg.pop_back();
+  return model.put("Q", matrixValue(t.host(), s.un(), s.un(), beg, ind, val));
+}
+
+bool putQuadraticConstraints(Tavlo& t, const Sizes& s, StructBuilder& model) {
+  Host& host = t.host();
+  const int count = TVLgetnumqconstrs(t.env, t.lp);
+  if (count <= 0) return true;
+  const char* fields[] = {"name", "a", "rhs", "sense", "Q"};
+  Value* qc = host.createStructMatrix(static_cast<std::size_t>(count), 1, 5, fields);
+  for (int k = 0; k < count; ++k) {
+    int lnz = 0, qnz = 0, lsur = 0, qsur = 0;
+    double rhs = 0;
+    char sense[2] = {};
+    TVLgetqconstr(t.env, t.lp, &lnz, &qnz, &rhs, sense, nullptr, nullptr, 0, &lsur, nullptr, nullptr, nullptr, 0,
+                  &qsur, k);
+    std::vector<int> lind(static_cast<std::size_t>(std::max(-lsur, 0))), qrow(static_cast<std::size_t>(std::max(-qsur, 0)));
+    std::vector<int> qcol(qrow.size());
+    std::vector<double> lval(lind.size()), qval(qrow.size());
+    if (TVLgetqconstr(t.env, t.lp, &lnz, &qnz, &rhs, sense, lind.data(), lval.data(), static_cast<int>(lind.size()),
+                      &lsur, qrow.data(), qcol.data(), qval.data(), static_cast<int>(qrow.size()), &qsur, k) != 0) {
+      host.destroyArray(qc);
+      return false;
+    }
+    const std::string name = textOf(t, [k](TVLCENVptr env, TVLCLPptr lp, char* buf, int space, int* sp) {
+      return TVLgetqconstrname(env, lp, buf, space, sp, k);
+    });
+    const auto e = static_cast<std::size_t>(k);
+    host.setFieldByNumber(qc, e, 0, host.createString(name.c_str()));
+    host.setFieldByNumber(qc, e, 1, sparseColumn(host, s.un(), lind, lval));
+    host.setFieldByNumber(qc, e, 2, host.createDoubleScalar(rhs));
+    host.setFieldByNumber(qc, e, 3, host.createString(sense));
+    host.setFieldByNumber(qc, e, 4, sparseFromTriples(host, s.un(), s.un(), qrow, qcol, qval));
+  }
+  return model.put("qc", qc);
+}
+
 }  // namespace
 
 Value* modelFromProblem(Tavlo& t, int* status) {
@@ -162,6 +244,9 @@ Value* modelFromProblem(Tavlo& t, int* status) {
             model.put("ub", boundColumn(host, ub.data(), s.un())) && model.put("A", constraintMatrix(t, s)) &&
             putRowBounds(t, s, model) && putNames(t, s, model);
   if (ok && (type == 1 || type == 3 || type == 7 || type == 8 || type == 11)) ok = putCtype(t, s, model);
+  if (ok) ok = putIndicators(t, s, model);
+  if (ok && (type == 5 || type == 7 || type == 8 || type == 10 || type == 11)) ok = putQuadratic(t, s, model);
+  if (ok) ok = putQuadraticConstraints(t, s, model);
   *status = ok ? 0 : 1001;
   return ok ? model.release() : nullptr;
 }

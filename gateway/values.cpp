@@ -83,6 +83,27 @@ SparseColumns matrixColumns(Host& host, const Value* a) {
   return c;
 }
 
+Value* sparseFromTriples(Host& host, std::size_t m, std::size_t n, const std::vector<int>& rows,
+                         const std::vector<int>& cols, const std::vector<double>& vals) {
+  std::vector<std::size_t> order(vals.size());
+  for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return cols[a] != cols[b] ? cols[a] < cols[b] : rows[a] < rows[b];
+  });
+  Value* v = host.createSparse(m, n, vals.size());
+  if (!v) return nullptr;
+  Index* jc = host.getJc(v);
+  Index* ir = host.getIr(v);
+  double* pr = host.getPr(v);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    ir[k] = rows[order[k]];
+    pr[k] = vals[order[k]];
+    ++jc[cols[order[k]] + 1];
+  }
+  for (std::size_t j = 0; j < n; ++j) jc[j + 1] += jc[j];
+  return v;
+}
+
 void vectorNonzeros(Host& host, const Value* v, std::vector<int>& ind, std::vector<double>& val) {
   ind.clear();
   val.clear();

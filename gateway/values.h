@@ -40,6 +40,11 @@ struct SparseColumns {
 // The columns of an m-by-n host matrix, dense (entries that are not 0.0)
 // or sparse (its stored entries).
 SparseColumns matrixColumns(Host& host, const Value* a);
+// A sparse m-by-n host matrix from (row, column, value) triples in any
+// order (entries of one place are summed by the host's rules: keep them
+// distinct).
+Value* sparseFromTriples(Host& host, std::size_t m, std::size_t n, const std::vector<int>& rows,
+                         const std::vector<int>& cols, const std::vector<double>& vals);
 // The non-zeros of a host vector as (0-based position, value) pairs.
 void vectorNonzeros(Host& host, const Value* v, std::vector<int>& ind, std::vector<double>& val);
 

@@ -275,5 +275,75 @@ TEST_F(ModelTest, ReadBackModelShowsRangesBothWaysAndInfinities) {
   EXPECT_EQ(fieldOf(model.v, "ctype"), nullptr) << "an LP has no ctype";
 }
 
+TEST_F(ModelTest, NonlinearAndDiscretePartsAreRebuiltAndReadBack) {
+  // Three columns, one row; column 3 is binary and indicates row-like
+  // constraint x1 + 2 x2 <= 4; an SOS1 over columns 1 and 2; a diagonal Q.
+  const double inf = host.getInf();
+  setModel("sense", host.createString("minimize"));
+  setModel("obj", host.createDoubleVector({1, 1, 1}));
+  setModel("lb", host.createDoubleVector({0, 0, 0}));
+  setModel("ub", host.createDoubleVector({10, 10, 1}));
+  setModel("A", dense(1, 3, {1, 1, 0}));
+  setModel("lhs", host.createDoubleVector({1}));
+  setModel("rhs", host.createDoubleVector({inf}));
+  setModel("ctype", host.createString("CCB"));
+  const char* indFields[] = {"variable", "complemented", "a", "rhs", "sense", "name"};
+  Value* ind = host.createStructMatrix(1, 1, 6, indFields);
+  host.setFieldByNumber(ind, 0, 0, host.createInt32Scalar(3));
+  host.setFieldByNumber(ind, 0, 1, host.createInt32Scalar(0));
+  host.setFieldByNumber(ind, 0, 2, sparseOf(3, 1, {1, 2, 0}));
+  host.setFieldByNumber(ind, 0, 3, host.createDoubleScalar(4));
+  host.setFieldByNumber(ind, 0, 4, host.createString("L"));
+  host.setFieldByNumber(ind, 0, 5, host.createString("on"));
+  setModel("indicator", ind);
+  const char* sosFields[] = {"type", "ind", "wt", "name"};
+  Value* sos = host.createStructMatrix(1, 1, 4, sosFields);
+  host.setFieldByNumber(sos, 0, 0, host.createString("1"));
+  host.setFieldByNumber(sos, 0, 1, host.createDoubleVector({1, 2}));
+  host.setFieldByNumber(sos, 0, 2, host.createDoubleVector({1, 2}));
+  host.setFieldByNumber(sos, 0, 3, host.createString("s1"));
+  setModel("sos", sos);
+  setModel("Q", host.createDoubleVector({2, 0, 4}));
+  run("change");
+  Outcome o = call("getProbType", {});
+  ASSERT_EQ(o.error, "");
+  EXPECT_EQ(*static_cast<int*>(host.getData(o.out1)), 7) << "a MIQP";
+  release(o);
+  Tavlo* t = tavlo();
+  EXPECT_EQ(TVLgetnumindconstrs(t->env, t->lp), 1);
+  EXPECT_EQ(TVLgetnumsos(t->env, t->lp), 1);
+  EXPECT_EQ(TVLgetnumqpnz(t->env, t->lp), 2);
+  EXPECT_EQ(failure("solve"), "TAVLO Error  1292: Invalid choice of optimization method.\n")
+      << "no optimizer for a MIQP in this build";
+
+  int status = -1;
+  ValueGuard model(modelFromProblem(*t, &status));
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(StandaloneHost::text(fieldOf(model.v, "ctype")), "CCB");
+  const Value* back = fieldOf(model.v, "indicator");
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(*static_cast<int*>(host.getData(fieldOf(back, "variable"))), 3);
+  EXPECT_EQ(StandaloneHost::text(fieldOf(back, "sense")), "L");
+  EXPECT_EQ(StandaloneHost::text(fieldOf(back, "name")), "on");
+  const Value* a = fieldOf(back, "a");
+  EXPECT_TRUE(host.isSparse(a) && host.getM(a) == 3 && host.getJc(a)[1] == 2 && host.getPr(a)[1] == 2.0);
+  const Value* backSos = fieldOf(model.v, "sos");
+  ASSERT_NE(backSos, nullptr);
+  EXPECT_EQ(StandaloneHost::text(fieldOf(backSos, "type")), "1");
+  EXPECT_EQ(static_cast<int*>(host.getData(fieldOf(backSos, "ind")))[1], 2);
+  EXPECT_EQ(StandaloneHost::text(fieldOf(backSos, "name")), "s1");
+  const Value* q = fieldOf(model.v, "Q");
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(host.getJc(q)[3], 2);
+  EXPECT_EQ(host.getPr(q)[1], 4.0);
+
+  // A missing part of an indicator is named.
+  Value* broken = host.createStructMatrix(1, 1, 1, indFields);
+  host.setFieldByNumber(broken, 0, 0, host.createInt32Scalar(3));
+  setModel("indicator", broken);
+  run("change");
+  EXPECT_EQ(failure("getProbType"), "Tavlo.Model.indicator(1) has no field 'complemented'.\n");
+}
+
 }  // namespace
 }  // namespace gateway
