@@ -14,12 +14,19 @@ InterruptBridge::InterruptBridge(bool active) {
 
 InterruptBridge::~InterruptBridge() {
   if (!watcher_.joinable()) return;
-  stop_ = true;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    stop_ = true;
+  }
+  wake_.notify_one();
   watcher_.join();
 }
 
 // Polls every 10 ms: short against a person's reaction, negligible work.
+// The end of the command wakes the watcher at once, so a short command does
+// not wait for the rest of a polling interval.
 void InterruptBridge::watch() {
+  std::unique_lock<std::mutex> hold(lock_);
   while (!stop_) {
     if (octave_interrupt_state > 0) {
       octave_interrupt_state = 0;
@@ -27,7 +34,7 @@ void InterruptBridge::watch() {
       requestTermination();
       return;  // a second Ctrl-C belongs to Octave
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    wake_.wait_for(hold, std::chrono::milliseconds(10));
   }
 }
 

@@ -8,7 +8,8 @@
 // interrupt once the command has returned.
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace gateway {
@@ -22,7 +23,9 @@ class InterruptBridge {
 
  private:
   void watch();
-  std::atomic<bool> stop_{false};
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool stop_ = false;  // guarded by lock_
   std::thread watcher_;
 };
 
