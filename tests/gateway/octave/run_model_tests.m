@@ -218,6 +218,22 @@ eq = m.lhs == m.rhs;
 expect(all(le | ge | eq), 'sc50a has no ranged rows');
 [~, fval] = tavlo_linprog(m.obj, [m.A(le, :); -m.A(ge, :)], [m.rhs(le); -m.lhs(ge)], m.A(eq, :), m.rhs(eq), m.lb, m.ub);
 expect(near(fval, -6.4575077059e+01, 1e-8), 'tavlo_linprog on sc50a reaches the Netlib optimum');
+% A MIP read from a file keeps its column types; without a MIP optimizer in
+% the library its solve fails with the library's text, and so does
+% tavlo_intlinprog with integer variables.
+t = Tavlo();
+t.DisplayFunc = [];
+t.readModel(fullfile(netlib, '..', 'miplib', 'p0033.mps.gz'));
+expect(t.getProbType() == 1 && all(t.Model.ctype == 'I') && numel(t.Model.ctype) == 33 && all(t.Model.ub == 1), ...
+       'p0033 read as a MIP with 33 0-1 integer columns');
+expect(~isempty(strfind(errorOf(@() t.solve()), '1292')) && isempty(t.Solution), 'a MIP cannot be solved yet');
+expect(~isempty(strfind(errorOf(@() tavlo_intlinprog([1; 1], 1, [], [], [], [], [0; 0], [1; 1])), '1292')), ...
+       'tavlo_intlinprog with integer variables needs the MIP optimizer');
+t.Model = rmfield(t.Model, 'ctype');
+sol = t.solve();
+expect(sol.status == 1 && t.getProbType() == 0 && near(sol.objval, 2520.571739, 1e-7), ...
+       'the same model without ctype is its LP relaxation');
+
 % Ctrl-C during a long solve: the optimisation stops with the aborted
 % status, the Solution reports it, and the object goes on working.
 rand('seed', 1);
