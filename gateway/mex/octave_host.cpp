@@ -31,14 +31,44 @@ int call(int nout, mxArray* out[], int nin, mxArray* in[], const char* name) {
   return rc;
 }
 
+// Properties of class objects are read and written directly: through the
+// interpreter, getfield on a class object costs about 0.35 ms and isprop
+// 0.7 ms, the direct access well under a microsecond.  A class object is a
+// value of unknown class id (classdef objects have no class id of their own).
+bool isClassObject(const mxArray* a) { return mxGetClassID(a) == mxUNKNOWN_CLASS; }
+
+// The value of a property (owned by the caller), or null when the object
+// has no property of that name.
+mxArray* propertyOf(const mxArray* object, const mxArray* name) {
+  char text[256];
+  if (!isClassObject(object) || mxGetString(name, text, sizeof text) != 0) return nullptr;
+  return mxGetProperty(object, 0, text);
+}
+
 }  // namespace
 
+int OctaveHost::getProperty(Value* out[], Value* in[]) {
+  mxArray* value = propertyOf(mx(in[0]), mx(in[1]));
+  if (!value) return call(1, mx(out), 2, mx(in), "getfield");
+  out[0] = val(value);
+  return 0;
+}
+
+int OctaveHost::setProperty(Value* out[], Value* in[]) {
+  mxArray* old = propertyOf(mx(in[0]), mx(in[1]));
+  if (!old) return call(1, mx(out), 3, mx(in), "setfield");
+  mxDestroyArray(old);
+  char text[256];
+  mxGetString(mx(in[1]), text, sizeof text);
+  mxSetProperty(mx(in[0]), 0, text, mx(in[2]));
+  out[0] = val(mxDuplicateArray(mx(in[0])));
+  return 0;
+}
+
 int OctaveHost::findProperty(Value* out[], Value* in[]) {
-  mxArray* isprop = nullptr;
-  mxArray* args[2] = {mx(in[0]), mx(in[1])};
-  if (call(1, &isprop, 2, args, "isprop") != 0) return 1;
-  const bool found = mxGetNumberOfElements(isprop) >= 1 && mxIsLogicalScalarTrue(isprop);
-  mxDestroyArray(isprop);
+  mxArray* value = propertyOf(mx(in[0]), mx(in[1]));
+  const bool found = value != nullptr;
+  if (value) mxDestroyArray(value);
   if (!found) {
     out[0] = val(mxCreateDoubleMatrix(0, 0, mxREAL));
     return 0;
@@ -64,6 +94,8 @@ int OctaveHost::clearProperty(Value* in[]) {
 int OctaveHost::callFunction(int nout, Value* out[], int nin, Value* in[], const char* name) {
   for (int i = 0; i < nout; ++i) out[i] = nullptr;
   if (std::strcmp(name, "findprop") == 0 && nout == 1 && nin == 2) return findProperty(out, in);
+  if (std::strcmp(name, "getfield") == 0 && nout == 1 && nin == 2) return getProperty(out, in);
+  if (std::strcmp(name, "setfield") == 0 && nout == 1 && nin == 3) return setProperty(out, in);
   if (std::strcmp(name, "delete") == 0 && nin == 1 && isPropertyToken(mx(in[0]))) return clearProperty(in);
   return call(nout, mx(out), nin, mx(in), name);
 }

@@ -7,7 +7,10 @@
 //    like every Octave error, it loses a final line break.
 //  - Octave has no usable `findprop`.  The host function findprop is
 //    answered here: for an existing property a 1-by-1 structure naming the
-//    object and the property, otherwise an empty value.  `delete` of such a
+//    object and the property, otherwise an empty value.  getfield and
+//    setfield on class objects are answered here too, reading and writing
+//    the property directly (the interpreter's functions cost a third of a
+//    millisecond and more per call).  `delete` of such a
 //    structure cannot remove a property (classdef objects gain and lose no
 //    properties at run time), so it sets the property to an empty value.
 //  - Octave's module lock is a switch, not a count: lock and unlock count
@@ -68,6 +71,8 @@ class OctaveHost : public Host {
 
  private:
   int findProperty(Value* out[], Value* in[]);
+  int getProperty(Value* out[], Value* in[]);
+  int setProperty(Value* out[], Value* in[]);
   int clearProperty(Value* in[]);
   int locks_ = 0;
 };

@@ -28,28 +28,26 @@ classdef TavloParam < handle
     end
 
     function varargout = subsref(obj, s)
-      [entry, kind, path] = lookup(obj, s(1));
-      if strcmp(kind, 'dir')
-        value = TavloParam(obj.Link, entry, path);
-      else
+      % The whole path is walked here: no object is made for the
+      % directories on the way.
+      [entry, isLeaf, path, used] = walk(obj, s);
+      if isLeaf
         value = leafValue(obj, entry);
+      else
+        value = TavloParam(obj.Link, entry, path);
       end
-      if numel(s) > 1
-        value = subsref(value, s(2:end));
+      if used < numel(s)
+        value = subsref(value, s(used + 1:end));
       end
       varargout = {value};
     end
 
     function obj = subsasgn(obj, s, value)
-      [entry, kind, path] = lookup(obj, s(1));
-      if strcmp(kind, 'dir')
-        if numel(s) < 2
-          error('Param.%s is a directory of parameters and cannot be assigned', strjoin(path, '.'));
-        end
-        subsasgn(TavloParam(obj.Link, entry, path), s(2:end), value);
-        return;
+      [entry, isLeaf, path, used] = walk(obj, s);
+      if ~isLeaf
+        error('Param.%s is a directory of parameters and cannot be assigned', strjoin(path, '.'));
       end
-      if numel(s) ~= 2 || ~strcmp(s(2).type, '.') || ~strcmp(s(2).subs, 'Cur')
+      if used + 1 ~= numel(s) || ~strcmp(s(end).type, '.') || ~strcmp(s(end).subs, 'Cur')
         error('only Param.%s.Cur can be assigned', strjoin(path, '.'));
       end
       setValue(obj, entry.Name, value);
@@ -69,19 +67,25 @@ classdef TavloParam < handle
   end
 
   methods (Access = private)
-    function [entry, kind, path] = lookup(obj, s)
-      if ~strcmp(s.type, '.')
-        error('the TAVLO parameter tree is indexed by names (Param.mip.tolerances.mipgap)');
-      end
-      path = [obj.Path, {s.subs}];
-      if ~isfield(obj.Node, s.subs)
-        error('unknown TAVLO parameter Param.%s', strjoin(path, '.'));
-      end
-      entry = obj.Node.(s.subs);
-      if isfield(entry, 'Name') && isfield(entry, 'Help') && ischar(entry.Name)
-        kind = 'leaf';
-      else
-        kind = 'dir';
+    % Follows the names of s from this directory down to a leaf or until
+    % the names end; USED is the number of elements of s consumed.
+    function [entry, isLeaf, path, used] = walk(obj, s)
+      entry = obj.Node;
+      path = obj.Path;
+      isLeaf = false;
+      used = 0;
+      while used < numel(s) && ~isLeaf
+        step = s(used + 1);
+        if ~strcmp(step.type, '.')
+          error('the TAVLO parameter tree is indexed by names (Param.mip.tolerances.mipgap)');
+        end
+        path = [path, {step.subs}];
+        if ~isfield(entry, step.subs)
+          error('unknown TAVLO parameter Param.%s', strjoin(path, '.'));
+        end
+        entry = entry.(step.subs);
+        isLeaf = isfield(entry, 'Name') && isfield(entry, 'Help') && ischar(entry.Name);
+        used = used + 1;
       end
     end
 
