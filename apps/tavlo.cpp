@@ -51,10 +51,12 @@ int read_model(TVLENVptr env, TVLLPptr lp, const Options &opt) {
 int solve(TVLENVptr env, TVLLPptr lp, const Options &opt) {
   double t0 = 0.0, t1 = 0.0;
   TVLgettime(env, &t0);
-  const Outcome out = classify(env, lp, TVLlpopt(env, lp));
+  const bool mip = is_mip(env, lp);
+  const Outcome out = classify(env, lp, mip ? TVLmipopt(env, lp) : TVLlpopt(env, lp));
   TVLgettime(env, &t1);
   if (out.error) return kExitError;
-  print_summary(env, lp, out, t1 - t0);
+  if (mip) print_mip_summary(env, lp, out, t1 - t0);
+  else print_summary(env, lp, out, t1 - t0);
   std::fflush(stdout);
   int code = kExitDone;
   if (!opt.solfile.empty() && write_solution(env, lp, out, opt.solfile)) code = kExitError;

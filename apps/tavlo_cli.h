@@ -71,6 +71,13 @@ bool reports_objective(int stat);
 // Prints the summary lines after a solve.
 void print_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double seconds);
 
+// True for the mixed-integer problem types (solved by TVLmipopt).
+bool is_mip(TVLENVptr env, TVLLPptr lp);
+
+// Prints the summary lines after a MIP solve: status, objective of the
+// incumbent, best bound, relative gap, nodes and iterations.
+void print_mip_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double seconds);
+
 // Writes the status, and the column values and row activities when the run
 // produced them, to `path`.  Returns 0, or -1 after a message.
 int write_solution(TVLENVptr env, TVLLPptr lp, const Outcome &out, const std::string &path);

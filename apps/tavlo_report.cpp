@@ -1,5 +1,6 @@
 // tavlo: what the user sees of a run: the terminal channels, the verdict of
 // an optimizer call, the summary lines and the solution and basis files.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -142,6 +143,24 @@ void print_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double second
     std::printf("Solve again with --set preind=0 to tell which of the two holds.\n");
 }
 
+bool is_mip(TVLENVptr env, TVLLPptr lp) {
+  const int type = TVLgetprobtype(env, lp);
+  return type == TVLPROB_MILP || type == TVLPROB_MIQP || type == TVLPROB_MIQCP;
+}
+
+void print_mip_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double seconds) {
+  std::printf("\nSolution status: %d (%s)\n", out.stat, status_text(out.stat).c_str());
+  double obj = 0.0, bound = 0.0, gap = 0.0;
+  if (TVLgetobjval(env, lp, &obj) == 0) std::printf("Objective value: %.10e\n", obj);
+  else std::printf("Objective value: none (no integer solution)\n");
+  if (TVLgetbestobjval(env, lp, &bound) == 0 && std::fabs(bound) < 1e74) std::printf("Best bound:      %.10e\n", bound);
+  if (TVLgetobjval(env, lp, &obj) == 0 && TVLgetmiprelgap(env, lp, &gap) == 0)
+    std::printf("Relative gap:    %.6g%%\n", 100.0 * gap);
+  std::printf("Nodes:           %d (%d left)\n", TVLgetnodecnt(env, lp), TVLgetnodeleftcnt(env, lp));
+  std::printf("Iterations:      %d\n", TVLgetmipitcnt(env, lp));
+  std::printf("Solve time:      %.3f sec.\n", seconds);
+}
+
 int write_solution(TVLENVptr env, TVLLPptr lp, const Outcome &out, const std::string &path) {
   FILE *f = std::fopen(path.c_str(), "w");
   if (!f) {
@@ -150,7 +169,7 @@ int write_solution(TVLENVptr env, TVLLPptr lp, const Outcome &out, const std::st
   }
   std::fprintf(f, "Status     %d %s%s%s\n", out.stat, status_text(out.stat).c_str(), *out.note ? ", " : "", out.note);
   double obj = 0.0;
-  if (reports_objective(out.stat) && TVLgetobjval(env, lp, &obj) == 0) std::fprintf(f, "Objective  %.15g\n", obj);
+  if ((reports_objective(out.stat) || is_mip(env, lp)) && TVLgetobjval(env, lp, &obj) == 0) std::fprintf(f, "Objective  %.15g\n", obj);
   int st = 0;
   if (solution_type(env, lp) == TVL_NO_SOLN) std::fprintf(f, "\nNo values: the run produced no solution.\n");
   else st = write_values(env, lp, f);

@@ -979,6 +979,27 @@ TVLPUBLIC int TVLcheckpfeas(TVLCENVptr env, TVLCLPptr lp, int *infeas_p);
 TVLPUBLIC int TVLdualfarkas(TVLCENVptr env, TVLCLPptr lp, double *y, double *proof_p);
 /* END LP OPTIMIZERS */
 
+/* BEGIN MIP OPTIMIZER */
+/* Branch and bound on a mixed-integer problem (types 1, 7, 11; others
+ * fail with 3003).  A zero return says nothing about the outcome: read the
+ * MIP status (101-134) with TVLgetstat. */
+TVLPUBLIC int TVLmipopt(TVLENVptr env, TVLLPptr lp);
+/* Queries of the last MIP optimization: 3003 for a non-MIP, 1217 before
+ * any MIP run (and after a change of the data), 1004 for a null output.
+ * The counting ones return 0 on error (TVLgetnodeint -1). */
+TVLPUBLIC int TVLgetmiprelgap(TVLCENVptr env, TVLCLPptr lp, double *gap_p);
+TVLPUBLIC int TVLgetbestobjval(TVLCENVptr env, TVLCLPptr lp, double *objval_p);
+TVLPUBLIC int TVLgetcutoff(TVLCENVptr env, TVLCLPptr lp, double *cutoff_p);
+TVLPUBLIC int TVLgetnodecnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetnodeleftcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetnodeint(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetmipitcnt(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsubstat(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsubmethod(TVLCENVptr env, TVLCLPptr lp);
+/* Cuts of one type (0-16; others fail with 1003). */
+TVLPUBLIC int TVLgetnumcuts(TVLCENVptr env, TVLCLPptr lp, int cuttype, int *num_p);
+/* END MIP OPTIMIZER */
+
 /* BEGIN BASIS SOLVES */
 /* Solves with the basis matrix B of the final basis of the last optimizer
  * run, in the problem's unscaled terms.  Position k of B holds the basic

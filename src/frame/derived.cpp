@@ -32,7 +32,7 @@ void discard_derived(tvllp *lp, unsigned what) {
   if (what & kDropSolution) solution_free(lp->soln);
   if (what & kDropBasis) basis_free(lp->basis);
   if (what & kDropPresolve) drop_state(lp->presolve);
-  // MIP state and pool: no such parts are attached yet.
+  if (what & kDropMipState) drop_state(lp->mipstate);
 }
 
 static const char *presolve_warning(ChangeKind kind) {

@@ -20,7 +20,6 @@ namespace tvl {
 struct ChangeCache;
 struct BasisData;
 struct SolutionRecord;
-struct MipState;
 struct SolnPool;
 
 // State that a higher layer derives from a problem and leaves with it (the
@@ -269,7 +268,7 @@ struct tvllp {
   tvl::SolutionRecord *soln;    // solution module
   tvl::DerivedState *factor;    // LP optimizers: lp/binv_store.h
   tvl::DerivedState *presolve;  // presolve: presolve/presolve_store.h
-  tvl::MipState *mipstate;      // MIP optimizer
+  tvl::DerivedState *mipstate;  // MIP optimizer: mip/mip_state.h
   tvl::SolnPool *pool;          // solution pool
   tvllp *inner;                 // fixed types: the fixed continuous model
 };

@@ -1,0 +1,46 @@
+#include "mip/incumbent.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tvl::mip {
+
+double pruning_cutoff(const CutoffSettings &s, double v) {
+  double k;
+  if (std::fabs(s.objdif) > 1e-10) k = v - s.objdif;
+  else if (s.relobjdif > 1e-10) k = v - s.relobjdif * std::fabs(v);
+  else k = v - std::fabs(1e-10 * v);
+  if (s.granularity > 1e-10) {
+    const double g = s.granularity, o = s.offset;
+    k = std::min(k, std::ceil((k - o) / g - 1e-13) * g - g + o);
+  }
+  return k;
+}
+
+Incumbent::Incumbent(IncumbentRecord &record, const CutoffSettings &settings)
+    : record_(record), settings_(settings), cutoff_(settings.user_cutoff) {
+  record_ = IncumbentRecord{};
+  record_.cutoff = cutoff_;
+}
+
+bool Incumbent::offer(const std::vector<double> &x, double v, int64_t node) {
+  if (v >= record_.value) return false;
+  record_.value = v;
+  cutoff_ = std::min(pruning_cutoff(settings_, v), settings_.user_cutoff);
+  record_.cutoff = cutoff_;
+  record_.node = node;
+  ++record_.updates;
+  x_ = x;
+  return true;
+}
+
+bool Incumbent::prunes(double bound) const {
+  if (cutoff_ >= kNoValueLimit) return false;
+  // With a granularity the cutoff is itself an achievable value: a margin
+  // below the step keeps rounding noise of the LP bound from discarding it.
+  const double scale = std::max(1.0, std::fabs(cutoff_));
+  const double margin = settings_.granularity > 1e-10 ? std::min(0.5 * settings_.granularity, 1e-6 * scale) : 1e-9 * scale;
+  return bound > cutoff_ + margin;
+}
+
+}  // namespace tvl::mip

@@ -1,0 +1,98 @@
+#include "mip/mip_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "frame/infinity.h"
+#include "lpmodel/lpbuild.h"
+
+namespace tvl::mip {
+
+namespace {
+
+// Granularity of the objective: when only integer (or fixed) columns carry
+// costs and every cost is an integer multiple of 10^-k (k <= 6), objective
+// values differ by multiples of the greatest common divisor of the costs.
+void detect_granularity(MipModel &model) {
+  const lp::LpModel &m = model.lp;
+  double offset = m.offset;
+  for (int32_t j = 0; j < m.a.n; ++j) {
+    if (m.cost[j] == 0.0 || model.integer[j]) continue;
+    if (m.collo[j] != m.colup[j]) return;
+    offset += m.cost[j] * m.collo[j];
+  }
+  double scale = 1.0;
+  for (int k = 0; k <= 6; ++k, scale *= 10.0) {
+    int64_t g = 0;
+    bool ok = true;
+    for (int32_t j : model.intcols) {
+      const double s = m.cost[j] * scale;
+      const double r = std::round(s);
+      if (std::fabs(s - r) > 1e-9 * std::max(1.0, std::fabs(s)) || std::fabs(r) > 1e15) {
+        ok = false;
+        break;
+      }
+      int64_t a = static_cast<int64_t>(std::fabs(r));
+      while (a) {
+        const int64_t t = g % a;
+        g = a;
+        a = t;
+      }
+    }
+    if (!ok) continue;
+    if (g == 0) return;
+    model.granularity = static_cast<double>(g) / scale;
+    model.granularity_offset = offset;
+    return;
+  }
+}
+
+}  // namespace
+
+void build_mip_model(const tvllp *lp, MipModel &model) {
+  lp::build_model(*lp->lp, model.lp);
+  const int32_t n = model.lp.a.n;
+  model.integer.assign(static_cast<size_t>(n), 0);
+  model.intcols.clear();
+  if (lp->mip) {
+    for (int32_t j = 0; j < n; ++j) {
+      const char t = lp->mip->ctype[j];
+      if (t != 'B' && t != 'I') continue;
+      model.integer[j] = 1;
+      model.intcols.push_back(j);
+      double &lo = model.lp.collo[j], &up = model.lp.colup[j];
+      if (t == 'B') {
+        lo = std::max(lo, 0.0);
+        up = std::min(up, 1.0);
+      }
+      // Integer columns take integer bounds.
+      if (lo > -kInfBound) lo = std::ceil(lo - 1e-9);
+      if (up < kInfBound) up = std::floor(up + 1e-9);
+    }
+  }
+  detect_granularity(model);
+}
+
+double fractionality(double v) { return std::fabs(v - std::round(v)); }
+
+double max_violation(const MipModel &model, const std::vector<double> &x) {
+  const lp::LpModel &m = model.lp;
+  double worst = 0.0;
+  std::vector<double> act(static_cast<size_t>(m.a.m), 0.0);
+  for (int32_t j = 0; j < m.a.n; ++j) {
+    const double v = x[j];
+    worst = std::max({worst, m.collo[j] - v, v - m.colup[j]});
+    if (model.integer[j]) worst = std::max(worst, fractionality(v));
+    for (int32_t k = m.a.start[j]; k < m.a.start[j + 1]; ++k) act[m.a.index[k]] += m.a.value[k] * v;
+  }
+  for (int32_t i = 0; i < m.a.m; ++i) worst = std::max({worst, m.rowlo[i] - act[i], act[i] - m.rowup[i]});
+  return worst;
+}
+
+double objective_of(const MipModel &model, const std::vector<double> &x) {
+  double z = model.lp.offset;
+  for (int32_t j = 0; j < model.n(); ++j) z += model.lp.cost[j] * x[j];
+  return z;
+}
+
+}  // namespace tvl::mip

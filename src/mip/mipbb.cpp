@@ -1,0 +1,321 @@
+#include "mip/mipbb.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "frame/error.h"
+#include "frame/param.h"
+#include "lp/lpcomp.h"
+#include "lpmodel/lpbuild.h"
+#include "frame/env.h"
+#include "runtime/clock.h"
+
+namespace tvl::mip {
+
+namespace {
+
+constexpr double kRcfixMin = 1e-7;  // reduced costs below are not used for fixing
+
+// Incumbent candidates must satisfy every bound and row within this.
+constexpr double kAcceptTol = 1e-6;
+
+}  // namespace
+
+SearchSettings search_settings(const tvlenv *env, const MipModel &model) {
+  SearchSettings s;
+  s.term = termination_settings(env);
+  s.branch.varsel = param_int(env, TVL_PARAM_VARSEL);
+  s.branch.brdir = param_int(env, TVL_PARAM_BRDIR);
+  s.branch.strong_cand_lim = param_int(env, TVL_PARAM_STRONGCANDLIM);
+  s.branch.strong_it_lim = param_int(env, TVL_PARAM_STRONGITLIM);
+  s.cutoff.objdif = param_dbl(env, TVL_PARAM_OBJDIF);
+  s.cutoff.relobjdif = param_dbl(env, TVL_PARAM_RELOBJDIF);
+  s.cutoff.granularity = model.granularity;
+  s.cutoff.offset = model.granularity_offset;
+  // The user's cutoff: CUTUP for minimisation, CUTLO for maximisation.
+  const double cut = model.lp.objsense > 0 ? param_dbl(env, TVL_PARAM_CUTUP) : -param_dbl(env, TVL_PARAM_CUTLO);
+  s.cutoff.user_cutoff = cut < kNoValueLimit ? cut : kNoValue;
+  s.nodesel = param_int(env, TVL_PARAM_NODESEL);
+  s.bbinterval = param_int(env, TVL_PARAM_BBINTERVAL);
+  s.bttol = param_dbl(env, TVL_PARAM_BTTOL);
+  s.epint = param_dbl(env, TVL_PARAM_EPINT);
+  s.feastol = param_dbl(env, TVL_PARAM_EPRHS);
+  return s;
+}
+
+Search::Search(tvlenv *env, const MipModel &model, MipRecord &record, const SearchSettings &settings, NodeLog &log)
+    : env_(env),
+      model_(model),
+      record_(record),
+      s_(settings),
+      log_(log),
+      incumbent_(record.incumbent, settings.cutoff),
+      pc_(model.n()),
+      rule_(make_branch_rule(settings.branch)) {}
+
+Search::~Search() = default;
+
+int Search::lp_stop_status(lp::LpStatus s) const {
+  const bool f = incumbent_.present();
+  switch (s) {
+    case lp::LpStatus::IterLimit: return f ? TVLMIP_ABORT_IT_LIM_FEAS : TVLMIP_ABORT_IT_LIM_INFEAS;
+    case lp::LpStatus::TimeLimit: return f ? TVLMIP_TIME_LIM_FEAS : TVLMIP_TIME_LIM_INFEAS;
+    case lp::LpStatus::DetTimeLimit: return f ? TVLMIP_DETTIME_LIM_FEAS : TVLMIP_DETTIME_LIM_INFEAS;
+    default: return f ? TVLMIP_ABORT_FEAS : TVLMIP_ABORT_INFEAS;
+  }
+}
+
+double Search::best_bound(const Node *current) const {
+  double b = queue_->best_bound();
+  if (current) b = std::min(b, current->bound);
+  return b;
+}
+
+void Search::log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status) {
+  LogRecord rec;
+  rec.work = thread_work();
+  rec.objective = objective;
+  rec.best_integer = incumbent_.value();
+  double b = queue_->best_bound();
+  if (status == 0 && !incumbent) b = std::min(b, node.bound);
+  if (b >= kNoValue && incumbent_.present()) b = incumbent_.value();
+  rec.best_bound = b;
+  rec.node = record_.nodes - 1;
+  rec.left = queue_->size();
+  rec.status = status;
+  rec.lp_status = lp_status;
+  rec.iinf = iinf;
+  rec.incumbent = incumbent;
+  rec.iterations = lp_->iterations();
+  rec.id = node.id;
+  rec.parent = node.parent;
+  rec.depth = node.depth;
+  rec.branch_col = node.branch_col;
+  rec.dir = node.dir;
+  rec.has_branch = node.branch_col >= 0;
+  log_.set_tree_bytes(static_cast<double>(queue_->size()) *
+                      (sizeof(Node) + sizeof(BoundChange) * (node.changes.size() + 1)));
+  log_.record(rec);
+}
+
+std::vector<BoundChange> Search::reduced_cost_fixings(const Node &, const lp::LpResult &r) const {
+  std::vector<BoundChange> fix;
+  const double cutoff = incumbent_.cutoff();
+  if (cutoff >= kNoValueLimit || r.dj.empty() || r.basis.colstat.empty()) return fix;
+  const double gap = cutoff - r.objval + 1e-6 * std::max(1.0, std::fabs(cutoff));
+  if (gap < 0.0) return fix;
+  for (int32_t j : model_.intcols) {
+    const double lo = lp_->lower(j), up = lp_->upper(j);
+    if (lo == up) continue;
+    const double dj = r.dj[j];
+    const int stat = r.basis.colstat[j];
+    if (stat == 0 && dj > kRcfixMin && lo > -kInfBound) {
+      const double reach = lo + std::floor(gap / dj + 1e-9);
+      if (reach < up) fix.push_back({j, lo, reach});
+    } else if (stat == 2 && dj < -kRcfixMin && up < kInfBound) {
+      const double reach = up - std::floor(gap / -dj + 1e-9);
+      if (reach > lo) fix.push_back({j, reach, up});
+    }
+  }
+  return fix;
+}
+
+bool Search::try_incumbent(const Node &node, const lp::LpResult &r) {
+  std::vector<double> x = r.x;
+  for (int32_t j : model_.intcols) x[j] = std::round(x[j]);
+  double viol = max_violation(model_, x);
+  if (viol > kAcceptTol) {
+    // Continuous columns that fit the rounded integer values.
+    for (int32_t j : model_.intcols) lp_->set_bounds(j, x[j], x[j]);
+    lp_->set_basis(r.basis);
+    const lp::LpResult fixed = lp_->solve();
+    lp_->load(node.changes);
+    if (fixed.status == lp::LpStatus::Optimal) {
+      x = fixed.x;
+      for (int32_t j : model_.intcols) x[j] = std::round(x[j]);
+      viol = max_violation(model_, x);
+    }
+  }
+  if (viol > kAcceptTol) {
+    lost_solution_ = true;
+    return false;
+  }
+  if (!incumbent_.offer(x, objective_of(model_, x), record_.nodes - 1)) return false;
+  queue_->prune([this](double b) { return incumbent_.prunes(b); });
+  return true;
+}
+
+bool Search::dive_ok(const Node &child) const {
+  if (incumbent_.prunes(child.bound)) return false;
+  if (!incumbent_.present()) return true;
+  const double z = incumbent_.value();
+  if (gap_closed(s_.term, z, child.bound)) return false;
+  if (queue_->empty()) return true;
+  const double best = queue_->best_bound();
+  return child.bound - best <= s_.bttol * (z - best);
+}
+
+std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands) {
+  BranchContext ctx{model_, *lp_, r, cands, pc_, [this](double b) { return incumbent_.prunes(b); }, s_.epint,
+                    node_lp_solves_ > 0 ? node_lp_iterations_ / node_lp_solves_ : 10};
+  const BranchChoice choice = rule_->choose(ctx);
+  const int iinf = static_cast<int>(cands.size());
+  if (choice.index < 0) {
+    log_node(node, 1, r.objval, iinf, false);
+    return nullptr;
+  }
+  const Candidate cand = cands[static_cast<size_t>(choice.index)];
+  std::vector<BoundChange> base = node.changes;
+  const std::vector<BoundChange> fixings = reduced_cost_fixings(node, r);
+  base.insert(base.end(), fixings.begin(), fixings.end());
+  auto basis = std::make_shared<const lp::Basis>(r.basis);
+  double estimate = 0.0;
+  for (const Candidate &c : cands)
+    if (c.col != cand.col) estimate += std::min(pc_.down(c.col) * c.frac, pc_.up(c.col) * (1.0 - c.frac));
+  auto make_child = [&](char dir) -> std::unique_ptr<Node> {
+    const double known = dir == 'D' ? choice.down_bound : choice.up_bound;
+    if (known >= kNoValue) return nullptr;
+    auto child = std::make_unique<Node>();
+    child->bound = std::max(node.bound, known);
+    if (incumbent_.prunes(child->bound)) return nullptr;
+    child->parent_obj = r.objval;
+    child->depth = node.depth + 1;
+    child->iinf = iinf;
+    child->id = next_id_++;
+    child->parent = node.id;
+    child->branch_col = cand.col;
+    child->dir = dir;
+    child->branch_dist = dir == 'D' ? cand.frac : 1.0 - cand.frac;
+    child->estimate = estimate;
+    child->changes = base;
+    const double lo = lp_->lower(cand.col), up = lp_->upper(cand.col);
+    if (dir == 'D') child->changes.push_back({cand.col, lo, std::floor(cand.value)});
+    else child->changes.push_back({cand.col, std::ceil(cand.value), up});
+    child->basis = basis;
+    return child;
+  };
+  const char first = choice.first, second = first == 'U' ? 'D' : 'U';
+  std::unique_ptr<Node> dive = make_child(first);
+  std::unique_ptr<Node> other = make_child(second);
+  const double z = incumbent_.value();
+  if (other) queue_->push(std::move(other), z);
+  if (dive && !dive_ok(*dive)) queue_->push(std::move(dive), z);
+  log_node(node, 0, r.objval, iinf, false);
+  return dive;
+}
+
+std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
+  ++record_.nodes;
+  if (incumbent_.prunes(node->bound)) {
+    log_node(*node, 2, kNoValue, 0, false);
+    return nullptr;
+  }
+  lp_->load(node->changes);
+  if (node->basis) lp_->set_basis(*node->basis);
+  const int64_t before = lp_->iterations();
+  lp::LpResult r = lp_->solve();
+  ++node_lp_solves_;
+  node_lp_iterations_ += lp_->iterations() - before;
+  if (node->depth == 0 && param_int(env_, TVL_PARAM_MIPDISPLAY) >= 1)
+    msg_results(env_, "Root relaxation solution time = %7.2f sec.\n", env_time(env_) - start_);
+  switch (r.status) {
+    case lp::LpStatus::Optimal:
+      break;
+    case lp::LpStatus::Infeasible:
+      log_node(*node, 1, kNoValue, 0, false);
+      return nullptr;
+    case lp::LpStatus::IterLimit: case lp::LpStatus::TimeLimit:
+    case lp::LpStatus::DetTimeLimit: case lp::LpStatus::Aborted:
+      stop_ = lp_stop_status(r.status);
+      --record_.nodes;
+      queue_->push(std::move(node), incumbent_.value());
+      return nullptr;
+    case lp::LpStatus::Unbounded: case lp::LpStatus::InfOrUnbd:
+      if (node->depth == 0) {
+        stop_ = TVLMIP_INForUNBD;
+        return nullptr;
+      }
+      [[fallthrough]];
+    default:
+      record_.substat = lp::status_code(r.status);
+      record_.submethod = TVL_ALG_DUAL;
+      stop_ = incumbent_.present() ? TVLMIP_FAIL_FEAS : TVLMIP_FAIL_INFEAS;
+      --record_.nodes;
+      queue_->push(std::move(node), incumbent_.value());
+      return nullptr;
+  }
+  if (node->branch_col >= 0 && node->parent_obj > -kNoValue)
+    pc_.update(node->branch_col, node->dir == 'U', r.objval - node->parent_obj, node->branch_dist);
+  node->bound = std::max(node->bound, r.objval);
+  if (node->depth == 0) {
+    root_iinf_ = 0;
+    root_bound_ = r.objval;
+  }
+  if (incumbent_.prunes(node->bound)) {
+    log_node(*node, 2, r.objval, 0, false);
+    return nullptr;
+  }
+  std::vector<Candidate> cands;
+  for (int32_t j : model_.intcols) {
+    const double v = r.x[j], f = v - std::floor(v);
+    if (f > s_.epint && f < 1.0 - s_.epint) cands.push_back({j, v, f});
+  }
+  if (node->depth == 0) root_iinf_ = static_cast<int>(cands.size());
+  if (cands.empty()) {
+    const bool found = try_incumbent(*node, r);
+    log_node(*node, found ? 0 : 2, r.objval, 0, found);
+    return nullptr;
+  }
+  return branch(*node, r, cands);
+}
+
+void Search::finish(const Node *current) {
+  record_.nodes_left = queue_->size() + (current ? 1 : 0);
+  record_.best_bound = best_bound(current);
+  if (record_.best_bound >= kNoValue && incumbent_.present()) record_.best_bound = incumbent_.value();
+  record_.iterations = lp_ ? lp_->iterations() : 0;
+}
+
+int Search::run() {
+  lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
+  queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
+  start_ = env_time(env_);
+  auto root = std::make_unique<Node>();
+  root->id = 0;
+  std::unique_ptr<Node> current = process(std::move(root));
+  queue_->set_root_iinf(root_iinf_);
+  int status = 0;
+  while (status == 0) {
+    if (stop_) {
+      status = stop_;
+      break;
+    }
+    if (!current && queue_->empty()) {
+      // Every node was processed: the bound meets the incumbent.
+      if (incumbent_.present()) {
+        record_.global_bound = incumbent_.value();
+        status = TVLMIP_OPTIMAL;
+      } else {
+        status = lost_solution_ ? TVLMIP_FAIL_INFEAS : TVLMIP_INFEASIBLE;
+      }
+      break;
+    }
+    SearchProgress p;
+    p.feasible = incumbent_.present();
+    p.incumbent = incumbent_.value();
+    p.bound = best_bound(current.get());
+    p.bound_cut_off = incumbent_.prunes(p.bound);
+    p.updates = incumbent_.record().updates;
+    p.nodes = record_.nodes;
+    p.iterations = lp_->iterations();
+    status = termination_status(env_, s_.term, p);
+    if (status) break;
+    if (!current) current = queue_->pop();
+    current = process(std::move(current));
+  }
+  finish(current.get());
+  if (status == TVLMIP_OPTIMAL_TOL && record_.best_bound == incumbent_.value()) status = TVLMIP_OPTIMAL;
+  return status;
+}
+
+}  // namespace tvl::mip

@@ -1,0 +1,85 @@
+// The branch-and-bound search (one thread).
+//
+// The root LP is solved first; then each pass makes the termination test,
+// takes a node (the child chosen by the last branching while the dive
+// test lets it, otherwise the next node of the queue), solves its LP from
+// the parent's basis, prunes it when infeasible or cut off, offers an
+// integral solution as incumbent, or branches on a column chosen by the
+// branching rule.  At a node whose LP solution is not integral, integer
+// columns whose reduced cost shows that moving them off their bound would
+// exceed the cutoff are fixed in both children.
+//
+// An integral LP solution is offered with its integer columns rounded; if
+// the rounded point violates a row by more than 1e-9 (relative to the
+// row's size), the LP is solved again with the integer columns fixed at
+// the rounded values and that solution is offered instead, so that every
+// incumbent satisfies the model to the feasibility tolerance.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "mip/branching.h"
+#include "mip/incumbent.h"
+#include "mip/mip_model.h"
+#include "mip/mip_state.h"
+#include "mip/mipnodelog.h"
+#include "mip/node_queue.h"
+#include "mip/termination.h"
+
+namespace tvl::mip {
+
+struct SearchSettings {
+  TerminationSettings term;
+  BranchSettings branch;
+  CutoffSettings cutoff;
+  int nodesel = 1;
+  int bbinterval = 7;
+  double bttol = 0.9999;
+  double epint = 1e-5;
+  double feastol = 1e-6;
+};
+
+SearchSettings search_settings(const tvlenv *env, const MipModel &model);
+
+class Search {
+ public:
+  Search(tvlenv *env, const MipModel &model, MipRecord &record, const SearchSettings &settings, NodeLog &log);
+  ~Search();
+  // Runs the search to its end; returns the MIP status.
+  int run();
+  const Incumbent &incumbent() const { return incumbent_; }
+  double root_bound() const { return root_bound_; }
+
+ private:
+  // Processes a node; returns the child to dive into (or nullptr).
+  std::unique_ptr<Node> process(std::unique_ptr<Node> node);
+  std::unique_ptr<Node> branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands);
+  std::vector<BoundChange> reduced_cost_fixings(const Node &node, const lp::LpResult &r) const;
+  bool try_incumbent(const Node &node, const lp::LpResult &r);
+  bool dive_ok(const Node &child) const;
+  void log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status = 0);
+  double best_bound(const Node *current) const;
+  int lp_stop_status(lp::LpStatus s) const;
+  void finish(const Node *current);
+
+  tvlenv *env_;
+  const MipModel &model_;
+  MipRecord &record_;
+  SearchSettings s_;
+  NodeLog &log_;
+  Incumbent incumbent_;
+  Pseudocosts pc_;
+  std::unique_ptr<BranchRule> rule_;
+  std::unique_ptr<NodeLp> lp_;
+  std::unique_ptr<NodeQueue> queue_;
+  int64_t next_id_ = 1;
+  int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;
+  int root_iinf_ = 0;
+  int stop_ = 0;   // status a node LP stop asked for
+  bool lost_solution_ = false;  // an integral LP solution failed the acceptance check
+  double start_ = 0.0, root_bound_ = -kNoValue;
+};
+
+}  // namespace tvl::mip

@@ -1,0 +1,191 @@
+// TVLmipopt: the MIP optimizer driver.
+//
+//   checks -> saved parameters (clock type, integrality tolerance, ...) ->
+//   clock choice and start time -> model of the problem -> opening lines
+//   (emphasis, search method, parallel mode) -> branch and bound (root LP,
+//   node LPs, branching) -> cut summary -> incumbent checked against the
+//   problem's own data and stored as the solution record -> final status
+//   adjustments -> parameters restored.
+//
+// What the driver does not do yet: MIP presolve, cuts, heuristics,
+// polishing, MIP starts and the solution pool.  Special ordered sets,
+// semi-continuous and semi-integer columns and indicator constraints are
+// refused with 1017 rather than ignored, and quadratic MIPs with 1018 and
+// 1031.  The search runs on one thread whatever TVL_PARAM_THREADS says.
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "frame/callback.h"
+#include "frame/derived.h"
+#include "frame/env.h"
+#include "frame/error.h"
+#include "frame/names.h"
+#include "frame/param.h"
+#include "frame/solution.h"
+#include "mip/cut_summary.h"
+#include "mip/mip_model.h"
+#include "mip/mip_state.h"
+#include "mip/mipbb.h"
+#include "mip/mipnodelog.h"
+#include "runtime/clock.h"
+
+namespace tvl::mip {
+
+namespace {
+
+// Parameters a run may change, put back on every exit path.
+class SavedParams {
+ public:
+  explicit SavedParams(tvlenv *env)
+      : blocks_(env->params),
+        clocktype_(param_int(env, TVL_PARAM_CLOCKTYPE)),
+        reduce_(param_int(env, TVL_PARAM_REDUCE)),
+        intensity_(param_int(env, TVL_PARAM_SOLNPOOLINTENSITY)),
+        epint_(param_dbl(env, TVL_PARAM_EPINT)),
+        polish_time_(param_dbl(env, TVL_PARAM_POLISHAFTERTIME)) {}
+  ~SavedParams() {
+    set_int(TVL_PARAM_CLOCKTYPE, clocktype_);
+    set_int(TVL_PARAM_REDUCE, reduce_);
+    set_int(TVL_PARAM_SOLNPOOLINTENSITY, intensity_);
+    set_dbl(TVL_PARAM_EPINT, epint_);
+    set_dbl(TVL_PARAM_POLISHAFTERTIME, polish_time_);
+  }
+  SavedParams(const SavedParams &) = delete;
+  SavedParams &operator=(const SavedParams &) = delete;
+  void set_int(int num, int value) { param_int_ref(blocks_, param_slot(num)) = value; }
+  void set_dbl(int num, double value) { param_dbl_ref(blocks_, param_slot(num)) = value; }
+
+ private:
+  ParamBlocks *blocks_;
+  int clocktype_, reduce_, intensity_;
+  double epint_, polish_time_;
+};
+
+bool is_mip_problem(const tvllp *lp) { return lp->type == 1 || lp->type == 7 || lp->type == 11; }
+
+// Model parts the search cannot handle yet.
+int unsupported(const tvllp *lp) {
+  if (lp->type == TVLPROB_MIQP) return TVLERR_NOT_AVAILABLE_FOR_QUADRATIC_PROGRAMS;
+  if (lp->type == TVLPROB_MIQCP) return TVLERR_NOT_AVAILABLE_FOR_QUADRATICALLY_CONSTRAINED_PROGRAMS;
+  if (lp->parts && (lp->parts->sos.count() > 0 || lp->parts->indcons.size > 0))
+    return TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS;
+  if (lp->mip)
+    for (int32_t j = 0; j < lp->lp->ncols; ++j)
+      if (lp->mip->ctype[j] == 'S' || lp->mip->ctype[j] == 'N') return TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS;
+  return 0;
+}
+
+void opening_lines(const tvlenv *env) {
+  static const char *const kEmphasis[] = {
+      "MIP emphasis: balance optimality and feasibility.\n", "MIP emphasis: integer feasibility.\n",
+      "MIP emphasis: optimality.\n", "MIP emphasis: best bound.\n", "MIP emphasis: hidden feasible solutions.\n"};
+  const int emphasis = param_int(env, TVL_PARAM_MIPEMPHASIS);
+  msg_results(env, "%s", kEmphasis[emphasis >= 0 && emphasis <= 4 ? emphasis : 0]);
+  msg_results(env, param_int(env, TVL_PARAM_MIPSEARCH) == 1 ? "MIP search method: traditional branch-and-cut.\n"
+                                                            : "MIP search method: dynamic search.\n");
+  msg_results(env, "Parallel mode: none, using 1 thread.\n");
+}
+
+// A column whose lower bound lies above its upper bound (after rounding
+// the bounds of integer columns) makes the MIP infeasible at once.
+int32_t crossed_column(const MipModel &model) {
+  for (int32_t j = 0; j < model.n(); ++j)
+    if (model.lp.collo[j] > model.lp.colup[j]) return j;
+  return -1;
+}
+
+// Stores the status and the incumbent (x, row activities, slacks in the
+// caller's terms) as the problem's solution record.
+int store_incumbent(tvllp *lp, const MipModel &model, int status, const Incumbent &inc) {
+  solution_discard(lp);
+  SolutionRecord *s = solution_of(lp);
+  if (!s) return TVLERR_OUT_OF_MEMORY;
+  s->status = status;
+  s->method = TVL_ALG_MIP;
+  if (!inc.present()) return 0;
+  const LpData &d = *lp->lp;
+  s->incumbent = s->has_primal = s->pfeas = true;
+  s->objval = inc.value() * model.lp.objsense;
+  s->x = inc.x();
+  s->ax.assign(static_cast<size_t>(d.nrows), 0.0);
+  for (int32_t j = 0; j < d.ncols; ++j)
+    for (int32_t k = d.matbeg[j]; k < d.matbeg[j] + d.matcnt[j]; ++k) s->ax[d.matind[k]] += d.matval[k] * s->x[j];
+  s->slack.resize(static_cast<size_t>(d.nrows));
+  for (int32_t i = 0; i < d.nrows; ++i) s->slack[i] = d.rhs[i] - s->ax[i];
+  return 0;
+}
+
+std::string column_name(const void *owner, int32_t j) {
+  const auto *lp = static_cast<const tvllp *>(owner);
+  if (lp->lp->colnames.present()) return lp->lp->colnames.get(j);
+  return "x" + std::to_string(j + 1);
+}
+
+int run_mip(tvlenv *env, tvllp *lp) {
+  SavedParams saved(env);
+  if (param_int(env, TVL_PARAM_CLOCKTYPE) == 0) {
+    const bool one_thread = param_int(env, TVL_PARAM_THREADS) == 1 || thread_limit() == 1;
+    saved.set_int(TVL_PARAM_CLOCKTYPE, one_thread ? 1 : 2);
+  }
+  const bool cpu_clock = param_int(env, TVL_PARAM_CLOCKTYPE) == 1;
+  if (param_dbl(env, TVL_PARAM_EPINT) < 1e-10) saved.set_dbl(TVL_PARAM_EPINT, 1e-9);
+  if (polish_after_in_use(env) && param_dbl(env, TVL_PARAM_POLISHAFTERTIME) < kNoValue)
+    saved.set_dbl(TVL_PARAM_POLISHAFTERTIME, kNoValue);
+  RunScope run(env);
+  const double start = env_time(env);
+
+  discard_derived(lp, kDropSolution | kDropMipState);
+  auto *record = new MipRecord();
+  lp->mipstate = record;
+  MipModel model;
+  build_mip_model(lp, model);
+  record->objsense = model.lp.objsense;
+  const int display = param_int(env, TVL_PARAM_MIPDISPLAY);
+  if (display >= 1) opening_lines(env);
+
+  NodeLog log(env, model.lp.objsense, start, cpu_clock);
+  log.set_column_names(column_name, lp);
+  SearchSettings settings = search_settings(env, model);
+  Search search(env, model, *record, settings, log);
+  int status;
+  if (const int32_t j = crossed_column(model); j >= 0) {
+    msg_warning(env, "Warning:  Bound infeasibility column '%s'.\n", column_name(lp, j).c_str());
+    status = TVLMIP_INFEASIBLE;
+  } else {
+    status = search.run();
+  }
+  if (display >= 1) print_cut_summary(env, *record);
+  const Incumbent &inc = search.incumbent();
+  // The incumbent against the problem's data as the user gave them.
+  if (inc.present()) {
+    const double viol = max_violation(model, inc.x());
+    if (viol > std::max(1e-10, param_dbl(env, TVL_PARAM_EPINT))) {
+      msg_warning(env, "Warning: integer solution contains unscaled infeasibilities.\n");
+      if (status == TVLMIP_OPTIMAL) status = TVLMIP_OPTIMAL_INFEAS;
+    }
+    if (status == TVLMIP_INForUNBD) status = TVLMIP_UNBOUNDED;
+  }
+  return store_incumbent(lp, model, status, inc);
+}
+
+}  // namespace
+}  // namespace tvl::mip
+
+extern "C" {
+
+int TVLmipopt(TVLENVptr env, TVLLPptr lp) {
+  int st = tvl::check_problem(env, lp);
+  if (!st) st = tvl::complete(env, lp);
+  if (!st && !tvl::mip::is_mip_problem(lp)) st = TVLERR_NOT_A_MIXED_INTEGER_PROBLEM;
+  if (!st) st = tvl::mip::unsupported(lp);
+  if (st) return tvl::boundary(env, st);
+  try {
+    st = tvl::mip::run_mip(env, lp);
+  } catch (const std::bad_alloc &) {
+    st = TVLERR_OUT_OF_MEMORY;
+  }
+  return tvl::boundary(env, st);
+}
+
+}  // extern "C"
