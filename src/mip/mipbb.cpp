@@ -8,7 +8,7 @@
 #include "lp/lpcomp.h"
 #include "lpmodel/lpbuild.h"
 #include "frame/env.h"
-#include "runtime/clock.h"
+#include "runtime/workcount.h"
 
 namespace tvl::mip {
 

@@ -8,7 +8,6 @@
 #include "frame/solution.h"
 #include "mip/mip_state.h"
 #include "frame/env.h"
-#include "runtime/clock.h"
 
 namespace tvl::mip {
 

@@ -2,7 +2,6 @@
 
 #include "frame/callback.h"
 #include "lp/lpcomp.h"
-#include "runtime/clock.h"
 
 namespace tvl::mip {
 
@@ -12,12 +11,9 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
       lo_(model.lp.collo),
       up_(model.lp.colup),
       is_touched_(static_cast<size_t>(model.n()), 0) {
-  const lp::LpModel &m = model.lp;
-  const uint64_t work = static_cast<uint64_t>(m.a.m) + static_cast<uint64_t>(m.a.n) + m.a.index.size() / 4;
   const tvlenv *env = control.env;
   control_.display = 0;
-  control_.limit_check = [this, env, work](int64_t iteration, const lp::SimplexProbe &) {
-    work_add(work);
+  control_.limit_check = [this, env](int64_t iteration, const lp::SimplexProbe &) {
     if (budget_ >= 0 && iteration >= budget_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env));
   };
