@@ -14,8 +14,8 @@
 #include "frame/param.h"
 #include "frame/problem.h"
 #include "simplex/dualopt.h"
-#include "simplex/flow_presolve.h"
 #include "simplex/flow_refine.h"
+#include "simplex/flow_presolve.h"
 #include "lpmodel/lpbuild.h"
 #include "lp/lpcomp.h"
 #include "simplex/matrix_compress.h"
@@ -88,12 +88,14 @@ class Solver {
     return solve(model, pricing, start, method_, caller_var_names(lp_->lp, pre));
   }
   // The same with the given simplex method and variable names (none: the
-  // default names).
+  // default names); `unreduced` is the last remedy of the verify step
+  // (simplex/verify_repair.h), when the flow offers one.
   LpResult solve(const LpModel &model, int pricing, const Basis *start, FlowMethod method,
-                 std::function<std::string(int32_t)> names) {
+                 std::function<std::string(int32_t)> names, std::function<LpResult()> unreduced = nullptr) {
     SimplexControl control = simplex_control(env_);
     control.pricing = pricing;
     control.var_name = std::move(names);
+    control.unreduced = std::move(unreduced);
     control.itlim = std::max<int64_t>(0, control.itlim - used_);
     LpProgress progress;
     lp_progress_init(progress);
@@ -125,6 +127,7 @@ class Solver {
     return param_int(env_, method == FlowMethod::Dual ? TVL_PARAM_DPRIIND : TVL_PARAM_PPRIIND);
   }
   int own_pricing() const { return pricing_of(method_); }
+  FlowMethod method() const { return method_; }
   FlowMethod other_method() const { return method_ == FlowMethod::Dual ? FlowMethod::Primal : FlowMethod::Dual; }
   // Pricing of the cleanup solve after postsolve.
   int cleanup_pricing() const {
@@ -143,26 +146,6 @@ class Solver {
 
 bool proven_outcome(LpStatus s) {
   return s == LpStatus::Infeasible || s == LpStatus::Unbounded || s == LpStatus::InfOrUnbd;
-}
-
-// Whether the cleanup solve from the postsolved basis bears out the optimum
-// of the reduced LP.  A limit that stops it says nothing either way; any
-// other status (infeasible, unbounded, numerical trouble), or an optimum
-// whose refined values are primal infeasible on the original LP,
-// contradicts it.  This happens on badly scaled LPs whose feasible set is
-// thin or whose optimal face is long: reductions that are exact up to
-// rounding then move the optimum of the reduced LP to a vertex that the
-// original LP, solved from there, does not accept.
-bool confirms_reduced_optimum(const LpModel &model, const LpResult &r, double feastol) {
-  switch (r.status) {
-    case LpStatus::IterLimit: case LpStatus::TimeLimit: case LpStatus::DetTimeLimit:
-    case LpStatus::Aborted: case LpStatus::ObjLimit:
-      return true;
-    case LpStatus::Optimal:
-      return primal_violation(model, r) <= feastol;
-    default:
-      return false;
-  }
 }
 
 // A reduced LP that presolve handed over as its dual: the other simplex
@@ -205,19 +188,21 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
     }
   }
   // The LP itself, solved from scratch without presolve: for a proof of
-  // infeasibility or unboundedness wanted for the caller's LP, or when the
-  // presolved copy did not lead to a trustworthy optimum.
+  // infeasibility or unboundedness wanted for the caller's LP, or as the
+  // last remedy of the final solve's verify step when the presolved copy
+  // did not lead to a trustworthy result (the copy is then dropped).
   auto solve_unreduced = [&](bool drop_copy) {
     if (drop_copy) discard_derived(lp, kDropPresolve);
+    saved.restore_start_settings();
     LpResult r = solver.solve(model, solver.own_pricing(), nullptr);
     r.iterations = solver.used();
-    refine_basic_solution(model, r);
     return r;
   };
   LpResult full;
   if (proven_outcome(reduced.status) || !postsolve(data.pre, reduced, full))
     return solve_unreduced(!proven_outcome(reduced.status));
   if (data.outcome.all_eliminated) {
+    // No simplex ran: the postsolved values are only refined.
     full.status = LpStatus::Optimal;
     full.primal_feasible = full.dual_feasible = true;
     refine_basic_solution(model, full);
@@ -225,12 +210,11 @@ LpResult solve_presolved(tvlenv *env, tvllp *lp, Solver &solver, SavedParams &sa
   }
   saved.set(TVL_PARAM_ADVIND, 1);
   saved.set(TVL_PARAM_PERIND, 0);
-  LpResult final_result = solver.solve(model, solver.cleanup_pricing(), &full.basis);
-  refine_basic_solution(model, final_result);
-  if (!confirms_reduced_optimum(model, final_result, simplex_control(env).feastol)) {
-    saved.restore_start_settings();
-    return solve_unreduced(true);
-  }
+  // The final solve from the postsolved basis (0 iterations when it is
+  // already optimal), with its verify step.
+  LpResult final_result = solver.solve(model, solver.cleanup_pricing(), &full.basis, solver.method(),
+                                       caller_var_names(lp->lp, nullptr),
+                                       [&] { return solve_unreduced(true); });
   final_result.iterations = solver.used();
   final_result.phase1_iterations += reduced.phase1_iterations;
   return final_result;
@@ -301,7 +285,6 @@ int flow_body(tvlenv *env, tvllp *lp, FlowMethod method, SavedParams &saved) {
     result.status = LpStatus::Infeasible;
   } else {
     result = solver.solve(model, solver.own_pricing(), warm ? &start : nullptr);
-    refine_basic_solution(model, result);
   }
   if (!compressed.restore()) {
     // The presolved copy can be rebuilt, the caller's matrix cannot.

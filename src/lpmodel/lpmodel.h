@@ -55,6 +55,24 @@ enum class LpStatus {
   NumericalTrouble,
 };
 
+// What the verify-and-repair step (simplex/verify_repair.h) did for a result.
+struct VerifyCounts {
+  int refactorizations = 0;  // final factor rebuilt because it carried updates
+  int refinements = 0;       // unscaled values refined on the final basis
+  int cleanups = 0;          // remedy 1: same method, unscaled, tightened tolerances
+  int switches = 0;          // remedy 2: the other method from the basis
+  int unreduced = 0;         // remedy 3: re-solve without presolve
+  bool doubtful = false;     // the result handed back still failed its check
+  int remedies() const { return cleanups + switches + unreduced; }
+  void add(const VerifyCounts &o) {
+    refactorizations += o.refactorizations;
+    refinements += o.refinements;
+    cleanups += o.cleanups;
+    switches += o.switches;
+    unreduced += o.unreduced;
+  }
+};
+
 struct LpResult {
   LpStatus status = LpStatus::Unknown;
   double objval = 0.0;            // in minimisation form, including offset
@@ -69,6 +87,7 @@ struct LpResult {
   bool primal_feasible = false, dual_feasible = false;
   double kappa = 0.0;             // condition estimate of the final basis (0 if unknown)
   bool basis_singular = false;    // the run stopped because the repair limit was exhausted
+  VerifyCounts verify;            // what the verify-and-repair step did
 };
 
 // A running simplex as its limit check sees it: describes the current
@@ -101,16 +120,16 @@ struct SimplexControl {
   FactorSettings factor;
   int singlim = 10;
   int precision_policy = 0;     // hidden parameter 1093
-  // An unbounded or infeasible verdict that its own certificate does not
-  // prove is checked by the other simplex method (which then runs with
-  // this off).
-  bool settle_verdicts = true;
   std::function<LpStatus(int64_t iteration, const SimplexProbe &probe)> limit_check;
   // The caller's name of variable j of the model solved: structural column
   // j < n, or the row of slack n+i.  Used by the per-iteration log lines
   // and the singularity repair messages; without it default names ("x1",
   // "c1") are used.
   std::function<std::string(int32_t j)> var_name;
+  // The last remedy of the verify step (simplex/verify_repair.h): a re-solve of
+  // the caller's LP without presolve, offered by the flow for the final
+  // solve after postsolve; empty elsewhere.
+  std::function<LpResult()> unreduced;
 };
 
 }  // namespace tvl::lp

@@ -6,6 +6,7 @@
 
 #include "runtime/workcount.h"
 #include "simplex/pivot_row.h"
+#include "simplex/primal_simplex.h"
 #include "simplex/primal_perturb.h"
 #include "simplex/tolerance_schedule.h"
 
@@ -23,6 +24,10 @@ constexpr int64_t kPolishBudgetDivisor = 100;
 // Least cost perturbation, in units of the dual tolerance: a change of the
 // order of the Harris tolerance still lets the ratio test see ties.
 constexpr double kLeastPerturbation = 10.0;
+// Pricing of the primal cleanup (TVL_PARAM_PPRIIND reduced-cost pricing).
+constexpr int kPrimalReducedCost = 4;
+// Dual infeasibilities a primal cleanup may face, per iteration of its budget.
+constexpr int64_t kCleanupReach = 2;
 // Half-width of the artificial box of the dual's big-M start (scaled units).
 constexpr double kArtificialBound = 1e6;
 
@@ -78,41 +83,21 @@ void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
   if (status_[j] != kBasic) place_nonbasic(j);
 }
 
-bool DualSimplex::refactor() {
+bool DualSimplex::factorize_for_refresh() {
   if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;
   if (!replaced_.empty()) pricing_.repaired(basis_view(), [this](const std::string &l) { say(l); });
   pricing_.refactored();
+  return true;
+}
+
+bool DualSimplex::refactor() {
+  if (!factorize_for_refresh()) return false;
   compute_primal();
   compute_dual();
   return true;
 }
 
-void DualSimplex::compute_primal() {
-  const int32_t m = lp_.m, n = lp_.n;
-  HVector &v = flip_;
-  v.clear();
-  std::vector<double> &rhs = v.array;
-  for (int32_t j = 0; j < n; ++j) {
-    if (status_[j] == kBasic) continue;
-    const double xj = nonbasic_value(j);
-    x_[j] = xj;
-    if (xj == 0.0) continue;
-    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
-  }
-  for (int32_t i = 0; i < m; ++i) {
-    if (status_[n + i] == kBasic) continue;
-    x_[n + i] = nonbasic_value(n + i);
-    rhs[i] -= x_[n + i];
-  }
-  v.count = 0;
-  for (int32_t i = 0; i < m; ++i)
-    if (rhs[i] != 0.0) v.index[v.count++] = i;
-  factor_->ftran(v, 1.0);
-  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = v.array[k];
-  v.count = -1;
-  v.clear();
-  work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
-}
+void DualSimplex::compute_primal() { compute_primal_values(flip_); }
 
 void DualSimplex::compute_dual() { compute_duals(cost_, &cost_, flip_); }
 
@@ -496,17 +481,50 @@ bool DualSimplex::dual_degenerate_start() const {
 
 // The primal cleanup after a removal is cheap when the restored costs leave
 // few, small dual infeasibilities; when they leave many, the primal simplex
-// (without pricing weights or perturbation of its own) can need more
-// iterations than the dual took.  It gets a budget of a tenth of the dual
-// iterations so far; when that runs out, NumericalTrouble tells the caller
-// to hand the basis back to the dual (flips and phase 1 for what remains).
-LpStatus DualSimplex::budgeted_primal_cleanup(int64_t budget) {
-  const int64_t limit = ctl_.itlim;
-  ctl_.itlim = std::min(limit, iter_ + budget);
-  LpStatus st = primal_cleanup();
-  ctl_.itlim = limit;
-  if (st == LpStatus::IterLimit && iter_ < limit) st = LpStatus::NumericalTrouble;
+// can need more iterations than the dual took.  It gets a budget of a tenth
+// of the dual iterations so far; when that runs out, NumericalTrouble tells
+// the caller to hand the basis back to the dual (flips and phase 1 for what
+// remains).  A primal pivot removes about one dual infeasibility, so with
+// more than twice the budget of them the cleanup is not tried at all.  The
+// cleanup is the primal simplex itself (primal_simplex.h) on the working LP
+// with the true costs, started from the current basis with reduced-cost
+// pricing (a cleanup is short: weights would not pay for their solves) and
+// the given optimality tolerance.  Its final basis comes back to the dual
+// with the positions of the rows that kept their basic variable; when the
+// dual goes on from there, its pricing weights, which did not follow the
+// primal's pivots, are computed afresh.  Koberstein 2005, section 6.3.2.
+LpStatus DualSimplex::primal_cleanup(int64_t budget, double opttol) {
+  if (!primal_candidates(opttol)) return LpStatus::Optimal;
+  if (count_dual_infeasible() > kCleanupReach * budget) return LpStatus::NumericalTrouble;
+  SimplexControl ctl = ctl_;
+  ctl.itlim = std::max<int64_t>(0, std::min(ctl_.itlim - iter_, budget));
+  ctl.opttol = opttol;
+  ctl.feastol = primal_tol_;
+  ctl.pricing = kPrimalReducedCost;
+  ctl.perturb_always = 0;
+  ctl.display = 0;
+  PrimalSimplex primal(lp_, ctl, false);
+  primal.set_basis(status_);
+  LpStatus st = primal.run();
+  iter_ += primal.iterations();
+  if (st == LpStatus::IterLimit && iter_ < ctl_.itlim) st = LpStatus::NumericalTrouble;
+  if (primal.iterations() == 0) return st;
+  if (!adopt_pivoted_status(primal.status()) || !refactor()) return LpStatus::NumericalTrouble;
+  if (st != LpStatus::Optimal) pricing_.recompute(basis_view());
   return st;
+}
+
+// Whether a nonbasic variable's reduced cost has the wrong sign for its
+// status by more than `tol` (a pricing candidate of the primal simplex).
+bool DualSimplex::primal_candidates(double tol) const {
+  for (int32_t j = 0; j < lp_.num_vars(); ++j) {
+    const int8_t s = status_[j];
+    if (s == kBasic || lower_[j] == upper_[j]) continue;
+    const double dj = d_[j];
+    if ((s == kAtLower && dj < -tol) || (s == kAtUpper && dj > tol) || (s == kFreeNb && std::fabs(dj) > tol))
+      return true;
+  }
+  return false;
 }
 
 // Restores the true costs.  A perturbation also takes back the tolerance
@@ -538,11 +556,7 @@ LpStatus DualSimplex::solve_current(int phase) {
   monitor_.start(iter_, phase, objective());
   int redo = 0;
   for (;;) {
-    const LpStatus lim = check_limits();
-    if (lim != LpStatus::Unknown) {
-      if (factor_->updates_since_factor() > 0) refactor();
-      return lim;
-    }
+    if (const LpStatus lim = limit_reached(); lim != LpStatus::Unknown) return lim;
     const Step s = iterate();
     switch (s) {
       case Step::Redo:
@@ -656,16 +670,12 @@ bool DualSimplex::restore_bounds() {
 // Final polish: reduced costs that are within the tolerance but on the wrong
 // side still cost objective accuracy when the variables' ranges are large;
 // a few primal simplex pivots with a much smaller tolerance remove them while
-// the basis stays primal feasible.  A failed polish keeps the optimal basis.
+// the basis stays primal feasible.  A failed polish continues with the dual.
 void DualSimplex::polish() {
   if (choose_row() >= 0) return;
   // The polish ends the run: a perturbation started here would not be removed.
   allow_perturb_ = false;
-  const double saved = dual_tol_;
-  dual_tol_ = std::max(1e-9, 0.01 * saved);
-  const LpStatus st = budgeted_primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor));
-  dual_tol_ = saved;
-  if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
+  const LpStatus st = primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor), std::max(1e-9, 0.01 * dual_tol_));
   if (st != LpStatus::Optimal || choose_row() >= 0 || count_dual_infeasible() > 0) {
     // Left the tolerances: continue with the dual from here.
     make_dual_feasible_by_flips(false);
@@ -730,10 +740,9 @@ LpStatus DualSimplex::run() {
     if (choose_row() < 0) {
       // Primal feasible with true costs: the primal simplex removes the
       // remaining dual infeasibilities.
-      st = budgeted_primal_cleanup(std::max<int64_t>(100, iter_ / kCleanupBudgetDivisor));
+      st = primal_cleanup(std::max<int64_t>(100, iter_ / kCleanupBudgetDivisor), dual_tol_);
       if (st == LpStatus::Unbounded) break;
       if (st != LpStatus::Optimal && st != LpStatus::NumericalTrouble) break;
-      if (st == LpStatus::Optimal && factor_->updates_since_factor() > 0) refactor();
       st = LpStatus::Optimal;
     }
     make_dual_feasible_by_flips(false);
@@ -741,15 +750,8 @@ LpStatus DualSimplex::run() {
   }
   if (st == LpStatus::Optimal && (perturb_.active || shifted_)) remove_perturbation();
   if (st == LpStatus::Optimal) polish();
-  switch (st) {
-    case LpStatus::Optimal: pfeas_ = dfeas_ = true; break;
-    case LpStatus::IterLimit:
-    case LpStatus::TimeLimit:
-    case LpStatus::DetTimeLimit:
-    case LpStatus::Aborted:
-    case LpStatus::ObjLimit: dfeas_ = (phase_ == 2); break;
-    default: break;
-  }
+  pfeas_ = dfeas_ = st == LpStatus::Optimal;
+  if (stopped_by_limit(st)) dfeas_ = phase_ == 2;
   // Display 1 closes with the objective of the final factorization;
   // display 2 has already shown every iteration.
   if (log_.display() == 1 && st == LpStatus::Optimal) log_iteration(2, -1, -1);

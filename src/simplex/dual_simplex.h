@@ -48,9 +48,8 @@ class DualSimplex : public SimplexBase {
   // Changes the bounds of variable j (a structural, or n+i for a slack).
   void set_bounds(int32_t j, double lower, double upper);
 
-  LpStatus run();
+  LpStatus run() override;
 
-  const std::vector<double> &ray() const { return ray_; }  // B^-T e_r of the infeasible row
   // Tightens the tolerances for a cleanup run.
   void set_tolerances(double primal, double dual) {
     primal_tol_ = primal;
@@ -65,10 +64,11 @@ class DualSimplex : public SimplexBase {
  private:
   void reset_weights() override;
   const std::vector<double> &working_costs() const override { return cost_; }
+  bool factorize_for_refresh() override;
   enum class Step { Done, Redo, Optimal, Infeasible, Failed };
 
   // Basis and factor.
-  bool refactor();
+  bool refactor() override;
   void compute_primal();
   void compute_dual();
   // One iteration of the dual simplex on the current bounds.
@@ -88,14 +88,12 @@ class DualSimplex : public SimplexBase {
   void box_dual_infeasible();
   bool restore_bounds();
   void remove_perturbation();
-  LpStatus budgeted_primal_cleanup(int64_t budget);
+  // Primal simplex cleanup after the costs were restored.
+  LpStatus primal_cleanup(int64_t budget, double opttol);
+  bool primal_candidates(double tol) const;
   void start_perturbation(bool stalled);
   bool dual_degenerate_start() const;
-  // Primal simplex cleanup after the costs were restored (dual_cleanup.cpp).
-  LpStatus primal_cleanup();
   void polish();
-  int32_t choose_primal_entering() const;
-  int32_t primal_ratio_test(double dir, double &step) const;
   // Progress monitor (progress_monitor.h): perturbs on a first stall and
   // walks the tolerance schedules on later ones.
   void monitor_progress();

@@ -2,9 +2,8 @@
 //
 // The model is scaled (SimplexControl::scaling: -1 off, 0 standard,
 // 1 aggressive), solved by the dual simplex of dual_simplex.h from the
-// given basis (or the slack basis), and the solution is unscaled before it
-// is returned.  When the unscaled solution violates the tolerances, a short
-// cleanup run on the unscaled problem starts from the final basis.
+// given basis (or the slack basis), and the final outcome is settled by the
+// verify-and-repair step of simplex/verify_repair.h.
 //
 // Result conventions (minimisation form, objsense already applied):
 //   dj = cost - A' pi;  a row whose activity sits at rowlo has pi >= 0, at rowup pi <= 0.
@@ -25,9 +24,42 @@ LpResult dual_simplex(const LpModel &model, const SimplexControl &ctl, const Bas
 class DualSimplex;
 struct Scaling;
 
-// Repeated solves of one LP whose column bounds change between solves (the
-// branch-and-bound use): scaling, factor, pricing weights and basis are kept,
-// so each solve starts from the previous final basis.
+// Repeated solves of one LP that changes between solves: the interface the
+// branch-and-bound search calls for its node LPs.
+//
+//   DualOptimizer opt(model, ctl);       // scaling, working LP, no solve yet
+//   LpResult r = opt.solve();            // cold (slack basis) or set_basis
+//   opt.set_col_bounds(j, lo, up);       // branching: bounds in place
+//   r = opt.solve();                     // warm: a few dual iterations
+//   opt.set_model(with_cuts, basis);     // rows added or removed
+//   r = opt.solve();                     // warm from `basis`
+//
+// The object keeps the scaling, the working LP, the basis factor, the
+// pricing weights and the basis.  set_col_bounds changes the bounds of a
+// structural column in place (a nonbasic column moves to its new bound); a
+// bound change keeps the basis dual feasible, so solve() goes on with the
+// dual simplex from the last final basis, factor and weights.  set_basis
+// replaces the basis to start from (e.g. a parent node's basis when the
+// search jumps to another part of the tree); the factor is rebuilt.
+// set_model takes a model with the same columns and other rows (cuts
+// added, removed, or both) together with the basis to start from, given
+// for the new rows: the final basis of the last solve with the slack of
+// each added row basic and the removed rows left out is dual feasible for
+// the new model, so the dual re-solve stays short.  The scaling and factor
+// are rebuilt for the new rows.  set_basis and set_model return false when
+// the basis does not fit the model (a count of basic variables other than
+// the number of rows, e.g. a removed row whose slack was nonbasic); the
+// next solve then starts from the slack basis, which LpResult::iterations
+// shows.
+//
+// Each solve ends with the verify-and-repair step (verify_repair.h) and
+// returns in the model's unscaled, minimisation terms: status, objval, x
+// (columns), pi (row duals), dj (reduced costs), slack, basis, iterations
+// and LpResult::verify (whether a remedy ran).  When one did, the kept
+// solver takes the basis the remedy ended on (its factor is rebuilt and its
+// weights restart), so the warm start is never lost silently: the next
+// solve starts from the repaired basis.  Limits come from the SimplexControl
+// given at construction (itlim per solve, limit_check for time and work).
 class DualOptimizer {
  public:
   DualOptimizer(const LpModel &model, const SimplexControl &ctl);
@@ -37,7 +69,10 @@ class DualOptimizer {
   // Bounds of structural column j in the model's (unscaled) terms.
   void set_col_bounds(int32_t j, double lower, double upper);
   // Replaces the basis to start from (otherwise the last final basis is used).
-  void set_basis(const Basis &basis);
+  bool set_basis(const Basis &basis);
+  // Replaces the rows of the model (same columns) and the basis to start
+  // from, given for the new rows.
+  bool set_model(const LpModel &model, const Basis &basis);
   LpResult solve();
   const LpModel &model() const { return model_; }
 
@@ -49,8 +84,8 @@ class DualOptimizer {
 };
 
 // Largest violation of the Farkas condition above; a positive value means
-// that `ray` proves infeasibility of `model` by that margin (used by tests
-// and by callers that want to double-check a certificate).
+// that `ray` proves infeasibility of `model` by that margin (the verify
+// step's check of an infeasible verdict).
 double farkas_margin(const LpModel &model, const std::vector<double> &ray);
 
 }  // namespace tvl::lp

@@ -59,6 +59,11 @@ class DualPricingState {
 
   // The basis changed from outside: the weights no longer belong to it.
   void invalidate() { valid_ = false; }
+  // The basis of `v` (factorized) was reached by pivots the weights did
+  // not follow: the rules that keep weights compute them afresh.
+  void recompute(const DualBasisView &v) {
+    if (weights_on_) rule_->compute_exact(v);
+  }
   // Start of a run on the basis of `v` (factorized).
   void start_run(const DualBasisView &v, const Say &say);
   // A singularity repair replaced basic columns.

@@ -159,15 +159,20 @@ void PrimalSimplex::set_slack_basis() {
 
 void PrimalSimplex::reset_weights() { pricing_->reset_unit(); }
 
-bool PrimalSimplex::refactor() {
+bool PrimalSimplex::factorize_for_refresh() {
   if (!factorize_header(log_.display(), [this](const std::string &line) { log_.text(line.c_str()); })) return false;
   basis_nz_ = 0;
   for (int32_t j : head_)
     basis_nz_ += j < lp_.n ? static_cast<uint64_t>(lp_.a.start[j + 1] - lp_.a.start[j]) : 1u;
+  if (!replaced_.empty()) reinit_norms();
+  return true;
+}
+
+bool PrimalSimplex::refactor() {
+  if (!factorize_for_refresh()) return false;
   compute_primal();
   compute_phase1_costs();
   compute_dual();
-  if (!replaced_.empty()) reinit_norms();
   hybrid_rule();
   return true;
 }
@@ -191,40 +196,7 @@ int32_t PrimalSimplex::exact_norms() {
   return count;
 }
 
-void PrimalSimplex::compute_primal() {
-  const int32_t m = lp_.m, n = lp_.n;
-  for (int32_t j = 0; j < n + m; ++j)
-    if (status_[j] != kBasic) x_[j] = nonbasic_value(j);
-  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = 0.0;
-  solve_basic_correction();
-  // One step of iterative refinement: the residual of the computed values
-  // goes through the same factor again, which recovers the digits an
-  // ill-conditioned basis loses.
-  solve_basic_correction();
-}
-
-// x_B += B^-1 r with r = -(A x + s), the residual of the rows over all
-// variables.
-void PrimalSimplex::solve_basic_correction() {
-  const int32_t m = lp_.m, n = lp_.n;
-  HVector &v = work_;
-  v.clear();
-  std::vector<double> &rhs = v.array;
-  for (int32_t j = 0; j < n; ++j) {
-    const double xj = x_[j];
-    if (xj == 0.0) continue;
-    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
-  }
-  for (int32_t i = 0; i < m; ++i) rhs[i] -= x_[n + i];
-  v.count = 0;
-  for (int32_t i = 0; i < m; ++i)
-    if (rhs[i] != 0.0) v.index[v.count++] = i;
-  factor_->ftran(v, 1.0);
-  for (int32_t k = 0; k < m; ++k) x_[head_[k]] += v.array[k];
-  v.count = -1;
-  v.clear();
-  work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
-}
+void PrimalSimplex::compute_primal() { compute_primal_values(work_); }
 
 // Costs of the phase-1 objective (sum of violations): -1 for a basic
 // variable below its lower bound, +1 above its upper bound.  Returns true
@@ -567,11 +539,7 @@ LpStatus PrimalSimplex::solve_phases() {
   phase_ = count_infeasible(primal_tol_) > 0 ? 1 : 2;
   compute_dual();
   for (;;) {
-    const LpStatus lim = check_limits();
-    if (lim != LpStatus::Unknown) {
-      if (factor_->updates_since_factor() > 0) refactor();
-      return lim;
-    }
+    if (const LpStatus lim = limit_reached(); lim != LpStatus::Unknown) return lim;
     if (iter_ >= polish_end_) dual_tol_ = ctl_.opttol;
     const Step s = iterate();
     switch (s) {
@@ -683,16 +651,9 @@ LpStatus PrimalSimplex::run() {
     phase_ = 2;
     compute_dual();
   }
-  switch (st) {
-    case LpStatus::Optimal: pfeas_ = dfeas_ = true; break;
-    case LpStatus::Unbounded: pfeas_ = true; break;
-    case LpStatus::IterLimit:
-    case LpStatus::TimeLimit:
-    case LpStatus::DetTimeLimit:
-    case LpStatus::Aborted:
-    case LpStatus::ObjLimit: pfeas_ = (phase_ == 2); break;
-    default: break;
-  }
+  pfeas_ = dfeas_ = st == LpStatus::Optimal;
+  if (st == LpStatus::Unbounded) pfeas_ = true;
+  if (stopped_by_limit(st)) pfeas_ = phase_ == 2;
   if (phase_ == 1) {
     // Leave the true duals of the final basis behind, not the phase-1 ones.
     phase_ = 2;

@@ -38,21 +38,20 @@ class PrimalSimplex : public SimplexBase {
 
   void set_slack_basis() override;
 
-  LpStatus run();
+  LpStatus run() override;
 
-  const std::vector<double> &ray() const { return ray_; }    // n+m when Unbounded
   PrimalRule pricing_rule() const { return pricing_->rule(); }
   // Objective c'x in minimisation form without the offset.
   double objective() const;
 
  private:
   void reset_weights() override;
+  bool factorize_for_refresh() override;
   enum class Step { Done, Redo, NoCandidate, Unbounded, Failed };
 
   // Basis, factor and solution values.
-  bool refactor();
+  bool refactor() override;
   void compute_primal();
-  void solve_basic_correction();
   void compute_dual();
   bool compute_phase1_costs();
   double infeasibility_sum(double tol) const;

@@ -2,9 +2,8 @@
 //
 // The model is scaled (SimplexControl::scaling: -1 off, 0 standard,
 // 1 aggressive), solved by the primal simplex of primal_simplex.h from the
-// given basis (or the slack basis), and the solution is unscaled before it
-// is returned.  When the unscaled solution violates the tolerances, a short
-// cleanup run on the unscaled problem starts from the final basis.  A basis
+// given basis (or the slack basis), and the final outcome is settled by the
+// verify-and-repair step of simplex/verify_repair.h.  A basis
 // that is primal feasible for the model starts directly in phase 2, which
 // makes re-solves after objective changes (and cleanup after postsolve)
 // cheap.

@@ -17,6 +17,7 @@ SimplexBase::SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_
   x_.assign(static_cast<size_t>(n + m), 0.0);
   d_.assign(static_cast<size_t>(n + m), 0.0);
   y_.assign(static_cast<size_t>(m), 0.0);
+  scratch_.setup(m);
   primal_tol_ = ctl.feastol;
 }
 
@@ -62,6 +63,25 @@ bool SimplexBase::adopt_status(const std::vector<int8_t> &status) {
     if (status_[j] == kBasic) head_.push_back(j);
     else place_nonbasic(j);
   }
+  rebuild_positions();
+  have_factor_ = false;
+  return true;
+}
+
+bool SimplexBase::adopt_pivoted_status(const std::vector<int8_t> &status) {
+  const int32_t m = lp_.m, nv = lp_.num_vars();
+  if (static_cast<int32_t>(head_.size()) != m || static_cast<int32_t>(status.size()) != nv ||
+      std::count(status.begin(), status.end(), static_cast<int8_t>(kBasic)) != m)
+    return false;
+  int32_t next = 0;
+  for (int32_t k = 0; k < m; ++k) {
+    if (status[head_[k]] == kBasic) continue;
+    while (status[next] != kBasic || status_[next] == kBasic) ++next;
+    head_[k] = next++;
+  }
+  status_ = status;
+  for (int32_t j = 0; j < nv; ++j)
+    if (status_[j] != kBasic) place_nonbasic(j);
   rebuild_positions();
   have_factor_ = false;
   return true;
@@ -116,6 +136,42 @@ bool SimplexBase::factorize_header(int display, const std::function<void(const s
 
 void SimplexBase::load_column(int32_t q, HVector &v) const { tvl::lp::load_column(lp_, q, v); }
 
+void SimplexBase::compute_primal_values(HVector &work) {
+  const int32_t m = lp_.m, nv = lp_.num_vars();
+  for (int32_t j = 0; j < nv; ++j)
+    if (status_[j] != kBasic) x_[j] = nonbasic_value(j);
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] = 0.0;
+  solve_basic_correction(work);
+  solve_basic_correction(work);
+}
+
+void SimplexBase::solve_basic_correction(HVector &v) {
+  const int32_t m = lp_.m, n = lp_.n;
+  v.clear();
+  std::vector<double> &rhs = v.array;
+  for (int32_t j = 0; j < n; ++j) {
+    const double xj = x_[j];
+    if (xj == 0.0) continue;
+    for (int32_t k = lp_.a.start[j]; k < lp_.a.start[j + 1]; ++k) rhs[lp_.a.index[k]] -= lp_.a.value[k] * xj;
+  }
+  for (int32_t i = 0; i < m; ++i) rhs[i] -= x_[n + i];
+  v.count = 0;
+  for (int32_t i = 0; i < m; ++i)
+    if (rhs[i] != 0.0) v.index[v.count++] = i;
+  factor_->ftran(v, 1.0);
+  for (int32_t k = 0; k < m; ++k) x_[head_[k]] += v.array[k];
+  v.count = -1;
+  v.clear();
+  work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
+}
+
+bool SimplexBase::refresh() {
+  if (factor_carries_updates() && !factorize_for_refresh()) return false;
+  compute_primal_values(scratch_);
+  compute_duals(lp_.cost, &lp_.cost, scratch_);
+  return true;
+}
+
 void SimplexBase::compute_duals(const std::vector<double> &basic_cost, const std::vector<double> *nonbasic_cost,
                                 HVector &work) {
   const int32_t m = lp_.m, n = lp_.n;
@@ -150,6 +206,22 @@ LpStatus SimplexBase::check_limits() {
   if (iter_ >= ctl_.itlim) return LpStatus::IterLimit;
   if (ctl_.limit_check) return ctl_.limit_check(iter_, *this);
   return LpStatus::Unknown;
+}
+
+LpStatus SimplexBase::limit_reached() {
+  const LpStatus lim = check_limits();
+  if (lim != LpStatus::Unknown && factor_->updates_since_factor() > 0) refactor();
+  return lim;
+}
+
+bool SimplexBase::stopped_by_limit(LpStatus st) {
+  switch (st) {
+    case LpStatus::IterLimit: case LpStatus::TimeLimit: case LpStatus::DetTimeLimit:
+    case LpStatus::Aborted: case LpStatus::ObjLimit:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void SimplexBase::describe(LpIterate &out) const {

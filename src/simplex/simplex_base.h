@@ -1,9 +1,10 @@
 // State and basis bookkeeping shared by the dual and the primal simplex:
 // the working LP and controls, the basis header with variable statuses and
-// positions, primal values, reduced costs and row duals, the basis factor
-// with its singularity repair, and the counters.  The two methods differ
-// in how they choose pivots and run their phases, not in how they keep a
-// basis, so this part is written once.
+// positions, primal values (computed with one round of iterative
+// refinement), reduced costs and row duals, the basis factor with its
+// singularity repair, and the counters.  The two methods
+// differ in how they choose pivots and run their phases, not in how they
+// keep a basis, so this part is written once.
 #pragma once
 
 #include <cmath>
@@ -42,6 +43,7 @@ inline double density(const HVector &v) {
 
 class SimplexBase : public SimplexProbe {
  public:
+  virtual ~SimplexBase();
   const SimplexLp &lp() const { return lp_; }
   const std::vector<double> &x() const { return x_; }         // all n+m variables
   const std::vector<double> &dual() const { return d_; }      // reduced costs, n+m
@@ -53,6 +55,17 @@ class SimplexBase : public SimplexProbe {
   bool repairs_exhausted() const { return repair_.exhausted(); }
   bool primal_feasible() const { return pfeas_; }
   bool dual_feasible() const { return dfeas_; }
+  // Dual simplex: B^-T e_r of the row that proved infeasibility (m).
+  // Primal simplex: the unbounded direction over all variables (n+m).
+  const std::vector<double> &ray() const { return ray_; }
+
+  // Values of the final basis as the verify step wants them: refactorizes
+  // when the factor carries updates, then recomputes the primal values
+  // (with refinement), row duals and reduced costs for the true costs.
+  // False when no factor can be built.
+  bool refresh();
+  // Whether refresh would refactorize.
+  bool factor_carries_updates() const { return !have_factor_ || factor_->updates_since_factor() > 0; }
 
   // The current iterate for the LP callback: c'x with the true and with the
   // working costs, and the sums of primal violations of the basic
@@ -66,13 +79,14 @@ class SimplexBase : public SimplexProbe {
   bool set_basis(const std::vector<int8_t> &status);
   // All slacks basic; each method places the structurals its own way.
   virtual void set_slack_basis() = 0;
+  // Runs the method from the current basis to a final status.
+  virtual LpStatus run() = 0;
 
  protected:
   // nonbasic_by_cost: a nonbasic variable with two finite bounds and no
   // settled status goes to the bound its reduced cost asks for (the dual
   // keeps dual feasibility that way), else to its lower bound.
   SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_by_cost);
-  virtual ~SimplexBase();
   SimplexBase(const SimplexBase &) = delete;
   SimplexBase &operator=(const SimplexBase &) = delete;
 
@@ -84,6 +98,11 @@ class SimplexBase : public SimplexProbe {
   // Takes a status per variable with exactly m basic entries as the basis
   // (factor to be rebuilt); false, with nothing changed, otherwise.
   bool adopt_status(const std::vector<int8_t> &status);
+  // The same for a basis reached by pivots from the current one: variables
+  // that stay basic keep their positions (and with them whatever the
+  // pricing keeps per position); the entering ones take the positions
+  // freed, in index order.
+  bool adopt_pivoted_status(const std::vector<int8_t> &status);
   // Makes every slack basic in its row (factor to be rebuilt).
   void slack_header();
   // A new basis invalidates the pricing weights.
@@ -95,6 +114,16 @@ class SimplexBase : public SimplexProbe {
   // display level); false when no factor can be built.
   bool factorize_header(int display, const std::function<void(const std::string &)> &say);
   void load_column(int32_t q, HVector &v) const;
+  // Primal values of the current basis: nonbasic variables at the values
+  // their statuses name, basic ones from B x_B = -(N x_N), followed by one
+  // round of iterative refinement (the residual of the rows over all
+  // variables goes through the same factor again, which recovers the
+  // digits an ill-conditioned basis loses).  `work` is scratch of size m,
+  // left clear.
+  void compute_primal_values(HVector &work);
+  // Factorizes the header with the method's own logging (singularity
+  // repair messages, threshold changes).
+  virtual bool factorize_for_refresh() = 0;
   // Row duals y = B^-T c_B from the costs of the basic variables, and
   // reduced costs d_j = c_j - a_j'y of the nonbasic ones with c_j from
   // `nonbasic_cost` (zero when it is null); `work` is scratch of size m.
@@ -102,6 +131,13 @@ class SimplexBase : public SimplexProbe {
   // The stop status of the limits (repair limit, iterations, the caller's
   // check), or Unknown to go on.
   LpStatus check_limits();
+  // The same inside an iteration loop: at a stop the basis is refactorized
+  // (and the values recomputed) when the factor carries updates.
+  LpStatus limit_reached();
+  // Whether a run stopped at a limit rather than at a verdict.
+  static bool stopped_by_limit(LpStatus st);
+  // Refactorizes the header and recomputes the method's values.
+  virtual bool refactor() = 0;
   std::string var_name(int32_t j) const;
   // Whether a summary line of the iteration log is due: one per
   // factorization and phase.
@@ -119,6 +155,7 @@ class SimplexBase : public SimplexProbe {
   std::vector<double> x_, d_, y_, ray_;
   std::vector<int8_t> row_mark_;
   std::vector<int32_t> replaced_;
+  HVector scratch_;  // m, for refresh
 
   double primal_tol_ = 1e-6, dual_tol_ = 1e-7;
   int64_t iter_ = 0, phase1_iter_ = 0;
@@ -128,6 +165,8 @@ class SimplexBase : public SimplexProbe {
   bool pfeas_ = false, dfeas_ = false;
 
  private:
+  // x_B += B^-1 r with r = -(A x + s), the residual of the rows.
+  void solve_basic_correction(HVector &work);
   bool nonbasic_by_cost_;
 };
 

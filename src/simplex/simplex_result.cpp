@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "simplex/dualopt.h"
 #include "simplex/scaling.h"
+#include "simplex/simplex_base.h"
 #include "simplex/simplex_lp.h"
 
 namespace tvl::lp {
@@ -34,6 +36,18 @@ Basis status_to_basis(int32_t n, int32_t m, const std::vector<int8_t> &st) {
   return b;
 }
 
+SimplexLp working_lp(const LpModel &model, const Scaling &sc) {
+  SimplexLp lp;
+  if (!sc.active()) {
+    lp.load(model);
+    return lp;
+  }
+  LpModel scaled = model;
+  apply_scaling(sc, scaled);
+  lp.load(scaled);
+  return lp;
+}
+
 bool valid_basis(const LpModel &model, const Basis *b) {
   return b != nullptr && static_cast<int32_t>(b->colstat.size()) == model.a.n &&
          static_cast<int32_t>(b->rowstat.size()) == model.a.m;
@@ -61,6 +75,79 @@ void unscale_solution(const LpModel &model, const Scaling &sc, const std::vector
   res.basis = status_to_basis(n, m, status);
 }
 
+namespace {
+
+// Dual ray of the working form as a row-space ray of the model, signed so
+// that its Farkas margin is the larger one.
+void unscale_dual_ray(const LpModel &model, const Scaling &sc, const std::vector<double> &ray, LpResult &res) {
+  const int32_t m = model.a.m;
+  res.ray.resize(m);
+  for (int32_t i = 0; i < m; ++i) res.ray[i] = sc.active() ? ray[i] * sc.row[i] : ray[i];
+  const double margin = farkas_margin(model, res.ray);
+  for (double &v : res.ray) v = -v;
+  if (farkas_margin(model, res.ray) < margin)
+    for (double &v : res.ray) v = -v;
+}
+
+// Primal ray over the structurals, unscaled, largest entry 1.
+void unscale_primal_ray(const LpModel &model, const Scaling &sc, const std::vector<double> &ray, LpResult &res) {
+  const int32_t n = model.a.n;
+  res.ray.resize(n);
+  double big = 0.0;
+  for (int32_t j = 0; j < n; ++j) {
+    res.ray[j] = sc.active() ? ray[j] * sc.col[j] : ray[j];
+    big = std::max(big, std::fabs(res.ray[j]));
+  }
+  if (big > 0.0)
+    for (double &v : res.ray) v /= big;
+}
+
+}  // namespace
+
+void extract_result(const LpModel &model, const Scaling &sc, const SimplexBase &solver, LpStatus status,
+                    LpResult &res) {
+  const int32_t m = model.a.m, n = model.a.n;
+  res.status = status;
+  unscale_solution(model, sc, solver.x(), solver.row_dual(), solver.status(), res);
+  res.iterations += solver.iterations();
+  res.phase1_iterations += solver.phase1_iterations();
+  res.primal_feasible = solver.primal_feasible();
+  res.dual_feasible = solver.dual_feasible();
+  res.basis_singular = solver.repairs_exhausted();
+  res.ray.clear();
+  const std::vector<double> &ray = solver.ray();
+  if (status == LpStatus::Infeasible && static_cast<int32_t>(ray.size()) == m) unscale_dual_ray(model, sc, ray, res);
+  if (status == LpStatus::Unbounded && static_cast<int32_t>(ray.size()) == n + m) unscale_primal_ray(model, sc, ray, res);
+}
+
+double farkas_margin(const LpModel &model, const std::vector<double> &ray) {
+  const CscMatrix &a = model.a;
+  double ymax = 0.0;
+  for (double v : ray) ymax = std::max(ymax, std::fabs(v));
+  if (ymax == 0.0) return -kInfBound;
+  const double ztol = 1e-9 * ymax;
+  // sup over the column box of (A'y)'x.
+  double sup = 0.0;
+  for (int32_t j = 0; j < a.n; ++j) {
+    double z = 0.0;
+    for (int32_t k = a.start[j]; k < a.start[j + 1]; ++k) z += a.value[k] * ray[a.index[k]];
+    if (std::fabs(z) <= ztol) continue;
+    const double b = z > 0.0 ? model.colup[j] : model.collo[j];
+    if (std::fabs(b) >= kInfBound) return -kInfBound;
+    sup += z * b;
+  }
+  // inf over the row box of y'r.
+  double inf = 0.0;
+  for (int32_t i = 0; i < a.m; ++i) {
+    const double y = ray[i];
+    if (std::fabs(y) <= ztol) continue;
+    const double b = y > 0.0 ? model.rowlo[i] : model.rowup[i];
+    if (std::fabs(b) >= kInfBound) return -kInfBound;
+    inf += y * b;
+  }
+  return inf - sup;
+}
+
 double primal_violation(const LpModel &model, const LpResult &res) {
   double worst = 0.0;
   for (int32_t j = 0; j < model.a.n; ++j)
@@ -68,16 +155,6 @@ double primal_violation(const LpModel &model, const LpResult &res) {
   for (int32_t i = 0; i < model.a.m; ++i)
     worst = std::max({worst, model.rowlo[i] - res.rowact[i], res.rowact[i] - model.rowup[i]});
   return worst;
-}
-
-LpResult settle_with(SimplexEntry other, const LpModel &model, const SimplexControl &ctl, const LpResult &first) {
-  SimplexControl quiet = ctl;
-  quiet.itlim = std::max<int64_t>(0, ctl.itlim - first.iterations);
-  quiet.settle_verdicts = false;
-  LpResult res = other(model, quiet, &first.basis);
-  res.iterations += first.iterations;
-  res.phase1_iterations += first.phase1_iterations;
-  return res;
 }
 
 bool proves_unbounded(const LpModel &model, const std::vector<double> &ray) {
