@@ -54,7 +54,10 @@ ProgressMonitor::Action ProgressMonitor::observe(int64_t iter, int phase, double
 }
 
 void ProgressMonitor::perturbed(int count, double magnitude) {
-  if (count >= 2 && magnitude <= 1e-6) window_ *= 2;
+  // A kept optimizer (the MIP's node LPs) reuses its monitor over many solves:
+  // the window stops growing once it is far beyond any run's iteration count.
+  constexpr int64_t kMaxWindow = int64_t{1} << 40;
+  if (count >= 2 && magnitude <= 1e-6 && window_ < kMaxWindow) window_ *= 2;
 }
 
 double move_limit_away(double limit, double objective, double dir) {
