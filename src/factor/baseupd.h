@@ -236,20 +236,4 @@ bool LuFactor<T>::update(int32_t r, const HVector &col) {
   return !refactor_due_;
 }
 
-template <class T>
-bool LuFactor<T>::wants_refactor() const {
-  return !valid_ || refactor_due_ || updates_ >= update_limit_;
-}
-
-template <class T>
-bool LuFactor<T>::confirm_refactor(double uniform01) {
-  const int32_t k = updates_;
-  bool yes;
-  if (forced_refactors_ >= 20) yes = k > 0 && uniform01 < 0.05;
-  else if (k == 1) yes = uniform01 < 0.5;
-  else yes = k > 1;
-  if (yes && k < 20) ++forced_refactors_;
-  return yes;
-}
-
 }  // namespace tvl::lp

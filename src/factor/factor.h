@@ -88,7 +88,6 @@ class BasisFactor {
   // the factor never keeps a copy.
   virtual bool update(int32_t r, const HVector &col) = 0;
   virtual int32_t updates_since_factor() const = 0;
-  virtual bool wants_refactor() const = 0;
   virtual int64_t factor_nonzeros() const = 0;
   virtual int precision() const = 0;  // 0 double, 1 extended
   // Operations counted since construction (factorizations, solves and
@@ -101,12 +100,8 @@ class BasisFactor {
   // and at the first repaired singularity of a call).
   virtual double markowitz() const = 0;
   virtual void set_markowitz(double u) = 0;
-  // Asks whether to refactorize before trusting a conclusion that rests on
-  // the factor; `uniform01` is a draw from the environment's generator.
-  virtual bool confirm_refactor(double uniform01) = 0;
-  // Marks the factor stale (e.g. after the header was reordered); solves
-  // must not be called until the next factorize().
-  virtual void invalidate() = 0;
+  // False before the first factorize(), after one that failed and after a
+  // refused update; solves must not be called until the next factorize().
   virtual bool valid() const = 0;
 };
 

@@ -157,15 +157,12 @@ class LuFactor final : public BasisFactor {
   void btran(HVector &y, double expected_density) const override;
   bool update(int32_t r, const HVector &col) override;
   int32_t updates_since_factor() const override { return updates_; }
-  bool wants_refactor() const override;
   int64_t factor_nonzeros() const override;
   int precision() const override { return sizeof(T) == sizeof(double) ? 0 : 1; }
   uint64_t work() const override { return work_; }
   const FactorReport &report() const override { return report_; }
   double markowitz() const override { return u_; }
   void set_markowitz(double u) override { u_ = u; }
-  bool confirm_refactor(double uniform01) override;
-  void invalidate() override { valid_ = false; }
   bool valid() const override { return valid_; }
 
   // Exposed for tests and the benchmark.
@@ -241,7 +238,6 @@ class LuFactor final : public BasisFactor {
   uint64_t work_at_factor_ = 0;
   double work_at_update_ = 0.0;    // solve work since factorization at the last update
   double recent_work_ = 0.0;       // running per-iteration solve work
-  int32_t forced_refactors_ = 0;
 };
 
 }  // namespace tvl::lp

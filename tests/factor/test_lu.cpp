@@ -243,7 +243,6 @@ TEST(LuFactor, UpdateLimitFromInterval) {
       ++accepted;
     }
     EXPECT_EQ(accepted, reinv - 1);
-    EXPECT_TRUE(f->wants_refactor());
   }
 }
 
@@ -335,14 +334,3 @@ TEST(LuFactor, BadlyScaledBasisRaisesThreshold) {
   }
 }
 
-TEST(LuFactor, ConfirmationRefactorAndInvalidation) {
-  std::mt19937 rng(3);
-  const CscMatrix a = random_matrix(10, 10, 0.3, rng);
-  std::unique_ptr<BasisFactor> f(make_basis_factor(0, 10, 10, FactorSettings{}));
-  std::vector<int32_t> head = {12, 3, 0, 17, 5, 1, 2, 19, 8, 9};
-  ASSERT_NE(f->factorize(a, head, nullptr), FactorStatus::Singular);
-  EXPECT_FALSE(f->confirm_refactor(0.0));  // k = 0: nothing to confirm
-  f->invalidate();
-  EXPECT_FALSE(f->valid());
-  EXPECT_TRUE(f->wants_refactor());
-}
