@@ -92,22 +92,78 @@ static int check_layout(const tvlenv *env, int32_t size, int32_t k, const int *b
   return overlap ? -1228 : 0;
 }
 
+// Finds the entries whose index already occurred earlier in the same
+// vector.  With many entries against the index range it marks per index
+// (owner vector and first position); with few it sorts each vector's
+// positions by index, so that adding one short row to a large model costs
+// nothing in the number of columns.
+class RepeatScan {
+ public:
+  RepeatScan(int32_t size, int64_t total)
+      : marks_(total * 8 >= size), owner_(marks_ ? size : 0), first_(marks_ ? size : 0),
+        pos_(marks_ ? 0 : total) {
+    if (marks_ && owner_.ok()) std::fill(owner_.p, owner_.p + size, -1);
+  }
+  bool ok() const { return owner_.ok() && first_.ok() && pos_.ok(); }
+
+  // Calls on_repeat(first, t) for every repeated entry t of vector p (the
+  // entries b to e) with first the position of the index's first entry;
+  // stops and returns false when on_repeat does.  Vectors are scanned
+  // once each, with distinct p.
+  template <class F>
+  bool scan(int32_t p, int64_t b, int64_t e, const int *ind, F &&on_repeat) {
+    if (marks_) {
+      for (int64_t t = b; t < e; ++t) {
+        int32_t i = ind[t];
+        if (owner_[i] != p) {
+          owner_[i] = p;
+          first_[i] = t;
+        } else if (!on_repeat(first_[i], t)) {
+          return false;
+        }
+      }
+      return true;
+    }
+    int64_t n = e - b;
+    for (int64_t t = 0; t < n; ++t) pos_[t] = b + t;
+    // By index, then position: the first entry of each index leads its run.
+    std::sort(pos_.p, pos_.p + n,
+              [ind](int64_t x, int64_t y) { return ind[x] < ind[y] || (ind[x] == ind[y] && x < y); });
+    for (int64_t s = 1, run = 0; s < n; ++s) {
+      if (ind[pos_[s]] != ind[pos_[run]]) {
+        run = s;
+      } else if (!on_repeat(pos_[run], pos_[s])) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  bool marks_;
+  Scratch<int32_t> owner_;
+  Scratch<int64_t> first_;
+  Scratch<int64_t> pos_;
+};
+
+static int64_t entries_end(int32_t k, const int *beg, const int *cnt) {
+  int64_t total = 0;
+  for (int32_t p = 0; p < k; ++p) total = std::max<int64_t>(total, int64_t{beg[p]} + cnt[p]);
+  return total;
+}
+
 // Step 4: indices, then (content checks) repetitions and values of every
 // vector.
 static int check_entries(const tvlenv *env, char kind, int32_t size, int32_t k, const int *beg,
                          const int *cnt, const int *ind, const double *val, bool content) {
-  Scratch<int32_t> mark(content ? size : 0);
-  if (!mark.ok()) return 1001;
-  if (content) std::fill(mark.p, mark.p + size, -1);
+  RepeatScan repeats(size, content ? entries_end(k, beg, cnt) : 0);
+  if (!repeats.ok()) return 1001;
   for (int32_t p = 0; p < k; ++p) {
     int64_t b = beg[p], e = b + cnt[p];
     for (int64_t t = b; t < e; ++t)
       if (ind[t] < 0 || ind[t] >= size) return report(env, kind == 'r' ? 1203 : 1201, static_cast<int>(t));
     if (!content) continue;
-    for (int64_t t = b; t < e; ++t) {
-      if (mark[ind[t]] == p) return 1222;
-      mark[ind[t]] = p;
-    }
+    if (!repeats.scan(p, b, e, ind, [](int64_t, int64_t) { return false; })) return 1222;
     int st = check_numbers(env, val + b, e - b);
     if (st) return st;
   }
@@ -149,33 +205,24 @@ int fold_duplicates(int32_t size, int32_t k, const int *beg, const int *cnt, int
   Scratch<int> implied(cnt ? 0 : k);
   if (!cnt && !counts_from_starts(k, nzcnt, beg, implied)) return 1001;
   const int *count = cnt ? cnt : implied.p;
-  int64_t total = 0;
-  for (int32_t p = 0; p < k; ++p) total = std::max<int64_t>(total, int64_t{beg[p]} + count[p]);
-  // Per index: the vector in which it was last seen and the position of
-  // its first entry there.
-  Scratch<int32_t> owner(size);
-  Scratch<int64_t> first(size);
-  if (!owner.ok() || !first.ok()) return 1001;
-  std::fill(owner.p, owner.p + size, -1);
-  for (int32_t p = 0; p < k; ++p) {
-    for (int64_t t = beg[p], e = t + count[p]; t < e; ++t) {
-      int32_t i = ind[t];
-      if (owner[i] != p) {
-        owner[i] = p;
-        first[i] = t;
-        continue;
-      }
-      if (!out.own) {
-        out.own = mem_array<double>(static_cast<size_t>(total));
-        if (!out.own) return 1001;
-        std::copy(val, val + total, out.own);
-        out.val = out.own;
-      }
-      out.own[first[i]] += out.own[t];
-      out.own[t] = 0.0;
+  int64_t total = entries_end(k, beg, count);
+  RepeatScan repeats(size, total);
+  if (!repeats.ok()) return 1001;
+  bool short_of_memory = false;
+  auto fold = [&](int64_t first, int64_t t) {
+    if (!out.own) {
+      out.own = mem_array<double>(static_cast<size_t>(total));
+      if (!out.own) return !(short_of_memory = true);
+      std::copy(val, val + total, out.own);
+      out.val = out.own;
     }
-  }
-  return 0;
+    out.own[first] += out.own[t];
+    out.own[t] = 0.0;
+    return true;
+  };
+  for (int32_t p = 0; p < k; ++p)
+    if (!repeats.scan(p, beg[p], int64_t{beg[p]} + count[p], ind, fold)) break;
+  return short_of_memory ? 1001 : 0;
 }
 
 }  // namespace tvl

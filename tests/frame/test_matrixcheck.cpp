@@ -312,6 +312,42 @@ TEST_F(BadArguments, RepeatedEntriesWithoutDataChecking) {
   EXPECT_EQ(TVLgetnumqpnz(env, lp), 1);
 }
 
+// A short row or column added to a wide model is scanned for repeats by
+// sorting rather than by marking the whole index range; both ways must
+// fold (no data checking) and refuse (data checking) the same entries.
+TEST_F(BadArguments, RepeatsFoundInShortVectorsOfWideModels) {
+  for (int width : {6, 400}) {
+    SCOPED_TRACE(width);
+    for (int check : {0, 1}) {
+      datacheck(check);
+      fresh_problem();
+      ASSERT_EQ(TVLnewcols(env, lp, width - TVLgetnumcols(env, lp), nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+      const int last = width - 1;
+      int rbeg[] = {0}, rind[] = {last, 0, last, 2, last};
+      double rval[] = {1, 2, 3, 4, 5};
+      const int rows = TVLgetnumrows(env, lp);
+      int st = TVLaddrows(env, lp, 0, 1, 5, nullptr, "L", rbeg, rind, rval, nullptr, nullptr);
+      int cind[] = {rows - 1, 0, 0};
+      double cval[] = {1, 2, 3};
+      int cst = TVLaddcols(env, lp, 1, 3, nullptr, rbeg, cind, cval, nullptr, nullptr, nullptr);
+      take_errors();
+      if (check) {
+        EXPECT_EQ(st, 1222);
+        EXPECT_EQ(cst, 1222);
+        EXPECT_EQ(TVLgetnumrows(env, lp), rows);
+        continue;
+      }
+      ASSERT_EQ(st, 0);
+      ASSERT_EQ(cst, 0);
+      EXPECT_EQ(coef(rows, last), 9.0);
+      EXPECT_EQ(coef(rows, 0), 2.0);
+      EXPECT_EQ(coef(rows, 2), 4.0);
+      EXPECT_EQ(coef(0, width), 5.0);
+      EXPECT_EQ(coef(rows - 1, width), 1.0);
+    }
+  }
+}
+
 // Senses, types, bound indicators, basis statuses and counts are checked
 // whatever the setting, with the problem unchanged.
 TEST_F(BadArguments, SensesTypesAndCountsRefusedUnderBothSettings) {
