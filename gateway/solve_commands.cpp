@@ -54,11 +54,14 @@ constexpr Quality kQualities[] = {
 
 bool isMipType(int type) { return !isContinuousType(type); }
 
-// Runs the optimiser that fits the problem type.  Only the LP optimiser is
-// part of the library today; other types answer the library's status for
-// an optimiser that is not available, with its message.
+// Runs the optimiser that fits the problem type: the LP optimiser for an
+// LP, the MIP optimiser for the mixed-integer family (which itself refuses
+// the types it does not handle, with its message).  The library has no
+// optimiser for continuous quadratic problems yet; they answer its status
+// for an optimiser that is not available.
 int optimise(Tavlo& t, int type) {
   if (type == 0) return TVLlpopt(t.env, t.lp);
+  if (isMipType(type)) return TVLmipopt(t.env, t.lp);
   return reportLibraryStatus(t, TVLERR_INVALID_CHOICE_OF_OPTIMIZATION_METHOD);
 }
 
@@ -70,6 +73,11 @@ bool queryVector(Tavlo& t, Get get, std::vector<double>& out) {
 
 void putCount(Host& host, StructBuilder& s, const char* name, int count) {
   if (count > 0) s.put(name, int32Scalar(host, count));
+}
+
+void putDouble(Tavlo& t, StructBuilder& s, const char* name, int (*get)(TVLCENVptr, TVLCLPptr, double*)) {
+  double value = 0;
+  if (get(t.env, t.lp, &value) == 0) s.put(name, t.host().createDoubleScalar(value));
 }
 
 void putBasis(Tavlo& t, StructBuilder& s, std::size_t n, std::size_t m) {
@@ -90,8 +98,7 @@ void putOutcome(Tavlo& t, StructBuilder& s, int stat, double time) {
   char text[TVL_MSGBUFSIZE] = {};
   s.put("statusstring", host.createString(TVLgetstatstring(t.env, stat, text) ? text : ""));
   s.put("time", host.createDoubleScalar(time));
-  double objval = 0;
-  if (TVLgetobjval(t.env, t.lp, &objval) == 0) s.put("objval", host.createDoubleScalar(objval));
+  putDouble(t, s, "objval", TVLgetobjval);
   std::vector<double> x(n), dual(m), ax(m), dj(n);
   if (queryVector(t, TVLgetx, x)) s.put("x", doubleColumn(host, x.data(), n));
   const int method = TVLgetmethod(t.env, t.lp);
@@ -112,6 +119,19 @@ void putOutcome(Tavlo& t, StructBuilder& s, int stat, double time) {
   putCount(host, s, "siftphase1cnt", TVLgetsiftphase1cnt(t.env, t.lp));
 }
 
+// The fields only a MIP optimisation has: the search's counters, the best
+// bound, the cutoff and the relative gap, each when the library has it.
+void putMipOutcome(Tavlo& t, StructBuilder& s) {
+  Host& host = t.host();
+  putCount(host, s, "nodecnt", TVLgetnodecnt(t.env, t.lp));
+  putCount(host, s, "nodeleftcnt", TVLgetnodeleftcnt(t.env, t.lp));
+  putCount(host, s, "mipitcnt", TVLgetmipitcnt(t.env, t.lp));
+  putDouble(t, s, "bestobjval", TVLgetbestobjval);
+  putCount(host, s, "nodeint", TVLgetnodeint(t.env, t.lp));
+  putDouble(t, s, "cutoff", TVLgetcutoff);
+  putDouble(t, s, "miprelgap", TVLgetmiprelgap);
+}
+
 // Builds the Solution of the last optimisation, stores it in the object and
 // hands a copy back as the command's result.  Without a solution status
 // nothing is stored and the result is an empty structure.
@@ -125,6 +145,7 @@ int setupSolution(Tavlo& t, Value* object, double time, Value** result) {
   }
   if (!s.put("status", int32Scalar(host, stat))) return 1001;
   putOutcome(t, s, stat, time);
+  if (isMipType(TVLgetprobtype(t.env, t.lp))) putMipOutcome(t, s);
   *result = host.duplicateArray(s.get());
   return setField(host, object, "Solution", s.release(), 0);
 }

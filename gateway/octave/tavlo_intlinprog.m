@@ -9,16 +9,15 @@ function [x, fval, exitflag, output] = tavlo_intlinprog(f, intcon, A, b, Aeq, be
   %
   %   INTCON lists the (1-based) indices of the integer variables; the other
   %   arguments and OPTIONS are those of tavlo_linprog.  X0, when given, is
-  %   a starting point offered to the optimiser.  EXITFLAG and OUTPUT are
-  %   as for tavlo_linprog.
-  %
-  %   This build of TAVLO has no MIP optimiser yet: with a non-empty INTCON
-  %   the call fails with the library's message; with INTCON = [] the
-  %   problem is solved as an LP.
+  %   a starting point offered to the optimiser.  EXITFLAG is as for
+  %   tavlo_linprog, and 2 when a limit stopped the search after an integer
+  %   solution was found (X is then the best one).  OUTPUT also has
+  %   numnodes and relativegap.  With INTCON = [] the problem is an LP.
   %
   %   Example:
   %     f = [-1; -2];  A = [1 1; -1 1];  b = [3.5; 1.5];
   %     x = tavlo_intlinprog(f, [], A, b, [], [], [0; 0], [])   % LP: [1; 2.5]
+  %     x = tavlo_intlinprog(f, 1:2, A, b, [], [], [0; 0], [])  % [1; 2]
   %
   %   See also tavlo_linprog, Tavlo.
   if nargin < 8, ub = []; end

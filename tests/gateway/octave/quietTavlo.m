@@ -1,0 +1,5 @@
+function t = quietTavlo()
+  % quietTavlo  A Tavlo object that shows no log.
+  t = Tavlo();
+  t.DisplayFunc = [];
+end

@@ -1,0 +1,106 @@
+% MIPs through the Tavlo class, in batch mode:
+%   octave-cli --no-gui --norc run_mip_tests.m MODULE_DIR CLASS_DIR MIPLIB_DIR
+% Each check prints its name; the first failure ends Octave with status 1.
+1;
+
+% The best value of max c'x, A x <= b over the integer points of [0, u]^3,
+% by enumeration.
+function best = enumerate(c, A, b, u)
+  best = -Inf;
+  for a = 0:u(1)
+    for p = 0:u(2)
+      for q = 0:u(3)
+        x = [a; p; q];
+        if all(A * x <= b)
+          best = max(best, c' * x);
+        end
+      end
+    end
+  end
+end
+
+addpath(fileparts(mfilename('fullpath')));
+miplib = testSetup();
+
+% A knapsack given as values whose LP relaxation is fractional.
+c = [5; 4; 3];
+A = [2 3 1; 4 1 2; 3 4 2];
+b = [5; 11; 8];
+t = quietTavlo();
+t.Model = struct('sense', 'maximize', 'obj', c, 'lb', zeros(3, 1), 'ub', 10 * ones(3, 1), ...
+                 'A', A, 'lhs', -Inf(3, 1), 'rhs', b, 'ctype', 'III');
+expect(t.getProbType() == 1, 'a ctype makes the Model a MILP');
+sol = t.solve();
+expect(any(sol.status == [101 102]), 'the knapsack is solved to optimality');
+expect(sol.objval == enumerate(c, A, b, [10 10 10]) && norm(sol.x - round(sol.x)) < 1e-9 && ...
+       near(c' * sol.x, sol.objval, 1e-12), 'its optimum equals the enumerated one');
+expect(isequal(t.Solution, sol) && isa(sol.status, 'int32'), 'the Solution is kept in the object');
+expect(isfield(sol, 'bestobjval') && sol.bestobjval >= sol.objval - 1e-9 && isfield(sol, 'miprelgap') && ...
+       sol.miprelgap <= 1e-4 && isfield(sol, 'cutoff'), 'best bound, gap and cutoff of a maximisation');
+expect(~any(isfield(sol, {'dual', 'reducedcost', 'basis', 'indicatorax'})), ...
+       'a MIP has no duals, reduced costs or basis');
+expect(norm(sol.ax - A * sol.x) < 1e-9, 'ax holds the row activities');
+q = t.getQuality('maxintinfeas');
+expect(isstruct(q) && q.value <= 1e-6, 'getQuality of the integrality violation');
+h = t.getQualityHierarchy();
+expect(isfield(h, 'maxintinfeas') && isfield(h, 'maxprimalinfeas') && ~isfield(h, 'maxdualinfeas'), ...
+       'the quality hierarchy of an integer solution shows the integer measures and no dual ones');
+
+% Changed bounds and objective re-solve the MIP; without ctype it is the LP.
+t.Model.ub(1) = 1;
+sol = t.solve();
+expect(sol.objval == enumerate(c, A, b, [1 10 10]), 'a tighter bound is honoured');
+t.Model.obj = [1; 4; 1];
+sol = t.solve();
+expect(sol.objval == enumerate([1; 4; 1], A, b, [1 10 10]), 'a changed objective is honoured');
+t.Model = rmfield(t.Model, 'ctype');
+sol = t.solve();
+expect(t.getProbType() == 0 && isfield(sol, 'basis') && ~isfield(sol, 'nodecnt') && ...
+       sol.objval >= enumerate([1; 4; 1], A, b, [1 10 10]), 'removing ctype solves the LP relaxation');
+
+% Bundled MIPLIB instances read with readModel: sizes and column types of
+% the manifest, and optima within the relative MIP gap.
+fast = {'p0033', 'flugpl', 'gt2', 'rgn', 'egout'};
+solved = 0;
+for row = manifestRows(miplib)
+  f = row{1};
+  name = f{1};
+  if ~any(strcmp(name, fast))
+    continue;
+  end
+  t = quietTavlo();
+  t.readModel(fullfile(miplib, [name '.mps.gz']));
+  m = t.Model;
+  integer = m.ctype(:) == 'I' | m.ctype(:) == 'B';
+  expect(isequal(size(m.A), [str2double(f{2}), str2double(f{3})]) && nnz(m.A) == str2double(f{4}) && ...
+         nnz(integer) == str2double(f{5}) && nnz(integer & m.lb == 0 & m.ub == 1) == str2double(f{6}), ...
+         [name ': sizes and column types']);
+  sol = t.solve();
+  opt = str2double(f{7});
+  expect(any(sol.status == [101 102]) && abs(sol.objval - opt) <= 1e-4 * abs(opt) + 1e-6, ...
+         sprintf('%s: objective %.10g, optimum %.10g', name, sol.objval, opt));
+  expect(sol.nodecnt > 0 && sol.mipitcnt > 0 && abs(sol.bestobjval - opt) <= 1e-4 * abs(opt) + 1e-6, ...
+         [name ': node and iteration counts, best bound']);
+  x = sol.x;
+  expect(all(abs(x(integer) - round(x(integer))) <= 1e-5) && all(x >= m.lb - 1e-6 & x <= m.ub + 1e-6) && ...
+         all(m.A * x >= m.lhs - 1e-6 & m.A * x <= m.rhs + 1e-6), [name ': x is integer feasible']);
+  solved = solved + 1;
+  delete(t);
+end
+expect(solved == numel(fast), 'the easy bundled MIPs were solved');
+
+% A node limit stops the search with the limit's status and what was found.
+t = quietTavlo();
+t.readModel(fullfile(miplib, 'lseu.mps.gz'));
+t.Param.mip.limits.nodes.Cur = 20;
+sol = t.solve();
+expect(any(sol.status == [105 106]) && sol.nodecnt <= 21 && isfield(sol, 'nodeleftcnt'), ...
+       'a node limit of 20 stops lseu with nodes left');
+expect(sol.status == 106 || (isfield(sol, 'miprelgap') && sol.objval >= sol.bestobjval), ...
+       'an incumbent found before the limit is reported with its gap');
+
+% The intlinprog-style function with integer variables.
+[x, fval, exitflag] = tavlo_intlinprog(-c, 1:3, A, b, [], [], zeros(3, 1), 10 * ones(3, 1));
+expect(exitflag == 1 && fval == -enumerate(c, A, b, [10 10 10]) && norm(x - round(x)) < 1e-9, ...
+       'tavlo_intlinprog solves the knapsack');
+printf('all Octave MIP checks passed\n');
