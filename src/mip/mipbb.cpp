@@ -282,15 +282,26 @@ int Search::run() {
   start_ = env_time(env_);
   auto root = std::make_unique<Node>();
   root->id = 0;
-  std::unique_ptr<Node> current = process(std::move(root));
+  current_ = process(std::move(root));
   queue_->set_root_iinf(root_iinf_);
+  return search_loop();
+}
+
+int Search::resume(const TerminationSettings &term) {
+  if (!lp_) return run();
+  s_.term = term;
+  stop_ = 0;
+  return search_loop();
+}
+
+int Search::search_loop() {
   int status = 0;
   while (status == 0) {
     if (stop_) {
       status = stop_;
       break;
     }
-    if (!current && queue_->empty()) {
+    if (!current_ && queue_->empty()) {
       // Every node was processed: the bound meets the incumbent.
       if (incumbent_.present()) {
         record_.global_bound = incumbent_.value();
@@ -303,17 +314,17 @@ int Search::run() {
     SearchProgress p;
     p.feasible = incumbent_.present();
     p.incumbent = incumbent_.value();
-    p.bound = best_bound(current.get());
+    p.bound = best_bound(current_.get());
     p.bound_cut_off = incumbent_.prunes(p.bound);
     p.updates = incumbent_.record().updates;
     p.nodes = record_.nodes;
     p.iterations = lp_->iterations();
     status = termination_status(env_, s_.term, p);
     if (status) break;
-    if (!current) current = queue_->pop();
-    current = process(std::move(current));
+    if (!current_) current_ = queue_->pop();
+    current_ = process(std::move(current_));
   }
-  finish(current.get());
+  finish(current_.get());
   if (status == TVLMIP_OPTIMAL_TOL && record_.best_bound == incumbent_.value()) status = TVLMIP_OPTIMAL;
   return status;
 }

@@ -49,7 +49,11 @@ class Search {
   ~Search();
   // Runs the search to its end; returns the MIP status.
   int run();
+  // Continues a search that ended by a limit or stop from the open nodes
+  // it left, under new termination settings (the polishing phase).
+  int resume(const TerminationSettings &term);
   const Incumbent &incumbent() const { return incumbent_; }
+  const MipRecord &record() const { return record_; }
   double root_bound() const { return root_bound_; }
 
  private:
@@ -63,6 +67,7 @@ class Search {
   double best_bound(const Node *current) const;
   int lp_stop_status(lp::LpStatus s) const;
   void finish(const Node *current);
+  int search_loop();
 
   tvlenv *env_;
   const MipModel &model_;
@@ -74,6 +79,7 @@ class Search {
   std::unique_ptr<BranchRule> rule_;
   std::unique_ptr<NodeLp> lp_;
   std::unique_ptr<NodeQueue> queue_;
+  std::unique_ptr<Node> current_;  // the node to process next, outside the queue
   int64_t next_id_ = 1;
   int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;
   int root_iinf_ = 0;

@@ -3,18 +3,19 @@
 //   checks -> saved parameters (clock type, integrality tolerance, ...) ->
 //   clock choice and start time -> model of the problem -> opening lines
 //   (emphasis, search method, parallel mode) -> branch and bound (root LP,
-//   node LPs, branching) -> cut summary -> incumbent checked against the
+//   node LPs, branching) -> polishing -> cut summary -> incumbent checked against the
 //   problem's own data and stored as the solution record -> final status
 //   adjustments -> parameters restored.
 //
 // What the driver does not do yet: MIP presolve, cuts, heuristics,
-// polishing, MIP starts and the solution pool.  Special ordered sets,
+// MIP starts and the solution pool.  Special ordered sets,
 // semi-continuous and semi-integer columns and indicator constraints are
 // refused with 1017 rather than ignored, and quadratic MIPs with 1018 and
 // 1031.  The search runs on one thread whatever TVL_PARAM_THREADS says.
 #include <cmath>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "frame/callback.h"
 #include "frame/derived.h"
@@ -28,6 +29,7 @@
 #include "mip/mip_state.h"
 #include "mip/mipbb.h"
 #include "mip/mipnodelog.h"
+#include "mip/polish.h"
 #include "runtime/clock.h"
 
 namespace tvl::mip {
@@ -123,6 +125,7 @@ std::string column_name(const void *owner, int32_t j) {
 }
 
 int run_mip(tvlenv *env, tvllp *lp) {
+  const PolishPlan polish_wanted = polish_plan(env);
   SavedParams saved(env);
   if (param_int(env, TVL_PARAM_CLOCKTYPE) == 0) {
     const bool one_thread = param_int(env, TVL_PARAM_THREADS) == 1 || thread_limit() == 1;
@@ -132,7 +135,8 @@ int run_mip(tvlenv *env, tvllp *lp) {
   if (param_dbl(env, TVL_PARAM_EPINT) < 1e-10) saved.set_dbl(TVL_PARAM_EPINT, 1e-9);
   if (polish_after_in_use(env) && param_dbl(env, TVL_PARAM_POLISHAFTERTIME) < kNoValue)
     saved.set_dbl(TVL_PARAM_POLISHAFTERTIME, kNoValue);
-  RunScope run(env);
+  std::optional<SearchTimeLimit> search_time(std::in_place, env, polish_wanted);
+  std::optional<RunScope> run(std::in_place, env);
   const double start = env_time(env);
 
   discard_derived(lp, kDropSolution | kDropMipState);
@@ -154,6 +158,9 @@ int run_mip(tvlenv *env, tvllp *lp) {
     status = TVLMIP_INFEASIBLE;
   } else {
     status = search.run();
+    run.reset();
+    search_time.reset();
+    status = polish(env, search, polish_wanted, status, env_time(env) - start, false);
   }
   if (display >= 1) print_cut_summary(env, *record);
   const Incumbent &inc = search.incumbent();
