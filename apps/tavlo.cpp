@@ -44,6 +44,7 @@ int read_model(TVLENVptr env, TVLLPptr lp, const Options &opt) {
     if (st == TVLERR_INVALID_FILETYPE) explain_filetype_error(opt.writefile);
   }
   if (!st && !opt.startbasis.empty()) st = TVLreadcopybase(env, lp, opt.startbasis.c_str());
+  if (!st && !opt.mipstart.empty()) st = TVLreadcopymipstarts(env, lp, opt.mipstart.c_str());
   return st;
 }
 

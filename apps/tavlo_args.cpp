@@ -26,8 +26,10 @@ const char kUsage[] =
     "  --threads N          threads the optimizer may use (0: automatic)\n"
     "  --time-limit SECONDS stop after this many seconds\n"
     "  -B FILE              start from the basis in FILE (basis file format)\n"
-    "  -o FILE              write the solution status, column values and row\n"
-    "                       activities\n"
+    "  -m FILE              read MIP starts from FILE (.mst) before solving\n"
+    "  -o FILE              write the solution: FILE.sol (also .sol.gz, .sol.bz2)\n"
+    "                       as an XML solution document, other names as text\n"
+    "                       with status, column values and row activities\n"
     "  -b FILE              write the final basis\n"
     "  --write FILE         write the model as read, in the format of FILE's\n"
     "                       extension (as above, compressed by .gz, .bz2, .Z)\n"
@@ -126,6 +128,8 @@ bool take_option(const std::string &a, ArgWalker &args, Options &opt) {
       return bad("tavlo: unknown method '%s' (auto, primal, dual or concurrent)\n", v);
   } else if (a == "-o") {
     return file(opt.solfile);
+  } else if (a == "-m") {
+    return file(opt.mipstart);
   } else if (a == "-B") {
     return file(opt.startbasis);
   } else if (a == "-b") {

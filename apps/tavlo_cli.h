@@ -23,7 +23,7 @@ struct Options {
   std::string model;
   std::vector<std::string> sets;        // "NAME=VALUE" as given
   std::vector<std::string> paramfiles;
-  std::string solfile, basfile, startbasis, writefile;
+  std::string solfile, basfile, startbasis, writefile, mipstart;
   double timelimit = -1.0;              // negative: none given
   int threads = -1;                     // negative: none given
   int method = -1;                      // TVL_PARAM_LPMETHOD value; negative: none given

@@ -161,7 +161,23 @@ void print_mip_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double se
   std::printf("Solve time:      %.3f sec.\n", seconds);
 }
 
+// True for a name ending in .sol, also before a compression suffix.
+bool is_solution_document(const std::string &path) {
+  for (const char *suffix : {".sol", ".sol.gz", ".sol.bz2", ".sol.Z"}) {
+    size_t n = std::strlen(suffix);
+    if (path.size() > n && path.compare(path.size() - n, n, suffix) == 0) return true;
+  }
+  return false;
+}
+
 int write_solution(TVLENVptr env, TVLLPptr lp, const Outcome &out, const std::string &path) {
+  if (is_solution_document(path)) {
+    if (solution_type(env, lp) == TVL_NO_SOLN) {
+      std::fprintf(stderr, "tavlo: the run produced no solution; '%s' is not written\n", path.c_str());
+      return 0;
+    }
+    return TVLsolwrite(env, lp, path.c_str());
+  }
   FILE *f = std::fopen(path.c_str(), "w");
   if (!f) {
     std::fprintf(stderr, "tavlo: cannot open '%s' for writing\n", path.c_str());

@@ -1000,6 +1000,102 @@ TVLPUBLIC int TVLgetsubmethod(TVLCENVptr env, TVLCLPptr lp);
 TVLPUBLIC int TVLgetnumcuts(TVLCENVptr env, TVLCLPptr lp, int cuttype, int *num_p);
 /* END MIP OPTIMIZER */
 
+/* BEGIN SOLUTION POOL, MIP STARTS AND SOLUTION FILES */
+/* Solution pool of a MIP: the integer-feasible solutions kept by the MIP
+ * optimizer (TVL_PARAM_SOLNPOOLCAPACITY, TVL_PARAM_SOLNPOOLREPLACE,
+ * TVL_PARAM_SOLNPOOLGAP, TVL_PARAM_SOLNPOOLAGAP).  Solution index -1 is the
+ * incumbent, answered like TVLgetx, TVLgetslack and TVLgetobjval.  Other
+ * queries need a MIP (3003) whose pool exists and has not been emptied by a
+ * data change since the last optimization (3024). */
+TVLPUBLIC int TVLgetsolnpoolnumsolns(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsolnpoolnumreplaced(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsolnpoolmeanobjval(TVLCENVptr env, TVLCLPptr lp, double *meanobjval_p);
+TVLPUBLIC int TVLgetsolnpoolobjval(TVLCENVptr env, TVLCLPptr lp, int soln, double *objval_p);
+TVLPUBLIC int TVLgetsolnpoolx(TVLCENVptr env, TVLCLPptr lp, int soln, double *x, int begin, int end);
+TVLPUBLIC int TVLgetsolnpoolslack(TVLCENVptr env, TVLCLPptr lp, int soln, double *slack, int begin, int end);
+TVLPUBLIC int TVLgetsolnpoolqconstrslack(TVLCENVptr env, TVLCLPptr lp, int soln, double *qcslack, int begin,
+                                         int end);
+TVLPUBLIC int TVLgetsolnpoolsolnname(TVLCENVptr env, TVLCLPptr lp, char *store, int storesz, int *surplus_p,
+                                     int soln);
+TVLPUBLIC int TVLgetsolnpoolsolnindex(TVLCENVptr env, TVLCLPptr lp, const char *lname_str, int *index_p);
+TVLPUBLIC int TVLdelsolnpoolsolns(TVLENVptr env, TVLLPptr lp, int begin, int end);
+TVLPUBLIC int TVLdelsetsolnpoolsolns(TVLENVptr env, TVLLPptr lp, int *delstat);
+
+/* Pool filters, tested in list order on every candidate that is not better
+ * than the pool's first solution.  Diversity (type 1): sum over the entries
+ * of weight_j * |x_j - refval_j| must lie in [lower_cutoff, upper_cutoff];
+ * 0-1 columns only (3414); weights none means all 1.  Range (type 2):
+ * sum val_j * x_j must lie in [lb, ub].  Adding a filter creates the pool
+ * (3024 when TVL_PARAM_SOLNPOOLCAPACITY is 0).  In TVLgetsolnpoolfilter,
+ * val receives a diversity filter's weights (refval its reference values)
+ * or a range filter's coefficients. */
+#define TVL_FILTER_DIVERSITY 1
+#define TVL_FILTER_RANGE 2
+TVLPUBLIC int TVLaddsolnpooldivfilter(TVLENVptr env, TVLLPptr lp, double lower_cutoff, double upper_cutoff,
+                                      int nzcnt, const int *ind, const double *weight, const double *refval,
+                                      const char *lname_str);
+TVLPUBLIC int TVLaddsolnpoolrngfilter(TVLENVptr env, TVLLPptr lp, double lb, double ub, int nzcnt,
+                                      const int *ind, const double *val, const char *lname_str);
+TVLPUBLIC int TVLdelsolnpoolfilters(TVLENVptr env, TVLLPptr lp, int begin, int end);
+TVLPUBLIC int TVLdelsetsolnpoolfilters(TVLENVptr env, TVLLPptr lp, int *delstat);
+TVLPUBLIC int TVLgetsolnpoolnumfilters(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetsolnpoolfiltertype(TVLCENVptr env, TVLCLPptr lp, int *ftype_p, int which);
+TVLPUBLIC int TVLgetsolnpoolfilter(TVLCENVptr env, TVLCLPptr lp, int *ftype_p, double *lower_p, double *upper_p,
+                                   int *nzcnt_p, int *ind, double *val, double *refval, int space,
+                                   int *surplus_p, int which);
+TVLPUBLIC int TVLgetsolnpooldivfilter(TVLCENVptr env, TVLCLPptr lp, double *lower_cutoff_p,
+                                      double *upper_cutoff_p, int *nzcnt_p, int *ind, double *weight,
+                                      double *refval, int space, int *surplus_p, int which);
+TVLPUBLIC int TVLgetsolnpoolrngfilter(TVLCENVptr env, TVLCLPptr lp, double *lb_p, double *ub_p, int *nzcnt_p,
+                                      int *ind, double *val, int space, int *surplus_p, int which);
+TVLPUBLIC int TVLgetsolnpoolfiltername(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace,
+                                       int *surplus_p, int which);
+TVLPUBLIC int TVLgetsolnpoolfilterindex(TVLCENVptr env, TVLCLPptr lp, const char *lname_str, int *index_p);
+
+/* MIP starts: start k has the entries varindices/values[beg[k] ..
+ * beg[k+1]-1] (the last ends at nzcnt), an effort level (effortlevel none:
+ * all automatic) and a name (mipstartname none: "m1", "m2", ... by position
+ * when added).  A value of 1e20 or more leaves its column without a start
+ * value.  MIP problems only (3003); queries without starts give 3020.
+ * TVLgetnummipstarts answers 0 for any problem without starts. */
+#define TVL_MIPSTART_AUTO 0
+#define TVL_MIPSTART_CHECKFEAS 1
+#define TVL_MIPSTART_SOLVEFIXED 2
+#define TVL_MIPSTART_SOLVEMIP 3
+#define TVL_MIPSTART_REPAIR 4
+#define TVL_MIPSTART_NOCHECK 5
+TVLPUBLIC int TVLaddmipstarts(TVLENVptr env, TVLLPptr lp, int mcnt, int nzcnt, const int *beg,
+                              const int *varindices, const double *values, const int *effortlevel,
+                              char **mipstartname);
+TVLPUBLIC int TVLgetnummipstarts(TVLCENVptr env, TVLCLPptr lp);
+TVLPUBLIC int TVLgetmipstarts(TVLCENVptr env, TVLCLPptr lp, int *nzcnt_p, int *beg, int *varindices,
+                              double *values, int *effortlevel, int startspace, int *surplus_p, int begin,
+                              int end);
+TVLPUBLIC int TVLgetmipstartname(TVLCENVptr env, TVLCLPptr lp, char **name, char *store, int storesz,
+                                 int *surplus_p, int begin, int end);
+TVLPUBLIC int TVLgetmipstartindex(TVLCENVptr env, TVLCLPptr lp, const char *lname_str, int *index_p);
+TVLPUBLIC int TVLdelmipstarts(TVLENVptr env, TVLLPptr lp, int begin, int end);
+
+/* Solution and MIP-start files (XML; a .gz or .bz2 suffix compresses).
+ * TVLsolwrite writes the current solution, TVLsolwritesolnpool one pool
+ * solution (-1: the incumbent), TVLsolwritesolnpoolall every pool solution,
+ * TVLmstwritesolnpoolall the pool solutions as MIP starts and
+ * TVLwritemipstarts the MIP starts begin..end.  TVLreadcopymipstarts
+ * replaces the problem's MIP starts by those of the file,
+ * TVLreadcopymipstart by the first of them.  TVLreadcopysol installs a
+ * solution file's values as the starting point (statuses, primal and dual
+ * values) of an LP, or as a MIP start of a MIP.  TVLwriteprob and
+ * TVLreadcopyprob choose these formats for names ending in .sol and .mst. */
+TVLPUBLIC int TVLsolwrite(TVLCENVptr env, TVLCLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLsolwritesolnpool(TVLCENVptr env, TVLCLPptr lp, int soln, const char *filename_str);
+TVLPUBLIC int TVLsolwritesolnpoolall(TVLCENVptr env, TVLCLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLmstwritesolnpoolall(TVLCENVptr env, TVLCLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLwritemipstarts(TVLCENVptr env, TVLCLPptr lp, const char *filename_str, int begin, int end);
+TVLPUBLIC int TVLreadcopymipstarts(TVLENVptr env, TVLLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLreadcopymipstart(TVLENVptr env, TVLLPptr lp, const char *filename_str);
+TVLPUBLIC int TVLreadcopysol(TVLENVptr env, TVLLPptr lp, const char *filename_str);
+/* END SOLUTION POOL, MIP STARTS AND SOLUTION FILES */
+
 /* BEGIN BASIS SOLVES */
 /* Solves with the basis matrix B of the final basis of the last optimizer
  * run, in the problem's unscaled terms.  Position k of B holds the basic

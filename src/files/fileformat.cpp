@@ -1,6 +1,8 @@
 // TVLreadcopyprob and TVLwriteprob: the model format is taken from the
 // explicit type ("LP", "MPS", "FMPS", "SAV") or else from the file name's
-// extension after a compression suffix (.gz, .bz2, .Z) is set aside.
+// extension after a compression suffix (.gz, .bz2, .Z) is set aside.  The
+// types "SOL" and "MST" (.sol, .mst) read and write the solution and the
+// MIP starts of the problem instead of its model.
 #include "files/fileformat.h"
 #include "files/lpformat.h"
 
@@ -10,6 +12,8 @@
 #include "files/mps_reader.h"
 #include "files/mps_writer.h"
 #include "files/sav_format.h"
+#include "files/solxml.h"
+#include "frame/mipstarts.h"
 #include "frame/error.h"
 #include "frame/param.h"
 #include "frame/problem.h"
@@ -33,6 +37,8 @@ ModelFormat format_of_word(const char *w, size_t n) {
   if (same_text(w, n, "mps")) return ModelFormat::Mps;
   if (same_text(w, n, "fmps") || same_text(w, n, "free") || same_text(w, n, "freemps")) return ModelFormat::FreeMps;
   if (same_text(w, n, "sav")) return ModelFormat::Sav;
+  if (same_text(w, n, "sol")) return ModelFormat::Sol;
+  if (same_text(w, n, "mst")) return ModelFormat::Mst;
   return ModelFormat::Unknown;
 }
 
@@ -65,6 +71,8 @@ int read_model(tvlenv *env, tvllp *lp, const char *filename, const char *filetyp
   if (!filename || !*filename) return 1421;
   ModelFormat fmt = model_format(filename, filetype);
   if (fmt == ModelFormat::Unknown) return 1424;
+  if (fmt == ModelFormat::Sol) return solxml_read_solution(env, lp, filename);
+  if (fmt == ModelFormat::Mst) return solxml_read_starts(env, lp, filename, false);
   FILE *fp = open_read_reported(env, filename, "rb", nullptr, true, true, &st);
   if (!fp) return st;
   if (fmt == ModelFormat::Lp) {
@@ -91,6 +99,8 @@ int write_model(const tvlenv *cenv, const tvllp *clp, const char *filename, cons
   if (!filename || !*filename) return 1421;
   ModelFormat fmt = model_format(filename, filetype);
   if (fmt == ModelFormat::Unknown) return 1424;
+  if (fmt == ModelFormat::Sol) return solxml_write_solution(env, lp, filename);
+  if (fmt == ModelFormat::Mst) return solxml_write_starts(env, lp, filename, 0, mipstarts_count(lp) - 1);
   ModelImage img;
   if (fmt != ModelFormat::Lp && (st = image_capture(env, lp, img)) != 0) return st;
   FILE *fp = cfile_open_write(filename, fmt == ModelFormat::Sav ? "wb" : "w", true);

@@ -3,7 +3,8 @@
 
 namespace tvl {
 
-enum class ModelFormat { Unknown, Lp, Mps, FreeMps, Sav };
+// Sol and Mst are the solution and MIP-start documents (files/solxml.h).
+enum class ModelFormat { Unknown, Lp, Mps, FreeMps, Sav, Sol, Mst };
 
 // Format from the explicit type word when given, else from the file name's
 // extension (after setting a compression suffix aside).

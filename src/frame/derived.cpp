@@ -6,6 +6,7 @@
 #include "frame/basis.h"
 #include "frame/cutrows.h"
 #include "frame/error.h"
+#include "frame/poolholder.h"
 #include "frame/solution.h"
 
 namespace tvl {
@@ -33,6 +34,7 @@ void discard_derived(tvllp *lp, unsigned what) {
   if (what & kDropBasis) basis_free(lp->basis);
   if (what & kDropPresolve) drop_state(lp->presolve);
   if (what & kDropMipState) drop_state(lp->mipstate);
+  if ((what & kDropPool) && lp->pool) lp->pool->invalidate();
 }
 
 static const char *presolve_warning(ChangeKind kind) {
@@ -58,7 +60,11 @@ void note_change(const tvlenv *env, tvllp *lp, ChangeKind kind, unsigned what) {
   discard_derived(lp, what);
 }
 
-void free_derived(tvllp *lp) { discard_derived(lp, kDropAll); }
+void free_derived(tvllp *lp) {
+  discard_derived(lp, kDropAll);
+  delete lp->pool;
+  lp->pool = nullptr;
+}
 
 int clone_derived(const tvllp *, tvllp *) { return 0; }
 
@@ -73,6 +79,7 @@ void adjust_derived_rows(tvllp *lp, const int32_t *delstat, int32_t oldm) {
 }
 void adjust_derived_cols(tvllp *lp, const int32_t *delstat, int32_t oldn) {
   basis_adjust_cols(lp->basis, delstat, oldn);
+  if (lp->pool) lp->pool->renumber_cols(delstat, oldn);
 }
 
 void drop_mip_derived(const tvlenv *env, tvllp *lp, bool announce) {

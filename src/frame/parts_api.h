@@ -76,15 +76,24 @@ inline bool copy_name(const char *s, char **out) {
   return true;
 }
 
+// The size request of the surplus convention: space 0 with a surplus
+// pointer asks how much room `need` entries take.  Answers it (surplus
+// -need; status -1207, or 0 when nothing is needed) and returns true, or
+// returns false when the call is not a size request.
+inline bool size_request(int64_t need, int space, int *surplus_p, int *status) {
+  if (space != 0 || !surplus_p) return false;
+  *surplus_p = static_cast<int>(-need);
+  *status = need > 0 ? -1207 : 0;
+  return true;
+}
+
 // Surplus convention for one name: space 0 asks for the size.
 inline int single_name(const char *s, char *buf, int space, int *surplus_p) {
   if (surplus_p) *surplus_p = 0;
   if (space < 0) return 1003;
   int64_t len = static_cast<int64_t>(std::strlen(s)) + 1;
-  if (space == 0 && surplus_p) {
-    *surplus_p = static_cast<int>(-len);
-    return -1207;
-  }
+  int st = 0;
+  if (size_request(len, space, surplus_p, &st)) return st;
   if (!buf || !surplus_p) return 1004;
   std::memcpy(buf, s, static_cast<size_t>(std::min<int64_t>(len, space)));
   *surplus_p = static_cast<int>(space - len);
@@ -98,10 +107,8 @@ int single_vector(int64_t cnt, int *cnt_p, int space, int *surplus_p, bool array
   if (cnt_p) *cnt_p = 0;
   if (surplus_p) *surplus_p = 0;
   if (space < 0) return 1003;
-  if (space == 0 && surplus_p) {
-    *surplus_p = static_cast<int>(-cnt);
-    return cnt > 0 ? -1207 : 0;
-  }
+  int st = 0;
+  if (size_request(cnt, space, surplus_p, &st)) return st;
   if (!cnt_p || !arrays || !surplus_p) return 1004;
   int64_t n = std::min<int64_t>(cnt, space);
   if (n > 0) copy(n);

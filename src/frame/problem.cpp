@@ -8,6 +8,7 @@
 #include "frame/derived.h"
 #include "frame/env.h"
 #include "frame/error.h"
+#include "frame/mipstarts.h"
 #include "frame/param.h"
 
 namespace tvl {
@@ -167,6 +168,7 @@ int convert_type(const tvlenv *env, tvllp *lp, int type) {
 
 static void free_record(tvllp *&lp) {
   free_derived(lp);
+  mipstarts_free(lp);
   if (lp->inner) {
     tvllp *inner = lp->inner;
     lp->inner = nullptr;
@@ -250,6 +252,7 @@ static tvllp *clone(tvlenv *env, const tvllp *src, int *st) {
   }
   if (ok && src->parts) lp->parts = parts_clone(src->parts, &ok);
   if (ok && src->inner) lp->inner = clone(env, src->inner, st), ok = lp->inner != nullptr;
+  ok = ok && mipstarts_clone(src, lp);
   if (ok) *st = clone_derived(src, lp), ok = *st == 0;
   if (!ok) {
     free_record(lp);

@@ -20,7 +20,8 @@ namespace tvl {
 struct ChangeCache;
 struct BasisData;
 struct SolutionRecord;
-struct SolnPool;
+struct PoolHolder;
+struct MipStartSet;
 
 // State that a higher layer derives from a problem and leaves with it (the
 // basis factor kept for the basis solves, the presolved model).  The
@@ -269,7 +270,8 @@ struct tvllp {
   tvl::DerivedState *factor;    // LP optimizers: lp/binv_store.h
   tvl::DerivedState *presolve;  // presolve: presolve/presolve_store.h
   tvl::DerivedState *mipstate;  // MIP optimizer: mip/mip_state.h
-  tvl::SolnPool *pool;          // solution pool
+  tvl::PoolHolder *pool;        // solution pool of the MIP optimizer: frame/poolholder.h
+  tvl::MipStartSet *mipstarts;  // MIP starts: frame/mipstarts.h
   tvllp *inner;                 // fixed types: the fixed continuous model
 };
 

@@ -7,6 +7,7 @@
 #include "frame/changecache.h"
 #include "frame/derived.h"
 #include "frame/error.h"
+#include "frame/mipstarts.h"
 #include "frame/matrixcheck.h"
 #include "frame/names.h"
 #include "frame/param.h"
@@ -199,6 +200,7 @@ void delete_cols(const tvlenv *env, tvllp *lp, int32_t *delstat) {
   }
   d->ncols = kept;
   parts_delete_cols(lp->parts, delstat, n);
+  mipstarts_delete_cols(lp, delstat, n);
   drop_rowwise(d);
   drop_mip_derived(env, lp, true);
   adjust_derived_cols(lp, delstat, n);

@@ -132,7 +132,7 @@ bool have_tavlo() { return std::ifstream(kTavlo).good(); }
 
 TEST(TavloCli, SolvesWritesSolutionAndBasis) {
   if (!have_tavlo()) GTEST_SKIP() << "tavlo not built";
-  const std::string sol = temp("afiro.sol"), bas = temp("afiro.bas");
+  const std::string sol = temp("afiro.txt"), bas = temp("afiro.bas");
   CliRun r = run_tavlo("--set preind=0 --set 1062=2 -o " + sol + " -b " + bas + " " + kExample);
   EXPECT_EQ(r.exit_code, 0) << r.out;
   // The first line names the version, the file and its size.
@@ -153,6 +153,16 @@ TEST(TavloCli, SolvesWritesSolutionAndBasis) {
   EXPECT_FALSE(has(r.out, "Presolve time")) << r.out;
   EXPECT_TRUE(has(r.out, "Iterations:      0")) << r.out;
   EXPECT_EQ(run_tavlo("-B /nonexistent/start.bas " + kExample).exit_code, 1);
+  // A name ending in .sol gets the XML solution document.
+  const std::string xml = temp("afiro.sol");
+  r = run_tavlo("-q -o " + xml + " " + kExample);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  const std::string doc = slurp(xml);
+  EXPECT_EQ(doc.rfind("<?xml version = \"1.0\" standalone=\"yes\"?>\n<TAVLOSolution version=\"1.2\">\n", 0), 0u)
+      << doc;
+  EXPECT_TRUE(has(doc, "solutionStatusValue=\"1\" solutionStatusString=\"optimal\""));
+  EXPECT_TRUE(has(doc, "<variable name=\"X01\" index=\"0\" status=\""));
+  std::remove(xml.c_str());
   std::remove(sol.c_str());
   std::remove(bas.c_str());
   // Quiet mode keeps the summary only; --threads and --method reach the optimizer.
@@ -166,6 +176,23 @@ TEST(TavloCli, SolvesWritesSolutionAndBasis) {
   EXPECT_EQ(r.out.rfind("tavlo 0.", 0), 0u) << r.out;
 }
 
+TEST(TavloCli, ReadsMipStarts) {
+  if (!have_tavlo()) GTEST_SKIP() << "tavlo not built";
+  const std::string model = temp("start.lp"), mst = temp("start.mst");
+  put(model, "max\n x + y\nst\n c1: x + y <= 4\nGeneral\n x\nend\n");
+  put(mst, "<TAVLOSolutions>\n <TAVLOSolution>\n  <variables>\n   <variable name=\"x\" value=\"2\"/>\n"
+           "   <variable name=\"w\" value=\"1\"/>\n  </variables>\n </TAVLOSolution>\n</TAVLOSolutions>\n");
+  CliRun r = run_tavlo("--no-solve -m " + mst + " " + model);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_TRUE(has(r.out, "Warning, line 5: 'w' is not a variable.")) << r.out;
+  put(mst, "<TAVLOSolutions>\n");
+  r = run_tavlo("--no-solve -m " + mst + " " + model);
+  EXPECT_EQ(r.exit_code, 1) << r.out;
+  EXPECT_TRUE(has(r.out, "TAVLO Error  1425: XML parsing error at line ")) << r.out;
+  std::remove(model.c_str());
+  std::remove(mst.c_str());
+}
+
 TEST(TavloCli, VerdictsAreResultsWhicheverComponentProvesThem) {
   if (!have_tavlo()) GTEST_SKIP() << "tavlo not built";
   // Presolve proves the first infeasible (two rows that contradict each
@@ -175,7 +202,7 @@ TEST(TavloCli, VerdictsAreResultsWhicheverComponentProvesThem) {
   const std::string infeasible = temp("infeasible.lp"), unbounded = temp("unbounded.lp");
   put(infeasible, "min\n x + y\nst\n c1: x + y >= 4\n c2: x + y <= 2\nend\n");
   put(unbounded, "max\n x + 2 y\nst\n c1: x - y <= 1\n c2: x <= 3\nend\n");
-  const std::string sol = temp("verdict.sol");
+  const std::string sol = temp("verdict.txt");
   const struct {
     std::string file, by_presolve, by_simplex;
   } cases[] = {{infeasible, "3 (infeasible), proved by presolve", "3 (infeasible)\n"},
@@ -297,7 +324,7 @@ TEST(TavloCli, CtrlCStopsTheRunAndKeepsWhatExists) {
   // The model arrives through a FIFO: tavlo waits for it with its handler
   // installed, takes the interrupt, then reads and solves, and the
   // optimizer stops at its first check of the termination request.
-  const std::string fifo = temp("fifo.mps"), sol = temp("ctrlc.sol"), bas = temp("ctrlc.bas");
+  const std::string fifo = temp("fifo.mps"), sol = temp("ctrlc.txt"), bas = temp("ctrlc.bas");
   const std::string model = slurp(kExample);
   for (const char *presolve : {"preind=0", "preind=1"}) {
     std::remove(fifo.c_str());
@@ -338,7 +365,7 @@ TEST(TavloCli, CtrlCDuringALongNetlibSolve) {
   if (!have_tavlo()) GTEST_SKIP() << "tavlo not built";
   const std::string model = tvltest::bench_dir() + "/netlib/pilot87.mps.gz";
   if (!std::ifstream(model).good()) GTEST_SKIP() << "pilot87 not available";
-  const std::string sol = temp("pilot87.sol");
+  const std::string sol = temp("pilot87.txt");
   std::remove(sol.c_str());
   Background proc({"-o", sol, model});
   ASSERT_TRUE(proc.started());

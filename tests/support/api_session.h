@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/bench_dir.h"
 #include "tavlo.h"
@@ -52,5 +53,28 @@ struct ApiSession {
     return TVLcopylp(env, lp, 2, 2, TVL_MAX, obj, rhs, sense, beg, cnt, ind, val, lb, ub, nullptr);
   }
 };
+
+// MIP starts begin..end of a problem as TVLgetmipstarts lists them.
+struct StartList {
+  int status = 0;
+  std::vector<int> beg, ind, effort;
+  std::vector<double> val;
+};
+
+// Asks for the size first, then for the entries.
+inline StartList get_mipstarts(TVLENVptr env, TVLLPptr lp, int begin, int end) {
+  StartList s;
+  int nz = 0, surplus = 0;
+  s.status = TVLgetmipstarts(env, lp, &nz, nullptr, nullptr, nullptr, nullptr, 0, &surplus, begin, end);
+  if (s.status != 0 && s.status != 1207) return s;  // 1207 with space 0: surplus is minus the size
+  const int count = end - begin + 1, space = -surplus;
+  s.beg.resize(count);
+  s.effort.resize(count);
+  s.ind.resize(space);
+  s.val.resize(space);
+  s.status = TVLgetmipstarts(env, lp, &nz, s.beg.data(), s.ind.data(), s.val.data(), s.effort.data(), space,
+                             &surplus, begin, end);
+  return s;
+}
 
 }  // namespace tvltest
