@@ -5,6 +5,7 @@
 
 #include "frame/infinity.h"
 #include "lpmodel/lpbuild.h"
+#include "mip/special/special.h"
 
 namespace tvl::mip {
 
@@ -49,28 +50,39 @@ void detect_granularity(MipModel &model) {
 
 }  // namespace
 
+void complete_mip_model(MipModel &model) {
+  const int32_t n = model.lp.a.n;
+  model.intcols.clear();
+  for (int32_t j = 0; j < n; ++j) {
+    if (!model.integer[j]) continue;
+    model.intcols.push_back(j);
+    // Integer columns take integer bounds.
+    double &lo = model.lp.collo[j], &up = model.lp.colup[j];
+    if (lo > -kInfBound) lo = std::ceil(lo - 1e-9);
+    if (up < kInfBound) up = std::floor(up + 1e-9);
+  }
+  model.granularity = model.granularity_offset = 0.0;
+  detect_granularity(model);
+}
+
 void build_mip_model(const tvllp *lp, MipModel &model) {
   lp::build_model(*lp->lp, model.lp);
   const int32_t n = model.lp.a.n;
   model.integer.assign(static_cast<size_t>(n), 0);
-  model.intcols.clear();
   if (lp->mip) {
     for (int32_t j = 0; j < n; ++j) {
       const char t = lp->mip->ctype[j];
-      if (t != 'B' && t != 'I') continue;
+      if (t != 'B' && t != 'I' && t != 'N') continue;
       model.integer[j] = 1;
-      model.intcols.push_back(j);
-      double &lo = model.lp.collo[j], &up = model.lp.colup[j];
       if (t == 'B') {
-        lo = std::max(lo, 0.0);
-        up = std::min(up, 1.0);
+        model.lp.collo[j] = std::max(model.lp.collo[j], 0.0);
+        model.lp.colup[j] = std::min(model.lp.colup[j], 1.0);
       }
-      // Integer columns take integer bounds.
-      if (lo > -kInfBound) lo = std::ceil(lo - 1e-9);
-      if (up < kInfBound) up = std::floor(up + 1e-9);
     }
   }
-  detect_granularity(model);
+  model.user_cols = n;
+  add_special_structures(lp, model);
+  complete_mip_model(model);
 }
 
 double fractionality(double v) { return std::fabs(v - std::round(v)); }
@@ -86,6 +98,7 @@ double max_violation(const MipModel &model, const std::vector<double> &x) {
     for (int32_t k = m.a.start[j]; k < m.a.start[j + 1]; ++k) act[m.a.index[k]] += m.a.value[k] * v;
   }
   for (int32_t i = 0; i < m.a.m; ++i) worst = std::max({worst, m.rowlo[i] - act[i], act[i] - m.rowup[i]});
+  if (model.has_special()) worst = std::max(worst, special_violation(model, x));
   return worst;
 }
 

@@ -92,7 +92,7 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   rec.depth = node.depth;
   rec.branch_col = node.branch_col;
   rec.dir = node.dir;
-  rec.has_branch = node.branch_col >= 0;
+  rec.has_branch = node.dir != 'N';
   log_.set_tree_bytes(static_cast<double>(queue_->size()) *
                       (sizeof(Node) + sizeof(BoundChange) * (node.changes.size() + 1)));
   log_.record(rec);
@@ -204,6 +204,35 @@ std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vec
   return dive;
 }
 
+std::unique_ptr<Node> Search::branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb) {
+  auto basis = std::make_shared<const lp::Basis>(r.basis);
+  std::unique_ptr<Node> kids[2];
+  for (int c = 0; c < 2; ++c) {
+    if (!sb.created[c]) continue;
+    auto child = std::make_unique<Node>();
+    child->bound = node.bound;
+    child->parent_obj = r.objval;
+    child->depth = node.depth + 1;
+    child->id = next_id_++;
+    child->parent = node.id;
+    child->dir = 'X';
+    child->changes = node.changes;
+    child->changes.insert(child->changes.end(), sb.child[c].begin(), sb.child[c].end());
+    child->basis = basis;
+    kids[c] = std::move(child);
+  }
+  if (!kids[0] && !kids[1]) {
+    log_node(node, 1, r.objval, 0, false);
+    return nullptr;
+  }
+  std::unique_ptr<Node> dive = kids[0] ? std::move(kids[0]) : std::move(kids[1]);
+  const double z = incumbent_.value();
+  if (kids[1]) queue_->push(std::move(kids[1]), z);
+  if (!dive_ok(*dive)) queue_->push(std::move(dive), z);
+  log_node(node, 0, r.objval, 0, false);
+  return dive;
+}
+
 std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   ++record_.nodes;
   if (incumbent_.prunes(node->bound)) {
@@ -261,6 +290,10 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     if (f > s_.epint && f < 1.0 - s_.epint) cands.push_back({j, v, f});
   }
   if (node->depth == 0) root_iinf_ = static_cast<int>(cands.size());
+  if (cands.empty() && model_.has_special()) {
+    SpecialBranch sb;
+    if (find_special_branch(model_, *lp_, r.x, s_.epint, sb)) return branch_special(*node, r, sb);
+  }
   if (cands.empty()) {
     const bool found = try_incumbent(*node, r);
     log_node(*node, found ? 0 : 2, r.objval, 0, found);

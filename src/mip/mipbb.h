@@ -14,6 +14,10 @@
 // row's size), the LP is solved again with the integer columns fixed at
 // the rounded values and that solution is offered instead, so that every
 // incumbent satisfies the model to the feasibility tolerance.
+//
+// An integral LP solution that violates a special ordered set, a
+// semi-continuous column or an indicator constraint is branched on that
+// structure (mip/special/special.h) instead of being offered.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +30,7 @@
 #include "mip/mip_state.h"
 #include "mip/mipnodelog.h"
 #include "mip/node_queue.h"
+#include "mip/special/special.h"
 #include "mip/termination.h"
 
 namespace tvl::mip {
@@ -60,6 +65,8 @@ class Search {
   // Processes a node; returns the child to dive into (or nullptr).
   std::unique_ptr<Node> process(std::unique_ptr<Node> node);
   std::unique_ptr<Node> branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands);
+  // Branches on a violated SOS, semi-continuous column or indicator.
+  std::unique_ptr<Node> branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb);
   std::vector<BoundChange> reduced_cost_fixings(const Node &node, const lp::LpResult &r) const;
   bool try_incumbent(const Node &node, const lp::LpResult &r);
   bool dive_ok(const Node &child) const;

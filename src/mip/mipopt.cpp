@@ -7,11 +7,14 @@
 //   problem's own data and stored as the solution record -> final status
 //   adjustments -> parameters restored.
 //
-// What the driver does not do yet: MIP presolve, cuts, heuristics,
+// MIP presolve (mip/presolve/mip_presolve.h) reduces the model first; the
+// search runs on the reduced model and its incumbent is mapped back.
+//
+// What the driver does not do yet: repeated presolve, cuts, heuristics,
 // MIP starts and the solution pool.  Special ordered sets,
 // semi-continuous and semi-integer columns and indicator constraints are
-// refused with 1017 rather than ignored, and quadratic MIPs with 1018 and
-// 1031.  The search runs on one thread whatever TVL_PARAM_THREADS says.
+// enforced by branching; quadratic MIPs are refused with 1018 and 1031.
+// The search runs on one thread whatever TVL_PARAM_THREADS says.
 #include <cmath>
 #include <memory>
 #include <new>
@@ -30,6 +33,7 @@
 #include "mip/mipbb.h"
 #include "mip/mipnodelog.h"
 #include "mip/polish.h"
+#include "mip/presolve/mip_presolve.h"
 #include "runtime/clock.h"
 
 namespace tvl::mip {
@@ -70,11 +74,6 @@ bool is_mip_problem(const tvllp *lp) { return lp->type == 1 || lp->type == 7 || 
 int unsupported(const tvllp *lp) {
   if (lp->type == TVLPROB_MIQP) return TVLERR_NOT_AVAILABLE_FOR_QUADRATIC_PROGRAMS;
   if (lp->type == TVLPROB_MIQCP) return TVLERR_NOT_AVAILABLE_FOR_QUADRATICALLY_CONSTRAINED_PROGRAMS;
-  if (lp->parts && (lp->parts->sos.count() > 0 || lp->parts->indcons.size > 0))
-    return TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS;
-  if (lp->mip)
-    for (int32_t j = 0; j < lp->lp->ncols; ++j)
-      if (lp->mip->ctype[j] == 'S' || lp->mip->ctype[j] == 'N') return TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS;
   return 0;
 }
 
@@ -99,17 +98,17 @@ int32_t crossed_column(const MipModel &model) {
 
 // Stores the status and the incumbent (x, row activities, slacks in the
 // caller's terms) as the problem's solution record.
-int store_incumbent(tvllp *lp, const MipModel &model, int status, const Incumbent &inc) {
+int store_incumbent(tvllp *lp, const MipModel &model, int status, const std::vector<double> &x) {
   solution_discard(lp);
   SolutionRecord *s = solution_of(lp);
   if (!s) return TVLERR_OUT_OF_MEMORY;
   s->status = status;
   s->method = TVL_ALG_MIP;
-  if (!inc.present()) return 0;
+  if (x.empty()) return 0;
   const LpData &d = *lp->lp;
   s->incumbent = s->has_primal = s->pfeas = true;
-  s->objval = inc.value() * model.lp.objsense;
-  s->x = inc.x();
+  s->objval = objective_of(model, x) * model.lp.objsense;
+  s->x.assign(x.begin(), x.begin() + d.ncols);  // without indicator slacks
   s->ax.assign(static_cast<size_t>(d.nrows), 0.0);
   for (int32_t j = 0; j < d.ncols; ++j)
     for (int32_t k = d.matbeg[j]; k < d.matbeg[j] + d.matcnt[j]; ++k) s->ax[d.matind[k]] += d.matval[k] * s->x[j];
@@ -118,10 +117,31 @@ int store_incumbent(tvllp *lp, const MipModel &model, int status, const Incumben
   return 0;
 }
 
-std::string column_name(const void *owner, int32_t j) {
-  const auto *lp = static_cast<const tvllp *>(owner);
+std::string column_name(const tvllp *lp, int32_t j) {
   if (lp->lp->colnames.present()) return lp->lp->colnames.get(j);
   return "x" + std::to_string(j + 1);
+}
+
+// Names of the search's columns for the node log: the reduced model's
+// columns under their original names.
+struct LogNames {
+  const tvllp *lp;
+  const MipPresolve *pre;
+  static std::string name(const void *owner, int32_t j) {
+    const auto *self = static_cast<const LogNames *>(owner);
+    return column_name(self->lp, self->pre->original_col(j));
+  }
+};
+
+// MIP status for a presolve that ended the run.
+int presolve_verdict(int presolve_status) {
+  switch (presolve_status) {
+    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE: return TVLMIP_INFEASIBLE;
+    case TVLERR_ABORTED_DURING_PRESOLVE: return TVLMIP_ABORT_INFEAS;
+    case TVLERR_TIME_LIMIT_EXCEEDED_DURING_PRESOLVE: return TVLMIP_TIME_LIM_INFEAS;
+    case TVLERR_DETERMINISTIC_TIME_LIMIT_EXCEEDED_DURING_PRESOLVE: return TVLMIP_DETTIME_LIM_INFEAS;
+    default: return TVLMIP_INForUNBD;  // infeasible or unbounded, unbounded
+  }
 }
 
 int run_mip(tvlenv *env, tvllp *lp) {
@@ -149,31 +169,47 @@ int run_mip(tvlenv *env, tvllp *lp) {
   if (display >= 1) opening_lines(env);
 
   NodeLog log(env, model.lp.objsense, start, cpu_clock);
-  log.set_column_names(column_name, lp);
-  SearchSettings settings = search_settings(env, model);
-  Search search(env, model, *record, settings, log);
-  int status;
+  MipPresolve pre(env, lp);
+  LogNames names{lp, &pre};
+  log.set_column_names(LogNames::name, &names);
+  int status = 0;
+  std::vector<double> x;
   if (const int32_t j = crossed_column(model); j >= 0) {
     msg_warning(env, "Warning:  Bound infeasibility column '%s'.\n", column_name(lp, j).c_str());
     status = TVLMIP_INFEASIBLE;
+  } else if (const int pst = pre.run(model)) {
+    if (pst == TVLERR_OUT_OF_MEMORY) return pst;
+    status = presolve_verdict(pst);
+  } else if (pre.model().n() == 0) {
+    // Presolve fixed every column: its postsolved point is the optimum.
+    x = pre.postsolve({});
+    status = x.empty() ? TVLMIP_FAIL_INFEAS : TVLMIP_OPTIMAL;
+    if (!x.empty()) {
+      record->incumbent.value = record->incumbent.cutoff = record->global_bound = objective_of(model, x);
+      record->incumbent.node = 0;
+      record->incumbent.updates = 1;
+    }
   } else {
+    SearchSettings settings = search_settings(env, pre.model());
+    Search search(env, pre.model(), *record, settings, log);
     status = search.run();
     run.reset();
     search_time.reset();
     status = polish(env, search, polish_wanted, status, env_time(env) - start, false);
+    if (search.incumbent().present()) x = pre.postsolve(search.incumbent().x());
   }
+  if (status == TVLMIP_INFEASIBLE && pre.dual_used()) status = TVLMIP_INForUNBD;
   if (display >= 1) print_cut_summary(env, *record);
-  const Incumbent &inc = search.incumbent();
   // The incumbent against the problem's data as the user gave them.
-  if (inc.present()) {
-    const double viol = max_violation(model, inc.x());
+  if (!x.empty()) {
+    const double viol = max_violation(model, x);
     if (viol > std::max(1e-10, param_dbl(env, TVL_PARAM_EPINT))) {
       msg_warning(env, "Warning: integer solution contains unscaled infeasibilities.\n");
       if (status == TVLMIP_OPTIMAL) status = TVLMIP_OPTIMAL_INFEAS;
     }
     if (status == TVLMIP_INForUNBD) status = TVLMIP_UNBOUNDED;
   }
-  return store_incumbent(lp, model, status, inc);
+  return store_incumbent(lp, model, status, x);
 }
 
 }  // namespace

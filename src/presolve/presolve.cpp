@@ -34,6 +34,7 @@ class Driver {
     dual_ = s.reduce >= 2;
     w_.dual_reductions = dual_;
     w_.guard_dual_start = s.dual_start;
+    w_.integer = s.integer;
     if (s.step_limit >= 0) w_.step_limit = static_cast<size_t>(s.step_limit);
     pass_limit_ = s.prepass < 0 ? 1000 : s.prepass;
     // The automatic setting leaves the checker off for an LP: the simplex

@@ -72,6 +72,8 @@ struct PresolveSettings {
   bool dual_start = true;
   double feastol = 1e-6;  // TVL_PARAM_EPRHS: infeasibility beyond this is declared
   const char *kind = "LP";
+  // Per column: must take an integer value (a MIP).  Empty for an LP.
+  std::vector<char> integer;
   // Families to run (bits of PresolveFamily); for experiments and tests.
   unsigned families = ~0u;
   // Stop reducing after this many postsolve steps (diagnosis only).

@@ -69,6 +69,7 @@ void reduce_col_singletons(Work &w) {
     if (touched[i] || w.rlen[i] < 2) continue;
     touched[i] = 1;
     if (w.clo[j] >= w.cup[j]) continue;  // fixed columns go elsewhere
+    if (w.is_integer(j)) continue;       // its value could not be computed from the row
     if (w.rlo[i] == w.rup[i]) {
       if (cost_move_keeps_start(w, e)) fold_slack_col(w, i, j, e);
       continue;

@@ -23,7 +23,8 @@ void sign_bounds(const Work &w, std::vector<double> &plo, std::vector<double> &p
 // dj <= 0, i.e. a pi_i >= c_j.
 void singleton_bounds(const Work &w, std::vector<double> &plo, std::vector<double> &pup) {
   for (int32_t j = 0; j < w.n; ++j) {
-    if (!w.col_alive[j] || w.clen[j] != 1) continue;
+    // An integer column cannot absorb an arbitrary change of its row.
+    if (!w.col_alive[j] || w.clen[j] != 1 || w.is_integer(j)) continue;
     const int32_t e = w.chead[j];
     const int32_t i = w.erow[e];
     const double a = w.eval[e], r = w.cost[j] / a;

@@ -98,6 +98,13 @@ int32_t reduce_doubleton_equations(Work &w, int32_t maxfill) {
       if (std::fabs(w.eval[ek]) < 1e-3 * std::fabs(w.eval[ej]) || !doubleton_keeps_start(w, ek, ej)) continue;
       std::swap(ej, ek);
     }
+    if (w.is_integer(w.ecol[ej])) {
+      // Only a continuous column is computed from the other.
+      if (w.is_integer(w.ecol[ek]) || std::fabs(w.eval[ek]) < 1e-3 * std::fabs(w.eval[ej]) ||
+          (w.guard_dual_start && !doubleton_keeps_start(w, ek, ej)))
+        continue;
+      std::swap(ej, ek);
+    }
     const int32_t j = w.ecol[ej], k = w.ecol[ek];
     const double a = w.eval[ej], b = w.eval[ek], r = w.rlo[i];
     if (w.clo[j] == w.cup[j] || w.clo[k] == w.cup[k]) continue;  // fixed: handled elsewhere

@@ -160,6 +160,7 @@ void reduce_duplicate_cols(Work &w) {
       const double want = lambda * w.cost[j];
       if (std::fabs(w.cost[k] - want) > 1e-12 * (1.0 + std::fabs(want))) continue;
       if (w.clo[j] == w.cup[j] || w.clo[k] == w.cup[k]) continue;
+      if (w.is_integer(j) || w.is_integer(k)) continue;
       merge_cols(w, j, k, lambda);
     }
     a = b;

@@ -13,7 +13,7 @@ int32_t pick_column(const Work &w, int32_t i, int32_t maxfill) {
   int64_t best_cost = 0;
   for (int32_t e = w.rhead[i]; e >= 0; e = w.rnext[e]) {
     const int32_t j = w.ecol[e];
-    if (std::fabs(w.eval[e]) < 0.01 * amax) continue;
+    if (std::fabs(w.eval[e]) < 0.01 * amax || w.is_integer(j)) continue;
     const int64_t fill = static_cast<int64_t>(w.rlen[i] - 1) * (w.clen[j] - 1);
     if (fill > maxfill || (best >= 0 && fill >= best_cost)) continue;
     if (!w.implied_free(act, e) || (w.guard_dual_start && !cost_move_keeps_start(w, e))) continue;

@@ -39,6 +39,10 @@ std::string msg_forcing_row_infeasible(const std::string &row) {
   return format("Row '%.255s' infeasible, all entries at implied bounds.\n", row.c_str());
 }
 
+std::string msg_integer_infeasible_col(const std::string &col) {
+  return format("Integer infeasible column '%.255s'.\n", col.c_str());
+}
+
 std::string msg_unbounded_dual_bounds(const std::string &col) {
   return format("Primal unbounded due to dual bounds, variable '%.255s'.\n", col.c_str());
 }

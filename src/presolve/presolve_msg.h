@@ -12,6 +12,7 @@ std::string format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 
 std::string msg_empty_row_infeasible(const std::string &row, char rel, double rhs);
 std::string msg_bound_infeasible_col(const std::string &col);
+std::string msg_integer_infeasible_col(const std::string &col);
 std::string msg_dual_infeasible_empty_col(const std::string &col);
 std::string msg_forcing_row_infeasible(const std::string &row);
 std::string msg_unbounded_dual_bounds(const std::string &col);

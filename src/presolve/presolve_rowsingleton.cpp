@@ -1,5 +1,8 @@
 #include "presolve/presolve_rowsingleton.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "presolve/presolve_msg.h"
 
 namespace tvl::lp::pre {
@@ -7,6 +10,16 @@ namespace tvl::lp::pre {
 int tighten_col_bounds(Work &w, int32_t j, double lo, double up) {
   int changed = 0;
   const double tiny = 1e-12;
+  if (w.is_integer(j)) {
+    // An integer column's bounds are integers: a derived bound within the
+    // feasibility tolerance of an integer is that integer.
+    if (finite_value(lo)) lo = std::ceil(lo - w.feastol);
+    if (finite_value(up)) up = std::floor(up + w.feastol);
+    if (std::max(lo, w.clo[j]) > std::min(up, w.cup[j]) + w.feastol) {
+      w.fail(1117, msg_integer_infeasible_col(w.colname(j)));
+      return 0;
+    }
+  }
   if (lo > w.clo[j] + tiny * (1.0 + std::fabs(lo))) { w.clo[j] = lo; changed |= 1; }
   if (up < w.cup[j] - tiny * (1.0 + std::fabs(up))) { w.cup[j] = up; changed |= 2; }
   if (w.clo[j] > w.cup[j]) {

@@ -61,6 +61,11 @@ class Work {
   bool dual_reductions = true;
   // Substitutions keep the dual simplex's slack start (see cost_move_keeps_start).
   bool guard_dual_start = true;
+  // Per column: must take an integer value (empty for an LP).  Reductions
+  // that would compute such a column from others, merge it, or derive row
+  // duals from it leave it alone; bounds derived for it are rounded.
+  std::vector<char> integer;
+  bool is_integer(int32_t j) const { return !integer.empty() && integer[j]; }
 
   // Scratch space for the reductions (kept to avoid allocation per row).
   std::vector<int32_t> scratch_idx, pos, cpos;

@@ -37,9 +37,7 @@ std::function<std::string(int32_t)> caller_var_names(const LpData *d, const Pres
   };
 }
 
-namespace {
-
-PresolveSettings settings_of(const tvlenv *env, const tvllp *lp, bool dual) {
+PresolveSettings presolve_settings(const tvlenv *env, const tvllp *lp, bool dual) {
   PresolveSettings s;
   s.dual_start = dual;
   s.reduce = param_int(env, TVL_PARAM_REDUCE);
@@ -59,6 +57,8 @@ PresolveSettings settings_of(const tvlenv *env, const tvllp *lp, bool dual) {
   return s;
 }
 
+namespace {
+
 // The settings a stored copy must have been built with to be reused.
 std::array<double, 9> key_of(const PresolveSettings &s) {
   return {double(s.reduce), double(s.prelinear), double(s.predual), double(s.depind),
@@ -76,7 +76,7 @@ void decide_dual(tvlenv *env, const PresolveSettings &s, PresolveData &copy) {
 // Runs presolve into a new copy; 0 with `data` set, 0 with `data` null when
 // nothing was reduced or memory ran out, or the status that ends the call.
 int run_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool dual, PresolveData *&data) {
-  PresolveSettings s = settings_of(env, lp, dual);
+  PresolveSettings s = presolve_settings(env, lp, dual);
   LpProgress progress;
   lp_progress_init(progress);
   progress.lp = lp;
@@ -116,7 +116,7 @@ int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced
   if (param_int(env, TVL_PARAM_PREIND) == 0) return 0;
   const int advind = param_int(env, TVL_PARAM_ADVIND);
   PresolveData *kept = presolve_data(lp);
-  if (kept && kept->key != key_of(settings_of(env, lp, dual))) {
+  if (kept && kept->key != key_of(presolve_settings(env, lp, dual))) {
     discard_derived(lp, kDropPresolve);
     kept = nullptr;
   }

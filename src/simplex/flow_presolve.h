@@ -20,6 +20,11 @@ namespace tvl::lp {
 int prepare_presolve(tvlenv *env, tvllp *lp, const LpModel &model, bool advanced_start, bool dual,
                      PresolveData *&data);
 
+// Presolve settings from the environment's parameters, with the problem's
+// row and column names for the messages; `dual` that the dual simplex will
+// solve the reduced copy.
+PresolveSettings presolve_settings(const tvlenv *env, const tvllp *lp, bool dual);
+
 // Names of the variables of a model the flow solves, as the caller's problem
 // names them (its own names, else "x1" for columns and "c1" for rows):
 // variable j < n is a column, n+i the slack of row i.  With `pre` null the

@@ -27,11 +27,8 @@ struct LoggedRun {
 LoggedRun run(const char *name, int display, int interval, bool maximise = false) {
   tvltest::ApiSession s("log");
   std::string text;
-  TVLCHANNELptr results = nullptr;
-  TVLgetchannels(s.env, &results, nullptr, nullptr, nullptr);
-  TVLaddfuncdest(s.env, results, &text, tvltest::collect_text);
-  const std::string file = tvltest::instance_path("miplib", name);
-  EXPECT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0);
+  s.collect_results(text);
+  s.read_miplib(name);
   const int n = TVLgetnumcols(s.env, s.lp);
   if (maximise) {
     // Maximise the negated objective: the same optimum with the other sign.

@@ -40,6 +40,18 @@ struct ApiSession {
   int read_netlib(const std::string &name) {
     return TVLreadcopyprob(env, lp, instance_path("netlib", name).c_str(), nullptr);
   }
+  // Reads a MIPLIB instance the same way; returns the file's path.
+  std::string read_miplib(const std::string &name) {
+    const std::string file = instance_path("miplib", name);
+    EXPECT_EQ(TVLreadcopyprob(env, lp, file.c_str(), nullptr), 0) << file;
+    return file;
+  }
+  // Collects the results channel (node log, MIP summaries) into `text`.
+  void collect_results(std::string &text) {
+    TVLCHANNELptr results = nullptr;
+    TVLgetchannels(env, &results, nullptr, nullptr, nullptr);
+    TVLaddfuncdest(env, results, &text, collect_text);
+  }
   void set(int param, int value) { ASSERT_EQ(TVLsetintparam(env, param, value), 0); }
 
   // max 3x + 2y  s.t.  r0: x + y <= 4,  r1: x + 3y <= 7,  0 <= x <= 3, y >= 0.

@@ -1,0 +1,122 @@
+#include "mip/presolve/mip_presolve.h"
+
+#include <cmath>
+#include <numeric>
+
+#include "frame/callback.h"
+#include "frame/env.h"
+#include "frame/error.h"
+#include "frame/param.h"
+#include "lp/lpcomp.h"
+#include "mip/node_lp.h"
+#include "mip/presolve/bound_tighten.h"
+#include "mip/presolve/lp_reductions.h"
+#include "simplex/flow_presolve.h"
+
+namespace tvl::mip {
+
+namespace {
+
+// A postsolved point must satisfy the original model to this.
+constexpr double kAcceptTol = 1e-6;
+
+std::vector<int32_t> compose(const std::vector<int32_t> &outer, const std::vector<int32_t> &inner) {
+  std::vector<int32_t> out(inner.size());
+  for (size_t k = 0; k < inner.size(); ++k) out[k] = outer[inner[k]];
+  return out;
+}
+
+}  // namespace
+
+MipPresolve::MipPresolve(tvlenv *env, const tvllp *lp) : env_(env), lp_(lp) {}
+
+MipPresolve::~MipPresolve() = default;
+
+std::function<std::string(int32_t)> MipPresolve::colname() const {
+  auto names = lp::caller_var_names(lp_->lp, nullptr);
+  return [names, this](int32_t j) { return names(colmap_[j]); };
+}
+
+std::function<std::string(int32_t)> MipPresolve::rowname() const {
+  auto names = lp::caller_var_names(lp_->lp, nullptr);
+  const int32_t n = lp_->lp->ncols;
+  return [names, n, this](int32_t i) { return names(n + rowmap_[i]); };
+}
+
+int MipPresolve::run(const MipModel &original) {
+  original_ = &original;
+  model_ = original;
+  colmap_.resize(static_cast<size_t>(original.n()));
+  rowmap_.resize(static_cast<size_t>(original.m()));
+  std::iota(colmap_.begin(), colmap_.end(), 0);
+  std::iota(rowmap_.begin(), rowmap_.end(), 0);
+  if (param_int(env_, TVL_PARAM_PREIND) == 0) return 0;
+  const bool display = param_int(env_, TVL_PARAM_MIPDISPLAY) != 0;
+  const bool messages = display && param_int(env_, kParamPresolveReport) != 0;
+  const double t0 = env_time(env_);
+  tvlenv *env = env_;
+  auto sink = [env, messages](const std::string &text) {
+    if (messages) msg_results(env, "%s", text.c_str());
+  };
+  lp::PresolveSettings settings = lp::presolve_settings(env_, lp_, true);
+  settings.kind = "MIP";
+  settings.messages = messages;
+  settings.sink = sink;
+  settings.termination = [env] { return limit_check(env); };
+  settings.clock = [env] { return env_time(env); };
+  const bool primal = (settings.reduce & 1) != 0;
+
+  ActivityBoundTightening tightening(settings.feastol, sink);
+  auto tighten = [&]() {
+    if (!primal || model_.n() == 0) return 0;
+    tightening.set_names(rowname(), colname());
+    const ReductionOutcome out = tightening.apply(model_);
+    tightened_ |= out.changed;
+    return out.status;
+  };
+  int status = tighten();
+  // Removing or substituting columns would have to follow the members of
+  // special structures; with any present only the bounds are tightened.
+  if (status == 0 && !original.has_special()) {
+    IntegralLpReductions reductions(settings);
+    ReductionOutcome out = reductions.apply(model_);
+    status = out.status;
+    dual_used_ = settings.reduce >= 2 && (out.changed || status != 0);
+    if (out.step) {
+      colmap_ = compose(colmap_, out.step->colmap());
+      rowmap_ = compose(rowmap_, out.step->rowmap());
+      steps_.push_back(std::move(out.step));
+    }
+  }
+  if (status == 0) status = tighten();
+  if (status == 0 && messages && !steps_.empty() && model_.n() > 0) {
+    int binaries = 0, generals = 0;
+    for (int32_t j : model_.intcols) {
+      if (model_.lp.collo[j] == 0.0 && model_.lp.colup[j] == 1.0) ++binaries;
+      else ++generals;
+    }
+    msg_results(env_, "Reduced MIP has %d binaries, %d generals, %d SOSs, and %d indicators.\n", binaries, generals,
+                static_cast<int>(model_.sos.size()), static_cast<int>(model_.indicators.size()));
+  }
+  if (display) msg_results(env_, "Presolve time = %7.2f sec.\n", env_time(env_) - t0);
+  return status;
+}
+
+std::vector<double> MipPresolve::postsolve(const std::vector<double> &x) const {
+  std::vector<double> y = x;
+  for (size_t k = steps_.size(); k-- > 0;) y = steps_[k]->undo(y);
+  const MipModel &orig = *original_;
+  if (y.size() != static_cast<size_t>(orig.n())) return {};
+  for (int32_t j : orig.intcols) y[j] = std::round(y[j]);
+  if (max_violation(orig, y) <= kAcceptTol) return y;
+  // The continuous columns again, for the integer values found.
+  NodeLp repair(orig, lp::simplex_control(env_));
+  for (int32_t j : orig.intcols) repair.set_bounds(j, y[j], y[j]);
+  const lp::LpResult r = repair.solve();
+  if (r.status != lp::LpStatus::Optimal) return y;
+  std::vector<double> z = r.x;
+  for (int32_t j : orig.intcols) z[j] = std::round(z[j]);
+  return max_violation(orig, z) < max_violation(orig, y) ? z : y;
+}
+
+}  // namespace tvl::mip

@@ -1,0 +1,178 @@
+// MIP presolve: bound tightening from row activities, the LP reductions
+// restricted to what keeps integrality (checked on the postsolve steps of
+// every bundled MIPLIB instance), and whole runs with presolve on and off
+// reaching the same optima with incumbents feasible on the files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "frame/problem.h"
+#include "mip/mip_model.h"
+#include "mip/presolve/bound_tighten.h"
+#include "presolve/presolve.h"
+#include "support/api_session.h"
+#include "support/mip_check.h"
+
+namespace tvl::mip {
+namespace {
+
+constexpr double I = 1e20;
+
+// A MIP built through the C interface and turned into the search's model.
+MipModel mip_of(tvltest::ApiSession &s, int m, int n, const std::vector<double> &dense, const char *sense,
+                const std::vector<double> &rhs, const std::vector<double> &lb, const std::vector<double> &ub,
+                const char *ctype) {
+  std::vector<int> beg, cnt, ind;
+  std::vector<double> val, obj(static_cast<size_t>(n), 1.0);
+  for (int j = 0; j < n; ++j) {
+    beg.push_back(static_cast<int>(ind.size()));
+    for (int i = 0; i < m; ++i)
+      if (const double v = dense[static_cast<size_t>(i * n + j)]; v != 0.0) ind.push_back(i), val.push_back(v);
+    cnt.push_back(static_cast<int>(ind.size()) - beg.back());
+  }
+  EXPECT_EQ(TVLcopylp(s.env, s.lp, n, m, TVL_MIN, obj.data(), rhs.data(), sense, beg.data(), cnt.data(), ind.data(),
+                      val.data(), lb.data(), ub.data(), nullptr),
+            0);
+  EXPECT_EQ(TVLcopyctype(s.env, s.lp, ctype), 0);
+  MipModel model;
+  build_mip_model(s.lp, model);
+  return model;
+}
+
+TEST(MipPresolve, ActivityBoundsRoundIntegerColumnsAndProveInfeasibility) {
+  tvltest::ApiSession s("bt");
+  // r0: 2x + 3y + z <= 7.5     x, y integer >= 0, z continuous >= 0
+  // r1: w - 4y >= 1            w integer in [0, 10]
+  const MipModel base = mip_of(s, 2, 4, {2, 3, 1, 0, /**/ 0, -4, 0, 1}, "LG", {7.5, 1.0}, {0, 0, 0, 0},
+                               {I, I, I, 10}, "IICI");
+  MipModel m = base;
+  std::string said;
+  ActivityBoundTightening bt(1e-6, [&said](const std::string &t) { said += t; });
+  const ReductionOutcome out = bt.apply(m);
+  EXPECT_EQ(out.status, 0);
+  EXPECT_TRUE(out.changed);
+  EXPECT_FALSE(out.step);  // bounds only: no postsolve step
+  EXPECT_EQ(m.lp.colup[0], 3.0);    // 2x <= 7.5
+  EXPECT_EQ(m.lp.colup[1], 2.0);    // 3y <= 7.5 and 4y <= w - 1 <= 9
+  EXPECT_EQ(m.lp.collo[3], 1.0);    // w >= 1 + 4y >= 1
+  EXPECT_EQ(m.lp.colup[2], I);      // continuous columns keep their bounds
+  EXPECT_EQ(said, "");
+
+  // A bound within the tolerance of an integer rounds to it, not past it.
+  MipModel near = base;
+  near.lp.rowup[0] = 6.0000000001;  // 2x <= 6 (+ noise): x <= 3
+  ActivityBoundTightening(1e-6, nullptr).apply(near);
+  EXPECT_EQ(near.lp.colup[0], 3.0);
+
+  // w - 4y >= 1 with w <= 10 and y >= 3 leaves no room for w.
+  MipModel none = base;
+  none.lp.collo[1] = 3.0;
+  ActivityBoundTightening strict(1e-6, [&said](const std::string &t) { said += t; });
+  EXPECT_EQ(strict.apply(none).status, 1117);
+  EXPECT_NE(said.find("infeasible"), std::string::npos) << said;
+}
+
+// The eliminated column of each step that computes a column from others.
+int32_t computed_column(const lp::pre::Step &st) {
+  using lp::pre::StepKind;
+  switch (st.kind) {
+    case StepKind::ColSubstitution: case StepKind::SlackCol: case StepKind::Doubleton:
+    case StepKind::FreeSubstitution:
+      return st.col;
+    case StepKind::DuplicateCol:
+      return -2;  // merges two columns; checked separately
+    default:
+      return -1;
+  }
+}
+
+TEST(MipPresolve, LpReductionsNeverComputeOrMergeIntegerColumnsOfRealInstances) {
+  int computed_as_lp = 0;
+  for (const char *name : {"egout", "enigma", "flugpl", "gt2", "lseu", "p0033", "rgn", "stein27"}) {
+    SCOPED_TRACE(name);
+    tvltest::ApiSession s("mip");
+    s.read_miplib(name);
+    MipModel model;
+    build_mip_model(s.lp, model);
+    lp::PresolveSettings settings;
+    settings.messages = false;
+    // As an LP, for comparison: the same reductions may eliminate them.
+    lp::PresolvedLp as_lp;
+    lp::presolve(model.lp, settings, as_lp);
+    for (const lp::pre::Step &st : as_lp.stack.steps) {
+      const int32_t j = computed_column(st);
+      if (j >= 0 && model.integer[j]) ++computed_as_lp;
+      if (j == -2 && (model.integer[st.col] || model.integer[st.col2])) ++computed_as_lp;
+    }
+    settings.integer = model.integer;
+    lp::PresolvedLp pre;
+    ASSERT_EQ(lp::presolve(model.lp, settings, pre).status, 0);
+    for (const lp::pre::Step &st : pre.stack.steps) {
+      const int32_t j = computed_column(st);
+      if (j >= 0) {
+        EXPECT_FALSE(model.integer[j]) << "column " << j << " kind " << int(st.kind);
+      } else if (j == -2) {
+        EXPECT_FALSE(model.integer[st.col] || model.integer[st.col2]);
+      }
+    }
+    // Bounds left on integer columns are integers.
+    for (size_t k = 0; k < pre.colmap.size(); ++k) {
+      if (!model.integer[pre.colmap[k]]) continue;
+      for (double b : {pre.reduced.collo[k], pre.reduced.colup[k]})
+        if (std::fabs(b) < kInfBound) {
+          EXPECT_EQ(b, std::round(b)) << "column " << pre.colmap[k];
+        }
+    }
+  }
+  EXPECT_GT(computed_as_lp, 0);  // the restriction matters on these instances
+}
+
+struct Solved {
+  int status = 0;
+  double objective = NAN, violation = -1.0;
+  std::string log;
+};
+
+Solved solve(const char *name, int preind, int reduce) {
+  tvltest::ApiSession s("mip");
+  std::string text;
+  s.collect_results(text);
+  const std::string file = s.read_miplib(name);
+  TVLsetintparam(s.env, TVL_PARAM_THREADS, 1);
+  TVLsetintparam(s.env, TVL_PARAM_PREIND, preind);
+  TVLsetintparam(s.env, TVL_PARAM_REDUCE, reduce);
+  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 60.0);
+  EXPECT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
+  Solved r;
+  r.status = TVLgetstat(s.env, s.lp);
+  TVLgetobjval(s.env, s.lp, &r.objective);
+  std::vector<double> x(static_cast<size_t>(TVLgetnumcols(s.env, s.lp)));
+  if (TVLgetx(s.env, s.lp, x.data(), 0, static_cast<int>(x.size()) - 1) == 0)
+    r.violation = tvltest::mip_violation(file, x);
+  r.log = text;
+  return r;
+}
+
+TEST(MipPresolve, RunsWithAndWithoutPresolveAgreeOnRealInstances) {
+  // egout has continuous columns the reductions compute back, flugpl
+  // general integers, p0033 and rgn rows the reductions remove.
+  for (const char *name : {"egout", "flugpl", "p0033", "rgn"}) {
+    SCOPED_TRACE(name);
+    const Solved on = solve(name, 1, 3), off = solve(name, 0, 3), primal = solve(name, 1, 1);
+    for (const Solved *r : {&on, &off, &primal}) {
+      ASSERT_TRUE(r->status == TVLMIP_OPTIMAL || r->status == TVLMIP_OPTIMAL_TOL) << r->status;
+      EXPECT_GE(r->violation, 0.0);
+      EXPECT_LE(r->violation, 1e-6);
+      // Optimal within the default relative gap of 1e-4.
+      EXPECT_NEAR(r->objective, off.objective, 1e-4 * std::max(1.0, std::fabs(off.objective)));
+    }
+    EXPECT_NE(on.log.find("Presolve time = "), std::string::npos);
+    EXPECT_EQ(off.log.find("Presolve time = "), std::string::npos);
+    EXPECT_EQ(off.log.find("MIP Presolve"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace tvl::mip
