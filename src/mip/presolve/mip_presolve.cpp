@@ -102,6 +102,12 @@ int MipPresolve::run(const MipModel &original) {
   return status;
 }
 
+std::vector<double> MipPresolve::crush(const std::vector<double> &x) const {
+  std::vector<double> y(colmap_.size());
+  for (size_t k = 0; k < colmap_.size(); ++k) y[k] = x[colmap_[k]];
+  return y;
+}
+
 std::vector<double> MipPresolve::postsolve(const std::vector<double> &x) const {
   std::vector<double> y = x;
   for (size_t k = steps_.size(); k-- > 0;) y = steps_[k]->undo(y);

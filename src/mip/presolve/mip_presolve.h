@@ -40,8 +40,12 @@ class MipPresolve {
   bool dual_used() const { return dual_used_; }
   // Original column of a column of model().
   int32_t original_col(int32_t j) const { return colmap_[j]; }
+  // x of the original model -> x of model(): the kept columns keep their
+  // values (for MIP starts); the result may break reduced rows or bounds
+  // when x relied on columns that dual reductions fixed.
+  std::vector<double> crush(const std::vector<double> &x) const;
   // x of model() -> x of the original model, repaired when needed; empty
-  // when no point feasible to the tolerance could be made.
+  // when the steps cannot map it.
   std::vector<double> postsolve(const std::vector<double> &x) const;
 
  private:

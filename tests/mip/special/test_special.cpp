@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "files/test_lp_util.h"
 #include "support/api_session.h"
 
 namespace {
@@ -151,6 +153,27 @@ TEST(MipSpecial, IndicatorConstraintsHoldWhenSwitchedOn) {
   EXPECT_NEAR(a.objective, 6.5, 1e-9);
   EXPECT_NEAR(a.x[0], 2.5, 1e-9);
   EXPECT_NEAR(a.x[1], 1.5, 1e-9);
+}
+
+TEST(MipSpecial, AllKindsTogetherFromAnLpFile) {
+  // Through the reader: SOS1 picks x3 (3); y + w >= 0.5 is met by y, so the
+  // semi-continuous w may stay 0 (its range starts at 2); the indicator
+  // caps y at 3 unless z = 1, which costs 8 for 7 more: z = 0, y = 3.
+  const std::string path = lptest::temp_path("special.lp");
+  std::ofstream(path) << "Maximize\n obj: x1 + 2 x2 + 3 x3 + y - 8 z\nSubject To\n c1: x1 + x2 + x3 <= 2\n"
+                         " c2: y + w >= 0.5\n i1: z = 0 -> y <= 3\nBounds\n x1 <= 1\n x2 <= 1\n x3 <= 1\n"
+                         " y <= 10\n 2 <= w <= 5\nBinaries\n z\nSemi-Continuous\n w\n"
+                         "SOS\n s1: S1 :: x1 : 1 x2 : 2 x3 : 3\nEnd\n";
+  tvltest::ApiSession s("file");
+  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, path.c_str(), nullptr), 0) << s.errors;
+  std::remove(path.c_str());
+  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  const Answer a = solve(s);
+  EXPECT_EQ(a.status, TVLMIP_OPTIMAL);
+  EXPECT_NEAR(a.objective, 6.0, 1e-9);
+  const std::vector<double> want = {0, 0, 1, 3, 0, 0};  // x1 x2 x3 y z w
+  ASSERT_EQ(a.x.size(), want.size());
+  for (size_t j = 0; j < want.size(); ++j) EXPECT_NEAR(a.x[j], want[j], 1e-9) << j;
 }
 
 }  // namespace
