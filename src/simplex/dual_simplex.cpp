@@ -24,8 +24,13 @@ constexpr int64_t kPolishBudgetDivisor = 100;
 // Least cost perturbation, in units of the dual tolerance: a change of the
 // order of the Harris tolerance still lets the ratio test see ties.
 constexpr double kLeastPerturbation = 10.0;
-// Pricing of the primal cleanup (TVL_PARAM_PPRIIND reduced-cost pricing).
+// Pricing of the primal cleanups (TVL_PARAM_PPRIIND values): reduced cost,
+// and steepest edge with exact initial norms.
 constexpr int kPrimalReducedCost = 4;
+constexpr int kPrimalSteepestEdge = 2;
+// Share of the variables above which the dual infeasibilities left by a
+// removal make the cleanup use steepest edge.
+constexpr double kSteepCleanupShare = 0.01;
 // Dual infeasibilities a primal cleanup may face, per iteration of its budget.
 constexpr int64_t kCleanupReach = 2;
 // Half-width of the artificial box of the dual's big-M start (scaled units).
@@ -479,28 +484,42 @@ bool DualSimplex::dual_degenerate_start() const {
   return nonbasic > 0 && 2 * zero >= nonbasic;
 }
 
-// The primal cleanup after a removal is cheap when the restored costs leave
-// few, small dual infeasibilities; when they leave many, the primal simplex
-// can need more iterations than the dual took.  It gets a budget of a tenth
-// of the dual iterations so far; when that runs out, NumericalTrouble tells
-// the caller to hand the basis back to the dual (flips and phase 1 for what
+// The primal cleanup after a removal of perturbation or shifts, from a
+// primal feasible basis.  When the true costs leave few dual
+// infeasibilities, a short run with reduced-cost pricing (weights would not
+// pay for their solves) and a budget of a tenth of the dual iterations so
+// far removes them.  When they leave many (more than kSteepCleanupShare of
+// the variables: a perturbation that moved the optimum far, as on the pilot
+// models), the primal simplex needs about two pivots per infeasibility and
+// steepest edge with exact initial norms keeps that count low; it gets a
+// budget of as many iterations as the dual took.  Handing such a basis back
+// to the dual instead (flips, then phase 1) had cost about three times the
+// perturbed run on pilot87.
+LpStatus DualSimplex::cleanup_after_removal() {
+  const bool many = count_dual_infeasible() > kSteepCleanupShare * lp_.num_vars();
+  const int64_t budget = std::max<int64_t>(100, many ? iter_ : iter_ / kCleanupBudgetDivisor);
+  return primal_cleanup(budget, dual_tol_, many ? kPrimalSteepestEdge : kPrimalReducedCost);
+}
+
+// A primal cleanup: when its budget runs out, NumericalTrouble tells the
+// caller to hand the basis back to the dual (flips and phase 1 for what
 // remains).  A primal pivot removes about one dual infeasibility, so with
 // more than twice the budget of them the cleanup is not tried at all.  The
 // cleanup is the primal simplex itself (primal_simplex.h) on the working LP
-// with the true costs, started from the current basis with reduced-cost
-// pricing (a cleanup is short: weights would not pay for their solves) and
-// the given optimality tolerance.  Its final basis comes back to the dual
-// with the positions of the rows that kept their basic variable; when the
-// dual goes on from there, its pricing weights, which did not follow the
-// primal's pivots, are computed afresh.  Koberstein 2005, section 6.3.2.
-LpStatus DualSimplex::primal_cleanup(int64_t budget, double opttol) {
+// with the true costs, started from the current basis with the given
+// pricing (TVL_PARAM_PPRIIND value) and optimality tolerance.  Its final
+// basis comes back to the dual with the positions of the rows that kept
+// their basic variable; when the dual goes on from there, its pricing
+// weights, which did not follow the primal's pivots, are computed afresh.
+// Koberstein 2005, section 6.3.2.
+LpStatus DualSimplex::primal_cleanup(int64_t budget, double opttol, int pricing) {
   if (!primal_candidates(opttol)) return LpStatus::Optimal;
   if (count_dual_infeasible() > kCleanupReach * budget) return LpStatus::NumericalTrouble;
   SimplexControl ctl = ctl_;
   ctl.itlim = std::max<int64_t>(0, std::min(ctl_.itlim - iter_, budget));
   ctl.opttol = opttol;
   ctl.feastol = primal_tol_;
-  ctl.pricing = kPrimalReducedCost;
+  ctl.pricing = pricing;
   ctl.perturb_always = 0;
   ctl.display = 0;
   PrimalSimplex primal(lp_, ctl, false);
@@ -675,7 +694,8 @@ void DualSimplex::polish() {
   if (choose_row() >= 0) return;
   // The polish ends the run: a perturbation started here would not be removed.
   allow_perturb_ = false;
-  const LpStatus st = primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor), std::max(1e-9, 0.01 * dual_tol_));
+  const LpStatus st =
+      primal_cleanup(std::max<int64_t>(50, iter_ / kPolishBudgetDivisor), std::max(1e-9, 0.01 * dual_tol_), kPrimalReducedCost);
   if (st != LpStatus::Optimal || choose_row() >= 0 || count_dual_infeasible() > 0) {
     // Left the tolerances: continue with the dual from here.
     make_dual_feasible_by_flips(false);
@@ -740,7 +760,7 @@ LpStatus DualSimplex::run() {
     if (choose_row() < 0) {
       // Primal feasible with true costs: the primal simplex removes the
       // remaining dual infeasibilities.
-      st = primal_cleanup(std::max<int64_t>(100, iter_ / kCleanupBudgetDivisor), dual_tol_);
+      st = cleanup_after_removal();
       if (st == LpStatus::Unbounded) break;
       if (st != LpStatus::Optimal && st != LpStatus::NumericalTrouble) break;
       st = LpStatus::Optimal;

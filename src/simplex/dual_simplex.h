@@ -89,7 +89,8 @@ class DualSimplex : public SimplexBase {
   bool restore_bounds();
   void remove_perturbation();
   // Primal simplex cleanup after the costs were restored.
-  LpStatus primal_cleanup(int64_t budget, double opttol);
+  LpStatus cleanup_after_removal();
+  LpStatus primal_cleanup(int64_t budget, double opttol, int pricing);
   bool primal_candidates(double tol) const;
   void start_perturbation(bool stalled);
   bool dual_degenerate_start() const;
