@@ -40,8 +40,10 @@ inline double mip_violation(const std::string &file, const std::vector<double> &
     }
     for (int j = 0; j < n; ++j) {
       const size_t k = static_cast<size_t>(j);
-      worst = std::max({worst, lb[k] - x[k], x[k] - ub[k]});
-      if (ctype[k] == 'B' || ctype[k] == 'I') worst = std::max(worst, std::fabs(x[k] - std::round(x[k])));
+      // Semi-continuous and semi-integer columns may also be 0.
+      const bool off = (ctype[k] == 'S' || ctype[k] == 'N') && x[k] == 0.0;
+      if (!off) worst = std::max({worst, lb[k] - x[k], x[k] - ub[k]});
+      if (ctype[k] == 'B' || ctype[k] == 'I' || ctype[k] == 'N') worst = std::max(worst, std::fabs(x[k] - std::round(x[k])));
       int nz = 0, surplus = 0, beg = 0;
       TVLgetcols(env, lp, &nz, &beg, nullptr, nullptr, 0, &surplus, j, j);
       std::vector<int> ind(static_cast<size_t>(-surplus) + 1);
