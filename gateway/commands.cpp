@@ -34,6 +34,7 @@ CommandTable buildTable() {
   registerModelCommands(table);
   registerSolveCommands(table);
   registerFileCommands(table);
+  registerCallbackCommands(table);
   return table;
 }
 

@@ -108,5 +108,6 @@ void registerParamCommands(CommandTable& table);
 void registerModelCommands(CommandTable& table);
 void registerSolveCommands(CommandTable& table);
 void registerFileCommands(CommandTable& table);
+void registerCallbackCommands(CommandTable& table);
 
 }  // namespace gateway

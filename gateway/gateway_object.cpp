@@ -162,7 +162,10 @@ void Tavlo::keepOffScreen() {
 }
 
 void Tavlo::beginCommand(Value* object, Held displayFunc) {
-  endCommand();
+  // A command issued while another runs (the information callback asking
+  // for the incumbent during a solve) works in the running command's
+  // context, so that the solve keeps its object and display function.
+  if (depth_++ > 0) return;
   object_ = object;
   displayFunc_ = std::move(displayFunc);
   threadId_ = pthread_self();
@@ -170,9 +173,12 @@ void Tavlo::beginCommand(Value* object, Held displayFunc) {
 }
 
 void Tavlo::endCommand() {
+  if (depth_ > 0 && --depth_ > 0) return;
   displayFunc_.reset();
   object_ = nullptr;
 }
+
+bool Tavlo::onHostThread() const { return depth_ > 0 && pthread_equal(pthread_self(), threadId_); }
 
 void Tavlo::errMsgFunc(void* handle, const char* text) {
   Tavlo* t = static_cast<Tavlo*>(handle);

@@ -81,9 +81,15 @@ class Tavlo {
   void keepOffScreen();
 
   // Per-command context, set by the dispatcher before a table command runs
-  // and dropped after it.
+  // and dropped after it.  Commands may nest: the inner one keeps the
+  // outer one's context.
   void beginCommand(Value* object, Held displayFunc);
   void endCommand();
+  // Whether a command runs and the caller is on the thread that entered it
+  // (the only thread that may call the host).
+  bool onHostThread() const;
+  // Nothing more of this command's output reaches the display function.
+  void silence() { displayFunc_.reset(); }
 
   // Channel destinations (the handle is the Tavlo object).
   static void errMsgFunc(void* handle, const char* text);
@@ -109,6 +115,7 @@ class Tavlo {
   Held displayFunc_;              // the solver object's DisplayFunc
   Value* object_ = nullptr;       // the solver object of the current command
   pthread_t threadId_{};
+  int depth_ = 0;                 // commands running (nested ones included)
 };
 
 }  // namespace gateway

@@ -2,10 +2,12 @@
 // Solution structure, refresh Start), getProbType, and the solution quality
 // measures getQuality and getQualityHierarchy.
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "commands.h"
 #include "gateway_object.h"
+#include "info_callback.h"
 #include "model.h"
 #include "values.h"
 
@@ -156,10 +158,16 @@ int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Valu
   if (int status = TVLsetterminate(t.env, &t.terminate)) return status;
   const int type = TVLgetprobtype(t.env, t.lp);
   delField(t.host(), object, "Solution");
+  std::optional<InfoCallbackScope> info;
+  if (isMipType(type)) {
+    info.emplace(t, object);
+    if (int status = info->status()) return status;
+  }
   double start = 0, end = 0;
   TVLgettime(t.env, &start);
   const int status = optimise(t, type);
   TVLgettime(t.env, &end);
+  info.reset();
   if (status) return status;
   if (int s = setupSolution(t, object, end - start, result)) return s;
   return setupStart(t, object);

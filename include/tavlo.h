@@ -963,6 +963,11 @@ TVLPUBLIC int TVLEsetterminatefunc(TVLENVptr env, TVLterminatefunc terminatefunc
 TVLPUBLIC int TVLgettime(TVLCENVptr env, double *timestamp);
 TVLPUBLIC int TVLgetcallbackinfo(TVLCENVptr env, void *cbdata, int wherefrom, int whichinfo,
                                  void *result_p);
+/* Columns begin..end of the incumbent of the MIP optimization that called
+ * the callback (context TVL_CALLBACK_MIP); 1217 while there is none, 1003
+ * in another context.  Permitted inside an informational callback. */
+TVLPUBLIC int TVLgetcallbackincumbent(TVLCENVptr env, void *cbdata, int wherefrom, double *x,
+                                      int begin, int end);
 /* END SOLUTION AND CALLBACKS */
 
 /* BEGIN LP OPTIMIZERS */

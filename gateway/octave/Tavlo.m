@@ -13,11 +13,12 @@ classdef Tavlo < handle
   %     Conflict      result of the conflict refiner
   %     DisplayFunc   function called with each line of log output
   %                   (default: print it); [] shows no log
-  %     InfoCallback  function called during MIP optimisation
+  %     InfoCallback  struct('func', @f): f(info) is called before each node
+  %                   of a MIP solve and may stop it (help TavloInfo)
   %     Handle        link to the problem inside the module (do not change)
   %
   %   Methods
-  %     solve, getProbType, getQuality, getQualityHierarchy, readModel,
+  %     solve, getCallbackX, getProbType, getQuality, getQualityHierarchy, readModel,
   %     writeModel, readBasis, writeBasis, addRows, addCols, delRows,
   %     delCols, getParam, getParamNumber, getParamType, setDefault, readParam,
   %     writeParam, terminate, and the change markers changeObj,
@@ -130,6 +131,13 @@ classdef Tavlo < handle
       %     t.Model.A = [1 1; 1 3];  t.Model.lhs = [-Inf; -Inf];  t.Model.rhs = [4; 6];
       %     sol = t.solve();       % sol.objval is 12, sol.x is [4; 0]
       sol = call(obj, 'solve');
+    end
+
+    function x = getCallbackX(obj, cbhandle)
+      % getCallbackX  Columns of the incumbent of the MIP being solved; only
+      %   from inside an InfoCallback function, with the CbHandle of its
+      %   information object (info.incumbent() does this).
+      x = call(obj, 'getCallbackX', cbhandle);
     end
 
     function type = getProbType(obj)
@@ -359,6 +367,11 @@ classdef Tavlo < handle
   end
 
   methods (Hidden)
+    function info = TvlInfo(obj)
+      % TvlInfo  The information object of an InfoCallback (called by tavlolink).
+      info = TavloInfo(obj);
+    end
+
     function runDisplayFunc(obj, func, line)
       % runDisplayFunc  Shows one line of log output (called by tavlolink).
       func(line);

@@ -80,6 +80,9 @@ int limit_check(const tvlenv *env);
 struct CallbackData {
   // Returns 0 and stores the item, 1003 when the context lacks it.
   int (*answer)(const CallbackData *data, int wherefrom, int which, void *result) = nullptr;
+  // Copies columns begin..end of the optimizer's incumbent into x
+  // (TVLgetcallbackincumbent); null where the context has no incumbent.
+  int (*incumbent)(const CallbackData *data, double *x, int begin, int end) = nullptr;
   const void *owner = nullptr;
 };
 

@@ -125,4 +125,17 @@ int TVLgetcallbackinfo(TVLCENVptr env, void *cbdata, int wherefrom, int whichinf
   return tvl::boundary(env, data->answer(data, wherefrom, whichinfo, result_p));
 }
 
+int TVLgetcallbackincumbent(TVLCENVptr env, void *cbdata, int wherefrom, double *x, int begin,
+                            int end) {
+  int st = tvl::check_env(env);
+  if (st == TVLERR_CALLING_ROUTINES_FROM_INFO_CALLBACK) st = 0;
+  if (st) return tvl::boundary(env, st);
+  if (!x) return tvl::boundary(env, TVLERR_NULL_POINTER_FOR_REQUIRED_DATA);
+  const auto *data = static_cast<const tvl::CallbackData *>(cbdata);
+  if (wherefrom != TVL_CALLBACK_MIP || !data || !data->incumbent)
+    return tvl::boundary(env, TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION);
+  if (begin > end) return 0;
+  return tvl::boundary(env, data->incumbent(data, x, begin, end));
+}
+
 }  // extern "C"

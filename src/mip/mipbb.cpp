@@ -8,6 +8,7 @@
 #include "lp/lpcomp.h"
 #include "lpmodel/lpbuild.h"
 #include "frame/env.h"
+#include "mip/info_callback.h"
 #include "runtime/workcount.h"
 
 namespace tvl::mip {
@@ -302,6 +303,24 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   return branch(*node, r, cands);
 }
 
+int Search::report_progress(const SearchProgress &p, const Node *current) {
+  SearchInfo info;
+  info.objsense = model_.lp.objsense;
+  info.feasible = p.feasible;
+  info.incumbent = p.incumbent;
+  info.bound = p.bound;
+  info.nodes = p.nodes;
+  info.nodes_left = queue_->size() + (current ? 1 : 0);
+  info.iterations = p.iterations;
+  if (p.feasible && original_updates_ != p.updates) {
+    original_x_ = to_original_ ? to_original_(incumbent_.x()) : incumbent_.x();
+    original_updates_ = p.updates;
+  }
+  info.x = &original_x_;
+  if (call_search_info(env_, info) == 0) return 0;
+  return p.feasible ? TVLMIP_ABORT_FEAS : TVLMIP_ABORT_INFEAS;
+}
+
 void Search::finish(const Node *current) {
   record_.nodes_left = queue_->size() + (current ? 1 : 0);
   record_.best_bound = best_bound(current);
@@ -353,6 +372,7 @@ int Search::search_loop() {
     p.nodes = record_.nodes;
     p.iterations = lp_->iterations();
     status = termination_status(env_, s_.term, p);
+    if (!status && has_info_callback(env_)) status = report_progress(p, current_.get());
     if (status) break;
     if (!current_) current_ = queue_->pop();
     current_ = process(std::move(current_));

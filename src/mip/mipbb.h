@@ -18,9 +18,13 @@
 // An integral LP solution that violates a special ordered set, a
 // semi-continuous column or an indicator constraint is branched on that
 // structure (mip/special/special.h) instead of being offered.
+//
+// Before each node the search reports its progress to the informational
+// callback, when one is installed (mip/info_callback.h).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,6 +64,11 @@ class Search {
   const Incumbent &incumbent() const { return incumbent_; }
   const MipRecord &record() const { return record_; }
   double root_bound() const { return root_bound_; }
+  // How a point of the searched model maps to the caller's columns (the
+  // incumbent handed to the informational callback); identity when unset.
+  void set_to_original(std::function<std::vector<double>(const std::vector<double> &)> f) {
+    to_original_ = std::move(f);
+  }
 
  private:
   // Processes a node; returns the child to dive into (or nullptr).
@@ -75,6 +84,12 @@ class Search {
   int lp_stop_status(lp::LpStatus s) const;
   void finish(const Node *current);
   int search_loop();
+  // Hands the search's progress to the informational callback; the abort
+  // status when it asks to stop, else 0.
+  int report_progress(const SearchProgress &p, const Node *current);
+  std::function<std::vector<double>(const std::vector<double> &)> to_original_;
+  std::vector<double> original_x_;  // the incumbent in the caller's columns
+  int64_t original_updates_ = -1;   // incumbent updates original_x_ reflects
 
   tvlenv *env_;
   const MipModel &model_;

@@ -192,6 +192,7 @@ int run_mip(tvlenv *env, tvllp *lp) {
   } else {
     SearchSettings settings = search_settings(env, pre.model());
     Search search(env, pre.model(), *record, settings, log);
+    search.set_to_original([&pre](const std::vector<double> &y) { return pre.postsolve(y); });
     status = search.run();
     run.reset();
     search_time.reset();

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "gateway_fixture.h"
 #include "model.h"
+#include "support/bench_dir.h"
 
 namespace gateway {
 namespace {
@@ -343,6 +344,73 @@ TEST_F(ModelTest, NonlinearAndDiscretePartsAreRebuiltAndReadBack) {
   setModel("indicator", broken);
   run("change");
   EXPECT_EQ(failure("getProbType"), "Tavlo.Model.indicator(1) has no field 'complemented'.\n");
+}
+
+// The information callback of a MIP solve on p0033: the host's TvlInfo and
+// open make the information object, callback gets the six numbers, and
+// getCallbackX (a command issued while the solve runs) the incumbent.  A
+// nonzero result stops the search and silences the rest of the log; the
+// parameters the callback needs are the caller's again afterwards.
+TEST_F(ModelTest, InfoCallbackWatchesAMipAndStopsIt) {
+  Outcome read = call("readModel", {host.createString(tvltest::instance_path("miplib", "p0033").c_str())});
+  ASSERT_EQ(read.error, "");
+  release(read);
+  Value* spec = host.createStructMatrix(1, 1, 0, nullptr);
+  setField(host, spec, "func", host.createFunctionHandle("watch"), 0);
+  host.setProperty(object, "InfoCallback", spec);
+  host.define("TvlInfo", [](StandaloneHost& h, int, Value** out, int nin, Value** in) {
+    if (nin != 1 || !isTavloObject(h, in[0])) return 1;
+    out[0] = h.createObject("TavloInfo", {{"CbHandle", h.createDoubleMatrix(0, 0)}});
+    return 0;
+  });
+  host.define("open", [](StandaloneHost& h, int, Value** out, int, Value** in) {
+    out[0] = h.duplicateArray(in[0]);
+    return 0;
+  });
+  int calls = 0, withIncumbent = 0, stopAfter = 0;
+  std::size_t linesAtStop = 0;
+  std::vector<double> lastX;
+  double lastBest = 0;
+  host.define("callback", [&](StandaloneHost& h, int, Value** out, int nin, Value** in) {
+    EXPECT_EQ(nin, 7);
+    ++calls;
+    const double best = *h.getPr(in[5]);
+    Outcome x = call("getCallbackX", {h.duplicateArray(StandaloneHost::property(in[0], "CbHandle"))});
+    if (best < 1e75) {
+      EXPECT_EQ(x.error, "");
+      ++withIncumbent;
+      if (x.out1) lastX.assign(h.getPr(x.out1), h.getPr(x.out1) + h.getM(x.out1));
+      lastBest = best;
+    } else {
+      EXPECT_EQ(x.error, "TAVLO Error  1217: No solution exists.\n");
+    }
+    release(x);
+    const bool stop = stopAfter > 0 && withIncumbent >= stopAfter;
+    if (stop) linesAtStop = displayed.size();
+    out[0] = h.createDoubleScalar(stop ? 1.5 : 0.0);
+    return 0;
+  });
+  TVLsetintparam(tavlo()->env, TVL_PARAM_REDUCE, 1);
+  run("solve");
+  EXPECT_EQ(calls + 1, *static_cast<int*>(host.getData(solutionField("nodecnt"))));
+  ASSERT_EQ(lastX.size(), 33u);
+  EXPECT_DOUBLE_EQ(lastBest, *host.getPr(solutionField("objval")));
+  int reduce = 0;
+  TVLgetintparam(tavlo()->env, TVL_PARAM_REDUCE, &reduce);
+  EXPECT_EQ(reduce, 1) << "the caller's value comes back";
+  EXPECT_EQ(failure("getCallbackX", {createInt64(host, &calls)}), "Wrong arguments to TAVLO function 'getCallbackX'.")
+      << "an address that names no callback";
+
+  TVLsetintparam(tavlo()->env, TVL_PARAM_MIPDISPLAY, 2);
+  TVLsetintparam(tavlo()->env, TVL_PARAM_MIPINTERVAL, 1);
+  calls = withIncumbent = 0;
+  stopAfter = 1;
+  displayed.clear();
+  run("solve");
+  EXPECT_EQ(*static_cast<int*>(host.getData(solutionField("status"))), TVLMIP_ABORT_FEAS);
+  EXPECT_EQ(withIncumbent, 1);
+  EXPECT_GT(linesAtStop, 0u);
+  EXPECT_EQ(displayed.size(), linesAtStop) << "no line is shown after the stop";
 }
 
 }  // namespace

@@ -99,6 +99,56 @@ expect(any(sol.status == [105 106]) && sol.nodecnt <= 21 && isfield(sol, 'nodele
 expect(sol.status == 106 || (isfield(sol, 'miprelgap') && sol.objval >= sol.bestobjval), ...
        'an incumbent found before the limit is reported with its gap');
 
+% The information callback: called before each node with the search's
+% numbers, the incumbent readable inside it; a true result stops the solve
+% and the rest of its log.
+global seen logLines;
+seen = struct('nodes', [], 'gap', [], 'x', {{}}, 'linesAtStop', -1);
+logLines = {};
+function stop = watch(info, data)
+  global seen logLines;
+  seen.nodes(end + 1) = info.NodeCount;
+  seen.gap(end + 1) = info.MipGap;
+  if info.BestInteger < 1e75
+    seen.x{end + 1} = info.incumbent();
+  end
+  stop = data.stopAtIncumbent && ~isempty(seen.x);
+  if stop
+    seen.linesAtStop = numel(logLines);
+  end
+end
+function logLine(line)
+  global logLines;
+  logLines{end + 1} = line;
+end
+t = quietTavlo();
+t.readModel(fullfile(miplib, 'p0033.mps.gz'));
+t.InfoCallback = struct('func', @watch, 'data', struct('stopAtIncumbent', false));
+sol = t.solve();
+expect(numel(seen.nodes) + 1 == sol.nodecnt && all(diff(seen.nodes) >= 0), ...
+       'the callback runs before each node after the root, with the node count');
+expect(~isempty(seen.x) && numel(seen.x{end}) == 33 && seen.gap(end) < seen.gap(1), ...
+       'the incumbent is readable inside the callback, and the gap closes');
+expect(near(t.Model.obj' * seen.x{end}, sol.objval, 1e-9), 'the last incumbent seen is the solution');
+expect(~isempty(strfind(errorOf(@() t.getCallbackX(uint64(12345))), 'Wrong arguments')), ...
+       'getCallbackX outside a callback fails');
+t.DisplayFunc = @logLine;
+seen = struct('nodes', [], 'gap', [], 'x', {{}}, 'linesAtStop', -1);
+t.InfoCallback.data.stopAtIncumbent = true;
+t.Param.mip.display.Cur = 2;
+t.Param.mip.interval.Cur = 1;
+sol = t.solve();
+expect(sol.status == 113 && numel(seen.x) == 1 && near(sol.objval, t.Model.obj' * seen.x{1}, 1e-9), ...
+       'a true result stops the MIP with the aborted status and its incumbent');
+logged = numel(logLines);
+expect(logged > 0 && seen.linesAtStop == logged, 'and no log follows the stop');
+t.InfoCallback = [];
+t.solve();
+expect(numel(logLines) > logged && numel(seen.x) == 1, 'without InfoCallback the log shows and nothing is called');
+t.InfoCallback = struct('func', @(info) error('broken callback'));
+sol = t.solve();
+expect(sol.status == 114 || sol.status == 113, 'a callback that fails stops the solve');
+
 % The intlinprog-style function with integer variables.
 [x, fval, exitflag] = tavlo_intlinprog(-c, 1:3, A, b, [], [], zeros(3, 1), 10 * ones(3, 1));
 expect(exitflag == 1 && fval == -enumerate(c, A, b, [10 10 10]) && norm(x - round(x)) < 1e-9, ...
