@@ -1,4 +1,4 @@
-// Model and basis files.  The formats are the library's (chosen from the
+// Model, basis and MIP-start files.  The formats are the library's (chosen from the
 // file name); the gateway passes the name and brings the object's Model or
 // Start in line with the problem afterwards.
 #include "commands.h"
@@ -39,10 +39,17 @@ int writeCommand(Tavlo& t, Value* object, const Value*, int nargs, Value* const*
 
 int writeProblem(TVLCENVptr env, TVLCLPptr lp, const char* name) { return TVLwriteprob(env, lp, name, nullptr); }
 
-int readBasisCommand(Tavlo& t, Value* object, const Value*, int nargs, Value* const* args, Value**) {
+int writeMipStarts(TVLCENVptr env, TVLCLPptr lp, const char* name) {
+  return TVLwritemipstarts(env, lp, name, 0, TVLgetnummipstarts(env, lp) - 1);
+}
+
+// Commands that read a start file (a basis, MIP starts) into the problem
+// and show it in Start or MipStart.
+template <int (*Read)(TVLENVptr, TVLLPptr, const char*)>
+int readStartCommand(Tavlo& t, Value* object, const Value*, int nargs, Value* const* args, Value**) {
   char name[256];
   if (!fileName(t.host(), nargs, args, name)) return kBadArguments;
-  if (int status = TVLreadcopybase(t.env, t.lp, name)) return status;
+  if (int status = Read(t.env, t.lp, name)) return status;
   return setupStart(t, object);
 }
 
@@ -52,7 +59,9 @@ void registerFileCommands(CommandTable& table) {
   table.bind("readModel", readModelCommand);
   table.bind("writeModel", writeCommand<kWrongWriteModel, writeProblem>);
   table.bind("writeBasis", writeCommand<kWrongWriteParam, TVLmbasewrite>);
-  table.bind("readBasis", readBasisCommand);
+  table.bind("readBasis", readStartCommand<TVLreadcopybase>);
+  table.bind("writeMipStart", writeCommand<kWrongWriteParam, writeMipStarts>);
+  table.bind("readMipStart", readStartCommand<TVLreadcopymipstarts>);
 }
 
 }  // namespace gateway

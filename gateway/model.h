@@ -22,14 +22,22 @@ int updateProblem(Tavlo& t, Value* object);
 // The Model structure of the present problem, or null with the status.
 Value* modelFromProblem(Tavlo& t, int* status);
 
-// Installs the object's Start (LP) into the problem.  `afterRebuild` is set
+// Installs the object's Start (LP) or MipStart (MIP) into the problem.  `afterRebuild` is set
 // when the install follows a full rebuild rather than an explicit request:
 // a Start whose sizes no longer fit the rebuilt problem is then left out
 // instead of failing the command.
 int installStart(Tavlo& t, Value* object, bool afterRebuild);
 // Replaces the object's Start with the problem's present solution and basis
 // (fields the library cannot answer are left out; nothing when none can).
+// For a MIP, MipStart is rebuilt from the problem's MIP starts instead.
 int setupStart(Tavlo& t, Value* object);
+
+// The MIP side of the two: the problem's MIP starts replaced by the
+// object's MipStart (a start that no longer fits a rebuilt problem is left
+// out after a rebuild), and MipStart rebuilt from the problem's starts
+// (left as it is when the problem has none).
+int installMipStarts(Tavlo& t, Value* object, bool afterRebuild);
+int setupMipStarts(Tavlo& t, Value* object);
 
 // The library's problem type codes the gateway distinguishes.
 inline bool isContinuousType(int type) { return type == 0 || type == 5 || type == 10; }

@@ -152,6 +152,65 @@ int setupSolution(Tavlo& t, Value* object, double time, Value** result) {
   return setField(host, object, "Solution", s.release(), 0);
 }
 
+// The pool part of a MIP's Solution: how many solutions the pool replaced,
+// their mean objective, and each pool solution's objective, columns and
+// row activities.
+// Row activities of pool solution `soln`: right-hand side less the pool's
+// slack, infinite where the slack is.
+bool poolActivities(Tavlo& t, int soln, std::vector<double>& ax) {
+  const int m = static_cast<int>(ax.size());
+  if (m == 0) return true;
+  std::vector<double> rhs(ax.size());
+  if (TVLgetsolnpoolslack(t.env, t.lp, soln, ax.data(), 0, m - 1) != 0) return false;
+  if (TVLgetrhs(t.env, t.lp, rhs.data(), 0, m - 1) != 0) return false;
+  const double inf = t.host().getInf();
+  for (std::size_t i = 0; i < ax.size(); ++i)
+    ax[i] = ax[i] >= TVL_INFBOUND ? -inf : ax[i] <= -TVL_INFBOUND ? inf : rhs[i] - ax[i];
+  return true;
+}
+
+Value* poolSolutions(Tavlo& t, int count, std::size_t n, std::size_t m) {
+  Host& host = t.host();
+  Value* solutions = host.createStructMatrix(1, static_cast<std::size_t>(count), 0, nullptr);
+  if (!solutions) return nullptr;
+  std::vector<double> x(n), ax(m);
+  for (int k = 0; k < count; ++k) {
+    const auto e = static_cast<std::size_t>(k);
+    double objval = 0;
+    if (TVLgetsolnpoolobjval(t.env, t.lp, k, &objval) == 0)
+      setField(host, solutions, "objval", host.createDoubleScalar(objval), e);
+    if (n == 0 || TVLgetsolnpoolx(t.env, t.lp, k, x.data(), 0, static_cast<int>(n) - 1) == 0)
+      setField(host, solutions, "x", doubleColumn(host, x.data(), n), e);
+    if (poolActivities(t, k, ax)) setField(host, solutions, "ax", doubleColumn(host, ax.data(), m), e);
+  }
+  return solutions;
+}
+
+// Adds `pool` to the object's Solution (10017 when there is none).
+int setupSolutionPool(Tavlo& t, Value* object, Value** result) {
+  Host& host = t.host();
+  Held solution = getField(host, object, "Solution", 0, false);
+  if (!solution || host.getClassId(solution.get()) != kStructClass) return kNoSolution;
+  const auto n = static_cast<std::size_t>(TVLgetnumcols(t.env, t.lp));
+  const auto m = static_cast<std::size_t>(TVLgetnumrows(t.env, t.lp));
+  StructBuilder pool(host);
+  pool.put("numreplaced", int32Scalar(host, TVLgetsolnpoolnumreplaced(t.env, t.lp)));
+  putDouble(t, pool, "meanobj", TVLgetsolnpoolmeanobjval);
+  const int count = TVLgetsolnpoolnumsolns(t.env, t.lp);
+  if (count > 0) {
+    Value* solutions = poolSolutions(t, count, n, m);
+    if (!solutions || !pool.put("solution", solutions)) return 1001;
+  }
+  Value* updated = host.duplicateArray(solution.get());
+  if (int status = setField(host, updated, "pool", pool.release(), 0)) {
+    host.destroyArray(updated);
+    return status;
+  }
+  if (*result) host.destroyArray(*result);
+  *result = host.duplicateArray(updated);
+  return setField(host, object, "Solution", updated, 0);
+}
+
 int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
   if (int status = updateProblem(t, object)) return status;
   t.terminate = 0;
@@ -170,6 +229,9 @@ int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Valu
   info.reset();
   if (status) return status;
   if (int s = setupSolution(t, object, end - start, result)) return s;
+  if (isMipType(type) && TVLgetstat(t.env, t.lp) != 0) {
+    if (int s = setupSolutionPool(t, object, result)) return s;
+  }
   return setupStart(t, object);
 }
 

@@ -66,7 +66,7 @@ int installElement(Tavlo& t, const Value* start, std::size_t e, int n, int m) {
 
 int installStart(Tavlo& t, Value* object, bool afterRebuild) {
   Host& host = t.host();
-  if (!isContinuousType(TVLgetprobtype(t.env, t.lp))) return 0;
+  if (!isContinuousType(TVLgetprobtype(t.env, t.lp))) return installMipStarts(t, object, afterRebuild);
   Held start = getField(host, object, "Start", 0, false);
   if (!start || host.getClassId(start.get()) != kStructClass) return 0;
   const int n = TVLgetnumcols(t.env, t.lp), m = TVLgetnumrows(t.env, t.lp);
@@ -81,7 +81,7 @@ int installStart(Tavlo& t, Value* object, bool afterRebuild) {
 
 int setupStart(Tavlo& t, Value* object) {
   Host& host = t.host();
-  if (!isContinuousType(TVLgetprobtype(t.env, t.lp))) return 0;
+  if (!isContinuousType(TVLgetprobtype(t.env, t.lp))) return setupMipStarts(t, object);
   const int n = TVLgetnumcols(t.env, t.lp), m = TVLgetnumrows(t.env, t.lp);
   const auto un = static_cast<std::size_t>(n), um = static_cast<std::size_t>(m);
   std::vector<double> x(un), dual(um), ax(um), dj(un);

@@ -18,9 +18,9 @@ classdef Tavlo < handle
   %     Handle        link to the problem inside the module (do not change)
   %
   %   Methods
-  %     solve, getCallbackX, getProbType, getQuality, getQualityHierarchy, readModel,
-  %     writeModel, readBasis, writeBasis, addRows, addCols, delRows,
-  %     delCols, getParam, getParamNumber, getParamType, setDefault, readParam,
+  %     solve, getCallbackX, getProbType, getQuality, getQualityHierarchy,
+  %     readModel, writeModel, readBasis, writeBasis, readMipStart,
+  %     writeMipStart, addRows, addCols, delRows, delCols, getParam, getParamNumber, getParamType, setDefault, readParam,
   %     writeParam, terminate, and the change markers changeObj,
   %     changeRhs, changeBds, change, changeName, changeObjName,
   %     changeColName, changeRowName, changeSOSName, changeQCName,
@@ -186,6 +186,19 @@ classdef Tavlo < handle
     function writeBasis(obj, file)
       % writeBasis  Writes the basis of the last solution to FILE.
       call(obj, 'writeBasis', file);
+    end
+
+    function readMipStart(obj, file)
+      % readMipStart  Reads a MIP-start file (.mst, optionally .gz): the
+      %   problem's MIP starts are replaced by those of the file and
+      %   MipStart shows them.
+      call(obj, 'readMipStart', file);
+    end
+
+    function writeMipStart(obj, file)
+      % writeMipStart  Writes the MIP starts of the problem (MipStart once
+      %   installed) to the MIP-start file FILE.
+      call(obj, 'writeMipStart', file);
     end
 
     function addRows(obj, lhs, A, rhs, rowname)

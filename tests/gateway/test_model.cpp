@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "gateway_fixture.h"
 #include "model.h"
+#include "values.h"
 #include "support/bench_dir.h"
 
 namespace gateway {
@@ -411,6 +412,44 @@ TEST_F(ModelTest, InfoCallbackWatchesAMipAndStopsIt) {
   EXPECT_EQ(withIncumbent, 1);
   EXPECT_GT(linesAtStop, 0u);
   EXPECT_EQ(displayed.size(), linesAtStop) << "no line is shown after the stop";
+}
+
+// MIP starts: MipStart's 1-based xindices reach the library 0-based, the
+// problem's starts come back after a solve, and a start without x or with
+// lengths that differ is refused.
+TEST_F(ModelTest, MipStartsTravelBothWays) {
+  Outcome read = call("readModel", {host.createString(tvltest::instance_path("miplib", "p0033").c_str())});
+  ASSERT_EQ(read.error, "");
+  release(read);
+  auto setStart = [&](Value* x, Value* xindices) {
+    Value* start = host.createStructMatrix(1, 1, 0, nullptr);
+    if (x) setField(host, start, "x", x, 0);
+    if (xindices) setField(host, start, "xindices", xindices, 0);
+    setField(host, start, "name", host.createString("part"), 0);
+    host.setProperty(object, "MipStart", start);
+    run("installStart");
+  };
+  const int idx[] = {2, 5, 7};
+  setStart(host.createDoubleVector({1, 0, 1}), int32Column(host, idx, 3));
+  run("getProbType");
+  ASSERT_EQ(TVLgetnummipstarts(tavlo()->env, tavlo()->lp), 1);
+  int nz = 0, beg = 0, effort = -1, surplus = 0, ind[3] = {};
+  double val[3] = {};
+  ASSERT_EQ(TVLgetmipstarts(tavlo()->env, tavlo()->lp, &nz, &beg, ind, val, &effort, 3, &surplus, 0, 0), 0);
+  EXPECT_EQ(std::vector<int>(ind, ind + 3), (std::vector<int>{1, 4, 6}));
+  EXPECT_EQ(std::vector<double>(val, val + 3), (std::vector<double>{1, 0, 1}));
+  EXPECT_EQ(effort, 0);
+  run("solve");
+  const Value* back = StandaloneHost::property(object, "MipStart");
+  ASSERT_EQ(host.getClassId(back), kStructClass);
+  const Value* xindices = fieldOf(back, "xindices");
+  ASSERT_EQ(host.getM(xindices), 3u);
+  EXPECT_EQ(static_cast<int*>(host.getData(xindices))[2], 7);
+  EXPECT_EQ(StandaloneHost::text(fieldOf(back, "name")), "part");
+  setStart(nullptr, int32Column(host, idx, 1));
+  EXPECT_EQ(failure("solve"), "No Tavlo.MipStart.x found");
+  setStart(host.createDoubleVector({1, 0}), int32Column(host, idx, 3));
+  EXPECT_EQ(failure("solve"), "length not equal");
 }
 
 }  // namespace

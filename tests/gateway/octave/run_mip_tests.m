@@ -149,6 +149,57 @@ t.InfoCallback = struct('func', @(info) error('broken callback'));
 sol = t.solve();
 expect(sol.status == 114 || sol.status == 113, 'a callback that fails stops the solve');
 
+% The solution pool of a solved MIP, and MIP starts: installed from
+% MipStart, shown after the solve, written to and read from a file.
+t = quietTavlo();
+t.readModel(fullfile(miplib, 'p0033.mps.gz'));
+sol = t.solve();
+pool = sol.pool;
+expect(isa(pool.numreplaced, 'int32') && isequal(t.Solution.pool, pool), 'a solved MIP has a pool');
+% The pool holds what the MIP optimizer offers it; each solution shown must
+% be integral, with its own objective and row activities.
+if isfield(pool, 'solution')
+  feasible = true;
+  for k = 1:numel(pool.solution)
+    p = pool.solution(k);
+    feasible = feasible && all(abs(p.x - round(p.x)) <= 1e-6) && norm(p.ax - t.Model.A * p.x, Inf) <= 1e-6 && ...
+               near(t.Model.obj' * p.x, p.objval, 1e-9) && p.objval >= sol.objval - 1e-6;
+  end
+  expect(feasible && near(pool.meanobj, mean([pool.solution.objval]), 1e-9), ...
+         'every pool solution is integral, with its objective and row activities; meanobj is their mean');
+else
+  printf('note: the MIP optimizer kept no pool solution\n');
+end
+t.MipStart = struct('x', sol.x);
+t.installStart();
+again = t.solve();
+expect(near(again.objval, sol.objval, 1e-9) && numel(t.MipStart) == 1 && isequal(t.MipStart(1).x, sol.x) && ...
+       isequal(t.MipStart(1).xindices, int32((1:33)')), 'a full MIP start is installed and shown with its indices');
+t.MipStart = struct('x', [1; 0; 1], 'xindices', int32([2 5 7]), 'effortlevel', int32(1), 'name', 'part');
+t.installStart();
+t.solve();
+m = t.MipStart;
+expect(numel(m) == 1 && isequal(m.xindices, int32([2; 5; 7])) && isequal(m.x, [1; 0; 1]) && ...
+       m.effortlevel == 1 && strcmp(m.name, 'part'), 'a partial start keeps its columns, effort level and name');
+mst = [tempname() '.mst'];
+t.MipStart(2) = struct('x', sol.x, 'xindices', int32(1:33), 'effortlevel', int32(0), 'name', 'full');
+t.installStart();
+t.writeMipStart(mst);
+u = quietTavlo();
+u.readModel(fullfile(miplib, 'p0033.mps.gz'));
+u.readMipStart(mst);
+expect(numel(u.MipStart) == 2 && isequal(u.MipStart(2).x(u.MipStart(2).xindices), sol.x(u.MipStart(2).xindices)) && ...
+       strcmp(u.MipStart(1).name, 'part'), 'writeMipStart and readMipStart carry both starts');
+delete(mst);
+expect(strcmp(errorOf(@() tavlolink(t, 'writeMipStart', {mst, 2})), 'wrong parameters to Tavlo.writeParam'), ...
+       'writeMipStart with two arguments');
+t.MipStart = struct('xindices', int32(1));
+t.installStart();
+expect(strcmp(errorOf(@() t.solve()), 'No Tavlo.MipStart.x found'), 'a MIP start without x');
+t.MipStart = struct('x', [1; 2], 'xindices', int32(1));
+t.installStart();
+expect(strcmp(errorOf(@() t.solve()), 'length not equal'), 'a MIP start whose x and xindices differ in length');
+
 % The intlinprog-style function with integer variables.
 [x, fval, exitflag] = tavlo_intlinprog(-c, 1:3, A, b, [], [], zeros(3, 1), 10 * ones(3, 1));
 expect(exitflag == 1 && fval == -enumerate(c, A, b, [10 10 10]) && norm(x - round(x)) < 1e-9, ...
