@@ -18,7 +18,11 @@ class MessageTest : public GatewayTest {
     construct();
     ASSERT_EQ(TVLgetchannels(tavlo()->env, &results, &warning, &error, &log), 0);
   }
-  void begin(Value* displayFunc) { tavlo()->beginCommand(object, Held(host, displayFunc, true)); }
+  // A new command; the one before it (if any) has ended.
+  void begin(Value* displayFunc) {
+    tavlo()->endCommand();
+    tavlo()->beginCommand(object, Held(host, displayFunc, true));
+  }
 
   TVLCHANNELptr results = nullptr, warning = nullptr, error = nullptr, log = nullptr;
 };
