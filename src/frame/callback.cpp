@@ -237,6 +237,12 @@ int call_lp_callback(const tvlenv *env, int wherefrom, LpProgress &progress) {
   return state->lp.func(env, &progress.data, wherefrom, state->lp.handle);
 }
 
+int call_mip_callback(const tvlenv *env, CallbackData *data, int wherefrom) {
+  const CallbackState *state = env->callbacks;
+  if (!state || !state->mip.func) return 0;
+  return state->mip.func(env, data, wherefrom, state->mip.handle);
+}
+
 int call_info_callback(tvlenv *env, CallbackData *data, int wherefrom) {
   const CallbackState *state = env->callbacks;
   if (!state || !state->info.func) return 0;

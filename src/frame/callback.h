@@ -119,6 +119,10 @@ void lp_progress_init(LpProgress &progress);
 // returns its result (nonzero asks the optimizer to stop).
 int call_lp_callback(const tvlenv *env, int wherefrom, LpProgress &progress);
 
+// Calls the MIP progress callback, if any, from context `wherefrom`;
+// returns its result (nonzero asks the optimizer to stop).
+int call_mip_callback(const tvlenv *env, CallbackData *data, int wherefrom);
+
 // Runs the informational callback, if any, with the environment marked as
 // inside it (library calls other than the permitted queries answer 1804).
 int call_info_callback(tvlenv *env, CallbackData *data, int wherefrom);

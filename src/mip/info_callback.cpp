@@ -24,12 +24,13 @@ int answer(const CallbackData *data, int /*wherefrom*/, int which, void *result)
   };
   switch (which) {
     case TVL_CALLBACK_INFO_BEST_INTEGER:
-    case TVL_CALLBACK_INFO_CUTOFF:
       return put_double(s.incumbent * s.objsense);
+    case TVL_CALLBACK_INFO_CUTOFF:
+      return put_double(s.cutoff * s.objsense);
     case TVL_CALLBACK_INFO_BEST_REMAINING:
       return put_double(s.bound * s.objsense);
     case TVL_CALLBACK_INFO_MIP_REL_GAP:
-      return put_double(s.feasible ? relative_gap(s.objsense, s.incumbent * s.objsense, s.bound * s.objsense) : 1.0);
+      return put_double(s.feasible ? relative_gap(s.objsense, s.incumbent * s.objsense, s.bound * s.objsense) : kNoValue);
     case TVL_CALLBACK_INFO_NODE_COUNT: return put_int(as_int(s.nodes));
     case TVL_CALLBACK_INFO_NODES_LEFT: return put_int(as_int(s.nodes_left));
     case TVL_CALLBACK_INFO_MIP_ITERATIONS: return put_int(as_int(s.iterations));
@@ -49,13 +50,16 @@ int incumbent(const CallbackData *data, double *x, int begin, int end) {
 
 }  // namespace
 
-bool has_info_callback(const tvlenv *env) { return env->callbacks && env->callbacks->info.func; }
+bool has_info_callback(const tvlenv *env) {
+  return env->callbacks && (env->callbacks->info.func || env->callbacks->mip.func);
+}
 
 int call_search_info(tvlenv *env, const SearchInfo &info) {
   CallbackData data;
   data.answer = answer;
   data.incumbent = incumbent;
   data.owner = &info;
+  if (const int stop = call_mip_callback(env, &data, TVL_CALLBACK_MIP)) return stop;
   return call_info_callback(env, &data, TVL_CALLBACK_MIP);
 }
 

@@ -309,6 +309,7 @@ int Search::report_progress(const SearchProgress &p, const Node *current) {
   info.feasible = p.feasible;
   info.incumbent = p.incumbent;
   info.bound = p.bound;
+  info.cutoff = incumbent_.cutoff();
   info.nodes = p.nodes;
   info.nodes_left = queue_->size() + (current ? 1 : 0);
   info.iterations = p.iterations;

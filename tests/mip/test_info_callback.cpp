@@ -22,6 +22,7 @@ struct Watch {
   bool ordered = true;            // node counts never fall, bound <= best integer
   int blocked_call = 0;           // status of a call not allowed inside
   int no_incumbent = 0;           // status of the incumbent query before one exists
+  double gap_without = 0.0;       // gap answered before an incumbent exists
   int wrong_context = 0;
   double best = 0.0, bound = 0.0, gap = 0.0;
   std::vector<double> x;
@@ -51,10 +52,11 @@ int watch(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) {
   w.wrong_context = TVLgetcallbackincumbent(env, cbdata, TVL_CALLBACK_DUAL, x.data(), 0, 0);
   if (!feasible) {
     w.no_incumbent = got;
+    w.gap_without = gap;
     return 0;
   }
   // Minimisation: no open node is better than the incumbent.
-  w.ordered = w.ordered && got == 0 && bound <= best + 1e-6 && gap >= 0.0 && gap <= 1.0 && cutoff == best;
+  w.ordered = w.ordered && got == 0 && bound <= best + 1e-6 && gap >= 0.0 && gap <= 1.0 && cutoff <= best;
   if (w.x != x) ++w.incumbents_seen;
   w.x = x;
   w.best = best;
@@ -78,6 +80,7 @@ TEST(MipInfoCallback, ReportsTheSearchAndItsIncumbentAndStopsOnRequest) {
   EXPECT_TRUE(w.ordered);
   EXPECT_EQ(w.blocked_call, 1804) << "other library calls are refused inside the callback";
   EXPECT_EQ(w.no_incumbent, TVLERR_NO_SOLUTION_EXISTS);
+  EXPECT_EQ(w.gap_without, 1e75);
   EXPECT_EQ(w.wrong_context, TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION);
   // The last incumbent seen is integer feasible, and its value is the one
   // reported with it.
@@ -108,6 +111,29 @@ TEST(MipInfoCallback, ReportsTheSearchAndItsIncumbentAndStopsOnRequest) {
   const int before = stop.calls;
   ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
   EXPECT_EQ(stop.calls, before);
+}
+
+int count_calls(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) {
+  int nodes = -1;
+  if (TVLgetcallbackinfo(env, cbdata, wherefrom, TVL_CALLBACK_INFO_NODE_COUNT, &nodes) || nodes < 0) return 1;
+  ++*static_cast<int *>(handle);
+  return 0;
+}
+
+// The MIP progress callback is called at the same places, ahead of the
+// informational one, and may make ordinary library calls.
+TEST(MipInfoCallback, ProgressCallbackRunsBeforeEachNodeToo) {
+  const std::string file = tvltest::instance_path("miplib", "p0033");
+  ApiSession s("mip");
+  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0);
+  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  int progress = 0, info = 0;
+  ASSERT_EQ(TVLsetmipcallbackfunc(s.env, count_calls, &progress), 0);
+  ASSERT_EQ(TVLsetinfocallbackfunc(s.env, count_calls, &info), 0);
+  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
+  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
+  EXPECT_EQ(progress + 1, TVLgetnodecnt(s.env, s.lp));
+  EXPECT_EQ(info, progress);
 }
 
 }  // namespace
