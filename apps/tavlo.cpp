@@ -53,7 +53,12 @@ int solve(TVLENVptr env, TVLLPptr lp, const Options &opt) {
   double t0 = 0.0, t1 = 0.0;
   TVLgettime(env, &t0);
   const bool mip = is_mip(env, lp);
-  const Outcome out = classify(env, lp, mip ? TVLmipopt(env, lp) : TVLlpopt(env, lp));
+  if (opt.populate && !mip) {
+    std::fprintf(stderr, "tavlo: --populate needs a model with integer columns\n");
+    return kExitUsage;
+  }
+  const Outcome out =
+      classify(env, lp, mip ? (opt.populate ? TVLpopulate(env, lp) : TVLmipopt(env, lp)) : TVLlpopt(env, lp));
   TVLgettime(env, &t1);
   if (out.error) return kExitError;
   if (mip) print_mip_summary(env, lp, out, t1 - t0);

@@ -27,6 +27,9 @@ const char kUsage[] =
     "  --time-limit SECONDS stop after this many seconds\n"
     "  -B FILE              start from the basis in FILE (basis file format)\n"
     "  -m FILE              read MIP starts from FILE (.mst) before solving\n"
+    "  --populate           for a MIP: fill the solution pool with several\n"
+    "                       solutions (at most populatelim, within the pool\n"
+    "                       gaps solnpoolgap/solnpoolagap) instead of one\n"
     "  -o FILE              write the solution: FILE.sol (also .sol.gz, .sol.bz2)\n"
     "                       as an XML solution document, other names as text\n"
     "                       with status, column values and row activities\n"
@@ -108,6 +111,8 @@ bool take_option(const std::string &a, ArgWalker &args, Options &opt) {
     opt.quiet = true;
   } else if (a == "--no-solve") {
     opt.solve = false;
+  } else if (a == "--populate") {
+    opt.populate = true;
   } else if (a == "--set") {
     if (!(v = args.value("NAME=VALUE"))) return false;
     opt.sets.emplace_back(v);

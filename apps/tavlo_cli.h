@@ -29,6 +29,7 @@ struct Options {
   int method = -1;                      // TVL_PARAM_LPMETHOD value; negative: none given
   bool quiet = false;
   bool solve = true;                    // false with --no-solve
+  bool populate = false;                // --populate: TVLpopulate for a MIP
 };
 
 enum class Request { Run, Help, Version };

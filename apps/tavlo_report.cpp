@@ -158,6 +158,9 @@ void print_mip_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double se
     std::printf("Relative gap:    %.6g%%\n", 100.0 * gap);
   std::printf("Nodes:           %d (%d left)\n", TVLgetnodecnt(env, lp), TVLgetnodeleftcnt(env, lp));
   std::printf("Iterations:      %d\n", TVLgetmipitcnt(env, lp));
+  int capacity = 0;
+  TVLgetintparam(env, TVL_PARAM_SOLNPOOLCAPACITY, &capacity);
+  if (capacity > 0 && out.stat != 0) std::printf("Solution pool:   %d solutions\n", TVLgetsolnpoolnumsolns(env, lp));
   std::printf("Solve time:      %.3f sec.\n", seconds);
 }
 

@@ -989,6 +989,11 @@ TVLPUBLIC int TVLdualfarkas(TVLCENVptr env, TVLCLPptr lp, double *y, double *pro
  * fail with 3003).  A zero return says nothing about the outcome: read the
  * MIP status (101-134) with TVLgetstat. */
 TVLPUBLIC int TVLmipopt(TVLENVptr env, TVLLPptr lp);
+/* Fills the solution pool (TVL_PARAM_SOLNPOOLCAPACITY > 0, else a warning
+ * and 0): phase I optimizes, phase II enumerates further solutions within
+ * the pool gaps until TVL_PARAM_POPULATELIM solutions were stored (128) or
+ * no node is left (129; 130 with a finite pool gap), or a limit stops it. */
+TVLPUBLIC int TVLpopulate(TVLENVptr env, TVLLPptr lp);
 /* Queries of the last MIP optimization: 3003 for a non-MIP, 1217 before
  * any MIP run (and after a change of the data), 1004 for a null output.
  * The counting ones return 0 on error (TVLgetnodeint -1). */

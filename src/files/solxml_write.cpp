@@ -91,6 +91,7 @@ struct SolDoc {
   int status = 0, method = TVL_ALG_NONE, type = TVL_NO_SOLN;
   bool pfeas = false, dfeas = false;
   int64_t itcnt = 0, baritcnt = 0;
+  int64_t nodes = 0;  // MIP solutions: nodes of the search
 };
 
 int resolve_level(const tvlenv *env, bool mst) {
@@ -194,6 +195,7 @@ void write_header(const tvlenv *env, const tvllp *lp, const SolDoc &s, int level
   out.integer("primalFeasible", s.pfeas);
   out.integer("dualFeasible", s.dfeas);
   if (s.mip) {
+    out.integer("MIPNodes", s.nodes);
     out.integer("MIPIterations", s.itcnt);
   } else if (s.method == TVL_ALG_BARRIER) {
     out.integer("barrierIterations", s.baritcnt);
@@ -327,6 +329,19 @@ void write_start(const tvlenv *env, const tvllp *lp, const char *name, int index
 
 // ---- gathering ----
 
+// A MIP solution: primal only, with the node and iteration counts of the
+// search that produced the problem's record.
+void mip_fields(const SolutionRecord &r, SolDoc &s) {
+  s.mip = true;
+  s.method = TVL_ALG_MIP;
+  s.type = TVL_PRIMAL_SOLN;
+  s.pfeas = true;
+  s.dfeas = false;
+  s.status = r.status;
+  s.itcnt = r.itcnt;
+  s.nodes = r.mipnodes;
+}
+
 int current_solution(const tvlenv *env, const tvllp *lp, SolDoc &s) {
   SolutionView v;
   int st = open_view(env, lp, &v);
@@ -334,22 +349,18 @@ int current_solution(const tvlenv *env, const tvllp *lp, SolDoc &s) {
   if (st) return st;
   const SolutionRecord &r = *v.soln;
   s.name = "incumbent";
-  s.mip = v.mip;
   s.x = r.x;
   s.slack = r.slack;
   s.obj = r.objval;
   s.status = r.status;
-  s.pfeas = r.pfeas;
-  s.dfeas = r.dfeas;
   s.itcnt = r.itcnt;
-  s.baritcnt = r.baritcnt;
   if (v.mip) {
-    s.method = TVL_ALG_MIP;
-    s.type = TVL_PRIMAL_SOLN;
-    s.pfeas = true;
-    s.dfeas = false;
+    mip_fields(r, s);
     return 0;
   }
+  s.pfeas = r.pfeas;
+  s.dfeas = r.dfeas;
+  s.baritcnt = r.baritcnt;
   s.method = r.method;
   if (need_dual(v) == 0) {
     s.pi = r.pi;
@@ -381,10 +392,7 @@ void pool_solution(const tvllp *lp, const PoolHolder &pool, int k, SolDoc &s) {
   for (int32_t j = 0; j < d->ncols; ++j)
     for (int64_t e = d->matbeg[j]; e < int64_t{d->matbeg[j]} + d->matcnt[j]; ++e)
       s.slack[d->matind[e]] -= d->matval[e] * s.x[j];
-  s.status = lp->soln ? lp->soln->status : 0;
-  s.method = TVL_ALG_MIP;
-  s.type = TVL_PRIMAL_SOLN;
-  s.pfeas = true;
+  mip_fields(lp->soln ? *lp->soln : SolutionRecord{}, s);
 }
 
 // ---- file frame ----

@@ -30,6 +30,7 @@ struct SolutionRecord {
   // status, objval the incumbent's objective and has_primal tells whether
   // its values (x, ax, slack) are kept.
   bool incumbent = false;
+  int64_t mipnodes = 0;         // MIP: nodes of the search that found it (itcnt: its iterations)
   bool has_factor = false;      // the run ended with a factored basis
   double kappa = -1.0;          // condition estimate of that basis, -1 if unknown
 };

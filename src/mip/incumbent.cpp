@@ -24,6 +24,7 @@ Incumbent::Incumbent(IncumbentRecord &record, const CutoffSettings &settings)
 }
 
 bool Incumbent::offer(const std::vector<double> &x, double v, int64_t node) {
+  if (sink_ && sink_(x, v)) ++sink_kept_;
   if (v >= record_.value) return false;
   record_.value = v;
   cutoff_ = std::min(pruning_cutoff(settings_, v), settings_.user_cutoff);
@@ -34,7 +35,21 @@ bool Incumbent::offer(const std::vector<double> &x, double v, int64_t node) {
   return true;
 }
 
+double pool_cutoff(const CutoffSettings &s, double z) {
+  double allow = kNoValue;
+  if (s.pool_absgap < kNoValueLimit) allow = s.pool_absgap;
+  if (s.pool_relgap < kNoValueLimit) allow = std::min(allow, s.pool_relgap * std::fabs(z));
+  if (allow >= kNoValueLimit) return kNoValue;
+  const double c = z + allow;
+  return c + 1e-10 * std::max(1.0, std::fabs(c));
+}
+
 bool Incumbent::prunes(double bound) const {
+  if (!settings_.cutoff_pruning) {
+    if (!settings_.enumerate || !present()) return false;
+    const double c = pool_cutoff(settings_, record_.value);
+    return c < kNoValueLimit && bound > c;
+  }
   if (cutoff_ >= kNoValueLimit) return false;
   // With a granularity the cutoff is itself an achievable value: a margin
   // below the step keeps rounding noise of the LP bound from discarding it.

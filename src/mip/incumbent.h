@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "mip/mip_model.h"
@@ -23,7 +24,23 @@ struct CutoffSettings {
   double objdif = 0.0, relobjdif = 0.0;
   double granularity = 0.0, offset = 0.0;
   double user_cutoff = kNoValue;  // TVL_PARAM_CUTUP / CUTLO in internal form
+  // Populate switches: with cutoff pruning off, nodes are cut off only in
+  // enumeration, against the pool cutoff of the pool gaps (relative and
+  // absolute, 1e75 or more: none).
+  bool cutoff_pruning = true;
+  bool enumerate = false;
+  double pool_relgap = kNoValue, pool_absgap = kNoValue;
 };
+
+// Pool cutoff of incumbent z: z + min(absgap, relgap * |z|), the gaps of
+// 1e75 or more left out (kNoValue when both are), raised by
+// 1e-10 * max(1, |result|) so that a solution exactly at it is kept.
+double pool_cutoff(const CutoffSettings &s, double z);
+
+// Receives every integer-feasible solution offered to the incumbent,
+// improving or not (x in the model's columns, internal objective); true
+// when it kept the solution (the pool stored it).
+using SolutionSink = std::function<bool(const std::vector<double> &x, double objective)>;
 
 // Pruning cutoff for a new incumbent value v.
 double pruning_cutoff(const CutoffSettings &s, double v);
@@ -31,15 +48,20 @@ double pruning_cutoff(const CutoffSettings &s, double v);
 class Incumbent {
  public:
   Incumbent(IncumbentRecord &record, const CutoffSettings &settings);
-  // Offers a candidate with internal objective v; true when it became the
-  // incumbent.
+  // Offers a candidate with internal objective v to the sink and then as
+  // incumbent; true when it became the incumbent.
   bool offer(const std::vector<double> &x, double v, int64_t node);
+  void set_sink(SolutionSink sink) { sink_ = std::move(sink); }
+  bool has_sink() const { return static_cast<bool>(sink_); }
+  // Solutions the sink kept in this search.
+  int64_t sink_kept() const { return sink_kept_; }
   bool present() const { return record_.present(); }
   double value() const { return record_.value; }
   // Cutoff against which nodes are pruned (also without an incumbent, when
   // the user gave one).
   double cutoff() const { return cutoff_; }
-  // Whether a node with this bound can be discarded.
+  // Whether a node with this bound can be discarded: against the pruning
+  // cutoff, or in enumeration against the pool cutoff.
   bool prunes(double bound) const;
   const std::vector<double> &x() const { return x_; }
   const IncumbentRecord &record() const { return record_; }
@@ -49,6 +71,8 @@ class Incumbent {
   CutoffSettings settings_;
   double cutoff_;
   std::vector<double> x_;
+  SolutionSink sink_;
+  int64_t sink_kept_ = 0;
 };
 
 }  // namespace tvl::mip

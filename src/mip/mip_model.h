@@ -18,6 +18,10 @@
 
 namespace tvl::mip {
 
+// Candidate solutions must satisfy every bound, row and integrality
+// within this to be accepted.
+inline constexpr double kAcceptTol = 1e-6;
+
 struct SosSet {
   char type = '1';                // '1': at most one nonzero; '2': at most two, adjacent
   std::vector<int32_t> cols;      // members by ascending weight

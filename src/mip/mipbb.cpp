@@ -17,9 +17,6 @@ namespace {
 
 constexpr double kRcfixMin = 1e-7;  // reduced costs below are not used for fixing
 
-// Incumbent candidates must satisfy every bound and row within this.
-constexpr double kAcceptTol = 1e-6;
-
 }  // namespace
 
 SearchSettings search_settings(const tvlenv *env, const MipModel &model) {
@@ -94,6 +91,7 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   rec.branch_col = node.branch_col;
   rec.dir = node.dir;
   rec.has_branch = node.dir != 'N';
+  rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
   log_.set_tree_bytes(static_cast<double>(queue_->size()) *
                       (sizeof(Node) + sizeof(BoundChange) * (node.changes.size() + 1)));
   log_.record(rec);
@@ -102,7 +100,7 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
 std::vector<BoundChange> Search::reduced_cost_fixings(const Node &, const lp::LpResult &r) const {
   std::vector<BoundChange> fix;
   const double cutoff = incumbent_.cutoff();
-  if (cutoff >= kNoValueLimit || r.dj.empty() || r.basis.colstat.empty()) return fix;
+  if (!s_.cutoff.cutoff_pruning || cutoff >= kNoValueLimit || r.dj.empty() || r.basis.colstat.empty()) return fix;
   const double gap = cutoff - r.objval + 1e-6 * std::max(1.0, std::fabs(cutoff));
   if (gap < 0.0) return fix;
   for (int32_t j : model_.intcols) {
@@ -143,6 +141,27 @@ bool Search::try_incumbent(const Node &node, const lp::LpResult &r) {
   }
   if (!incumbent_.offer(x, objective_of(model_, x), record_.nodes - 1)) return false;
   queue_->prune([this](double b) { return incumbent_.prunes(b); });
+  return true;
+}
+
+// In enumeration an integral node is branched on further while an integer
+// column is free at it, so that the solutions beside this one are met too.
+int32_t Search::free_integer_column() const {
+  for (int32_t j : model_.intcols)
+    if (lp_->lower(j) < lp_->upper(j)) return j;
+  return -1;
+}
+
+bool Search::offer_start(const std::vector<double> &x) {
+  const double v = objective_of(model_, x);
+  if (!incumbent_.offer(x, v, 0)) return false;
+  LogRecord rec;
+  rec.work = thread_work();
+  rec.best_integer = v;
+  rec.new_node = false;
+  rec.incumbent = rec.heuristic = true;
+  rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
+  log_.record(rec);
   return true;
 }
 
@@ -246,7 +265,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   lp::LpResult r = lp_->solve();
   ++node_lp_solves_;
   node_lp_iterations_ += lp_->iterations() - before;
-  if (node->depth == 0 && param_int(env_, TVL_PARAM_MIPDISPLAY) >= 1)
+  if (node->depth == 0 && log_.display() >= 1)
     msg_results(env_, "Root relaxation solution time = %7.2f sec.\n", env_time(env_) - start_);
   switch (r.status) {
     case lp::LpStatus::Optimal:
@@ -297,8 +316,14 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   }
   if (cands.empty()) {
     const bool found = try_incumbent(*node, r);
-    log_node(*node, found ? 0 : 2, r.objval, 0, found);
-    return nullptr;
+    const int32_t j = s_.cutoff.enumerate ? free_integer_column() : -1;
+    if (j < 0 || found) log_node(*node, found ? 0 : 2, r.objval, 0, found);
+    if (j < 0) return nullptr;
+    // Split the column's range beside its value: [lo, v] and [v + 1, up],
+    // or [lo, v - 1] and [v, up] at the upper bound.
+    const double v = std::round(r.x[j]);
+    cands.push_back({j, v < lp_->upper(j) ? v + 0.5 : v - 0.5, 0.5});
+    return branch(*node, r, cands);
   }
   return branch(*node, r, cands);
 }
@@ -358,9 +383,9 @@ int Search::search_loop() {
       // Every node was processed: the bound meets the incumbent.
       if (incumbent_.present()) {
         record_.global_bound = incumbent_.value();
-        status = TVLMIP_OPTIMAL;
+        status = exhausted_status(s_.term, true);
       } else {
-        status = lost_solution_ ? TVLMIP_FAIL_INFEAS : TVLMIP_INFEASIBLE;
+        status = lost_solution_ ? TVLMIP_FAIL_INFEAS : exhausted_status(s_.term, false);
       }
       break;
     }
@@ -372,6 +397,7 @@ int Search::search_loop() {
     p.updates = incumbent_.record().updates;
     p.nodes = record_.nodes;
     p.iterations = lp_->iterations();
+    p.generated = incumbent_.sink_kept();
     status = termination_status(env_, s_.term, p);
     if (!status && has_info_callback(env_)) status = report_progress(p, current_.get());
     if (status) break;

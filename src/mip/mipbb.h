@@ -62,6 +62,11 @@ class Search {
   // it left, under new termination settings (the polishing phase).
   int resume(const TerminationSettings &term);
   const Incumbent &incumbent() const { return incumbent_; }
+  // Every integer-feasible solution found goes to `sink` too.
+  void set_solution_sink(SolutionSink sink) { incumbent_.set_sink(std::move(sink)); }
+  // A solution found outside the tree (a MIP start), offered before run():
+  // true when it became the incumbent, which the node log marks.
+  bool offer_start(const std::vector<double> &x);
   const MipRecord &record() const { return record_; }
   double root_bound() const { return root_bound_; }
   // How a point of the searched model maps to the caller's columns (the
@@ -78,6 +83,7 @@ class Search {
   std::unique_ptr<Node> branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb);
   std::vector<BoundChange> reduced_cost_fixings(const Node &node, const lp::LpResult &r) const;
   bool try_incumbent(const Node &node, const lp::LpResult &r);
+  int32_t free_integer_column() const;
   bool dive_ok(const Node &child) const;
   void log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status = 0);
   double best_bound(const Node *current) const;

@@ -68,7 +68,7 @@ void NodeLog::record(const LogRecord &r) {
     return;
   }
   node_line(r);
-  if (r.new_node && lines_ % 10 == 1) elapsed_line();
+  if (r.new_node && lines_ % 10 == 1) elapsed_line(r);
 }
 
 std::string NodeLog::value_field(double internal) const { return log_number(internal * sense_); }
@@ -147,10 +147,13 @@ void NodeLog::short_line(const LogRecord &r) {
   else msg_results(env_, "%14.6le\n", r.best_bound * sense_);
 }
 
-void NodeLog::elapsed_line() {
+void NodeLog::elapsed_line(const LogRecord &r) {
   const double now = env_time(env_);
-  msg_results(env_, "%s%6.2f sec. (tree size = %5.2f MB)\n", cpu_ ? "Elapsed time = " : "Elapsed real time = ",
+  msg_results(env_, "%s%6.2f sec. (tree size = %5.2f MB", cpu_ ? "Elapsed time = " : "Elapsed real time = ",
               now - start_, tree_bytes_ * 9.5367431640625e-7);
+  if (r.solutions >= 99999) msg_results(env_, ", solutions = %.1e", static_cast<double>(r.solutions));
+  else if (r.solutions >= 0) msg_results(env_, ", solutions = %d", static_cast<int>(r.solutions));
+  msg_results(env_, ")\n");
 }
 
 }  // namespace tvl::mip

@@ -38,6 +38,7 @@ struct LogRecord {
   int32_t branch_col = -1;
   char dir = 'N';
   bool has_branch = false;
+  int64_t solutions = -1;         // solutions the pool kept in this run; -1 without a pool
 };
 
 class NodeLog {
@@ -51,12 +52,15 @@ class NodeLog {
     name_owner_ = owner;
   }
   void set_tree_bytes(double bytes) { tree_bytes_ = bytes; }
+  // No output at all (the searches run inside MIP start completion).
+  void silence() { display_ = 0; }
+  int display() const { return display_; }
 
  private:
   bool due(const LogRecord &r) const;
   void node_line(const LogRecord &r);
   void short_line(const LogRecord &r);
-  void elapsed_line();
+  void elapsed_line(const LogRecord &r);
   std::string value_field(double internal) const;
   std::string bound_field(double internal) const;
 

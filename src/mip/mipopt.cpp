@@ -9,9 +9,14 @@
 //
 // MIP presolve (mip/presolve/mip_presolve.h) reduces the model first; the
 // search runs on the reduced model and its incumbent is mapped back.
+// Before the search the solution pool is prepared (created when its
+// capacity is positive, settings read) and every integer-feasible solution
+// the search meets is offered to it, mapped back; the pending MIP starts
+// are tried on the original model (mip/mipstart_install.h) and enter the
+// reduced one as incumbents.
 //
-// What the driver does not do yet: repeated presolve, cuts, heuristics,
-// MIP starts and the solution pool.  Special ordered sets,
+// What the driver does not do yet: repeated presolve, cuts and
+// heuristics.  Special ordered sets,
 // semi-continuous and semi-integer columns and indicator constraints are
 // enforced by branching; quadratic MIPs are refused with 1018 and 1031.
 // The search runs on one thread whatever TVL_PARAM_THREADS says.
@@ -28,10 +33,13 @@
 #include "frame/param.h"
 #include "frame/solution.h"
 #include "mip/cut_summary.h"
+#include "mip/mip_driver.h"
 #include "mip/mip_model.h"
 #include "mip/mip_state.h"
 #include "mip/mipbb.h"
 #include "mip/mipnodelog.h"
+#include "mip/mipstart_install.h"
+#include "mip/solnpool.h"
 #include "mip/polish.h"
 #include "mip/presolve/mip_presolve.h"
 #include "runtime/clock.h"
@@ -70,6 +78,27 @@ class SavedParams {
 
 bool is_mip_problem(const tvllp *lp) { return lp->type == 1 || lp->type == 7 || lp->type == 11; }
 
+// The populate switches of a run with a pool.  TVL_PARAM_SOLNPOOLINTENSITY
+// 0 counts as 1 outside populate; from 3 on nodes are no longer cut off
+// against the incumbent.  Populate phase II enumerates: nodes are judged
+// against the pool cutoff and integral nodes are branched on further.
+void apply_pool_switches(const tvlenv *env, const SolnPool *pool, SearchSettings &s) {
+  if (!pool) return;
+  int intensity = param_int(env, TVL_PARAM_SOLNPOOLINTENSITY);
+  const int mode = pool->populate.mode;
+  if (intensity == 0 && mode == 0) intensity = 1;
+  const bool keep_all = mode == 2 && intensity != 4;
+  const bool enumerate = mode == 2 || keep_all;
+  s.cutoff.cutoff_pruning = intensity < 3 && !enumerate;
+  s.cutoff.enumerate = enumerate;
+  s.cutoff.pool_relgap = param_dbl(env, TVL_PARAM_SOLNPOOLGAP);
+  s.cutoff.pool_absgap = param_dbl(env, TVL_PARAM_SOLNPOOLAGAP);
+  s.term.enumerate = enumerate;
+  s.term.pool_mode = mode;
+  s.term.populate_limit = param_int(env, TVL_PARAM_POPULATELIM);
+  s.term.pool_gaps_finite = s.cutoff.pool_relgap < kNoValueLimit || s.cutoff.pool_absgap < kNoValueLimit;
+}
+
 // Model parts the search cannot handle yet.
 int unsupported(const tvllp *lp) {
   if (lp->type == TVLPROB_MIQP) return TVLERR_NOT_AVAILABLE_FOR_QUADRATIC_PROGRAMS;
@@ -98,12 +127,15 @@ int32_t crossed_column(const MipModel &model) {
 
 // Stores the status and the incumbent (x, row activities, slacks in the
 // caller's terms) as the problem's solution record.
-int store_incumbent(tvllp *lp, const MipModel &model, int status, const std::vector<double> &x) {
+int store_incumbent(tvllp *lp, const MipModel &model, int status, const std::vector<double> &x,
+                    const MipRecord &record) {
   solution_discard(lp);
   SolutionRecord *s = solution_of(lp);
   if (!s) return TVLERR_OUT_OF_MEMORY;
   s->status = status;
   s->method = TVL_ALG_MIP;
+  s->itcnt = record.iterations;
+  s->mipnodes = record.nodes;
   if (x.empty()) return 0;
   const LpData &d = *lp->lp;
   s->incumbent = s->has_primal = s->pfeas = true;
@@ -144,6 +176,8 @@ int presolve_verdict(int presolve_status) {
   }
 }
 
+}  // namespace
+
 int run_mip(tvlenv *env, tvllp *lp) {
   const PolishPlan polish_wanted = polish_plan(env);
   SavedParams saved(env);
@@ -159,6 +193,11 @@ int run_mip(tvlenv *env, tvllp *lp) {
   std::optional<RunScope> run(std::in_place, env);
   const double start = env_time(env);
 
+  if (int st = solnpool_prepare(env, lp)) return st;
+  // Populate phase II searches again from the incumbent of phase I.
+  std::vector<double> carried;
+  if (const SolnPool *pool = solnpool_of(lp); pool && pool->populate.mode == 2 && lp->soln && lp->soln->incumbent)
+    carried = lp->soln->x;
   discard_derived(lp, kDropSolution | kDropMipState);
   auto *record = new MipRecord();
   lp->mipstate = record;
@@ -191,8 +230,25 @@ int run_mip(tvlenv *env, tvllp *lp) {
     }
   } else {
     SearchSettings settings = search_settings(env, pre.model());
+    apply_pool_switches(env, solnpool_of(lp), settings);
     Search search(env, pre.model(), *record, settings, log);
     search.set_to_original([&pre](const std::vector<double> &y) { return pre.postsolve(y); });
+    if (solnpool_of(lp))
+      search.set_solution_sink([&](const std::vector<double> &reduced, double) {
+        const std::vector<double> xo = pre.postsolve(reduced);
+        if (xo.empty()) return false;
+        const int r = solnpool_offer(lp, xo.data(), objective_of(model, xo));
+        return r == kPoolAppended || r == kPoolReplaced;
+      });
+    // Solutions of the original model enter the reduced one when they fit it.
+    auto offer = [&](const std::vector<double> &xo) {
+      const std::vector<double> xr = pre.crush(xo);
+      if (max_violation(pre.model(), xr) > kAcceptTol) return false;
+      search.offer_start(xr);
+      return true;
+    };
+    if (carried.size() == static_cast<size_t>(model.n())) offer(carried);
+    install_mip_starts(env, lp, model, search_settings(env, model), offer);
     status = search.run();
     run.reset();
     search_time.reset();
@@ -210,26 +266,28 @@ int run_mip(tvlenv *env, tvllp *lp) {
     }
     if (status == TVLMIP_INForUNBD) status = TVLMIP_UNBOUNDED;
   }
-  return store_incumbent(lp, model, status, x);
+  return store_incumbent(lp, model, status, x, *record);
 }
 
-}  // namespace
+int mip_entry(tvlenv *env, tvllp *lp, int (*run)(tvlenv *, tvllp *)) {
+  int st = check_problem(env, lp);
+  if (!st) st = complete(env, lp);
+  if (!st && !is_mip_problem(lp)) st = TVLERR_NOT_A_MIXED_INTEGER_PROBLEM;
+  if (!st) st = unsupported(lp);
+  if (!st) {
+    try {
+      st = run(env, lp);
+    } catch (const std::bad_alloc &) {
+      st = TVLERR_OUT_OF_MEMORY;
+    }
+  }
+  return boundary(env, st);
+}
+
 }  // namespace tvl::mip
 
 extern "C" {
 
-int TVLmipopt(TVLENVptr env, TVLLPptr lp) {
-  int st = tvl::check_problem(env, lp);
-  if (!st) st = tvl::complete(env, lp);
-  if (!st && !tvl::mip::is_mip_problem(lp)) st = TVLERR_NOT_A_MIXED_INTEGER_PROBLEM;
-  if (!st) st = tvl::mip::unsupported(lp);
-  if (st) return tvl::boundary(env, st);
-  try {
-    st = tvl::mip::run_mip(env, lp);
-  } catch (const std::bad_alloc &) {
-    st = TVLERR_OUT_OF_MEMORY;
-  }
-  return tvl::boundary(env, st);
-}
+int TVLmipopt(TVLENVptr env, TVLLPptr lp) { return tvl::mip::mip_entry(env, lp, tvl::mip::run_mip); }
 
 }  // extern "C"

@@ -77,8 +77,18 @@ struct PoolEntry {
   double obj() const { return v.back(); }
 };
 
+// State of TVLpopulate kept with the pool (mip/populate.cpp).
+struct PopulateState {
+  int mode = 0;             // 0 none, 1 phase I running, 2 phase II running
+  int last_intensity = 0;   // intensity the last call resolved to
+  bool tree_left = false;   // the last call's phase I left nodes to search
+  bool proved = false;      // the last call proved optimality
+};
+
 class SolnPool final : public PoolHolder {
  public:
+  PopulateState populate;
+
   // Takes the column count and types of the problem (ctype none: all 'C').
   SolnPool(int32_t ncols, const char *ctype);
 

@@ -29,6 +29,12 @@ bool gap_closed(const TerminationSettings &s, double z, double b) {
   return d <= 1.0000000000001 * s.polish_epagap || d <= s.polish_epgap * scale;
 }
 
+int exhausted_status(const TerminationSettings &s, bool feasible) {
+  if (!feasible) return TVLMIP_INFEASIBLE;
+  if (s.pool_mode == 2) return s.pool_gaps_finite ? TVLMIP_OPTIMAL_POPULATED_TOL : TVLMIP_OPTIMAL_POPULATED;
+  return TVLMIP_OPTIMAL;
+}
+
 int stop_request_status(int check, bool feasible) {
   switch (check) {
     case TVL_STAT_ABORT_TIME_LIM: return feasible ? TVLMIP_TIME_LIM_FEAS : TVLMIP_TIME_LIM_INFEAS;
@@ -40,9 +46,12 @@ int stop_request_status(int check, bool feasible) {
 int termination_status(const tvlenv *env, const TerminationSettings &s, const SearchProgress &p) {
   const bool f = p.feasible;
   if (const int check = limit_check(env)) return stop_request_status(check, f);
-  if (f && (p.bound_cut_off || gap_closed(s, p.incumbent, p.bound)))
+  if (s.pool_mode != 0 && p.generated >= s.populate_limit) return TVLMIP_POPULATESOL_LIM;
+  if (f && (p.bound_cut_off || (!s.enumerate && gap_closed(s, p.incumbent, p.bound)))) {
+    if (s.pool_mode == 2) return s.pool_gaps_finite ? TVLMIP_OPTIMAL_POPULATED_TOL : TVLMIP_OPTIMAL_POPULATED;
     return p.bound == p.incumbent ? TVLMIP_OPTIMAL : TVLMIP_OPTIMAL_TOL;
-  if (p.updates >= s.intsollim || (f && p.updates >= s.polish_intsol)) return TVLMIP_SOL_LIM;
+  }
+  if (s.pool_mode == 0 && (p.updates >= s.intsollim || (f && p.updates >= s.polish_intsol))) return TVLMIP_SOL_LIM;
   if (p.iterations >= s.itlim) return f ? TVLMIP_ABORT_IT_LIM_FEAS : TVLMIP_ABORT_IT_LIM_INFEAS;
   if (p.nodes >= s.nodelim) return f ? TVLMIP_NODE_LIM_FEAS : TVLMIP_NODE_LIM_INFEAS;
   if (f && p.nodes >= s.polish_node) return TVLMIP_NODE_LIM_FEAS;

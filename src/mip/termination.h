@@ -19,6 +19,14 @@ struct TerminationSettings {
   int64_t nodelim = 2100000000, polish_node = 2100000000;
   int64_t itlim = 2100000000;
   double trelim_mb = 1e75;
+  // Populate: pool mode (0 none, 1 phase I, 2 phase II), the number of
+  // solutions the call may still store, and the enumeration switch (the
+  // gap is then closed only by the pool cutoff, which the incumbent's
+  // pruning test reports).
+  int pool_mode = 0;
+  int64_t populate_limit = 2100000000;
+  bool enumerate = false;
+  bool pool_gaps_finite = false;
 };
 
 TerminationSettings termination_settings(const tvlenv *env);
@@ -30,6 +38,7 @@ struct SearchProgress {
   double bound = -1e75;     // best bound of the open nodes
   bool bound_cut_off = false;  // the bound reaches the incumbent's pruning cutoff
   int64_t updates = 0, nodes = 0, iterations = 0;
+  int64_t generated = 0;  // solutions the pool stored in this run
   double tree_mb = 0.0;
 };
 
@@ -39,6 +48,10 @@ bool gap_closed(const TerminationSettings &s, double z, double b);
 
 // 0 to go on, else the status to end with (101/102 for a closed gap).
 int termination_status(const tvlenv *env, const TerminationSettings &s, const SearchProgress &p);
+
+// Status when the last open node has been processed: 101 (in populate
+// phase II 129, or 130 with a finite pool gap) with an incumbent, else 103.
+int exhausted_status(const TerminationSettings &s, bool feasible);
 
 // Status of a stop request from the limit check (11 time, 900
 // deterministic time, other abort), in the feasible/infeasible pair.

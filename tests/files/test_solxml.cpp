@@ -246,7 +246,7 @@ TEST(SolXml, PoolSolutionsWrittenAndReadAsStarts) {
             " <header problemName=\"tiny\" solutionName=\"p1\" solutionIndex=\"0\" objectiveValue=\"2\" "
             "solutionTypeValue=\"3\" solutionTypeString=\"primal\" solutionStatusValue=\"0\" "
             "solutionStatusString=\"\" solutionMethodString=\"mip\" primalFeasible=\"1\" dualFeasible=\"0\" "
-            "MIPIterations=\"0\" writeLevel=\"1\"/>\n"
+            "MIPNodes=\"0\" MIPIterations=\"0\" writeLevel=\"1\"/>\n"
             " <quality epInt=\"1e-05\" epRHS=\"1e-06\" maxIntInfeas=\"0\" maxPrimalInfeas=\"0\" maxX=\"1\" "
             "maxSlack=\"2.5\"/>\n"
             " <linearConstraints>\n"

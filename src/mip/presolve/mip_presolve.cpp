@@ -17,9 +17,6 @@ namespace tvl::mip {
 
 namespace {
 
-// A postsolved point must satisfy the original model to this.
-constexpr double kAcceptTol = 1e-6;
-
 std::vector<int32_t> compose(const std::vector<int32_t> &outer, const std::vector<int32_t> &inner) {
   std::vector<int32_t> out(inner.size());
   for (size_t k = 0; k < inner.size(); ++k) out[k] = outer[inner[k]];
