@@ -192,8 +192,11 @@ void delete_cols(const tvlenv *env, tvllp *lp, int32_t *delstat) {
   for (int32_t j = 0; j < n; ++j) {
     if (delstat[j] < 0) continue;
     int32_t b = d->matbeg[j], c = d->matcnt[j];
-    std::memmove(d->matind + pos, d->matind + b, sizeof(int32_t) * c);
-    std::memmove(d->matval + pos, d->matval + b, sizeof(double) * c);
+    // A model without nonzeros may have no matrix arrays at all.
+    if (c > 0) {
+      std::memmove(d->matind + pos, d->matind + b, sizeof(int32_t) * c);
+      std::memmove(d->matval + pos, d->matval + b, sizeof(double) * c);
+    }
     d->matbeg[delstat[j]] = static_cast<int32_t>(pos);
     d->matcnt[delstat[j]] = c;
     pos += c;
