@@ -68,6 +68,12 @@ static bool alloc_arrays(LpData *d, int32_t rowcap, int32_t colcap, int64_t nzca
   return ok;
 }
 
+// memcpy that accepts the null arrays of an empty model (no rows, columns
+// or nonzeros), which memcpy itself must never be given.
+static void copy_bytes(void *dst, const void *src, size_t bytes) {
+  if (bytes > 0) std::memcpy(dst, src, bytes);
+}
+
 LpData *lpdata_clone(const LpData *s) {
   LpData *d = lpdata_new();
   if (!d) return nullptr;
@@ -80,18 +86,18 @@ LpData *lpdata_clone(const LpData *s) {
     d->ncols = n;
     d->objsense = s->objsense;
     d->objoffset = s->objoffset;
-    std::memcpy(d->obj, s->obj, sizeof(double) * n);
-    std::memcpy(d->lb, s->lb, sizeof(double) * n);
-    std::memcpy(d->ub, s->ub, sizeof(double) * n);
-    std::memcpy(d->rhs, s->rhs, sizeof(double) * m);
-    std::memcpy(d->sense, s->sense, static_cast<size_t>(m));
-    if (s->rngval) std::memcpy(d->rngval, s->rngval, sizeof(double) * m);
+    copy_bytes(d->obj, s->obj, sizeof(double) * n);
+    copy_bytes(d->lb, s->lb, sizeof(double) * n);
+    copy_bytes(d->ub, s->ub, sizeof(double) * n);
+    copy_bytes(d->rhs, s->rhs, sizeof(double) * m);
+    copy_bytes(d->sense, s->sense, static_cast<size_t>(m));
+    if (s->rngval) copy_bytes(d->rngval, s->rngval, sizeof(double) * m);
     int64_t pos = 0;
     for (int32_t j = 0; j < n; ++j) {
       d->matbeg[j] = static_cast<int32_t>(pos);
       d->matcnt[j] = s->matcnt[j];
-      std::memcpy(d->matind + pos, s->matind + s->matbeg[j], sizeof(int32_t) * s->matcnt[j]);
-      std::memcpy(d->matval + pos, s->matval + s->matbeg[j], sizeof(double) * s->matcnt[j]);
+      copy_bytes(d->matind + pos, s->matind + s->matbeg[j], sizeof(int32_t) * s->matcnt[j]);
+      copy_bytes(d->matval + pos, s->matval + s->matbeg[j], sizeof(double) * s->matcnt[j]);
       pos += s->matcnt[j];
     }
     ok = names_clone(d->rownames, s->rownames, m) && names_clone(d->colnames, s->colnames, n);
