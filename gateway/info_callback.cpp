@@ -34,9 +34,9 @@ std::unordered_set<const void*>& liveRecords() {
   return records;
 }
 
-bool isInfoCallback(Host& host, const Value* spec) {
-  if (!spec || host.getClassId(spec) != kStructClass) return false;
-  Held func = getField(host, spec, "func", 0, false);
+bool isInfoCallback(Host& host, const Value* setting) {
+  if (!setting || host.getClassId(setting) != kStructClass) return false;
+  Held func = getField(host, setting, "func", 0, false);
   return func && host.getClassId(func.get()) == kFunctionClass;
 }
 
@@ -115,8 +115,8 @@ int getCallbackXCommand(Tavlo& t, Value*, const Value*, int nargs, Value* const*
 
 InfoCallbackScope::InfoCallbackScope(Tavlo& t, Value* object) : t_(t) {
   Host& host = t.host();
-  Held spec = getField(host, object, "InfoCallback", 0, false);
-  if (!isInfoCallback(host, spec.get())) return;
+  Held setting = getField(host, object, "InfoCallback", 0, false);
+  if (!isInfoCallback(host, setting.get())) return;
   Value* info = apply(host, "TvlInfo", object);
   Value* opened = info ? apply(host, "open", info) : nullptr;
   if (info) host.destroyArray(info);

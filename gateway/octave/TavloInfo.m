@@ -72,16 +72,16 @@ classdef TavloInfo < handle
       info.BestBound = bound;
       info.BestInteger = best;
       info.MipGap = gap;
-      spec = info.Tvl.InfoCallback;
+      setting = info.Tvl.InfoCallback;
       args = {info};
-      if isfield(spec, 'data')
-        args{end + 1} = spec.data;
+      if isfield(setting, 'data')
+        args{end + 1} = setting.data;
       end
       stop = 0;
-      if nargout(spec.func) == 0
-        spec.func(args{:});
+      if nargout(setting.func) == 0
+        setting.func(args{:});
       else
-        stop = double(spec.func(args{:}));
+        stop = double(setting.func(args{:}));
       end
     end
   end

@@ -5,7 +5,7 @@
 
 #include "frame/infinity.h"
 #include "lpmodel/lpbuild.h"
-#include "mip/special/special.h"
+#include "mip/structures/structures.h"
 
 namespace tvl::mip {
 

@@ -4,7 +4,7 @@
 //
 // Structures beyond integrality (special ordered sets, semi-continuous and
 // semi-integer columns, indicator constraints) are kept beside the
-// relaxation and enforced by branching (mip/special/special.h).  An
+// relaxation and enforced by branching (mip/structures/structures.h).  An
 // indicator constraint a'x (sense) rhs becomes a row a'x - s = 0 with a
 // free slack column s appended after the problem's columns; the constraint
 // holds when s lies in [lower, upper], which its branch imposes as bounds.

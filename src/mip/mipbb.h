@@ -17,7 +17,7 @@
 //
 // An integral LP solution that violates a special ordered set, a
 // semi-continuous column or an indicator constraint is branched on that
-// structure (mip/special/special.h) instead of being offered.
+// structure (mip/structures/structures.h) instead of being offered.
 //
 // Before each node the search reports its progress to the informational
 // callback, when one is installed (mip/info_callback.h).
@@ -34,7 +34,7 @@
 #include "mip/mip_state.h"
 #include "mip/mipnodelog.h"
 #include "mip/node_queue.h"
-#include "mip/special/special.h"
+#include "mip/structures/structures.h"
 #include "mip/termination.h"
 
 namespace tvl::mip {

@@ -1,4 +1,4 @@
-#include "mip/special/special.h"
+#include "mip/structures/structures.h"
 
 #include <algorithm>
 

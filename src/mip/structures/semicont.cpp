@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "frame/infinity.h"
-#include "mip/special/special.h"
+#include "mip/structures/structures.h"
 
 namespace tvl::mip {
 

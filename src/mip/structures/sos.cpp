@@ -12,7 +12,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "mip/special/special.h"
+#include "mip/structures/structures.h"
 
 namespace tvl::mip {
 
