@@ -133,7 +133,12 @@ void mip_quality(const tvlenv *env, const tvllp *lp, const SolDoc &s, XmlOut &ou
   for (int32_t j = 0; j < d->ncols; ++j) {
     double v = s.x[j];
     if (discrete(lp, j) && lp->mip->ctype[j] != 'S') intinf = std::max(intinf, std::fabs(v - std::round(v)));
-    pinf = std::max({pinf, d->lb[j] - v, v - d->ub[j]});
+    // A semi-continuous or semi-integer column may also take 0: its
+    // violation is the distance to {0} or [lb, ub], whichever is nearer.
+    double bound_viol = std::max({0.0, d->lb[j] - v, v - d->ub[j]});
+    const char t = lp->mip->ctype[j];
+    if (t == 'S' || t == 'N') bound_viol = std::min(bound_viol, std::fabs(v));
+    pinf = std::max(pinf, bound_viol);
   }
   for (int32_t i = 0; i < d->nrows; ++i) pinf = std::max(pinf, row_violation(d, i, s.slack[i]));
   out.number("epInt", param_dbl(env, TVL_PARAM_EPINT));

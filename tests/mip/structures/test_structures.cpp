@@ -116,6 +116,10 @@ TEST(MipSpecial, SemiContinuousAndSemiIntegerColumnsAreZeroOrInTheirRange) {
   a = solve(s);
   EXPECT_NEAR(a.objective, 1.5, 1e-9);
   EXPECT_NEAR(a.x[0], 0.0, 1e-9);
+  // The solution file does not count x = 0 as below x's lower bound.
+  const std::string sol = lptest::temp_path("sc.sol");
+  ASSERT_EQ(TVLsolwrite(s.env, s.lp, sol.c_str()), 0);
+  EXPECT_NE(lptest::slurp(sol).find("maxPrimalInfeas=\"0\""), std::string::npos) << lptest::slurp(sol);
   // Semi-integer with a row asking for 2.5: x = 3 (integer, within [2, 5]).
   tvltest::ApiSession t("si");
   load(t, TVL_MIN, {1, 10}, {{1, 1}}, "G", {2.5}, {2, 0}, {5, 1}, "NC");
