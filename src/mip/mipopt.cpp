@@ -269,6 +269,17 @@ int run_mip(tvlenv *env, tvllp *lp) {
   return store_incumbent(lp, model, status, x, *record);
 }
 
+// Advice after running out of memory once the search has built a tree
+// (it processed at least the root node).
+static void memory_advice(tvlenv *env, const tvllp *lp) {
+  const MipRecord *r = mip_record(lp);
+  if (!r || r->nodes == 0) return;
+  if (param_int(env, TVL_PARAM_NODEFILEIND) < 2)
+    msg_results(env, "\nConsider using TAVLO node files to reduce memory usage.\n");
+  else
+    msg_results(env, "\nConsider decreasing WorkMem parameter value to reduce memory usage.\n");
+}
+
 int mip_entry(tvlenv *env, tvllp *lp, int (*run)(tvlenv *, tvllp *)) {
   int st = check_problem(env, lp);
   if (!st) st = complete(env, lp);
@@ -279,6 +290,7 @@ int mip_entry(tvlenv *env, tvllp *lp, int (*run)(tvlenv *, tvllp *)) {
       st = run(env, lp);
     } catch (const std::bad_alloc &) {
       st = TVLERR_OUT_OF_MEMORY;
+      memory_advice(env, lp);
     }
   }
   return boundary(env, st);

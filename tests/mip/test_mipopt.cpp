@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "frame/derived.h"
+#include "mip/mip_driver.h"
+#include "mip/mip_state.h"
 #include "support/api_session.h"
 #include "support/knapsack.h"
 
@@ -187,6 +190,43 @@ TEST(MipOpt, InfeasibleMipsAreReportedAsSuch) {
   ASSERT_EQ(TVLchgbds(s.env, s.lp, 1, idx, uu, bu), 0);
   ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
   EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_INFEASIBLE);
+}
+
+}  // namespace
+
+namespace {
+
+// Running out of memory during a search that has built a tree ends the
+// call with 1001 and the advice that fits the node-file setting; before
+// any node exists there is no advice.
+int fail_after_nodes(tvlenv *, tvllp *lp) {
+  tvl::discard_derived(lp, tvl::kDropMipState);
+  auto *record = new tvl::mip::MipRecord();
+  record->nodes = 12;
+  lp->mipstate = record;
+  throw std::bad_alloc();
+}
+
+int fail_before_nodes(tvlenv *, tvllp *) { throw std::bad_alloc(); }
+
+TEST(MipOpt, OutOfMemoryAdvisesOnlyOnceATreeExists) {
+  ApiSession s("oom");
+  load_knapsack(s, TVL_MAX);
+  std::string results;
+  s.collect_results(results);
+  EXPECT_EQ(tvl::mip::mip_entry(s.env, s.lp, fail_after_nodes), TVLERR_OUT_OF_MEMORY);
+  EXPECT_EQ(results, "\nConsider using TAVLO node files to reduce memory usage.\n");
+  results.clear();
+  s.set(TVL_PARAM_NODEFILEIND, 2);
+  EXPECT_EQ(tvl::mip::mip_entry(s.env, s.lp, fail_after_nodes), TVLERR_OUT_OF_MEMORY);
+  EXPECT_EQ(results, "\nConsider decreasing WorkMem parameter value to reduce memory usage.\n");
+  results.clear();
+  TVLfreeprob(s.env, &s.lp);
+  int st = 0;
+  s.lp = TVLcreateprob(s.env, &st, "oom2");
+  load_knapsack(s, TVL_MAX);
+  EXPECT_EQ(tvl::mip::mip_entry(s.env, s.lp, fail_before_nodes), TVLERR_OUT_OF_MEMORY);
+  EXPECT_EQ(results, "");
 }
 
 }  // namespace
