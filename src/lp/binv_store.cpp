@@ -41,28 +41,36 @@ void keep_scaling(FactorData &fd, const lp::Scaling &sc) {
 // Factorizes the stored basis of `lp` on the scaled problem.
 int build(const tvlenv *env, const tvllp *lp, FactorData &fd) {
   const LpData &d = *lp->lp;
-  fd.m = d.nrows;
-  fd.n = d.ncols;
-  if (!basic_header(*lp->basis, fd.n, fd.m, fd.head)) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
-  if (fd.m == 0) return 0;
+  if (!basic_header(*lp->basis, d.ncols, d.nrows, fd.head)) return TVLERR_NO_LU_FACTORIZATION_EXISTS;
   lp::LpModel model;
   lp::build_model(d, model);
-  const lp::Scaling sc = lp::compute_scaling(model.a, param_int(env, TVL_PARAM_SCAIND));
-  if (sc.active()) lp::apply_scaling(sc, model);
-  keep_scaling(fd, sc);
   const int precision = param_int(env, kParamPrecision) > 0 ? 1 : 0;
-  fd.factor.reset(lp::make_basis_factor(precision, fd.m, fd.n, settings_of(env)));
+  return lp::factor_model_basis(model, param_int(env, TVL_PARAM_SCAIND), precision, settings_of(env), fd);
+}
+
+}  // namespace
+
+namespace lp {
+
+int factor_model_basis(LpModel &model, int scaind, int precision, const FactorSettings &settings, FactorData &fd) {
+  fd.m = model.a.m;
+  fd.n = model.a.n;
+  if (fd.m == 0) return 0;
+  const Scaling sc = compute_scaling(model.a, scaind);
+  if (sc.active()) apply_scaling(sc, model);
+  keep_scaling(fd, sc);
+  fd.factor.reset(make_basis_factor(precision, fd.m, fd.n, settings));
   if (!fd.factor) return TVLERR_OUT_OF_MEMORY;
   switch (fd.factor->factorize(model.a, fd.head, nullptr)) {
-    case lp::FactorStatus::Ok: break;
-    case lp::FactorStatus::OutOfMemory: return TVLERR_OUT_OF_MEMORY;
+    case FactorStatus::Ok: break;
+    case FactorStatus::OutOfMemory: return TVLERR_OUT_OF_MEMORY;
     default: return TVLERR_BASIS_SINGULAR;
   }
   fd.work.setup(fd.m);
   return 0;
 }
 
-}  // namespace
+}  // namespace lp
 
 bool basic_header(const BasisData &basis, int32_t n, int32_t m, std::vector<int32_t> &head) {
   head.clear();

@@ -34,6 +34,7 @@
 
 #include "frame/problem.h"
 #include "factor/factor.h"
+#include "lpmodel/lpmodel.h"
 
 namespace tvl {
 
@@ -63,6 +64,13 @@ namespace lp {
 // when no optimizer run left a factored basis, 1256 when the stored basis
 // turns out singular, or 1001.
 int binv_factor(const tvlenv *env, const tvllp *lp, FactorData **out);
+
+// Factorizes the basis listed in `fd.head` (variables j < n: columns of
+// `model`, n+i: slack of row i) on `model` scaled by the scaling choice
+// `scaind` (TVL_PARAM_SCAIND); `model` is scaled in place.  Fills fd.m,
+// fd.n and the scale factors so that binv_solve answers in the unscaled
+// terms.  Returns 0, 1256 for a singular basis, or 1001.
+int factor_model_basis(LpModel &model, int scaind, int precision, const FactorSettings &settings, FactorData &fd);
 
 // v := B^-1 v (v indexed by rows on input, by positions on output), or
 // with `transpose` v := B^-T v (positions in, rows out).

@@ -8,6 +8,7 @@
 #include "lp/lpcomp.h"
 #include "lpmodel/lpbuild.h"
 #include "frame/env.h"
+#include "mip/cuts/cut_loop.h"
 #include "mip/info_callback.h"
 #include "runtime/workcount.h"
 
@@ -69,8 +70,11 @@ double Search::best_bound(const Node *current) const {
   return b;
 }
 
-void Search::log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status) {
+void Search::log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status,
+                      int cut_family, int64_t cut_count) {
   LogRecord rec;
+  rec.cut_family = cut_family;
+  rec.cut_count = cut_count;
   rec.work = thread_work();
   rec.objective = objective;
   rec.best_integer = incumbent_.value();
@@ -293,6 +297,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
       queue_->push(std::move(node), incumbent_.value());
       return nullptr;
   }
+  if (node->depth == 0) root_cuts(*node, r);
   if (node->branch_col >= 0 && node->parent_obj > -kNoValue)
     pc_.update(node->branch_col, node->dir == 'U', r.objval - node->parent_obj, node->branch_dist);
   node->bound = std::max(node->bound, r.objval);
@@ -326,6 +331,24 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     return branch(*node, r, cands);
   }
   return branch(*node, r, cands);
+}
+
+int Search::fractional_count(const lp::LpResult &r) const {
+  int count = 0;
+  for (int32_t j : model_.intcols) count += fractionality(r.x[j]) > s_.epint;
+  return count;
+}
+
+void Search::root_cuts(Node &node, lp::LpResult &r) {
+  RootCutLoop loop(model_, cut_loop_settings(env_));
+  if (!loop.enabled() || fractional_count(r) == 0) return;
+  node.bound = std::max(node.bound, r.objval);
+  log_node(node, 0, r.objval, fractional_count(r), false);
+  const double cutoff = s_.cutoff.cutoff_pruning ? incumbent_.cutoff() : kNoValue;
+  loop.run(*lp_, r, cutoff, record_, [&](const lp::LpResult &res, int family, int64_t count) {
+    node.bound = std::max(node.bound, res.objval);
+    log_node(node, 0, res.objval, fractional_count(res), false, 0, family, count);
+  });
 }
 
 int Search::report_progress(const SearchProgress &p, const Node *current) {

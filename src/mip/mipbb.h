@@ -19,6 +19,9 @@
 // semi-continuous column or an indicator constraint is branched on that
 // structure (mip/structures/structures.h) instead of being offered.
 //
+// At the root the cut loop (mip/cuts/cut_loop.h) adds cuts as rows of
+// the node LP before the first branching; they stay in every node LP.
+//
 // Before each node the search reports its progress to the informational
 // callback, when one is installed (mip/info_callback.h).
 #pragma once
@@ -85,7 +88,12 @@ class Search {
   bool try_incumbent(const Node &node, const lp::LpResult &r);
   int32_t free_integer_column() const;
   bool dive_ok(const Node &child) const;
-  void log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status = 0);
+  void log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status = 0,
+                int cut_family = -2, int64_t cut_count = 0);
+  // The root cut loop (mip/cuts/cut_loop.h) on the optimal root LP `r`,
+  // with a node line for the root LP and for every round.
+  void root_cuts(Node &node, lp::LpResult &r);
+  int fractional_count(const lp::LpResult &r) const;
   double best_bound(const Node *current) const;
   int lp_stop_status(lp::LpStatus s) const;
   void finish(const Node *current);

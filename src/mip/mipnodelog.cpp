@@ -21,6 +21,14 @@ std::string format(const char *fmt, double v) {
 
 }  // namespace
 
+const char *cut_family_name(int family) {
+  static const char *const kNames[] = {"Covers",  "GUBcuts",  "Flowcuts", "Cliques",   "Fract",    "MIRcuts",
+                                       "Flowpaths", "Disjcuts", "Impl Bds", "ZeroHalf", "MCF",      "Local Cov",
+                                       "Tighten", "ObjDisj",  "User",     "Table",     "Pool",     "Discard",
+                                       "Local Cut", "GCS",    "EnumCover", "UserSoft", "Cone"};
+  return family >= 0 && family < static_cast<int>(sizeof kNames / sizeof kNames[0]) ? kNames[family] : "";
+}
+
 std::string log_number(double value) {
   return format(std::fabs(value) >= 1e7 ? "%13.5e" : "%13.4f", value);
 }
@@ -61,6 +69,10 @@ bool NodeLog::due(const LogRecord &r) const {
 }
 
 void NodeLog::record(const LogRecord &r) {
+  if (r.cut_family != -2 && r.cut_count > 0) {
+    cut_family_ = cut_family_ == -2 || cut_family_ == r.cut_family ? r.cut_family : -1;
+    cut_count_ += r.cut_count;
+  }
   if (display_ <= 0 || !due(r)) return;
   if (!header_done_) header();
   if (display_ == 1) {
@@ -69,6 +81,18 @@ void NodeLog::record(const LogRecord &r) {
   }
   node_line(r);
   if (r.new_node && lines_ % 10 == 1) elapsed_line(r);
+  if (cut_family_ != -2 && r.node != 0 && display_ >= 3) {
+    msg_results(env_, "%c%6s%c%5s %19s %13s %13s %8s %8s\n", ' ', "", ' ', "", "", "", cuts_field().c_str(), "", "");
+  }
+  cut_family_ = -2;
+  cut_count_ = 0;
+}
+
+std::string NodeLog::cuts_field() const {
+  char buf[48];
+  if (cut_family_ == -1) std::snprintf(buf, sizeof buf, "Cuts: %lld", static_cast<long long>(cut_count_));
+  else std::snprintf(buf, sizeof buf, "%s: %lld", cut_family_name(cut_family_), static_cast<long long>(cut_count_));
+  return buf;
 }
 
 std::string NodeLog::value_field(double internal) const { return log_number(internal * sense_); }
@@ -115,7 +139,8 @@ void NodeLog::node_line(const LogRecord &r) {
   const double it = static_cast<double>(r.iterations);
   std::snprintf(line, sizeof line, it >= 1e8 ? "%c%6d%c%5d %19s %13s %13s %8.2e %8s" : "%c%6d%c%5d %19s %13s %13s %8.0f %8s",
                 r.incumbent ? '*' : ' ', static_cast<int>(r.node), r.incumbent && r.heuristic ? '+' : ' ',
-                static_cast<int>(r.left), obj.c_str(), best_int.c_str(), bound_field(r.best_bound).c_str(), it,
+                static_cast<int>(r.left), obj.c_str(), best_int.c_str(),
+                (r.node == 0 && cut_family_ != -2 ? cuts_field() : bound_field(r.best_bound)).c_str(), it,
                 gap.c_str());
   msg_results(env_, "%s", line);
   if (search_ == 1 && r.new_node) {

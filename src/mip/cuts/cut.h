@@ -1,0 +1,64 @@
+// What a cut family sees and returns.
+//
+// A separator is given the MIP model, the LP of the node being processed
+// (its rows: the model's followed by the cuts in the LP), the node LP's
+// optimal solution with its basis, the column bounds at the node and, on
+// request, rows of the simplex tableau of that basis.  It returns valid
+// inequalities  sum val[k] * x[ind[k]] <= rhs  in the columns of the
+// model, each tagged with the cut type index it is counted under (the
+// index of TVLgetnumcuts).  Separators run at the root only, where the
+// node bounds are the global ones, so what they return is valid for the
+// whole tree.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "lpmodel/lpmodel.h"
+#include "mip/mip_model.h"
+
+namespace tvl::mip {
+
+class TableauRows;
+
+// Cut type indices (the counters of the MIP record, TVLgetnumcuts).
+inline constexpr int kCutCover = 0;
+inline constexpr int kCutFract = 4;
+inline constexpr int kCutMir = 5;
+
+struct Cut {
+  std::vector<int32_t> ind;
+  std::vector<double> val;
+  double rhs = 0.0;
+  int family = 0;
+};
+
+// A column bound found valid for the whole tree by a separator (e.g. a
+// Gomory candidate whose branching degradation exceeds the gap).
+struct RootBound {
+  int32_t col;
+  double lower, upper;
+};
+
+struct CutContext {
+  const MipModel &model;
+  const lp::LpModel &lp;           // rows of the node LP (model rows, then cuts), node bounds
+  const lp::LpResult &solution;    // optimal node LP solution and basis
+  TableauRows &tableau;
+  double cutoff = kNoValue;        // incumbent's pruning cutoff (internal form)
+  double epint = 1e-5;
+  int effort = 0;                  // the family's parameter: 0 automatic, > 0 more
+  std::vector<RootBound> *bounds = nullptr;  // where tightened bounds go (may be null)
+};
+
+class CutSeparator {
+ public:
+  virtual ~CutSeparator() = default;
+  virtual void separate(const CutContext &ctx, std::vector<Cut> &out) = 0;
+};
+
+std::unique_ptr<CutSeparator> make_gomory_separator();
+std::unique_ptr<CutSeparator> make_cover_separator();
+
+}  // namespace tvl::mip

@@ -1,0 +1,77 @@
+// The root cut loop: rounds of separation on the root LP solution, the
+// chosen cuts added as rows of the node LP (mip/node_lp.h), a warm dual
+// re-solve, while the bound moves enough.
+//
+// Families and their parameters (-1 off, 0 automatic, > 0 more cuts per
+// round): Gomory mixed-integer cuts (TVL_PARAM_FRACCUTS) and lifted
+// knapsack covers (TVL_PARAM_COVERS).  The number of rounds is
+// TVL_PARAM_CUTPASS (-1 none; 0 no fixed limit, or 3 under
+// TVL_PARAM_MIPEMPHASIS 1); the rows of the LP are limited to
+// TVL_PARAM_CUTSFACTOR times the model's rows.  The loop stops early when
+// three rounds in a row raise the bound by less than 0.1% of the gap to
+// the cutoff (without an incumbent: 1e-4 times the bound's magnitude),
+// when a round finds no cut, or when the rounds have used more than four
+// times the root LP's iterations.
+//
+// Cut management: a cut whose slack is basic after a re-solve ages by
+// one round, a tight one is young again; cuts that have aged three rounds
+// are removed, and when the loop ends every cut with a basic slack is
+// removed, so the tree's node LPs carry only the cuts that were binding
+// at the end of the root.  Applied cuts are counted by type in the MIP
+// record (TVLgetnumcuts, the cut summary).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "mip/cuts/cut.h"
+#include "mip/mip_state.h"
+#include "mip/node_lp.h"
+
+namespace tvl::mip {
+
+struct CutLoopSettings {
+  int passes = 0;          // TVL_PARAM_CUTPASS
+  int emphasis = 0;        // TVL_PARAM_MIPEMPHASIS
+  double rows_factor = 4;  // TVL_PARAM_CUTSFACTOR
+  int fraccuts = 0, covers = 0;
+};
+
+CutLoopSettings cut_loop_settings(const tvlenv *env);
+
+// Called after each round with the new LP solution, the cut summary of
+// the round (family index when one family was applied, -1 for several)
+// and the number of cuts applied.
+using CutPassReport = std::function<void(const lp::LpResult &r, int family, int64_t count)>;
+
+class RootCutLoop {
+ public:
+  RootCutLoop(const MipModel &model, const CutLoopSettings &settings);
+  ~RootCutLoop();
+  // False when no family is on or no round is allowed.
+  bool enabled() const { return !separators_.empty() && max_passes_ > 0; }
+  // `r` is the optimal root LP solution of `lp`; it is replaced by the
+  // final one, which is optimal too (a round whose re-solve does not end
+  // optimal is taken back).  `cutoff` is the incumbent's pruning cutoff.
+  void run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &record, const CutPassReport &report);
+
+ private:
+  struct Family {
+    std::unique_ptr<CutSeparator> sep;
+    int effort;
+  };
+  // Removes the added rows marked in `drop` from the LP, the solution and
+  // the list of active cuts.
+  void remove(NodeLp &lp, lp::LpResult &r, const std::vector<char> &drop);
+
+  const MipModel &model_;
+  CutLoopSettings s_;
+  int max_passes_ = 0;
+  std::vector<Family> separators_;
+  std::vector<Cut> active_;   // cuts in the LP, in row order
+  std::vector<int> age_;
+};
+
+}  // namespace tvl::mip

@@ -1,0 +1,127 @@
+#include "mip/cuts/cut_pool.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "frame/infinity.h"
+
+namespace tvl::mip {
+
+namespace {
+
+
+double norm2(const Cut &c) {
+  double s = 0.0;
+  for (double v : c.val) s += v * v;
+  return std::sqrt(s);
+}
+
+// Cosine of the angle between two cuts (sparse dot product through a map
+// of the first one's columns).
+double cosine(double norm_a, const std::unordered_map<int32_t, double> &a_map, const Cut &b, double norm_b) {
+  double dot = 0.0;
+  for (size_t k = 0; k < b.ind.size(); ++k) {
+    auto it = a_map.find(b.ind[k]);
+    if (it != a_map.end()) dot += it->second * b.val[k];
+  }
+  return dot / (norm_a * norm_b);
+}
+
+struct Ranked {
+  Cut cut;
+  double efficacy, norm;
+  std::unordered_map<int32_t, double> map;
+};
+
+}  // namespace
+
+double cut_violation(const Cut &cut, const std::vector<double> &x) {
+  double act = 0.0;
+  for (size_t k = 0; k < cut.ind.size(); ++k) act += cut.val[k] * x[static_cast<size_t>(cut.ind[k])];
+  return act - cut.rhs;
+}
+
+bool clean_cut(Cut &cut, const std::vector<double> &x, const std::vector<double> &lower,
+               const std::vector<double> &upper, const CutSelectLimits &limits) {
+  if (!std::isfinite(cut.rhs)) return false;
+  double big = 0.0;
+  for (double v : cut.val) {
+    if (!std::isfinite(v)) return false;
+    big = std::max(big, std::fabs(v));
+  }
+  if (big == 0.0) return false;
+  size_t kept = 0;
+  double small = kInfBound;
+  for (size_t k = 0; k < cut.ind.size(); ++k) {
+    const int32_t j = cut.ind[k];
+    const double v = cut.val[k];
+    if (std::fabs(v) * limits.max_dynamism < big) {
+      // v x_j >= v * (bound on the side that makes it smallest); moving that
+      // to the right-hand side keeps every point of the box valid.
+      const double bound = v > 0.0 ? lower[static_cast<size_t>(j)] : upper[static_cast<size_t>(j)];
+      if (std::fabs(bound) < kInfBound) {
+        cut.rhs -= v * bound;
+        continue;
+      }
+    }
+    if (v == 0.0) continue;
+    small = std::min(small, std::fabs(v));
+    cut.ind[kept] = j;
+    cut.val[kept] = v;
+    ++kept;
+  }
+  cut.ind.resize(kept);
+  cut.val.resize(kept);
+  if (kept == 0 || big / small > limits.max_dynamism) return false;
+  for (double &v : cut.val) v /= big;
+  cut.rhs /= big;
+  return cut_violation(cut, x) >= limits.min_violation * std::max(1.0, std::fabs(cut.rhs));
+}
+
+std::vector<Cut> select_cuts(std::vector<Cut> candidates, const std::vector<Cut> &present,
+                             const std::vector<double> &x, const std::vector<double> &lower,
+                             const std::vector<double> &upper, const CutSelectLimits &limits) {
+  std::vector<Ranked> ranked;
+  for (Cut &c : candidates) {
+    if (!clean_cut(c, x, lower, upper, limits)) continue;
+    const double nrm = norm2(c);
+    const double eff = cut_violation(c, x) / nrm;
+    ranked.push_back({std::move(c), eff, nrm, {}});
+  }
+  // Stable order: efficacy, then family and size as tie breakers, so that
+  // equal inputs always give equal selections.
+  std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked &a, const Ranked &b) {
+    if (a.efficacy != b.efficacy) return a.efficacy > b.efficacy;
+    return a.cut.ind.size() < b.cut.ind.size();
+  });
+  std::vector<Ranked> taken;
+  std::vector<Ranked> lp_cuts;
+  for (const Cut &c : present) {
+    Ranked r{c, 0.0, norm2(c), {}};
+    for (size_t k = 0; k < c.ind.size(); ++k) r.map[c.ind[k]] = c.val[k];
+    lp_cuts.push_back(std::move(r));
+  }
+  for (Ranked &r : ranked) {
+    if (static_cast<int>(taken.size()) >= limits.max_cuts) break;
+    bool parallel = false;
+    for (const std::vector<Ranked> *group : {&taken, &lp_cuts}) {
+      for (const Ranked &t : *group) {
+        if (cosine(t.norm, t.map, r.cut, r.norm) > limits.max_parallel) {
+          parallel = true;
+          break;
+        }
+      }
+      if (parallel) break;
+    }
+    if (parallel) continue;
+    for (size_t k = 0; k < r.cut.ind.size(); ++k) r.map[r.cut.ind[k]] = r.cut.val[k];
+    taken.push_back(std::move(r));
+  }
+  std::vector<Cut> out;
+  out.reserve(taken.size());
+  for (Ranked &t : taken) out.push_back(std::move(t.cut));
+  return out;
+}
+
+}  // namespace tvl::mip

@@ -1,0 +1,216 @@
+// Cutting planes: the separators on small hand-checked models, and the
+// root cut loop on real instances, where no cut it adds may separate a
+// known optimal solution and the bound may not pass the optimum.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "lp/lpcomp.h"
+#include "mip/cuts/cut.h"
+#include "mip/cuts/cut_loop.h"
+#include "mip/cuts/cut_pool.h"
+#include "mip/cuts/tableau.h"
+#include "mip/mip_model.h"
+#include "mip/node_lp.h"
+#include "support/api_session.h"
+#include "support/bench_dir.h"
+
+namespace {
+
+using tvl::mip::Cut;
+using tvl::mip::MipModel;
+
+// min cost'x over rows lo <= A x <= up given row-wise, all columns integer in [0, colup].
+MipModel small_model(const std::vector<std::vector<double>> &rows, const std::vector<double> &lo,
+                     const std::vector<double> &up, const std::vector<double> &cost, const std::vector<double> &colup) {
+  MipModel m;
+  const int32_t n = static_cast<int32_t>(cost.size()), rcount = static_cast<int32_t>(rows.size());
+  m.lp.a.m = rcount;
+  m.lp.a.n = n;
+  m.lp.a.start.push_back(0);
+  for (int32_t j = 0; j < n; ++j) {
+    for (int32_t i = 0; i < rcount; ++i) {
+      if (rows[static_cast<size_t>(i)][static_cast<size_t>(j)] == 0.0) continue;
+      m.lp.a.index.push_back(i);
+      m.lp.a.value.push_back(rows[static_cast<size_t>(i)][static_cast<size_t>(j)]);
+    }
+    m.lp.a.start.push_back(static_cast<int32_t>(m.lp.a.index.size()));
+  }
+  m.lp.cost = cost;
+  m.lp.collo.assign(static_cast<size_t>(n), 0.0);
+  m.lp.colup = colup;
+  m.lp.rowlo = lo;
+  m.lp.rowup = up;
+  m.integer.assign(static_cast<size_t>(n), 1);
+  m.user_cols = n;
+  tvl::mip::complete_mip_model(m);
+  return m;
+}
+
+std::vector<Cut> separate(tvl::mip::CutSeparator &sep, const MipModel &m, const tvl::lp::LpResult &r) {
+  tvl::mip::TableauRows tableau(m.lp, r.basis);
+  tvl::mip::CutContext ctx{m, m.lp, r, tableau};
+  std::vector<Cut> out;
+  sep.separate(ctx, out);
+  return out;
+}
+
+double activity(const Cut &c, const std::vector<double> &x) {
+  double s = 0.0;
+  for (size_t k = 0; k < c.ind.size(); ++k) s += c.val[k] * x[static_cast<size_t>(c.ind[k])];
+  return s;
+}
+
+TEST(CutSeparators, GomoryCutsOnTheTwoRowExample) {
+  // max x2 subject to 3 x1 + 2 x2 <= 6, -3 x1 + 2 x2 <= 0: the LP optimum
+  // is (1, 1.5); the integer points are (0,0), (1,0), (1,1), (2,0).
+  const double inf = 1e20;
+  MipModel m = small_model({{3, 2}, {-3, 2}}, {-inf, -inf}, {6, 0}, {0, -1}, {10, 10});
+  tvltest::ApiSession s("gomory");
+  tvl::mip::NodeLp lp(m, tvl::lp::simplex_control(s.env));
+  const tvl::lp::LpResult r = lp.solve();
+  ASSERT_EQ(r.status, tvl::lp::LpStatus::Optimal);
+  ASSERT_NEAR(r.x[1], 1.5, 1e-9);
+  auto sep = tvl::mip::make_gomory_separator();
+  const std::vector<Cut> cuts = separate(*sep, m, r);
+  ASSERT_FALSE(cuts.empty());
+  const std::vector<std::vector<double>> points = {{0, 0}, {1, 0}, {1, 1}, {2, 0}};
+  for (const Cut &c : cuts) {
+    EXPECT_EQ(c.family, tvl::mip::kCutFract);
+    EXPECT_GT(activity(c, r.x) - c.rhs, 0.1);  // separates the LP optimum
+    for (const auto &p : points) EXPECT_LE(activity(c, p), c.rhs + 1e-9);
+  }
+  // Both integer rows give the cut x2 <= 1 here; with it the LP bound is
+  // the integer optimum.
+  std::vector<tvl::mip::LpRow> rows;
+  for (const Cut &c : cuts) rows.push_back({c.ind, c.val, -inf, c.rhs});
+  lp.add_rows(rows, r.basis);
+  const tvl::lp::LpResult after = lp.solve();
+  ASSERT_EQ(after.status, tvl::lp::LpStatus::Optimal);
+  EXPECT_NEAR(after.objval, -1.0, 1e-9);
+}
+
+TEST(CutSeparators, CoverCutsAreMinimalAndLifted) {
+  const double inf = 1e20;
+  auto cover_of = [&](const std::vector<double> &w, double b, const std::vector<double> &x, bool as_ge) {
+    std::vector<double> row = w;
+    double lo = -inf, up = b;
+    if (as_ge) {  // the same knapsack written as a >= row
+      for (double &v : row) v = -v;
+      lo = -b;
+      up = inf;
+    }
+    MipModel m = small_model({row}, {lo}, {up}, std::vector<double>(w.size(), -1.0), std::vector<double>(w.size(), 1.0));
+    tvl::lp::LpResult r;
+    r.x = x;
+    r.basis.colstat.assign(w.size(), 0);
+    r.basis.rowstat.assign(1, 1);
+    auto sep = tvl::mip::make_cover_separator();
+    return separate(*sep, m, r);
+  };
+  // 3 x1 + 3 x2 + 3 x3 + 6 x4 <= 7 at (1, 1, 1/3, 0): the cover {1,2,3}
+  // gives x1 + x2 + x3 <= 2, and lifting x4 (which leaves room 1) gives it
+  // coefficient 2.
+  for (bool as_ge : {false, true}) {
+    std::vector<Cut> cuts = cover_of({3, 3, 3, 6}, 7, {1, 1, 1.0 / 3.0, 0}, as_ge);
+    ASSERT_EQ(cuts.size(), 1u) << as_ge;
+    const Cut &c = cuts[0];
+    EXPECT_EQ(c.family, tvl::mip::kCutCover);
+    std::vector<double> dense(4, 0.0);
+    for (size_t k = 0; k < c.ind.size(); ++k) dense[static_cast<size_t>(c.ind[k])] = c.val[k];
+    EXPECT_EQ(dense, (std::vector<double>{1, 1, 1, 2}));
+    EXPECT_EQ(c.rhs, 2.0);
+  }
+  // 5 x1 + 4 x2 + 3 x3 <= 8 at (1, 0.75, 0): the minimal cover {1,2};
+  // x3 cannot be lifted (x1 = 1, x3 = 1 fits).
+  std::vector<Cut> cuts = cover_of({5, 4, 3}, 8, {1, 0.75, 0}, false);
+  ASSERT_EQ(cuts.size(), 1u);
+  EXPECT_EQ(cuts[0].ind, (std::vector<int32_t>{0, 1}));
+  EXPECT_EQ(cuts[0].rhs, 1.0);
+  // A point satisfying every cover inequality gets no cut.
+  EXPECT_TRUE(cover_of({5, 4, 3}, 8, {0.5, 0.5, 0.5}, false).empty());
+}
+
+TEST(CutPool, CleaningScalingAndParallelism) {
+  const std::vector<double> lower = {0, 0, 0}, upper = {1, 1e30, 1};
+  const std::vector<double> x = {1, 1, 1};
+  tvl::mip::CutSelectLimits limits;
+  // A tiny coefficient on a bounded column goes, the rhs relaxed by it; the
+  // cut is scaled to a largest coefficient of 1.
+  Cut c{{0, 2}, {4.0, -1e-8}, 2.0, 0};
+  ASSERT_TRUE(tvl::mip::clean_cut(c, x, lower, upper, limits));
+  EXPECT_EQ(c.ind, (std::vector<int32_t>{0}));
+  EXPECT_DOUBLE_EQ(c.val[0], 1.0);
+  EXPECT_DOUBLE_EQ(c.rhs, (2.0 + 1e-8) / 4.0);
+  // A tiny coefficient on an unbounded column stays, and the dynamism rejects the cut.
+  Cut d{{0, 1}, {4.0, -1e-8}, 2.0, 0};
+  EXPECT_FALSE(tvl::mip::clean_cut(d, x, lower, upper, limits));
+  // Not violated enough.
+  Cut e{{0}, {1.0}, 1.0 - 1e-6, 0};
+  EXPECT_FALSE(tvl::mip::clean_cut(e, x, lower, upper, limits));
+  // Of two parallel cuts only the more efficacious is taken; an orthogonal one too.
+  std::vector<Cut> cands = {{{0, 2}, {1.0, 1.0}, 1.5, 0}, {{0, 2}, {2.0, 2.0}, 2.0, 0}, {{1}, {1.0}, 0.5, 4}};
+  const std::vector<Cut> chosen = tvl::mip::select_cuts(cands, {}, x, lower, upper, limits);
+  ASSERT_EQ(chosen.size(), 2u);
+  EXPECT_DOUBLE_EQ(chosen[0].rhs, 1.0);  // x0 + x2 <= 1 (scaled from 2x <= 2): efficacy 1 / sqrt 2
+  EXPECT_DOUBLE_EQ(chosen[1].rhs, 0.5);  // x1 <= 0.5: efficacy 0.5
+}
+
+// Solves the instance with cuts off for an optimal solution, then runs the
+// root cut loop on its relaxation and checks every round's cuts against it.
+void check_cuts_valid(const std::string &name, int64_t &total) {
+  tvltest::ApiSession s("cuts");
+  const std::string file = tvltest::instance_path("miplib", name);
+  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << name;
+  MipModel model;
+  tvl::mip::build_mip_model(s.lp, model);
+  TVLsetintparam(s.env, TVL_PARAM_THREADS, 1);
+  TVLsetintparam(s.env, TVL_PARAM_FRACCUTS, -1);
+  TVLsetintparam(s.env, TVL_PARAM_COVERS, -1);
+  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 60.0);
+  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
+  const int status = TVLgetstat(s.env, s.lp);
+  ASSERT_TRUE(status == TVLMIP_OPTIMAL || status == TVLMIP_OPTIMAL_TOL) << name;
+  std::vector<double> opt(static_cast<size_t>(model.n()));
+  ASSERT_EQ(TVLgetx(s.env, s.lp, opt.data(), 0, model.n() - 1), 0);
+  double optval = 0.0;
+  TVLgetobjval(s.env, s.lp, &optval);
+  tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
+  tvl::lp::LpResult r = lp.solve();
+  ASSERT_EQ(r.status, tvl::lp::LpStatus::Optimal) << name;
+  tvl::mip::CutLoopSettings settings;
+  settings.passes = 20;
+  settings.fraccuts = settings.covers = 1;
+  tvl::mip::RootCutLoop loop(model, settings);
+  tvl::mip::MipRecord record;
+  const int32_t m0 = model.m();
+  const int64_t before = total;
+  loop.run(lp, r, tvl::kNoValue, record, [&](const tvl::lp::LpResult &res, int, int64_t count) {
+    total += count;
+    const tvl::lp::LpModel &cur = lp.current();
+    std::vector<double> act(static_cast<size_t>(cur.a.m), 0.0);
+    for (int32_t j = 0; j < cur.a.n; ++j)
+      for (int32_t p = cur.a.start[static_cast<size_t>(j)]; p < cur.a.start[static_cast<size_t>(j) + 1]; ++p)
+        act[static_cast<size_t>(cur.a.index[static_cast<size_t>(p)])] += cur.a.value[static_cast<size_t>(p)] * opt[static_cast<size_t>(j)];
+    for (int32_t i = m0; i < cur.a.m; ++i)
+      EXPECT_LE(act[static_cast<size_t>(i)], cur.rowup[static_cast<size_t>(i)] + 1e-6 * std::max(1.0, std::fabs(cur.rowup[static_cast<size_t>(i)])))
+          << name << " cut row " << i - m0;
+    // The bound stays below the optimum (internal minimisation form).
+    EXPECT_LE(res.objval, optval * model.lp.objsense + 1e-6 * std::max(1.0, std::fabs(optval))) << name;
+  });
+  int64_t counted = 0;
+  for (int64_t c : record.cuts) counted += c;
+  EXPECT_EQ(counted, total - before) << name;
+}
+
+TEST(CutLoop, NoCutSeparatesAKnownOptimumOfRealInstances) {
+  int64_t total = 0;
+  for (const char *name : {"egout", "enigma", "flugpl", "gt2", "lseu", "p0033", "rgn", "stein27"})
+    check_cuts_valid(name, total);
+  EXPECT_GT(total, 50);
+}
+
+}  // namespace
