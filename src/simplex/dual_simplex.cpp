@@ -195,7 +195,9 @@ int32_t DualSimplex::choose_row(const int8_t *skip) const {
   return r;
 }
 
-void DualSimplex::compute_pivot_row() {
+// The pivot row, and the dual ratio test on it.  Column-wise, the ratio
+// test's candidates are collected while the row is computed.
+bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
   const int32_t n = lp_.n, m = lp_.m;
   pivot_row_clear(row_, row_mark_);
   // Row-wise when the rows touched by rho hold clearly fewer entries than
@@ -209,8 +211,13 @@ void DualSimplex::compute_pivot_row() {
     }
     sparse = touched < 0.6 * lp_.a.start[n];
   }
-  if (sparse) pivot_row_rowwise(lp_, rho_, row_, row_mark_);
-  else pivot_row_colwise(lp_, rho_, status_, row_, row_mark_);
+  if (sparse) {
+    pivot_row_rowwise(lp_, rho_, row_, row_mark_);
+    return ratio_.run(in, ratio_out_);
+  }
+  ratio_.begin(in);
+  pivot_row_colwise(lp_, rho_, status_, row_, row_mark_, [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });
+  return ratio_.finish(in, ratio_out_);
 }
 
 void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
@@ -298,7 +305,6 @@ DualSimplex::Step DualSimplex::iterate() {
   rho_.count = 1;
   factor_->btran(rho_, rho_density_);
   const uint64_t btran_work = factor_->work() - work0;
-  compute_pivot_row();
 
   DualRatioInput in;
   in.row = &row_;
@@ -310,7 +316,7 @@ DualSimplex::Step DualSimplex::iterate() {
   in.infeasibility = std::fabs(xp - bound);
   in.dual_tol = dual_tol_;
   in.primal_tol = primal_tol_;
-  if (!ratio_.run(in, ratio_out_)) {
+  if (!pivot_row_and_ratio(in)) {
     if (factor_->updates_since_factor() > 0) {
       refactor();
       return Step::Redo;

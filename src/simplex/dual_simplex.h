@@ -76,7 +76,7 @@ class DualSimplex : public SimplexBase {
   int32_t choose_row(const int8_t *skip = nullptr) const;
   void reject_row(int32_t r);
   void clear_rejections();
-  void compute_pivot_row();
+  bool pivot_row_and_ratio(const DualRatioInput &in);
   void apply_flips(const std::vector<int32_t> &flips);
   void update_densities();
   // Phases.

@@ -39,27 +39,4 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
   work_add(ops);
 }
 
-void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
-                       std::vector<int8_t> &mark) {
-  const int32_t n = lp.n, m = lp.m;
-  const std::vector<double> &r = rho.array;
-  for (int32_t j = 0; j < n; ++j) {
-    if (status[j] == kBasic) continue;
-    double s = 0.0;
-    for (int32_t k = lp.a.start[j]; k < lp.a.start[j + 1]; ++k) s += lp.a.value[k] * r[lp.a.index[k]];
-    if (s != 0.0) {
-      mark[j] = 1;
-      row.index[row.count++] = j;
-      row.array[j] = s;
-    }
-  }
-  for (int32_t i = 0; i < m; ++i) {
-    if (r[i] == 0.0 || status[n + i] == kBasic) continue;
-    mark[n + i] = 1;
-    row.index[row.count++] = n + i;
-    row.array[n + i] = r[i];
-  }
-  work_add(static_cast<uint64_t>(lp.a.start[n]) + static_cast<uint64_t>(n) + static_cast<uint64_t>(m));
-}
-
 }  // namespace tvl::lp

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "factor/factor.h"
+#include "runtime/workcount.h"
 #include "simplex/simplex_lp.h"
 
 namespace tvl::lp {
@@ -21,7 +22,45 @@ void pivot_row_clear(HVector &row, std::vector<int8_t> &mark);
 void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark);
 
 // Column-wise product: one dot product per nonbasic column (dense rho).
+// Every nonzero entry is also handed to sink(j, alpha_j) as soon as it is
+// known, in the order of the row's index list.
+template <class Sink>
 void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
-                       std::vector<int8_t> &mark);
+                       std::vector<int8_t> &mark, Sink &&sink) {
+  const int32_t n = lp.n, m = lp.m;
+  const double *r = rho.array.data();
+  const int32_t *start = lp.a.start.data(), *index = lp.a.index.data();
+  const double *value = lp.a.value.data();
+  const int8_t *st = status.data();
+  int32_t *out = row.index.data();
+  double *alpha = row.array.data();
+  int8_t *mk = mark.data();
+  int32_t count = row.count;
+  for (int32_t j = 0; j < n; ++j) {
+    if (st[j] == kBasic) continue;
+    double s = 0.0;
+    for (int32_t k = start[j]; k < start[j + 1]; ++k) s += value[k] * r[index[k]];
+    if (s != 0.0) {
+      mk[j] = 1;
+      out[count++] = j;
+      alpha[j] = s;
+      sink(j, s);
+    }
+  }
+  for (int32_t i = 0; i < m; ++i) {
+    if (r[i] == 0.0 || st[n + i] == kBasic) continue;
+    mk[n + i] = 1;
+    out[count++] = n + i;
+    alpha[n + i] = r[i];
+    sink(n + i, r[i]);
+  }
+  row.count = count;
+  work_add(static_cast<uint64_t>(lp.a.start[n]) + static_cast<uint64_t>(n) + static_cast<uint64_t>(m));
+}
+
+inline void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status,
+                              HVector &row, std::vector<int8_t> &mark) {
+  pivot_row_colwise(lp, rho, status, row, mark, [](int32_t, double) {});
+}
 
 }  // namespace tvl::lp

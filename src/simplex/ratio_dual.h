@@ -16,10 +16,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "factor/factor.h"
+#include "simplex/simplex_lp.h"
 
 namespace tvl::lp {
 
@@ -45,6 +47,31 @@ class DualRatioTest {
  public:
   // Returns false when no entering variable exists.
   bool run(const DualRatioInput &in, DualRatioResult &out);
+  // The same test with its first pass fused into the computation of the
+  // pivot row: begin() opens it, offer() is called for every nonzero entry
+  // of the row in the order of in.row's index list, and finish() makes the
+  // choice.  A column-wise pivot row produces its entries in index order,
+  // so the candidates are collected while the reduced costs and bounds of
+  // each column are still in cache, and no second pass over the row's
+  // index list is needed.  The result equals run()'s on the finished row.
+  void begin(const DualRatioInput &in);
+  [[gnu::always_inline]] void offer(int32_t j, double alpha) {
+    if (std::fabs(alpha) < kPivotTol) return;
+    const int8_t s = st_[j];
+    if (s == kBasic) return;
+    const double a = move_out_ * alpha;
+    if (s == kAtLower && a <= 0.0) return;
+    if (s == kAtUpper && a >= 0.0) return;
+    const double lo = lo_[j], up = up_[j];
+    if (lo == up) return;  // fixed variables never enter
+    Cand &c = cand_[ncand_++];
+    c.j = j;
+    c.abs_alpha = std::fabs(a);
+    c.da = a > 0.0 ? d_[j] : -d_[j];
+    c.range = s == kFreeNb ? kWorkInf : up - lo;
+    if (c.da + tol_ < tmax_ * c.abs_alpha) tmax_ = (c.da + tol_) / c.abs_alpha;
+  }
+  bool finish(const DualRatioInput &in, DualRatioResult &out);
   // Operations counted since construction; each run also adds its share to
   // the thread's work counter.
   uint64_t work() const { return work_; }
@@ -55,9 +82,16 @@ class DualRatioTest {
     double da, abs_alpha, range;  // |d_j| with the feasible sign, |alpha_j|, u_j - l_j
     double t, harris;             // ratio and Harris bound, filled for the long step only
   };
-  bool select(const DualRatioInput &in, DualRatioResult &out);
+  static constexpr double kPivotTol = 1e-9;
+  bool choose(const DualRatioInput &in, DualRatioResult &out);
   bool choose_in_group(const DualRatioInput &in, size_t begin, size_t end, DualRatioResult &out) const;
-  std::vector<Cand> cand_;
+  std::vector<Cand> cand_;  // candidates [0, ncand_) of the current test
+  size_t ncand_ = 0;
+  // The row's view while candidates are offered.
+  const double *d_ = nullptr, *lo_ = nullptr, *up_ = nullptr;
+  const int8_t *st_ = nullptr;
+  double move_out_ = 0.0, tol_ = 0.0, tmax_ = 0.0;
+  uint64_t start_ = 0;  // work_ when the test began
   std::vector<double> suffix_min_;
   uint64_t work_ = 0;
 };

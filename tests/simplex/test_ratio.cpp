@@ -196,6 +196,36 @@ TEST(DualRatio, TiesOnTheLongStepGoToTheSmallerRatioThenTheLowerIndex) {
   }
 }
 
+// The fused form (candidates offered while the row is computed) chooses as
+// run() does, including after a test on a longer row (its buffer is reused
+// without clearing).
+TEST(DualRatio, OfferedCandidatesChooseAsTheWholeRowDoes) {
+  DualRatioTest whole, fused;
+  DualRatioResult a, b;
+  DualRow wide(64);
+  for (int32_t j = 0; j < 64; ++j) wide.add(j, 1.0 + j % 3, 0.01 * (j % 7), kAtLower, 0.0, 1.0);
+  for (const bool with_unbounded : {true, false}) {
+    for (const double slope : {0.5, 2.5, 4.0, 10.0}) {
+      for (const double move_out : {1.0, -1.0}) {
+        fused.begin(wide.input(1.0, 30.0));
+        for (int32_t k = 0; k < wide.row.count; ++k) fused.offer(wide.row.index[k], wide.row.array[wide.row.index[k]]);
+        fused.finish(wide.input(1.0, 30.0), b);
+        const DualRow r = four_boxed(with_unbounded);
+        const DualRatioInput in = r.input(move_out, slope);
+        const bool found = whole.run(in, a);
+        fused.begin(in);
+        for (int32_t k = 0; k < r.row.count; ++k) fused.offer(r.row.index[k], r.row.array[r.row.index[k]]);
+        EXPECT_EQ(fused.finish(in, b), found);
+        EXPECT_EQ(b.enter, a.enter);
+        if (found) {
+          EXPECT_EQ(b.alpha, a.alpha);
+        }
+        EXPECT_EQ(b.flips, a.flips);
+      }
+    }
+  }
+}
+
 // Basic variables by position with a FTRAN'd entering column.
 struct PrimalColumn {
   std::vector<int32_t> head;
