@@ -39,6 +39,7 @@ SearchSettings search_settings(const tvlenv *env, const MipModel &model) {
   s.bttol = param_dbl(env, TVL_PARAM_BTTOL);
   s.epint = param_dbl(env, TVL_PARAM_EPINT);
   s.feastol = param_dbl(env, TVL_PARAM_EPRHS);
+  s.heur = heur_settings(env);
   return s;
 }
 
@@ -156,17 +157,45 @@ int32_t Search::free_integer_column() const {
   return -1;
 }
 
-bool Search::offer_start(const std::vector<double> &x) {
+bool Search::offer_found(const std::vector<double> &x, int64_t node) {
   const double v = objective_of(model_, x);
-  if (!incumbent_.offer(x, v, 0)) return false;
+  if (!incumbent_.offer(x, v, node)) return false;
   LogRecord rec;
   rec.work = thread_work();
   rec.best_integer = v;
   rec.new_node = false;
   rec.incumbent = rec.heuristic = true;
   rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
+  if (queue_) {
+    rec.node = node;
+    rec.left = queue_->size();
+    rec.iterations = lp_->iterations();
+    rec.best_bound = queue_->empty() ? -kNoValue : queue_->best_bound();
+    queue_->prune([this](double b) { return incumbent_.prunes(b); });
+  }
   log_.record(rec);
   return true;
+}
+
+void Search::run_heuristics(const Node &node, const lp::LpResult &r) {
+  const int64_t number = record_.nodes - 1;
+  if (!heur_->due(number, node.depth)) return;
+  HeurInput in;
+  in.env = env_;
+  in.model = &model_;
+  in.lp = &r;
+  in.node_lp = lp_.get();
+  in.cutoff = incumbent_.cutoff();
+  in.has_incumbent = incumbent_.present();
+  in.epint = s_.epint;
+  in.depth = node.depth;
+  in.search_iterations = lp_->iterations();
+  const Points found = heur_->run(in, number);
+  if (in.lp_touched) {
+    lp_->load(node.changes);
+    lp_->set_basis(r.basis);
+  }
+  for (const std::vector<double> &x : found) offer_found(x, number);
 }
 
 bool Search::dive_ok(const Node &child) const {
@@ -319,6 +348,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     SpecialBranch sb;
     if (find_special_branch(model_, *lp_, r.x, s_.epint, sb)) return branch_special(*node, r, sb);
   }
+  if (!cands.empty()) run_heuristics(*node, r);
   if (cands.empty()) {
     const bool found = try_incumbent(*node, r);
     const int32_t j = s_.cutoff.enumerate ? free_integer_column() : -1;
@@ -380,6 +410,7 @@ void Search::finish(const Node *current) {
 int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
+  heur_ = std::make_unique<HeuristicSequence>(model_, s_.heur);
   start_ = env_time(env_);
   auto root = std::make_unique<Node>();
   root->id = 0;

@@ -22,6 +22,10 @@
 // At the root the cut loop (mip/cuts/cut_loop.h) adds cuts as rows of
 // the node LP before the first branching; they stay in every node LP.
 //
+// At a node whose LP solution is fractional the primal heuristics due
+// there run (mip/heuristics/heur_sequence.h); what they find is offered as
+// incumbent and logged with the heuristic mark.
+//
 // Before each node the search reports its progress to the informational
 // callback, when one is installed (mip/info_callback.h).
 #pragma once
@@ -32,6 +36,7 @@
 #include <vector>
 
 #include "mip/branching.h"
+#include "mip/heuristics/heur_sequence.h"
 #include "mip/incumbent.h"
 #include "mip/mip_model.h"
 #include "mip/mip_state.h"
@@ -51,6 +56,7 @@ struct SearchSettings {
   double bttol = 0.9999;
   double epint = 1e-5;
   double feastol = 1e-6;
+  HeurSettings heur;
 };
 
 SearchSettings search_settings(const tvlenv *env, const MipModel &model);
@@ -69,7 +75,7 @@ class Search {
   void set_solution_sink(SolutionSink sink) { incumbent_.set_sink(std::move(sink)); }
   // A solution found outside the tree (a MIP start), offered before run():
   // true when it became the incumbent, which the node log marks.
-  bool offer_start(const std::vector<double> &x);
+  bool offer_start(const std::vector<double> &x) { return offer_found(x, 0); }
   const MipRecord &record() const { return record_; }
   double root_bound() const { return root_bound_; }
   // How a point of the searched model maps to the caller's columns (the
@@ -86,6 +92,11 @@ class Search {
   std::unique_ptr<Node> branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb);
   std::vector<BoundChange> reduced_cost_fixings(const Node &node, const lp::LpResult &r) const;
   bool try_incumbent(const Node &node, const lp::LpResult &r);
+  // Offers a solution found outside the node LPs (a MIP start, a
+  // heuristic) at node number `node`; logged with the heuristic mark.
+  bool offer_found(const std::vector<double> &x, int64_t node);
+  // Runs the primal heuristics due at this node (heuristics/heur_sequence.h).
+  void run_heuristics(const Node &node, const lp::LpResult &r);
   int32_t free_integer_column() const;
   bool dive_ok(const Node &child) const;
   void log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status = 0,
@@ -115,6 +126,7 @@ class Search {
   std::unique_ptr<BranchRule> rule_;
   std::unique_ptr<NodeLp> lp_;
   std::unique_ptr<NodeQueue> queue_;
+  std::unique_ptr<HeuristicSequence> heur_;
   std::unique_ptr<Node> current_;  // the node to process next, outside the queue
   int64_t next_id_ = 1;
   int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;

@@ -15,8 +15,9 @@
 // are tried on the original model (mip/mipstart_install.h) and enter the
 // reduced one as incumbents.
 //
-// What the driver does not do yet: repeated presolve, cuts and
-// heuristics.  Special ordered sets,
+// The primal heuristics run inside the search (mip/heuristics/).
+// What the driver does not do yet: repeated presolve and cuts.  Special
+// ordered sets,
 // semi-continuous and semi-integer columns and indicator constraints are
 // enforced by branching; quadratic MIPs are refused with 1018 and 1031.
 // The search runs on one thread whatever TVL_PARAM_THREADS says.

@@ -58,17 +58,8 @@ StartResult checked(const MipModel &model, const std::vector<double> &v) {
 
 // Integer columns fixed at their values, the continuous ones by the LP.
 StartResult solve_fixed(const tvlenv *env, const MipModel &model, const std::vector<double> &v) {
-  std::vector<BoundChange> fix;
-  for (int32_t j : model.intcols) {
-    const double r = fixed_value(model, j, v[j]);
-    if (std::isnan(r)) return failed("infeasible");
-    fix.push_back({j, r, r});
-  }
-  NodeLp lp(model, lp::simplex_control(env));
-  lp.load(fix);
-  const lp::LpResult res = lp.solve();
-  if (res.status != lp::LpStatus::Optimal) return failed("infeasible");
-  std::vector<double> x = res.x;
+  std::vector<double> x = solve_with_fixed(env, model, v, model.intcols);
+  if (x.empty()) return failed("infeasible");
   for (int32_t j : model.intcols) x[j] = std::round(x[j]);
   if (max_violation(model, x) > kAcceptTol) return failed("infeasible");
   return {std::move(x), nullptr};
@@ -144,6 +135,21 @@ StartResult try_start(tvlenv *env, const MipModel &model, const SearchSettings &
 }
 
 }  // namespace
+
+std::vector<double> solve_with_fixed(const tvlenv *env, const MipModel &model, const std::vector<double> &v,
+                                     const std::vector<int32_t> &fixed) {
+  std::vector<BoundChange> fix;
+  for (int32_t j : fixed) {
+    const double r = fixed_value(model, j, v[j]);
+    if (std::isnan(r)) return {};
+    fix.push_back({j, r, r});
+  }
+  NodeLp lp(model, lp::simplex_control(env));
+  lp.load(fix);
+  lp::LpResult res = lp.solve();
+  if (res.status != lp::LpStatus::Optimal) return {};
+  return std::move(res.x);
+}
 
 int install_mip_starts(tvlenv *env, tvllp *lp, const MipModel &model, const SearchSettings &settings,
                        const std::function<bool(const std::vector<double> &)> &offer) {

@@ -32,6 +32,13 @@ namespace tvl::mip {
 
 inline constexpr int64_t kSubMipNodes = 500;
 
+// The LP of the model with the columns `fixed` fixed at their values in v
+// rounded to integers: its solution (unrounded, unchecked), or nothing
+// when a rounded value lies outside its column's bounds or the LP ends
+// other than optimal.  Completes a MIP start or a heuristic's point.
+std::vector<double> solve_with_fixed(const tvlenv *env, const MipModel &model, const std::vector<double> &v,
+                                     const std::vector<int32_t> &fixed);
+
 // Tries the pending starts of lp on `model` (the problem's own) and hands
 // each solution to `offer`, which answers whether the search took it (a
 // start that presolve's reductions exclude is not taken); marks the starts

@@ -42,6 +42,10 @@ LoggedRun run(const char *name, int display, int interval, bool maximise = false
   TVLsetintparam(s.env, TVL_PARAM_THREADS, 1);
   TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, display);
   TVLsetintparam(s.env, TVL_PARAM_MIPINTERVAL, interval);
+  // Incumbents from node LPs only (the heuristics' lines are checked in
+  // tests/mip/heuristics).
+  TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, -1);
+  TVLsetintparam(s.env, TVL_PARAM_FPHEUR, -1);
   EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
   LoggedRun r;
   r.nodes = TVLgetnodecnt(s.env, s.lp);

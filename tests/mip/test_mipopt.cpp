@@ -112,6 +112,8 @@ TEST(MipOpt, LimitsEndTheSearchWithTheirStatusAndKeepTheIncumbent) {
   const std::string file = tvltest::instance_path("miplib", "stein27");
   ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0);
   TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, -1);  // no incumbent from the root's heuristics
+  TVLsetintparam(s.env, TVL_PARAM_FPHEUR, -1);
   // Node limit 0: the root is processed, nothing after it.
   TVLsetintparam(s.env, TVL_PARAM_NODELIM, 0);
   ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);

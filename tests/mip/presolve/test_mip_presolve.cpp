@@ -14,6 +14,7 @@
 #include "mip/presolve/mip_presolve.h"
 #include "presolve/presolve.h"
 #include "support/api_session.h"
+#include "support/mip_model_of.h"
 #include "support/mip_check.h"
 
 namespace tvl::mip {
@@ -21,26 +22,7 @@ namespace {
 
 constexpr double I = 1e20;
 
-// A MIP built through the C interface and turned into the search's model.
-MipModel mip_of(tvltest::ApiSession &s, int m, int n, const std::vector<double> &dense, const char *sense,
-                const std::vector<double> &rhs, const std::vector<double> &lb, const std::vector<double> &ub,
-                const char *ctype) {
-  std::vector<int> beg, cnt, ind;
-  std::vector<double> val, obj(static_cast<size_t>(n), 1.0);
-  for (int j = 0; j < n; ++j) {
-    beg.push_back(static_cast<int>(ind.size()));
-    for (int i = 0; i < m; ++i)
-      if (const double v = dense[static_cast<size_t>(i * n + j)]; v != 0.0) ind.push_back(i), val.push_back(v);
-    cnt.push_back(static_cast<int>(ind.size()) - beg.back());
-  }
-  EXPECT_EQ(TVLcopylp(s.env, s.lp, n, m, TVL_MIN, obj.data(), rhs.data(), sense, beg.data(), cnt.data(), ind.data(),
-                      val.data(), lb.data(), ub.data(), nullptr),
-            0);
-  EXPECT_EQ(TVLcopyctype(s.env, s.lp, ctype), 0);
-  MipModel model;
-  build_mip_model(s.lp, model);
-  return model;
-}
+using tvltest::mip_of;
 
 TEST(MipPresolve, ActivityBoundsRoundIntegerColumnsAndProveInfeasibility) {
   tvltest::ApiSession s("bt");

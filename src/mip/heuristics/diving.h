@@ -1,0 +1,55 @@
+// Diving heuristics on the node LP, after the diving heuristics of
+//   T. Achterberg, "Constraint Integer Programming", PhD thesis, TU Berlin,
+//   2007 (chapter 9.1.3: fractional diving and coefficient diving), and
+//   T. Berthold, "Primal Heuristics for Mixed Integer Programs", Diploma
+//   thesis, TU Berlin, 2006.
+//
+// A dive repeatedly picks one fractional integer column, bounds it on the
+// side it is rounded to (up <= floor(x) or lo >= ceil(x)), and solves the
+// node LP again from the last basis; after each LP the solution is handed
+// to simple rounding, and the dive ends at the first point found, at an
+// integral LP solution, or when the LP iterations given to it are spent.
+// When an LP becomes infeasible or reaches the cutoff, the last bound is
+// replaced by the other side once per dive (a single backtrack).
+//   fractional   the column nearest to an integer, rounded to that integer;
+//   coefficient  the column with the fewest locks in one direction (the
+//                one that blocks fewest rows), rounded that way; ties go
+//                to the smaller fractionality.
+// Columns that can be rounded without any lock are left to the rounding
+// unless only such columns remain.
+#pragma once
+
+#include <cstdint>
+
+#include "mip/heuristics/heuristic.h"
+#include "mip/heuristics/locks.h"
+#include "mip/heuristics/simple_rounding.h"
+
+namespace tvl::mip {
+
+enum class DiveRule { Fractional, Coefficient };
+
+class Diving : public Heuristic {
+ public:
+  Diving(DiveRule rule, const Locks &locks) : rule_(rule), locks_(locks), rounding_(locks) {}
+  const char *name() const override { return rule_ == DiveRule::Fractional ? "fractional diving" : "coefficient diving"; }
+  // LP iterations the next dive may spend.
+  void set_budget(int64_t iterations) { budget_ = iterations; }
+  int64_t iterations_spent() const { return spent_; }
+  void run(HeurInput &in, Points &found) override;
+
+ private:
+  struct Choice {
+    int32_t col = -1;
+    bool up = false;
+  };
+  Choice choose(const MipModel &model, const std::vector<double> &x, double epint) const;
+
+  DiveRule rule_;
+  const Locks &locks_;
+  SimpleRounding rounding_;
+  int64_t budget_ = 1000;
+  int64_t spent_ = 0;
+};
+
+}  // namespace tvl::mip

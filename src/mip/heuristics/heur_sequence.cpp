@@ -1,0 +1,74 @@
+#include "mip/heuristics/heur_sequence.h"
+
+#include <algorithm>
+
+#include "frame/param.h"
+#include "mip/heuristics/root_pump.h"
+
+namespace tvl::mip {
+
+HeurSettings heur_settings(const tvlenv *env) {
+  HeurSettings s;
+  s.heurfreq = param_int(env, TVL_PARAM_HEURFREQ);
+  s.fpheur = param_int(env, TVL_PARAM_FPHEUR);
+  return s;
+}
+
+HeuristicSequence::HeuristicSequence(const MipModel &model, const HeurSettings &s)
+    : s_(s),
+      locks_(compute_locks(model)),
+      rounding_(locks_),
+      frac_(DiveRule::Fractional, locks_),
+      coef_(DiveRule::Coefficient, locks_) {}
+
+HeuristicSequence::~HeuristicSequence() = default;
+
+bool HeuristicSequence::dive_due(int64_t node, int depth) const {
+  if (s_.heurfreq < 0) return false;
+  if (node == 0) return true;
+  if (s_.heurfreq > 0) return node % s_.heurfreq == 0;
+  return node % (depth < 20 ? 10 : 20) == 0;
+}
+
+bool HeuristicSequence::due(int64_t node, int depth) const {
+  if (node == 0) return s_.heurfreq >= 0 || s_.fpheur >= 0;
+  return s_.heurfreq >= 0 || dive_due(node, depth);
+}
+
+void HeuristicSequence::dive(Diving &d, HeurInput &in, int64_t budget, Points &found) {
+  if (budget <= 0) return;
+  d.set_budget(budget);
+  d.run(in, found);
+  ++dives_;
+}
+
+Points HeuristicSequence::run(HeurInput &in, int64_t node) {
+  Points found;
+  if (s_.heurfreq >= 0) simple_and_dives(in, node, found);
+  if (node == 0 && pump_wanted(s_.fpheur, in.has_incumbent || !found.empty())) {
+    run_root_pump(in, s_.fpheur, found);
+  }
+  return found;
+}
+
+void HeuristicSequence::simple_and_dives(HeurInput &in, int64_t node, Points &found) {
+  rounding_.run(in, found);
+  // A point found lowers the cutoff the later heuristics must beat.
+  auto tighten = [&] {
+    if (!found.empty()) in.cutoff = std::min(in.cutoff, objective_of(*in.model, found.back()));
+  };
+  tighten();
+  if (!dive_due(node, in.depth)) return;
+  if (node == 0) {
+    const int64_t budget = 2 * in.search_iterations + 2000;
+    dive(frac_, in, budget, found);
+    tighten();
+    dive(coef_, in, budget, found);
+    tighten();
+    return;
+  }
+  const int64_t budget = in.search_iterations / 10 + 1000 * (dives_ + 1) - lp_iterations();
+  dive(dives_ % 2 == 0 ? frac_ : coef_, in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20), found);
+}
+
+}  // namespace tvl::mip

@@ -1,0 +1,57 @@
+// The order and frequency of the primal heuristics in the search.
+//
+// Root (after the root LP): simple rounding, then fractional and
+// coefficient diving; then, when still no incumbent exists or
+// TVL_PARAM_FPHEUR asks for it, the feasibility pump (feaspump.h).
+// Other nodes: simple rounding at every node, and one dive (fractional
+// and coefficient in turn) at every TVL_PARAM_HEURFREQ-th node; with the
+// automatic setting 0 every 10th node while the dive's depth is small
+// against the tree (every 20th below depth 20).  TVL_PARAM_HEURFREQ -1
+// switches rounding and diving off; the pump follows TVL_PARAM_FPHEUR
+// alone.
+//
+// Dives spend LP iterations of their own: at the root up to twice the
+// root LP's iterations plus 2000; in the tree the heuristics together stay
+// below a tenth of the search's iterations plus 1000 per dive.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "mip/heuristics/diving.h"
+#include "mip/heuristics/heuristic.h"
+#include "mip/heuristics/locks.h"
+#include "mip/heuristics/simple_rounding.h"
+
+namespace tvl::mip {
+
+struct HeurSettings {
+  int heurfreq = 0;   // TVL_PARAM_HEURFREQ
+  int fpheur = 0;     // TVL_PARAM_FPHEUR
+};
+
+HeurSettings heur_settings(const tvlenv *env);
+
+class HeuristicSequence {
+ public:
+  HeuristicSequence(const MipModel &model, const HeurSettings &s);
+  ~HeuristicSequence();
+  // Whether anything runs at the node-th node processed (0: the root).
+  bool due(int64_t node, int depth) const;
+  // Runs the heuristics due at this node; the points found.
+  Points run(HeurInput &in, int64_t node);
+  int64_t lp_iterations() const { return frac_.iterations_spent() + coef_.iterations_spent(); }
+
+ private:
+  bool dive_due(int64_t node, int depth) const;
+  void simple_and_dives(HeurInput &in, int64_t node, Points &found);
+  void dive(Diving &d, HeurInput &in, int64_t budget, Points &found);
+
+  HeurSettings s_;
+  Locks locks_;
+  SimpleRounding rounding_;
+  Diving frac_, coef_;
+  int64_t dives_ = 0;
+};
+
+}  // namespace tvl::mip

@@ -1,0 +1,139 @@
+// Rounding and diving: lock counts and the rounding rule on a small model
+// where the direction matters, dives on bundled MIPLIB instances whose
+// points must satisfy the file's model, and whole runs with heuristics on
+// and off that must reach the same optima.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "frame/problem.h"
+#include "lp/lpcomp.h"
+#include "mip/heuristics/diving.h"
+#include "mip/heuristics/heur_sequence.h"
+#include "mip/heuristics/locks.h"
+#include "mip/heuristics/simple_rounding.h"
+#include "mip/mip_model.h"
+#include "mip/node_lp.h"
+#include "support/api_session.h"
+#include "support/mip_model_of.h"
+#include "support/mip_check.h"
+
+namespace tvl::mip {
+namespace {
+
+using tvltest::mip_of;
+
+TEST(MipHeuristics, LocksAndRoundingDirection) {
+  tvltest::ApiSession s("round");
+  // r0: x + y + z >= 2       (x, y, z integer in [0, 3])
+  // r1: x - y     <= 0.2
+  // r2: z         <= 2.6
+  const MipModel m = mip_of(s, 3, 3, {1, 1, 1, /**/ 1, -1, 0, /**/ 0, 0, 1}, "GLL", {2, 0.2, 2.6}, {0, 0, 0}, {3, 3, 3}, "III");
+  const Locks l = compute_locks(m);
+  EXPECT_EQ(l.down, (std::vector<int32_t>{1, 2, 1}));  // r0 for each, r1 for y
+  EXPECT_EQ(l.up, (std::vector<int32_t>{1, 0, 1}));    // r1 for x, r2 for z
+  // x is locked both ways: down would break r0, up keeps r1 (0.1 <= 0.2);
+  // y has no up-lock; z goes down, which r0 can afford after x and y rose.
+  std::vector<double> x = {0.7, 0.9, 0.7}, act;
+  row_activities(m.lp, x, act);
+  ASSERT_TRUE(round_by_locks(m, l, 1e-6, 1e-9, x, act));
+  EXPECT_EQ(x, (std::vector<double>{1.0, 1.0, 0.0}));
+  EXPECT_LE(max_violation(m, x), 1e-9);
+  // Locked both ways with no room on either side: rounding gives up.
+  std::vector<double> tight = {0.5, 0.5, 1.0};
+  row_activities(m.lp, tight, act);
+  EXPECT_FALSE(round_by_locks(m, l, 1e-6, 1e-9, tight, act));
+}
+
+// Both dive rules on instances with a fractional root: every point they
+// return satisfies the model of the file; the node LP's bounds are the
+// caller's to restore, and the dive stays within its iteration budget.
+TEST(MipHeuristics, DivesOnBundledInstances) {
+  const std::string must_find = "stein27 egout rgn";  // the others may end at a dead end
+  for (const char *name : {"p0033", "lseu", "stein27", "gt2", "egout", "rgn", "flugpl"}) {
+    for (DiveRule rule : {DiveRule::Fractional, DiveRule::Coefficient}) {
+      tvltest::ApiSession s("dive");
+      const std::string file = tvltest::instance_path("miplib", name);
+      ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0);
+      MipModel model;
+      build_mip_model(s.lp, model);
+      lp::SimplexControl ctl = lp::simplex_control(s.env);
+      NodeLp lp(model, ctl);
+      const lp::LpResult root = lp.solve();
+      ASSERT_EQ(root.status, lp::LpStatus::Optimal) << name;
+      const Locks locks = compute_locks(model);
+      Diving dive(rule, locks);
+      dive.set_budget(5000);
+      HeurInput in;
+      in.env = s.env;
+      in.model = &model;
+      in.lp = &root;
+      in.node_lp = &lp;
+      Points found;
+      dive.run(in, found);
+      EXPECT_LE(dive.iterations_spent(), 5000 + 2 * model.m()) << name;
+      for (const auto &x : found) EXPECT_LE(tvltest::mip_violation(file, x), 1e-6) << name;
+      if (must_find.find(name) != std::string::npos) {
+        EXPECT_FALSE(found.empty()) << name;
+      }
+    }
+  }
+}
+
+// Node log lines that report a heuristic incumbent: '*', the node number
+// in six places, '+', and a blank objective field (no node LP value).
+int heuristic_lines(const std::string &log) {
+  int k = 0;
+  for (size_t p = 0; (p = log.find('*', p)) != std::string::npos; ++p) {
+    if ((p > 0 && log[p - 1] != '\n') || p + 33 >= log.size() || log[p + 7] != '+') continue;
+    EXPECT_EQ(log.substr(p + 14, 19), std::string(19, ' ')) << log.substr(p, 80);
+    ++k;
+  }
+  return k;
+}
+
+struct Outcome {
+  int status = 0;
+  double objective = NAN;
+  double violation = -1.0;
+  std::string log;
+};
+
+Outcome solve(const std::string &name, int heurfreq, int fpheur) {
+  tvltest::ApiSession s("heur");
+  const std::string file = tvltest::instance_path("miplib", name);
+  Outcome o;
+  if (TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr) != 0) return o;
+  TVLCHANNELptr res = nullptr;
+  TVLgetchannels(s.env, &res, nullptr, nullptr, nullptr);
+  TVLaddfuncdest(s.env, res, &o.log, tvltest::collect_text);
+  TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, heurfreq);
+  TVLsetintparam(s.env, TVL_PARAM_FPHEUR, fpheur);
+  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 120.0);
+  EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
+  o.status = TVLgetstat(s.env, s.lp);
+  TVLgetobjval(s.env, s.lp, &o.objective);
+  std::vector<double> x(static_cast<size_t>(TVLgetnumcols(s.env, s.lp)));
+  if (TVLgetx(s.env, s.lp, x.data(), 0, static_cast<int>(x.size()) - 1) == 0)
+    o.violation = tvltest::mip_violation(file, x);
+  return o;
+}
+
+// Heuristic incumbents carry the '+' mark; switched off, none appears; the
+// optimum is the same either way.
+TEST(MipHeuristics, RunsWithAndWithoutHeuristicsAgree) {
+  for (const char *name : {"stein27", "lseu", "gt2"}) {
+    const Outcome on = solve(name, 0, 2), off = solve(name, -1, -1);
+    ASSERT_TRUE(on.status == TVLMIP_OPTIMAL || on.status == TVLMIP_OPTIMAL_TOL) << name << on.log;
+    ASSERT_TRUE(off.status == TVLMIP_OPTIMAL || off.status == TVLMIP_OPTIMAL_TOL) << name;
+    EXPECT_NEAR(on.objective, off.objective, 1e-6 * std::max(1.0, std::fabs(off.objective))) << name;
+    EXPECT_LE(on.violation, 1e-6);
+    EXPECT_GE(heuristic_lines(on.log), 1) << name;
+    EXPECT_EQ(heuristic_lines(off.log), 0) << name << off.log;
+  }
+}
+
+}  // namespace
+}  // namespace tvl::mip
