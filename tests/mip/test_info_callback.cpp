@@ -70,6 +70,8 @@ TEST(MipInfoCallback, ReportsTheSearchAndItsIncumbentAndStopsOnRequest) {
   ApiSession s("mip");
   ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0);
   TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, -1);  // the first nodes run without incumbent
+  TVLsetintparam(s.env, TVL_PARAM_FPHEUR, -1);
   Watch w;
   w.ncols = TVLgetnumcols(s.env, s.lp);
   ASSERT_EQ(TVLsetinfocallbackfunc(s.env, watch, &w), 0);

@@ -40,6 +40,10 @@ struct Mip : ApiSession {
     EXPECT_EQ(TVLreadcopyprob(env, lp, miplib(name).c_str(), nullptr), 0);
     TVLsetintparam(env, TVL_PARAM_THREADS, 1);
     TVLsetdblparam(env, TVL_PARAM_TILIM, 120.0);
+    // Solutions come from starts and node LPs only, so that what a start
+    // changes in the search shows.
+    TVLsetintparam(env, TVL_PARAM_HEURFREQ, -1);
+    TVLsetintparam(env, TVL_PARAM_FPHEUR, -1);
   }
   int n() { return TVLgetnumcols(env, lp); }
   std::vector<double> x() {
