@@ -28,6 +28,7 @@
 
 #include "frame/infinity.h"
 #include "mip/cuts/cut.h"
+#include "mip/cuts/row_view.h"
 
 namespace tvl::mip {
 
@@ -84,40 +85,21 @@ class CoverSeparator : public CutSeparator {
   void separate(const CutContext &ctx, std::vector<Cut> &out) override;
 
  private:
-  void rows_of(const CutContext &ctx);
   // One side of row i as a knapsack (sign +1: a x <= up, -1: -a x <= -lo).
   bool knapsack(const CutContext &ctx, int32_t i, double sign, std::vector<Item> &items, double &b) const;
   bool cover_cut(std::vector<Item> items, double b, Cut &cut) const;
 
-  std::vector<int32_t> start_, col_;
-  std::vector<double> val_;
+  RowView rows_;
 };
-
-void CoverSeparator::rows_of(const CutContext &ctx) {
-  const lp::CscMatrix &a = ctx.model.lp.a;
-  start_.assign(static_cast<size_t>(a.m) + 1, 0);
-  for (int32_t i : a.index) ++start_[static_cast<size_t>(i) + 1];
-  std::partial_sum(start_.begin(), start_.end(), start_.begin());
-  col_.resize(a.index.size());
-  val_.resize(a.index.size());
-  std::vector<int32_t> fill(start_.begin(), start_.end() - 1);
-  for (int32_t j = 0; j < a.n; ++j) {
-    for (int32_t p = a.start[static_cast<size_t>(j)]; p < a.start[static_cast<size_t>(j) + 1]; ++p) {
-      const int32_t q = fill[static_cast<size_t>(a.index[static_cast<size_t>(p)])]++;
-      col_[static_cast<size_t>(q)] = j;
-      val_[static_cast<size_t>(q)] = a.value[static_cast<size_t>(p)];
-    }
-  }
-}
 
 bool CoverSeparator::knapsack(const CutContext &ctx, int32_t i, double sign, std::vector<Item> &items,
                               double &b) const {
   const lp::LpModel &lp = ctx.model.lp;
   b = sign > 0 ? lp.rowup[static_cast<size_t>(i)] : -lp.rowlo[static_cast<size_t>(i)];
   items.clear();
-  for (int32_t p = start_[static_cast<size_t>(i)]; p < start_[static_cast<size_t>(i) + 1]; ++p) {
-    const int32_t j = col_[static_cast<size_t>(p)];
-    const double a = sign * val_[static_cast<size_t>(p)];
+  for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p) {
+    const int32_t j = rows_.col[static_cast<size_t>(p)];
+    const double a = sign * rows_.val[static_cast<size_t>(p)];
     const double lo = ctx.lp.collo[static_cast<size_t>(j)], up = ctx.lp.colup[static_cast<size_t>(j)];
     const bool binary = ctx.model.integer[static_cast<size_t>(j)] && lo == 0.0 && up == 1.0;
     if (!binary) {
@@ -190,7 +172,7 @@ bool CoverSeparator::cover_cut(std::vector<Item> items, double b, Cut &cut) cons
 }
 
 void CoverSeparator::separate(const CutContext &ctx, std::vector<Cut> &out) {
-  if (start_.empty()) rows_of(ctx);
+  if (rows_.start.empty()) rows_.build(ctx.model.lp.a);
   std::vector<Item> items;
   double b = 0.0;
   for (int32_t i = 0; i < ctx.model.m(); ++i) {

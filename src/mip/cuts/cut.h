@@ -60,5 +60,7 @@ class CutSeparator {
 
 std::unique_ptr<CutSeparator> make_gomory_separator();
 std::unique_ptr<CutSeparator> make_cover_separator();
+// `max_aggregation`: rows added to the starting row at most.
+std::unique_ptr<CutSeparator> make_mir_separator(int max_aggregation);
 
 }  // namespace tvl::mip

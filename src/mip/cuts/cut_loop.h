@@ -3,8 +3,9 @@
 // re-solve, while the bound moves enough.
 //
 // Families and their parameters (-1 off, 0 automatic, > 0 more cuts per
-// round): Gomory mixed-integer cuts (TVL_PARAM_FRACCUTS) and lifted
-// knapsack covers (TVL_PARAM_COVERS).  The number of rounds is
+// round): Gomory mixed-integer cuts (TVL_PARAM_FRACCUTS), lifted knapsack
+// covers (TVL_PARAM_COVERS) and complemented MIR cuts on aggregated rows
+// (TVL_PARAM_MIRCUTS, at most TVL_PARAM_AGGCUTLIM rows aggregated).  The number of rounds is
 // TVL_PARAM_CUTPASS (-1 none; 0 no fixed limit, or 3 under
 // TVL_PARAM_MIPEMPHASIS 1); the rows of the LP are limited to
 // TVL_PARAM_CUTSFACTOR times the model's rows.  The loop stops early when
@@ -36,7 +37,8 @@ struct CutLoopSettings {
   int passes = 0;          // TVL_PARAM_CUTPASS
   int emphasis = 0;        // TVL_PARAM_MIPEMPHASIS
   double rows_factor = 4;  // TVL_PARAM_CUTSFACTOR
-  int fraccuts = 0, covers = 0;
+  int fraccuts = 0, covers = 0, mircuts = 0;
+  int aggregation = 3;     // TVL_PARAM_AGGCUTLIM
 };
 
 CutLoopSettings cut_loop_settings(const tvlenv *env);

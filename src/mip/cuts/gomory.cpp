@@ -154,8 +154,9 @@ bool GomorySeparator::row_cut(const CutContext &ctx, int32_t j, Candidate &cand)
     const bool integral = i < m0 && int_row_[static_cast<size_t>(i)] && is_integral(bound);
     const double g = term(-sign * yi, s.pi.empty() ? 0.0 : s.pi[static_cast<size_t>(i)], integral);
     if (g == 0.0) continue;
-    for (int32_t p = ctx.tableau.row_begin(i); p < ctx.tableau.row_end(i); ++p)
-      add(ctx.tableau.entry_col(p), sign * g * ctx.tableau.entry_val(p));
+    const RowView &rows = ctx.tableau.rows();
+    for (int32_t p = rows.begin(i); p < rows.end(i); ++p)
+      add(rows.col[static_cast<size_t>(p)], sign * g * rows.val[static_cast<size_t>(p)]);
     rhs += sign * g * bound;
   }
   if (ok) {

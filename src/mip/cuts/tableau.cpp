@@ -31,20 +31,7 @@ bool TableauRows::ready() {
     const int32_t v = fd_->head[static_cast<size_t>(k)];
     if (v < n) position_[static_cast<size_t>(v)] = k;
   }
-  // Row-wise copy of A for the products y' A.
-  row_start_.assign(static_cast<size_t>(m) + 1, 0);
-  for (int32_t i : model_.a.index) ++row_start_[static_cast<size_t>(i) + 1];
-  for (int32_t i = 0; i < m; ++i) row_start_[static_cast<size_t>(i) + 1] += row_start_[static_cast<size_t>(i)];
-  row_col_.resize(model_.a.index.size());
-  row_val_.resize(model_.a.index.size());
-  std::vector<int32_t> fill(row_start_.begin(), row_start_.end() - 1);
-  for (int32_t j = 0; j < n; ++j) {
-    for (int32_t p = model_.a.start[static_cast<size_t>(j)]; p < model_.a.start[static_cast<size_t>(j) + 1]; ++p) {
-      const int32_t q = fill[static_cast<size_t>(model_.a.index[static_cast<size_t>(p)])]++;
-      row_col_[static_cast<size_t>(q)] = j;
-      row_val_[static_cast<size_t>(q)] = model_.a.value[static_cast<size_t>(p)];
-    }
-  }
+  rows_.build(model_.a);
   state_ = 1;
   return true;
 }
@@ -61,8 +48,8 @@ bool TableauRows::row(int32_t j, std::vector<double> &alpha, std::vector<double>
   for (int32_t i = 0; i < m; ++i) {
     const double yi = y[static_cast<size_t>(i)];
     if (yi == 0.0) continue;
-    for (int32_t p = row_start_[static_cast<size_t>(i)]; p < row_start_[static_cast<size_t>(i) + 1]; ++p)
-      alpha[static_cast<size_t>(row_col_[static_cast<size_t>(p)])] += yi * row_val_[static_cast<size_t>(p)];
+    for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p)
+      alpha[static_cast<size_t>(rows_.col[static_cast<size_t>(p)])] += yi * rows_.val[static_cast<size_t>(p)];
   }
   return true;
 }

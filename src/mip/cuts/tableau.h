@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lpmodel/lpmodel.h"
+#include "mip/cuts/row_view.h"
 
 namespace tvl {
 struct FactorData;
@@ -32,11 +33,8 @@ class TableauRows {
   // (n) and y over the rows (m).  False when j is not basic or the basis
   // cannot be factorized.
   bool row(int32_t j, std::vector<double> &alpha, std::vector<double> &y);
-  // Entries of row i of A (valid after a successful row()).
-  int32_t row_begin(int32_t i) const { return row_start_[static_cast<size_t>(i)]; }
-  int32_t row_end(int32_t i) const { return row_start_[static_cast<size_t>(i) + 1]; }
-  int32_t entry_col(int32_t p) const { return row_col_[static_cast<size_t>(p)]; }
-  double entry_val(int32_t p) const { return row_val_[static_cast<size_t>(p)]; }
+  // A row-wise (valid after a successful row()).
+  const RowView &rows() const { return rows_; }
 
  private:
   bool ready();
@@ -45,8 +43,7 @@ class TableauRows {
   const lp::Basis &basis_;
   std::unique_ptr<FactorData> fd_;
   std::vector<int32_t> position_;          // basis position of each structural column, -1 nonbasic
-  std::vector<int32_t> row_start_, row_col_;  // A row-wise
-  std::vector<double> row_val_;
+  RowView rows_;                           // A row-wise
   int state_ = 0;                          // 0 not built, 1 ready, -1 failed
 };
 

@@ -133,6 +133,37 @@ TEST(CutSeparators, CoverCutsAreMinimalAndLifted) {
   EXPECT_TRUE(cover_of({5, 4, 3}, 8, {0.5, 0.5, 0.5}, false).empty());
 }
 
+TEST(CutSeparators, MirCutOfAMixedRowAndOfAnAggregate) {
+  const double inf = 1e20;
+  auto mir_of = [&](MipModel m, const std::vector<double> &x) {
+    for (size_t j = 0; j < x.size(); ++j) m.integer[j] = j == 0;
+    tvl::mip::complete_mip_model(m);
+    tvl::lp::LpResult r;
+    r.x = x;
+    auto sep = tvl::mip::make_mir_separator(3);
+    return separate(*sep, m, r);
+  };
+  // x - y <= 1.5 (x integer, y >= 0 continuous) at x = 1.5, y = 0: the MIR
+  // inequality x - 2 y <= 1.
+  std::vector<Cut> cuts = mir_of(small_model({{1, -1}}, {-inf}, {1.5}, {-1, 2}, {10, 10}), {1.5, 0});
+  ASSERT_EQ(cuts.size(), 1u);
+  EXPECT_EQ(cuts[0].family, tvl::mip::kCutMir);
+  EXPECT_EQ(cuts[0].ind, (std::vector<int32_t>{0, 1}));
+  EXPECT_NEAR(cuts[0].val[0], 1.0, 1e-12);
+  EXPECT_NEAR(cuts[0].val[1], -2.0, 1e-12);
+  EXPECT_NEAR(cuts[0].rhs, 1.0, 1e-12);
+  // Two rows sharing the continuous z (x - z <= 1.5, z = y) at the LP
+  // point (1.75, 0.25, 0.25): every cut found is violated there and holds
+  // at integer-feasible points.
+  cuts = mir_of(small_model({{1, 0, -1}, {0, -1, 1}}, {-inf, 0}, {1.5, 0}, {-1, 0, 2}, {10, 10, 10}), {1.75, 0.25, 0.25});
+  ASSERT_FALSE(cuts.empty());
+  const std::vector<std::vector<double>> feasible = {{0, 0, 0}, {1, 0, 0}, {2, 0.5, 0.5}, {3, 1.5, 1.5}, {1, 3, 3}};
+  for (const Cut &c : cuts) {
+    EXPECT_GT(activity(c, {1.75, 0.25, 0.25}) - c.rhs, 1e-3);
+    for (const auto &p : feasible) EXPECT_LE(activity(c, p), c.rhs + 1e-9);
+  }
+}
+
 TEST(CutPool, CleaningScalingAndParallelism) {
   const std::vector<double> lower = {0, 0, 0}, upper = {1, 1e30, 1};
   const std::vector<double> x = {1, 1, 1};
