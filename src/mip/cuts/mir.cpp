@@ -12,6 +12,11 @@
 // the aggregate are tried: every variable is moved to its bound nearest
 // the LP point (x = l + x' or x = u - x', x' >= 0; fixed variables become
 // constants), continuous terms with a positive coefficient are dropped,
+// except that a continuous column y with a variable upper bound y <= u z
+// (z binary, from a row of two entries) and a negative coefficient c is
+// replaced by u z - y'' when that is nearer than its lower bound (c y''
+// is then dropped and c u joins the coefficient of z), and likewise a
+// variable lower bound y >= l z for a positive coefficient,
 // and the MIR inequality of the aggregate divided by delta
 //   sum_int (floor(a_j/d) + max(0, f_j - f0) / (1 - f0)) x'_j
 //     + sum_{cont, c_j < 0} c_j / (d (1 - f0)) y'_j <= floor(beta/d)
@@ -54,7 +59,7 @@ class MirSeparator : public CutSeparator {
   bool eliminate(const CutContext &ctx);
   // The best MIR cut of the aggregate times `sign`; false when none is violated.
   bool mir_cut(const CutContext &ctx, double sign, Cut &cut, double &efficacy);
-  bool substitute(const CutContext &ctx, double sign, std::vector<Term> &terms, double &beta) const;
+  bool substitute(const CutContext &ctx, double sign, std::vector<Term> &terms, double &beta);
   double lower(const CutContext &ctx, int32_t v) const;
   double upper(const CutContext &ctx, int32_t v) const;
   double value(const CutContext &ctx, int32_t v) const;
@@ -68,7 +73,48 @@ class MirSeparator : public CutSeparator {
   std::vector<char> used_;
   std::vector<int32_t> used_list_;
   std::vector<double> expand_;    // scratch for writing a cut back in the columns
+  // Variable bounds of continuous columns: y <= vub_coef z, y >= vlb_coef z (z = -1: none).
+  std::vector<int32_t> vub_col_, vlb_col_;
+  std::vector<double> vub_coef_, vlb_coef_;
+  std::vector<double> extra_;     // coefficients moved onto binaries by variable bounds
+  void find_variable_bounds(const CutContext &ctx);
 };
+
+void MirSeparator::find_variable_bounds(const CutContext &ctx) {
+  const int32_t n = ctx.model.n();
+  vub_col_.assign(static_cast<size_t>(n), -1);
+  vlb_col_.assign(static_cast<size_t>(n), -1);
+  vub_coef_.assign(static_cast<size_t>(n), 0.0);
+  vlb_coef_.assign(static_cast<size_t>(n), 0.0);
+  extra_.assign(static_cast<size_t>(n), 0.0);
+  const lp::LpModel &lp = ctx.model.lp;
+  for (int32_t i = 0; i < ctx.model.m(); ++i) {
+    if (rows_.end(i) - rows_.begin(i) != 2) continue;
+    int32_t y = rows_.col[static_cast<size_t>(rows_.begin(i))], z = rows_.col[static_cast<size_t>(rows_.begin(i)) + 1];
+    double a = rows_.val[static_cast<size_t>(rows_.begin(i))], b = rows_.val[static_cast<size_t>(rows_.begin(i)) + 1];
+    if (ctx.model.integer[static_cast<size_t>(y)]) {
+      std::swap(y, z);
+      std::swap(a, b);
+    }
+    const bool binary = ctx.model.integer[static_cast<size_t>(z)] && lp.collo[static_cast<size_t>(z)] == 0.0 &&
+                        lp.colup[static_cast<size_t>(z)] == 1.0;
+    if (ctx.model.integer[static_cast<size_t>(y)] || !binary) continue;
+    // a y + b z <= 0 (rowup 0) or >= 0 (rowlo 0); y <= or >= (-b/a) z.
+    const double k = -b / a;
+    for (int side = 0; side < 2; ++side) {
+      const double rhs = side == 0 ? lp.rowup[static_cast<size_t>(i)] : lp.rowlo[static_cast<size_t>(i)];
+      if (rhs != 0.0) continue;
+      const bool upper = (side == 0) == (a > 0.0);
+      if (upper) {
+        vub_col_[static_cast<size_t>(y)] = z;
+        vub_coef_[static_cast<size_t>(y)] = k;
+      } else {
+        vlb_col_[static_cast<size_t>(y)] = z;
+        vlb_coef_[static_cast<size_t>(y)] = k;
+      }
+    }
+  }
+}
 
 double MirSeparator::lower(const CutContext &ctx, int32_t v) const {
   const int32_t n = ctx.model.n();
@@ -147,30 +193,75 @@ bool MirSeparator::eliminate(const CutContext &ctx) {
   return true;
 }
 
-bool MirSeparator::substitute(const CutContext &ctx, double sign, std::vector<Term> &terms, double &beta) const {
+bool MirSeparator::substitute(const CutContext &ctx, double sign, std::vector<Term> &terms, double &beta) {
   const int32_t n = ctx.model.n();
   terms.clear();
   beta = 0.0;
   bool any_integer = false;
-  for (int32_t v : touched_) {
+  // Continuous columns first: those replaced through a variable bound move
+  // their coefficient onto the binary.
+  std::vector<int32_t> extra_cols;
+  auto move_to = [&](int32_t z, double v) {
+    if (extra_[static_cast<size_t>(z)] == 0.0) extra_cols.push_back(z);
+    extra_[static_cast<size_t>(z)] += v;
+  };
+  std::vector<char> skip(touched_.size(), 0);
+  for (size_t k = 0; k < touched_.size(); ++k) {
+    const int32_t v = touched_[k];
     const double c = sign * coef_[static_cast<size_t>(v)];
-    if (std::fabs(c) < kCoefZero) continue;
+    if (v >= n || ctx.model.integer[static_cast<size_t>(v)] || std::fabs(c) < kCoefZero) continue;
+    const double x = value(ctx, v), lo = lower(ctx, v), up = upper(ctx, v);
+    const int32_t zu = vub_col_[static_cast<size_t>(v)], zl = vlb_col_[static_cast<size_t>(v)];
+    if (c < 0.0 && zu >= 0) {
+      const double d = vub_coef_[static_cast<size_t>(v)] * value(ctx, zu) - x;
+      if (lo <= -kInfBound || d <= x - lo) {
+        move_to(zu, c * vub_coef_[static_cast<size_t>(v)]);
+        skip[k] = 1;
+      }
+    } else if (c > 0.0 && zl >= 0) {
+      const double d = x - vlb_coef_[static_cast<size_t>(v)] * value(ctx, zl);
+      if (up >= kInfBound || d <= up - x) {
+        move_to(zl, c * vlb_coef_[static_cast<size_t>(v)]);
+        skip[k] = 1;
+      }
+    }
+  }
+  auto add_term = [&](int32_t v, double c) {
+    if (std::fabs(c) < kCoefZero) return true;
     const double lo = lower(ctx, v), up = upper(ctx, v), x = value(ctx, v);
     const bool integer = v < n && ctx.model.integer[static_cast<size_t>(v)];
     if (lo == up) {
       beta -= c * lo;
-      continue;
+      return true;
     }
     const bool has_lo = lo > -kInfBound, has_up = up < kInfBound;
     if (!has_lo && !has_up) return false;
     const bool flip = !has_lo || (has_up && up - x < x - lo);
     Term t{v, flip ? -c : c, flip ? up - x : x - lo, flip ? up : lo, flip, integer};
     beta -= c * t.bound;
-    if (!integer && t.a > 0.0) continue;  // a nonnegative continuous term can go
+    if (!integer && t.a > 0.0) return true;  // a nonnegative continuous term can go
     any_integer = any_integer || integer;
     terms.push_back(t);
+    return true;
+  };
+  bool ok = true;
+  for (size_t k = 0; k < touched_.size() && ok; ++k) {
+    const int32_t v = touched_[k];
+    if (skip[k]) continue;
+    double c = sign * coef_[static_cast<size_t>(v)];
+    if (v < n && extra_[static_cast<size_t>(v)] != 0.0) {
+      c += extra_[static_cast<size_t>(v)];
+      extra_[static_cast<size_t>(v)] = 0.0;
+    }
+    ok = add_term(v, c);
   }
-  return any_integer;
+  // Binaries that entered only through a variable bound.
+  for (int32_t z : extra_cols) {
+    const double c = extra_[static_cast<size_t>(z)];
+    extra_[static_cast<size_t>(z)] = 0.0;
+    if (c != 0.0 && ok) ok = add_term(z, c);
+  }
+  return ok && any_integer;
 }
 
 bool MirSeparator::mir_cut(const CutContext &ctx, double sign, Cut &cut, double &efficacy) {
@@ -266,7 +357,10 @@ bool MirSeparator::mir_cut(const CutContext &ctx, double sign, Cut &cut, double 
 
 void MirSeparator::separate(const CutContext &ctx, std::vector<Cut> &out) {
   const int32_t n = ctx.model.n(), m0 = ctx.model.m();
-  if (rows_.start.empty()) rows_.build(ctx.model.lp.a);
+  if (rows_.start.empty()) {
+    rows_.build(ctx.model.lp.a);
+    find_variable_bounds(ctx);
+  }
   act_.assign(static_cast<size_t>(m0), 0.0);
   for (int32_t i = 0; i < m0; ++i)
     for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p)
