@@ -299,11 +299,7 @@ DualSimplex::Step DualSimplex::iterate() {
   const double move_out = below ? -1.0 : 1.0;
   const double bound = below ? lower_[p] : upper_[p];
 
-  rho_.clear();
-  rho_.array[r] = 1.0;
-  rho_.index[0] = r;
-  rho_.count = 1;
-  factor_->btran(rho_, rho_density_);
+  unit_row_btran(r, rho_, rho_density_);
   const uint64_t btran_work = factor_->work() - work0;
 
   DualRatioInput in;
@@ -362,15 +358,7 @@ DualSimplex::Step DualSimplex::iterate() {
   prepare_weight_update(piv);
   const uint64_t tau_work = factor_->work() - tau0;
 
-  // Dual update.
-  if (theta_d != 0.0) {
-    for (int32_t k = 0; k < row_.count; ++k) {
-      const int32_t j = row_.index[k];
-      if (status_[j] != kBasic) d_[j] -= theta_d * row_.array[j];
-    }
-  }
-  d_[q] = 0.0;
-  d_[p] = -theta_d;
+  update_reduced_costs(row_, theta_d, q, p, [](int32_t) {});
 
   // Primal update: bound flips first, then the step of the entering variable.
   apply_flips(ratio_out_.flips);
@@ -384,12 +372,7 @@ DualSimplex::Step DualSimplex::iterate() {
   update_densities();
   if (pricing_.state() == 0) sample_pricing_work(work0, btran_work, tau_work);
 
-  last_enter_ = q;
-  last_leave_ = p;
-  head_[r] = q;
-  pos_[q] = r;
-  pos_[p] = -1;
-  status_[q] = kBasic;
+  swap_into_basis(q, p, r);
   status_[p] = below ? kAtLower : kAtUpper;
   x_[p] = bound;
 
@@ -469,10 +452,9 @@ void DualSimplex::start_perturbation(bool stalled) {
   before_perturb_ = cost_;
   perturb_costs(before_perturb_, lower_, upper_, status_, mag, kLeastPerturbation * base_dual_tol_, rng_, cost_);
   for (int32_t j = 0; j < lp_.num_vars(); ++j) d_[j] += cost_[j] - before_perturb_[j];
-  perturb_.active = true;
-  ++perturb_.count;
+  const char *line = perturb_.started();
   monitor_.perturbed(perturb_.count, mag);
-  log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
+  log_.text(line);
 }
 
 // Share of the nonbasic, non-fixed structurals whose reduced cost is zero

@@ -126,7 +126,6 @@ class DualSimplex : public SimplexBase {
   int shift_count_ = 0;   // cost shifts since the last removal
   bool allow_perturb_ = true;
   int phase_ = 2;
-  int32_t last_enter_ = -1, last_leave_ = -1;
   ProgressMonitor monitor_;
   double base_dual_tol_ = 1e-7;  // the run's optimality tolerance before any schedule step
   double phase1_tol_ = 1e-6;     // feasibility tolerance of the row choice in phase 1

@@ -32,6 +32,11 @@ struct PerturbRecord {
   bool active = false;
   int count = 0;            // perturbations done in this run
   double magnitude = 1e-6;  // relative magnitude of the next perturbation
+  // Counts a perturbation just applied; returns its log line.
+  const char *started() {
+    active = true;
+    return ++count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n";
+  }
 };
 
 // Share of nonzero costs at or below which the perturbation's relative

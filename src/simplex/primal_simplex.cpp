@@ -357,12 +357,8 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   const int32_t p = head_[r];
   const double alpha = col_.array[r];
 
-  rho_.clear();
-  rho_.array[r] = 1.0;
-  rho_.index[0] = r;
-  rho_.count = 1;
   const uint64_t solve0 = factor_->work();
-  factor_->btran(rho_, rho_density_);
+  unit_row_btran(r, rho_, rho_density_);
   rho_density_ = 0.95 * rho_density_ + 0.05 * density(rho_);
   const double row_work = compute_pivot_row();
   const uint64_t solve1 = factor_->work();
@@ -404,16 +400,9 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
   // pricing candidate (q is dropped from the list once basic).
   const double theta_d = d_[q] / alpha;
   const PrimalPricingView view = pricing_view();
-  if (theta_d != 0.0) {
-    for (int32_t k = 0; k < row_.count; ++k) {
-      const int32_t j = row_.index[k];
-      if (status_[j] == kBasic) continue;
-      d_[j] -= theta_d * row_.array[j];
-      if (j != q) cands_.touch(view, j);
-    }
-  }
-  d_[q] = 0.0;
-  d_[p] = -theta_d;
+  update_reduced_costs(row_, theta_d, q, p, [&](int32_t j) {
+    if (j != q) cands_.touch(view, j);
+  });
 
   // Primal values.
   const double theta = rout_.theta;
@@ -435,12 +424,7 @@ PrimalSimplex::Step PrimalSimplex::pivot(int32_t q, double dir) {
     p1_changed_ = true;
   }
 
-  last_enter_ = q;
-  last_leave_ = p;
-  head_[r] = q;
-  pos_[q] = r;
-  pos_[p] = -1;
-  status_[q] = kBasic;
+  swap_into_basis(q, p, r);
   cands_.touch(view, p);
 
   if (!factor_->update(r, col_)) {
@@ -503,10 +487,9 @@ void PrimalSimplex::perturb_bounds() {
   perturb_.magnitude = mag;
   if (primal_tol_ * 100.0 > mag) primal_tol_ = mag / 100.0;
   perturb_basic_bounds(head_, mag, rng_, lower_, upper_);
-  perturb_.active = true;
-  ++perturb_.count;
+  const char *line = perturb_.started();
   monitor_.perturbed(perturb_.count, mag);
-  log_.text(perturb_.count == 1 ? "Perturbation started.\n" : "Reperturbation started.\n");
+  log_.text(line);
   if (compute_phase1_costs() && phase_ == 1) compute_dual();
 }
 

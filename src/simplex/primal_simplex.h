@@ -100,7 +100,6 @@ class PrimalSimplex : public SimplexBase {
   int shifts_ = 0;
   bool allow_perturb_ = true;
   bool p1_changed_ = false;  // a violated basic variable left the basis
-  int32_t last_enter_ = -1, last_leave_ = -1;
   // Pricing state: the parameter value and whether the hybrid rule runs.
   int ppriind_ = 0;
   bool hybrid_ = false;

@@ -270,4 +270,21 @@ std::string SimplexBase::var_name(int32_t j) const {
   return slack ? name + " sla" : name;
 }
 
+void SimplexBase::unit_row_btran(int32_t r, HVector &rho, double density) {
+  rho.clear();
+  rho.array[r] = 1.0;
+  rho.index[0] = r;
+  rho.count = 1;
+  factor_->btran(rho, density);
+}
+
+void SimplexBase::swap_into_basis(int32_t q, int32_t p, int32_t r) {
+  last_enter_ = q;
+  last_leave_ = p;
+  head_[r] = q;
+  pos_[q] = r;
+  pos_[p] = -1;
+  status_[q] = kBasic;
+}
+
 }  // namespace tvl::lp

@@ -142,6 +142,28 @@ class SimplexBase : public SimplexProbe {
   // Whether a summary line of the iteration log is due: one per
   // factorization and phase.
   bool summary_due(int phase);
+  // rho = B^-T e_r (the row of the basis inverse for position r).
+  void unit_row_btran(int32_t r, HVector &rho, double density);
+  // Puts q into the basis at position r in place of p and remembers the
+  // pivot for the iteration log; the caller gives p its nonbasic status
+  // and value and updates the factor.
+  void swap_into_basis(int32_t q, int32_t p, int32_t r);
+  // Reduced costs after a pivot with entering q and leaving p: d_j -=
+  // theta_d alpha_rj over the nonbasic j of the pivot row `row` (each
+  // updated j is shown to `changed`), then d_q = 0 and d_p = -theta_d.
+  template <class Changed>
+  void update_reduced_costs(const HVector &row, double theta_d, int32_t q, int32_t p, Changed &&changed) {
+    if (theta_d != 0.0) {
+      for (int32_t k = 0; k < row.count; ++k) {
+        const int32_t j = row.index[k];
+        if (status_[j] == kBasic) continue;
+        d_[j] -= theta_d * row.array[j];
+        changed(j);
+      }
+    }
+    d_[q] = 0.0;
+    d_[p] = -theta_d;
+  }
 
   SimplexLp lp_;
   SimplexControl ctl_;
@@ -163,6 +185,7 @@ class SimplexBase : public SimplexProbe {
   int last_logged_factor_ = -1, last_logged_phase_ = 0;
   bool have_factor_ = false;
   bool pfeas_ = false, dfeas_ = false;
+  int32_t last_enter_ = -1, last_leave_ = -1;  // the last pivot, for the iteration log
 
  private:
   // x_B += B^-1 r with r = -(A x + s), the residual of the rows.

@@ -119,4 +119,24 @@ inline LpModel dense_model(int m, int n, const std::vector<double> &rows, std::v
   return model;
 }
 
+// Control with the log off and the given pricing rule.
+inline SimplexControl quiet(int pricing = 0) {
+  SimplexControl ctl;
+  ctl.display = 0;
+  ctl.pricing = pricing;
+  return ctl;
+}
+
+// min  x0 - 2 x1 + x2 + 3 x3   with x0 free, x1 in [0, 4], x2 fixed at 1,
+// x3 <= 2 (no lower bound); rows: ranged, equality, >= and <=.
+inline LpModel mixed_bounds_model() {
+  return dense_model(4, 4,
+                     {1, 1, 0, 1,    //  -1 <= x0 + x1 + x3 <= 3
+                      1, -1, 1, 0,   //  x0 - x1 + x2 = 0
+                      0, 1, 1, -1,   //  x1 + x2 - x3 >= -2
+                      1, 0, 0, 2},   //  x0 + 2 x3 <= 5
+                     {1, -2, 1, 3}, {-kInfBound, 0, 1, -kInfBound}, {kInfBound, 4, 1, 2},
+                     {-1, 0, -2, -kInfBound}, {3, 0, kInfBound, 5});
+}
+
 }  // namespace tvl::lp::testing

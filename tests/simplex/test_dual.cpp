@@ -15,18 +15,8 @@
 namespace tvl::lp {
 namespace {
 
-using testing::dense_model;
-using testing::dual_violation;
-using testing::load_netlib;
-using testing::netlib_optimum;
-using testing::primal_violation;
+using namespace testing;  // the simplex test helpers
 
-SimplexControl quiet(int pricing = 0) {
-  SimplexControl ctl;
-  ctl.display = 0;
-  ctl.pricing = pricing;
-  return ctl;
-}
 
 // Primal objective minus dual objective (bounds weighted by the duals):
 // zero at an optimal pair.
@@ -125,15 +115,7 @@ TEST(DualSmall, OptimumBeyondTheStartingBoxIsStillFound) {
 }
 
 TEST(DualSmall, FreeFixedAndRangedVariablesGiveCertifiedOptimum) {
-  // min  x0 - 2 x1 + x2 + 3 x3   with x0 free, x1 in [0, 4], x2 fixed at 1,
-  // x3 <= 2 (no lower bound); rows: ranged, equality, >= and <=.
-  const LpModel m = dense_model(4, 4,
-                                {1, 1, 0, 1,    //  -1 <= x0 + x1 + x3 <= 3
-                                 1, -1, 1, 0,   //  x0 - x1 + x2 = 0
-                                 0, 1, 1, -1,   //  x1 + x2 - x3 >= -2
-                                 1, 0, 0, 2},   //  x0 + 2 x3 <= 5
-                                {1, -2, 1, 3}, {-kInfBound, 0, 1, -kInfBound}, {kInfBound, 4, 1, 2},
-                                {-1, 0, -2, -kInfBound}, {3, 0, kInfBound, 5});
+  const LpModel m = mixed_bounds_model();
   for (int pricing : {0, 1, 5}) {
     const LpResult r = dual_simplex(m, quiet(pricing), nullptr);
     ASSERT_EQ(r.status, LpStatus::Optimal);

@@ -19,18 +19,8 @@
 namespace tvl::lp {
 namespace {
 
-using testing::dense_model;
-using testing::dual_violation;
-using testing::load_netlib;
-using testing::netlib_optimum;
-using testing::primal_violation;
+using namespace testing;  // the simplex test helpers
 
-SimplexControl quiet(int pricing = 0) {
-  SimplexControl ctl;
-  ctl.display = 0;
-  ctl.pricing = pricing;
-  return ctl;
-}
 
 void expect_netlib_optimal(const std::string &name, int pricing) {
   LpModel model;
@@ -219,13 +209,7 @@ TEST(PrimalSmall, InfeasibleAndUnboundedToys) {
 }
 
 TEST(PrimalSmall, FreeFixedRangedAndMaximisation) {
-  const LpModel m = dense_model(4, 4,
-                                {1, 1, 0, 1,    //  -1 <= x0 + x1 + x3 <= 3
-                                 1, -1, 1, 0,   //  x0 - x1 + x2 = 0
-                                 0, 1, 1, -1,   //  x1 + x2 - x3 >= -2
-                                 1, 0, 0, 2},   //  x0 + 2 x3 <= 5
-                                {1, -2, 1, 3}, {-kInfBound, 0, 1, -kInfBound}, {kInfBound, 4, 1, 2},
-                                {-1, 0, -2, -kInfBound}, {3, 0, kInfBound, 5});
+  const LpModel m = mixed_bounds_model();
   for (int pricing : {-1, 0, 1, 2, 3, 4}) {
     const LpResult r = primal_simplex(m, quiet(pricing), nullptr);
     ASSERT_EQ(r.status, LpStatus::Optimal) << pricing;
