@@ -190,6 +190,7 @@ void Search::run_heuristics(const Node &node, const lp::LpResult &r) {
   in.epint = s_.epint;
   in.depth = node.depth;
   in.search_iterations = lp_->iterations();
+  if (incumbent_.present()) in.incumbent = &incumbent_.x();
   const Points found = heur_->run(in, number);
   if (in.lp_touched) {
     lp_->load(node.changes);
@@ -410,7 +411,14 @@ void Search::finish(const Node *current) {
 int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
-  heur_ = std::make_unique<HeuristicSequence>(model_, s_.heur);
+  HeurSettings hs = s_.heur;
+  if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1;  // only better solutions count in RINS
+  heur_ = std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
+    SearchSettings sub_settings = s_;
+    sub_settings.term.nodelim = nodes;
+    sub_settings.cutoff.user_cutoff = cutoff;
+    return run_sub_mip(env_, sub, sub_settings);
+  });
   start_ = env_time(env_);
   auto root = std::make_unique<Node>();
   root->id = 0;
@@ -453,7 +461,7 @@ int Search::search_loop() {
     p.iterations = lp_->iterations();
     p.generated = incumbent_.sink_kept();
     status = termination_status(env_, s_.term, p);
-    if (!status && has_info_callback(env_)) status = report_progress(p, current_.get());
+    if (!status && !s_.sub_mip && has_info_callback(env_)) status = report_progress(p, current_.get());
     if (status) break;
     if (!current_) current_ = queue_->pop();
     current_ = process(std::move(current_));
@@ -461,6 +469,19 @@ int Search::search_loop() {
   finish(current_.get());
   if (status == TVLMIP_OPTIMAL_TOL && record_.best_bound == incumbent_.value()) status = TVLMIP_OPTIMAL;
   return status;
+}
+
+std::vector<double> run_sub_mip(tvlenv *env, const MipModel &sub, SearchSettings settings) {
+  settings.sub_mip = true;
+  settings.heur.fpheur = -1;
+  settings.heur.rinsheur = -1;
+  MipRecord record;
+  NodeLog log(env, sub.lp.objsense, env_time(env), false);
+  log.silence();
+  Search search(env, sub, record, settings, log);
+  search.run();
+  if (!search.incumbent().present()) return {};
+  return search.incumbent().x();
 }
 
 }  // namespace tvl::mip

@@ -57,6 +57,7 @@ struct SearchSettings {
   double epint = 1e-5;
   double feastol = 1e-6;
   HeurSettings heur;
+  bool sub_mip = false;  // a search inside a heuristic: no information callback
 };
 
 SearchSettings search_settings(const tvlenv *env, const MipModel &model);
@@ -135,5 +136,11 @@ class Search {
   bool lost_solution_ = false;  // an integral LP solution failed the acceptance check
   double start_ = 0.0, root_bound_ = -kNoValue;
 };
+
+// A quiet search of `sub` (a variant of a model: fixed columns, another
+// objective) under `settings`, without node log, information callback,
+// feasibility pump or RINS: its incumbent, or nothing.  Serves MIP starts
+// and heuristics that solve a sub-MIP.
+std::vector<double> run_sub_mip(tvlenv *env, const MipModel &sub, SearchSettings settings);
 
 }  // namespace tvl::mip

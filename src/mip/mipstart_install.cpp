@@ -70,13 +70,9 @@ StartResult solve_fixed(const tvlenv *env, const MipModel &model, const std::vec
 StartResult sub_search(tvlenv *env, const MipModel &sub, const SearchSettings &settings) {
   SearchSettings s = settings;
   s.term.nodelim = kSubMipNodes;
-  MipRecord record;
-  NodeLog log(env, sub.lp.objsense, env_time(env), false);
-  log.silence();
-  Search search(env, sub, record, s, log);
-  search.run();
-  if (!search.incumbent().present()) return failed("no solution found");
-  return {search.incumbent().x(), nullptr};
+  std::vector<double> x = run_sub_mip(env, sub, s);
+  if (x.empty()) return failed("no solution found");
+  return {std::move(x), nullptr};
 }
 
 // Integer columns with a value fixed, the rest searched for.

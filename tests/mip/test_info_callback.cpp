@@ -72,6 +72,7 @@ TEST(MipInfoCallback, ReportsTheSearchAndItsIncumbentAndStopsOnRequest) {
   TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
   TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, -1);  // the first nodes run without incumbent
   TVLsetintparam(s.env, TVL_PARAM_FPHEUR, -1);
+  TVLsetintparam(s.env, TVL_PARAM_RINSHEUR, -1);
   Watch w;
   w.ncols = TVLgetnumcols(s.env, s.lp);
   ASSERT_EQ(TVLsetinfocallbackfunc(s.env, watch, &w), 0);

@@ -44,6 +44,7 @@ struct Mip : ApiSession {
     // changes in the search shows.
     TVLsetintparam(env, TVL_PARAM_HEURFREQ, -1);
     TVLsetintparam(env, TVL_PARAM_FPHEUR, -1);
+    TVLsetintparam(env, TVL_PARAM_RINSHEUR, -1);
   }
   int n() { return TVLgetnumcols(env, lp); }
   std::vector<double> x() {

@@ -46,6 +46,7 @@ LoggedRun run(const char *name, int display, int interval, bool maximise = false
   // tests/mip/heuristics).
   TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, -1);
   TVLsetintparam(s.env, TVL_PARAM_FPHEUR, -1);
+  TVLsetintparam(s.env, TVL_PARAM_RINSHEUR, -1);
   EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
   LoggedRun r;
   r.nodes = TVLgetnodecnt(s.env, s.lp);

@@ -115,6 +115,7 @@ TEST(MipOpt, LimitsEndTheSearchWithTheirStatusAndKeepTheIncumbent) {
   TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
   TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, -1);  // no incumbent from the root's heuristics
   TVLsetintparam(s.env, TVL_PARAM_FPHEUR, -1);
+  TVLsetintparam(s.env, TVL_PARAM_RINSHEUR, -1);
   // Node limit 0: the root is processed, nothing after it.
   TVLsetintparam(s.env, TVL_PARAM_NODELIM, 0);
   ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);

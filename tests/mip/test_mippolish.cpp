@@ -92,7 +92,8 @@ TEST(MipPolish, PolishAfterConditionsEndTheSearchAndNameThemselves) {
 }
 
 TEST(MipPolish, NothingToPolishWithoutAnIncumbent) {
-  const Polished p = run_stein27({{TVL_PARAM_NODELIM, 0}, {TVL_PARAM_HEURFREQ, -1}, {TVL_PARAM_FPHEUR, -1}},
+  const Polished p = run_stein27({{TVL_PARAM_NODELIM, 0}, {TVL_PARAM_HEURFREQ, -1}, {TVL_PARAM_FPHEUR, -1},
+                                  {TVL_PARAM_RINSHEUR, -1}},
                                  {{TVL_PARAM_POLISHTIME, 5.0}});
   EXPECT_EQ(p.status, TVLMIP_FAIL_INFEAS);
   EXPECT_NE(p.log.find("\nPolishing requested, but no solution to polish.\n\n"), std::string::npos) << p.log;

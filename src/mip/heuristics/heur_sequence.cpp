@@ -11,15 +11,18 @@ HeurSettings heur_settings(const tvlenv *env) {
   HeurSettings s;
   s.heurfreq = param_int(env, TVL_PARAM_HEURFREQ);
   s.fpheur = param_int(env, TVL_PARAM_FPHEUR);
+  s.rinsheur = param_int(env, TVL_PARAM_RINSHEUR);
+  s.submip_nodes = param_int(env, TVL_PARAM_SUBMIPNODELIM);
   return s;
 }
 
-HeuristicSequence::HeuristicSequence(const MipModel &model, const HeurSettings &s)
+HeuristicSequence::HeuristicSequence(const MipModel &model, const HeurSettings &s, SubMipSearch sub_mip)
     : s_(s),
       locks_(compute_locks(model)),
       rounding_(locks_),
       frac_(DiveRule::Fractional, locks_),
-      coef_(DiveRule::Coefficient, locks_) {}
+      coef_(DiveRule::Coefficient, locks_),
+      rins_(std::move(sub_mip), s.submip_nodes) {}
 
 HeuristicSequence::~HeuristicSequence() = default;
 
@@ -30,8 +33,14 @@ bool HeuristicSequence::dive_due(int64_t node, int depth) const {
   return node % (depth < 20 ? 10 : 20) == 0;
 }
 
+bool HeuristicSequence::rins_due(int64_t node, const HeurInput &in) const {
+  if (s_.rinsheur < 0 || !in.incumbent) return false;
+  if (s_.rinsheur > 0) return node % s_.rinsheur == 0;
+  return node == 0 || (node % 200 == 0 && in.cutoff < rins_incumbent_);
+}
+
 bool HeuristicSequence::due(int64_t node, int depth) const {
-  if (node == 0) return s_.heurfreq >= 0 || s_.fpheur >= 0;
+  if (node == 0 || s_.rinsheur > 0 || (s_.rinsheur == 0 && node % 200 == 0)) return true;
   return s_.heurfreq >= 0 || dive_due(node, depth);
 }
 
@@ -47,6 +56,17 @@ Points HeuristicSequence::run(HeurInput &in, int64_t node) {
   if (s_.heurfreq >= 0) simple_and_dives(in, node, found);
   if (node == 0 && pump_wanted(s_.fpheur, in.has_incumbent || !found.empty())) {
     run_root_pump(in, s_.fpheur, found);
+  }
+  // RINS looks around the best point known, the one found just now included.
+  std::vector<double> best;
+  if (!found.empty()) {
+    best = found.back();
+    in.cutoff = std::min(in.cutoff, objective_of(*in.model, best));
+    in.incumbent = &best;
+  }
+  if (rins_due(node, in)) {
+    rins_incumbent_ = in.cutoff;
+    rins_.run(in, found);
   }
   return found;
 }

@@ -10,6 +10,10 @@
 // switches rounding and diving off; the pump follows TVL_PARAM_FPHEUR
 // alone.
 //
+// RINS (rins.h) runs when an incumbent exists: with TVL_PARAM_RINSHEUR 0
+// (automatic) at the root and then every 200th node once the incumbent
+// has changed since its last run; N > 0 every N-th node; -1 never.
+//
 // Dives spend LP iterations of their own: at the root up to twice the
 // root LP's iterations plus 2000; in the tree the heuristics together stay
 // below a tenth of the search's iterations plus 1000 per dive.
@@ -21,6 +25,7 @@
 #include "mip/heuristics/diving.h"
 #include "mip/heuristics/heuristic.h"
 #include "mip/heuristics/locks.h"
+#include "mip/heuristics/rins.h"
 #include "mip/heuristics/simple_rounding.h"
 
 namespace tvl::mip {
@@ -28,13 +33,16 @@ namespace tvl::mip {
 struct HeurSettings {
   int heurfreq = 0;   // TVL_PARAM_HEURFREQ
   int fpheur = 0;     // TVL_PARAM_FPHEUR
+  int rinsheur = 0;   // TVL_PARAM_RINSHEUR
+  int64_t submip_nodes = 500;  // TVL_PARAM_SUBMIPNODELIM
 };
 
 HeurSettings heur_settings(const tvlenv *env);
 
 class HeuristicSequence {
  public:
-  HeuristicSequence(const MipModel &model, const HeurSettings &s);
+  // `sub_mip` searches a restricted copy of the model (for RINS).
+  HeuristicSequence(const MipModel &model, const HeurSettings &s, SubMipSearch sub_mip);
   ~HeuristicSequence();
   // Whether anything runs at the node-th node processed (0: the root).
   bool due(int64_t node, int depth) const;
@@ -44,6 +52,7 @@ class HeuristicSequence {
 
  private:
   bool dive_due(int64_t node, int depth) const;
+  bool rins_due(int64_t node, const HeurInput &in) const;
   void simple_and_dives(HeurInput &in, int64_t node, Points &found);
   void dive(Diving &d, HeurInput &in, int64_t budget, Points &found);
 
@@ -51,7 +60,9 @@ class HeuristicSequence {
   Locks locks_;
   SimpleRounding rounding_;
   Diving frac_, coef_;
+  Rins rins_;
   int64_t dives_ = 0;
+  double rins_incumbent_ = 1e75;  // incumbent value at the last RINS run
 };
 
 }  // namespace tvl::mip

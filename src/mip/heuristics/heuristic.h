@@ -28,6 +28,7 @@ struct HeurInput {
   NodeLp *node_lp = nullptr;         // the node's LP, node bounds loaded
   double cutoff = 1e75;              // points must have an objective below this (internal form)
   bool has_incumbent = false;
+  const std::vector<double> *incumbent = nullptr;  // the incumbent's point, when there is one
   double epint = 1e-5;
   int depth = 0;
   int64_t search_iterations = 0;     // simplex iterations the search spent so far

@@ -13,6 +13,7 @@
 #include "mip/heuristics/diving.h"
 #include "mip/heuristics/heur_sequence.h"
 #include "mip/heuristics/locks.h"
+#include "mip/heuristics/rins.h"
 #include "mip/heuristics/simple_rounding.h"
 #include "mip/mip_model.h"
 #include "mip/node_lp.h"
@@ -45,6 +46,52 @@ TEST(MipHeuristics, LocksAndRoundingDirection) {
   std::vector<double> tight = {0.5, 0.5, 1.0};
   row_activities(m.lp, tight, act);
   EXPECT_FALSE(round_by_locks(m, l, 1e-6, 1e-9, tight, act));
+}
+
+// RINS fixes exactly the integer columns where the LP agrees with the
+// incumbent, hands the restricted copy to the sub-MIP search with the
+// cutoff, keeps only a feasible answer, and skips neighbourhoods that fix
+// too little or everything.
+TEST(MipHeuristics, RinsFixesWhereLpAndIncumbentAgree) {
+  tvltest::ApiSession s("rins");
+  // Four integer columns in [0, 3] and one continuous, one row x0+..+x3 >= 2.
+  const MipModel m = mip_of(s, 1, 5, {1, 1, 1, 1, 0}, "G", {2}, {0, 0, 0, 0, 0}, {3, 3, 3, 3, 5}, "IIIIC");
+  lp::LpResult lp;
+  const std::vector<double> inc = {1, 1, 0, 2, 0};
+  HeurInput in;
+  in.env = s.env;
+  in.model = &m;
+  in.lp = &lp;
+  in.incumbent = &inc;
+  in.cutoff = 3.5;
+  std::vector<double> lo, up;
+  double cutoff_seen = 0.0;
+  std::vector<double> answer;
+  Rins rins(
+      [&](const MipModel &sub, int64_t nodes, double cutoff) {
+        EXPECT_EQ(nodes, 77);
+        lo = sub.lp.collo, up = sub.lp.colup, cutoff_seen = cutoff;
+        return answer;
+      },
+      77);
+  Points found;
+  lp.x = {1.0, 0.4, 0.0, 2.0, 1.0};  // agrees on columns 0, 2, 3
+  answer = {1, 1, 0, 0, 0};          // objective 2 < 3.5, feasible
+  rins.run(in, found);
+  EXPECT_EQ(lo, (std::vector<double>{1, 0, 0, 2, 0}));
+  EXPECT_EQ(up, (std::vector<double>{1, 3, 0, 2, 5}));
+  EXPECT_EQ(cutoff_seen, 3.5);
+  ASSERT_EQ(found.size(), 1u);
+  answer = {0, 0, 0, 1, 0};  // violates the row: not kept
+  rins.run(in, found);
+  EXPECT_EQ(found.size(), 1u);
+  lo.clear();
+  lp.x = {0.5, 0.4, 0.5, 2.5, 1.0};  // nothing agrees: not worth a search
+  rins.run(in, found);
+  EXPECT_TRUE(lo.empty());
+  lp.x = {1.0, 1.0, 0.0, 2.0, 3.0};  // everything agrees: nothing to search
+  rins.run(in, found);
+  EXPECT_TRUE(lo.empty());
 }
 
 // Both dive rules on instances with a fractional root: every point they
@@ -101,7 +148,7 @@ struct Outcome {
   std::string log;
 };
 
-Outcome solve(const std::string &name, int heurfreq, int fpheur) {
+Outcome solve(const std::string &name, int heurfreq, int fpheur, int rins) {
   tvltest::ApiSession s("heur");
   const std::string file = tvltest::instance_path("miplib", name);
   Outcome o;
@@ -111,6 +158,7 @@ Outcome solve(const std::string &name, int heurfreq, int fpheur) {
   TVLaddfuncdest(s.env, res, &o.log, tvltest::collect_text);
   TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, heurfreq);
   TVLsetintparam(s.env, TVL_PARAM_FPHEUR, fpheur);
+  TVLsetintparam(s.env, TVL_PARAM_RINSHEUR, rins);
   TVLsetdblparam(s.env, TVL_PARAM_TILIM, 120.0);
   EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
   o.status = TVLgetstat(s.env, s.lp);
@@ -125,7 +173,7 @@ Outcome solve(const std::string &name, int heurfreq, int fpheur) {
 // optimum is the same either way.
 TEST(MipHeuristics, RunsWithAndWithoutHeuristicsAgree) {
   for (const char *name : {"stein27", "lseu", "gt2"}) {
-    const Outcome on = solve(name, 0, 2), off = solve(name, -1, -1);
+    const Outcome on = solve(name, 0, 2, 0), off = solve(name, -1, -1, -1);
     ASSERT_TRUE(on.status == TVLMIP_OPTIMAL || on.status == TVLMIP_OPTIMAL_TOL) << name << on.log;
     ASSERT_TRUE(off.status == TVLMIP_OPTIMAL || off.status == TVLMIP_OPTIMAL_TOL) << name;
     EXPECT_NEAR(on.objective, off.objective, 1e-6 * std::max(1.0, std::fabs(off.objective))) << name;
