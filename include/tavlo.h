@@ -692,6 +692,9 @@ TVLPUBLIC int TVLgetindconstr(TVLCENVptr env, TVLCLPptr lp, int *indvar_p, int *
 TVLPUBLIC int TVLEgetindicator(TVLCENVptr env, TVLCLPptr lp, int which, int *indvar_p, int *complemented_p,
                                int *nzcnt_p, double *rhs_p, char *sense_p, int *linind, double *linval,
                                int space, int *surplus_p);
+/* Slacks rhs - a'x of indicator constraints begin..end at the solution's
+ * columns (the incumbent of a MIP), whether or not each is switched on. */
+TVLPUBLIC int TVLgetindconstrslack(TVLCENVptr env, TVLCLPptr lp, double *indslack, int begin, int end);
 TVLPUBLIC int TVLgetnumindconstrs(TVLCENVptr env, TVLCLPptr lp);
 TVLPUBLIC int TVLgetindconstrname(TVLCENVptr env, TVLCLPptr lp, char *buf_str, int bufspace, int *surplus_p,
                                   int which);
@@ -1025,6 +1028,12 @@ TVLPUBLIC int TVLgetsolnpoolx(TVLCENVptr env, TVLCLPptr lp, int soln, double *x,
 TVLPUBLIC int TVLgetsolnpoolslack(TVLCENVptr env, TVLCLPptr lp, int soln, double *slack, int begin, int end);
 TVLPUBLIC int TVLgetsolnpoolqconstrslack(TVLCENVptr env, TVLCLPptr lp, int soln, double *qcslack, int begin,
                                          int end);
+/* Quality measures of pool solution soln, numbered as for TVLgetdblquality:
+ * the primal ones (infeasibilities, residuals, sizes of x and of the
+ * slacks, integrality violations, primal objective), computed from the
+ * stored columns; dual measures give 1017.  soln -1 is the incumbent. */
+TVLPUBLIC int TVLgetsolnpooldblquality(TVLCENVptr env, TVLCLPptr lp, int soln, double *quality_p, int what);
+TVLPUBLIC int TVLgetsolnpoolintquality(TVLCENVptr env, TVLCLPptr lp, int soln, int *quality_p, int what);
 TVLPUBLIC int TVLgetsolnpoolsolnname(TVLCENVptr env, TVLCLPptr lp, char *store, int storesz, int *surplus_p,
                                      int soln);
 TVLPUBLIC int TVLgetsolnpoolsolnindex(TVLCENVptr env, TVLCLPptr lp, const char *lname_str, int *index_p);

@@ -2,6 +2,7 @@
 // linear row a'x (sense) rhs must hold.  They are MIP data: adding one
 // makes the problem a MIP.
 #include "frame/parts_api.h"
+#include "frame/solution_view.h"
 
 namespace tvl {
 namespace {
@@ -72,6 +73,26 @@ int get_ind_name(const tvlenv *env, tvllp *lp, char *buf, int space, int *surplu
   return single_name(s, buf, space, surplus_p);
 }
 
+// Slacks rhs - a'x of indicator constraints begin..end at the columns of
+// the stored solution (the incumbent of a MIP), whether or not the
+// indicator is switched on there.
+int ind_slacks(const tvlenv *env, tvllp *lp, double *out, int begin, int end) {
+  SolutionView v;
+  int st = open_view(env, lp, &v);
+  if (!st) st = need_primal(v);
+  if (!st && !out) st = 1004;
+  if (!st) st = check_range(env, "TVLgetindconstrslack", begin, end, ind_count(lp));
+  if (st) return st;
+  const double *x = v.soln->x.data();
+  for (int k = begin; k <= end; ++k) {
+    const IndConstr &c = lp->parts->indcons[k];
+    double activity = 0.0;
+    for (int64_t p = 0; p < c.ind.size; ++p) activity += c.val[p] * x[c.ind[p]];
+    out[k - begin] = c.rhs - activity;
+  }
+  return 0;
+}
+
 }  // namespace
 }  // namespace tvl
 
@@ -96,6 +117,10 @@ int TVLEgetindicator(TVLCENVptr env, TVLCLPptr lp, int which, int *indvar_p, int
                      double *rhs_p, char *sense_p, int *linind, double *linval, int space, int *surplus_p) {
   return boundary(env, get_indconstr(env, parts_api::mut(lp), "TVLEgetindicator", indvar_p, complemented_p,
                                      nzcnt_p, rhs_p, sense_p, linind, linval, space, surplus_p, which));
+}
+
+int TVLgetindconstrslack(TVLCENVptr env, TVLCLPptr lp, double *indslack, int begin, int end) {
+  return boundary(env, ind_slacks(env, parts_api::mut(lp), indslack, begin, end));
 }
 
 int TVLgetnumindconstrs(TVLCENVptr env, TVLCLPptr lp) {

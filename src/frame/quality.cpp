@@ -339,6 +339,20 @@ int dbl_quality(const tvlenv *env, const tvllp *lp, double *quality_p, int what,
   return 0;
 }
 
+int point_quality(const tvlenv *env, const tvllp *lp, const double *x, int what, double *val, int *idx) {
+  SolutionView v;
+  if (int st = open_view(env, lp, &v)) return st;
+  SolutionRecord point;
+  point.incumbent = point.has_primal = true;
+  point.x.assign(x, x + v.n);
+  point.ax = activities(v.lp->lp, x);
+  point.slack.resize(point.ax.size());
+  for (size_t i = 0; i < point.ax.size(); ++i) point.slack[i] = v.lp->lp->rhs[i] - point.ax[i];
+  v.soln = &point;
+  v.mip = true;
+  return compute_quality(v, what, val, idx, nullptr);
+}
+
 int int_quality(const tvlenv *env, const tvllp *lp, int *quality_p, int what, KappaEstimate kappa) {
   SolutionView v;
   int st = open_view(env, lp, &v);

@@ -42,4 +42,10 @@ using KappaEstimate = double (*)(const LpData &data, const BasisData &basis);
 int dbl_quality(const tvlenv *env, const tvllp *lp, double *quality_p, int what, KappaEstimate kappa);
 int int_quality(const tvlenv *env, const tvllp *lp, int *quality_p, int what, KappaEstimate kappa);
 
+// Measure `what` of the integer-feasible point x (all columns) of a MIP
+// problem, as if it were the incumbent: the primal measures, from x and
+// the slacks rhs - A x; dual measures give 1017.  idx receives -2 when the
+// measure has no index.  Used for the solutions of the pool.
+int point_quality(const tvlenv *env, const tvllp *lp, const double *x, int what, double *val, int *idx);
+
 }  // namespace tvl

@@ -1,4 +1,5 @@
-// Public queries and deletions of the solution pool.  Solution index -1
+// Public queries and deletions of the solution pool, and the quality
+// measures of its solutions.  Solution index -1
 // means the incumbent and is answered by the plain solution queries;
 // other indices need a MIP problem (3003) whose pool exists and has not
 // been invalidated by a data change (3024).
@@ -7,6 +8,7 @@
 #include "frame/listedit.h"
 #include "frame/parts_api.h"
 #include "frame/solution.h"
+#include "frame/solution_view.h"
 #include "mip/solnpool.h"
 
 namespace tvl {
@@ -163,6 +165,36 @@ int solution_index(const tvlenv *env, tvllp *lp, const char *name, int *index_p)
   return 0;
 }
 
+// Quality measure `what` of stored solution `soln`: value and index (-2
+// when the measure has none).
+int solution_quality(const tvlenv *env, tvllp *lp, int soln, int what, double *val, int *idx) {
+  SolnPool *p = nullptr;
+  if (int st = enter_solution(env, lp, soln, &p)) return st;
+  p->lock();
+  const std::vector<double> x(p->solution(soln), p->solution(soln) + p->numcols());
+  p->unlock();
+  return point_quality(env, lp, x.data(), what, val, idx);
+}
+
+int solution_dbl_quality(const tvlenv *env, tvllp *lp, int soln, double *out, int what) {
+  int idx = -2;
+  double val = 0.0;
+  int st = solution_quality(env, lp, soln, what, &val, &idx);
+  if (!st && !out) st = 1004;
+  if (!st) *out = val;
+  return st;
+}
+
+int solution_int_quality(const tvlenv *env, tvllp *lp, int soln, int *out, int what) {
+  int idx = -2;
+  double val = 0.0;
+  int st = solution_quality(env, lp, soln, what, &val, &idx);
+  if (!st && !out) st = 1004;
+  if (!st && idx == -2) st = TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
+  if (!st) *out = idx;
+  return st;
+}
+
 // Deletes the flagged solutions; del is rewritten to the new index of each
 // kept solution and -1 for the deleted ones.
 void delete_flagged(SolnPool *p, int32_t *del) {
@@ -221,6 +253,16 @@ int TVLgetsolnpoolslack(TVLCENVptr env, TVLCLPptr lp, int soln, double *slack, i
 
 int TVLgetsolnpoolqconstrslack(TVLCENVptr env, TVLCLPptr lp, int soln, double *qcslack, int begin, int end) {
   return boundary(env, tvl::solution_qcslack(env, mut(lp), soln, qcslack, begin, end));
+}
+
+int TVLgetsolnpooldblquality(TVLCENVptr env, TVLCLPptr lp, int soln, double *quality_p, int what) {
+  if (soln == -1) return TVLgetdblquality(env, lp, quality_p, what);
+  return boundary(env, tvl::solution_dbl_quality(env, mut(lp), soln, quality_p, what));
+}
+
+int TVLgetsolnpoolintquality(TVLCENVptr env, TVLCLPptr lp, int soln, int *quality_p, int what) {
+  if (soln == -1) return TVLgetintquality(env, lp, quality_p, what);
+  return boundary(env, tvl::solution_int_quality(env, mut(lp), soln, quality_p, what));
 }
 
 int TVLgetsolnpoolsolnname(TVLCENVptr env, TVLCLPptr lp, char *store, int storesz, int *surplus_p, int soln) {

@@ -131,6 +131,47 @@ TEST(SolnPoolApi, ErrorsAndMessages) {
   EXPECT_EQ(TVLgetsolnpoolnumsolns(m.env, m.lp), 0);
 }
 
+// Quality measures of a stored point that breaks a bound, both rows and
+// integrality: the primal measures are computed from its own columns, dual
+// ones do not exist for it, and indices are checked.
+TEST(SolnPoolApi, QualityOfAStoredSolution) {
+  ApiSession s("pool");
+  load_mip(s);
+  offer(s, {{3, 1, 0}, {3.5, 2, 1}});
+  auto dbl = [&](int soln, int what) {
+    double v = -1;
+    EXPECT_EQ(TVLgetsolnpooldblquality(s.env, s.lp, soln, &v, what), 0) << what;
+    return v;
+  };
+  auto idx = [&](int soln, int what) {
+    int k = -9;
+    EXPECT_EQ(TVLgetsolnpoolintquality(s.env, s.lp, soln, &k, what), 0) << what;
+    return k;
+  };
+  // x = 3.5 > 3; r0: 6.5 <= 4 and r1: 9.5 <= 7 are both 2.5 over; the
+  // first of the largest violations (row 0, after the 3 columns) is named.
+  EXPECT_DOUBLE_EQ(dbl(1, TVL_MAX_PRIMAL_INFEAS), 2.5);
+  EXPECT_EQ(idx(1, TVL_MAX_PRIMAL_INFEAS), 3);
+  EXPECT_DOUBLE_EQ(dbl(1, TVL_SUM_PRIMAL_INFEAS), 5.5);
+  EXPECT_DOUBLE_EQ(dbl(1, TVL_MAX_INT_INFEAS), 0.5);
+  EXPECT_EQ(idx(1, TVL_MAX_INT_INFEAS), 0);
+  EXPECT_DOUBLE_EQ(dbl(1, TVL_PRIMAL_OBJ), 3 * 3.5 + 2 * 2 + 1);
+  EXPECT_DOUBLE_EQ(dbl(1, TVL_MAX_PRIMAL_RESIDUAL), 0.0);
+  EXPECT_DOUBLE_EQ(dbl(0, TVL_MAX_PRIMAL_INFEAS), 0.0);
+  EXPECT_DOUBLE_EQ(dbl(0, TVL_MAX_X), 3.0);
+
+  double v = 0;
+  int k = 0;
+  EXPECT_EQ(TVLgetsolnpoolintquality(s.env, s.lp, 1, &k, TVL_SUM_PRIMAL_INFEAS),
+            TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION);
+  EXPECT_EQ(TVLgetsolnpooldblquality(s.env, s.lp, 1, &v, TVL_MAX_DUAL_INFEAS),
+            TVLERR_NOT_AVAILABLE_FOR_MIXED_INTEGER_PROGRAMS);
+  EXPECT_EQ(TVLgetsolnpooldblquality(s.env, s.lp, 2, &v, TVL_MAX_X), TVLERR_INDEX_IS_OUTSIDE_RANGE_OF_VALID_VALUES);
+  EXPECT_EQ(TVLgetsolnpooldblquality(s.env, s.lp, 0, nullptr, TVL_MAX_X), TVLERR_NULL_POINTER_FOR_REQUIRED_DATA);
+  // -1 is the incumbent, and there is none: the problem's own answer.
+  EXPECT_EQ(TVLgetsolnpooldblquality(s.env, s.lp, -1, &v, TVL_MAX_X), TVLERR_NO_SOLUTION_EXISTS);
+}
+
 TEST(SolnPoolApi, FilterListFunctions) {
   ApiSession s("filters");
   load_mip(s);
