@@ -1,6 +1,7 @@
-// Commands that optimise and report: solve (update, optimise, build the
-// Solution structure, refresh Start), getProbType, and the solution quality
-// measures getQuality and getQualityHierarchy.
+// Commands that optimise and report: solve and populate (update, optimise,
+// build the Solution structure with its pool, refresh Start), getProbType,
+// and the solution quality measures getQuality, getQualityOfPool and
+// getQualityHierarchy.
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -134,6 +135,36 @@ void putMipOutcome(Tavlo& t, StructBuilder& s) {
   putDouble(t, s, "miprelgap", TVLgetmiprelgap);
 }
 
+// A row activity from its right-hand side and slack: rhs - slack, with an
+// infinite slack (either sign, at or beyond 1e20) meaning the opposite
+// infinite activity.
+double activityFromSlack(double rhs, double slack, double inf) {
+  return slack >= TVL_INFBOUND ? -inf : slack <= -TVL_INFBOUND ? inf : rhs - slack;
+}
+
+// indicatorax: the activity a'x of each indicator constraint's row at the
+// solution, from the library's indicator slacks and right-hand sides.  A
+// solution without values (no incumbent) has no indicatorax; an indicator
+// whose data cannot be read fails the command (10018).
+int putIndicatorActivities(Tavlo& t, StructBuilder& s) {
+  const int k = TVLgetnumindconstrs(t.env, t.lp);
+  if (k <= 0) return 0;
+  std::vector<double> ax(static_cast<std::size_t>(k));
+  if (TVLgetindconstrslack(t.env, t.lp, ax.data(), 0, k - 1) != 0) return 0;
+  const double inf = t.host().getInf();
+  for (int i = 0; i < k; ++i) {
+    // Space 0 asks only for the size of the row, which is not needed: its
+    // answer "array too short" still delivers the right-hand side.
+    double rhs = 0;
+    int nz = 0, surplus = 0;
+    const int status = TVLgetindconstr(t.env, t.lp, nullptr, nullptr, &nz, &rhs, nullptr, nullptr, nullptr, 0, &surplus, i);
+    if (status != 0 && status != TVLERR_INSUFFICIENT_ARRAY_LENGTH) return kNoIndicatorSlack;
+    ax[static_cast<std::size_t>(i)] = activityFromSlack(rhs, ax[static_cast<std::size_t>(i)], inf);
+  }
+  s.put("indicatorax", doubleColumn(t.host(), ax.data(), ax.size()));
+  return 0;
+}
+
 // Builds the Solution of the last optimisation, stores it in the object and
 // hands a copy back as the command's result.  Without a solution status
 // nothing is stored and the result is an empty structure.
@@ -148,6 +179,7 @@ int setupSolution(Tavlo& t, Value* object, double time, Value** result) {
   if (!s.put("status", int32Scalar(host, stat))) return 1001;
   putOutcome(t, s, stat, time);
   if (isMipType(TVLgetprobtype(t.env, t.lp))) putMipOutcome(t, s);
+  if (int status = putIndicatorActivities(t, s)) return status;
   *result = host.duplicateArray(s.get());
   return setField(host, object, "Solution", s.release(), 0);
 }
@@ -164,8 +196,7 @@ bool poolActivities(Tavlo& t, int soln, std::vector<double>& ax) {
   if (TVLgetsolnpoolslack(t.env, t.lp, soln, ax.data(), 0, m - 1) != 0) return false;
   if (TVLgetrhs(t.env, t.lp, rhs.data(), 0, m - 1) != 0) return false;
   const double inf = t.host().getInf();
-  for (std::size_t i = 0; i < ax.size(); ++i)
-    ax[i] = ax[i] >= TVL_INFBOUND ? -inf : ax[i] <= -TVL_INFBOUND ? inf : rhs[i] - ax[i];
+  for (std::size_t i = 0; i < ax.size(); ++i) ax[i] = activityFromSlack(rhs[i], ax[i], inf);
   return true;
 }
 
@@ -211,10 +242,38 @@ int setupSolutionPool(Tavlo& t, Value* object, Value** result) {
   return setField(host, object, "Solution", updated, 0);
 }
 
+// Runs one optimiser call between two clock readings; `time` receives the
+// elapsed seconds.
+template <typename Optimiser>
+int timed(Tavlo& t, Optimiser run, double* time) {
+  double start = 0, end = 0;
+  TVLgettime(t.env, &start);
+  const int status = run();
+  TVLgettime(t.env, &end);
+  *time = end - start;
+  return status;
+}
+
+// What every optimisation command leaves behind: the Solution, its pool
+// part for the MIP family, and Start refreshed from the result.
+int reportOptimisation(Tavlo& t, Value* object, int type, double time, Value** result) {
+  if (int s = setupSolution(t, object, time, result)) return s;
+  if (isMipType(type) && TVLgetstat(t.env, t.lp) != 0) {
+    if (int s = setupSolutionPool(t, object, result)) return s;
+  }
+  return setupStart(t, object);
+}
+
+// Clears the terminate flag and hands it to the library, so that Ctrl-C
+// and the terminate command reach the optimisation that follows.
+int armTerminate(Tavlo& t) {
+  t.terminate = 0;
+  return TVLsetterminate(t.env, &t.terminate);
+}
+
 int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
   if (int status = updateProblem(t, object)) return status;
-  t.terminate = 0;
-  if (int status = TVLsetterminate(t.env, &t.terminate)) return status;
+  if (int status = armTerminate(t)) return status;
   const int type = TVLgetprobtype(t.env, t.lp);
   delField(t.host(), object, "Solution");
   std::optional<InfoCallbackScope> info;
@@ -222,17 +281,26 @@ int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Valu
     info.emplace(t, object);
     if (int status = info->status()) return status;
   }
-  double start = 0, end = 0;
-  TVLgettime(t.env, &start);
-  const int status = optimise(t, type);
-  TVLgettime(t.env, &end);
+  double time = 0;
+  const int status = timed(t, [&] { return optimise(t, type); }, &time);
   info.reset();
   if (status) return status;
-  if (int s = setupSolution(t, object, end - start, result)) return s;
-  if (isMipType(type) && TVLgetstat(t.env, t.lp) != 0) {
-    if (int s = setupSolutionPool(t, object, result)) return s;
-  }
-  return setupStart(t, object);
+  return reportOptimisation(t, object, type, time, result);
+}
+
+// populate: the MIP optimizer's two phases that fill the solution pool.
+// Like solve it arms the terminate flag (a flag left at 1 by an earlier
+// Ctrl-C would otherwise stop it at once, and without it Ctrl-C could not
+// stop it); it installs no information callback.  An LP is refused by the
+// library with its own message.
+int populateCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
+  if (int status = updateProblem(t, object)) return status;
+  if (int status = armTerminate(t)) return status;
+  const int type = TVLgetprobtype(t.env, t.lp);
+  delField(t.host(), object, "Solution");
+  double time = 0;
+  if (int status = timed(t, [&] { return TVLpopulate(t.env, t.lp); }, &time)) return status;
+  return reportOptimisation(t, object, type, time, result);
 }
 
 int getProbTypeCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
@@ -242,14 +310,21 @@ int getProbTypeCommand(Tavlo& t, Value* object, const Value*, int, Value* const*
 }
 
 // One measure: {index, value} when it has an index, {value} when it has
-// none; null when the library cannot answer it.
-Value* qualityValue(Tavlo& t, const Quality& q, const char* valueName) {
+// none; null when the library cannot answer it.  `soln` is a pool
+// solution, or kCurrent for the problem's own solution.
+constexpr int kCurrent = -2;
+
+Value* qualityValue(Tavlo& t, const Quality& q, const char* valueName, int soln = kCurrent) {
   Host& host = t.host();
   double value = 0;
-  if (TVLgetdblquality(t.env, t.lp, &value, q.number) != 0) return nullptr;
-  StructBuilder s(host);
   int index = 0;
-  if (TVLgetintquality(t.env, t.lp, &index, q.number) == 0) {
+  const bool pool = soln != kCurrent;
+  if ((pool ? TVLgetsolnpooldblquality(t.env, t.lp, soln, &value, q.number)
+            : TVLgetdblquality(t.env, t.lp, &value, q.number)) != 0)
+    return nullptr;
+  StructBuilder s(host);
+  if ((pool ? TVLgetsolnpoolintquality(t.env, t.lp, soln, &index, q.number)
+            : TVLgetintquality(t.env, t.lp, &index, q.number)) == 0) {
     s.put("index", int32Scalar(host, index));
     s.put("value", host.createDoubleScalar(value));
   } else {
@@ -258,11 +333,30 @@ Value* qualityValue(Tavlo& t, const Quality& q, const char* valueName) {
   return s.release();
 }
 
+// The measure named by `name`, or null when the name is not in the table.
+const Quality* findQuality(const char* name) {
+  for (const Quality& q : kQualities)
+    if (std::strcmp(q.name, name) == 0) return &q;
+  return nullptr;
+}
+
 int getQualityCommand(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value** result) {
   char name[256];
   if (nargs != 1 || !readText(t.host(), args[0], name, sizeof name)) return kBadArguments;
-  for (const Quality& q : kQualities)
-    if (std::strcmp(q.name, name) == 0) *result = qualityValue(t, q, "value");
+  if (const Quality* q = findQuality(name)) *result = qualityValue(t, *q, "value");
+  return 0;
+}
+
+// getQualityOfPool(soln, name): the measure of pool solution soln (the
+// library's index, truncated: 0 is the first pool solution, -1 the
+// incumbent).
+int getQualityOfPoolCommand(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Value** result) {
+  char name[256];
+  double soln = 0;
+  if (nargs != 2 || !readScalar(t.host(), args[0], &soln) || !readText(t.host(), args[1], name, sizeof name) ||
+      !(soln > -2 && soln < 2147483647.0))
+    return kBadArguments;
+  if (const Quality* q = findQuality(name)) *result = qualityValue(t, *q, "value", static_cast<int>(soln));
   return 0;
 }
 
@@ -286,8 +380,10 @@ int getQualityHierarchyCommand(Tavlo& t, Value*, const Value*, int, Value* const
 
 void registerSolveCommands(CommandTable& table) {
   table.bind("solve", solveCommand);
+  table.bind("populate", populateCommand);
   table.bind("getProbType", getProbTypeCommand);
   table.bind("getQuality", getQualityCommand);
+  table.bind("getQualityOfPool", getQualityOfPoolCommand);
   table.bind("getQualityHierarchy", getQualityHierarchyCommand);
 }
 

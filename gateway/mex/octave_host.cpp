@@ -1,6 +1,9 @@
 #include "octave_host.h"
 
+#include "interrupt_bridge.h"
+
 #include <mex.h>
+#include <quit.h>
 
 #include <cstring>
 #include <type_traits>
@@ -24,9 +27,18 @@ bool isPropertyToken(const mxArray* a) {
          mxGetFieldNumber(a, kTokenFields[1]) == 1;
 }
 
+// Calls an Octave function; its errors come back as a nonzero result.  A
+// Ctrl-C that Octave raises while the function runs must not unwind
+// through the module and the library: it is handed to the interrupt bridge
+// and the call counts as failed.
 int call(int nout, mxArray* out[], int nin, mxArray* in[], const char* name) {
   mexSetTrapFlag(1);
-  const int rc = mexCallMATLAB(nout, out, nin, in, name);
+  int rc = 1;
+  try {
+    rc = mexCallMATLAB(nout, out, nin, in, name);
+  } catch (const octave::interrupt_exception&) {
+    InterruptBridge::interrupted();
+  }
   mexSetTrapFlag(0);
   return rc;
 }

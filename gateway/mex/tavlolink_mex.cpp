@@ -24,6 +24,7 @@ __attribute__((visibility("default"))) void mexFunction(int nlhs, mxArray* plhs[
   gateway::InterruptBridge bridge(isOptimisation(nrhs, prhs));
   gateway::entry(host, nlhs, reinterpret_cast<gateway::Value**>(plhs), nrhs,
                  reinterpret_cast<const gateway::Value**>(prhs));
+  bridge.raisePending();
 }
 
 __attribute__((visibility("default"))) const char* mexVersion() { return gateway::kModuleVersion; }

@@ -18,14 +18,17 @@ classdef Tavlo < handle
   %     Handle        link to the problem inside the module (do not change)
   %
   %   Methods
-  %     solve, getCallbackX, getProbType, getQuality, getQualityHierarchy,
+  %     solve, populate, getCallbackX, getProbType, getQuality,
+  %     getQualityOfPool, getQualityHierarchy,
   %     readModel, writeModel, readBasis, writeBasis, readMipStart,
   %     writeMipStart, addRows, addCols, delRows, delCols, getParam, getParamNumber, getParamType, setDefault, readParam,
   %     writeParam, terminate, and the change markers changeObj,
   %     changeRhs, changeBds, change, changeName, changeObjName,
   %     changeColName, changeRowName, changeSOSName, changeQCName,
-  %     installStart, addSOSs, addQCs, addIndicators.  Type
-  %     "help Tavlo.<method>" for one of them.
+  %     installStart, addSOSs, addQCs, addIndicators.  Not available
+  %     yet (they fail with "... is not implemented yet."): feasOpt,
+  %     refineConflict, refineMipStartConflict, writeConflict, tuneParam.
+  %     Type "help Tavlo.<method>" for one of them.
   %
   %   Every method calls the module tavlolink; its errors carry the
   %   library's message.
@@ -133,6 +136,56 @@ classdef Tavlo < handle
       sol = call(obj, 'solve');
     end
 
+    function sol = populate(obj)
+      % populate  Fills the solution pool of a MIP with many solutions: the
+      %   MIP is optimised first (unless a finished search can be carried
+      %   on), then the search goes on collecting solutions within the pool
+      %   gaps until Param.mip.limits.populate solutions were generated or
+      %   nothing is left.  Returns the Solution (also kept in obj.Solution)
+      %   with Solution.pool listing the pool; Ctrl-C stops it as it stops
+      %   solve.  The information callback is not called.
+      %
+      %   Example:
+      %     t.Param.mip.pool.absgap.Cur = 10;   % solutions within 10 of the best
+      %     sol = t.populate();
+      %     objs = [sol.pool.solution.objval];
+      sol = call(obj, 'populate');
+    end
+
+    function sol = feasOpt(obj, rngpref, rhspref, lbpref, ubpref)
+      % feasOpt  Feasibility relaxation of the Model with preferences for
+      %   relaxing row ranges, right-hand sides, lower and upper bounds.
+      %   Not available yet: the library has no feasibility relaxation, and
+      %   the call fails with "TAVLO function 'feasOpt' is not implemented yet."
+      sol = call(obj, 'feasOpt', rngpref, rhspref, lbpref, ubpref);
+    end
+
+    function refineConflict(obj)
+      % refineConflict  Conflict refiner for an infeasible Model.  Not
+      %   available yet: the call fails with "TAVLO function
+      %   'refineConflict' is not implemented yet."
+      call(obj, 'refineConflict');
+    end
+
+    function refineMipStartConflict(obj, k)
+      % refineMipStartConflict  Conflict refiner for MIP start K.  Not
+      %   available yet (fails with "... is not implemented yet.").
+      call(obj, 'refineMipStartConflict', k);
+    end
+
+    function writeConflict(obj, file)
+      % writeConflict  Writes the conflict found by the refiner.  Not
+      %   available yet (fails with "... is not implemented yet.").
+      call(obj, 'writeConflict', file);
+    end
+
+    function tuneParam(obj, varargin)
+      % tuneParam  Parameter tuning.  Not available yet: the library has no
+      %   tuning, and the call fails with "TAVLO function 'tuneParam' is not
+      %   implemented yet."
+      call(obj, 'tuneParam', varargin{:});
+    end
+
     function x = getCallbackX(obj, cbhandle)
       % getCallbackX  Columns of the incumbent of the MIP being solved; only
       %   from inside an InfoCallback function, with the CbHandle of its
@@ -153,6 +206,19 @@ classdef Tavlo < handle
       %   the row or column where it occurs, when the measure has one).  An
       %   unknown name gives [].
       q = call(obj, 'getQuality', name);
+      if isa(q, 'Tavlo')
+        q = [];
+      end
+    end
+
+    function q = getQualityOfPool(obj, soln, name)
+      % getQualityOfPool  Quality measure NAME of a pool solution, as
+      %   getQuality does for the last solution.  SOLN is the library's
+      %   index: 0 is Solution.pool.solution(1), k-1 is solution(k), and -1
+      %   the incumbent.  Only primal measures (infeasibilities, residuals,
+      %   sizes of x and slacks, integrality) exist for pool solutions; other
+      %   names and indices outside the pool give [].
+      q = call(obj, 'getQualityOfPool', soln, name);
       if isa(q, 'Tavlo')
         q = [];
       end

@@ -200,6 +200,62 @@ t.MipStart = struct('x', [1; 2], 'xindices', int32(1));
 t.installStart();
 expect(strcmp(errorOf(@() t.solve()), 'length not equal'), 'a MIP start whose x and xindices differ in length');
 
+% Indicator constraints: z = 1 forces x1 + 2 x2 <= 4, z = 0 forces x2 >= 3;
+% the optimum takes z = 1.  indicatorax holds each indicator row's activity
+% at the solution, switched on or not.
+t = quietTavlo();
+t.Model = struct('sense', 'maximize', 'obj', [1; 1; 5], 'lb', [0; 0; 0], 'ub', [10; 10; 1], ...
+                 'A', [1 1 0], 'lhs', -Inf, 'rhs', 8, 'ctype', 'CCB', ...
+                 'indicator', struct('variable', {3, 3}, 'complemented', {0, 1}, 'sense', {'L', 'G'}, ...
+                                     'rhs', {4, 3}, 'a', {[1; 2; 0], [0; 1; 0]}, 'name', {'on', 'off'}));
+sol = t.solve();
+expect(any(sol.status == [101 102]) && near(sol.objval, 9, 1e-9) && norm(sol.x - [4; 0; 1]) < 1e-6, ...
+       'the indicator MIP reaches its optimum 9 at (4, 0, 1)');
+expect(isequal(size(sol.indicatorax), [2 1]) && norm(sol.indicatorax - [4; 0]) < 1e-6, ...
+       'indicatorax holds the activities of both indicator rows');
+t.Model.indicator(2).a = [1; 1; 0];
+sol = t.solve();
+expect(norm(sol.indicatorax - [sol.x(1) + 2 * sol.x(2); sol.x(1) + sol.x(2)]) < 1e-6, ...
+       'a changed indicator row shows its new activity');
+delete(t);
+
+% populate on stein27, which has many optimal solutions: straight from the
+% model (both phases), then again after a solve, with the absolute pool gap
+% 0 keeping it to optimal ones.  Every pool solution is distinct and
+% feasible, and its quality measures come from its own columns.
+t = quietTavlo();
+t.readModel(fullfile(miplib, 'stein27.mps.gz'));
+t.Param.mip.limits.populate.Cur = 15;
+sol = t.populate();
+n = numel(sol.pool.solution);
+X = [sol.pool.solution.x];
+expect(any(sol.status == [128 129 130]) && sol.objval == 18 && n >= 15 && isequal(t.Solution, sol), ...
+       sprintf('populate without a prior solve: status %d, %d pool solutions', sol.status, n));
+expect(size(unique(X', 'rows'), 1) == n && all(all(t.Model.A * X >= t.Model.lhs - 1e-6)) && ...
+       all(abs(X(:) - round(X(:))) <= 1e-9), 'the pool holds distinct integer-feasible solutions');
+expect(norm([sol.pool.solution.objval] - t.Model.obj' * X, Inf) <= 1e-9, 'with their own objectives');
+u = quietTavlo();
+u.readModel(fullfile(miplib, 'stein27.mps.gz'));
+before = numel(u.solve().pool.solution);
+u.Param.mip.pool.absgap.Cur = 0;
+u.Param.mip.limits.populate.Cur = 10;
+sol = u.populate();
+expect(sol.status == 128 && numel(sol.pool.solution) == before + 10 && ...
+       sum([sol.pool.solution.objval] == 18) >= 10, 'after a solve, 10 more optimal solutions end populate with 128');
+k = numel(sol.pool.solution);
+q = u.getQualityOfPool(k - 1, 'maxprimalinfeas');
+o = u.getQualityOfPool(k - 1, 'primalobj');
+expect(isstruct(q) && isfield(q, 'index') && q.value <= 1e-9 && o.value == sol.pool.solution(k).objval && ...
+       ~isfield(o, 'index'), 'getQualityOfPool counts from 0 and answers primal measures');
+expect(isequal(u.getQualityOfPool(-1, 'maxx'), u.getQuality('maxx')), 'index -1 is the incumbent');
+expect(isempty(u.getQualityOfPool(k, 'maxx')) && isempty(u.getQualityOfPool(0, 'maxdualinfeas')) && ...
+       isempty(u.getQualityOfPool(0, 'nosuchmeasure')), 'an index outside the pool, a dual or unknown measure give []');
+v = quietTavlo();
+v.Model = struct('sense', 'minimize', 'obj', 1, 'lb', 0, 'ub', 1, 'A', 1, 'lhs', 0, 'rhs', 1);
+expect(~isempty(strfind(errorOf(@() v.populate()), 'Not a mixed-integer problem')) && isempty(v.Solution), ...
+       'populate of an LP fails with the library''s text and leaves no Solution');
+delete(t); delete(u); delete(v);
+
 % The intlinprog-style function with integer variables.
 [x, fval, exitflag] = tavlo_intlinprog(-c, 1:3, A, b, [], [], zeros(3, 1), 10 * ones(3, 1));
 expect(exitflag == 1 && fval == -enumerate(c, A, b, [10 10 10]) && norm(x - round(x)) < 1e-9, ...
