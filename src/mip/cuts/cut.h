@@ -50,6 +50,8 @@ struct CutContext {
   double epint = 1e-5;
   int effort = 0;                  // the family's parameter: 0 automatic, > 0 more
   std::vector<RootBound> *bounds = nullptr;  // where tightened bounds go (may be null)
+  const tvlenv *env = nullptr;     // for progress lines and the clock (may be null)
+  int candidates = 200;            // TVL_PARAM_FRACCAND: Gomory candidates at most
 };
 
 class CutSeparator {

@@ -22,7 +22,8 @@ constexpr int kMaxAge = 3;
 CutLoopSettings cut_loop_settings(const tvlenv *env) {
   return {param_int(env, TVL_PARAM_CUTPASS), param_int(env, TVL_PARAM_MIPEMPHASIS),
           param_dbl(env, TVL_PARAM_CUTSFACTOR), param_int(env, TVL_PARAM_FRACCUTS), param_int(env, TVL_PARAM_COVERS),
-          param_int(env, TVL_PARAM_MIRCUTS), param_int(env, TVL_PARAM_AGGCUTLIM)};
+          param_int(env, TVL_PARAM_MIRCUTS), param_int(env, TVL_PARAM_AGGCUTLIM), param_int(env, TVL_PARAM_FRACCAND),
+          env};
 }
 
 RootCutLoop::RootCutLoop(const MipModel &model, const CutLoopSettings &settings) : model_(model), s_(settings) {
@@ -60,14 +61,21 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
   const int64_t start_its = lp.iterations();
   const int64_t budget = 4 * std::max<int64_t>(start_its, 250);
   CutSelectLimits limits;
-  limits.max_cuts = std::max(50, std::min(500, m0));
+  const int round_cuts = std::max(50, std::min(500, m0));
+  // The cuts' nonzeros may at most double those of the model (at least
+  // 10000 are allowed), and one cut is at most ten times as long as the
+  // model's average row (at least 200 entries): long dense cuts slow every
+  // node LP of the tree more than they help.
+  const int64_t model_nz = static_cast<int64_t>(model_.lp.a.index.size());
+  const int64_t nz_budget = std::max<int64_t>(model_nz, 10000);
+  const int32_t max_length = static_cast<int32_t>(std::max<int64_t>(200, 10 * model_nz / std::max(1, m0)));
   int stall = 0;
   for (int pass = 0; pass < max_passes_; ++pass) {
     std::vector<Cut> found;
     std::vector<RootBound> bounds;
     {
       TableauRows tableau(lp.current(), r.basis);
-      CutContext ctx{model_, lp.current(), r, tableau, cutoff, 1e-5, 0, &bounds};
+      CutContext ctx{model_, lp.current(), r, tableau, cutoff, 1e-5, 0, &bounds, s_.env, s_.candidates};
       for (Family &f : separators_) {
         ctx.effort = f.effort;
         f.sep->separate(ctx, found);
@@ -75,7 +83,11 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
     }
     for (const RootBound &b : bounds) lp.tighten_root(b.col, b.lower, b.upper);
     const int room = static_cast<int>(max_total) - static_cast<int>(active_.size());
-    limits.max_cuts = std::min(limits.max_cuts, std::max(0, room));
+    limits.max_cuts = std::min(round_cuts, std::max(0, room));
+    limits.max_length = max_length;
+    int64_t cut_nz = 0;
+    for (const Cut &c : active_) cut_nz += static_cast<int64_t>(c.ind.size());
+    limits.max_nonzeros = std::max<int64_t>(0, nz_budget - cut_nz);
     std::vector<Cut> chosen = limits.max_cuts > 0
                                   ? select_cuts(std::move(found), active_, r.x, lp.current().collo,
                                                 lp.current().colup, limits)

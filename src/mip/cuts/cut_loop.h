@@ -8,7 +8,9 @@
 // (TVL_PARAM_MIRCUTS, at most TVL_PARAM_AGGCUTLIM rows aggregated).  The number of rounds is
 // TVL_PARAM_CUTPASS (-1 none; 0 no fixed limit, or 3 under
 // TVL_PARAM_MIPEMPHASIS 1); the rows of the LP are limited to
-// TVL_PARAM_CUTSFACTOR times the model's rows.  The loop stops early when
+// TVL_PARAM_CUTSFACTOR times the model's rows, the cuts' nonzeros to
+// those of the model (at least 10000), one cut's length to ten times the
+// model's average row (at least 200).  The loop stops early when
 // three rounds in a row raise the bound by less than 0.1% of the gap to
 // the cutoff (without an incumbent: 1e-4 times the bound's magnitude),
 // when a round finds no cut, or when the rounds have used more than four
@@ -39,6 +41,8 @@ struct CutLoopSettings {
   double rows_factor = 4;  // TVL_PARAM_CUTSFACTOR
   int fraccuts = 0, covers = 0, mircuts = 0;
   int aggregation = 3;     // TVL_PARAM_AGGCUTLIM
+  int candidates = 200;    // TVL_PARAM_FRACCAND
+  const tvlenv *env = nullptr;  // for the separators' progress lines
 };
 
 CutLoopSettings cut_loop_settings(const tvlenv *env);

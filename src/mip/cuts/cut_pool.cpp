@@ -85,6 +85,7 @@ std::vector<Cut> select_cuts(std::vector<Cut> candidates, const std::vector<Cut>
   std::vector<Ranked> ranked;
   for (Cut &c : candidates) {
     if (!clean_cut(c, x, lower, upper, limits)) continue;
+    if (limits.max_length >= 0 && static_cast<int64_t>(c.ind.size()) > limits.max_length) continue;
     const double nrm = norm2(c);
     const double eff = cut_violation(c, x) / nrm;
     ranked.push_back({std::move(c), eff, nrm, {}});
@@ -102,8 +103,10 @@ std::vector<Cut> select_cuts(std::vector<Cut> candidates, const std::vector<Cut>
     for (size_t k = 0; k < c.ind.size(); ++k) r.map[c.ind[k]] = c.val[k];
     lp_cuts.push_back(std::move(r));
   }
+  int64_t nonzeros = 0;
   for (Ranked &r : ranked) {
     if (static_cast<int>(taken.size()) >= limits.max_cuts) break;
+    if (limits.max_nonzeros >= 0 && nonzeros + static_cast<int64_t>(r.cut.ind.size()) > limits.max_nonzeros) continue;
     bool parallel = false;
     for (const std::vector<Ranked> *group : {&taken, &lp_cuts}) {
       for (const Ranked &t : *group) {
@@ -116,6 +119,7 @@ std::vector<Cut> select_cuts(std::vector<Cut> candidates, const std::vector<Cut>
     }
     if (parallel) continue;
     for (size_t k = 0; k < r.cut.ind.size(); ++k) r.map[r.cut.ind[k]] = r.cut.val[k];
+    nonzeros += static_cast<int64_t>(r.cut.ind.size());
     taken.push_back(std::move(r));
   }
   std::vector<Cut> out;

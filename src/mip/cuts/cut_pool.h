@@ -11,7 +11,8 @@
 // The survivors are ranked by efficacy (violation divided by the
 // Euclidean norm of the coefficients) and taken greedily while they are
 // not nearly parallel (cosine above 0.98) to a cut already taken in this
-// round or present in the LP, up to a per-round limit.
+// round or present in the LP, up to a per-round limit of cuts and of
+// their nonzeros; a cut longer than a given length is rejected.
 //
 // The paper followed for efficacy and the parallelism filter:
 //   T. Achterberg, "Constraint Integer Programming", PhD thesis, TU
@@ -30,6 +31,8 @@ struct CutSelectLimits {
   double min_violation = 1e-4;   // relative to max(1, |rhs|)
   double max_dynamism = 1e6;
   double max_parallel = 0.98;
+  int64_t max_nonzeros = -1;     // of all cuts taken in the round (< 0: no limit)
+  int32_t max_length = -1;       // nonzeros of one cut (< 0: no limit)
 };
 
 // Makes `cut` safe as described above; false when it is rejected.

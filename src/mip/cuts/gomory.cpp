@@ -19,16 +19,20 @@
 // variable at an infinite bound are skipped.
 //
 // Candidates are the basic integer columns whose fractional part lies in
-// [0.001, 0.999].  The same tableau row gives the branching degradation
+// [0.001, 0.999], at most TVL_PARAM_FRACCAND of them (those nearest 0.5).  The same tableau row gives the branching degradation
 // estimates of the first dual simplex step, down f0 * min d_j / a_j over
 // a_j > 0 and up (1 - f0) * min d_j / -a_j over a_j < 0 (d_j the reduced
 // cost in the t-space, >= 0 at the optimum).  Candidates are ranked by
 // 100 times the smaller plus the larger estimate; when an estimate alone
 // reaches the gap to the cutoff, that branch cannot hold a better solution
-// and the column's bound is tightened instead of cutting.
+// and the column's bound is tightened instead of cutting.  A separation
+// that runs long reports its progress at most every 10 seconds.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include "frame/env.h"
+#include "frame/error.h"
 #include "frame/infinity.h"
 #include "mip/cuts/cut.h"
 #include "mip/cuts/tableau.h"
@@ -165,9 +169,11 @@ bool GomorySeparator::row_cut(const CutContext &ctx, int32_t j, Candidate &cand)
     cand.score = 100.0 * std::min(down, up) + std::max(down, up);
     const double gap = ctx.cutoff < kNoValue ? ctx.cutoff - s.objval : kInfBound;
     const double margin = 1e-6 * std::max(1.0, std::fabs(ctx.cutoff));
+    bool tightened = false;
     if (ctx.bounds && gap < kInfBound && (down >= gap + margin) != (up >= gap + margin)) {
       if (down >= gap + margin) ctx.bounds->push_back({j, std::ceil(xbar), kInfBound});
       else ctx.bounds->push_back({j, -kInfBound, std::floor(xbar)});
+      tightened = true;
     }
     // sum coef x >= rhs  becomes  sum -coef x <= -rhs.
     for (int32_t k : touched_) {
@@ -179,7 +185,7 @@ bool GomorySeparator::row_cut(const CutContext &ctx, int32_t j, Candidate &cand)
     }
     cand.cut.rhs = -rhs;
     cand.cut.family = kCutFract;
-    cand.has_cut = !cand.cut.ind.empty();
+    cand.has_cut = !tightened && !cand.cut.ind.empty();
   }
   for (int32_t k : touched_) {
     coef_[static_cast<size_t>(k)] = 0.0;
@@ -194,14 +200,29 @@ void GomorySeparator::separate(const CutContext &ctx, std::vector<Cut> &out) {
   mark_integral_rows(ctx);
   coef_.assign(static_cast<size_t>(n), 0.0);
   in_cut_.assign(static_cast<size_t>(n), 0);
-  std::vector<Candidate> cands;
+  std::vector<std::pair<double, int32_t>> pick;  // (distance of the fraction from 0.5, column)
   for (int32_t j : ctx.model.intcols) {
     if (ctx.solution.basis.colstat[static_cast<size_t>(j)] != 1) continue;
     const double v = ctx.solution.x[static_cast<size_t>(j)];
     const double f = v - std::floor(v);
-    if (f < kMinFrac || f > 1.0 - kMinFrac) continue;
-    Candidate c{j, 0.0, {}, false};
-    if (row_cut(ctx, j, c) && c.has_cut) cands.push_back(std::move(c));
+    if (f >= kMinFrac && f <= 1.0 - kMinFrac) pick.push_back({std::fabs(f - 0.5), j});
+  }
+  std::stable_sort(pick.begin(), pick.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+  if (pick.size() > static_cast<size_t>(std::max(1, ctx.candidates))) pick.resize(static_cast<size_t>(std::max(1, ctx.candidates)));
+  const double start = ctx.env ? env_time(ctx.env) : 0.0;
+  double last = start;
+  std::vector<Candidate> cands;
+  for (size_t k = 0; k < pick.size(); ++k) {
+    if (ctx.env) {
+      const double now = env_time(ctx.env);
+      if (now - last >= 10.0) {
+        msg_results(ctx.env, "Elapsed time %0.2f sec. for %d of %d candidates for Gomory cuts\n", now - start,
+                    static_cast<int>(k), static_cast<int>(pick.size()));
+        last = now;
+      }
+    }
+    Candidate c{pick[k].second, 0.0, {}, false};
+    if (row_cut(ctx, c.col, c) && c.has_cut) cands.push_back(std::move(c));
   }
   std::stable_sort(cands.begin(), cands.end(), [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
   const size_t limit = static_cast<size_t>(ctx.effort > 0 ? 400 : 150);
