@@ -44,15 +44,24 @@ void run_root_pump(HeurInput &in, int fpheur, Points &found) {
 
   PumpInput pin;
   pin.env = in.env;
-  // The node LP as solved at the root carries the root's cuts, and its
-  // basis fits them.
-  pin.lp = in.node_lp ? &in.node_lp->current() : &model.lp;
+  // The node LP as solved at the root carries the root's cuts, and the
+  // root basis fits them; its column bounds are the root's again (a dive
+  // may have left others).
+  lp::LpModel root;
+  if (in.node_lp) {
+    root = in.node_lp->current();
+    for (int32_t j = 0; j < model.n(); ++j) {
+      root.collo[j] = in.node_lp->root_lower(j);
+      root.colup[j] = in.node_lp->root_upper(j);
+    }
+  }
+  pin.lp = in.node_lp ? &root : &model.lp;
   pin.ctype = &ctype;
   pin.x = in.lp->x;
   pin.basis = in.lp->basis;
   pin.tol = in.epint;
   pin.start_time = env_time(in.env);
-  pin.time_limit = std::min(30.0, 0.25 * tilim);
+  pin.time_limit = std::min(30.0, (fpheur == 0 ? 0.1 : 0.25) * tilim);
   pin.display = param_int(in.env, TVL_PARAM_MIPDISPLAY);
   PumpRandom rng(kPumpSeed);
   PumpState st;

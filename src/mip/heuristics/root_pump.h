@@ -12,8 +12,9 @@
 // TVL_PARAM_FPHEUR: -1 never; 0 (automatic) only when the root has no
 // incumbent yet, with the objective weight alpha starting at 1; 1 always,
 // pure feasibility (alpha 0); 2 always, objective and feasibility
-// (alpha 1).  The pump gets a quarter of the run's time limit, at most
-// 30 seconds, over both phases; the random state starts from a fixed seed
+// (alpha 1).  The pump gets a tenth of the run's time limit when
+// automatic, a quarter when asked for, at most 30 seconds, over both
+// phases; the random state starts from a fixed seed
 // so that runs repeat.
 #pragma once
 

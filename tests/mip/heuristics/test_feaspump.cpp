@@ -13,6 +13,7 @@
 #include "mip/heuristics/feaspump.h"
 #include "mip/heuristics/root_pump.h"
 #include "mip/mip_model.h"
+#include "mip/node_lp.h"
 #include "simplex/dualopt.h"
 #include "support/api_session.h"
 #include "support/mip_check.h"
@@ -79,16 +80,23 @@ void solve_root(Root &r, const std::string &name) {
 
 // Pure-binary and mixed instances whose root LP is fractional: the pump
 // (feasibility only, and with the objective) completes a point that the
-// file's model accepts.
+// file's model accepts.  It starts from the root LP as the search left it:
+// the node LP with the bounds of a dive (here crossed, so that a pump on
+// them could find nothing); the pump works on the root's bounds.
 TEST(FeasPump, FindsSolutionsOfBundledInstances) {
   for (const char *name : {"lseu", "stein27", "gt2", "egout", "rgn", "markshare1"}) {
     for (int fpheur : {1, 2}) {
       Root r;
       solve_root(r, name);
+      NodeLp node(r.model, lp::simplex_control(r.s.env));
+      const lp::LpResult root = node.solve();
+      ASSERT_EQ(root.status, lp::LpStatus::Optimal);
+      for (int32_t j : r.model.intcols) node.set_bounds(j, 1.0, 0.0);
       HeurInput in;
       in.env = r.s.env;
       in.model = &r.model;
-      in.lp = &r.lp;
+      in.lp = &root;
+      in.node_lp = &node;
       in.epint = 1e-5;
       Points found;
       run_root_pump(in, fpheur, found);
