@@ -32,6 +32,16 @@ struct HVector {
   }
 };
 
+// Running estimate of the result density of a stream of similar solves
+// (the columns of one basis, say), handed to the next solve as its hint.
+struct DensityEstimate {
+  double value = 0.05;
+  void observe(const HVector &v) {
+    const double d = v.size == 0 ? 0.0 : v.count < 0 ? 1.0 : static_cast<double>(v.count) / v.size;
+    value = 0.95 * value + 0.05 * d;
+  }
+};
+
 // Outcome of factorize().  Singular is returned only when repair is off
 // (FactorSettings::repair == false); the factor is then unusable.
 enum class FactorStatus { Ok, Repaired, OutOfMemory, Singular };

@@ -45,12 +45,14 @@ int32_t weights_from_inverse_rows(const DualBasisView &v, double floor,
   HVector rho;
   rho.setup(m);
   uint64_t ops = 0;
+  DensityEstimate density;  // the hint follows the results
   for (int32_t r = 0; r < m; ++r) {
     rho.clear();
     rho.array[r] = 1.0;
     rho.index[0] = r;
     rho.count = 1;
-    v.factor->btran(rho, 0.05);
+    v.factor->btran(rho, density.value);
+    density.observe(rho);
     weight[r] = std::max(norm2(r, rho), floor);
     ops += static_cast<uint64_t>(rho.count >= 0 ? rho.count : m);
   }

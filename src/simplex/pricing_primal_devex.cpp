@@ -121,10 +121,14 @@ class SteepestPricing final : public PrimalPricing {
     HVector col;
     col.setup(lp.m);
     int32_t count = 0;
+    // The hint follows the results: the columns of a dense basis inverse
+    // would otherwise all take the hyper-sparse path.
+    DensityEstimate density;
     for (int32_t j = 0; j < lp.num_vars(); ++j) {
       if (status[j] == kBasic) continue;
       load_column(lp, j, col);
-      f.ftran(col, 0.05);
+      f.ftran(col, density.value);
+      density.observe(col);
       double s = 1.0;
       for (int32_t k = 0; k < col.count; ++k) s += col.array[col.index[k]] * col.array[col.index[k]];
       w_[j] = s;
