@@ -39,6 +39,9 @@ SearchSettings search_settings(const tvlenv *env, const MipModel &model) {
   s.bttol = param_dbl(env, TVL_PARAM_BTTOL);
   s.epint = param_dbl(env, TVL_PARAM_EPINT);
   s.feastol = param_dbl(env, TVL_PARAM_EPRHS);
+  s.nodefile = param_int(env, TVL_PARAM_NODEFILEIND);
+  s.workmem_mb = param_dbl(env, TVL_PARAM_WORKMEM);
+  s.workdir = param_str(env, TVL_PARAM_WORKDIR);
   s.heur = heur_settings(env);
   return s;
 }
@@ -97,8 +100,8 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   rec.dir = node.dir;
   rec.has_branch = node.dir != 'N';
   rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
-  log_.set_tree_bytes(static_cast<double>(queue_->size()) *
-                      (sizeof(Node) + sizeof(BoundChange) * (node.changes.size() + 1)));
+  const NodeFile *file = queue_->node_file();
+  log_.set_tree_bytes(tree_bytes(), file ? file->bytes() : 0.0, file ? file->stored_bytes() : 0.0);
   log_.record(rec);
 }
 
@@ -408,9 +411,20 @@ void Search::finish(const Node *current) {
   record_.iterations = lp_ ? lp_->iterations() : 0;
 }
 
+double Search::tree_bytes() const {
+  const NodeFile *file = queue_->node_file();
+  return queue_->memory_bytes() + (file ? file->bytes() : 0.0);
+}
+
+int Search::node_file_failure() const {
+  return incumbent_.present() ? TVLMIP_FAIL_FEAS_NO_TREE : TVLMIP_FAIL_INFEAS_NO_TREE;
+}
+
 int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
+  if (s_.nodefile > 0)
+    queue_->set_node_file(std::make_unique<NodeFile>(s_.nodefile, s_.workdir), s_.workmem_mb * 1048576.0);
   HeurSettings hs = s_.heur;
   if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1;  // only better solutions count in RINS
   heur_ = std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
@@ -429,6 +443,11 @@ int Search::run() {
 
 int Search::resume(const TerminationSettings &term) {
   if (!lp_) return run();
+  if (s_.workdir != param_str(env_, TVL_PARAM_WORKDIR)) {
+    // The open nodes may already sit in a file there.
+    msg_warning(env_, "Warning:  Cannot change node file directory during solution.\n");
+    msg_warning(env_, "Using original directory\n");
+  }
   s_.term = term;
   stop_ = 0;
   return search_loop();
@@ -460,10 +479,14 @@ int Search::search_loop() {
     p.nodes = record_.nodes;
     p.iterations = lp_->iterations();
     p.generated = incumbent_.sink_kept();
+    p.tree_mb = tree_bytes() * 9.5367431640625e-7;
     status = termination_status(env_, s_.term, p);
     if (!status && !s_.sub_mip && has_info_callback(env_)) status = report_progress(p, current_.get());
     if (status) break;
-    if (!current_) current_ = queue_->pop();
+    if (!current_ && !(current_ = queue_->pop())) {
+      status = node_file_failure();
+      break;
+    }
     current_ = process(std::move(current_));
   }
   finish(current_.get());

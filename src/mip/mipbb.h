@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "mip/branching.h"
@@ -56,6 +57,9 @@ struct SearchSettings {
   double bttol = 0.9999;
   double epint = 1e-5;
   double feastol = 1e-6;
+  int nodefile = 1;            // where open nodes beyond the memory budget go (mip/node_file.h)
+  double workmem_mb = 128.0;   // memory budget of the open nodes
+  std::string workdir = ".";   // directory of a node file on disk
   HeurSettings heur;
   bool sub_mip = false;  // a search inside a heuristic: no information callback
 };
@@ -113,6 +117,10 @@ class Search {
   // Hands the search's progress to the informational callback; the abort
   // status when it asks to stop, else 0.
   int report_progress(const SearchProgress &p, const Node *current);
+  // Bytes of the open nodes in memory and in the node file.
+  double tree_bytes() const;
+  // Status that ends the search when the node file fails.
+  int node_file_failure() const;
   std::function<std::vector<double>(const std::vector<double> &)> to_original_;
   std::vector<double> original_x_;  // the incumbent in the caller's columns
   int64_t original_updates_ = -1;   // incumbent updates original_x_ reflects

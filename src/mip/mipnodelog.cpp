@@ -179,6 +179,10 @@ void NodeLog::elapsed_line(const LogRecord &r) {
   if (r.solutions >= 99999) msg_results(env_, ", solutions = %.1e", static_cast<double>(r.solutions));
   else if (r.solutions >= 0) msg_results(env_, ", solutions = %d", static_cast<int>(r.solutions));
   msg_results(env_, ")\n");
+  if (file_bytes_ <= 0.0) return;
+  const double mb = 9.5367431640625e-7;
+  if (file_bytes_ == file_stored_) msg_results(env_, "Nodefile size = %5.2f MB\n", file_bytes_ * mb);
+  else msg_results(env_, "Nodefile size = %5.2f MB (%.2f MB after compression)\n", file_bytes_ * mb, file_stored_ * mb);
 }
 
 }  // namespace tvl::mip

@@ -58,7 +58,13 @@ class NodeLog {
     name_ = name;
     name_owner_ = owner;
   }
-  void set_tree_bytes(double bytes) { tree_bytes_ = bytes; }
+  // Size of the tree (in memory and in the node file) and of the node
+  // file before and after compression, for the elapsed-time lines.
+  void set_tree_bytes(double bytes, double file_bytes = 0.0, double file_stored = 0.0) {
+    tree_bytes_ = bytes;
+    file_bytes_ = file_bytes;
+    file_stored_ = file_stored;
+  }
   // No output at all (the searches run inside MIP start completion).
   void silence() { display_ = 0; }
   int display() const { return display_; }
@@ -80,7 +86,7 @@ class NodeLog {
   bool header_done_ = false;
   int64_t lines_ = 0;
   uint64_t last_work_ = 0;
-  double tree_bytes_ = 0.0;
+  double tree_bytes_ = 0.0, file_bytes_ = 0.0, file_stored_ = 0.0;
   int cut_family_ = -2;           // cut summary accumulated since the last line
   int64_t cut_count_ = 0;
   std::string (*name_)(const void *, int32_t) = nullptr;

@@ -5,6 +5,21 @@
 
 namespace tvl::mip {
 
+namespace {
+
+// Memory a queued node holds: the node, its bound changes, its share of
+// the basis it has in common with its siblings, and the queue's entries.
+double node_bytes(const Node &node) {
+  double b = sizeof(Node) + 64.0 + static_cast<double>(node.changes.capacity() * sizeof(BoundChange));
+  if (node.basis) {
+    const double basis = sizeof(lp::Basis) + static_cast<double>(node.basis->colstat.size() + node.basis->rowstat.size());
+    b += basis / static_cast<double>(std::max<long>(node.basis.use_count(), 1));
+  }
+  return b;
+}
+
+}  // namespace
+
 NodeQueue::NodeQueue(int mode, int bbinterval, int root_iinf)
     : mode_(mode), bbinterval_(bbinterval), root_iinf_(root_iinf) {}
 
@@ -32,16 +47,48 @@ void NodeQueue::push(std::unique_ptr<Node> node, double incumbent) {
     slot = static_cast<int32_t>(slots_.size());
     slots_.emplace_back();
     version_.push_back(0);
+    slot_bytes_.push_back(0.0);
   }
+  slot_bytes_[slot] = node_bytes(*node);
+  memory_bytes_ += slot_bytes_[slot];
   const double key = key_of(*node, incumbent);
   bounds_.emplace(node->bound, slot);
   slots_[slot] = std::move(node);
   heap_.push_back(Entry{key, slot, version_[slot]});
   std::push_heap(heap_.begin(), heap_.end(), std::greater<Entry>());
+  if (file_ && memory_bytes_ > memory_budget_) spill();
+}
+
+double NodeQueue::best_bound() const {
+  double b = bounds_.empty() ? 1e75 : bounds_.begin()->first;
+  if (!filed_.empty()) b = std::min(b, filed_.begin()->first);
+  return b;
+}
+
+void NodeQueue::set_node_file(std::unique_ptr<NodeFile> file, double memory_bytes) {
+  file_ = std::move(file);
+  memory_budget_ = memory_bytes;
+}
+
+void NodeQueue::spill() {
+  while (bounds_.size() > 1 && memory_bytes_ > 0.75 * memory_budget_) {
+    const auto [bound, slot] = *std::prev(bounds_.end());
+    const int64_t record = file_->put(*slots_[slot]);
+    if (record < 0) return;
+    filed_.emplace(bound, record);
+    take(slot);
+  }
+}
+
+std::unique_ptr<Node> NodeQueue::take_filed() {
+  const int64_t record = filed_.begin()->second;
+  filed_.erase(filed_.begin());
+  return file_->take(record);
 }
 
 std::unique_ptr<Node> NodeQueue::take(int32_t slot) {
   std::unique_ptr<Node> node = std::move(slots_[slot]);
+  memory_bytes_ -= slot_bytes_[slot];
   bounds_.erase({node->bound, slot});
   ++version_[slot];
   free_.push_back(slot);
@@ -49,9 +96,12 @@ std::unique_ptr<Node> NodeQueue::take(int32_t slot) {
 }
 
 std::unique_ptr<Node> NodeQueue::pop() {
-  if (bounds_.empty()) return nullptr;
+  if (empty() || error()) return nullptr;
   const bool bound_turn = mode_ == kBestEstimate && bbinterval_ > 0 && selections_ % bbinterval_ == 0;
   ++selections_;
+  const bool by_bound = bound_turn || mode_ == kBestBound;
+  if (!filed_.empty() && (bounds_.empty() || (by_bound && filed_.begin()->first < bounds_.begin()->first)))
+    return take_filed();
   if (bound_turn) return take(bounds_.begin()->second);
   while (!heap_.empty()) {
     std::pop_heap(heap_.begin(), heap_.end(), std::greater<Entry>());
@@ -68,6 +118,11 @@ int64_t NodeQueue::prune(const std::function<bool(double)> &discard) {
     auto last = std::prev(bounds_.end());
     if (!discard(last->first)) break;
     take(last->second);
+    ++removed;
+  }
+  while (!filed_.empty() && discard(std::prev(filed_.end())->first)) {
+    file_->drop(std::prev(filed_.end())->second);
+    filed_.erase(std::prev(filed_.end()));
     ++removed;
   }
   // Stale heap entries are dropped once they outnumber the live ones.

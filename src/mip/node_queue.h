@@ -12,6 +12,14 @@
 // best-estimate (bound + estimate - incumbent) / (estimate + 1e-10).  In
 // best-estimate mode every k-th selection (TVL_PARAM_BBINTERVAL) takes the
 // best-bound node.
+//
+// With a node file (mip/node_file.h), nodes held in memory beyond the
+// working-memory budget move out to the file, those with the largest bound
+// first (the last ones any rule would pick), until the memory in use is
+// back below three quarters of the budget.  A node comes back from the file
+// when the memory holds no node, or when the choice goes by bound and the
+// file holds a smaller one than any node in memory.  Counts, the best
+// bound and pruning cover both places.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +30,7 @@
 #include <vector>
 
 #include "mip/node.h"
+#include "mip/node_file.h"
 
 namespace tvl::mip {
 
@@ -34,9 +43,17 @@ class NodeQueue {
   // The next node by the selection rule; nullptr when the queue is empty.
   std::unique_ptr<Node> pop();
   // Smallest lower bound of the open nodes (1e75 when none).
-  double best_bound() const { return bounds_.empty() ? 1e75 : bounds_.begin()->first; }
-  int64_t size() const { return static_cast<int64_t>(bounds_.size()); }
-  bool empty() const { return bounds_.empty(); }
+  double best_bound() const;
+  int64_t size() const { return static_cast<int64_t>(bounds_.size() + filed_.size()); }
+  bool empty() const { return bounds_.empty() && filed_.empty(); }
+  // Moves nodes out to `file` while those in memory take more than
+  // `memory_bytes`.
+  void set_node_file(std::unique_ptr<NodeFile> file, double memory_bytes);
+  const NodeFile *node_file() const { return file_.get(); }
+  // Estimated bytes of the open nodes held in memory.
+  double memory_bytes() const { return memory_bytes_; }
+  // 0, or the node file's failure (pop() then answers nullptr).
+  int error() const { return file_ ? file_->error() : 0; }
   // Integer infeasibilities of the root LP (known once the root is solved).
   void set_root_iinf(int iinf) { root_iinf_ = iinf; }
   // Removes every node for which `discard(bound)` holds; returns how many.
@@ -51,6 +68,8 @@ class NodeQueue {
   };
   double key_of(const Node &node, double incumbent) const;
   std::unique_ptr<Node> take(int32_t slot);
+  std::unique_ptr<Node> take_filed();
+  void spill();
 
   int mode_, bbinterval_, root_iinf_;
   int64_t selections_ = 0;
@@ -59,6 +78,10 @@ class NodeQueue {
   std::vector<int32_t> free_;
   std::vector<Entry> heap_;
   std::set<std::pair<double, int32_t>> bounds_;
+  std::vector<double> slot_bytes_;
+  double memory_bytes_ = 0.0, memory_budget_ = 0.0;
+  std::unique_ptr<NodeFile> file_;
+  std::set<std::pair<double, int64_t>> filed_;  // bound and record of the nodes in the file
 };
 
 }  // namespace tvl::mip
