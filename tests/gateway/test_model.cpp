@@ -268,9 +268,9 @@ TEST_F(ModelTest, InfoCallbackWatchesAMipAndStopsIt) {
   Outcome read = call("readModel", {host.createString(tvltest::instance_path("miplib", "p0033").c_str())});
   ASSERT_EQ(read.error, "");
   release(read);
-  Value* spec = host.createStructMatrix(1, 1, 0, nullptr);
-  setField(host, spec, "func", host.createFunctionHandle("watch"), 0);
-  host.setProperty(object, "InfoCallback", spec);
+  Value* setting = host.createStructMatrix(1, 1, 0, nullptr);
+  setField(host, setting, "func", host.createFunctionHandle("watch"), 0);
+  host.setProperty(object, "InfoCallback", setting);
   host.define("TvlInfo", [](StandaloneHost& h, int, Value** out, int nin, Value** in) {
     if (nin != 1 || !isTavloObject(h, in[0])) return 1;
     out[0] = h.createObject("TavloInfo", {{"CbHandle", h.createDoubleMatrix(0, 0)}});
