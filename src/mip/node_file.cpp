@@ -177,7 +177,7 @@ int64_t NodeFile::put(const Node &node) {
       return -1;
     }
   } else {
-    rec.data = buffer_;
+    rec.data = std::move(buffer_);  // the next put encodes into a fresh buffer
   }
   bytes_ += rec.raw_length;
   stored_ += rec.length;
