@@ -375,9 +375,10 @@ int Search::fractional_count(const lp::LpResult &r) const {
 
 void Search::root_cuts(Node &node, lp::LpResult &r) {
   RootCutLoop loop(model_, cut_loop_settings(env_));
-  if (!loop.enabled() || fractional_count(r) == 0) return;
+  const int iinf = fractional_count(r);
+  if (!loop.enabled() || iinf == 0) return;
   node.bound = std::max(node.bound, r.objval);
-  log_node(node, 0, r.objval, fractional_count(r), false);
+  log_node(node, 0, r.objval, iinf, false);
   const double cutoff = s_.cutoff.cutoff_pruning ? incumbent_.cutoff() : kNoValue;
   loop.run(*lp_, r, cutoff, record_, [&](const lp::LpResult &res, int family, int64_t count) {
     node.bound = std::max(node.bound, res.objval);
