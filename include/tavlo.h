@@ -973,6 +973,35 @@ TVLPUBLIC int TVLgetcallbackincumbent(TVLCENVptr env, void *cbdata, int wherefro
                                       int begin, int end);
 /* END SOLUTION AND CALLBACKS */
 
+/* BEGIN CONFLICT, FEASIBILITY RELAXATION AND TUNING */
+/* Membership of a row or column in a conflict (TVLgetconflict). */
+#define TVL_CONFLICT_EXCLUDED -1
+#define TVL_CONFLICT_POSSIBLE_MEMBER 0
+#define TVL_CONFLICT_POSSIBLE_LB 1
+#define TVL_CONFLICT_POSSIBLE_UB 2
+#define TVL_CONFLICT_MEMBER 3
+#define TVL_CONFLICT_LB 4
+#define TVL_CONFLICT_UB 5
+/* Conflict refiner: a small set of rows and column bounds that is still
+ * infeasible; the counts of its rows and columns (pointers may be null). */
+TVLPUBLIC int TVLrefineconflict(TVLENVptr env, TVLLPptr lp, int *confnumrows_p, int *confnumcols_p);
+TVLPUBLIC int TVLrefinemipstartconflict(TVLENVptr env, TVLLPptr lp, int mipstartindex,
+                                        int *confnumrows_p, int *confnumcols_p);
+/* The last conflict: its status, then rows before columns with their
+ * membership codes. */
+TVLPUBLIC int TVLgetconflict(TVLCENVptr env, TVLCLPptr lp, int *confstat_p, int *rowind, int *rowbdstat,
+                             int *confnumrows_p, int *colind, int *colbdstat, int *confnumcols_p);
+/* Feasibility relaxation: preferences per row range, right-hand side, lower
+ * and upper bound (null: that kind is not relaxed). */
+TVLPUBLIC int TVLfeasopt(TVLENVptr env, TVLLPptr lp, const double *rngpref, const double *rhspref,
+                         const double *lbpref, const double *ubpref);
+/* Parameter tuning with the caller's fixed parameters in three groups. */
+TVLPUBLIC int TVLtuneparam(TVLENVptr env, TVLLPptr lp, int intcnt, const int *intnum, const int *intval,
+                           int dblcnt, const int *dblnum, const double *dblval, int strcnt,
+                           const int *strnum, char **strval, int *tunestat_p);
+/* END CONFLICT, FEASIBILITY RELAXATION AND TUNING */
+
+
 /* BEGIN LP OPTIMIZERS */
 TVLPUBLIC int TVLlpopt(TVLENVptr env, TVLLPptr lp);
 TVLPUBLIC int TVLdualopt(TVLENVptr env, TVLLPptr lp);

@@ -16,8 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // From the lowest layer up.
-constexpr std::array<std::string_view, 9> kLayers = {
-    "runtime", "frame", "files", "factor", "lpmodel", "presolve", "simplex", "lp", "mip"};
+constexpr std::array<std::string_view, 12> kLayers = {
+    "runtime", "frame", "files", "factor", "lpmodel", "presolve", "simplex", "lp", "mip",
+    "conflict", "feasopt", "tuning"};
 
 int layer_of(const std::string &folder) {
   for (size_t k = 0; k < kLayers.size(); ++k) {
