@@ -35,6 +35,7 @@ CommandTable buildTable() {
   registerSolveCommands(table);
   registerFileCommands(table);
   registerCallbackCommands(table);
+  registerConflictCommands(table);
   return table;
 }
 

@@ -109,5 +109,6 @@ void registerModelCommands(CommandTable& table);
 void registerSolveCommands(CommandTable& table);
 void registerFileCommands(CommandTable& table);
 void registerCallbackCommands(CommandTable& table);
+void registerConflictCommands(CommandTable& table);
 
 }  // namespace gateway

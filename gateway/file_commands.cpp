@@ -1,5 +1,6 @@
-// Model, basis and MIP-start files.  The formats are the library's (chosen from the
-// file name); the gateway passes the name and brings the object's Model or
+// Model, basis, MIP-start and conflict files.  The formats are the
+// library's (chosen from the file name; a conflict is written in the LP
+// format); the gateway passes the name and brings the object's Model or
 // Start in line with the problem afterwards.
 #include "commands.h"
 #include "gateway_object.h"
@@ -28,8 +29,9 @@ int readModelCommand(Tavlo& t, Value* object, const Value*, int nargs, Value* co
   return 0;
 }
 
-// Commands that write the up-to-date problem to a file.
-template <int WrongArguments, int (*Write)(TVLCENVptr, TVLCLPptr, const char*)>
+// Commands that write the up-to-date problem (or a part of it, such as the
+// conflict the refiner found) to a file.
+template <int WrongArguments, auto Write>
 int writeCommand(Tavlo& t, Value* object, const Value*, int nargs, Value* const* args, Value**) {
   char name[256];
   if (!fileName(t.host(), nargs, args, name)) return WrongArguments;
@@ -62,6 +64,7 @@ void registerFileCommands(CommandTable& table) {
   table.bind("readBasis", readStartCommand<TVLreadcopybase>);
   table.bind("writeMipStart", writeCommand<kWrongWriteParam, writeMipStarts>);
   table.bind("readMipStart", readStartCommand<TVLreadcopymipstarts>);
+  table.bind("writeConflict", writeCommand<kWrongWriteConflict, TVLclpwrite>);
 }
 
 }  // namespace gateway

@@ -161,6 +161,11 @@ void Tavlo::keepOffScreen() {
   for (TVLCHANNELptr c : {results, warning, error}) TVLdelfpdest(env, c, stdout);  // 1052 when absent: fine
 }
 
+int Tavlo::armTerminate() {
+  terminate = 0;
+  return TVLsetterminate(env, &terminate);
+}
+
 void Tavlo::beginCommand(Value* object, Held displayFunc) {
   // A command issued while another runs (the information callback asking
   // for the incumbent during a solve) works in the running command's

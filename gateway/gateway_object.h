@@ -79,6 +79,10 @@ class Tavlo {
   // file, a reset to defaults, or a direct change): all output goes to the
   // host's display function only.
   void keepOffScreen();
+  // Clears the terminate flag and hands its address to the library, so that
+  // Ctrl-C and the terminate command reach the run that follows (and a flag
+  // left at 1 by an earlier Ctrl-C does not stop it at once).
+  int armTerminate();
 
   // Per-command context, set by the dispatcher before a table command runs
   // and dropped after it.  Commands may nest: the inner one keeps the

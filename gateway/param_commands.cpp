@@ -1,13 +1,18 @@
 // Parameter commands, all addressed by the library's parameter name:
 // getParam (value, default and limits as a structure), changePrm,
-// getParamNumber, getParamType, setDefault, readParam and writeParam.
+// getParamNumber, getParamType, setDefault, readParam and writeParam; and
+// the parameter tuner, tuneParam.
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "access.h"
 #include "commands.h"
 #include "gateway_object.h"
+#include "model.h"
 #include "values.h"
 
 namespace gateway {
@@ -154,6 +159,76 @@ int writeParam(Tavlo& t, Value*, const Value*, int nargs, Value* const* args, Va
   return TVLwriteparam(t.env, file);
 }
 
+// One group of fixed parameters for tuneParam: the count and the parameter
+// numbers.  The arrays of a group must hold at least `count` entries
+// (10013 otherwise); a negative count is passed on for the library to
+// refuse.
+struct FixedGroup {
+  int count = 0;
+  std::vector<int> numbers;
+
+  int read(Host& host, const Value* countArg, const Value* numbersArg) {
+    double c = 0;
+    if (!readScalar(host, countArg, &c)) c = 0;
+    if (!(c > -2147483647.0 && c < 2147483647.0)) return kBadArguments;
+    count = static_cast<int>(c);
+    return fits(createmxVectori(host, numbersArg), numbers);
+  }
+  // The values of the group's parameters, from an optional array.
+  template <typename T>
+  int fits(std::optional<std::vector<T>> v, std::vector<T>& out) const {
+    out = v.value_or(std::vector<T>{});
+    return count > 0 && out.size() < static_cast<std::size_t>(count) ? kLengthNotEqual : 0;
+  }
+};
+
+// The texts of the fixed string parameters: false when the value is not a
+// cell or one of its first `count` elements is no text.
+bool fixedTexts(Host& host, const Value* cell, int count, std::vector<std::string>& texts) {
+  if (!cell || !host.isCell(cell) || host.getNumberOfElements(cell) < static_cast<std::size_t>(count)) return false;
+  char text[TVL_STR_PARAM_MAX];
+  for (int k = 0; k < count; ++k) {
+    if (!readText(host, host.getCell(cell, static_cast<std::size_t>(k)), text, sizeof text)) return false;
+    texts.emplace_back(text);
+  }
+  return true;
+}
+
+// tuneParam(intcnt, intnum, intval, dblcnt, dblnum, dblval, strcnt, strnum,
+// strval): tunes the problem's parameters, keeping the given ones at the
+// given values (the three groups: integer, double and string parameters,
+// the string values as a cell of texts).  Without arguments nothing is
+// fixed.  Ctrl-C and the terminate command stop the tuning; the settings
+// it found best are left in the parameters.  With string parameters whose
+// values are not a cell of texts the command does nothing and succeeds.
+int tuneParam(Tavlo& t, Value* object, const Value*, int nargs, Value* const* args, Value**) {
+  if (nargs != 0 && nargs != 9) return kBadArguments;
+  Host& host = t.host();
+  FixedGroup ints, dbls, strs;
+  std::vector<int> intval;
+  std::vector<double> dblval;
+  std::vector<std::string> texts;
+  if (nargs == 9) {
+    int status = ints.read(host, args[0], args[1]);
+    if (status == 0) status = ints.fits(createmxVectori(host, args[2]), intval);
+    if (status == 0) status = dbls.read(host, args[3], args[4]);
+    if (status == 0) status = dbls.fits(createmxVector(host, args[5]), dblval);
+    if (status == 0) status = strs.read(host, args[6], args[7]);
+    if (status) return status;
+    if (strs.count > 0 && !fixedTexts(host, args[8], strs.count, texts)) return 0;
+  }
+  std::vector<char*> strval;
+  for (std::string& text : texts) strval.push_back(text.data());
+  if (int status = updateProblem(t, object)) return status;
+  if (int status = t.armTerminate()) return status;
+  int tunestat = 0;
+  const int status = TVLtuneparam(t.env, t.lp, ints.count, ints.numbers.data(), intval.data(), dbls.count,
+                                  dbls.numbers.data(), dblval.data(), strs.count, strs.numbers.data(),
+                                  strval.data(), &tunestat);
+  t.keepOffScreen();
+  return status;
+}
+
 }  // namespace
 
 void registerParamCommands(CommandTable& table) {
@@ -164,6 +239,7 @@ void registerParamCommands(CommandTable& table) {
   table.bind("setDefault", setDefault);
   table.bind("readParam", readParam);
   table.bind("writeParam", writeParam);
+  table.bind("tuneParam", tuneParam);
 }
 
 }  // namespace gateway

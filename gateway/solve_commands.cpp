@@ -1,7 +1,7 @@
-// Commands that optimise and report: solve and populate (update, optimise,
-// build the Solution structure with its pool, refresh Start), getProbType,
-// and the solution quality measures getQuality, getQualityOfPool and
-// getQualityHierarchy.
+// Commands that optimise and report: solve, populate and feasOpt (update,
+// optimise, build the Solution structure with its pool; solve and populate
+// also refresh Start), getProbType, and the solution quality measures
+// getQuality, getQualityOfPool and getQualityHierarchy.
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -255,25 +255,19 @@ int timed(Tavlo& t, Optimiser run, double* time) {
 }
 
 // What every optimisation command leaves behind: the Solution, its pool
-// part for the MIP family, and Start refreshed from the result.
-int reportOptimisation(Tavlo& t, Value* object, int type, double time, Value** result) {
+// part for the MIP family, and (unless `refreshStart` is false) Start
+// refreshed from the result.
+int reportOptimisation(Tavlo& t, Value* object, int type, double time, Value** result, bool refreshStart = true) {
   if (int s = setupSolution(t, object, time, result)) return s;
   if (isMipType(type) && TVLgetstat(t.env, t.lp) != 0) {
     if (int s = setupSolutionPool(t, object, result)) return s;
   }
-  return setupStart(t, object);
-}
-
-// Clears the terminate flag and hands it to the library, so that Ctrl-C
-// and the terminate command reach the optimisation that follows.
-int armTerminate(Tavlo& t) {
-  t.terminate = 0;
-  return TVLsetterminate(t.env, &t.terminate);
+  return refreshStart ? setupStart(t, object) : 0;
 }
 
 int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
   if (int status = updateProblem(t, object)) return status;
-  if (int status = armTerminate(t)) return status;
+  if (int status = t.armTerminate()) return status;
   const int type = TVLgetprobtype(t.env, t.lp);
   delField(t.host(), object, "Solution");
   std::optional<InfoCallbackScope> info;
@@ -295,12 +289,52 @@ int solveCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Valu
 // library with its own message.
 int populateCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
   if (int status = updateProblem(t, object)) return status;
-  if (int status = armTerminate(t)) return status;
+  if (int status = t.armTerminate()) return status;
   const int type = TVLgetprobtype(t.env, t.lp);
   delField(t.host(), object, "Solution");
   double time = 0;
   if (int status = timed(t, [&] { return TVLpopulate(t.env, t.lp); }, &time)) return status;
   return reportOptimisation(t, object, type, time, result);
+}
+
+// One preference argument of feasOpt: none when the value is missing or
+// empty (that kind of item is not relaxed), otherwise exactly `n` values.
+int preferences(Host& host, const Value* v, std::size_t n, std::optional<std::vector<double>>& out) {
+  if (!v || host.isEmpty(v)) return 0;
+  if (int status = notVlenEqual(host, v, n)) return status;
+  out = createmxVector(host, v);
+  return out ? 0 : 1001;
+}
+
+const double* dataOf(const std::optional<std::vector<double>>& v) { return v ? v->data() : nullptr; }
+
+// feasOpt(rngpref, rhspref, lbpref, ubpref): the feasibility relaxation
+// with the preferences for relaxing row ranges and right-hand sides (m
+// values each) and lower and upper bounds (n values each); an empty or
+// missing argument relaxes nothing of its kind.  The relaxed solution is
+// reported as Solution (with its pool for a MIP); Start is left as it was,
+// since the relaxed point is no start for the problem itself.  The
+// terminate flag is armed as for solve, so that Ctrl-C stops the
+// relaxation.
+int feasOptCommand(Tavlo& t, Value* object, const Value*, int nargs, Value* const* args, Value** result) {
+  if (nargs > 4) return kBadArguments;
+  if (int status = updateProblem(t, object)) return status;
+  Host& host = t.host();
+  const auto n = static_cast<std::size_t>(TVLgetnumcols(t.env, t.lp));
+  const auto m = static_cast<std::size_t>(TVLgetnumrows(t.env, t.lp));
+  const int type = TVLgetprobtype(t.env, t.lp);
+  std::optional<std::vector<double>> pref[4];
+  const std::size_t lengths[4] = {m, m, n, n};
+  for (int k = 0; k < nargs; ++k)
+    if (int status = preferences(host, args[k], lengths[k], pref[k])) return status;
+  if (int status = t.armTerminate()) return status;
+  delField(host, object, "Solution");
+  double time = 0;
+  const int status = timed(
+      t, [&] { return TVLfeasopt(t.env, t.lp, dataOf(pref[0]), dataOf(pref[1]), dataOf(pref[2]), dataOf(pref[3])); },
+      &time);
+  if (status) return status;
+  return reportOptimisation(t, object, type, time, result, false);
 }
 
 int getProbTypeCommand(Tavlo& t, Value* object, const Value*, int, Value* const*, Value** result) {
@@ -381,6 +415,7 @@ int getQualityHierarchyCommand(Tavlo& t, Value*, const Value*, int, Value* const
 void registerSolveCommands(CommandTable& table) {
   table.bind("solve", solveCommand);
   table.bind("populate", populateCommand);
+  table.bind("feasOpt", feasOptCommand);
   table.bind("getProbType", getProbTypeCommand);
   table.bind("getQuality", getQualityCommand);
   table.bind("getQualityOfPool", getQualityOfPoolCommand);

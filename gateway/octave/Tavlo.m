@@ -10,7 +10,7 @@ classdef Tavlo < handle
   %     Param         the parameter tree: t.Param.mip.tolerances.mipgap.Cur = 1e-4
   %     Start         LP starting point; MipStart: MIP starts
   %     Solution      result of the last optimisation
-  %     Conflict      result of the conflict refiner
+  %     Conflict      result of the conflict refiner (help Tavlo.refineConflict)
   %     DisplayFunc   function called with each line of log output
   %                   (default: print it); [] shows no log
   %     InfoCallback  struct('func', @f): f(info) is called before each node
@@ -18,16 +18,16 @@ classdef Tavlo < handle
   %     Handle        link to the problem inside the module (do not change)
   %
   %   Methods
-  %     solve, populate, getCallbackX, getProbType, getQuality,
+  %     solve, populate, feasOpt, getCallbackX, getProbType, getQuality,
   %     getQualityOfPool, getQualityHierarchy,
+  %     refineConflict, refineMipStartConflict, writeConflict,
   %     readModel, writeModel, readBasis, writeBasis, readMipStart,
-  %     writeMipStart, addRows, addCols, delRows, delCols, getParam, getParamNumber, getParamType, setDefault, readParam,
-  %     writeParam, terminate, and the change markers changeObj,
+  %     writeMipStart, addRows, addCols, delRows, delCols, getParam,
+  %     getParamNumber, getParamType, setDefault, readParam, writeParam,
+  %     tuneParam, terminate, and the change markers changeObj,
   %     changeRhs, changeBds, change, changeName, changeObjName,
   %     changeColName, changeRowName, changeSOSName, changeQCName,
-  %     installStart, addSOSs, addQCs, addIndicators.  Not available
-  %     yet (they fail with "... is not implemented yet."): feasOpt,
-  %     refineConflict, refineMipStartConflict, writeConflict, tuneParam.
+  %     installStart, addSOSs, addQCs, addIndicators.
   %     Type "help Tavlo.<method>" for one of them.
   %
   %   Every method calls the module tavlolink; its errors carry the
@@ -153,36 +153,104 @@ classdef Tavlo < handle
     end
 
     function sol = feasOpt(obj, rngpref, rhspref, lbpref, ubpref)
-      % feasOpt  Feasibility relaxation of the Model with preferences for
-      %   relaxing row ranges, right-hand sides, lower and upper bounds.
-      %   Not available yet: the library has no feasibility relaxation, and
-      %   the call fails with "TAVLO function 'feasOpt' is not implemented yet."
+      % feasOpt  Feasibility relaxation: finds the smallest relaxation of
+      %   the Model's row ranges, right-hand sides and column bounds that
+      %   makes it feasible, and a solution of the relaxed problem.
+      %
+      %   sol = t.feasOpt(rngpref, rhspref, lbpref, ubpref)
+      %
+      %   RNGPREF and RHSPREF hold one preference per row (the ranges of
+      %   ranged rows, the right-hand sides of the others), LBPREF and
+      %   UBPREF one per column.  A unit of violation of an item costs
+      %   1/preference in the relaxation's measure, so a larger preference
+      %   means more willing to relax it; a preference of 0 or less keeps
+      %   the item as it is, and an empty (or omitted) argument keeps all
+      %   items of its kind.  Param.feasopt.mode chooses the measure (sum,
+      %   number or sum of squares of the violations, each optionally
+      %   followed by optimising the objective among the minimal
+      %   relaxations).
+      %
+      %   Returns the Solution (also kept in obj.Solution) of the relaxed
+      %   problem: status 14 to 19 for an LP ("optimal relaxed sum of
+      %   infeasibilities", ...), 120 to 125 for a MIP, with x, ax and
+      %   objval of the relaxed solution, and pool for a MIP.  The Model is
+      %   not changed and Start is not refreshed.  A length that does not
+      %   fit raises "length not equal".  Ctrl-C stops it.
+      %
+      %   Example (the bounds of x may move, the rows may not):
+      %     sol = t.feasOpt([], [], ones(n, 1), ones(n, 1));
+      if nargin < 2, rngpref = []; end
+      if nargin < 3, rhspref = []; end
+      if nargin < 4, lbpref = []; end
+      if nargin < 5, ubpref = []; end
       sol = call(obj, 'feasOpt', rngpref, rhspref, lbpref, ubpref);
     end
 
-    function refineConflict(obj)
-      % refineConflict  Conflict refiner for an infeasible Model.  Not
-      %   available yet: the call fails with "TAVLO function
-      %   'refineConflict' is not implemented yet."
+    function conf = refineConflict(obj)
+      % refineConflict  Conflict refiner: explains why the Model is
+      %   infeasible by a small set of rows and column bounds that is
+      %   infeasible on its own.
+      %
+      %   conf = t.refineConflict()
+      %
+      %   The result is kept in obj.Conflict (and returned), a structure
+      %   with the fields
+      %     status     conflict status (int32): 31 "minimal conflict" (every
+      %                member is needed), 32 "non-minimal conflict", 33 to
+      %                39 when a limit or Ctrl-C stopped the refinement
+      %     colind     1-based indices of the columns in the conflict
+      %     colbdstat  their membership: 4 lower bound, 5 upper bound,
+      %                3 both bounds; 1, 2 and 0 for a possible member
+      %                (lower, upper, both) when refinement was stopped
+      %     rowind     1-based indices of the rows in the conflict
+      %     rowbdstat  their membership: 3 member, 0 possible member
+      %   all int32 column vectors.  A feasible Model (status 30 "conflict
+      %   feasible") has no conflict: Conflict is left empty.  The Solution
+      %   is removed.  Param.conflict.display sets the log's detail; Ctrl-C
+      %   stops the refinement, which keeps what it has found.
       call(obj, 'refineConflict');
+      conf = obj.Conflict;
     end
 
-    function refineMipStartConflict(obj, k)
-      % refineMipStartConflict  Conflict refiner for MIP start K.  Not
-      %   available yet (fails with "... is not implemented yet.").
+    function conf = refineMipStartConflict(obj, k)
+      % refineMipStartConflict  Conflict refiner for MIP start K (1-based,
+      %   as in MipStart(K)): explains why the start is infeasible by the
+      %   rows, bounds and start values that contradict each other.
+      %   Conflict (returned too) is built as by refineConflict; a start
+      %   that is feasible leaves Conflict empty.
       call(obj, 'refineMipStartConflict', k);
+      conf = obj.Conflict;
     end
 
     function writeConflict(obj, file)
-      % writeConflict  Writes the conflict found by the refiner.  Not
-      %   available yet (fails with "... is not implemented yet.").
+      % writeConflict  Writes the conflict found by the last refinement to
+      %   FILE in LP format: its rows and the bounds that take part (all
+      %   other columns free).  The file reads back with readModel.  Fails
+      %   with the library's "Conflict is not available" when no conflict
+      %   was refined for the present Model, and with "wrong parameters to
+      %   Tavlo.writeConflict" when FILE is not one text.
       call(obj, 'writeConflict', file);
     end
 
     function tuneParam(obj, varargin)
-      % tuneParam  Parameter tuning.  Not available yet: the library has no
-      %   tuning, and the call fails with "TAVLO function 'tuneParam' is not
-      %   implemented yet."
+      % tuneParam  Parameter tuning: runs the Model under candidate
+      %   settings and leaves the best settings found in the parameters
+      %   (read them back through Param, save them with writeParam).
+      %
+      %   t.tuneParam()                       nothing fixed
+      %   t.tuneParam(intcnt, intnum, intval, dblcnt, dblnum, dblval, ...
+      %               strcnt, strnum, strval)
+      %
+      %   The nine arguments name the parameters tuning must keep at given
+      %   values: the count, the parameter numbers (getParamNumber) and
+      %   the values of the integer, the double and the string parameters
+      %   (string values as a cell of texts).  Param.tune holds the
+      %   tuning's own settings (timelimit, repeat, measure, display).
+      %   Ctrl-C stops the tuning, which keeps the best settings found so
+      %   far.
+      %
+      %   Example (tune with the LP method fixed to dual simplex):
+      %     t.tuneParam(1, t.getParamNumber('TVL_PARAM_LPMETHOD'), 2, 0, [], [], 0, [], {});
       call(obj, 'tuneParam', varargin{:});
     end
 
