@@ -245,6 +245,7 @@ std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vec
     child->branch_dist = dir == 'D' ? cand.frac : 1.0 - cand.frac;
     child->estimate = estimate;
     child->changes = base;
+    child->fresh = static_cast<int32_t>(node.changes.size());
     const double lo = lp_->lower(cand.col), up = lp_->upper(cand.col);
     if (dir == 'D') child->changes.push_back({cand.col, lo, std::floor(cand.value)});
     else child->changes.push_back({cand.col, std::ceil(cand.value), up});
@@ -274,6 +275,7 @@ std::unique_ptr<Node> Search::branch_special(Node &node, const lp::LpResult &r, 
     child->parent = node.id;
     child->dir = 'X';
     child->changes = node.changes;
+    child->fresh = static_cast<int32_t>(node.changes.size());
     child->changes.insert(child->changes.end(), sb.child[c].begin(), sb.child[c].end());
     child->basis = basis;
     kids[c] = std::move(child);
@@ -297,6 +299,10 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     return nullptr;
   }
   lp_->load(node->changes);
+  if (!propagate(*node)) {
+    log_node(*node, 1, kNoValue, 0, false);
+    return nullptr;
+  }
   if (node->basis) lp_->set_basis(*node->basis);
   const int64_t before = lp_->iterations();
   lp::LpResult r = lp_->solve();
@@ -367,6 +373,15 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   return branch(*node, r, cands);
 }
 
+bool Search::propagate(Node &node) {
+  if (static_cast<size_t>(node.fresh) >= node.changes.size()) return true;
+  std::vector<int32_t> seeds;
+  for (size_t k = static_cast<size_t>(node.fresh); k < node.changes.size(); ++k) seeds.push_back(node.changes[k].col);
+  const bool feasible = propagator_->run(*lp_, seeds, node.changes);
+  node.fresh = static_cast<int32_t>(node.changes.size());
+  return feasible;
+}
+
 int Search::fractional_count(const lp::LpResult &r) const {
   int count = 0;
   for (int32_t j : model_.intcols) count += fractionality(r.x[j]) > s_.epint;
@@ -424,6 +439,7 @@ int Search::node_file_failure() const {
 int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
+  propagator_ = std::make_unique<NodePropagator>(model_, s_.feastol);
   if (s_.nodefile > 0)
     queue_->set_node_file(std::make_unique<NodeFile>(s_.nodefile, s_.workdir), s_.workmem_mb * 1048576.0);
   HeurSettings hs = s_.heur;

@@ -43,6 +43,7 @@
 #include "mip/mip_state.h"
 #include "mip/mipnodelog.h"
 #include "mip/node_queue.h"
+#include "mip/propagation.h"
 #include "mip/structures/structures.h"
 #include "mip/termination.h"
 
@@ -92,6 +93,8 @@ class Search {
  private:
   // Processes a node; returns the child to dive into (or nullptr).
   std::unique_ptr<Node> process(std::unique_ptr<Node> node);
+  // Propagates the node's new bounds through the rows (false: infeasible).
+  bool propagate(Node &node);
   std::unique_ptr<Node> branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands);
   // Branches on a violated SOS, semi-continuous column or indicator.
   std::unique_ptr<Node> branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb);
@@ -134,6 +137,7 @@ class Search {
   Pseudocosts pc_;
   std::unique_ptr<BranchRule> rule_;
   std::unique_ptr<NodeLp> lp_;
+  std::unique_ptr<NodePropagator> propagator_;
   std::unique_ptr<NodeQueue> queue_;
   std::unique_ptr<HeuristicSequence> heur_;
   std::unique_ptr<Node> current_;  // the node to process next, outside the queue

@@ -27,6 +27,7 @@ struct Node {
   char dir = 'N';            // 'U' up or 'D' down branch
   double branch_dist = 0.0;  // distance the branched value had to move
   std::vector<BoundChange> changes;           // in order; later entries win
+  int32_t fresh = 0;         // changes[fresh..] are new since the parent was propagated
   std::shared_ptr<const lp::Basis> basis;     // parent's final basis
 };
 

@@ -68,7 +68,7 @@ bool statuses_fit_two_bits(const lp::Basis &b) {
   return true;
 }
 
-constexpr size_t kFixedBytes = 2 + 4 * sizeof(double) + 3 * sizeof(int32_t) + 2 * sizeof(int64_t) + 1 +
+constexpr size_t kFixedBytes = 2 + 4 * sizeof(double) + 4 * sizeof(int32_t) + 2 * sizeof(int64_t) + 1 +
                                3 * sizeof(uint32_t);
 
 }  // namespace
@@ -91,6 +91,7 @@ void encode_node(const Node &node, bool packed, std::vector<char> &out) {
   put_value(out, node.branch_dist);
   put_value(out, node.depth);
   put_value(out, node.iinf);
+  put_value(out, node.fresh);
   put_value(out, node.branch_col);
   put_value(out, node.id);
   put_value(out, node.parent);
@@ -116,7 +117,7 @@ bool decode_node(const std::vector<char> &in, Node &node) {
   uint32_t nchanges = 0, ncols = 0, nrows = 0;
   if (!r.get(magic) || magic != kMagic || !r.get(flags)) return false;
   if (!r.get(node.bound) || !r.get(node.estimate) || !r.get(node.parent_obj) || !r.get(node.branch_dist) ||
-      !r.get(node.depth) || !r.get(node.iinf) || !r.get(node.branch_col) || !r.get(node.id) || !r.get(node.parent) ||
+      !r.get(node.depth) || !r.get(node.iinf) || !r.get(node.fresh) || !r.get(node.branch_col) || !r.get(node.id) || !r.get(node.parent) ||
       !r.get(node.dir) || !r.get(nchanges) || !r.get(ncols) || !r.get(nrows))
     return false;
   if (nchanges > in.size()) return false;

@@ -30,7 +30,7 @@
 
 #include "frame/infinity.h"
 #include "mip/cuts/cut.h"
-#include "mip/cuts/row_view.h"
+#include "mip/row_view.h"
 
 namespace tvl::mip {
 

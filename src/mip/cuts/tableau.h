@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "lpmodel/lpmodel.h"
-#include "mip/cuts/row_view.h"
+#include "mip/row_view.h"
 
 namespace tvl {
 struct FactorData;

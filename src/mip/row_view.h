@@ -1,4 +1,5 @@
-// A row-wise copy of a column-wise matrix, for separators that walk rows.
+// A row-wise copy of a column-wise matrix, for the parts of the MIP
+// optimizer that walk rows: separators, bound tightening, propagation.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "mip/cuts/row_view.h"
+#include "mip/row_view.h"
 
 namespace tvl::mip {
 

@@ -1,0 +1,123 @@
+// Node bound propagation: along dives that agree with a known optimal
+// solution no bound may exclude it (on real instances, where the rows are
+// varied enough to exercise every derivation), while fixings that
+// contradict a row are proved infeasible without an LP.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lp/lpcomp.h"
+#include "mip/mip_model.h"
+#include "mip/node_lp.h"
+#include "mip/propagation.h"
+#include "support/api_session.h"
+#include "support/bench_dir.h"
+
+namespace {
+
+using tvl::mip::BoundChange;
+using tvl::mip::MipModel;
+
+// Fixes random integer columns, one at a time, at the optimal solution's
+// values and propagates after each; returns the number of bounds derived.
+int64_t dive_along_optimum(const std::string &name) {
+  tvltest::ApiSession s("propagation");
+  const std::string file = tvltest::instance_path("miplib", name);
+  EXPECT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << name;
+  MipModel model;
+  tvl::mip::build_mip_model(s.lp, model);
+  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 60.0);
+  EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
+  const int status = TVLgetstat(s.env, s.lp);
+  EXPECT_TRUE(status == TVLMIP_OPTIMAL || status == TVLMIP_OPTIMAL_TOL) << name;
+  std::vector<double> opt(static_cast<size_t>(model.n()));
+  EXPECT_EQ(TVLgetx(s.env, s.lp, opt.data(), 0, model.n() - 1), 0);
+
+  tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
+  tvl::mip::NodePropagator prop(model, 1e-6);
+  std::mt19937 rng(7);
+  for (int dive = 0; dive < 20; ++dive) {
+    std::vector<BoundChange> changes;
+    lp.load(changes);
+    std::vector<int32_t> order = model.intcols;
+    std::shuffle(order.begin(), order.end(), rng);
+    for (size_t k = 0; k < order.size() && k < 30; ++k) {
+      const int32_t j = order[k];
+      const double v = std::round(opt[static_cast<size_t>(j)]);
+      if (lp.lower(j) == lp.upper(j)) continue;
+      lp.set_bounds(j, v, v);
+      changes.push_back({j, v, v});
+      EXPECT_TRUE(prop.run(lp, {j}, changes)) << name << ": the optimum's own fixings proved infeasible";
+      for (int32_t c = 0; c < model.n(); ++c) {
+        EXPECT_GE(opt[static_cast<size_t>(c)], lp.lower(c) - 1e-6) << name << " column " << c;
+        EXPECT_LE(opt[static_cast<size_t>(c)], lp.upper(c) + 1e-6) << name << " column " << c;
+      }
+      if (testing::Test::HasFailure()) return prop.tightened();
+    }
+    // What the node LP holds is exactly what the changes record.
+    std::vector<double> lo(static_cast<size_t>(model.n())), up(lo.size());
+    for (int32_t c = 0; c < model.n(); ++c) lo[static_cast<size_t>(c)] = lp.lower(c), up[static_cast<size_t>(c)] = lp.upper(c);
+    lp.load(changes);
+    for (int32_t c = 0; c < model.n(); ++c) {
+      EXPECT_EQ(lp.lower(c), lo[static_cast<size_t>(c)]);
+      EXPECT_EQ(lp.upper(c), up[static_cast<size_t>(c)]);
+    }
+  }
+  return prop.tightened();
+}
+
+TEST(NodePropagation, NeverExcludesAKnownOptimumAndDerivesBounds) {
+  int64_t derived = 0;
+  for (const char *name : {"enigma", "flugpl", "gt2", "lseu", "p0033", "stein27"}) derived += dive_along_optimum(name);
+  EXPECT_GT(derived, 100);
+}
+
+TEST(NodePropagation, ContradictingFixingsAreInfeasibleAndChainsAreFollowed) {
+  // x0 + x1 + x2 = 1 (set partitioning), x2 - x3 <= 0, x3 + x4 <= 1; binaries.
+  MipModel model;
+  tvl::lp::LpModel &m = model.lp;
+  m.a.m = 3;
+  m.a.n = 5;
+  m.a.start = {0, 1, 2, 4, 6, 7};
+  m.a.index = {0, 0, 0, 1, 1, 2, 2};
+  m.a.value = {1, 1, 1, 1, -1, 1, 1};
+  m.rowlo = {1, -1e20, -1e20};
+  m.rowup = {1, 0, 1};
+  m.collo.assign(5, 0.0);
+  m.colup.assign(5, 1.0);
+  m.cost.assign(5, 0.0);
+  m.objsense = 1;
+  model.integer.assign(5, 1);
+  tvl::mip::complete_mip_model(model);
+  tvltest::ApiSession s("propagation-small");
+  tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
+  tvl::mip::NodePropagator prop(model, 1e-6);
+
+  // x4 = 1 forces x3 = 0, then x2 = 0; with x0 = 0 the partition needs x1 = 1.
+  std::vector<BoundChange> changes = {{4, 1, 1}, {0, 0, 0}};
+  lp.load(changes);
+  ASSERT_TRUE(prop.run(lp, {4, 0}, changes));
+  EXPECT_EQ(lp.upper(3), 0.0);
+  EXPECT_EQ(lp.upper(2), 0.0);
+  EXPECT_EQ(lp.lower(1), 1.0);
+  EXPECT_EQ(changes.size(), 5u);
+
+  // x0 = 1 and x1 = 1 break the partition.
+  changes = {{0, 1, 1}, {1, 1, 1}};
+  lp.load(changes);
+  EXPECT_FALSE(prop.run(lp, {0, 1}, changes));
+  EXPECT_EQ(prop.cutoffs(), 1);
+  // The propagator is usable again after a cutoff: the queue was emptied.
+  changes = {{2, 1, 1}};
+  lp.load(changes);
+  ASSERT_TRUE(prop.run(lp, {2}, changes));
+  EXPECT_EQ(lp.lower(3), 1.0);
+  EXPECT_EQ(lp.upper(4), 0.0);
+  EXPECT_EQ(lp.upper(0), 0.0);
+}
+
+}  // namespace
