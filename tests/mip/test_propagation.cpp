@@ -13,8 +13,7 @@
 #include "mip/mip_model.h"
 #include "mip/node_lp.h"
 #include "mip/propagation.h"
-#include "support/api_session.h"
-#include "support/bench_dir.h"
+#include "mip/known_optimum.h"
 
 namespace {
 
@@ -25,17 +24,10 @@ using tvl::mip::MipModel;
 // values and propagates after each; returns the number of bounds derived.
 int64_t dive_along_optimum(const std::string &name) {
   tvltest::ApiSession s("propagation");
-  const std::string file = tvltest::instance_path("miplib", name);
-  EXPECT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << name;
   MipModel model;
-  tvl::mip::build_mip_model(s.lp, model);
-  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
-  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 60.0);
-  EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
-  const int status = TVLgetstat(s.env, s.lp);
-  EXPECT_TRUE(status == TVLMIP_OPTIMAL || status == TVLMIP_OPTIMAL_TOL) << name;
-  std::vector<double> opt(static_cast<size_t>(model.n()));
-  EXPECT_EQ(TVLgetx(s.env, s.lp, opt.data(), 0, model.n() - 1), 0);
+  double optval = 0.0;
+  const std::vector<double> opt = tvltest::known_optimum(s, name, model, optval);
+  if (opt.empty()) return 0;
 
   tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
   tvl::mip::NodePropagator prop(model, 1e-6);

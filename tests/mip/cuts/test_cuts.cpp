@@ -14,6 +14,7 @@
 #include "mip/cuts/tableau.h"
 #include "mip/mip_model.h"
 #include "mip/node_lp.h"
+#include "mip/known_optimum.h"
 #include "support/api_session.h"
 #include "support/bench_dir.h"
 
@@ -193,22 +194,10 @@ TEST(CutPool, CleaningScalingAndParallelism) {
 // root cut loop on its relaxation and checks every round's cuts against it.
 void check_cuts_valid(const std::string &name, int64_t &total) {
   tvltest::ApiSession s("cuts");
-  const std::string file = tvltest::instance_path("miplib", name);
-  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << name;
   MipModel model;
-  tvl::mip::build_mip_model(s.lp, model);
-  TVLsetintparam(s.env, TVL_PARAM_THREADS, 1);
-  TVLsetintparam(s.env, TVL_PARAM_FRACCUTS, -1);
-  TVLsetintparam(s.env, TVL_PARAM_COVERS, -1);
-  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
-  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 60.0);
-  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
-  const int status = TVLgetstat(s.env, s.lp);
-  ASSERT_TRUE(status == TVLMIP_OPTIMAL || status == TVLMIP_OPTIMAL_TOL) << name;
-  std::vector<double> opt(static_cast<size_t>(model.n()));
-  ASSERT_EQ(TVLgetx(s.env, s.lp, opt.data(), 0, model.n() - 1), 0);
   double optval = 0.0;
-  TVLgetobjval(s.env, s.lp, &optval);
+  const std::vector<double> opt = tvltest::known_optimum(s, name, model, optval);
+  ASSERT_FALSE(opt.empty()) << name;
   tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
   tvl::lp::LpResult r = lp.solve();
   ASSERT_EQ(r.status, tvl::lp::LpStatus::Optimal) << name;
