@@ -41,6 +41,10 @@ struct BranchContext {
   double epint;
   int64_t avg_node_iterations;
   int64_t strong_iterations = 0;  // out: strong branching iterations spent
+  // Iterations strong branching may spend at this node under reliability
+  // branching (negative: no budget); candidates beyond it are ranked by
+  // their pseudo costs alone.
+  int64_t strong_budget = -1;
 };
 
 struct BranchChoice {

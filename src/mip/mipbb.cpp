@@ -17,6 +17,9 @@ namespace tvl::mip {
 namespace {
 
 constexpr double kRcfixMin = 1e-7;  // reduced costs below are not used for fixing
+// Strong-branching iterations automatic branching may spend beyond half the
+// node LPs' iterations.
+constexpr int64_t kStrongAllowance = 20000;
 
 }  // namespace
 
@@ -193,6 +196,7 @@ void Search::run_heuristics(const Node &node, const lp::LpResult &r) {
   in.epint = s_.epint;
   in.depth = node.depth;
   in.search_iterations = lp_->iterations();
+  in.search_work = thread_work() - start_work_;
   if (incumbent_.present()) in.incumbent = &incumbent_.x();
   const Points found = heur_->run(in, number);
   if (in.lp_touched) {
@@ -215,7 +219,10 @@ bool Search::dive_ok(const Node &child) const {
 std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands) {
   BranchContext ctx{model_, *lp_, r, cands, pc_, [this](double b) { return incumbent_.prunes(b); }, s_.epint,
                     node_lp_solves_ > 0 ? node_lp_iterations_ / node_lp_solves_ : 10};
+  if (s_.branch.varsel == 0)
+    ctx.strong_budget = std::max<int64_t>(0, node_lp_iterations_ / 2 + kStrongAllowance - strong_iterations_);
   const BranchChoice choice = rule_->choose(ctx);
+  strong_iterations_ += ctx.strong_iterations;
   const int iinf = static_cast<int>(cands.size());
   if (choice.index < 0) {
     log_node(node, 1, r.objval, iinf, false);
@@ -451,6 +458,7 @@ int Search::run() {
     return run_sub_mip(env_, sub, sub_settings);
   });
   start_ = env_time(env_);
+  start_work_ = thread_work();
   auto root = std::make_unique<Node>();
   root->id = 0;
   current_ = process(std::move(root));

@@ -143,6 +143,8 @@ class Search {
   std::unique_ptr<Node> current_;  // the node to process next, outside the queue
   int64_t next_id_ = 1;
   int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;
+  uint64_t start_work_ = 0;  // thread_work() when the search began
+  int64_t strong_iterations_ = 0;  // spent in strong branching so far
   int root_iinf_ = 0;
   int stop_ = 0;   // status a node LP stop asked for
   bool lost_solution_ = false;  // an integral LP solution failed the acceptance check

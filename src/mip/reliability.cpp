@@ -4,7 +4,10 @@
 // by strong branching instead, which also records the observed
 // degradations as pseudo costs.  Strong branching stops after the
 // candidate limit, or after 8 evaluations in a row that did not improve
-// the best score (lookahead).  Reliability 0 gives plain pseudo-cost
+// the best score (lookahead), or when the search's strong-branching budget
+// is spent: over the whole search, automatic reliability branching spends
+// at most half as many iterations in strong branching as in node LPs, plus
+// a fixed allowance for the first nodes.  Reliability 0 gives plain pseudo-cost
 // branching; a huge one strong branching on the candidates within the
 // limit.
 #include <algorithm>
@@ -47,7 +50,8 @@ class Reliability : public BranchRule {
       const int32_t k = entry.second;
       const Candidate &c = cands[k];
       const bool unreliable = std::min(ctx.pc.count(c.col, false), ctx.pc.count(c.col, true)) < reliability_;
-      if (unreliable && evaluated < s_.strong_cand_lim && no_gain < kLookahead) {
+      const bool affordable = ctx.strong_budget < 0 || ctx.strong_iterations < ctx.strong_budget;
+      if (unreliable && affordable && evaluated < s_.strong_cand_lim && no_gain < kLookahead) {
         ++evaluated;
         const Trial down = trial(ctx, c, false), up = trial(ctx, c, true);
         if (down.dead || up.dead) {
@@ -83,8 +87,9 @@ class Reliability : public BranchRule {
 
  private:
   int64_t iteration_limit(const BranchContext &ctx) const {
-    if (s_.strong_it_lim > 0) return s_.strong_it_lim;
-    return std::clamp<int64_t>(2 * ctx.avg_node_iterations, 10, 500);
+    const int64_t own = s_.strong_it_lim > 0 ? s_.strong_it_lim : std::clamp<int64_t>(2 * ctx.avg_node_iterations, 10, 500);
+    if (ctx.strong_budget < 0) return own;
+    return std::max<int64_t>(1, std::min(own, ctx.strong_budget - ctx.strong_iterations));
   }
 
   Trial trial(BranchContext &ctx, const Candidate &c, bool up) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include "runtime/workcount.h"
 
 namespace tvl::mip {
 
@@ -37,13 +38,14 @@ void Diving::run(HeurInput &in, Points &found) {
   NodeLp &lp = *in.node_lp;
   std::vector<double> x = in.lp->x;
   const int64_t start = lp.iterations();
+  const uint64_t work_start = thread_work();
   bool backtracked = false;
   for (;;) {
     if (rounding_.try_point(in, x, found)) break;
     const Choice c = choose(model, x, in.epint);
     if (c.col < 0) break;
     const int64_t left = budget_ - (lp.iterations() - start);
-    if (left <= 0) break;
+    if (left <= 0 || thread_work() - work_start >= work_budget_) break;
     in.lp_touched = true;
     const double lo = lp.lower(c.col), up = lp.upper(c.col);
     const double v = x[c.col];
@@ -62,6 +64,7 @@ void Diving::run(HeurInput &in, Points &found) {
     x = std::move(r.x);
   }
   spent_ += lp.iterations() - start;
+  work_spent_ += thread_work() - work_start;
 }
 
 }  // namespace tvl::mip

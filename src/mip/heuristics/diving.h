@@ -33,9 +33,15 @@ class Diving : public Heuristic {
  public:
   Diving(DiveRule rule, const Locks &locks) : rule_(rule), locks_(locks), rounding_(locks) {}
   const char *name() const override { return rule_ == DiveRule::Fractional ? "fractional diving" : "coefficient diving"; }
-  // LP iterations the next dive may spend.
-  void set_budget(int64_t iterations) { budget_ = iterations; }
+  // LP iterations and work units the next dive may spend.  Both count:
+  // on a wide model a dive of many short LPs spends little in iterations
+  // but much in the work around each solve.
+  void set_budget(int64_t iterations, uint64_t work) {
+    budget_ = iterations;
+    work_budget_ = work;
+  }
   int64_t iterations_spent() const { return spent_; }
+  uint64_t work_spent() const { return work_spent_; }
   void run(HeurInput &in, Points &found) override;
 
  private:
@@ -49,7 +55,9 @@ class Diving : public Heuristic {
   const Locks &locks_;
   SimpleRounding rounding_;
   int64_t budget_ = 1000;
+  uint64_t work_budget_ = 0;
   int64_t spent_ = 0;
+  uint64_t work_spent_ = 0;
 };
 
 }  // namespace tvl::mip

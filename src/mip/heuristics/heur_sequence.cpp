@@ -7,6 +7,14 @@
 
 namespace tvl::mip {
 
+namespace {
+
+// Work units a dive may always spend (some tens of milliseconds): enough for
+// a full dive on a small model, however cheap its root LP was.
+constexpr int64_t kDiveWorkAllowance = 20000000;
+
+}  // namespace
+
 HeurSettings heur_settings(const tvlenv *env) {
   HeurSettings s;
   s.heurfreq = param_int(env, TVL_PARAM_HEURFREQ);
@@ -44,9 +52,9 @@ bool HeuristicSequence::due(int64_t node, int depth) const {
   return s_.heurfreq >= 0 || dive_due(node, depth);
 }
 
-void HeuristicSequence::dive(Diving &d, HeurInput &in, int64_t budget, Points &found) {
-  if (budget <= 0) return;
-  d.set_budget(budget);
+void HeuristicSequence::dive(Diving &d, HeurInput &in, int64_t budget, int64_t work, Points &found) {
+  if (budget <= 0 || work <= 0) return;
+  d.set_budget(budget, static_cast<uint64_t>(work));
   d.run(in, found);
   ++dives_;
 }
@@ -79,16 +87,22 @@ void HeuristicSequence::simple_and_dives(HeurInput &in, int64_t node, Points &fo
   };
   tighten();
   if (!dive_due(node, in.depth)) return;
+  const int64_t search_work = static_cast<int64_t>(in.search_work);
   if (node == 0) {
     const int64_t budget = 2 * in.search_iterations + 2000;
-    dive(frac_, in, budget, found);
+    const int64_t work = 2 * search_work + kDiveWorkAllowance;
+    dive(frac_, in, budget, work, found);
     tighten();
-    dive(coef_, in, budget, found);
+    dive(coef_, in, budget, work, found);
     tighten();
     return;
   }
+  // Dives after the root take about a tenth of the search, counted both in
+  // iterations and in work, with a small allowance per dive.
   const int64_t budget = in.search_iterations / 10 + 1000 * (dives_ + 1) - lp_iterations();
-  dive(dives_ % 2 == 0 ? frac_ : coef_, in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20), found);
+  const int64_t work = search_work / 10 + kDiveWorkAllowance * (dives_ + 1) - static_cast<int64_t>(dive_work());
+  dive(dives_ % 2 == 0 ? frac_ : coef_, in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20),
+       std::min<int64_t>(work, kDiveWorkAllowance + search_work / 20), found);
 }
 
 }  // namespace tvl::mip

@@ -49,12 +49,13 @@ class HeuristicSequence {
   // Runs the heuristics due at this node; the points found.
   Points run(HeurInput &in, int64_t node);
   int64_t lp_iterations() const { return frac_.iterations_spent() + coef_.iterations_spent(); }
+  uint64_t dive_work() const { return frac_.work_spent() + coef_.work_spent(); }
 
  private:
   bool dive_due(int64_t node, int depth) const;
   bool rins_due(int64_t node, const HeurInput &in) const;
   void simple_and_dives(HeurInput &in, int64_t node, Points &found);
-  void dive(Diving &d, HeurInput &in, int64_t budget, Points &found);
+  void dive(Diving &d, HeurInput &in, int64_t budget, int64_t work, Points &found);
 
   HeurSettings s_;
   Locks locks_;

@@ -32,6 +32,7 @@ struct HeurInput {
   double epint = 1e-5;
   int depth = 0;
   int64_t search_iterations = 0;     // simplex iterations the search spent so far
+  uint64_t search_work = 0;          // work units the search spent so far (heuristics included)
   bool lp_touched = false;           // out: the heuristic changed the node LP
 };
 

@@ -112,7 +112,7 @@ TEST(MipHeuristics, DivesOnBundledInstances) {
       ASSERT_EQ(root.status, lp::LpStatus::Optimal) << name;
       const Locks locks = compute_locks(model);
       Diving dive(rule, locks);
-      dive.set_budget(5000);
+      dive.set_budget(5000, uint64_t{1} << 50);
       HeurInput in;
       in.env = s.env;
       in.model = &model;
