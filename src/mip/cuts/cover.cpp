@@ -7,12 +7,8 @@
 // minimal covers", SIAM J. Applied Mathematics 34 (1978), for the
 // sequential up-lifting of the cover inequality.
 //
-// Each side of a model row is written as  sum a_j x_j <= b.  Columns of
-// the row that are not binary, and binaries fixed by their bounds, go to
-// the right-hand side at the bound that makes their term smallest (a row
-// with such a column unbounded on that side is skipped); binaries with a
-// negative coefficient are complemented (z = 1 - x).  That leaves a
-// knapsack  sum w_j z_j <= b  with w_j > 0.  A cover C (sum over C of w
+// Each side of a model row is read as a knapsack  sum w_j z_j <= b  with
+// w_j > 0 (mip/cuts/knapsack_row.h).  A cover C (sum over C of w
 // exceeds b) is grown greedily by increasing (1 - z*_j) / w_j, made
 // minimal, and kept only when  sum_C (1 - z*_j) < 1  (the cover
 // inequality  sum_C z_j <= |C| - 1  is then violated).  The remaining
@@ -28,18 +24,14 @@
 
 #include "frame/infinity.h"
 #include "mip/cuts/cut.h"
+#include "mip/cuts/knapsack_row.h"
 #include "mip/row_view.h"
 
 namespace tvl::mip {
 
 namespace {
 
-struct Item {
-  int32_t col;
-  double w;       // knapsack weight > 0
-  double z;       // LP value of z (x, or 1 - x when complemented)
-  bool flip;      // z = 1 - x
-};
+using Item = KnapsackItem;
 
 // A minimal cover grown greedily by increasing (1 - z) (by_ratio false) or
 // (1 - z) / w (true), ties by larger weight, then shrunk by dropping the
@@ -85,39 +77,10 @@ class CoverSeparator : public CutSeparator {
   void separate(const CutContext &ctx, std::vector<Cut> &out) override;
 
  private:
-  // One side of row i as a knapsack (sign +1: a x <= up, -1: -a x <= -lo).
-  bool knapsack(const CutContext &ctx, int32_t i, double sign, std::vector<Item> &items, double &b) const;
   bool cover_cut(std::vector<Item> items, double b, Cut &cut) const;
 
   RowView rows_;
 };
-
-bool CoverSeparator::knapsack(const CutContext &ctx, int32_t i, double sign, std::vector<Item> &items,
-                              double &b) const {
-  const lp::LpModel &lp = ctx.model.lp;
-  b = sign > 0 ? lp.rowup[static_cast<size_t>(i)] : -lp.rowlo[static_cast<size_t>(i)];
-  items.clear();
-  for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p) {
-    const int32_t j = rows_.col[static_cast<size_t>(p)];
-    const double a = sign * rows_.val[static_cast<size_t>(p)];
-    const double lo = ctx.lp.collo[static_cast<size_t>(j)], up = ctx.lp.colup[static_cast<size_t>(j)];
-    const bool binary = ctx.model.integer[static_cast<size_t>(j)] && lo == 0.0 && up == 1.0;
-    if (!binary) {
-      const double bound = a > 0.0 ? lo : up;
-      if (std::fabs(bound) >= kInfBound) return false;
-      b -= a * bound;
-      continue;
-    }
-    const double x = ctx.solution.x[static_cast<size_t>(j)];
-    if (a > 0.0) {
-      items.push_back({j, a, x, false});
-    } else {
-      items.push_back({j, -a, 1.0 - x, true});
-      b -= a;
-    }
-  }
-  return items.size() >= 2 && b > 0.0;
-}
 
 bool CoverSeparator::cover_cut(std::vector<Item> items, double b, Cut &cut) const {
   double total = 0.0;
@@ -178,7 +141,9 @@ void CoverSeparator::separate(const CutContext &ctx, std::vector<Cut> &out) {
   for (int32_t i = 0; i < ctx.model.m(); ++i) {
     for (double sign : {1.0, -1.0}) {
       const double side = sign > 0 ? ctx.model.lp.rowup[static_cast<size_t>(i)] : ctx.model.lp.rowlo[static_cast<size_t>(i)];
-      if (std::fabs(side) >= kInfBound || !knapsack(ctx, i, sign, items, b)) continue;
+      if (std::fabs(side) >= kInfBound ||
+          !knapsack_side(ctx.model, rows_, ctx.lp.collo, ctx.lp.colup, &ctx.solution.x, i, sign, items, b))
+        continue;
       Cut cut;
       if (cover_cut(items, b, cut)) out.push_back(std::move(cut));
     }

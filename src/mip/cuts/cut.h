@@ -24,6 +24,7 @@ class TableauRows;
 
 // Cut type indices (the counters of the MIP record, TVLgetnumcuts).
 inline constexpr int kCutCover = 0;
+inline constexpr int kCutClique = 3;
 inline constexpr int kCutFract = 4;
 inline constexpr int kCutMir = 5;
 
@@ -62,6 +63,7 @@ class CutSeparator {
 
 std::unique_ptr<CutSeparator> make_gomory_separator();
 std::unique_ptr<CutSeparator> make_cover_separator();
+std::unique_ptr<CutSeparator> make_clique_separator();
 // `max_aggregation`: rows added to the starting row at most.
 std::unique_ptr<CutSeparator> make_mir_separator(int max_aggregation);
 

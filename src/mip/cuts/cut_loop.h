@@ -43,6 +43,7 @@ struct CutLoopSettings {
   int aggregation = 3;     // TVL_PARAM_AGGCUTLIM
   int candidates = 200;    // TVL_PARAM_FRACCAND
   const tvlenv *env = nullptr;  // for the separators' progress lines
+  int cliques = 0;         // TVL_PARAM_CLIQUES
 };
 
 CutLoopSettings cut_loop_settings(const tvlenv *env);

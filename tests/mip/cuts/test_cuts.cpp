@@ -3,6 +3,7 @@
 // known optimal solution and the bound may not pass the optimum.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -132,6 +133,43 @@ TEST(CutSeparators, CoverCutsAreMinimalAndLifted) {
   EXPECT_EQ(cuts[0].rhs, 1.0);
   // A point satisfying every cover inequality gets no cut.
   EXPECT_TRUE(cover_of({5, 4, 3}, 8, {0.5, 0.5, 0.5}, false).empty());
+}
+
+TEST(CutSeparators, CliqueCutsJoinPairwiseConflictsAndComplements) {
+  const double inf = 1e20;
+  // x1 + x2 <= 1, x2 + x3 <= 1, x1 + x3 <= 1 (pairwise), 4 x1 + 3 x4 <= 5
+  // (x1 and x4 conflict), 2 x3 - 2 x5 >= -1 (x5 = 1 forces x3 = 1: x5 and
+  // the complement of x3 conflict).
+  MipModel m = small_model({{1, 1, 0, 0, 0}, {0, 1, 1, 0, 0}, {1, 0, 1, 0, 0}, {4, 0, 0, 3, 0}, {0, 0, 2, 0, -2}},
+                           {-inf, -inf, -inf, -inf, -1}, {1, 1, 1, 5, inf}, {-1, -1, -1, -1, 0},
+                           std::vector<double>(5, 1.0));
+  tvl::lp::LpResult r;
+  r.basis.colstat.assign(5, 0);
+  r.basis.rowstat.assign(5, 1);
+  auto sep = tvl::mip::make_clique_separator();
+  auto dense = [](const Cut &c) {
+    std::vector<double> d(5, 0.0);
+    for (size_t k = 0; k < c.ind.size(); ++k) d[static_cast<size_t>(c.ind[k])] = c.val[k];
+    return d;
+  };
+  // At (1/2, 1/2, 1/2, 0, 1/4) the triangle's clique x1 + x2 + x3 <= 1 is
+  // violated; x4 conflicts with x1 only and may not join it.
+  r.x = {0.5, 0.5, 0.5, 0.0, 0.25};
+  std::vector<Cut> cuts = separate(*sep, m, r);
+  ASSERT_EQ(cuts.size(), 1u);
+  EXPECT_EQ(cuts[0].family, tvl::mip::kCutClique);
+  EXPECT_EQ(dense(cuts[0]), (std::vector<double>{1, 1, 1, 0, 0}));
+  EXPECT_EQ(cuts[0].rhs, 1.0);
+  // At (0, 0, 0.6, 0, 1) the clique over a complemented literal,
+  // x5 + (1 - x3) <= 1, is violated.
+  r.x = {0.0, 0.0, 0.6, 0.0, 1.0};
+  cuts = separate(*sep, m, r);
+  ASSERT_EQ(cuts.size(), 1u);
+  EXPECT_EQ(dense(cuts[0]), (std::vector<double>{0, 0, -1, 0, 1}));
+  EXPECT_EQ(cuts[0].rhs, 0.0);
+  // A point that meets every conflict gets no cut.
+  r.x = {0.5, 0.0, 0.5, 0.5, 0.0};
+  EXPECT_TRUE(separate(*sep, m, r).empty());
 }
 
 TEST(CutSeparators, MirCutOfAMixedRowAndOfAnAggregate) {
