@@ -9,6 +9,8 @@
 
 #include "simplex/dualopt.h"
 #include "simplex/flow_refine.h"
+#include "simplex/scaling.h"
+#include "simplex/simplex_result.h"
 #include "support/netlib_lp.h"
 
 namespace tvl::lp {
@@ -48,6 +50,9 @@ TEST(FlowRefine, DisturbedSolutionsComeBackAccurate) {
     for (int j = 0; j < lp.a.n; ++j)
       if (r.basis.colstat[j] == 1) r.x[j] *= 1.0 + 1e-7 * ((j % 7) - 3);
     for (int i = 0; i < lp.a.m; ++i) r.pi[i] *= 1.0 - 1e-7 * ((i % 5) - 2);
+    // A result always carries the activities and reduced costs of its own
+    // values; the disturbed ones are made consistent the same way.
+    tvl::lp::unscale_solution(lp, tvl::lp::Scaling(), r.x, r.pi, tvl::lp::basis_to_status(lp, r.basis), r);
     double p0, d0;
     residuals(lp, r, p0, d0);
     ASSERT_TRUE(refine_basic_solution(lp, r)) << name;
