@@ -2,7 +2,9 @@
 // compression the library reads), optionally writes it in another format,
 // solves it, streams the optimizer log and prints status, objective,
 // iterations and time; optionally starts from a basis file and writes the
-// solution and the final basis.  Exit codes are listed in tavlo_cli.h and
+// solution and the final basis.  Instead of a solve it can refine a
+// conflict, run the feasibility relaxation or tune the parameters
+// (tavlo_modes.cpp).  Exit codes are listed in tavlo_cli.h and
 // in --help.
 #include <cstdio>
 #include <string>
@@ -57,8 +59,11 @@ int solve(TVLENVptr env, TVLLPptr lp, const Options &opt) {
     std::fprintf(stderr, "tavlo: --populate needs a model with integer columns\n");
     return kExitUsage;
   }
-  const Outcome out =
-      classify(env, lp, mip ? (opt.populate ? TVLpopulate(env, lp) : TVLmipopt(env, lp)) : TVLlpopt(env, lp));
+  const int st = opt.feasopt    ? feasopt_everything(env, lp)
+                 : !mip          ? TVLlpopt(env, lp)
+                 : opt.populate  ? TVLpopulate(env, lp)
+                                 : TVLmipopt(env, lp);
+  const Outcome out = classify(env, lp, st);
   TVLgettime(env, &t1);
   if (out.error) return kExitError;
   if (mip) print_mip_summary(env, lp, out, t1 - t0);
@@ -85,7 +90,11 @@ int run(const Options &opt) {
     lp = TVLcreateprob(env, &st, opt.model.c_str());
     if (!lp || read_model(env, lp, opt) != 0) code = kExitError;
   }
-  if (code == kExitDone && opt.solve) code = solve(env, lp, opt);
+  if (code == kExitDone && opt.solve) {
+    if (!opt.conflictfile.empty()) code = run_conflict(env, lp, opt.conflictfile);
+    else if (!opt.tunefile.empty()) code = run_tune(env, lp, opt.tunefile);
+    else code = solve(env, lp, opt);
+  }
   if (lp) TVLfreeprob(env, &lp);
   TVLcloseTAVLO(&env);
   std::fflush(stdout);

@@ -30,6 +30,17 @@ const char kUsage[] =
     "  --populate           for a MIP: fill the solution pool with several\n"
     "                       solutions (at most populatelim, within the pool\n"
     "                       gaps solnpoolgap/solnpoolagap) instead of one\n"
+    "  --feasopt            instead of solving, find the smallest relaxation of\n"
+    "                       the right-hand sides, ranges and bounds (each unit\n"
+    "                       of violation counts 1; feasoptmode chooses the\n"
+    "                       measure) and report its solution as a solve would\n"
+    "  --conflict FILE      instead of solving, refine a conflict of an\n"
+    "                       infeasible model: print its status and size and\n"
+    "                       write its rows and bounds to FILE (LP format)\n"
+    "  --tune FILE          instead of solving, tune the parameters that the\n"
+    "                       command line does not set (those it sets stay\n"
+    "                       fixed) and write the parameters left to FILE,\n"
+    "                       a parameter file for -p; tuningtilim limits it\n"
     "  -o FILE              write the solution: FILE.sol (also .sol.gz, .sol.bz2)\n"
     "                       as an XML solution document, other names as text\n"
     "                       with status, column values and row activities\n"
@@ -113,6 +124,12 @@ bool take_option(const std::string &a, ArgWalker &args, Options &opt) {
     opt.solve = false;
   } else if (a == "--populate") {
     opt.populate = true;
+  } else if (a == "--feasopt") {
+    opt.feasopt = true;
+  } else if (a == "--conflict") {
+    return file(opt.conflictfile);
+  } else if (a == "--tune") {
+    return file(opt.tunefile);
   } else if (a == "--set") {
     if (!(v = args.value("NAME=VALUE"))) return false;
     opt.sets.emplace_back(v);
@@ -175,6 +192,11 @@ bool parse_args(int argc, char **argv, Options &opt, Request &req) {
   if (opt.model.empty()) return bad("%s", kUsage);
   if (!opt.solve && (!opt.solfile.empty() || !opt.basfile.empty()))
     return bad("%s", "tavlo: -o and -b need a solve; they cannot go with --no-solve\n");
+  const int modes = !opt.solve + opt.populate + opt.feasopt + !opt.conflictfile.empty() + !opt.tunefile.empty();
+  if (modes > 1)
+    return bad("%s", "tavlo: choose one of --no-solve, --populate, --feasopt, --conflict and --tune\n");
+  if ((!opt.conflictfile.empty() || !opt.tunefile.empty()) && (!opt.solfile.empty() || !opt.basfile.empty()))
+    return bad("%s", "tavlo: -o and -b need a solve; they cannot go with --conflict or --tune\n");
   return true;
 }
 

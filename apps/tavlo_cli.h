@@ -30,6 +30,9 @@ struct Options {
   bool quiet = false;
   bool solve = true;                    // false with --no-solve
   bool populate = false;                // --populate: TVLpopulate for a MIP
+  bool feasopt = false;                 // --feasopt: the feasibility relaxation instead of a solve
+  std::string conflictfile;             // --conflict FILE: refine a conflict instead of solving
+  std::string tunefile;                 // --tune FILE: tune the parameters instead of solving
 };
 
 enum class Request { Run, Help, Version };
@@ -86,6 +89,23 @@ int write_solution(TVLENVptr env, TVLLPptr lp, const Outcome &out, const std::st
 // Writes the final basis, or says on standard error that there is none.
 // Returns 0 or the library status.
 int write_basis(TVLENVptr env, TVLLPptr lp, const std::string &path);
+
+// Text of a solution or conflict status ("unknown status" when none).
+std::string status_text(int stat);
+
+// --conflict: refines a conflict, prints its status and size and writes it
+// as an LP file.  Returns an exit code.
+int run_conflict(TVLENVptr env, TVLLPptr lp, const std::string &file);
+
+// --tune: tunes with every parameter the command line set as a fixed one,
+// prints the tuning status and writes the parameters left to `file`.
+// Returns an exit code.
+int run_tune(TVLENVptr env, TVLLPptr lp, const std::string &file);
+
+// --feasopt: the feasibility relaxation with preference 1 for the
+// right-hand side and range of every row and both bounds of every column.
+// Returns the library's status.
+int feasopt_everything(TVLENVptr env, TVLLPptr lp);
 
 // Ctrl-C: the first one asks the library to stop (through the environment's
 // termination request) and lets the run finish its output; the second ends

@@ -43,10 +43,6 @@ void print_error(void *, const char *msg) {
   std::fputs(msg, stderr);
 }
 
-std::string status_text(int stat) {
-  char text[TVL_MSGBUFSIZE];
-  return TVLgetstatstring(nullptr, stat, text) ? text : "unknown status";
-}
 
 // Name of row or column k, or the default name (c1.., x1..) when the
 // problem has none.
@@ -115,6 +111,11 @@ void explain_filetype_error(const std::string &file) {
                file.c_str());
 }
 
+std::string status_text(int stat) {
+  char text[TVL_MSGBUFSIZE];
+  return TVLgetstatstring(nullptr, stat, text) ? text : "unknown status";
+}
+
 Outcome classify(TVLENVptr env, TVLLPptr lp, int status) {
   Outcome out;
   if (status == 0) {
@@ -128,7 +129,11 @@ Outcome classify(TVLENVptr env, TVLLPptr lp, int status) {
   return out;
 }
 
-bool reports_objective(int stat) { return stat == TVL_STAT_OPTIMAL || stat == TVL_STAT_OPTIMAL_INFEAS; }
+// Optimal outcomes, and the relaxed solutions of the feasibility relaxation.
+bool reports_objective(int stat) {
+  return stat == TVL_STAT_OPTIMAL || stat == TVL_STAT_OPTIMAL_INFEAS ||
+         (stat >= TVL_STAT_FEASIBLE_RELAXED_SUM && stat <= TVL_STAT_OPTIMAL_RELAXED_QUAD);
+}
 
 void print_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double seconds) {
   std::printf("\nSolution status: %d (%s)%s%s\n", out.stat, status_text(out.stat).c_str(), *out.note ? ", " : "",

@@ -999,6 +999,13 @@ TVLPUBLIC int TVLfeasopt(TVLENVptr env, TVLLPptr lp, const double *rngpref, cons
 TVLPUBLIC int TVLtuneparam(TVLENVptr env, TVLLPptr lp, int intcnt, const int *intnum, const int *intval,
                            int dblcnt, const int *dblnum, const double *dblval, int strcnt,
                            const int *strnum, char **strval, int *tunestat_p);
+/* Tuning status (TVLtuneparam): 0 when every candidate setting was tried;
+ * otherwise why the tuning ended early. */
+#define TVL_TUNE_ABORT 1
+#define TVL_TUNE_TILIM 2
+/* Tuning callback item (context TVL_CALLBACK_TUNING): double, the share of
+ * the candidate settings measured so far, from 0 to 1. */
+#define TVL_CALLBACK_INFO_TUNING_PROGRESS 200
 /* END CONFLICT, FEASIBILITY RELAXATION AND TUNING */
 
 

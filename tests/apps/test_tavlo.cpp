@@ -272,7 +272,8 @@ TEST(TavloCli, UsageErrorsExit2AndParameterErrorsNameTheSetting) {
   EXPECT_EQ(run_tavlo("").exit_code, 2);
   for (const char *args : {"--bogus", "--time-limit soon", "--threads many", "--method simplex", "-o",
                            "--set EPOPT", "--set NO_SUCH_PARAMETER=1", "--set epopt=fast", "--set 99=1",
-                           "--no-solve -o x.sol", "a.mps"}) {
+                           "--no-solve -o x.sol", "a.mps", "--tune", "--tune t.prm --populate",
+                           "--conflict c.lp -o x.txt", "--feasopt --no-solve", "--tune t.prm --conflict c.lp"}) {
     CliRun r = run_tavlo(std::string(args) + " " + kExample);
     EXPECT_EQ(r.exit_code, 2) << args << "\n" << r.out;
   }
@@ -317,6 +318,36 @@ TEST(TavloCli, UsageErrorsExit2AndParameterErrorsNameTheSetting) {
   r = run_tavlo("--set TVL_PARAM_LPMETHOD=4 " + kExample);
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(has(r.out, "TAVLO Error  1292")) << r.out;
+}
+
+// --tune on a MIP: the command line's settings stay fixed, the parameter
+// file it writes holds them and what the tuning chose, and solving with
+// that file reaches the same optimum.
+TEST(TavloCli, TuneWritesAParameterFileThatKeepsTheFixedSettings) {
+  if (!have_tavlo()) GTEST_SKIP() << "tavlo not built";
+  const std::string model = tvltest::instance_path("miplib", "p0033");
+  const std::string prm = temp("tuned.prm");
+  std::remove(prm.c_str());
+  CliRun r = run_tavlo("--set nodesel=2 --set epgap=1e-6 --tune " + prm + " " + model);
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_TRUE(has(r.out, "Tuning a MIP: ")) << r.out;
+  EXPECT_TRUE(has(r.out, "Tuning: defaults: status 101")) << r.out;
+  EXPECT_FALSE(has(r.out, "TVL_PARAM_NODESEL ")) << r.out;  // fixed: never tried
+  EXPECT_TRUE(has(r.out, "Tuning status:   0 (complete)")) << r.out;
+  EXPECT_TRUE(has(r.out, "Parameters written to " + prm)) << r.out;
+  const std::string file = slurp(prm);
+  EXPECT_TRUE(has(file, "TVL_PARAM_NODESEL")) << file;
+  EXPECT_TRUE(has(file, "TVL_PARAM_EPGAP")) << file;
+  r = run_tavlo("-q -p " + prm + " " + model);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_TRUE(has(r.out, "Objective value: 3.0890000000e+03")) << r.out;
+  // A budget that cannot fit the repeats ends it with its status; the file
+  // is still written.
+  r = run_tavlo("-q --set tuningtilim=1 --set tuningrepeat=1000000 --tune " + prm + " " + model);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_TRUE(has(r.out, "Tuning status:   2 (tuning time limit reached)")) << r.out;
+  EXPECT_TRUE(has(slurp(prm), "TVL_PARAM_TUNINGREPEAT")) << slurp(prm);
+  std::remove(prm.c_str());
 }
 
 TEST(TavloCli, CtrlCStopsTheRunAndKeepsWhatExists) {
