@@ -21,6 +21,7 @@ const std::vector<Knob> &knobs_for(bool mip) {
       {TVL_PARAM_FRACCUTS, {-1, 2}},
       {TVL_PARAM_MIRCUTS, {-1, 2}},
       {TVL_PARAM_COVERS, {-1, 2}},
+      {TVL_PARAM_CLIQUES, {-1, 2}},
       {TVL_PARAM_HEURFREQ, {-1, 5}},
       {TVL_PARAM_RINSHEUR, {-1}},
       {TVL_PARAM_FPHEUR, {-1, 1}},

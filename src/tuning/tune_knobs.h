@@ -5,8 +5,8 @@
 // that make them behave differently.  LPs: the method (primal, dual,
 // concurrent), dual and primal pricing, presolve off, scaling, and
 // presolve's choice to solve the dual.  MIPs: branching variable choice,
-// node selection, branching direction, the feasibility emphasis (fewer
-// cut rounds), the cut rounds and the cut families (off or aggressive),
+// node selection, the feasibility emphasis (fewer cut rounds), the cut
+// rounds and the cut families (off or aggressive), branching direction,
 // the heuristics' frequency, RINS and the feasibility pump, and MIP
 // presolve off.  The order puts the settings that change the most first,
 // so that the later ones are tried against an already improved incumbent.

@@ -6,12 +6,15 @@
 
 #include <cmath>
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "frame/param.h"
 #include "runtime/workcount.h"
 #include "support/api_session.h"
 #include "tavlo.h"
+#include "tuning/tune_knobs.h"
 
 namespace {
 
@@ -219,6 +222,36 @@ TEST(Tuneparam, BadArgumentsAreRefusedAndChangeNothing) {
             TVLERR_NO_ENVIRONMENT);
   EXPECT_EQ(TVLtuneparam(s.env, nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, &tunestat),
             TVLERR_NO_PROBLEM_EXISTS);
+}
+
+// Every value the tuner tries is one the parameter accepts, differs from
+// its default, and belongs to a parameter the library reads (the table
+// marks the others NO_EFFECT): a knob without effect only spends budget.
+TEST(Tuneparam, KnobsAreParametersWithEffectAndValidValues) {
+  std::ifstream def(std::string(TAVLO_SOURCE_DIR) + "/src/frame/params.def");
+  std::stringstream table;
+  table << def.rdbuf();
+  ASSERT_FALSE(table.str().empty());
+  int st = 0;
+  TVLENVptr env = TVLopenTAVLO(&st);
+  ASSERT_NE(env, nullptr);
+  for (bool mip : {false, true}) {
+    for (const tvl::tuning::Knob &k : tvl::tuning::knobs_for(mip)) {
+      char name[TVL_STR_PARAM_MAX] = {};
+      ASSERT_EQ(TVLgetparamname(env, k.param, name), 0) << k.param;
+      const std::string text = table.str();
+      const size_t at = text.find("\"" + std::string(name) + "\"");
+      ASSERT_NE(at, std::string::npos) << name;
+      EXPECT_EQ(text.substr(at, text.find('\n', at) - at).find("NO_EFFECT"), std::string::npos) << name;
+      int def_value = 0, lo = 0, hi = 0;
+      ASSERT_EQ(TVLinfointparam(env, k.param, &def_value, &lo, &hi), 0) << name;
+      for (int v : k.values) {
+        EXPECT_NE(v, def_value) << name;
+        EXPECT_TRUE(v >= lo && v <= hi) << name << " " << v;
+      }
+    }
+  }
+  TVLcloseTAVLO(&env);
 }
 
 }  // namespace
