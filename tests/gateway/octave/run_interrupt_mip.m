@@ -1,6 +1,6 @@
-% Ctrl-C during a long MIP solve, driven by interrupt_mip.sh:
+% Ctrl-C during a long MIP solve, driven by interrupt_octave.sh:
 %   octave-cli --no-gui --norc run_interrupt_mip.m MODULE_DIR CLASS_DIR MIPLIB_DIR
-% The script prints "incumbent found" once the search has an integer
+% The script prints "ready for Ctrl-C" once the search has an integer
 % solution; the harness then sends SIGINT.  The solve must come back with
 % the aborted status and its best solution ("first interrupt handled"),
 % after which the script waits for the harness's second SIGINT, which must
@@ -13,7 +13,7 @@ function watchLog(line)
   persistent announced;
   if isempty(announced) && ~isempty(regexp(line, '^\s*\*', 'once'))
     announced = true;
-    printf('incumbent found\n');
+    printf('ready for Ctrl-C\n');
     fflush(stdout);
   end
 end

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Ctrl-C during a MIP solve in octave-cli:
-#   interrupt_mip.sh OCTAVE_CLI SCRIPT MODULE_DIR CLASS_DIR MIPLIB_DIR
-# Starts the script, waits for its "incumbent found" line, sends SIGINT,
+# Ctrl-C during a long command in octave-cli:
+#   interrupt_octave.sh OCTAVE_CLI SCRIPT MODULE_DIR CLASS_DIR MIPLIB_DIR
+# Starts the script, waits for its "ready for Ctrl-C" line, sends SIGINT,
 # waits for "first interrupt handled", sends a second SIGINT and expects
 # "second interrupt reached Octave".  Each wait is for a line of the log,
 # never a fixed delay; it gives up after a generous time limit.
@@ -28,7 +28,7 @@ await() {
   done
 }
 
-await "incumbent found" 300
+await "ready for Ctrl-C" 300
 kill -INT "$pid"
 await "first interrupt handled" 120
 kill -INT "$pid"
