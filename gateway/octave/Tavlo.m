@@ -234,8 +234,11 @@ classdef Tavlo < handle
 
     function tuneParam(obj, varargin)
       % tuneParam  Parameter tuning: runs the Model under candidate
-      %   settings and leaves the best settings found in the parameters
-      %   (read them back through Param, save them with writeParam).
+      %   settings, compares them by deterministic work and leaves the
+      %   best settings found in the parameters (read them back through
+      %   Param, save them with writeParam).  Parameters that are not
+      %   fixed start from their defaults: a value set before tuning is
+      %   back at its default unless tuning chose it.
       %
       %   t.tuneParam()                       nothing fixed
       %   t.tuneParam(intcnt, intnum, intval, dblcnt, dblnum, dblval, ...

@@ -11,6 +11,20 @@ namespace {
 
 class RelaxTest : public ModelTest {
  protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    host.setProperty(object, "Conflict", host.createDoubleMatrix(0, 0));
+  }
+
+  const Value* conflict() { return StandaloneHost::property(object, "Conflict"); }
+  // An int32 column of a structure, as a vector.
+  std::vector<int> int32s(const Value* s, const char* name) {
+    const Value* v = fieldOf(s, name);
+    EXPECT_TRUE(v && host.getClassId(v) == kInt32Class) << name;
+    if (!v || host.getClassId(v) != kInt32Class) return {};
+    const int* data = static_cast<const int*>(host.getData(v));
+    return std::vector<int>(data, data + host.getNumberOfElements(v));
+  }
   // x + y >= 5 with x, y <= 2 cannot hold: the conflict is that row and the
   // two upper bounds.  The second row and z are not part of it.
   //   r1: x + y >= 5     r2: x - z <= 1      0 <= x, y <= 2, 0 <= z <= 10
@@ -81,6 +95,33 @@ TEST_F(RelaxTest, ArgumentsAreCheckedBeforeTheLibraryIsCalled) {
   EXPECT_EQ(o.error, "");
   release(o);
   EXPECT_EQ(tavlo()->terminate, 1);
+}
+
+TEST_F(RelaxTest, TuningKeepsTheFixedParametersOfAllThreeGroups) {
+  infeasibleModel();
+  setModel("ub", host.createDoubleVector({3, 3, 10}));
+  run("changeBds");
+  Tavlo* t = tavlo();
+  TVLsetdblparam(t->env, TVL_PARAM_TUNINGTILIM, 5);
+  TVLsetintparam(t->env, TVL_PARAM_TUNINGDISPLAY, 0);
+  Value* intnum = host.createNumericMatrix(1, 1, kInt32Class);
+  *static_cast<int*>(host.getData(intnum)) = TVL_PARAM_PREIND;
+  const std::string dir = ::testing::TempDir();
+  t->terminate = 1;  // left over from an earlier Ctrl-C: must not stop this run
+  run("tuneParam", {host.createDoubleScalar(1), intnum, host.createDoubleVector({0}), host.createDoubleScalar(1),
+                    host.createDoubleVector({TVL_PARAM_EPRHS}), host.createDoubleVector({1e-7}),
+                    host.createDoubleScalar(1), host.createDoubleVector({TVL_PARAM_WORKDIR}),
+                    host.createCell({host.createString(dir.c_str())})});
+  int preind = -1;
+  double eprhs = 0;
+  char workdir[TVL_STR_PARAM_MAX] = {};
+  TVLgetintparam(t->env, TVL_PARAM_PREIND, &preind);
+  TVLgetdblparam(t->env, TVL_PARAM_EPRHS, &eprhs);
+  TVLgetstrparam(t->env, TVL_PARAM_WORKDIR, workdir);
+  EXPECT_EQ(preind, 0);
+  EXPECT_EQ(eprhs, 1e-7);
+  EXPECT_EQ(workdir, dir);
+  EXPECT_EQ(t->terminate, 0);
 }
 
 TEST_F(RelaxTest, WritingAConflictBeforeAnyRefinementRaisesTheLibraryText) {

@@ -5,23 +5,11 @@
 % the aborted status and its best solution ("first interrupt handled"),
 % after which the script waits for the harness's second SIGINT, which must
 % reach Octave and end the wait ("second interrupt reached Octave").
-1;
-
-% Shows nothing but a marker at the log's first new-incumbent line (node
-% log lines of new incumbents start with '*').
-function watchLog(line)
-  persistent announced;
-  if isempty(announced) && ~isempty(regexp(line, '^\s*\*', 'once'))
-    announced = true;
-    printf('ready for Ctrl-C\n');
-    fflush(stdout);
-  end
-end
 
 addpath(fileparts(mfilename('fullpath')));
 miplib = testSetup();
 t = Tavlo();
-t.DisplayFunc = @watchLog;
+t.DisplayFunc = @(line) announceReady(line, '^\s*\*');  % the first new incumbent
 t.readModel(fullfile(miplib, 'markshare1.mps.gz'));
 t.Param.mip.interval.Cur = 1;
 tic;
@@ -36,13 +24,4 @@ expect(all(abs(x(integer) - round(x(integer))) <= 1e-6) && all(m.A * x >= m.lhs 
        near(m.obj' * x, sol.objval, 1e-9) && sol.bestobjval <= sol.objval, ...
        'the best integer solution found is kept, with its objective and bound');
 expect(isequal(t.Solution, sol) && t.getProbType() == 1, 'the Solution is stored and the object goes on');
-printf('first interrupt handled\n');
-fflush(stdout);
-unwind_protect
-  while true
-    pause(0.02);
-  end
-unwind_protect_cleanup
-  printf('second interrupt reached Octave\n');
-  fflush(stdout);
-end_unwind_protect
+awaitSecondInterrupt();
