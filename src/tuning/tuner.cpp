@@ -71,6 +71,7 @@ class Tuner {
   Stop before_run();
   Stop pass(const std::vector<Knob> &knobs, const FixedParams &fixed, bool *improved);
   void log_candidate(const Candidate &c, const Measure &m, bool won) const;
+  std::string gap_text(const Measure &m) const;
   void log_summary(Stop stop, const std::vector<Knob> &knobs, const FixedParams &fixed) const;
   static int answer(const CallbackData *data, int wherefrom, int which, void *result);
 
@@ -154,18 +155,21 @@ Stop Tuner::measure(const ParamSet &setting, double cap_ticks, Measure &m) {
 
 void Tuner::log_candidate(const Candidate &c, const Measure &m, bool won) const {
   if (display_ < 1) return;
-  const char *verdict = m.capped ? "stopped at the best work"
-                        : m.end == RunEnd::Failed ? "failed"
+  const char *verdict = won                        ? "best so far"
+                        : m.capped                 ? "stopped at the best work"
+                        : m.end == RunEnd::Failed  ? "failed"
                         : m.end == RunEnd::Stopped ? "stopped at a limit"
-                        : won ? "best so far" : "not better";
-  std::string gap;
-  if (mip_ && m.end == RunEnd::Stopped && !m.capped && m.gap < kNoValueLimit) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, ", gap %.2f%%", 100.0 * m.gap);
-    gap = buf;
-  }
+                                                   : "not better";
   msg_results(env_, "Tuning: %s %d: status %d, work %.2f ticks, %.2f sec%s (%s)\n", param_find(c.param)->name,
-              c.value, m.code, m.ticks, m.seconds, gap.c_str(), verdict);
+              c.value, m.code, m.ticks, m.seconds, gap_text(m).c_str(), verdict);
+}
+
+// ", gap N%" for a MIP measure that stopped at a limit, else empty.
+std::string Tuner::gap_text(const Measure &m) const {
+  if (!mip_ || m.end != RunEnd::Stopped || m.capped || m.gap >= kNoValueLimit) return "";
+  char buf[48];
+  std::snprintf(buf, sizeof buf, ", gap %.2f%%", 100.0 * m.gap);
+  return buf;
 }
 
 Stop Tuner::pass(const std::vector<Knob> &knobs, const FixedParams &fixed, bool *improved) {
@@ -219,8 +223,8 @@ int Tuner::run(const FixedParams &fixed, int *tunestat) {
     ++tried_;
     if (best_.end == RunEnd::Failed) return best_.code ? best_.code : TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
     if (display_ >= 1)
-      msg_results(env_, "Tuning: defaults: status %d, work %.2f ticks, %.2f sec.\n", best_.code, best_.ticks,
-                  best_.seconds);
+      msg_results(env_, "Tuning: defaults: status %d, work %.2f ticks, %.2f sec%s.\n", best_.code, best_.ticks,
+                  best_.seconds, gap_text(best_).c_str());
     bool improved = true;
     for (int p = 0; p < 2 && improved && stop == Stop::None; ++p) {
       improved = false;

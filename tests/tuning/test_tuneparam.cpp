@@ -96,6 +96,40 @@ TEST(Tuneparam, LeftSettingsNeverCostMoreWorkThanTheDefaults) {
   }
 }
 
+// When every run stops at the caller's deterministic limit, the gap left
+// decides: the settings left never leave a larger gap than the defaults
+// under the same limit, and the limit itself is kept.
+TEST(Tuneparam, RunsStoppedAtTheLimitCompareByGap) {
+  const double ticks = 3.0;
+  auto prepare = [&](tvltest::ApiSession &s) {
+    s.read_miplib("lseu");
+    EXPECT_EQ(TVLsetdblparam(s.env, tvl::kParamDetTimeLimit, ticks), 0);
+  };
+  double default_gap = 0.0;
+  {
+    tvltest::ApiSession s("lseu");
+    prepare(s);
+    s.set(TVL_PARAM_MIPDISPLAY, 0);
+    ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
+    ASSERT_EQ(TVLgetmiprelgap(s.env, s.lp, &default_gap), 0);
+    ASSERT_GT(default_gap, 0.0);  // the limit stops it before optimality
+  }
+  tvltest::ApiSession s("lseu");
+  prepare(s);
+  std::string results;
+  s.collect_results(results);
+  int tunestat = -1;
+  ASSERT_EQ(tune(s, &tunestat), 0) << s.errors;
+  EXPECT_EQ(tunestat, 0);
+  EXPECT_NE(results.find("Tuning: defaults: status 133"), std::string::npos) << results;
+  EXPECT_EQ(dbl_param(s.env, tvl::kParamDetTimeLimit), ticks);
+  s.set(TVL_PARAM_MIPDISPLAY, 0);
+  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
+  double gap = 0.0;
+  ASSERT_EQ(TVLgetmiprelgap(s.env, s.lp, &gap), 0);
+  EXPECT_LE(gap, default_gap) << results;
+}
+
 // Fixed parameters of all three kinds hold after tuning and are never
 // tried; parameters the caller set without fixing return to their
 // defaults, the per-run limits stay.
