@@ -1,6 +1,5 @@
-// Entry point of the feasibility relaxation.  The relaxation is being
-// built; until it lands the entry validates its handles and answers
-// "1003, so that no caller mistakes it for a result.
+// Entry point of the feasibility relaxation (feasopt_run.h).
+#include "feasopt/feasopt_run.h"
 #include "frame/error.h"
 #include "frame/problem.h"
 #include "tavlo.h"
@@ -9,10 +8,11 @@ using tvl::boundary;
 
 extern "C" {
 
-TVLPUBLIC int TVLfeasopt(TVLENVptr env, TVLLPptr lp, const double *, const double *, const double *,
-                         const double *) {
-  int st = tvl::check_problem(env, lp);
-  if (st == 0) st = TVLERR_BAD_ARGUMENT_TO_CALLABLE_LIBRARY_FUNCTION;
+TVLPUBLIC int TVLfeasopt(TVLENVptr env, TVLLPptr lp, const double *rngpref, const double *rhspref,
+                         const double *lbpref, const double *ubpref) {
+  int st = tvl::check_modifiable(env, lp);
+  if (!st) st = tvl::complete(env, lp);
+  if (!st) st = tvl::feasopt::run_feasopt(env, lp, tvl::feasopt::Prefs{rngpref, rhspref, lbpref, ubpref});
   return boundary(env, st);
 }
 
