@@ -1,31 +1,74 @@
-// Entry points of the conflict refiner.  The refiner itself is being built;
-// until it lands these entries validate their handles and answer that no
-// conflict is available (1719), which is also what TVLgetconflict answers
-// before any refinement.
+// Entry points of the conflict refiner (conflict/refine.h) and the query
+// of the last conflict.
+//
+// TVLgetconflict lists the members only, rows before columns, with their
+// codes (TVL_CONFLICT_*); a column is reported with the bound that
+// matters.  After a refinement that found the model feasible (status 30)
+// or stopped before any infeasible set was established (33 to 39) it
+// answers with that status and no members.  Before any refinement, and
+// after any change of the model's data since, it answers 1719.
+#include "conflict/refine.h"
+#include "frame/conflict_record.h"
 #include "frame/error.h"
-#include "frame/problem.h"
+#include "frame/parts_api.h"
 #include "tavlo.h"
 
 using tvl::boundary;
 
+namespace tvl::conflict {
+namespace {
+
+int entry(tvlenv *env, tvllp *lp, int start, int *nrows_p, int *ncols_p) {
+  int st = parts_api::enter_query(env, lp);
+  if (st == 0) st = refine(env, lp, start, nrows_p, ncols_p);
+  return st;
+}
+
+int get(const tvlenv *env, tvllp *lp, int *confstat_p, int *rowind, int *rowbdstat, int *confnumrows_p, int *colind,
+        int *colbdstat, int *confnumcols_p) {
+  if (int st = parts_api::enter_query(env, lp)) return st;
+  const ConflictRecord *rec = conflict_of(lp);
+  if (!rec) return TVLERR_CONFLICT_IS_NOT_AVAILABLE;
+  if (confstat_p) *confstat_p = rec->status;
+  int r = 0;
+  for (int32_t i = 0; i < static_cast<int32_t>(rec->row.size()); ++i) {
+    const int code = rec->row_code(i);
+    if (code == TVL_CONFLICT_EXCLUDED) continue;
+    if (rowind) rowind[r] = i;
+    if (rowbdstat) rowbdstat[r] = code;
+    ++r;
+  }
+  int c = 0;
+  for (int32_t j = 0; j < static_cast<int32_t>(rec->lo_side.size()); ++j) {
+    const int code = rec->col_code(j);
+    if (code == TVL_CONFLICT_EXCLUDED) continue;
+    if (colind) colind[c] = j;
+    if (colbdstat) colbdstat[c] = code;
+    ++c;
+  }
+  if (confnumrows_p) *confnumrows_p = r;
+  if (confnumcols_p) *confnumcols_p = c;
+  return 0;
+}
+
+}  // namespace
+}  // namespace tvl::conflict
+
 extern "C" {
 
-TVLPUBLIC int TVLrefineconflict(TVLENVptr env, TVLLPptr lp, int *, int *) {
-  int st = tvl::check_problem(env, lp);
-  if (st == 0) st = TVLERR_CONFLICT_IS_NOT_AVAILABLE;
-  return boundary(env, st);
+TVLPUBLIC int TVLrefineconflict(TVLENVptr env, TVLLPptr lp, int *confnumrows_p, int *confnumcols_p) {
+  return boundary(env, tvl::conflict::entry(env, lp, tvl::conflict::kNoMipStart, confnumrows_p, confnumcols_p));
 }
 
-TVLPUBLIC int TVLrefinemipstartconflict(TVLENVptr env, TVLLPptr lp, int, int *, int *) {
-  int st = tvl::check_problem(env, lp);
-  if (st == 0) st = TVLERR_CONFLICT_IS_NOT_AVAILABLE;
-  return boundary(env, st);
+TVLPUBLIC int TVLrefinemipstartconflict(TVLENVptr env, TVLLPptr lp, int mipstartindex, int *confnumrows_p,
+                                        int *confnumcols_p) {
+  return boundary(env, tvl::conflict::entry(env, lp, mipstartindex, confnumrows_p, confnumcols_p));
 }
 
-TVLPUBLIC int TVLgetconflict(TVLCENVptr env, TVLCLPptr lp, int *, int *, int *, int *, int *, int *, int *) {
-  int st = tvl::check_problem(env, lp);
-  if (st == 0) st = TVLERR_CONFLICT_IS_NOT_AVAILABLE;
-  return boundary(env, st);
+TVLPUBLIC int TVLgetconflict(TVLCENVptr env, TVLCLPptr lp, int *confstat_p, int *rowind, int *rowbdstat,
+                             int *confnumrows_p, int *colind, int *colbdstat, int *confnumcols_p) {
+  return boundary(env, tvl::conflict::get(env, tvl::parts_api::mut(lp), confstat_p, rowind, rowbdstat, confnumrows_p,
+                                          colind, colbdstat, confnumcols_p));
 }
 
 }  // extern "C"

@@ -86,6 +86,12 @@ struct LpFileModel {
   std::vector<LpFileSos> sos;
   bool has_sosnames = false;
 
+  // Conflict output: the rows are a conflict's, and the sum of its
+  // equality rows follows them as a comment (sense 'E' when the conflict
+  // has equality rows, otherwise no sum is written).
+  bool conflict = false;
+  LpFileRow eqsum;
+
   int numcols() const { return static_cast<int>(obj.size()); }
 };
 

@@ -5,8 +5,10 @@
 
 #include "files/lpformat.h"
 #include "files/lpnames.h"
+#include "files/lpwrite_conflict.h"
 #include "files/lpwrite_gather.h"
 #include "files/lpwrite_text.h"
+#include "frame/conflict_record.h"
 #include "frame/env.h"
 #include "frame/error.h"
 #include "frame/problem.h"
@@ -91,6 +93,26 @@ int write_named(tvlenv *env, tvllp *lp, const char *filename, Body body) {
   return st;
 }
 
+// The last conflict of the problem as an LP file (files/lpwrite_conflict.h).
+int write_conflict(tvlenv *env, tvllp *lp, FILE *f) {
+  LpFileModel m;
+  if (int st = lp_gather_model(env, lp, m)) return st;
+  const ConflictRecord *rec = conflict_of(lp);
+  if (!rec) return TVLERR_CONFLICT_IS_NOT_AVAILABLE;
+  lp_conflict_subset(m, *rec);
+  return print_model(env, f, m);
+}
+
+// A conflict with members exists (refined, unchanged since).
+int conflict_status(tvlenv *env, tvllp *lp) {
+  if (int st = check_problem(env, lp)) return st;
+  if (int st = complete(env, lp)) return st;
+  const ConflictRecord *rec = conflict_of(lp);
+  if (!rec || (rec->status != TVL_STAT_CONFLICT_MINIMAL && rec->status != TVL_STAT_CONFLICT_NONMINIMAL))
+    return TVLERR_CONFLICT_IS_NOT_AVAILABLE;
+  return 0;
+}
+
 }  // namespace
 
 int lp_write(const tvlenv *cenv, const tvllp *clp, FILE *f, const char *) {
@@ -115,9 +137,9 @@ TVLPUBLIC int TVLlpwrite(TVLENVptr env, TVLLPptr lp, const char *filename_str) {
   return boundary(env, st);
 }
 
-TVLPUBLIC int TVLclpwrite(TVLENVptr env, TVLLPptr lp, const char * /*filename_str*/) {
-  int st = tvl::check_problem(env, lp);
-  if (st == 0) st = TVLERR_CONFLICT_IS_NOT_AVAILABLE;
+TVLPUBLIC int TVLclpwrite(TVLENVptr env, TVLLPptr lp, const char *filename_str) {
+  int st = tvl::conflict_status(env, lp);
+  if (st == 0) st = tvl::write_named(env, lp, filename_str, [&](FILE *f) { return tvl::write_conflict(env, lp, f); });
   return boundary(env, st);
 }
 

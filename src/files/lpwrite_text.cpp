@@ -25,6 +25,8 @@ class ItemLine {
     buf_ = label;
     indent_ = label.size();
   }
+  // Every physical line of the item is written as a comment.
+  void set_comment() { comment_ = true; }
   void add(const std::string &piece) {
     if (buf_.size() + piece.size() >= kWrapColumn && buf_.size() > indent_) {
       emit();
@@ -40,7 +42,8 @@ class ItemLine {
  private:
   void emit() {
     std::string line;
-    line.reserve(buf_.size() + 2);
+    line.reserve(buf_.size() + 3);
+    if (comment_) line += '\\';
     line += buf_;
     line += '\n';
     sink_(line);
@@ -49,6 +52,7 @@ class ItemLine {
   const LpTextSink &sink_;
   std::string buf_;
   size_t indent_ = 0;
+  bool comment_ = false;
 };
 
 class Writer {
@@ -62,6 +66,7 @@ class Writer {
     write_objective();
     put("Subject To\n");
     for (size_t i = 0; i < m_.rows.size(); ++i) write_row(m_.rows[i], n_.rows[i]);
+    if (m_.conflict) write_equality_sum();
     for (size_t i = 0; i < m_.qconstrs.size(); ++i) write_qconstr(m_.qconstrs[i], n_.qconstrs[i]);
     for (size_t i = 0; i < m_.indicators.size(); ++i) write_indicator(m_.indicators[i], n_.indicators[i]);
     write_row_section("User Cuts\n", m_.usercuts, n_.usercuts);
@@ -165,6 +170,23 @@ class Writer {
       first = false;
     }
     line.add(relation(r.sense, r.rhs));
+    line.finish();
+  }
+
+  // The sum of a conflict's equality rows, as a commented constraint: a
+  // reader sees at a glance what the equalities imply together.
+  void write_equality_sum() {
+    put("\\Sum of equality rows in the conflict:\n");
+    const LpFileRow &r = m_.eqsum;
+    if (r.sense != 'E') return;
+    ItemLine line(sink_);
+    line.set_comment();
+    line.start(" eqsum:");
+    bool first = true;
+    add_linear(line, r.ind, r.val, first);
+    // Terms that cancel leave the contradiction in plain sight: 0 = rhs.
+    if (first) line.add(" 0");
+    line.add(relation('E', r.rhs));
     line.finish();
   }
 

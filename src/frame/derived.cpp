@@ -34,6 +34,7 @@ void discard_derived(tvllp *lp, unsigned what) {
   if (what & kDropBasis) basis_free(lp->basis);
   if (what & kDropPresolve) drop_state(lp->presolve);
   if (what & kDropMipState) drop_state(lp->mipstate);
+  if (what & kDropConflict) drop_state(lp->conflict);
   if ((what & kDropPool) && lp->pool) lp->pool->invalidate();
 }
 

@@ -19,8 +19,9 @@ enum DerivedPart : unsigned {
   kDropMipState = 1u << 4,   // MIP search data and incumbents
   kDropPool = 1u << 5,       // marks the solution pool stale
   kDropInner = 1u << 6,      // inner problem of a fixed type
+  kDropConflict = 1u << 7,   // the last conflict (frame/conflict_record.h)
 };
-inline constexpr unsigned kDropAll = 0x7fu;
+inline constexpr unsigned kDropAll = 0xffu;
 // What a data change discards while the basis is kept (adjusted) for the
 // next optimization.
 inline constexpr unsigned kDropOnChange = kDropAll & ~kDropBasis;

@@ -272,6 +272,7 @@ struct tvllp {
   tvl::DerivedState *mipstate;  // MIP optimizer: mip/mip_state.h
   tvl::PoolHolder *pool;        // solution pool of the MIP optimizer: frame/poolholder.h
   tvl::MipStartSet *mipstarts;  // MIP starts: frame/mipstarts.h
+  tvl::DerivedState *conflict;  // last conflict: frame/conflict_record.h
   tvllp *inner;                 // fixed types: the fixed continuous model
 };
 

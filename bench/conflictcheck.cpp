@@ -1,0 +1,98 @@
+// conflictcheck: the conflict refiner on infeasible variants of benchmark
+// instances, with time and an independent irreducibility check.
+//
+//   conflictcheck [--nocheck] [--miplib] [NAME...]
+//
+// For every instance of the collection's manifest (or the named ones) and
+// every variant of tests/support/conflict_variants.h (objective cut, a
+// contradicting row, a bound past the largest value a column can take),
+// runs TVLrefineconflict under a 60 s time limit and prints one line:
+//   name variant status rows cols seconds tests verdict
+// where verdict is "irreducible" (the set is infeasible and dropping any
+// member makes it feasible, each by a fresh LP/MIP solve), "FAILED: ..."
+// or "unchecked" (with --nocheck, or sets of more than 300 members).
+// Exit status 3 when any verdict failed.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/bench_dir.h"
+#include "support/conflict_check.h"
+#include "support/conflict_variants.h"
+#include "tavlo.h"
+
+namespace {
+
+std::vector<std::string> manifest_names(const std::string &collection) {
+  std::vector<std::string> names;
+  std::ifstream in(tvltest::collection_dir(collection) + "/manifest.csv");
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    const std::string name = line.substr(0, line.find(','));
+    if (!name.empty()) names.push_back(name);
+  }
+  return names;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  bool check = true;
+  std::string collection = "netlib";
+  std::vector<std::string> names;
+  for (int k = 1; k < argc; ++k) {
+    if (std::strcmp(argv[k], "--nocheck") == 0) check = false;
+    else if (std::strcmp(argv[k], "--miplib") == 0) collection = "miplib";
+    else names.push_back(argv[k]);
+  }
+  if (names.empty()) names = manifest_names(collection);
+  int failures = 0;
+  std::printf("%-10s %-7s %-4s %6s %6s %8s  %s\n", "name", "variant", "stat", "rows", "cols", "seconds", "verdict");
+  for (const std::string &name : names) {
+    for (const char *kind : {"objcut", "row", "bound"}) {
+      int st = 0;
+      TVLENVptr env = TVLopenTAVLO(&st);
+      TVLLPptr lp = TVLcreateprob(env, &st, name.c_str());
+      TVLsetintparam(env, TVL_PARAM_THREADS, 1);
+      TVLsetintparam(env, TVL_PARAM_CONFLICTDISPLAY, 0);
+      TVLsetintparam(env, TVL_PARAM_MIPDISPLAY, 0);
+      TVLsetdblparam(env, TVL_PARAM_TILIM, 120.0);
+      const std::string file = tvltest::instance_path(collection, name);
+      if (TVLreadcopyprob(env, lp, file.c_str(), nullptr) != 0 || !tvltest::make_variant(env, lp, kind)) {
+        std::printf("%-10s %-7s skipped\n", name.c_str(), kind);
+        TVLfreeprob(env, &lp);
+        TVLcloseTAVLO(&env);
+        continue;
+      }
+      const tvltest::CheckBounds bounds = tvltest::problem_bounds(env, lp);
+      TVLsetdblparam(env, TVL_PARAM_TILIM, 60.0);
+      int nr = 0, nc = 0;
+      const auto t0 = std::chrono::steady_clock::now();
+      const int rc = TVLrefineconflict(env, lp, &nr, &nc);
+      const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      const tvltest::ConflictSet c = tvltest::get_conflict(env, lp);
+      std::string verdict = "unchecked";
+      if (rc != 0) {
+        verdict = "FAILED: status " + std::to_string(rc);
+      } else if (c.status != TVL_STAT_CONFLICT_MINIMAL) {
+        verdict = "FAILED: not minimal";
+      } else if (check && nr + nc <= 300) {
+        TVLsetdblparam(env, TVL_PARAM_TILIM, 1e75);
+        const std::string why = tvltest::check_conflict(env, lp, c, bounds);
+        verdict = why.empty() ? "irreducible" : "FAILED: " + why;
+      }
+      if (verdict.rfind("FAILED", 0) == 0) ++failures;
+      std::printf("%-10s %-7s %-4d %6d %6d %8.2f  %s\n", name.c_str(), kind, c.status, nr, nc, secs, verdict.c_str());
+      std::fflush(stdout);
+      TVLfreeprob(env, &lp);
+      TVLcloseTAVLO(&env);
+    }
+  }
+  std::printf("%d failed\n", failures);
+  return failures ? 3 : 0;
+}

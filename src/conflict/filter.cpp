@@ -1,0 +1,155 @@
+#include "conflict/filter.h"
+
+#include <utility>
+
+#include "frame/error.h"
+
+namespace tvl::conflict {
+
+namespace {
+
+// Number of blocks the deletion filter starts with.
+constexpr size_t kFirstBlocks = 8;
+// Rounds of certificate reduction in a row.
+constexpr int kCertificateRounds = 4;
+
+}  // namespace
+
+Filter::Filter(const WorkModel &w, Tester &t, std::vector<Mark> marks, const FilterLog &log)
+    : w_(w), t_(t), marks_(std::move(marks)), lo_(w.tight_lo), up_(w.tight_up), log_(log) {
+  for (size_t k = 0; k < w_.items.size(); ++k)
+    if (marks_[k] == Mark::Out) relax(k, true);
+}
+
+void Filter::relax(size_t item, bool relaxed) {
+  const Item &it = w_.items[item];
+  const int32_t var = w_.var_of(it);
+  const size_t k = static_cast<size_t>(var);
+  if (it.kind != Item::Upper) lo_[k] = bound_lo(w_, var, relaxed);
+  if (it.kind != Item::Lower) up_[k] = bound_up(w_, var, relaxed);
+  t_.set_bounds(var, lo_[k], up_[k]);
+}
+
+Verdict Filter::check() { return t_.solve(); }
+
+std::vector<size_t> Filter::drop_unused() {
+  std::vector<size_t> dropped;
+  if (t_.ray().empty()) return dropped;
+  std::vector<char> uses_lo, uses_up;
+  ray_sides(w_, t_.ray(), uses_lo, uses_up);
+  for (size_t k = 0; k < w_.items.size(); ++k) {
+    // A proved member is in every infeasible subset: it stays.
+    if (marks_[k] != Mark::In) continue;
+    const Item &it = w_.items[k];
+    const size_t v = static_cast<size_t>(w_.var_of(it));
+    const bool used = it.kind == Item::Row ? (uses_lo[v] || uses_up[v]) : it.kind == Item::Lower ? uses_lo[v] != 0
+                                                                                                   : uses_up[v] != 0;
+    if (used) continue;
+    marks_[k] = Mark::Out;
+    relax(k, true);
+    dropped.push_back(k);
+  }
+  return dropped;
+}
+
+Verdict Filter::shrink_by_certificate() {
+  for (int round = 0; round < kCertificateRounds; ++round) {
+    std::vector<size_t> dropped = drop_unused();
+    if (dropped.empty()) return Verdict::Infeasible;
+    const Verdict v = t_.solve();
+    if (v == Verdict::Infeasible) continue;
+    // The smaller set is not (shown) infeasible: back to the last one that was.
+    for (size_t k : dropped) {
+      marks_[k] = Mark::In;
+      relax(k, false);
+    }
+    return v == Verdict::Stopped ? Verdict::Stopped : Verdict::Infeasible;
+  }
+  return Verdict::Infeasible;
+}
+
+Verdict Filter::certificate_phase() {
+  const Verdict v = shrink_by_certificate();
+  progress("after the certificate");
+  return v;
+}
+
+Verdict Filter::deletion() {
+  std::vector<size_t> order;
+  for (size_t k = 0; k < w_.items.size(); ++k)
+    if (marks_[k] == Mark::In) order.push_back(k);
+  // Blocks are ranges of `order`, processed front to back; a block that
+  // cannot go is halved and its halves processed next.
+  std::vector<std::pair<size_t, size_t>> stack;
+  const size_t size = std::max<size_t>(1, (order.size() + kFirstBlocks - 1) / kFirstBlocks);
+  for (size_t end = order.size(); end > 0;) {
+    const size_t begin = end > size ? end - size : 0;
+    stack.emplace_back(begin, end);
+    end = begin;
+  }
+  int64_t since_log = 0;
+  while (!stack.empty()) {
+    const auto [begin, end] = stack.back();
+    stack.pop_back();
+    std::vector<size_t> block;
+    for (size_t p = begin; p < end; ++p)
+      if (marks_[order[p]] == Mark::In) block.push_back(order[p]);
+    if (block.empty()) continue;
+    for (size_t k : block) relax(k, true);
+    const Verdict v = t_.solve();
+    if (v == Verdict::Infeasible) {
+      for (size_t k : block) marks_[k] = Mark::Out;
+      if (shrink_by_certificate() == Verdict::Stopped) return Verdict::Stopped;
+    } else {
+      for (size_t k : block) relax(k, false);
+      if (v == Verdict::Stopped) return Verdict::Stopped;
+      if (block.size() == 1) {
+        // Unsure: the candidate stays a possible member.
+        if (v == Verdict::Feasible) marks_[block[0]] = Mark::Proved;
+      } else {
+        // Halves of the live block: the positions of its middle member.
+        size_t mid = begin;
+        for (size_t p = begin, seen = 0; p < end; ++p)
+          if (marks_[order[p]] == Mark::In && ++seen == block.size() / 2 + 1) {
+            mid = p;
+            break;
+          }
+        stack.emplace_back(mid, end);
+        stack.emplace_back(begin, mid);
+      }
+    }
+    if (log_.display >= 2 && ++since_log >= 10) {
+      since_log = 0;
+      progress("filtering");
+    }
+  }
+  progress("after filtering");
+  return Verdict::Infeasible;
+}
+
+bool Filter::all_proved() const {
+  for (Mark m : marks_)
+    if (m == Mark::In) return false;
+  return true;
+}
+
+void Filter::count(int64_t &rows, int64_t &bounds, int64_t &proved) const {
+  rows = bounds = proved = 0;
+  for (size_t k = 0; k < marks_.size(); ++k) {
+    if (marks_[k] == Mark::Out) continue;
+    (w_.items[k].kind == Item::Row ? rows : bounds) += 1;
+    proved += marks_[k] == Mark::Proved;
+  }
+}
+
+void Filter::progress(const char *what) {
+  if (log_.display < 1) return;
+  int64_t rows, bounds, proved;
+  count(rows, bounds, proved);
+  msg_results(log_.env, "%s %s: %lld rows, %lld bounds left, %lld proved (%lld tests, %lld iterations).\n",
+              log_.phase, what, static_cast<long long>(rows), static_cast<long long>(bounds),
+              static_cast<long long>(proved), static_cast<long long>(t_.tests()),
+              static_cast<long long>(t_.iterations()));
+}
+
+}  // namespace tvl::conflict

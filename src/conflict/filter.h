@@ -1,0 +1,71 @@
+// Reduction of an infeasible candidate set to an irreducible one.
+//
+// Follows the deletion filter with grouping of J. W. Chinneck, "Feasibility
+// and Infeasibility in Optimization: Algorithms and Computational Methods"
+// (Springer, 2008), chapter 6, started from the rows and bounds that a
+// Farkas certificate of the infeasibility uses (by Farkas' lemma the set
+// it uses is infeasible by itself, so everything else can go at once).
+//
+// The steps:
+//  1. Certificate phase: relax every candidate the latest Farkas
+//     certificate does not use; a re-solve confirms the smaller set is
+//     still infeasible (repeated while it shrinks; undone otherwise).
+//  2. Deletion filter over the candidates left, in blocks: a block is
+//     relaxed and the set re-solved; if still infeasible the block stays
+//     out (and the new certificate may drop more), otherwise it comes
+//     back and is halved; a single candidate whose removal makes the set
+//     feasible is proved necessary.  A candidate proved necessary for a
+//     superset stays necessary for every infeasible subset, so the final
+//     set is irreducible when every member was proved.
+// A limit ends the filter with the last set known to be infeasible; its
+// unproved members are possible members.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "conflict/tester.h"
+#include "conflict/work_model.h"
+
+namespace tvl::conflict {
+
+enum class Mark : int8_t { Out, In, Proved };
+
+struct FilterLog {
+  tvlenv *env = nullptr;
+  int display = 0;  // TVL_PARAM_CONFLICTDISPLAY
+  const char *phase = "";
+};
+
+class Filter {
+ public:
+  // The tester is brought to the state of `marks` (one per item of w).
+  Filter(const WorkModel &w, Tester &t, std::vector<Mark> marks, const FilterLog &log);
+  // Solves the current set.
+  Verdict check();
+  // Step 1 with the tester's certificate of the last Infeasible verdict.
+  // Returns Stopped when a limit ended it, else Infeasible.
+  Verdict certificate_phase();
+  // Step 2.  Returns Stopped when a limit ended it, else Infeasible.
+  Verdict deletion();
+  const std::vector<Mark> &marks() const { return marks_; }
+  // Every member left was proved necessary.
+  bool all_proved() const;
+  void count(int64_t &rows, int64_t &bounds, int64_t &proved) const;
+
+ private:
+  void relax(size_t item, bool relaxed);
+  // Drops the members the current certificate does not use; their items.
+  std::vector<size_t> drop_unused();
+  // Certificate reduction after an infeasible test, confirmed by a solve.
+  Verdict shrink_by_certificate();
+  void progress(const char *what);
+
+  const WorkModel &w_;
+  Tester &t_;
+  std::vector<Mark> marks_;
+  std::vector<double> lo_, up_;  // current bounds per variable of the working form
+  FilterLog log_;
+};
+
+}  // namespace tvl::conflict

@@ -1,0 +1,124 @@
+#include "conflict/tester.h"
+
+#include "frame/callback.h"
+#include "frame/env.h"
+#include "frame/param.h"
+#include "lp/lpcomp.h"
+#include "mip/mipbb.h"
+
+namespace tvl::conflict {
+
+namespace {
+
+int conflict_stop_status(lp::LpStatus s) {
+  switch (s) {
+    case lp::LpStatus::IterLimit: return TVL_STAT_CONFLICT_ABORT_IT_LIM;
+    case lp::LpStatus::TimeLimit: return TVL_STAT_CONFLICT_ABORT_TIME_LIM;
+    case lp::LpStatus::DetTimeLimit: return TVL_STAT_CONFLICT_ABORT_DETTIME_LIM;
+    default: return TVL_STAT_CONFLICT_ABORT_USER;
+  }
+}
+
+// Conflict status of a MIP search that ended without an answer, or 0 when
+// it did not end by a limit.
+int mip_stop_status(int mipstat) {
+  switch (mipstat) {
+    case TVLMIP_NODE_LIM_INFEAS: return TVL_STAT_CONFLICT_ABORT_NODE_LIM;
+    case TVLMIP_TIME_LIM_INFEAS: return TVL_STAT_CONFLICT_ABORT_TIME_LIM;
+    case TVLMIP_DETTIME_LIM_INFEAS: return TVL_STAT_CONFLICT_ABORT_DETTIME_LIM;
+    case TVLMIP_ABORT_IT_LIM_INFEAS: return TVL_STAT_CONFLICT_ABORT_IT_LIM;
+    case TVLMIP_MEM_LIM_INFEAS: return TVL_STAT_CONFLICT_ABORT_MEM_LIM;
+    case TVLMIP_ABORT_INFEAS: return TVL_STAT_CONFLICT_ABORT_USER;
+    default: return 0;
+  }
+}
+
+// Nodes one MIP test may take before it counts as undecided: a search over
+// columns whose bounds were relaxed need not end at all (2x + 2y = 1 over
+// free integers), and an undecided test only leaves its candidates as
+// possible members.  A smaller TVL_PARAM_NODELIM is a limit of the
+// refinement and stops it.
+constexpr int64_t kTestNodes = 20000;
+
+}  // namespace
+
+LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_int(env, TVL_PARAM_ITLIM)) {
+  lp::SimplexControl ctl = lp::simplex_control(env);
+  ctl.display = 0;
+  ctl.itlim = kNoLimit;
+  ctl.objllim = -kNoValue;
+  ctl.objulim = kNoValue;
+  ctl.limit_check = [this](int64_t iteration, const lp::SimplexProbe &) {
+    if (iterations_ + iteration >= itlim_) return lp::LpStatus::IterLimit;
+    return lp::stop_status(limit_check(env_));
+  };
+  opt_ = std::make_unique<lp::DualOptimizer>(w.lp, ctl);
+}
+
+void LpTester::set_bounds(int32_t var, double lo, double up) { opt_->set_col_bounds(var, lo, up); }
+
+Verdict LpTester::solve() {
+  ++tests_;
+  ray_.clear();
+  if (iterations_ >= itlim_) {
+    stop_status_ = TVL_STAT_CONFLICT_ABORT_IT_LIM;
+    return Verdict::Stopped;
+  }
+  lp::LpResult r = opt_->solve();
+  iterations_ += r.iterations;
+  switch (r.status) {
+    case lp::LpStatus::Optimal: return Verdict::Feasible;
+    case lp::LpStatus::Infeasible:
+      ray_ = std::move(r.ray);
+      return Verdict::Infeasible;
+    case lp::LpStatus::IterLimit:
+    case lp::LpStatus::TimeLimit:
+    case lp::LpStatus::DetTimeLimit:
+    case lp::LpStatus::Aborted:
+      stop_status_ = conflict_stop_status(r.status);
+      return Verdict::Stopped;
+    default: return Verdict::Unsure;
+  }
+}
+
+MipTester::MipTester(tvlenv *env, const WorkModel &w, const mip::MipModel &mip)
+    : env_(env), relaxation_(env, w), model_(mip) {
+  model_.lp = w.lp;
+  model_.integer.resize(static_cast<size_t>(w.lp.a.n), 0);
+  model_.user_cols = mip.user_cols;
+  mip::complete_mip_model(model_);
+}
+
+void MipTester::set_bounds(int32_t var, double lo, double up) {
+  relaxation_.set_bounds(var, lo, up);
+  model_.lp.collo[static_cast<size_t>(var)] = lo;
+  model_.lp.colup[static_cast<size_t>(var)] = up;
+}
+
+Verdict MipTester::solve() {
+  ++tests_;
+  Verdict v = relaxation_.solve();
+  iterations_ = relaxation_.iterations();
+  ray_ = relaxation_.ray();
+  stop_status_ = relaxation_.stop_status();
+  if (v != Verdict::Feasible) return v;
+  mip::SearchSettings s = mip::search_settings(env_, model_);
+  s.sub_mip = true;
+  s.term.intsollim = 1;
+  const bool user_limit = s.term.nodelim <= kTestNodes;
+  if (!user_limit) s.term.nodelim = kTestNodes;
+  s.heur.fpheur = -1;
+  s.heur.rinsheur = -1;
+  mip::MipRecord record;
+  mip::NodeLog log(env_, 1, env_time(env_), false);
+  log.silence();
+  mip::Search search(env_, model_, record, s, log);
+  const int st = search.run();
+  if (search.incumbent().present()) return Verdict::Feasible;
+  if (st == TVLMIP_INFEASIBLE) return Verdict::Infeasible;
+  if (st == TVLMIP_NODE_LIM_INFEAS && !user_limit) return Verdict::Unsure;
+  stop_status_ = mip_stop_status(st);
+  return stop_status_ ? Verdict::Stopped : Verdict::Unsure;
+}
+
+}  // namespace tvl::conflict

@@ -1,0 +1,84 @@
+// Feasibility tests of the conflict refiner: the working form of
+// conflict/work_model.h with some candidates relaxed, solved for a feasible
+// point.
+//
+// LpTester keeps one dual simplex (lp::DualOptimizer) for the whole
+// refinement: candidates change as bounds in place, so every test is a
+// warm re-solve from the last final basis (zero cost: every basis is dual
+// feasible, the dual simplex only removes primal infeasibility).
+//
+// MipTester answers for the MIP: the relaxation first (an infeasible
+// relaxation settles the test and yields a certificate), otherwise a quiet
+// branch-and-bound search with zero objective that stops at the first
+// integer-feasible point.
+//
+// The limits of the refinement (TVL_PARAM_TILIM, the deterministic limit,
+// the terminate request) are those of the run in progress; the iteration
+// limit TVL_PARAM_ITLIM counts the simplex iterations of all tests
+// together; TVL_PARAM_NODELIM bounds each MIP search (and an internal
+// cap leaves a search that does not end undecided).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "conflict/work_model.h"
+#include "mip/mip_model.h"
+#include "simplex/dualopt.h"
+
+namespace tvl::conflict {
+
+enum class Verdict {
+  Feasible,    // a point satisfies every candidate left
+  Infeasible,  // proved: no point exists
+  Unsure,      // the test ended without an answer (numerical trouble)
+  Stopped,     // a limit or the terminate request ended it
+};
+
+class Tester {
+ public:
+  virtual ~Tester() = default;
+  virtual void set_bounds(int32_t var, double lo, double up) = 0;
+  virtual Verdict solve() = 0;
+  // After an Infeasible verdict: a Farkas certificate of the relaxation
+  // (one entry per row of the working model), or empty.
+  const std::vector<double> &ray() const { return ray_; }
+  // After Stopped: the conflict status of the limit (33 to 39).
+  int stop_status() const { return stop_status_; }
+  int64_t iterations() const { return iterations_; }
+  int64_t tests() const { return tests_; }
+
+ protected:
+  std::vector<double> ray_;
+  int stop_status_ = 0;
+  int64_t iterations_ = 0;
+  int64_t tests_ = 0;
+};
+
+class LpTester : public Tester {
+ public:
+  LpTester(tvlenv *env, const WorkModel &w);
+  void set_bounds(int32_t var, double lo, double up) override;
+  Verdict solve() override;
+
+ private:
+  tvlenv *env_;
+  int64_t itlim_;
+  std::unique_ptr<lp::DualOptimizer> opt_;
+};
+
+class MipTester : public Tester {
+ public:
+  // `mip` is the MIP model the working form was made from.
+  MipTester(tvlenv *env, const WorkModel &w, const mip::MipModel &mip);
+  void set_bounds(int32_t var, double lo, double up) override;
+  Verdict solve() override;
+
+ private:
+  tvlenv *env_;
+  LpTester relaxation_;
+  mip::MipModel model_;
+};
+
+}  // namespace tvl::conflict
