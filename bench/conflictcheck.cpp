@@ -1,7 +1,7 @@
 // conflictcheck: the conflict refiner on infeasible variants of benchmark
 // instances, with time and an independent irreducibility check.
 //
-//   conflictcheck [--nocheck] [--miplib] [NAME...]
+//   conflictcheck [--nocheck] [--display N] [--miplib] [NAME...]
 //
 // For every instance of the collection's manifest (or the named ones) and
 // every variant of tests/support/conflict_variants.h (objective cut, a
@@ -14,6 +14,7 @@
 // Exit status 3 when any verdict failed.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -43,10 +44,12 @@ std::vector<std::string> manifest_names(const std::string &collection) {
 
 int main(int argc, char **argv) {
   bool check = true;
+  int display = 0;
   std::string collection = "netlib";
   std::vector<std::string> names;
   for (int k = 1; k < argc; ++k) {
     if (std::strcmp(argv[k], "--nocheck") == 0) check = false;
+    else if (std::strcmp(argv[k], "--display") == 0 && k + 1 < argc) display = std::atoi(argv[++k]);
     else if (std::strcmp(argv[k], "--miplib") == 0) collection = "miplib";
     else names.push_back(argv[k]);
   }
@@ -59,7 +62,8 @@ int main(int argc, char **argv) {
       TVLENVptr env = TVLopenTAVLO(&st);
       TVLLPptr lp = TVLcreateprob(env, &st, name.c_str());
       TVLsetintparam(env, TVL_PARAM_THREADS, 1);
-      TVLsetintparam(env, TVL_PARAM_CONFLICTDISPLAY, 0);
+      TVLsetintparam(env, TVL_PARAM_CONFLICTDISPLAY, display);
+      TVLsetintparam(env, TVL_PARAM_SCRIND, display > 0);
       TVLsetintparam(env, TVL_PARAM_MIPDISPLAY, 0);
       TVLsetdblparam(env, TVL_PARAM_TILIM, 120.0);
       const std::string file = tvltest::instance_path(collection, name);

@@ -74,10 +74,12 @@ Verdict Filter::certificate_phase() {
   return v;
 }
 
-Verdict Filter::deletion() {
+Verdict Filter::deletion(Scope scope) {
   std::vector<size_t> order;
-  for (size_t k = 0; k < w_.items.size(); ++k)
-    if (marks_[k] == Mark::In) order.push_back(k);
+  for (size_t k = 0; k < w_.items.size(); ++k) {
+    const bool row = w_.items[k].kind == Item::Row;
+    if (marks_[k] == Mark::In && (scope == Scope::All || row == (scope == Scope::Rows))) order.push_back(k);
+  }
   // Blocks are ranges of `order`, processed front to back; a block that
   // cannot go is halved and its halves processed next.
   std::vector<std::pair<size_t, size_t>> stack;

@@ -17,6 +17,9 @@
 //     feasible is proved necessary.  A candidate proved necessary for a
 //     superset stays necessary for every infeasible subset, so the final
 //     set is irreducible when every member was proved.
+//     A MIP runs the filter over the rows first, with every column bound
+//     in place, and then over the bounds: a search over bounded integers
+//     ends far sooner than one over integers whose bounds were dropped.
 // A limit ends the filter with the last set known to be infeasible; its
 // unproved members are possible members.
 #pragma once
@@ -46,8 +49,11 @@ class Filter {
   // Step 1 with the tester's certificate of the last Infeasible verdict.
   // Returns Stopped when a limit ended it, else Infeasible.
   Verdict certificate_phase();
-  // Step 2.  Returns Stopped when a limit ended it, else Infeasible.
-  Verdict deletion();
+  // Which candidates a deletion pass tries to drop.
+  enum class Scope { All, Rows, Bounds };
+  // Step 2 over the candidates of `scope`.  Returns Stopped when a limit
+  // ended it, else Infeasible.
+  Verdict deletion(Scope scope = Scope::All);
   const std::vector<Mark> &marks() const { return marks_; }
   // Every member left was proved necessary.
   bool all_proved() const;

@@ -54,7 +54,7 @@ Outcome run_lp(tvlenv *env, const WorkModel &w, const FilterLog &log) {
   return settled(f, reduce(f));
 }
 
-Outcome run_mip(tvlenv *env, const WorkModel &w, const mip::MipModel &mm, FilterLog log) {
+Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mm, FilterLog log) {
   std::vector<Mark> marks(w.items.size(), Mark::In);
   {
     log.phase = "LP relaxation";
@@ -69,20 +69,23 @@ Outcome run_mip(tvlenv *env, const WorkModel &w, const mip::MipModel &mm, Filter
     }
   }
   log.phase = "MIP";
-  MipTester t(env, w, mm);
+  MipTester t(env, lp, w, mm);
   Filter f(w, t, marks, log);
   const Verdict v = f.check();
   if (v == Verdict::Feasible) return ended(TVL_STAT_CONFLICT_FEASIBLE, {});
   if (v == Verdict::Stopped) return ended(t.stop_status(), {});
   if (v == Verdict::Unsure) return Outcome{TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY, 0, {}};
-  return settled(f, reduce(f));
+  Verdict r = f.certificate_phase();
+  if (r != Verdict::Stopped) r = f.deletion(Filter::Scope::Rows);
+  if (r != Verdict::Stopped) r = f.deletion(Filter::Scope::Bounds);
+  return settled(f, r);
 }
 
 // An independent re-solve of the final set from scratch.
-bool reproduced(tvlenv *env, const WorkModel &w, const mip::MipModel *mm, const std::vector<Mark> &marks) {
+bool reproduced(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel *mm, const std::vector<Mark> &marks) {
   FilterLog quiet{env, 0, ""};
   if (mm) {
-    MipTester t(env, w, *mm);
+    MipTester t(env, lp, w, *mm);
     Filter f(w, t, marks, quiet);
     const Verdict v = f.check();
     return v != Verdict::Feasible;
@@ -176,10 +179,10 @@ int refine(tvlenv *env, tvllp *lp, int start, int *nrows_p, int *ncols_p) {
                   start != kNoMipStart ? " of a MIP start" : "", w.nrows, w.ncols,
                   static_cast<long long>(w.items.size()));
     }
-    Outcome out = mip ? run_mip(env, w, *mm, log) : run_lp(env, w, log);
+    Outcome out = mip ? run_mip(env, lp, w, *mm, log) : run_lp(env, w, log);
     if (out.error) return out.error;
     if ((out.status == TVL_STAT_CONFLICT_MINIMAL || out.status == TVL_STAT_CONFLICT_NONMINIMAL) &&
-        !reproduced(env, w, mip ? &*mm : nullptr, out.marks)) {
+        !reproduced(env, lp, w, mip ? &*mm : nullptr, out.marks)) {
       return TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY;
     }
     ConflictRecord *rec = make_record(w, out);

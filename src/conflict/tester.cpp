@@ -1,10 +1,13 @@
 #include "conflict/tester.h"
 
+#include <algorithm>
+
 #include "frame/callback.h"
 #include "frame/env.h"
 #include "frame/param.h"
 #include "lp/lpcomp.h"
 #include "mip/mipbb.h"
+#include "mip/presolve/mip_presolve.h"
 
 namespace tvl::conflict {
 
@@ -81,9 +84,14 @@ Verdict LpTester::solve() {
   }
 }
 
-MipTester::MipTester(tvlenv *env, const WorkModel &w, const mip::MipModel &mip)
-    : env_(env), relaxation_(env, w), model_(mip) {
+MipTester::MipTester(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mip)
+    : env_(env), lp_(lp), w_(w), relaxation_(env, w), model_(mip) {
   model_.lp = w.lp;
+  // The problem's own objective guides the search: an objective cut is
+  // then refuted as fast as the MIP is solved, and branching has
+  // pseudocosts to go by (with a zero objective every choice looks alike).
+  std::copy(mip.lp.cost.begin(), mip.lp.cost.end(), model_.lp.cost.begin());
+  model_.lp.offset = mip.lp.offset;
   model_.integer.resize(static_cast<size_t>(w.lp.a.n), 0);
   model_.user_cols = mip.user_cols;
   mip::complete_mip_model(model_);
@@ -95,6 +103,51 @@ void MipTester::set_bounds(int32_t var, double lo, double up) {
   model_.lp.colup[static_cast<size_t>(var)] = up;
 }
 
+std::vector<double> MipTester::elastic_cost() const {
+  std::vector<double> cost(model_.lp.cost.size(), 0.0);
+  for (size_t k = 0; k < w_.tight_lo.size(); ++k) {
+    if (model_.lp.collo[k] < w_.tight_lo[k]) cost[k] -= 1.0;
+    if (model_.lp.colup[k] > w_.tight_up[k]) cost[k] += 1.0;
+  }
+  return cost;
+}
+
+mip::SearchSettings MipTester::settings(const mip::MipModel &model, bool &user_limit) const {
+  mip::SearchSettings s = mip::search_settings(env_, model);
+  s.sub_mip = true;
+  s.term.intsollim = 1;
+  user_limit = s.term.nodelim <= kTestNodes;
+  if (!user_limit) s.term.nodelim = kTestNodes;
+  // The search ends at its first integer point, so no incumbent ever
+  // prunes by bound: depth first reaches a leaf soonest (best bound would
+  // widen the tree level by level when the objective is zero).
+  s.nodesel = 0;
+  s.heur.fpheur = -1;
+  s.heur.rinsheur = -1;
+  return s;
+}
+
+int MipTester::search(bool &found, bool &user_limit) {
+  found = false;
+  // Quiet, and only reductions that keep every feasible point: dual ones
+  // keep an optimum, and the objective is only a guide here.
+  ScopedIntParam quiet(env_, TVL_PARAM_MIPDISPLAY, 0);
+  ScopedIntParam primal(env_, TVL_PARAM_REDUCE, 1);
+  mip::MipPresolve pre(env_, lp_);
+  if (const int pst = pre.run(model_)) return mip::presolve_verdict(pst);
+  if (pre.model().n() == 0) {
+    found = !pre.postsolve({}).empty();
+    return found ? TVLMIP_OPTIMAL : TVLMIP_FAIL_INFEAS;
+  }
+  mip::MipRecord record;
+  mip::NodeLog log(env_, 1, env_time(env_), false);
+  log.silence();
+  mip::Search search(env_, pre.model(), record, settings(pre.model(), user_limit), log);
+  const int st = search.run();
+  found = search.incumbent().present();
+  return st;
+}
+
 Verdict MipTester::solve() {
   ++tests_;
   Verdict v = relaxation_.solve();
@@ -102,19 +155,19 @@ Verdict MipTester::solve() {
   ray_ = relaxation_.ray();
   stop_status_ = relaxation_.stop_status();
   if (v != Verdict::Feasible) return v;
-  mip::SearchSettings s = mip::search_settings(env_, model_);
-  s.sub_mip = true;
-  s.term.intsollim = 1;
-  const bool user_limit = s.term.nodelim <= kTestNodes;
-  if (!user_limit) s.term.nodelim = kTestNodes;
-  s.heur.fpheur = -1;
-  s.heur.rinsheur = -1;
-  mip::MipRecord record;
-  mip::NodeLog log(env_, 1, env_time(env_), false);
-  log.silence();
-  mip::Search search(env_, model_, record, s, log);
-  const int st = search.run();
-  if (search.incumbent().present()) return Verdict::Feasible;
+  bool found = false, user_limit = false;
+  int st = search(found, user_limit);
+  // Without some of its rows or bounds the objective may be unbounded;
+  // the search is then led by the relaxed candidates' excess over their
+  // bounds (the elastic measure, which keeps it near the problem's own
+  // box where a point is likeliest), and by no objective at last.
+  for (int round = 0; round < 2 && !found && (st == TVLMIP_UNBOUNDED || st == TVLMIP_INForUNBD); ++round) {
+    std::vector<double> cost = round == 0 ? elastic_cost() : std::vector<double>(model_.lp.cost.size(), 0.0);
+    std::swap(cost, model_.lp.cost);
+    st = search(found, user_limit);
+    std::swap(cost, model_.lp.cost);
+  }
+  if (found) return Verdict::Feasible;
   if (st == TVLMIP_INFEASIBLE) return Verdict::Infeasible;
   if (st == TVLMIP_NODE_LIM_INFEAS && !user_limit) return Verdict::Unsure;
   stop_status_ = mip_stop_status(st);

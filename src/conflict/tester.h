@@ -9,8 +9,12 @@
 //
 // MipTester answers for the MIP: the relaxation first (an infeasible
 // relaxation settles the test and yields a certificate), otherwise a quiet
-// branch-and-bound search with zero objective that stops at the first
-// integer-feasible point.
+// presolve (primal reductions only) and branch-and-bound search that
+// stops at the first integer-feasible point.  The search minimises the problem's own
+// objective (which refutes an objective cut as fast as the MIP is solved
+// and gives branching pseudocosts to go by); when relaxed candidates leave
+// that objective unbounded, the test is repeated with the elastic measure
+// of the relaxed candidates as objective, and then with none.
 //
 // The limits of the refinement (TVL_PARAM_TILIM, the deterministic limit,
 // the terminate request) are those of the run in progress; the iteration
@@ -25,6 +29,7 @@
 
 #include "conflict/work_model.h"
 #include "mip/mip_model.h"
+#include "mip/mipbb.h"
 #include "simplex/dualopt.h"
 
 namespace tvl::conflict {
@@ -71,12 +76,22 @@ class LpTester : public Tester {
 class MipTester : public Tester {
  public:
   // `mip` is the MIP model the working form was made from.
-  MipTester(tvlenv *env, const WorkModel &w, const mip::MipModel &mip);
+  MipTester(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mip);
   void set_bounds(int32_t var, double lo, double up) override;
   Verdict solve() override;
 
  private:
+  mip::SearchSettings settings(const mip::MipModel &model, bool &user_limit) const;
+  // Cost of the relaxed candidates' excess: +1 on a variable whose upper
+  // bound is relaxed, -1 on one whose lower bound is.
+  std::vector<double> elastic_cost() const;
+  // One quiet presolve and search; `found` tells whether it met an
+  // integer point, `user_limit` whether the caller's node limit applied.
+  int search(bool &found, bool &user_limit);
+
   tvlenv *env_;
+  const tvllp *lp_;  // for the presolve's settings
+  const WorkModel &w_;
   LpTester relaxation_;
   mip::MipModel model_;
 };

@@ -212,6 +212,13 @@ int32_t param_imax(const ParamBlocks *b, const ParamRecord &r) {
 }
 
 int32_t &param_int_ref(ParamBlocks *b, int slot) { return b->ints[slot]; }
+
+ScopedIntParam::ScopedIntParam(tvlenv *env, int num, int32_t value)
+    : slot_(param_int_ref(env->params, param_slot(num))), saved_(slot_) {
+  slot_ = value;
+}
+
+ScopedIntParam::~ScopedIntParam() { slot_ = saved_; }
 double &param_dbl_ref(ParamBlocks *b, int slot) { return b->dbls[slot]; }
 char *param_str_ref(ParamBlocks *b, int strslot) { return b->strs[strslot]; }
 const char *param_str_ref(const ParamBlocks *b, int strslot) { return b->strs[strslot]; }

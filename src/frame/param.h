@@ -95,6 +95,20 @@ void param_blocks_reset(ParamBlocks *b);
 // (doubles also when either is not a number).
 bool param_changed(const ParamBlocks *b, const ParamRecord &r);
 
+// Sets an integer parameter for the object's lifetime (no checks, no side
+// effects) and puts the previous value back.
+class ScopedIntParam {
+ public:
+  ScopedIntParam(tvlenv *env, int num, int32_t value);
+  ~ScopedIntParam();
+  ScopedIntParam(const ScopedIntParam &) = delete;
+  ScopedIntParam &operator=(const ScopedIntParam &) = delete;
+
+ private:
+  int32_t &slot_;
+  int32_t saved_;
+};
+
 // Checked stores: validate (1013, 1014, 1015, 1807, 1026) and store; with
 // store == false only the status is computed.  Positive status, no message.
 // Side effects (screen output, 1124, echo) are applied by param_apply_*.

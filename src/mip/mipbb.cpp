@@ -381,12 +381,36 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
 }
 
 bool Search::propagate(Node &node) {
-  if (static_cast<size_t>(node.fresh) >= node.changes.size()) return true;
   std::vector<int32_t> seeds;
+  if (node.depth == 0 && node.changes.empty()) {
+    // The root walks every row once: a model that did not go through
+    // presolve (a sub-MIP, a conflict test) gets its implied bounds here.
+    for (int32_t j = 0; j < model_.lp.a.n; ++j) seeds.push_back(j);
+  }
+  if (seeds.empty() && static_cast<size_t>(node.fresh) >= node.changes.size()) return true;
   for (size_t k = static_cast<size_t>(node.fresh); k < node.changes.size(); ++k) seeds.push_back(node.changes[k].col);
   const bool feasible = propagator_->run(*lp_, seeds, node.changes);
+  compact_changes(node.changes);
   node.fresh = static_cast<int32_t>(node.changes.size());
   return feasible;
+}
+
+void Search::compact_changes(std::vector<BoundChange> &changes) {
+  // More entries than columns means some column appears twice; only its
+  // last entry counts.  Keeping the list within the column count bounds a
+  // deep node's memory (a walk along an unbounded integer column would
+  // otherwise add an entry per level).
+  const size_t n = static_cast<size_t>(model_.lp.a.n);
+  if (changes.size() <= n) return;
+  seen_.assign(n, 0);
+  size_t keep = changes.size();
+  for (size_t k = changes.size(); k-- > 0;) {
+    const size_t j = static_cast<size_t>(changes[k].col);
+    if (seen_[j]) continue;
+    seen_[j] = 1;
+    changes[--keep] = changes[k];
+  }
+  changes.erase(changes.begin(), changes.begin() + static_cast<std::ptrdiff_t>(keep));
 }
 
 int Search::fractional_count(const lp::LpResult &r) const {

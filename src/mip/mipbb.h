@@ -93,8 +93,12 @@ class Search {
  private:
   // Processes a node; returns the child to dive into (or nullptr).
   std::unique_ptr<Node> process(std::unique_ptr<Node> node);
-  // Propagates the node's new bounds through the rows (false: infeasible).
+  // Propagates the node's new bounds through the rows (false: infeasible);
+  // at the root, every row.
   bool propagate(Node &node);
+  // Keeps only the last entry per column once the list outgrows the
+  // column count.
+  void compact_changes(std::vector<BoundChange> &changes);
   std::unique_ptr<Node> branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands);
   // Branches on a violated SOS, semi-continuous column or indicator.
   std::unique_ptr<Node> branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb);
@@ -126,6 +130,7 @@ class Search {
   int node_file_failure() const;
   std::function<std::vector<double>(const std::vector<double> &)> to_original_;
   std::vector<double> original_x_;  // the incumbent in the caller's columns
+  std::vector<char> seen_;          // compact_changes' column marks
   int64_t original_updates_ = -1;   // incumbent updates original_x_ reflects
 
   tvlenv *env_;

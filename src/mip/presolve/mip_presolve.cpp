@@ -25,6 +25,16 @@ std::vector<int32_t> compose(const std::vector<int32_t> &outer, const std::vecto
 
 }  // namespace
 
+int presolve_verdict(int presolve_status) {
+  switch (presolve_status) {
+    case TVLERR_PRESOLVE_DETERMINES_PROBLEM_IS_INFEASIBLE: return TVLMIP_INFEASIBLE;
+    case TVLERR_ABORTED_DURING_PRESOLVE: return TVLMIP_ABORT_INFEAS;
+    case TVLERR_TIME_LIMIT_EXCEEDED_DURING_PRESOLVE: return TVLMIP_TIME_LIM_INFEAS;
+    case TVLERR_DETERMINISTIC_TIME_LIMIT_EXCEEDED_DURING_PRESOLVE: return TVLMIP_DETTIME_LIM_INFEAS;
+    default: return TVLMIP_INForUNBD;  // infeasible or unbounded, unbounded
+  }
+}
+
 MipPresolve::MipPresolve(tvlenv *env, const tvllp *lp) : env_(env), lp_(lp) {}
 
 MipPresolve::~MipPresolve() = default;

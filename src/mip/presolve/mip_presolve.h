@@ -27,6 +27,9 @@
 
 namespace tvl::mip {
 
+// MIP status of a run that presolve ended with `presolve_status`.
+int presolve_verdict(int presolve_status);
+
 class MipPresolve {
  public:
   MipPresolve(tvlenv *env, const tvllp *lp);
