@@ -132,5 +132,75 @@ TEST_F(RelaxTest, WritingAConflictBeforeAnyRefinementRaisesTheLibraryText) {
   EXPECT_EQ(std::fopen(file.c_str(), "r"), nullptr);
 }
 
+TEST_F(RelaxTest, ConflictOfAnInfeasibleModelIsStoredWithOneBasedIndicesAndAFeasibleOneClearsIt) {
+  infeasibleModel();
+  giveSolution();
+  run("refineConflict");
+  EXPECT_FALSE(hasSolution());
+  const Value* c = conflict();
+  ASSERT_EQ(host.getClassId(c), kStructClass);
+  ASSERT_EQ(host.getNumberOfFields(c), 5);
+  const char* order[] = {"status", "colind", "colbdstat", "rowind", "rowbdstat"};
+  for (int f = 0; f < 5; ++f) EXPECT_EQ(c->fieldNames[static_cast<std::size_t>(f)], order[f]);
+  EXPECT_EQ(int32s(c, "status"), std::vector<int>{TVL_STAT_CONFLICT_MINIMAL});
+  EXPECT_EQ(int32s(c, "rowind"), std::vector<int>{1});
+  EXPECT_EQ(int32s(c, "rowbdstat"), std::vector<int>{TVL_CONFLICT_MEMBER});
+  EXPECT_EQ(int32s(c, "colind"), (std::vector<int>{1, 2}));
+  EXPECT_EQ(int32s(c, "colbdstat"), (std::vector<int>{TVL_CONFLICT_UB, TVL_CONFLICT_UB}));
+
+  // The conflict file holds the row and the two bounds, z stays free.
+  const std::string file = ::testing::TempDir() + "gateway_conflict.lp";
+  run("writeConflict", {host.createString(file.c_str())});
+  int status = 0;
+  TVLENVptr env = TVLopenTAVLO(&status);
+  TVLLPptr lp = TVLcreateprob(env, &status, "back");
+  ASSERT_EQ(TVLreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  EXPECT_EQ(TVLgetnumrows(env, lp), 1);
+  double ub[2] = {};
+  const int ncols = TVLgetnumcols(env, lp);
+  ASSERT_GE(ncols, 2);
+  EXPECT_EQ(TVLgetub(env, lp, ub, 0, 1), 0);
+  EXPECT_EQ(ub[0], 2.0);
+  EXPECT_EQ(ub[1], 2.0);
+  TVLfreeprob(env, &lp);
+  TVLcloseTAVLO(&env);
+  std::remove(file.c_str());
+
+  // Wider bounds make the model feasible: no conflict, and the earlier
+  // one is gone.
+  setModel("ub", host.createDoubleVector({3, 3, 10}));
+  run("changeBds");
+  run("refineConflict");
+  EXPECT_TRUE(host.isEmpty(conflict()));
+}
+
+TEST_F(RelaxTest, FeasOptReportsTheRelaxedSolutionAndLeavesProblemAndStartAlone) {
+  infeasibleModel();
+  // Only the upper bounds of x and y may move, y's at half the price of x's.
+  run("feasOpt", {nullptr, host.createDoubleMatrix(0, 0), host.createDoubleMatrix(0, 0),
+                  host.createDoubleVector({1, 2, 0})});
+  const Value* sol = solution();
+  ASSERT_EQ(host.getClassId(sol), kStructClass);
+  const int stat = *static_cast<const int*>(host.getData(solutionField("status")));
+  EXPECT_TRUE(stat == TVL_STAT_FEASIBLE_RELAXED_SUM || stat == TVL_STAT_OPTIMAL_RELAXED_SUM) << stat;
+  EXPECT_EQ(StandaloneHost::text(solutionField("statusstring")),
+            stat == TVL_STAT_OPTIMAL_RELAXED_SUM ? "optimal relaxed sum of infeasibilities"
+                                                  : "feasible relaxed sum of infeasibilities");
+  // The cheapest relaxation lifts y's bound by 1 (cost 1/2): x = 2, y = 3.
+  const double* x = host.getPr(solutionField("x"));
+  EXPECT_NEAR(x[0], 2.0, 1e-9);
+  EXPECT_NEAR(x[1], 3.0, 1e-9);
+  EXPECT_EQ(fieldOf(sol, "pool"), nullptr) << "an LP has no pool";
+  EXPECT_EQ(problemVector(TVLgetub, 3), (std::vector<double>{2, 2, 10})) << "the problem is unchanged";
+  EXPECT_EQ(host.getNumberOfFields(StandaloneHost::property(object, "Start")), 0) << "Start is not refreshed";
+  // A MIP relaxation has its pool.
+  setModel("ctype", host.createString("IIC"));
+  run("change");
+  run("feasOpt", {nullptr, nullptr, nullptr, host.createDoubleVector({1, 2, 0})});
+  const int mipstat = *static_cast<const int*>(host.getData(solutionField("status")));
+  EXPECT_TRUE(mipstat >= TVLMIP_FEASIBLE_RELAXED_SUM && mipstat <= TVLMIP_OPTIMAL_RELAXED_QUAD) << mipstat;
+  EXPECT_NE(solutionField("pool"), nullptr);
+}
+
 }  // namespace
 }  // namespace gateway
