@@ -351,7 +351,13 @@ classdef Tavlo < handle
       m.rhs = [m.rhs(:); rhs];
       if nargin < 5
         rowname = '';
-      elseif isfield(m, 'rowname')
+      end
+      if isfield(m, 'rowname') && ~isempty(m.rowname)
+        % A named Model keeps one name per row: new rows without names get
+        % c<index>, in the Model and the problem alike.
+        if isempty(rowname)
+          rowname = Tavlo.defaultNames('c', size(m.rowname, 1), numel(lhs));
+        end
         m.rowname = char(m.rowname, rowname);
       end
       setModelQuietly(obj, m);
@@ -388,7 +394,10 @@ classdef Tavlo < handle
       elseif isfield(m, 'ctype') && ~isempty(m.ctype)
         m.ctype = [m.ctype, repmat('C', 1, numel(c))];
       end
-      if ~isempty(colname) && isfield(m, 'colname')
+      if isfield(m, 'colname') && ~isempty(m.colname)
+        if isempty(colname)
+          colname = Tavlo.defaultNames('x', size(m.colname, 1), numel(c));
+        end
         m.colname = char(m.colname, colname);
       end
       setModelQuietly(obj, m);
@@ -570,6 +579,11 @@ classdef Tavlo < handle
         end
       end
       marks = unique(marks);
+    end
+
+    function names = defaultNames(letter, before, count)
+      % Names letter<index> for COUNT items after the first BEFORE.
+      names = char(arrayfun(@(k) sprintf('%s%d', letter, k), before + (1:count), 'UniformOutput', false));
     end
 
     function same = sameField(a, b, name)

@@ -118,6 +118,16 @@ expect(sol.objval == 12 && isequal(size(t.Model.A), [2 2]), 'deleting them resto
 t.addCols([1; 1], [], [0; 0], [1; 1]);
 t.delCols([3 4]);
 expect(t.solve().objval == 12, 'empty coefficient block, and a range of columns deleted');
+% A Model with names keeps one name per row and column when rows and
+% columns come without names.
+t = smallLp();
+t.Model.rowname = char('r1', 'r2');
+t.Model.colname = char('x', 'y');
+t.addRows(-Inf, [1 0], 3);
+t.addCols(4, [1; 1; 0], 0, Inf);
+expect(isequal(cellstr(t.Model.rowname), {'r1'; 'r2'; 'c3'}) && isequal(cellstr(t.Model.colname), {'x'; 'y'; 'x3'}), ...
+       'unnamed rows and columns added to a named Model get c<i> and x<j>');
+expect(near(t.solve().objval, 16, 1e-9), 'the named Model with its additions solves');
 
 % Basis files and starts: a solved basis makes the next solve immediate.
 t = quietTavlo();
