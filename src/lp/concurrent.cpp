@@ -8,11 +8,15 @@
 //
 // Determinism (parallel modes 0 and 1): the winner is the decisive run
 // with the least deterministic work, and the loser stops at its first
-// progress callback past the winner's work.  So that this stopping point,
-// and with it every streamed line, does not depend on thread timing, the
-// workers keep pace: a worker ahead in work waits at its callback until
-// the other has caught up or ended.  No run can then pass the point where
-// the bound will stop it before the bound is known.
+// progress callback past the winner's work.  Which run wins does not
+// depend on thread timing: a run is only ever stopped once its work
+// exceeds that of a completed decisive run, which it then could not beat.
+// What the streamed log shows must not depend on it either: every logged
+// message carries the work its run had done when it was sent, and the
+// dual's messages are passed on only up to the primal's published work
+// (below it they are shown in every outcome), up to the winner's work
+// when the primal wins, and in full when the dual wins.  So the runs never
+// wait for each other.
 #include "lp/concurrent.h"
 
 #include <algorithm>
@@ -54,6 +58,7 @@ struct Race;
 // its buffered log and its outcome.
 struct Worker {
   int method = TVL_ALG_DUAL;
+  int index = 0;                          // its place in the race
   TVLENVptr env = nullptr;
   TVLLPptr lp = nullptr;
   WorkerLog log;
@@ -67,7 +72,6 @@ struct Worker {
   bool has_iterate = false;
   std::atomic<uint64_t> progress{0};      // its work at its last progress callback
   std::atomic<bool> ended{false};         // its run has returned
-  std::atomic<bool> waiting{false};       // it waits for the other to catch up
   Worker *other = nullptr;
   int status = 0;                         // what the entry point returned
   uint64_t work = 0;                      // deterministic work it did
@@ -80,7 +84,6 @@ struct Worker {
 struct Race {
   std::mutex mutex;
   std::condition_variable done;
-  std::condition_variable step;  // a worker advanced, ended or was told to stop
   int finished = 0;
   int winner = -1;
   // Deterministic mode: the winner is the decisive run with the least
@@ -97,42 +100,8 @@ bool decisive(int solstat) {
   return solstat != TVL_STAT_OPTIMAL_INFEAS && solstat != TVL_STAT_NUM_BEST;
 }
 
-bool stop_requested(Worker &w) { return __atomic_load_n(&w.stop, __ATOMIC_RELAXED) != 0; }
-
-// Wakes a worker waiting in keep_pace.  Taking the mutex first orders the
-// wake-up after the waiter has entered its wait.
-void wake(Race &race) {
-  { std::lock_guard<std::mutex> lock(race.mutex); }
-  race.step.notify_all();
-}
-
-// Sets the worker's termination request and wakes it if it waits;
-// `locked` when the caller already holds the race's mutex.
-void request_stop(Worker &w, bool locked = false) {
-  __atomic_store_n(&w.stop, 1, __ATOMIC_RELAXED);
-  if (locked) {
-    w.race->step.notify_all();
-  } else {
-    wake(*w.race);
-  }
-}
-
-// Deterministic mode: publishes the worker's work `mine`, then waits while
-// the other worker is still running behind it (see the file comment).
-// The two cannot wait for each other: each waits only for a smaller
-// published work than its own.
-void keep_pace(Worker &w, uint64_t mine) {
-  Race &race = *w.race;
-  Worker &o = *w.other;
-  w.progress.store(mine);
-  if (o.waiting.load()) wake(race);
-  auto caught_up = [&] { return o.ended.load() || o.progress.load() >= mine || stop_requested(w); };
-  if (caught_up()) return;
-  std::unique_lock<std::mutex> lock(race.mutex);
-  w.waiting.store(true);
-  race.step.wait(lock, caught_up);
-  w.waiting.store(false);
-}
+// Sets the worker's termination request.
+void request_stop(Worker &w) { __atomic_store_n(&w.stop, 1, __ATOMIC_RELAXED); }
 
 // Progress callback installed in every worker's environment: records the
 // iteration count for the caller's thread.  In deterministic mode it stops
@@ -152,8 +121,7 @@ int track_iterations(TVLCENVptr env, void *cbdata, int wherefrom, void *handle) 
   }
   if (!w.race->deterministic) return 0;
   const uint64_t mine = thread_work() - w.work0;
-  if (mine > w.race->bound.load()) return 1;
-  keep_pace(w, mine);
+  w.progress.store(mine);
   return mine > w.race->bound.load();
 }
 
@@ -197,13 +165,13 @@ bool beats(const Worker *workers, int self, uint64_t work, int winner) {
 void run_worker(Worker *workers, int count, int self, Race *race) {
   Worker &w = workers[self];
   w.work0 = thread_work();
+  w.log.start_stamps();
   const int st = w.method == TVL_ALG_PRIMAL ? TVLprimopt(w.env, w.lp) : TVLdualopt(w.env, w.lp);
   const bool wins = st == 0 && decisive(TVLgetstat(w.env, w.lp));
   std::lock_guard<std::mutex> lock(race->mutex);
   w.status = st;
   w.work = thread_work() - w.work0;
   w.ended.store(true);
-  race->step.notify_all();
   ++race->finished;
   if (race->deterministic) {
     if (wins && beats(workers, self, w.work, race->winner)) {
@@ -213,15 +181,28 @@ void run_worker(Worker *workers, int count, int self, Race *race) {
   } else if (wins && race->winner < 0) {
     race->winner = self;
     for (int k = 0; k < count; ++k)
-      if (k != self) request_stop(workers[k], true);
+      if (k != self) request_stop(workers[k]);
   }
   race->done.notify_all();
 }
 
-// Sends what the streamed worker logged since the last call to the
-// caller's channels and pushes it through buffered streams.
-void stream_log(TVLENVptr env, Worker &streamed) {
-  if (streamed.log.forward(env) == 0) return;
+// Work up to which the streamed worker's messages are shown in every
+// outcome (see the file comment): while the other run goes on, its
+// published work (it may still win, with at least that much work); once
+// it has ended, its work if it is the winner so far, else everything.
+// Called with the race's mutex held, so that an ended worker's work and
+// the winner are read together.
+uint64_t stream_limit(const Race &race, const Worker &streamed) {
+  if (!race.deterministic) return UINT64_MAX;
+  const Worker &o = *streamed.other;
+  if (!o.ended.load()) return o.progress.load();
+  return race.winner == o.index ? o.work : UINT64_MAX;
+}
+
+// Sends what the streamed worker logged since the last call, up to work
+// `limit`, to the caller's channels and pushes it through buffered streams.
+void stream_log(TVLENVptr env, Worker &streamed, uint64_t limit) {
+  if (streamed.log.forward(env, limit) == 0) return;
   TVLCHANNELptr results = nullptr, log = nullptr;
   TVLgetchannels(env, &results, nullptr, nullptr, &log);
   TVLflushchannel(env, log);
@@ -249,8 +230,9 @@ void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race
   workers[0].iterate_wanted.store(true, std::memory_order_relaxed);
   while ((race.deterministic || race.winner < 0) && race.finished < count) {
     const bool woken = race.done.wait_for(lock, kCallbackInterval) == std::cv_status::no_timeout;
+    const uint64_t limit = stream_limit(race, workers[0]);
     lock.unlock();
-    stream_log(env, workers[0]);
+    stream_log(env, workers[0], limit);
     lock.lock();
     if (woken || stopped) continue;
     workers[0].iterate_wanted.store(true, std::memory_order_relaxed);
@@ -260,7 +242,7 @@ void await_decision(TVLENVptr env, TVLLPptr lp, Worker *workers, int count, Race
     lock.lock();
     if (answer != 0) {
       stopped = true;
-      for (int k = 0; k < count; ++k) request_stop(workers[k], true);
+      for (int k = 0; k < count; ++k) request_stop(workers[k]);
     }
   }
 }
@@ -305,6 +287,7 @@ int race(TVLENVptr env, TVLLPptr lp) {
   workers[1].method = TVL_ALG_PRIMAL;
   workers[0].other = &workers[1];
   workers[1].other = &workers[0];
+  workers[1].index = 1;
   int st = 0;
   for (int k = 0; k < kCount && st == 0; ++k) st = prepare(env, lp, workers[k]);
   Race state;
@@ -333,7 +316,7 @@ int race(TVLENVptr env, TVLLPptr lp) {
   }
   for (int k = 0; k < started; ++k) workers[k].thread.join();
   if (st == 0) {
-    stream_log(env, workers[0]);
+    stream_log(env, workers[0], stream_limit(state, workers[0]));
     const int kept = pick_result(workers, kCount, state.winner);
     st = adopt(env, lp, workers[kept], kept == 0);
   }

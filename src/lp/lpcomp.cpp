@@ -84,10 +84,16 @@ SimplexControl simplex_control(const tvlenv *env) {
   return c;
 }
 
+// Below this many nonzeros the automatic choice does not race: two
+// problem copies, two child environments and two threads cost more than
+// the race can save on a problem either simplex solves in milliseconds.
+constexpr int64_t kRaceMinNonzeros = 20000;
+
 int resolve_lp_method(const tvlenv *env, const tvllp *lp) {
   const int method = param_int(env, TVL_PARAM_LPMETHOD);
   if (method != TVL_ALG_AUTOMATIC) return method;
-  if (lp_threads(env) >= 2 && param_int(env, TVL_PARAM_MEMORYEMPHASIS) == 0) return TVL_ALG_CONCURRENT;
+  if (lp_threads(env) >= 2 && param_int(env, TVL_PARAM_MEMORYEMPHASIS) == 0 && lp->lp->nzend() >= kRaceMinNonzeros)
+    return TVL_ALG_CONCURRENT;
   if (param_int(env, TVL_PARAM_ADVIND) != 0 && basis_present(lp) && !quadratic_objective(lp)) {
     int infeasible = 0;
     if (basis_primal_infeasibilities(env, lp, infeasible) == 0 && infeasible == 0) return TVL_ALG_PRIMAL;

@@ -1,7 +1,10 @@
 // Message buffering for worker threads.
 #include "simplex/worker_log.h"
 
+#include <iterator>
 #include <new>
+
+#include "runtime/workcount.h"
 
 namespace tvl::lp {
 
@@ -18,8 +21,10 @@ void standard_channels(TVLENVptr env, TVLCHANNELptr out[4]) {
 void WorkerLog::receive(void *handle, const char *msg) {
   auto *tap = static_cast<Tap *>(handle);
   try {
-    std::lock_guard<std::mutex> lock(tap->owner->mutex_);
-    tap->owner->entries_.push_back(Entry{tap->channel, msg});
+    WorkerLog &log = *tap->owner;
+    const uint64_t stamp = log.stamping_.load() ? thread_work() - log.origin_ : 0;
+    std::lock_guard<std::mutex> lock(log.mutex_);
+    log.entries_.push_back(Entry{tap->channel, stamp, msg});
   } catch (const std::bad_alloc &) {
     // A message that cannot be kept is lost; the run itself goes on.
   }
@@ -35,11 +40,25 @@ int WorkerLog::attach(TVLENVptr child) {
   return 0;
 }
 
-size_t WorkerLog::forward(TVLENVptr env) {
+void WorkerLog::start_stamps() {
+  origin_ = thread_work();
+  stamping_.store(true);
+}
+
+size_t WorkerLog::forward(TVLENVptr env, uint64_t limit) {
   std::vector<Entry> taken;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    taken.swap(entries_);
+    // Stamps grow along the list: the messages sent form a prefix.
+    size_t count = 0;
+    while (count < entries_.size() && entries_[count].stamp <= limit) ++count;
+    if (count == entries_.size()) {
+      taken.swap(entries_);
+    } else {
+      taken.assign(std::make_move_iterator(entries_.begin()),
+                   std::make_move_iterator(entries_.begin() + static_cast<std::ptrdiff_t>(count)));
+      entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(count));
+    }
   }
   TVLCHANNELptr chan[kChannels] = {};
   standard_channels(env, chan);

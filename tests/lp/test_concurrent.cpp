@@ -250,4 +250,35 @@ TEST(Concurrent, OneThreadRunsTheDualAloneAndErrorsAreReportedOnce) {
   }
 }
 
+// The automatic choice races only problems of at least 20,000 nonzeros:
+// a 100 x 200 dense LP races, a 100 x 199 one runs the dual alone.
+TEST(Concurrent, AutomaticChoiceRacesOnlyProblemsOfSomeSize) {
+  for (int cols : {199, 200}) {
+    SCOPED_TRACE(cols);
+    tvltest::ApiSession s("dense");
+    ASSERT_EQ(TVLsetintparam(s.env, TVL_PARAM_SIMDISPLAY, 1), 0);
+    if (TVLsetintparam(s.env, TVL_PARAM_THREADS, 2) != 0) GTEST_SKIP() << "one processor: no race";
+    const int rows = 100;
+    std::vector<double> obj(static_cast<size_t>(cols), 1.0), rhs(rows, 100.0), val;
+    const std::vector<double> lb(static_cast<size_t>(cols), 0.0), ub(static_cast<size_t>(cols), 1e20);
+    std::vector<int> beg, cnt, ind;
+    for (int j = 0; j < cols; ++j) {
+      beg.push_back(static_cast<int>(ind.size()));
+      cnt.push_back(rows);
+      for (int i = 0; i < rows; ++i) {
+        ind.push_back(i);
+        val.push_back(1.0 + ((i * 7 + j * 13) % 10));
+      }
+    }
+    const std::vector<char> sense(rows, 'L');
+    ASSERT_EQ(TVLcopylp(s.env, s.lp, cols, rows, TVL_MAX, obj.data(), rhs.data(), sense.data(), beg.data(),
+                        cnt.data(), ind.data(), val.data(), lb.data(), ub.data(), nullptr),
+              0);
+    ASSERT_EQ(TVLlpopt(s.env, s.lp), 0);
+    EXPECT_EQ(TVLgetstat(s.env, s.lp), TVL_STAT_OPTIMAL);
+    EXPECT_EQ(count_of(s.log, "Concurrent optimizer: dual simplex and primal simplex in parallel"), cols == 200 ? 1u : 0u)
+        << s.log;
+  }
+}
+
 }  // namespace
