@@ -13,7 +13,11 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
+
+#include "mip/row_view.h"
 
 namespace tvl::mip {
 
@@ -38,5 +42,42 @@ struct RowActivity {
 // derivations from huge activities are skipped, as they are not trusted.
 void implied_integer_bounds(double a, double rlo, double rup, double rest_min, double rest_max, double &new_lo,
                             double &new_up);
+
+// What a walk of one row found.
+enum class RowWalk { Done, RowInfeasible, ColumnInfeasible };
+
+// One bound-tightening walk of row i (rlo <= row <= rup): the activity
+// range from the current bounds, then for each integer column the bounds
+// the rest of the row implies.  `bounds` reads and writes the column
+// bounds (lower(j), upper(j), set(j, lo, up) for each tightening), so that
+// presolve's arrays and a node's LP share the walk.  On ColumnInfeasible,
+// `bad_col` is the column whose implied bounds cross.
+template <class Bounds>
+RowWalk tighten_row(const RowView &rows, int32_t i, double rlo, double rup, double feastol,
+                    const std::vector<char> &integer, Bounds &bounds, int32_t &bad_col) {
+  RowActivity act;
+  for (int32_t p = rows.begin(i); p < rows.end(i); ++p)
+    act.add(rows.val[static_cast<size_t>(p)], bounds.lower(rows.col[static_cast<size_t>(p)]),
+            bounds.upper(rows.col[static_cast<size_t>(p)]));
+  if (act.infeasible(rlo, rup, feastol)) return RowWalk::RowInfeasible;
+  for (int32_t p = rows.begin(i); p < rows.end(i); ++p) {
+    const int32_t j = rows.col[static_cast<size_t>(p)];
+    if (!integer[static_cast<size_t>(j)]) continue;
+    const double lo = bounds.lower(j), up = bounds.upper(j);
+    if (lo == up) continue;
+    const double a = rows.val[static_cast<size_t>(p)];
+    double new_lo = lo, new_up = up;
+    implied_integer_bounds(a, rlo, rup, act.rest_min(a, lo, up), act.rest_max(a, lo, up), new_lo, new_up);
+    if (new_lo == lo && new_up == up) continue;
+    if (new_lo > new_up) {
+      bad_col = j;
+      return RowWalk::ColumnInfeasible;
+    }
+    // The activity was computed with the old bounds; it stays a valid
+    // (looser) range for the rest of this row.
+    bounds.set(j, new_lo, new_up);
+  }
+  return RowWalk::Done;
+}
 
 }  // namespace tvl::mip

@@ -33,30 +33,25 @@ bool NodePropagator::propagate_row(int32_t i, NodeLp &lp, std::vector<BoundChang
   const int32_t b = rows_.begin(i), e = rows_.end(i);
   budget_ -= 2 * (e - b);
   work_add(static_cast<uint64_t>(2 * (e - b)));
-  RowActivity act;
-  for (int32_t p = b; p < e; ++p) act.add(rows_.val[p], lp.lower(rows_.col[p]), lp.upper(rows_.col[p]));
-  const double rlo = model_.lp.rowlo[static_cast<size_t>(i)], rup = model_.lp.rowup[static_cast<size_t>(i)];
-  if (act.infeasible(rlo, rup, feastol_)) return false;
-  // Nothing to derive unless the activity range leaves a side reachable
-  // only by restricting some column.
-  for (int32_t p = b; p < e; ++p) {
-    const int32_t j = rows_.col[p];
-    if (!model_.integer[static_cast<size_t>(j)]) continue;
-    const double lo = lp.lower(j), up = lp.upper(j);
-    if (lo == up) continue;
-    const double a = rows_.val[p];
-    double new_lo = lo, new_up = up;
-    implied_integer_bounds(a, rlo, rup, act.rest_min(a, lo, up), act.rest_max(a, lo, up), new_lo, new_up);
-    if (new_lo == lo && new_up == up) continue;
-    if (new_lo > new_up) return false;
-    // The activity was computed with the old bounds; it stays a valid
-    // (looser) range for the rest of this row.
-    lp.set_bounds(j, new_lo, new_up);
-    changes.push_back({j, new_lo, new_up});
-    ++tightened_;
-    queue_rows_of(j);
-  }
-  return true;
+  // The node LP's bounds; a tightening is applied, recorded with the
+  // node's changes and queues the column's rows.
+  struct LpBounds {
+    NodePropagator &self;
+    NodeLp &lp;
+    std::vector<BoundChange> &changes;
+    double lower(int32_t j) const { return lp.lower(j); }
+    double upper(int32_t j) const { return lp.upper(j); }
+    void set(int32_t j, double lo, double up) {
+      lp.set_bounds(j, lo, up);
+      changes.push_back({j, lo, up});
+      ++self.tightened_;
+      self.queue_rows_of(j);
+    }
+  } bounds{*this, lp, changes};
+  int32_t bad_col = -1;
+  const size_t r = static_cast<size_t>(i);
+  return tighten_row(rows_, i, model_.lp.rowlo[r], model_.lp.rowup[r], feastol_, model_.integer, bounds, bad_col) ==
+         RowWalk::Done;
 }
 
 bool NodePropagator::run(NodeLp &lp, const std::vector<int32_t> &seeds, std::vector<BoundChange> &changes) {

@@ -24,35 +24,31 @@ ReductionOutcome ActivityBoundTightening::apply(MipModel &model) {
   for (int pass = 0; pass < kMaxPasses; ++pass) {
     int moved = 0;
     work_add(static_cast<uint64_t>(2 * rows.col.size()));
-    for (int32_t i = 0; i < m.a.m; ++i) {
-      RowActivity act;
-      for (int32_t p = rows.begin(i); p < rows.end(i); ++p) act.add(rows.val[p], m.collo[rows.col[p]], m.colup[rows.col[p]]);
-      const double rlo = m.rowlo[i], rup = m.rowup[i];
-      if (act.infeasible(rlo, rup, feastol_)) {
-        say(lp::pre::msg_forcing_row_infeasible(rowname_ ? rowname_(i) : "c" + std::to_string(i + 1)));
-        out.status = 1117;
-        return out;
-      }
-      for (int32_t p = rows.begin(i); p < rows.end(i); ++p) {
-        const int32_t j = rows.col[p];
-        const double a = rows.val[p];
-        if (!model.integer[j]) continue;
-        double &lo = m.collo[j], &up = m.colup[j];
-        if (lo == up) continue;
-        double new_lo = lo, new_up = up;
-        implied_integer_bounds(a, rlo, rup, act.rest_min(a, lo, up), act.rest_max(a, lo, up), new_lo, new_up);
-        if (new_lo == lo && new_up == up) continue;
-        if (new_lo > new_up) {
-          say(lp::pre::msg_integer_infeasible_col(colname_ ? colname_(j) : "x" + std::to_string(j + 1)));
-          out.status = 1117;
-          return out;
-        }
-        // The row's activity was computed with the old bounds; it stays a
-        // valid (looser) range for the rest of this row.
-        lo = new_lo;
-        up = new_up;
+    // The model's own bound arrays; `moved` counts the tightenings.
+    struct ModelBounds {
+      lp::LpModel &m;
+      int &moved;
+      double lower(int32_t j) const { return m.collo[static_cast<size_t>(j)]; }
+      double upper(int32_t j) const { return m.colup[static_cast<size_t>(j)]; }
+      void set(int32_t j, double lo, double up) {
+        m.collo[static_cast<size_t>(j)] = lo;
+        m.colup[static_cast<size_t>(j)] = up;
         ++moved;
       }
+    } bounds{m, moved};
+    for (int32_t i = 0; i < m.a.m; ++i) {
+      int32_t j = -1;
+      switch (tighten_row(rows, i, m.rowlo[i], m.rowup[i], feastol_, model.integer, bounds, j)) {
+        case RowWalk::Done: continue;
+        case RowWalk::RowInfeasible:
+          say(lp::pre::msg_forcing_row_infeasible(rowname_ ? rowname_(i) : "c" + std::to_string(i + 1)));
+          break;
+        case RowWalk::ColumnInfeasible:
+          say(lp::pre::msg_integer_infeasible_col(colname_ ? colname_(j) : "x" + std::to_string(j + 1)));
+          break;
+      }
+      out.status = 1117;
+      return out;
     }
     improved_ += moved;
     if (moved == 0) break;
