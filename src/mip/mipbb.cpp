@@ -355,11 +355,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     log_node(*node, 2, r.objval, 0, false);
     return nullptr;
   }
-  std::vector<Candidate> cands;
-  for (int32_t j : model_.intcols) {
-    const double v = r.x[j], f = v - std::floor(v);
-    if (f > s_.epint && f < 1.0 - s_.epint) cands.push_back({j, v, f});
-  }
+  std::vector<Candidate> cands = fractional_columns(r);
   if (node->depth == 0) root_iinf_ = static_cast<int>(cands.size());
   if (cands.empty() && model_.has_special()) {
     SpecialBranch sb;
@@ -413,11 +409,16 @@ void Search::compact_changes(std::vector<BoundChange> &changes) {
   changes.erase(changes.begin(), changes.begin() + static_cast<std::ptrdiff_t>(keep));
 }
 
-int Search::fractional_count(const lp::LpResult &r) const {
-  int count = 0;
-  for (int32_t j : model_.intcols) count += fractionality(r.x[j]) > s_.epint;
-  return count;
+std::vector<Candidate> Search::fractional_columns(const lp::LpResult &r) const {
+  std::vector<Candidate> cands;
+  for (int32_t j : model_.intcols) {
+    const double v = r.x[j], f = v - std::floor(v);
+    if (f > s_.epint && f < 1.0 - s_.epint) cands.push_back({j, v, f});
+  }
+  return cands;
 }
+
+int Search::fractional_count(const lp::LpResult &r) const { return static_cast<int>(fractional_columns(r).size()); }
 
 void Search::root_cuts(Node &node, lp::LpResult &r) {
   RootCutLoop loop(model_, cut_loop_settings(env_));

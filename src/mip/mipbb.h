@@ -116,6 +116,8 @@ class Search {
   // The root cut loop (mip/cuts/cut_loop.h) on the optimal root LP `r`,
   // with a node line for the root LP and for every round.
   void root_cuts(Node &node, lp::LpResult &r);
+  // Integer columns whose LP value is off an integer by more than EPINT.
+  std::vector<Candidate> fractional_columns(const lp::LpResult &r) const;
   int fractional_count(const lp::LpResult &r) const;
   double best_bound(const Node *current) const;
   int lp_stop_status(lp::LpStatus s) const;

@@ -54,6 +54,29 @@ double gmi_coefficient(double a, double f0, bool integral) {
   return a >= 0.0 ? a / f0 : -a / (1.0 - f0);
 }
 
+// How a nonbasic variable (status st, tableau entry `entry`, bounds
+// [lo, hi]) enters the cut: skipped when basic, fixed or with a zero
+// entry; through its distance from the bound it sits at (sign +1 at its
+// lower bound, -1 at its upper); or not at all, when its entry is too
+// large or it sits at no finite bound (the row then gives no cut).
+enum class Shift { Skip, Use, Fail };
+
+Shift shift_of(int st, double entry, double lo, double hi, double &sign, double &bound) {
+  if (st == 1 || std::fabs(entry) < kZero || lo == hi) return Shift::Skip;
+  if (std::fabs(entry) > kMaxEntry || st == 3) return Shift::Fail;
+  if (st == 0 && lo > -kInfBound) {
+    sign = 1.0;
+    bound = lo;
+    return Shift::Use;
+  }
+  if (st == 2 && hi < kInfBound) {
+    sign = -1.0;
+    bound = hi;
+    return Shift::Use;
+  }
+  return Shift::Fail;
+}
+
 bool is_integral(double v) { return std::fabs(v - std::round(v)) <= 1e-9 * std::max(1.0, std::fabs(v)); }
 
 struct Candidate {
@@ -115,43 +138,28 @@ bool GomorySeparator::row_cut(const CutContext &ctx, int32_t j, Candidate &cand)
     return gmi_coefficient(a, f0, integral);
   };
   bool ok = true;
+  double sign = 0.0, bound = 0.0;
   for (int32_t k = 0; k < n && ok; ++k) {
-    const int st = s.basis.colstat[static_cast<size_t>(k)];
     const double al = alpha_[static_cast<size_t>(k)];
-    if (st == 1 || std::fabs(al) < kZero) continue;
-    const double lo = lp.collo[static_cast<size_t>(k)], hi = lp.colup[static_cast<size_t>(k)];
-    if (lo == hi) continue;
-    if (std::fabs(al) > kMaxEntry || st == 3) ok = false;
-    else if (st == 0 && lo > -kInfBound) {
-      const double g = term(al, s.dj[static_cast<size_t>(k)], ctx.model.integer[static_cast<size_t>(k)] != 0);
-      add(k, g);
-      rhs += g * lo;
-    } else if (st == 2 && hi < kInfBound) {
-      const double g = term(-al, s.dj[static_cast<size_t>(k)], ctx.model.integer[static_cast<size_t>(k)] != 0);
-      add(k, -g);
-      rhs -= g * hi;
-    } else {
-      ok = false;
-    }
-  }
-  for (int32_t i = 0; i < m && ok; ++i) {
-    const int st = s.basis.rowstat[static_cast<size_t>(i)];
-    const double yi = y_[static_cast<size_t>(i)];
-    if (st == 1 || std::fabs(yi) < kZero) continue;
-    const double lo = lp.rowlo[static_cast<size_t>(i)], hi = lp.rowup[static_cast<size_t>(i)];
-    if (lo == hi) continue;
-    double bound, sign;
-    if (std::fabs(yi) > kMaxEntry || st == 3) {
+    const Shift sh = shift_of(s.basis.colstat[static_cast<size_t>(k)], al, lp.collo[static_cast<size_t>(k)],
+                              lp.colup[static_cast<size_t>(k)], sign, bound);
+    if (sh == Shift::Skip) continue;
+    if (sh == Shift::Fail) {
       ok = false;
       break;
     }
-    if (st == 0 && lo > -kInfBound) {
-      bound = lo;
-      sign = 1.0;   // t = A_i x - lo, entry -y_i
-    } else if (st == 2 && hi < kInfBound) {
-      bound = hi;
-      sign = -1.0;  // t = hi - A_i x, entry y_i
-    } else {
+    const double g = term(sign * al, s.dj[static_cast<size_t>(k)], ctx.model.integer[static_cast<size_t>(k)] != 0);
+    add(k, sign * g);
+    rhs += sign * g * bound;
+  }
+  for (int32_t i = 0; i < m && ok; ++i) {
+    const double yi = y_[static_cast<size_t>(i)];
+    // The row's slack t is A_i x - lo at its lower side and hi - A_i x at
+    // its upper side; its tableau entry is -y_i in the first case.
+    const Shift sh = shift_of(s.basis.rowstat[static_cast<size_t>(i)], yi, lp.rowlo[static_cast<size_t>(i)],
+                              lp.rowup[static_cast<size_t>(i)], sign, bound);
+    if (sh == Shift::Skip) continue;
+    if (sh == Shift::Fail) {
       ok = false;
       break;
     }
