@@ -105,9 +105,13 @@ void MipTester::set_bounds(int32_t var, double lo, double up) {
 
 std::vector<double> MipTester::elastic_cost() const {
   std::vector<double> cost(model_.lp.cost.size(), 0.0);
+  // A linear cost measures the excess only where the variable cannot run
+  // off the other way: with its upper side relaxed, +1 needs a finite lower
+  // side (a one-sided row's slack has none), and likewise for -1.
   for (size_t k = 0; k < w_.tight_lo.size(); ++k) {
-    if (model_.lp.collo[k] < w_.tight_lo[k]) cost[k] -= 1.0;
-    if (model_.lp.colup[k] > w_.tight_up[k]) cost[k] += 1.0;
+    const bool lo_relaxed = model_.lp.collo[k] < w_.tight_lo[k], up_relaxed = model_.lp.colup[k] > w_.tight_up[k];
+    if (lo_relaxed && !up_relaxed && model_.lp.colup[k] < lp::kWorkInf) cost[k] = -1.0;
+    if (up_relaxed && !lo_relaxed && model_.lp.collo[k] > -lp::kWorkInf) cost[k] = 1.0;
   }
   return cost;
 }

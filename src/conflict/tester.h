@@ -83,7 +83,8 @@ class MipTester : public Tester {
  private:
   mip::SearchSettings settings(const mip::MipModel &model, bool &user_limit) const;
   // Cost of the relaxed candidates' excess: +1 on a variable whose upper
-  // bound is relaxed, -1 on one whose lower bound is.
+  // bound alone is relaxed, -1 on one whose lower bound alone is (when its
+  // other bound is finite).
   std::vector<double> elastic_cost() const;
   // One quiet presolve and search; `found` tells whether it met an
   // integer point, `user_limit` whether the caller's node limit applied.
