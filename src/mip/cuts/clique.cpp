@@ -56,6 +56,8 @@ class CliqueSeparator : public CutSeparator {
     const double v = x[static_cast<size_t>(lit / 2)];
     return lit % 2 ? 1.0 - v : v;
   }
+  // Whether literals a and b share a clique of the table.
+  bool conflict(int32_t a, int32_t b) const;
   void extend(std::vector<int32_t> &clique);
   Cut to_cut(const std::vector<int32_t> &clique) const;
 
@@ -112,6 +114,15 @@ void CliqueSeparator::build_table(const CutContext &ctx) {
   }
 }
 
+bool CliqueSeparator::conflict(int32_t a, int32_t b) const {
+  // Scan the cliques of the literal that has fewer.
+  if (of_lit_[static_cast<size_t>(a)].size() > of_lit_[static_cast<size_t>(b)].size()) std::swap(a, b);
+  for (int32_t c : of_lit_[static_cast<size_t>(a)])
+    for (int32_t p = start_[static_cast<size_t>(c)]; p < start_[static_cast<size_t>(c) + 1]; ++p)
+      if (members_[static_cast<size_t>(p)] == b) return true;
+  return false;
+}
+
 // Adds the literals that conflict with every member: each member's
 // neighbours (the literals sharing a clique with it) are counted once per
 // member, and those counted by all members join.
@@ -132,11 +143,17 @@ void CliqueSeparator::extend(std::vector<int32_t> &clique) {
       }
     }
   }
+  // A candidate conflicts with every first member; it joins when it also
+  // conflicts with the candidates that joined before it.
   const size_t members = clique.size();
   for (int32_t l : touched) {
-    if (count_[static_cast<size_t>(l)] == static_cast<int32_t>(members) &&
-        std::find(clique.begin(), clique.begin() + static_cast<std::ptrdiff_t>(members), l) == clique.begin() + static_cast<std::ptrdiff_t>(members))
-      clique.push_back(l);
+    if (count_[static_cast<size_t>(l)] != static_cast<int32_t>(members) ||
+        std::find(clique.begin(), clique.begin() + static_cast<std::ptrdiff_t>(members), l) !=
+            clique.begin() + static_cast<std::ptrdiff_t>(members))
+      continue;
+    bool all = true;
+    for (size_t k = members; k < clique.size() && all; ++k) all = conflict(l, clique[k]);
+    if (all) clique.push_back(l);
   }
   for (int32_t l : touched) {
     count_[static_cast<size_t>(l)] = 0;

@@ -170,6 +170,22 @@ TEST(CutSeparators, CliqueCutsJoinPairwiseConflictsAndComplements) {
   // A point that meets every conflict gets no cut.
   r.x = {0.5, 0.0, 0.5, 0.5, 0.0};
   EXPECT_TRUE(separate(*sep, m, r).empty());
+
+  // x3 and x4 each conflict with x1 and x2 but not with each other: the
+  // clique x1 + x2 <= 1 grows by one of them, never both (x3 = x4 = 1 is
+  // feasible).
+  MipModel k = small_model({{1, 1, 0, 0}, {1, 0, 1, 0}, {0, 1, 1, 0}, {1, 0, 0, 1}, {0, 1, 0, 1}},
+                           std::vector<double>(5, -inf), std::vector<double>(5, 1.0), {-1, -1, -1, -1},
+                           std::vector<double>(4, 1.0));
+  auto grow = tvl::mip::make_clique_separator();
+  r.basis.colstat.assign(4, 0);
+  r.x = {0.6, 0.6, 0.0, 0.0};
+  cuts = separate(*grow, k, r);
+  ASSERT_EQ(cuts.size(), 1u);
+  EXPECT_EQ(cuts[0].ind.size(), 3u);
+  double at_x3x4 = 0.0;
+  for (size_t p = 0; p < cuts[0].ind.size(); ++p) at_x3x4 += cuts[0].ind[p] >= 2 ? cuts[0].val[p] : 0.0;
+  EXPECT_LE(at_x3x4, cuts[0].rhs);
 }
 
 TEST(CutSeparators, MirCutOfAMixedRowAndOfAnAggregate) {
