@@ -3,6 +3,8 @@
 // known optimal solution and the bound may not pass the optimum.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -186,6 +188,58 @@ TEST(CutSeparators, CliqueCutsJoinPairwiseConflictsAndComplements) {
   double at_x3x4 = 0.0;
   for (size_t p = 0; p < cuts[0].ind.size(); ++p) at_x3x4 += cuts[0].ind[p] >= 2 ? cuts[0].val[p] : 0.0;
   EXPECT_LE(at_x3x4, cuts[0].rhs);
+}
+
+// Clique and cover cuts of random packing models hold at every integer
+// point of the model (all 2^12 points enumerated), whatever fractional
+// point they were separated at.
+TEST(CutSeparators, CliqueAndCoverCutsHoldAtEveryFeasiblePointOfRandomPackings) {
+  std::mt19937 rng(20261207);
+  const int n = 12, m = 9;
+  int64_t checked = 0;
+  for (int model = 0; model < 25; ++model) {
+    std::vector<std::vector<double>> rows(m, std::vector<double>(n, 0.0));
+    std::vector<double> lo(m, -1e20), up(m, 1.0);
+    for (int i = 0; i < m; ++i) {
+      // Packing rows over 3 to 5 columns; the last row a knapsack with
+      // weights 2..6 (some of them negative) and a right-hand side of 7.
+      const bool knapsack = i == m - 1;
+      for (int c = 0, cnt = 3 + static_cast<int>(rng() % 3); c < cnt; ++c) {
+        const int j = static_cast<int>(rng() % n);
+        rows[i][j] = knapsack ? (rng() % 4 == 0 ? -1.0 : 1.0) * (2.0 + static_cast<double>(rng() % 5)) : 1.0;
+      }
+      if (knapsack) up[i] = 7.0;
+    }
+    MipModel mm = small_model(rows, lo, up, std::vector<double>(n, -1.0), std::vector<double>(n, 1.0));
+    std::vector<std::vector<double>> feasible;
+    for (int bits = 0; bits < (1 << n); ++bits) {
+      std::vector<double> x(n);
+      for (int j = 0; j < n; ++j) x[j] = (bits >> j) & 1;
+      bool ok = true;
+      for (int i = 0; i < m && ok; ++i) {
+        double a = 0.0;
+        for (int j = 0; j < n; ++j) a += rows[i][j] * x[j];
+        ok = a <= up[i] + 1e-9;
+      }
+      if (ok) feasible.push_back(x);
+    }
+    tvl::lp::LpResult r;
+    r.basis.colstat.assign(n, 0);
+    r.basis.rowstat.assign(m, 1);
+    auto clique = tvl::mip::make_clique_separator();
+    auto cover = tvl::mip::make_cover_separator();
+    for (int point = 0; point < 8; ++point) {
+      r.x.assign(n, 0.0);
+      for (int j = 0; j < n; ++j) r.x[j] = static_cast<double>(rng() % 5) / 4.0;
+      for (tvl::mip::CutSeparator *sep : {clique.get(), cover.get()}) {
+        for (const Cut &c : separate(*sep, mm, r)) {
+          for (const std::vector<double> &x : feasible) ASSERT_LE(activity(c, x), c.rhs + 1e-9) << "model " << model;
+          ++checked;
+        }
+      }
+    }
+  }
+  EXPECT_GT(checked, 50);
 }
 
 TEST(CutSeparators, MirCutOfAMixedRowAndOfAnAggregate) {
