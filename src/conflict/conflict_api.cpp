@@ -30,22 +30,22 @@ int get(const tvlenv *env, tvllp *lp, int *confstat_p, int *rowind, int *rowbdst
   const ConflictRecord *rec = conflict_of(lp);
   if (!rec) return TVLERR_CONFLICT_IS_NOT_AVAILABLE;
   if (confstat_p) *confstat_p = rec->status;
-  int r = 0;
-  for (int32_t i = 0; i < static_cast<int32_t>(rec->row.size()); ++i) {
-    const int code = rec->row_code(i);
-    if (code == TVL_CONFLICT_EXCLUDED) continue;
-    if (rowind) rowind[r] = i;
-    if (rowbdstat) rowbdstat[r] = code;
-    ++r;
-  }
-  int c = 0;
-  for (int32_t j = 0; j < static_cast<int32_t>(rec->lo_side.size()); ++j) {
-    const int code = rec->col_code(j);
-    if (code == TVL_CONFLICT_EXCLUDED) continue;
-    if (colind) colind[c] = j;
-    if (colbdstat) colbdstat[c] = code;
-    ++c;
-  }
+  // The members in index order with their codes; returns their number.
+  auto list = [](int32_t count, auto code_of, int *ind, int *stat) {
+    int k = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const int code = code_of(i);
+      if (code == TVL_CONFLICT_EXCLUDED) continue;
+      if (ind) ind[k] = i;
+      if (stat) stat[k] = code;
+      ++k;
+    }
+    return k;
+  };
+  const int r = list(static_cast<int32_t>(rec->row.size()), [rec](int32_t i) { return rec->row_code(i); }, rowind,
+                     rowbdstat);
+  const int c = list(static_cast<int32_t>(rec->lo_side.size()), [rec](int32_t j) { return rec->col_code(j); }, colind,
+                     colbdstat);
   if (confnumrows_p) *confnumrows_p = r;
   if (confnumcols_p) *confnumcols_p = c;
   return 0;

@@ -1,5 +1,6 @@
 #include "conflict/refine.h"
 
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -31,10 +32,24 @@ Outcome settled(const Filter &f, Verdict v) {
   return ended(minimal ? TVL_STAT_CONFLICT_MINIMAL : TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
 }
 
-// Certificate phase and deletion filter on a set the filter found infeasible.
-Verdict reduce(Filter &f) {
-  if (f.certificate_phase() == Verdict::Stopped) return Verdict::Stopped;
-  return f.deletion();
+// Certificate phase and deletion filter on a set the filter found
+// infeasible: over all candidates at once, or rows before bounds (MIP
+// tests, see conflict/filter.h).
+Verdict reduce(Filter &f, bool rows_first) {
+  Verdict r = f.certificate_phase();
+  if (r != Verdict::Stopped) r = rows_first ? f.deletion(Filter::Scope::Rows) : f.deletion();
+  if (r != Verdict::Stopped && rows_first) r = f.deletion(Filter::Scope::Bounds);
+  return r;
+}
+
+// A refinement pass: the filter's set is solved, then reduced when
+// infeasible.
+Outcome refine_set(Filter &f, const Tester &t, bool rows_first) {
+  const Verdict v = f.check();
+  if (v == Verdict::Feasible) return ended(TVL_STAT_CONFLICT_FEASIBLE, {});
+  if (v == Verdict::Stopped) return ended(t.stop_status(), {});
+  if (v == Verdict::Unsure) return Outcome{TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY, 0, {}};
+  return settled(f, reduce(f, rows_first));
 }
 
 // The marks a second pass starts from: every member left a candidate again.
@@ -47,11 +62,7 @@ std::vector<Mark> reopened(std::vector<Mark> marks) {
 Outcome run_lp(tvlenv *env, const WorkModel &w, const FilterLog &log) {
   LpTester t(env, w);
   Filter f(w, t, std::vector<Mark>(w.items.size(), Mark::In), log);
-  const Verdict v = f.check();
-  if (v == Verdict::Feasible) return ended(TVL_STAT_CONFLICT_FEASIBLE, {});
-  if (v == Verdict::Stopped) return ended(t.stop_status(), {});
-  if (v == Verdict::Unsure) return Outcome{TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY, 0, {}};
-  return settled(f, reduce(f));
+  return refine_set(f, t, false);
 }
 
 Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mm, FilterLog log) {
@@ -64,34 +75,23 @@ Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::Mip
     if (v == Verdict::Stopped) return ended(t.stop_status(), {});
     if (v == Verdict::Infeasible) {
       // An infeasible set of the relaxation is one of the MIP as well.
-      if (reduce(f) == Verdict::Stopped) return ended(TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
+      if (reduce(f, false) == Verdict::Stopped) return ended(TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
       marks = reopened(f.marks());
     }
   }
   log.phase = "MIP";
   MipTester t(env, lp, w, mm);
   Filter f(w, t, marks, log);
-  const Verdict v = f.check();
-  if (v == Verdict::Feasible) return ended(TVL_STAT_CONFLICT_FEASIBLE, {});
-  if (v == Verdict::Stopped) return ended(t.stop_status(), {});
-  if (v == Verdict::Unsure) return Outcome{TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY, 0, {}};
-  Verdict r = f.certificate_phase();
-  if (r != Verdict::Stopped) r = f.deletion(Filter::Scope::Rows);
-  if (r != Verdict::Stopped) r = f.deletion(Filter::Scope::Bounds);
-  return settled(f, r);
+  return refine_set(f, t, true);
 }
 
 // An independent re-solve of the final set from scratch.
 bool reproduced(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel *mm, const std::vector<Mark> &marks) {
   FilterLog quiet{env, 0, ""};
-  if (mm) {
-    MipTester t(env, lp, w, *mm);
-    Filter f(w, t, marks, quiet);
-    const Verdict v = f.check();
-    return v != Verdict::Feasible;
-  }
-  LpTester t(env, w);
-  Filter f(w, t, marks, quiet);
+  std::unique_ptr<Tester> t;
+  if (mm) t = std::make_unique<MipTester>(env, lp, w, *mm);
+  else t = std::make_unique<LpTester>(env, w);
+  Filter f(w, *t, marks, quiet);
   return f.check() != Verdict::Feasible;
 }
 
