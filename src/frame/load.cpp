@@ -78,9 +78,7 @@ LpData *lpdata_clone(const LpData *s) {
   LpData *d = lpdata_new();
   if (!d) return nullptr;
   int32_t n = s->ncols, m = s->nrows;
-  int64_t nz = 0;
-  for (int32_t j = 0; j < n; ++j) nz += s->matcnt[j];
-  bool ok = alloc_arrays(d, m, n, nz, s->rngval != nullptr);
+  bool ok = alloc_arrays(d, m, n, s->nonzeros(), s->rngval != nullptr);
   if (ok) {
     d->nrows = m;
     d->ncols = n;

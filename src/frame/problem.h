@@ -155,6 +155,12 @@ struct LpData {
 
   // End of the used part of the nonzero arrays.
   int64_t nzend() const { return ncols ? int64_t{matbeg[ncols - 1]} + matcnt[ncols - 1] : 0; }
+  // Number of stored coefficients (the used part may hold gaps).
+  int64_t nonzeros() const {
+    int64_t nz = 0;
+    for (int32_t j = 0; j < ncols; ++j) nz += matcnt[j];
+    return nz;
+  }
 };
 
 // Column types of a MIP: 'C', 'B', 'I', 'S' or 'N' per column.

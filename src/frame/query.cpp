@@ -263,9 +263,7 @@ int TVLgetnumcols(TVLCENVptr env, TVLCLPptr lp) {
 int TVLgetnumnz(TVLCENVptr env, TVLCLPptr lp) {
   int st = enter(env, mut(lp));
   if (st) return boundary(env, st), 0;
-  int64_t nz = 0;
-  for (int32_t j = 0; j < lp->lp->ncols; ++j) nz += lp->lp->matcnt[j];
-  return static_cast<int>(nz);
+  return static_cast<int>(lp->lp->nonzeros());
 }
 
 int TVLgetobjsen(TVLCENVptr env, TVLCLPptr lp) {

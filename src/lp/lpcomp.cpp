@@ -92,7 +92,7 @@ constexpr int64_t kRaceMinNonzeros = 20000;
 int resolve_lp_method(const tvlenv *env, const tvllp *lp) {
   const int method = param_int(env, TVL_PARAM_LPMETHOD);
   if (method != TVL_ALG_AUTOMATIC) return method;
-  if (lp_threads(env) >= 2 && param_int(env, TVL_PARAM_MEMORYEMPHASIS) == 0 && lp->lp->nzend() >= kRaceMinNonzeros)
+  if (lp_threads(env) >= 2 && param_int(env, TVL_PARAM_MEMORYEMPHASIS) == 0 && lp->lp->nonzeros() >= kRaceMinNonzeros)
     return TVL_ALG_CONCURRENT;
   if (param_int(env, TVL_PARAM_ADVIND) != 0 && basis_present(lp) && !quadratic_objective(lp)) {
     int infeasible = 0;
