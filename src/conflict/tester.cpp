@@ -110,8 +110,8 @@ std::vector<double> MipTester::elastic_cost() const {
   // side (a one-sided row's slack has none), and likewise for -1.
   for (size_t k = 0; k < w_.tight_lo.size(); ++k) {
     const bool lo_relaxed = model_.lp.collo[k] < w_.tight_lo[k], up_relaxed = model_.lp.colup[k] > w_.tight_up[k];
-    if (lo_relaxed && !up_relaxed && model_.lp.colup[k] < lp::kWorkInf) cost[k] = -1.0;
-    if (up_relaxed && !lo_relaxed && model_.lp.collo[k] > -lp::kWorkInf) cost[k] = 1.0;
+    if (lo_relaxed && !up_relaxed && model_.lp.colup[k] < kInfBound) cost[k] = -1.0;
+    if (up_relaxed && !lo_relaxed && model_.lp.collo[k] > -kInfBound) cost[k] = 1.0;
   }
   return cost;
 }
