@@ -1,9 +1,9 @@
 // mipcheck: solves one MIP and checks the answer.
 //
-//   mipcheck FILE OPTIMUM [TIME_LIMIT]
+//   mipcheck FILE OPTIMUM [TIME_LIMIT [THREADS]]
 //
-// Runs TVLmipopt single-threaded with the time limit (default 60 s) and
-// defaults otherwise, then prints one line:
+// Runs TVLmipopt with the time limit (default 60 s) on THREADS search
+// threads (default 1) and defaults otherwise, then prints one line:
 //   status objective optimum seconds nodes violation verdict
 // where violation is the incumbent's largest violation of bounds, rows and
 // integrality on the model read again from FILE ("-" without incumbent),
@@ -24,7 +24,7 @@
 
 int main(int argc, char **argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: mipcheck FILE OPTIMUM [TIME_LIMIT]\n");
+    std::fprintf(stderr, "usage: mipcheck FILE OPTIMUM [TIME_LIMIT [THREADS]]\n");
     return 2;
   }
   const std::string file = argv[1];
@@ -37,7 +37,7 @@ int main(int argc, char **argv) {
     std::printf("read-error\n");
     return 1;
   }
-  TVLsetintparam(env, TVL_PARAM_THREADS, 1);
+  TVLsetintparam(env, TVL_PARAM_THREADS, argc > 4 ? std::atoi(argv[4]) : 1);
   TVLsetdblparam(env, TVL_PARAM_TILIM, tilim);
   const auto t0 = std::chrono::steady_clock::now();
   st = TVLmipopt(env, lp);

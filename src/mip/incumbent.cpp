@@ -35,6 +35,12 @@ bool Incumbent::offer(const std::vector<double> &x, double v, int64_t node) {
   return true;
 }
 
+void Incumbent::adopt(const Incumbent &other) {
+  if (record_.value != other.record_.value || x_.size() != other.x_.size()) x_ = other.x_;
+  record_ = other.record_;
+  cutoff_ = other.cutoff_;
+}
+
 double pool_cutoff(const CutoffSettings &s, double z) {
   double allow = kNoValue;
   if (s.pool_absgap < kNoValueLimit) allow = s.pool_absgap;

@@ -51,6 +51,10 @@ class Incumbent {
   // Offers a candidate with internal objective v to the sink and then as
   // incumbent; true when it became the incumbent.
   bool offer(const std::vector<double> &x, double v, int64_t node);
+  // Takes over another incumbent's record, cutoff and point (a worker of a
+  // parallel search starts each round from the shared incumbent); the
+  // sink stays.
+  void adopt(const Incumbent &other);
   void set_sink(SolutionSink sink) { sink_ = std::move(sink); }
   bool has_sink() const { return static_cast<bool>(sink_); }
   // Solutions the sink kept in this search.

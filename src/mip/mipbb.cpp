@@ -10,6 +10,8 @@
 #include "frame/env.h"
 #include "mip/cuts/cut_loop.h"
 #include "mip/info_callback.h"
+#include "mip/search_team.h"
+
 #include "runtime/workcount.h"
 
 namespace tvl::mip {
@@ -46,7 +48,13 @@ SearchSettings search_settings(const tvlenv *env, const MipModel &model) {
   s.workmem_mb = param_dbl(env, TVL_PARAM_WORKMEM);
   s.workdir = param_str(env, TVL_PARAM_WORKDIR);
   s.heur = heur_settings(env);
+  s.threads = search_threads(env);
   return s;
+}
+
+int search_threads(const tvlenv *env) {
+  const int threads = param_int(env, TVL_PARAM_THREADS);
+  return threads >= 2 ? std::min(threads, kMaxSearchThreads) : 1;
 }
 
 Search::Search(tvlenv *env, const MipModel &model, MipRecord &record, const SearchSettings &settings, NodeLog &log)
@@ -74,8 +82,34 @@ int Search::lp_stop_status(lp::LpStatus s) const {
 double Search::best_bound(const Node *current) const {
   double b = queue_->best_bound();
   if (current) b = std::min(b, current->bound);
+  if (team_) b = std::min(b, team_->held_bound());
   return b;
 }
+
+double Search::open_bound() const {
+  double b = std::min(queue_->best_bound(), outside_bound_);
+  for (const std::unique_ptr<Node> &n : outbox_) b = std::min(b, n->bound);
+  return b;
+}
+
+bool Search::open_empty() const { return queue_->empty() && outbox_.empty() && outside_bound_ >= kNoValue; }
+
+void Search::push_open(std::unique_ptr<Node> node) {
+  if (worker_) outbox_.push_back(std::move(node));
+  else queue_->push(std::move(node), incumbent_.value());
+}
+
+void Search::emit(const LogRecord &rec) {
+  if (!worker_) {
+    log_.record(rec);
+    return;
+  }
+  WorkerEvent e;
+  e.rec = rec;
+  events_.push_back(std::move(e));
+}
+
+int64_t Search::iterations() const { return lp_->iterations() + extra_iterations_; }
 
 void Search::log_node(const Node &node, int status, double objective, int iinf, bool incumbent, int lp_status,
                       int cut_family, int64_t cut_count) {
@@ -85,17 +119,17 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   rec.work = thread_work();
   rec.objective = objective;
   rec.best_integer = incumbent_.value();
-  double b = queue_->best_bound();
+  double b = open_bound();
   if (status == 0 && !incumbent) b = std::min(b, node.bound);
   if (b >= kNoValue && incumbent_.present()) b = incumbent_.value();
   rec.best_bound = b;
   rec.node = record_.nodes - 1;
-  rec.left = queue_->size();
+  rec.left = queue_->size() + static_cast<int64_t>(outbox_.size());
   rec.status = status;
   rec.lp_status = lp_status;
   rec.iinf = iinf;
   rec.incumbent = incumbent;
-  rec.iterations = lp_->iterations();
+  rec.iterations = iterations();
   rec.id = node.id;
   rec.parent = node.parent;
   rec.depth = node.depth;
@@ -103,9 +137,11 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   rec.dir = node.dir;
   rec.has_branch = node.dir != 'N';
   rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
-  const NodeFile *file = queue_->node_file();
-  log_.set_tree_bytes(tree_bytes(), file ? file->bytes() : 0.0, file ? file->stored_bytes() : 0.0);
-  log_.record(rec);
+  if (!worker_) {
+    const NodeFile *file = queue_->node_file();
+    log_.set_tree_bytes(tree_bytes(), file ? file->bytes() : 0.0, file ? file->stored_bytes() : 0.0);
+  }
+  emit(rec);
 }
 
 std::vector<BoundChange> Search::reduced_cost_fixings(const Node &, const lp::LpResult &r) const {
@@ -175,11 +211,11 @@ bool Search::offer_found(const std::vector<double> &x, int64_t node) {
   if (queue_) {
     rec.node = node;
     rec.left = queue_->size();
-    rec.iterations = lp_->iterations();
-    rec.best_bound = queue_->empty() ? -kNoValue : queue_->best_bound();
+    rec.iterations = iterations();
+    rec.best_bound = open_empty() ? -kNoValue : open_bound();
     queue_->prune([this](double b) { return incumbent_.prunes(b); });
   }
-  log_.record(rec);
+  emit(rec);
   return true;
 }
 
@@ -211,8 +247,8 @@ bool Search::dive_ok(const Node &child) const {
   if (!incumbent_.present()) return true;
   const double z = incumbent_.value();
   if (gap_closed(s_.term, z, child.bound)) return false;
-  if (queue_->empty()) return true;
-  const double best = queue_->best_bound();
+  if (open_empty()) return true;
+  const double best = open_bound();
   return child.bound - best <= s_.bttol * (z - best);
 }
 
@@ -262,9 +298,8 @@ std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vec
   const char first = choice.first, second = first == 'U' ? 'D' : 'U';
   std::unique_ptr<Node> dive = make_child(first);
   std::unique_ptr<Node> other = make_child(second);
-  const double z = incumbent_.value();
-  if (other) queue_->push(std::move(other), z);
-  if (dive && !dive_ok(*dive)) queue_->push(std::move(dive), z);
+  if (other) push_open(std::move(other));
+  if (dive && !dive_ok(*dive)) push_open(std::move(dive));
   log_node(node, 0, r.objval, iinf, false);
   return dive;
 }
@@ -292,9 +327,8 @@ std::unique_ptr<Node> Search::branch_special(Node &node, const lp::LpResult &r, 
     return nullptr;
   }
   std::unique_ptr<Node> dive = kids[0] ? std::move(kids[0]) : std::move(kids[1]);
-  const double z = incumbent_.value();
-  if (kids[1]) queue_->push(std::move(kids[1]), z);
-  if (!dive_ok(*dive)) queue_->push(std::move(dive), z);
+  if (kids[1]) push_open(std::move(kids[1]));
+  if (!dive_ok(*dive)) push_open(std::move(dive));
   log_node(node, 0, r.objval, 0, false);
   return dive;
 }
@@ -327,7 +361,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     case lp::LpStatus::DetTimeLimit: case lp::LpStatus::Aborted:
       stop_ = lp_stop_status(r.status);
       --record_.nodes;
-      queue_->push(std::move(node), incumbent_.value());
+      push_open(std::move(node));
       return nullptr;
     case lp::LpStatus::Unbounded: case lp::LpStatus::InfOrUnbd:
       if (node->depth == 0) {
@@ -340,7 +374,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
       record_.submethod = TVL_ALG_DUAL;
       stop_ = incumbent_.present() ? TVLMIP_FAIL_FEAS : TVLMIP_FAIL_INFEAS;
       --record_.nodes;
-      queue_->push(std::move(node), incumbent_.value());
+      push_open(std::move(node));
       return nullptr;
   }
   if (node->depth == 0) root_cuts(*node, r);
@@ -441,7 +475,7 @@ int Search::report_progress(const SearchProgress &p, const Node *current) {
   info.bound = p.bound;
   info.cutoff = incumbent_.cutoff();
   info.nodes = p.nodes;
-  info.nodes_left = queue_->size() + (current ? 1 : 0);
+  info.nodes_left = queue_->size() + (current ? 1 : 0) + held_nodes();
   info.iterations = p.iterations;
   if (p.feasible && original_updates_ != p.updates) {
     original_x_ = to_original_ ? to_original_(incumbent_.x()) : incumbent_.x();
@@ -453,10 +487,10 @@ int Search::report_progress(const SearchProgress &p, const Node *current) {
 }
 
 void Search::finish(const Node *current) {
-  record_.nodes_left = queue_->size() + (current ? 1 : 0);
+  record_.nodes_left = queue_->size() + (current ? 1 : 0) + held_nodes();
   record_.best_bound = best_bound(current);
   if (record_.best_bound >= kNoValue && incumbent_.present()) record_.best_bound = incumbent_.value();
-  record_.iterations = lp_ ? lp_->iterations() : 0;
+  record_.iterations = lp_ ? iterations() : 0;
 }
 
 double Search::tree_bytes() const {
@@ -468,26 +502,31 @@ int Search::node_file_failure() const {
   return incumbent_.present() ? TVLMIP_FAIL_FEAS_NO_TREE : TVLMIP_FAIL_INFEAS_NO_TREE;
 }
 
+std::unique_ptr<HeuristicSequence> Search::make_heuristics() {
+  HeurSettings hs = s_.heur;
+  if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1;  // only better solutions count in RINS
+  return std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
+    SearchSettings sub_settings = s_;
+    sub_settings.term.nodelim = nodes;
+    sub_settings.cutoff.user_cutoff = cutoff;
+    return run_sub_mip(env_, sub, sub_settings);
+  });
+}
+
 int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
   propagator_ = std::make_unique<NodePropagator>(model_, s_.feastol);
   if (s_.nodefile > 0)
     queue_->set_node_file(std::make_unique<NodeFile>(s_.nodefile, s_.workdir), s_.workmem_mb * 1048576.0);
-  HeurSettings hs = s_.heur;
-  if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1;  // only better solutions count in RINS
-  heur_ = std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
-    SearchSettings sub_settings = s_;
-    sub_settings.term.nodelim = nodes;
-    sub_settings.cutoff.user_cutoff = cutoff;
-    return run_sub_mip(env_, sub, sub_settings);
-  });
+  heur_ = make_heuristics();
   start_ = env_time(env_);
   start_work_ = thread_work();
   auto root = std::make_unique<Node>();
   root->id = 0;
   current_ = process(std::move(root));
   queue_->set_root_iinf(root_iinf_);
+  if (s_.threads > 1 && !s_.sub_mip && !stop_) start_team();
   return search_loop();
 }
 
@@ -503,42 +542,45 @@ int Search::resume(const TerminationSettings &term) {
   return search_loop();
 }
 
+int Search::pass_status() {
+  if (stop_) return stop_;
+  if (!current_ && !held_nodes() && queue_->empty()) {
+    // Every node was processed: the bound meets the incumbent.
+    if (incumbent_.present()) {
+      record_.global_bound = incumbent_.value();
+      return exhausted_status(s_.term, true);
+    }
+    return lost_solution_ ? TVLMIP_FAIL_INFEAS : exhausted_status(s_.term, false);
+  }
+  SearchProgress p;
+  p.feasible = incumbent_.present();
+  p.incumbent = incumbent_.value();
+  p.bound = best_bound(current_.get());
+  p.bound_cut_off = incumbent_.prunes(p.bound);
+  p.updates = incumbent_.record().updates;
+  p.nodes = record_.nodes;
+  p.iterations = iterations();
+  p.generated = incumbent_.sink_kept();
+  p.tree_mb = tree_bytes() * 9.5367431640625e-7;
+  int status = termination_status(env_, s_.term, p);
+  if (!status && !s_.sub_mip && has_info_callback(env_)) status = report_progress(p, current_.get());
+  return status;
+}
+
 int Search::search_loop() {
+  if (team_) return parallel_loop();
   int status = 0;
-  while (status == 0) {
-    if (stop_) {
-      status = stop_;
-      break;
-    }
-    if (!current_ && queue_->empty()) {
-      // Every node was processed: the bound meets the incumbent.
-      if (incumbent_.present()) {
-        record_.global_bound = incumbent_.value();
-        status = exhausted_status(s_.term, true);
-      } else {
-        status = lost_solution_ ? TVLMIP_FAIL_INFEAS : exhausted_status(s_.term, false);
-      }
-      break;
-    }
-    SearchProgress p;
-    p.feasible = incumbent_.present();
-    p.incumbent = incumbent_.value();
-    p.bound = best_bound(current_.get());
-    p.bound_cut_off = incumbent_.prunes(p.bound);
-    p.updates = incumbent_.record().updates;
-    p.nodes = record_.nodes;
-    p.iterations = lp_->iterations();
-    p.generated = incumbent_.sink_kept();
-    p.tree_mb = tree_bytes() * 9.5367431640625e-7;
-    status = termination_status(env_, s_.term, p);
-    if (!status && !s_.sub_mip && has_info_callback(env_)) status = report_progress(p, current_.get());
-    if (status) break;
+  while ((status = pass_status()) == 0) {
     if (!current_ && !(current_ = queue_->pop())) {
       status = node_file_failure();
       break;
     }
     current_ = process(std::move(current_));
   }
+  return end_search(status);
+}
+
+int Search::end_search(int status) {
   finish(current_.get());
   if (status == TVLMIP_OPTIMAL_TOL && record_.best_bound == incumbent_.value()) status = TVLMIP_OPTIMAL;
   return status;

@@ -28,6 +28,16 @@
 //
 // Before each node the search reports its progress to the informational
 // callback, when one is installed (mip/info_callback.h).
+//
+// With TVL_PARAM_THREADS at 2 or more the tree below the root is searched
+// by that many workers in lockstep rounds (mip/search_team.h): each round
+// gives every worker one node (its own dive child, else the next node of
+// the shared queue) and all process their nodes at once, each on its own
+// copy of the node LP and of the state it reads (incumbent, pseudo
+// costs).  Their results (new nodes, solutions, pseudo-cost observations,
+// node-log records) are then merged in worker order.  Nothing depends on
+// which thread finished first, so the search is deterministic for a given
+// thread count: the same nodes, log and answer on every run.
 #pragma once
 
 #include <cstdint>
@@ -63,14 +73,22 @@ struct SearchSettings {
   std::string workdir = ".";   // directory of a node file on disk
   HeurSettings heur;
   bool sub_mip = false;  // a search inside a heuristic: no information callback
+  // Search workers: TVL_PARAM_THREADS when 2 or more (at most 16), else 1.
+  // The automatic setting 0 searches with one thread.
+  int threads = 1;
 };
 
 SearchSettings search_settings(const tvlenv *env, const MipModel &model);
+
+// Threads of the search under TVL_PARAM_THREADS (SearchSettings::threads).
+int search_threads(const tvlenv *env);
 
 class Search {
  public:
   Search(tvlenv *env, const MipModel &model, MipRecord &record, const SearchSettings &settings, NodeLog &log);
   ~Search();
+  Search(const Search &) = delete;
+  Search &operator=(const Search &) = delete;
   // Runs the search to its end; returns the MIP status.
   int run();
   // Continues a search that ended by a limit or stop from the open nodes
@@ -91,6 +109,16 @@ class Search {
   }
 
  private:
+  struct Team;
+  // What a worker of a parallel search hands back, in the order it
+  // happened: a solution offered to its incumbent, or a node-log record.
+  struct WorkerEvent {
+    bool offer = false;
+    std::vector<double> x;  // offer: the point, its objective and node
+    double value = 0.0;
+    int64_t node = 0;
+    LogRecord rec;          // otherwise
+  };
   // Processes a node; returns the child to dive into (or nullptr).
   std::unique_ptr<Node> process(std::unique_ptr<Node> node);
   // Propagates the node's new bounds through the rows (false: infeasible);
@@ -123,6 +151,30 @@ class Search {
   int lp_stop_status(lp::LpStatus s) const;
   void finish(const Node *current);
   int search_loop();
+  // The checks made before each node (stop request, exhausted tree,
+  // termination test, information callback); 0 to go on.
+  int pass_status();
+  int end_search(int status);
+  // Parallel search (mip/search_team.cpp).
+  bool start_team();
+  int parallel_loop();
+  // Hands out this round's nodes; false when the node file failed.
+  bool assign_nodes(std::vector<int> &active);
+  void sync_worker(Search &w, int ordinal);
+  void merge_worker(Search &w, bool own_thread);
+  void merge_record(LogRecord rec, bool offer_kept);
+  void return_held_nodes();
+  // Nodes held by the workers between rounds (their dive children).
+  int64_t held_nodes() const;
+  // A new open node: into the queue, or for a worker into its outbox.
+  void push_open(std::unique_ptr<Node> node);
+  // Best bound and emptiness of the open nodes this search sees.
+  double open_bound() const;
+  bool open_empty() const;
+  // A node-log record: to the log, or for a worker into its events.
+  void emit(const LogRecord &rec);
+  int64_t iterations() const;
+  std::unique_ptr<HeuristicSequence> make_heuristics();
   // Hands the search's progress to the informational callback; the abort
   // status when it asks to stop, else 0.
   int report_progress(const SearchProgress &p, const Node *current);
@@ -156,6 +208,19 @@ class Search {
   int stop_ = 0;   // status a node LP stop asked for
   bool lost_solution_ = false;  // an integral LP solution failed the acceptance check
   double start_ = 0.0, root_bound_ = -kNoValue;
+
+  // Parallel search: the team of the coordinating search, and a worker's
+  // round state.
+  std::unique_ptr<Team> team_;
+  bool worker_ = false;
+  std::vector<std::unique_ptr<Node>> outbox_;  // a worker's new open nodes
+  double outside_bound_ = kNoValue;            // the shared queue's bound
+  std::vector<WorkerEvent> events_;
+  std::vector<PcObservation> journal_;         // pseudo-cost observations
+  int64_t round_base_ = 0;                     // node number of the round
+  uint64_t round_work_ = 0;                    // work of the last round
+  int64_t merged_iterations_ = 0;              // a worker's, merged so far
+  int64_t extra_iterations_ = 0;               // the workers' iterations
 };
 
 // A quiet search of `sub` (a variant of a model: fixed columns, another

@@ -115,7 +115,14 @@ void opening_lines(const tvlenv *env) {
   msg_results(env, "%s", kEmphasis[emphasis >= 0 && emphasis <= 4 ? emphasis : 0]);
   msg_results(env, param_int(env, TVL_PARAM_MIPSEARCH) == 1 ? "MIP search method: traditional branch-and-cut.\n"
                                                             : "MIP search method: dynamic search.\n");
-  msg_results(env, "Parallel mode: none, using 1 thread.\n");
+  // The search is deterministic in either mode (mip/mipbb.h); the line
+  // names the mode asked for.
+  const int threads = search_threads(env);
+  if (threads == 1) msg_results(env, "Parallel mode: none, using 1 thread.\n");
+  else if (param_int(env, TVL_PARAM_PARALLELMODE) == -1)
+    msg_results(env, "Parallel mode: opportunistic, using up to %d threads.\n", threads);
+  else
+    msg_results(env, "Parallel mode: deterministic, using up to %d threads.\n", threads);
 }
 
 // A column whose lower bound lies above its upper bound (after rounding

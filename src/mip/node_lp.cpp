@@ -24,6 +24,19 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
   opt_ = std::make_unique<lp::DualOptimizer>(model.lp, control_);
 }
 
+std::unique_ptr<NodeLp> NodeLp::replica(const lp::SimplexControl &control) const {
+  auto c = std::make_unique<NodeLp>(model_, control);
+  c->lo_ = lo_;
+  c->up_ = up_;
+  c->root_lo_ = root_lo_;
+  c->root_up_ = root_up_;
+  c->added_ = added_;
+  c->touched_ = touched_;
+  c->is_touched_ = is_touched_;
+  c->opt_ = std::make_unique<lp::DualOptimizer>(opt_->model(), c->control_);
+  return c;
+}
+
 void NodeLp::apply(int32_t col, double lower, double upper) {
   if (lo_[col] == lower && up_[col] == upper) return;
   lo_[col] = lower;

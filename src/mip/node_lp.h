@@ -60,6 +60,11 @@ class NodeLp {
   // Tightens the root bounds of column j (every later load starts there).
   void tighten_root(int32_t col, double lower, double upper);
   double root_lower(int32_t col) const { return root_lo_[col]; }
+  // A copy for another thread of a parallel search: the same rows (the
+  // model's and the added ones), root bounds and loaded bounds, solved
+  // under `control` (its own environment's limit check).  Its first solve
+  // starts from the basis set_basis gives it.
+  std::unique_ptr<NodeLp> replica(const lp::SimplexControl &control) const;
   double root_upper(int32_t col) const { return root_up_[col]; }
 
  private:

@@ -12,6 +12,7 @@ Pseudocosts::Pseudocosts(int32_t n)
 
 void Pseudocosts::update(int32_t col, bool up, double gain, double dist) {
   if (dist <= 1e-9) return;
+  if (journal_) journal_->push_back({col, up, gain, dist});
   const double unit = std::max(gain, 0.0) / dist;
   if (up) {
     up_sum_[col] += unit;

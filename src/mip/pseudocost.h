@@ -10,9 +10,20 @@
 
 namespace tvl::mip {
 
+// One recorded degradation, as update() takes it.
+struct PcObservation {
+  int32_t col;
+  bool up;
+  double gain, dist;
+};
+
 class Pseudocosts {
  public:
   explicit Pseudocosts(int32_t n);
+  // Every later update is also appended to `journal` (nullptr: none), so
+  // that a parallel search can replay one worker's observations on the
+  // shared costs in a fixed order.
+  void set_journal(std::vector<PcObservation> *journal) { journal_ = journal; }
   // Records a degradation `gain` (>= 0) for a move of `dist` (> 0).
   void update(int32_t col, bool up, double gain, double dist);
   double down(int32_t col) const;
@@ -26,6 +37,7 @@ class Pseudocosts {
   std::vector<int32_t> down_n_, up_n_;
   double down_total_ = 0.0, up_total_ = 0.0;
   int64_t down_obs_ = 0, up_obs_ = 0;
+  std::vector<PcObservation> *journal_ = nullptr;
 };
 
 }  // namespace tvl::mip
