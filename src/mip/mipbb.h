@@ -31,10 +31,13 @@
 //
 // With TVL_PARAM_THREADS at 2 or more the tree below the root is searched
 // by that many workers in lockstep rounds (mip/search_team.h): each round
-// gives every worker one node (its own dive child, else the next node of
-// the shared queue) and all process their nodes at once, each on its own
-// copy of the node LP and of the state it reads (incumbent, pseudo
-// costs).  Their results (new nodes, solutions, pseudo-cost observations,
+// deals every worker eight nodes (its own dive child and the best nodes of
+// the shared queue, in turns) and all work at once, each on its own copy
+// of the node LP and of the state it reads (incumbent, pseudo costs); a
+// worker dives from its nodes in turn until its work in the round reaches
+// twenty times the average work of a tree node so far (work counts, not
+// time, so that the rounds end the same way on every run) or 64 nodes.
+// Nodes it did not reach go back to the queue.  Their results (new nodes, solutions, pseudo-cost observations,
 // node-log records) are then merged in worker order.  Nothing depends on
 // which thread finished first, so the search is deterministic for a given
 // thread count: the same nodes, log and answer on every run.
@@ -160,11 +163,14 @@ class Search {
   int parallel_loop();
   // Hands out this round's nodes; false when the node file failed.
   bool assign_nodes(std::vector<int> &active);
-  void sync_worker(Search &w, int ordinal);
+  void sync_worker(Search &w, int ordinal, int active);
+  // A worker's round: its nodes until its work budget or node cap.
+  void work_round();
   void merge_worker(Search &w, bool own_thread);
   void merge_record(LogRecord rec, bool offer_kept);
   void return_held_nodes();
-  // Nodes held by the workers between rounds (their dive children).
+  // Nodes held by the workers between rounds (dive children, nodes dealt
+  // to them but not processed).
   int64_t held_nodes() const;
   // A new open node: into the queue, or for a worker into its outbox.
   void push_open(std::unique_ptr<Node> node);
@@ -217,8 +223,13 @@ class Search {
   double outside_bound_ = kNoValue;            // the shared queue's bound
   std::vector<WorkerEvent> events_;
   std::vector<PcObservation> journal_;         // pseudo-cost observations
+  std::vector<std::unique_ptr<Node>> batch_;   // a worker's nodes of the round
   int64_t round_base_ = 0;                     // node number of the round
+  int64_t round_cap_ = 1;                      // nodes a worker may process in it
+  uint64_t round_budget_ = 0;                  // work after which it stops
   uint64_t round_work_ = 0;                    // work of the last round
+  uint64_t tree_work_ = 0;                     // coordinator: work when the team started
+  int64_t tree_nodes_ = 0;                     // and nodes then
   int64_t merged_iterations_ = 0;              // a worker's, merged so far
   int64_t extra_iterations_ = 0;               // the workers' iterations
 };

@@ -10,6 +10,21 @@
 
 namespace tvl::mip {
 
+namespace {
+
+// Nodes one worker may process in a round (and so the node numbers it may
+// hand out to children: two per node).
+constexpr int64_t kRoundNodes = 64;
+// A worker's round ends once its work passes this many times the average
+// work of a tree node.
+constexpr uint64_t kRoundNodeWork = 20;
+// Nodes dealt to each worker for a round, its dive child counting as one:
+// enough that a worker whose dives end early (most nodes of many models
+// are pruned at once) rarely runs out before its work budget.
+constexpr size_t kDealt = 8;
+
+}  // namespace
+
 Search::Team::~Team() {
   pool.reset();
   workers.clear();
@@ -19,8 +34,10 @@ Search::Team::~Team() {
 
 double Search::Team::held_bound() const {
   double b = kNoValue;
-  for (const std::unique_ptr<Search> &w : workers)
+  for (const std::unique_ptr<Search> &w : workers) {
     if (w->current_) b = std::min(b, w->current_->bound);
+    for (const std::unique_ptr<Node> &n : w->batch_) b = std::min(b, n->bound);
+  }
   return b;
 }
 
@@ -30,17 +47,32 @@ void Search::Team::run_worker(int k) {
   Search &w = *workers[i];
   const uint64_t before = thread_work();
   try {
-    w.current_ = w.process(std::move(w.current_));
+    w.work_round();
   } catch (...) {
     failures[i] = std::current_exception();
   }
   w.round_work_ = thread_work() - before;
 }
 
+void Search::work_round() {
+  const uint64_t start = thread_work();
+  size_t next = 0;
+  while (!stop_) {
+    if (!current_) {
+      if (next == batch_.size()) break;
+      current_ = std::move(batch_[next++]);
+    }
+    current_ = process(std::move(current_));
+    if (record_.nodes - round_base_ >= round_cap_ || thread_work() - start >= round_budget_) break;
+  }
+  batch_.erase(batch_.begin(), batch_.begin() + static_cast<std::ptrdiff_t>(next));
+}
+
 int64_t Search::held_nodes() const {
   if (!team_) return 0;
   int64_t n = 0;
-  for (const std::unique_ptr<Search> &w : team_->workers) n += w->current_ ? 1 : 0;
+  for (const std::unique_ptr<Search> &w : team_->workers)
+    n += (w->current_ ? 1 : 0) + static_cast<int64_t>(w->batch_.size());
   return n;
 }
 
@@ -91,35 +123,49 @@ bool Search::start_team() {
   // The first worker goes on with the root's dive.
   team->workers[0]->current_ = std::move(current_);
   team_ = std::move(team);
+  tree_work_ = thread_work();
+  tree_nodes_ = record_.nodes;
   return true;
 }
 
 bool Search::assign_nodes(std::vector<int> &active) {
   active.clear();
-  int64_t budget = s_.term.nodelim - record_.nodes;
+  const int64_t remaining = s_.term.nodelim - record_.nodes;
+  // Every worker gets kDealt nodes to start from, its dive child counting
+  // as one: the queue's best nodes are dealt in turns, first to the
+  // workers that have none.
+  for (size_t pass = 0; pass < kDealt; ++pass) {
+    for (const std::unique_ptr<Search> &w : team_->workers) {
+      const size_t have = (w->current_ ? 1 : 0) + w->batch_.size();
+      if (have > pass || queue_->empty()) continue;
+      std::unique_ptr<Node> n = queue_->pop();
+      if (!n) return false;
+      w->batch_.push_back(std::move(n));
+    }
+  }
   for (size_t k = 0; k < team_->workers.size(); ++k) {
-    Search &w = *team_->workers[k];
-    team_->active[k] = 0;
-    if (budget <= 0) continue;
-    if (!w.current_ && !queue_->empty() && !(w.current_ = queue_->pop())) return false;
-    if (!w.current_) continue;
-    team_->active[k] = 1;
-    active.push_back(static_cast<int>(k));
-    --budget;
+    const Search &w = *team_->workers[k];
+    team_->active[k] = (w.current_ || !w.batch_.empty()) && static_cast<int64_t>(active.size()) < remaining;
+    if (team_->active[k]) active.push_back(static_cast<int>(k));
   }
   return true;
 }
 
-void Search::sync_worker(Search &w, int ordinal) {
+void Search::sync_worker(Search &w, int ordinal, int active) {
   w.incumbent_.adopt(incumbent_);
   w.pc_ = pc_;
   w.pc_.set_journal(&w.journal_);
   w.journal_.clear();
   w.events_.clear();
-  w.record_.nodes = record_.nodes + ordinal;
-  w.round_base_ = w.record_.nodes;
+  // Every worker numbers its nodes from the shared count; the merge
+  // renumbers them in worker order.
+  w.record_.nodes = record_.nodes;
+  w.round_base_ = record_.nodes;
+  w.round_cap_ = std::clamp<int64_t>((s_.term.nodelim - record_.nodes) / active, 1, kRoundNodes);
+  const int64_t tree_nodes = record_.nodes - tree_nodes_;
+  w.round_budget_ = tree_nodes > 0 ? kRoundNodeWork * (thread_work() - tree_work_) / static_cast<uint64_t>(tree_nodes) : 0;
   // A node makes at most two children.
-  w.next_id_ = next_id_ + 2 * ordinal;
+  w.next_id_ = next_id_ + 2 * kRoundNodes * ordinal;
   w.outside_bound_ = queue_->best_bound();
   w.stop_ = 0;
 }
@@ -145,6 +191,7 @@ void Search::merge_record(LogRecord rec, bool offer_kept) {
 }
 
 void Search::merge_worker(Search &w, bool own_thread) {
+  const int64_t base = record_.nodes;
   // The work of a helper thread joins the coordinator's counter here, in
   // worker order, so that the log's pacing and deterministic limits see
   // the same totals on every run.
@@ -152,16 +199,19 @@ void Search::merge_worker(Search &w, bool own_thread) {
   record_.nodes += w.record_.nodes - w.round_base_;
   extra_iterations_ += w.lp_->iterations() - w.merged_iterations_;
   w.merged_iterations_ = w.lp_->iterations();
-  for (std::unique_ptr<Node> &n : w.outbox_)
-    if (!incumbent_.prunes(n->bound)) queue_->push(std::move(n), incumbent_.value());
-  w.outbox_.clear();
+  for (std::vector<std::unique_ptr<Node>> *nodes : {&w.outbox_, &w.batch_}) {
+    for (std::unique_ptr<Node> &n : *nodes)
+      if (!incumbent_.prunes(n->bound)) queue_->push(std::move(n), incumbent_.value());
+    nodes->clear();
+  }
   bool kept = false;
   for (WorkerEvent &e : w.events_) {
     if (!e.offer) {
+      e.rec.node += base - w.round_base_;
       merge_record(std::move(e.rec), kept);
       continue;
     }
-    kept = incumbent_.offer(e.x, e.value, e.node);
+    kept = incumbent_.offer(e.x, e.value, e.node + base - w.round_base_);
     if (kept) queue_->prune([this](double b) { return incumbent_.prunes(b); });
   }
   w.events_.clear();
@@ -176,8 +226,11 @@ void Search::merge_worker(Search &w, bool own_thread) {
 }
 
 void Search::return_held_nodes() {
-  for (const std::unique_ptr<Search> &w : team_->workers)
+  for (const std::unique_ptr<Search> &w : team_->workers) {
     if (w->current_) queue_->push(std::move(w->current_), incumbent_.value());
+    for (std::unique_ptr<Node> &n : w->batch_) queue_->push(std::move(n), incumbent_.value());
+    w->batch_.clear();
+  }
 }
 
 int Search::parallel_loop() {
@@ -188,8 +241,9 @@ int Search::parallel_loop() {
       status = node_file_failure();
       break;
     }
-    for (size_t k = 0; k < active.size(); ++k) sync_worker(*team_->workers[static_cast<size_t>(active[k])], static_cast<int>(k));
-    next_id_ += 2 * static_cast<int64_t>(active.size());
+    const int n = static_cast<int>(active.size());
+    for (int k = 0; k < n; ++k) sync_worker(*team_->workers[static_cast<size_t>(active[static_cast<size_t>(k)])], k, n);
+    next_id_ += 2 * kRoundNodes * n;
     team_->pool->run_round();
     for (int k : active)
       if (team_->failures[static_cast<size_t>(k)]) std::rethrow_exception(team_->failures[static_cast<size_t>(k)]);

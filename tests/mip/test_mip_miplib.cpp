@@ -15,19 +15,6 @@
 
 namespace {
 
-double published_optimum(const std::string &name) {
-  std::ifstream in(tvltest::collection_dir("miplib") + "/manifest.csv");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream ss(line);
-    std::vector<std::string> f;
-    std::string cell;
-    while (std::getline(ss, cell, ',')) f.push_back(cell);
-    if (f.size() > 6 && f[0] == name) return std::stod(f[6]);
-  }
-  return NAN;
-}
-
 struct Run {
   int status = 0;
   double objective = NAN, bound = NAN, violation = -1.0;
@@ -56,7 +43,7 @@ Run solve(const std::string &name, int varsel = 0, int nodesel = 1) {
 }
 
 void expect_optimal(const std::string &name, const Run &run) {
-  const double opt = published_optimum(name);
+  const double opt = tvltest::published_optimum(name);
   ASSERT_FALSE(std::isnan(opt)) << name;
   ASSERT_TRUE(run.status == TVLMIP_OPTIMAL || run.status == TVLMIP_OPTIMAL_TOL) << name << " status " << run.status;
   const double tol = run.status == TVLMIP_OPTIMAL ? 1e-6 : 1e-4;

@@ -85,6 +85,16 @@ TEST(Populate, EnumeratesEveryFeasiblePointOrEveryOneWithinThePoolGap) {
   const std::set<std::vector<double>> got = g.pool(), near = knapsack_points(9.0);
   for (const std::vector<double> &p : near) EXPECT_TRUE(got.count(p)) << p[0] << p[1] << p[2];
 
+  // Two search threads meet the same points (the workers' solutions reach
+  // the pool when their rounds are merged).
+  Session two("knapsack");
+  load_knapsack(two);
+  if (TVLsetintparam(two.env, TVL_PARAM_THREADS, 2) != 0) GTEST_SKIP() << "one core";
+  TVLsetintparam(two.env, TVL_PARAM_POPULATELIM, 1000);
+  ASSERT_EQ(TVLpopulate(two.env, two.lp), 0) << two.errors;
+  EXPECT_EQ(TVLgetstat(two.env, two.lp), TVLMIP_OPTIMAL_POPULATED);
+  EXPECT_EQ(two.pool(), knapsack_points(-1.0));
+
   // A second populate (status 129 is neither a verdict that ends populate
   // nor one that skips phase I) searches again and finds nothing new.
   const int before = TVLgetsolnpoolnumsolns(s.env, s.lp);

@@ -8,9 +8,11 @@
 // that is in none of them.
 #pragma once
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace tvltest {
 
@@ -37,6 +39,22 @@ inline std::string collection_dir(const std::string &collection) {
 // not exist when only the bundled subset is at hand.
 inline std::string instance_path(const std::string &collection, const std::string &name) {
   return collection_dir(collection) + "/" + name + ".mps.gz";
+}
+
+// Published optimal objective of a MIPLIB instance from the collection's
+// manifest (column 7); NaN when the instance is not listed.
+inline double published_optimum(const std::string &name) {
+  std::ifstream in(collection_dir("miplib") + "/manifest.csv");
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t start = 0;
+    std::vector<std::string> f;
+    for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+      f.push_back(line.substr(start, comma - start));
+    f.push_back(line.substr(start));
+    if (f.size() > 6 && f[0] == name) return std::stod(f[6]);
+  }
+  return std::nan("");
 }
 
 }  // namespace tvltest
