@@ -42,6 +42,11 @@ constexpr size_t kMaxSupport = 1500;
 constexpr size_t kTableFactor = 4;
 // Greedy starts per round at most.
 constexpr size_t kMaxStarts = 300;
+// Table entries one extension may scan to test its candidates against
+// each other; the extension ends (the clique stays valid) when they are
+// spent.  Without it a set-partitioning model with rows of thousands of
+// columns makes the test quadratic in the candidates.
+constexpr int64_t kExtendScan = 2000000;
 
 int32_t literal(int32_t col, bool flip) { return 2 * col + (flip ? 1 : 0); }
 
@@ -56,8 +61,9 @@ class CliqueSeparator : public CutSeparator {
     const double v = x[static_cast<size_t>(lit / 2)];
     return lit % 2 ? 1.0 - v : v;
   }
-  // Whether literals a and b share a clique of the table.
-  bool conflict(int32_t a, int32_t b) const;
+  // Whether literals a and b share a clique of the table; the entries
+  // scanned are taken from `budget`.
+  bool conflict(int32_t a, int32_t b, int64_t &budget) const;
   void extend(std::vector<int32_t> &clique);
   Cut to_cut(const std::vector<int32_t> &clique) const;
 
@@ -114,12 +120,14 @@ void CliqueSeparator::build_table(const CutContext &ctx) {
   }
 }
 
-bool CliqueSeparator::conflict(int32_t a, int32_t b) const {
+bool CliqueSeparator::conflict(int32_t a, int32_t b, int64_t &budget) const {
   // Scan the cliques of the literal that has fewer.
   if (of_lit_[static_cast<size_t>(a)].size() > of_lit_[static_cast<size_t>(b)].size()) std::swap(a, b);
-  for (int32_t c : of_lit_[static_cast<size_t>(a)])
+  for (int32_t c : of_lit_[static_cast<size_t>(a)]) {
+    budget -= start_[static_cast<size_t>(c) + 1] - start_[static_cast<size_t>(c)];
     for (int32_t p = start_[static_cast<size_t>(c)]; p < start_[static_cast<size_t>(c) + 1]; ++p)
       if (members_[static_cast<size_t>(p)] == b) return true;
+  }
   return false;
 }
 
@@ -146,13 +154,19 @@ void CliqueSeparator::extend(std::vector<int32_t> &clique) {
   // A candidate conflicts with every first member; it joins when it also
   // conflicts with the candidates that joined before it.
   const size_t members = clique.size();
+  int64_t budget = kExtendScan;
   for (int32_t l : touched) {
+    if (budget <= 0) break;
     if (count_[static_cast<size_t>(l)] != static_cast<int32_t>(members) ||
         std::find(clique.begin(), clique.begin() + static_cast<std::ptrdiff_t>(members), l) !=
             clique.begin() + static_cast<std::ptrdiff_t>(members))
       continue;
     bool all = true;
-    for (size_t k = members; k < clique.size() && all; ++k) all = conflict(l, clique[k]);
+    for (size_t k = members; k < clique.size() && all; ++k) {
+      // Out of budget: untested counts as no conflict, so l stays out.
+      if (budget <= 0) all = false;
+      else all = conflict(l, clique[k], budget);
+    }
     if (all) clique.push_back(l);
   }
   for (int32_t l : touched) {
