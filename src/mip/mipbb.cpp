@@ -12,6 +12,7 @@
 #include "mip/info_callback.h"
 #include "mip/search_team.h"
 
+#include "runtime/clock.h"
 #include "runtime/workcount.h"
 
 namespace tvl::mip {
@@ -53,8 +54,12 @@ SearchSettings search_settings(const tvlenv *env, const MipModel &model) {
 }
 
 int search_threads(const tvlenv *env) {
-  const int threads = param_int(env, TVL_PARAM_THREADS);
-  return threads >= 2 ? std::min(threads, kMaxSearchThreads) : 1;
+  // 0 (automatic): the machine's cores, but one thread while an
+  // informational or MIP callback is installed, so that it is called
+  // before every node (parallel rounds report once per round).
+  int threads = param_int(env, TVL_PARAM_THREADS);
+  if (threads == 0) threads = has_info_callback(env) ? 1 : thread_limit();
+  return std::clamp(threads, 1, kMaxSearchThreads);
 }
 
 Search::Search(tvlenv *env, const MipModel &model, MipRecord &record, const SearchSettings &settings, NodeLog &log)
@@ -526,7 +531,7 @@ int Search::run() {
   root->id = 0;
   current_ = process(std::move(root));
   queue_->set_root_iinf(root_iinf_);
-  if (s_.threads > 1 && !s_.sub_mip && !stop_) start_team();
+  if (s_.threads > 1 && !s_.sub_mip && !stop_ && (current_ || !queue_->empty())) start_team();
   return search_loop();
 }
 
@@ -539,6 +544,8 @@ int Search::resume(const TerminationSettings &term) {
   }
   s_.term = term;
   stop_ = 0;
+  if (team_)
+    for (const std::unique_ptr<Search> &w : team_->workers) w->s_.term = term;  // their dive test reads the gaps
   return search_loop();
 }
 

@@ -211,6 +211,12 @@ void Search::merge_worker(Search &w, bool own_thread) {
       merge_record(std::move(e.rec), kept);
       continue;
     }
+    // Populate ends once its limit is reached: the search would have
+    // stopped there, so what the round found beyond it is dropped.
+    if (s_.term.pool_mode != 0 && incumbent_.sink_kept() >= s_.term.populate_limit) {
+      kept = false;
+      continue;
+    }
     kept = incumbent_.offer(e.x, e.value, e.node + base - w.round_base_);
     if (kept) queue_->prune([this](double b) { return incumbent_.prunes(b); });
   }
