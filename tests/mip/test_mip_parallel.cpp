@@ -1,12 +1,15 @@
 // The search with several threads on bundled MIPLIB instances: the same
 // optima with feasible incumbents, the same node log on every run for a
 // given thread count, node and deterministic limits that stop repeated
-// runs at the same node, an informational callback that sees a consistent
-// search and stops it, and a solution pool filled through the merges.
+// runs at the same node, a termination request from another thread, an
+// informational callback that sees a consistent search and stops it, and
+// a solution pool filled through the merges.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/api_session.h"
@@ -17,7 +20,7 @@
 namespace {
 
 struct Outcome {
-  int status = 0, nodes = 0, pool = 0;
+  int status = 0, nodes = 0, pool = 0, left = 0;
   double objective = NAN, bound = NAN, violation = -1.0;
   std::string log;
 };
@@ -25,6 +28,7 @@ struct Outcome {
 struct Limits {
   int nodelim = -1;         // TVL_PARAM_NODELIM when set
   double ticks = -1.0;      // deterministic time limit when set
+  double stop_after = -1.0; // seconds after which another thread requests termination
   TVLcallbackfunc info = nullptr;
   void *info_handle = nullptr;
 };
@@ -46,8 +50,19 @@ Outcome solve(const std::string &name, int threads, const Limits &limits = {}) {
   if (limits.nodelim >= 0) TVLsetintparam(s.env, TVL_PARAM_NODELIM, limits.nodelim);
   if (limits.ticks >= 0.0) TVLsetdblparam(s.env, 1127, limits.ticks);
   if (limits.info) TVLsetinfocallbackfunc(s.env, limits.info, limits.info_handle);
+  volatile int terminate = 0;
+  std::thread stopper;
+  if (limits.stop_after >= 0.0) {
+    TVLsetterminate(s.env, &terminate);
+    stopper = std::thread([&terminate, &limits] {
+      std::this_thread::sleep_for(std::chrono::duration<double>(limits.stop_after));
+      terminate = 1;
+    });
+  }
   EXPECT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
+  if (stopper.joinable()) stopper.join();
   run.status = TVLgetstat(s.env, s.lp);
+  run.left = TVLgetnodeleftcnt(s.env, s.lp);
   TVLgetobjval(s.env, s.lp, &run.objective);
   TVLgetbestobjval(s.env, s.lp, &run.bound);
   run.nodes = TVLgetnodecnt(s.env, s.lp);
@@ -108,6 +123,20 @@ TEST(MipParallel, NodeAndDeterministicLimitsStopRepeatedRunsAtTheSameNode) {
   EXPECT_EQ(c.nodes, d.nodes);
   EXPECT_EQ(c.objective, d.objective);
   EXPECT_EQ(tvltest::untimed(c.log), tvltest::untimed(d.log));
+}
+
+TEST(MipParallel, ATerminationRequestFromAnotherThreadStopsTheWorkersCleanly) {
+  if (!two_threads_available()) GTEST_SKIP() << "one core";
+  // misc07 takes seconds; the request comes while the workers search.
+  Limits stop;
+  stop.stop_after = 0.5;
+  const Outcome r = solve("misc07", 2, stop);
+  EXPECT_TRUE(r.status == TVLMIP_ABORT_FEAS || r.status == TVLMIP_ABORT_INFEAS) << r.status;
+  EXPECT_GT(r.left, 0);
+  if (r.status == TVLMIP_ABORT_FEAS) {
+    EXPECT_LE(r.violation, 1e-6);
+    EXPECT_LE(r.bound, r.objective);
+  }
 }
 
 struct Watch {
