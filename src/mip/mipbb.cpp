@@ -521,6 +521,7 @@ std::unique_ptr<HeuristicSequence> Search::make_heuristics() {
 int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
+  queue_->set_pool_gaps(s_.cutoff.pool_relgap, s_.cutoff.pool_absgap);
   propagator_ = std::make_unique<NodePropagator>(model_, s_.feastol);
   if (s_.nodefile > 0)
     queue_->set_node_file(std::make_unique<NodeFile>(s_.nodefile, s_.workdir), s_.workmem_mb * 1048576.0);

@@ -98,6 +98,8 @@ void apply_pool_switches(const tvlenv *env, const SolnPool *pool, SearchSettings
   s.term.pool_mode = mode;
   s.term.populate_limit = param_int(env, TVL_PARAM_POPULATELIM);
   s.term.pool_gaps_finite = s.cutoff.pool_relgap < kNoValueLimit || s.cutoff.pool_absgap < kNoValueLimit;
+  // Phase II takes the nodes near the incumbent in random order.
+  if (mode == 2 && s.nodesel == kBestBound) s.nodesel = kPopulate;
 }
 
 // Model parts the search cannot handle yet.

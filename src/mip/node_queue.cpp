@@ -32,10 +32,28 @@ double NodeQueue::key_of(const Node &node, double incumbent) const {
     case kAltBestEstimate:
       if (incumbent < 1e75) return (node.bound + node.estimate - incumbent) / (node.estimate + 1e-10);
       return node.bound + node.estimate;
+    case kPopulate: {
+      const double u = next_uniform();
+      if (incumbent >= 1e75) return u;
+      const double scale = std::fabs(incumbent) + 1.0;
+      double gap = std::min(pool_relgap_ < 1e74 ? pool_relgap_ * std::fabs(incumbent) : 1e75,
+                            pool_absgap_ < 1e74 ? pool_absgap_ : 1e75);
+      if (gap >= 1e74) gap = 0.1 * scale;
+      return node.bound <= incumbent + gap + scale * 1e-10 ? u : 1.0 + u;
+    }
     default:
       return node.bound +
              (static_cast<double>(node.iinf) / std::max(root_iinf_, 1)) * 1e-14 * (std::fabs(node.bound) + 1.0);
   }
+}
+
+double NodeQueue::next_uniform() const {
+  // splitmix64: a full-period generator that needs one word of state.
+  uint64_t z = (stream_ += 0x9e3779b97f4a7c15ULL);
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  z ^= z >> 31;
+  return static_cast<double>(z >> 11) * 0x1.0p-53;
 }
 
 void NodeQueue::push(std::unique_ptr<Node> node, double incumbent) {

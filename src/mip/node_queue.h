@@ -9,9 +9,13 @@
 // Keys (smaller first): depth-first -depth; best-bound bound + (i / max(r,
 // 1)) * 1e-14 * (|bound| + 1) with i the node's and r the root's integer
 // infeasibilities; best-estimate bound + estimate; alternative
-// best-estimate (bound + estimate - incumbent) / (estimate + 1e-10).  In
-// best-estimate mode every k-th selection (TVL_PARAM_BBINTERVAL) takes the
-// best-bound node.
+// best-estimate (bound + estimate - incumbent) / (estimate + 1e-10);
+// populate (best-bound in populate phase II) a random u in [0, 1) when the
+// node's bound lies within the pool gap of the incumbent, else 1 + u, so
+// that the nodes near the incumbent come first in random order.  The pool
+// gap is min(relative gap * |z|, absolute gap), 0.1 (|z| + 1) when neither
+// is set, plus (|z| + 1) 1e-10.  In best-estimate mode every k-th
+// selection (TVL_PARAM_BBINTERVAL) takes the best-bound node.
 //
 // With a node file (mip/node_file.h), nodes held in memory beyond the
 // working-memory budget move out to the file, those with the largest bound
@@ -34,7 +38,7 @@
 
 namespace tvl::mip {
 
-enum NodeSelMode { kDepthFirst = 0, kBestBound = 1, kBestEstimate = 2, kAltBestEstimate = 3 };
+enum NodeSelMode { kDepthFirst = 0, kBestBound = 1, kBestEstimate = 2, kAltBestEstimate = 3, kPopulate = 4 };
 
 class NodeQueue {
  public:
@@ -56,6 +60,11 @@ class NodeQueue {
   int error() const { return file_ ? file_->error() : 0; }
   // Integer infeasibilities of the root LP (known once the root is solved).
   void set_root_iinf(int iinf) { root_iinf_ = iinf; }
+  // The pool gaps of the populate mode (1e75 or more: not set).
+  void set_pool_gaps(double relgap, double absgap) {
+    pool_relgap_ = relgap;
+    pool_absgap_ = absgap;
+  }
   // Removes every node for which `discard(bound)` holds; returns how many.
   int64_t prune(const std::function<bool(double)> &discard);
 
@@ -71,7 +80,12 @@ class NodeQueue {
   std::unique_ptr<Node> take_filed();
   void spill();
 
+  // Next number in [0, 1) of the populate mode's stream.
+  double next_uniform() const;
+
   int mode_, bbinterval_, root_iinf_;
+  double pool_relgap_ = 1e75, pool_absgap_ = 1e75;
+  mutable uint64_t stream_ = 0x9e3779b97f4a7c15ULL;  // fixed seed: the same order on every run
   int64_t selections_ = 0;
   std::vector<std::unique_ptr<Node>> slots_;
   std::vector<uint32_t> version_;

@@ -56,7 +56,7 @@ Outcome solve(const std::string &name, int threads, const Limits &limits = {}) {
     TVLsetterminate(s.env, &terminate);
     stopper = std::thread([&terminate, &limits] {
       std::this_thread::sleep_for(std::chrono::duration<double>(limits.stop_after));
-      terminate = 1;
+      __atomic_store_n(&terminate, 1, __ATOMIC_RELAXED);
     });
   }
   EXPECT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
