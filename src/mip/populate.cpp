@@ -16,6 +16,7 @@
 // II ends with 128 when TVL_PARAM_POPULATELIM solutions were stored in
 // the call, with 129 (both pool gaps infinite) or 130 when its tree is
 // exhausted, or with the status of a limit.
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <new>
@@ -161,8 +162,15 @@ int run_populate(tvlenv *env, tvllp *lp) {
     set_status(lp, exhausted_status(env));
     return 0;
   }
+  // Phase II searches a new tree; the bound phase I proved on the same
+  // model stays valid and is kept when the new tree ends below it.
+  const double proved_bound = rec ? record_bound(*rec) : -kNoValue;
   phase_two_settings(env, params, intensity);
   if (int st = run_mip(env, lp)) return st;
+  if (MipRecord *next = mip_record(lp); next && next->global_bound < proved_bound) {
+    const double z = next->incumbent.present() ? next->incumbent.value : kNoValue;
+    next->global_bound = std::min(proved_bound, z);
+  }
   rec = mip_record(lp);
   if (rec && rec->incumbent.present()) {
     const double z = rec->incumbent.value, b = record_bound(*rec);

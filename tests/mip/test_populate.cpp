@@ -133,6 +133,13 @@ TEST(Populate, LimitEndsTheCallWithDistinctFeasibleSolutionsOfARealInstance) {
   double obj = 0.0;
   ASSERT_EQ(TVLgetobjval(s.env, s.lp, &obj), 0);
   EXPECT_EQ(obj, 18.0);
+  // The optimality proved before populate still stands: phase II's new
+  // tree, stopped by the limit, does not weaken the bound.
+  double bound = 0.0, gap = 1.0;
+  ASSERT_EQ(TVLgetbestobjval(s.env, s.lp, &bound), 0);
+  ASSERT_EQ(TVLgetmiprelgap(s.env, s.lp, &gap), 0);
+  EXPECT_EQ(bound, 18.0);
+  EXPECT_EQ(gap, 0.0);
 }
 
 TEST(Populate, CapacityZeroAndNonMipProblems) {
