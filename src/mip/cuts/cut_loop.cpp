@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "frame/callback.h"
 #include "frame/infinity.h"
 #include "frame/param.h"
 #include "mip/cuts/cut_pool.h"
@@ -82,6 +83,9 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
         f.sep->separate(ctx, found);
       }
     }
+    // A limit or termination request reached while separating ends the
+    // loop; the search then stops at its next check.
+    if (s_.env && limit_check(s_.env) != 0) break;
     for (const RootBound &b : bounds) lp.tighten_root(b.col, b.lower, b.upper);
     const int room = static_cast<int>(max_total) - static_cast<int>(active_.size());
     limits.max_cuts = std::min(round_cuts, std::max(0, room));
