@@ -1,7 +1,8 @@
 // The search with several threads on bundled MIPLIB instances: the same
 // optima with feasible incumbents, the same node log on every run for a
 // given thread count, node and deterministic limits that stop repeated
-// runs at the same node, a termination request from another thread, an
+// runs at the same node, a termination request from another thread and a
+// time limit, an
 // informational callback that sees a consistent search and stops it, and
 // a solution pool filled through the merges.
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ struct Limits {
   int nodelim = -1;         // TVL_PARAM_NODELIM when set
   double ticks = -1.0;      // deterministic time limit when set
   double stop_after = -1.0; // seconds after which another thread requests termination
+  double seconds = -1.0;    // TVL_PARAM_TILIM when set (else 120)
   TVLcallbackfunc info = nullptr;
   void *info_handle = nullptr;
 };
@@ -46,7 +48,7 @@ Outcome solve(const std::string &name, int threads, const Limits &limits = {}) {
   if (TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr) != 0) return run;
   s.collect_results(run.log);
   TVLsetintparam(s.env, TVL_PARAM_THREADS, threads);
-  TVLsetdblparam(s.env, TVL_PARAM_TILIM, 120.0);
+  TVLsetdblparam(s.env, TVL_PARAM_TILIM, limits.seconds > 0.0 ? limits.seconds : 120.0);
   if (limits.nodelim >= 0) TVLsetintparam(s.env, TVL_PARAM_NODELIM, limits.nodelim);
   if (limits.ticks >= 0.0) TVLsetdblparam(s.env, 1127, limits.ticks);
   if (limits.info) TVLsetinfocallbackfunc(s.env, limits.info, limits.info_handle);
@@ -125,17 +127,26 @@ TEST(MipParallel, NodeAndDeterministicLimitsStopRepeatedRunsAtTheSameNode) {
   EXPECT_EQ(tvltest::untimed(c.log), tvltest::untimed(d.log));
 }
 
-TEST(MipParallel, ATerminationRequestFromAnotherThreadStopsTheWorkersCleanly) {
+TEST(MipParallel, ATerminationRequestOrTimeLimitStopsTheWorkersCleanly) {
   if (!two_threads_available()) GTEST_SKIP() << "one core";
-  // misc07 takes seconds; the request comes while the workers search.
+  // misc07 takes seconds; the request or the limit comes while the
+  // workers search, and reaches them through their own environments.
   Limits stop;
   stop.stop_after = 0.5;
-  const Outcome r = solve("misc07", 2, stop);
-  EXPECT_TRUE(r.status == TVLMIP_ABORT_FEAS || r.status == TVLMIP_ABORT_INFEAS) << r.status;
-  EXPECT_GT(r.left, 0);
-  if (r.status == TVLMIP_ABORT_FEAS) {
-    EXPECT_LE(r.violation, 1e-6);
-    EXPECT_LE(r.bound, r.objective);
+  Limits time;
+  time.seconds = 0.5;
+  for (const Limits &l : {stop, time}) {
+    const bool by_time = l.seconds > 0.0;
+    SCOPED_TRACE(by_time ? "time limit" : "termination request");
+    const Outcome r = solve("misc07", 2, l);
+    const int feasible = by_time ? TVLMIP_TIME_LIM_FEAS : TVLMIP_ABORT_FEAS;
+    const int infeasible = by_time ? TVLMIP_TIME_LIM_INFEAS : TVLMIP_ABORT_INFEAS;
+    EXPECT_TRUE(r.status == feasible || r.status == infeasible) << r.status;
+    EXPECT_GT(r.left, 0);
+    if (r.status == feasible) {
+      EXPECT_LE(r.violation, 1e-6);
+      EXPECT_LE(r.bound, r.objective);
+    }
   }
 }
 
