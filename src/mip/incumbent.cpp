@@ -41,10 +41,15 @@ void Incumbent::adopt(const Incumbent &other) {
   cutoff_ = other.cutoff_;
 }
 
-double pool_cutoff(const CutoffSettings &s, double z) {
+double pool_gap(double relgap, double absgap, double z) {
   double allow = kNoValue;
-  if (s.pool_absgap < kNoValueLimit) allow = s.pool_absgap;
-  if (s.pool_relgap < kNoValueLimit) allow = std::min(allow, s.pool_relgap * std::fabs(z));
+  if (absgap < kNoValueLimit) allow = absgap;
+  if (relgap < kNoValueLimit) allow = std::min(allow, relgap * std::fabs(z));
+  return allow < kNoValueLimit ? allow : kNoValue;
+}
+
+double pool_cutoff(const CutoffSettings &s, double z) {
+  const double allow = pool_gap(s.pool_relgap, s.pool_absgap, z);
   if (allow >= kNoValueLimit) return kNoValue;
   const double c = z + allow;
   return c + 1e-10 * std::max(1.0, std::fabs(c));

@@ -32,9 +32,12 @@ struct CutoffSettings {
   double pool_relgap = kNoValue, pool_absgap = kNoValue;
 };
 
-// Pool cutoff of incumbent z: z + min(absgap, relgap * |z|), the gaps of
-// 1e75 or more left out (kNoValue when both are), raised by
-// 1e-10 * max(1, |result|) so that a solution exactly at it is kept.
+// Pool gap of incumbent z: min(absgap, relgap * |z|), the gaps of 1e75
+// or more left out (kNoValue when both are).
+double pool_gap(double relgap, double absgap, double z);
+
+// Pool cutoff of incumbent z: z + pool_gap (kNoValue without one), raised
+// by 1e-10 * max(1, |result|) so that a solution exactly at it is kept.
 double pool_cutoff(const CutoffSettings &s, double z);
 
 // Receives every integer-feasible solution offered to the incumbent,

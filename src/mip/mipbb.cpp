@@ -11,7 +11,6 @@
 #include "mip/cuts/cut_loop.h"
 #include "mip/info_callback.h"
 #include "mip/search_team.h"
-
 #include "runtime/clock.h"
 #include "runtime/workcount.h"
 
@@ -104,6 +103,12 @@ void Search::push_open(std::unique_ptr<Node> node) {
   else queue_->push(std::move(node), incumbent_.value());
 }
 
+void Search::log_record(const LogRecord &rec) {
+  const NodeFile *file = queue_->node_file();
+  log_.set_tree_bytes(tree_bytes(), file ? file->bytes() : 0.0, file ? file->stored_bytes() : 0.0);
+  log_.record(rec);
+}
+
 void Search::emit(const LogRecord &rec) {
   if (!worker_) {
     log_.record(rec);
@@ -142,11 +147,8 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   rec.dir = node.dir;
   rec.has_branch = node.dir != 'N';
   rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
-  if (!worker_) {
-    const NodeFile *file = queue_->node_file();
-    log_.set_tree_bytes(tree_bytes(), file ? file->bytes() : 0.0, file ? file->stored_bytes() : 0.0);
-  }
-  emit(rec);
+  if (worker_) emit(rec);
+  else log_record(rec);
 }
 
 std::vector<BoundChange> Search::reduced_cost_fixings(const Node &, const lp::LpResult &r) const {

@@ -179,6 +179,8 @@ class Search {
   bool open_empty() const;
   // A node-log record: to the log, or for a worker into its events.
   void emit(const LogRecord &rec);
+  // A node record of the coordinator to the log, with the tree's size.
+  void log_record(const LogRecord &rec);
   int64_t iterations() const;
   std::unique_ptr<HeuristicSequence> make_heuristics();
   // Hands the search's progress to the informational callback; the abort

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mip/incumbent.h"
+
 namespace tvl::mip {
 
 namespace {
@@ -36,9 +38,8 @@ double NodeQueue::key_of(const Node &node, double incumbent) const {
       const double u = next_uniform();
       if (incumbent >= 1e75) return u;
       const double scale = std::fabs(incumbent) + 1.0;
-      double gap = std::min(pool_relgap_ < 1e74 ? pool_relgap_ * std::fabs(incumbent) : 1e75,
-                            pool_absgap_ < 1e74 ? pool_absgap_ : 1e75);
-      if (gap >= 1e74) gap = 0.1 * scale;
+      double gap = pool_gap(pool_relgap_, pool_absgap_, incumbent);
+      if (gap >= kNoValueLimit) gap = 0.1 * scale;
       return node.bound <= incumbent + gap + scale * 1e-10 ? u : 1.0 + u;
     }
     default:

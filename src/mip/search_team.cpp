@@ -185,9 +185,7 @@ void Search::merge_record(LogRecord rec, bool offer_kept) {
   rec.left = queue_->size() + held_nodes();
   rec.iterations = iterations();
   rec.solutions = incumbent_.has_sink() ? incumbent_.sink_kept() : -1;
-  const NodeFile *file = queue_->node_file();
-  log_.set_tree_bytes(tree_bytes(), file ? file->bytes() : 0.0, file ? file->stored_bytes() : 0.0);
-  log_.record(rec);
+  log_record(rec);
 }
 
 void Search::merge_worker(Search &w, bool own_thread) {

@@ -90,6 +90,13 @@ void expect_optimal(const std::string &name, const Outcome &run) {
   EXPECT_LE(run.bound, run.objective + 1e-6 * std::max(1.0, std::fabs(opt)));
 }
 
+// Two runs of the same search: the same nodes, answer and node log.
+void expect_repeated(const Outcome &a, const Outcome &b) {
+  EXPECT_EQ(a.nodes, b.nodes);
+  EXPECT_EQ(a.objective, b.objective);
+  EXPECT_EQ(tvltest::untimed(a.log), tvltest::untimed(b.log));
+}
+
 TEST(MipParallel, SearchesWithSeveralThreadsReachTheOptimaAndRepeatTheirNodeLogs) {
   // gt2 has general integers, flugpl general integers without a bound.
   if (!two_threads_available()) GTEST_SKIP() << "one core";
@@ -98,9 +105,7 @@ TEST(MipParallel, SearchesWithSeveralThreadsReachTheOptimaAndRepeatTheirNodeLogs
     const Outcome a = solve(name, 2), b = solve(name, 2);
     expect_optimal(name, a);
     EXPECT_NE(a.log.find("Parallel mode: deterministic, using up to 2 threads.\n"), std::string::npos);
-    EXPECT_EQ(a.nodes, b.nodes);
-    EXPECT_EQ(a.objective, b.objective);
-    EXPECT_EQ(tvltest::untimed(a.log), tvltest::untimed(b.log));
+    expect_repeated(a, b);
   }
 }
 
@@ -113,7 +118,7 @@ TEST(MipParallel, NodeAndDeterministicLimitsStopRepeatedRunsAtTheSameNode) {
   EXPECT_EQ(a.status, TVLMIP_NODE_LIM_FEAS);
   EXPECT_EQ(a.nodes, 150);
   EXPECT_LE(a.violation, 1e-6);
-  EXPECT_EQ(tvltest::untimed(a.log), tvltest::untimed(b.log));
+  expect_repeated(a, b);
 
   // The workers' work joins the count in a fixed order, so a deterministic
   // limit ends both runs at the same node.
@@ -122,9 +127,7 @@ TEST(MipParallel, NodeAndDeterministicLimitsStopRepeatedRunsAtTheSameNode) {
   const Outcome c = solve("stein27", 2, ticks), d = solve("stein27", 2, ticks);
   EXPECT_TRUE(c.status == TVLMIP_DETTIME_LIM_FEAS || c.status == TVLMIP_DETTIME_LIM_INFEAS) << c.status;
   EXPECT_GT(c.nodes, 1);
-  EXPECT_EQ(c.nodes, d.nodes);
-  EXPECT_EQ(c.objective, d.objective);
-  EXPECT_EQ(tvltest::untimed(c.log), tvltest::untimed(d.log));
+  expect_repeated(c, d);
 }
 
 TEST(MipParallel, ATerminationRequestOrTimeLimitStopsTheWorkersCleanly) {
