@@ -13,13 +13,19 @@
 // the rounded point violates a row by more than 1e-9 (relative to the
 // row's size), the LP is solved again with the integer columns fixed at
 // the rounded values and that solution is offered instead, so that every
-// incumbent satisfies the model to the feasibility tolerance.
+// incumbent satisfies the model to the feasibility tolerance; when it
+// still does not, the continuous columns are solved once more on a fresh
+// LP at a tolerance of 1e-9.  A point that fails even then is dropped with
+// its node, and a search that dropped one better than its final incumbent
+// does not claim optimality (status 109, error with a solution).
 //
 // An integral LP solution that violates a special ordered set, a
 // semi-continuous column or an indicator constraint is branched on that
 // structure (mip/structures/structures.h) instead of being offered.
 //
-// At the root the cut loop (mip/cuts/cut_loop.h) adds cuts as rows of
+// Before the root LP, probing on the binaries (mip/probing.h) fixes and
+// tightens root bounds; the implications it finds feed the implied bound
+// cuts.  At the root the cut loop (mip/cuts/cut_loop.h) adds cuts as rows of
 // the node LP before the first branching; they stay in every node LP.
 //
 // At a node whose LP solution is fractional the primal heuristics due
@@ -56,6 +62,7 @@
 #include "mip/mip_state.h"
 #include "mip/mipnodelog.h"
 #include "mip/node_queue.h"
+#include "mip/probing.h"
 #include "mip/propagation.h"
 #include "mip/structures/structures.h"
 #include "mip/termination.h"
@@ -79,6 +86,8 @@ struct SearchSettings {
   // Search workers: TVL_PARAM_THREADS when 2 or more (at most 16), else 1.
   // The automatic setting 0 searches with one thread.
   int threads = 1;
+  int probe = 0;               // TVL_PARAM_PROBE: -1 off, 0 automatic, 1 to 3 more work
+  double probetime = 1e75;     // TVL_PARAM_PROBETIME: seconds of root probing at most
 };
 
 SearchSettings search_settings(const tvlenv *env, const MipModel &model);
@@ -147,6 +156,10 @@ class Search {
   // The root cut loop (mip/cuts/cut_loop.h) on the optimal root LP `r`,
   // with a node line for the root LP and for every round.
   void root_cuts(Node &node, lp::LpResult &r);
+  // Probing on the binaries before the root LP (mip/probing.h): fixes and
+  // tightens root bounds and keeps the implications for the cut loop.
+  // False when it proves the MIP infeasible.
+  bool probe_root();
   // Integer columns whose LP value is off an integer by more than EPINT.
   std::vector<Candidate> fractional_columns(const lp::LpResult &r) const;
   int fractional_count(const lp::LpResult &r) const;
@@ -213,8 +226,10 @@ class Search {
   uint64_t start_work_ = 0;  // thread_work() when the search began
   int64_t strong_iterations_ = 0;  // spent in strong branching so far
   int root_iinf_ = 0;
+  std::shared_ptr<const std::vector<Implication>> implications_;  // from root probing
   int stop_ = 0;   // status a node LP stop asked for
   bool lost_solution_ = false;  // an integral LP solution failed the acceptance check
+  double lost_value_ = kNoValue;  // the best objective of such a solution
   double start_ = 0.0, root_bound_ = -kNoValue;
 
   // Parallel search: the team of the coordinating search, and a worker's

@@ -1,6 +1,7 @@
 #include "mip/node_lp.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "frame/callback.h"
 #include "lp/lpcomp.h"
@@ -143,6 +144,18 @@ lp::LpResult NodeLp::solve(int64_t itlim) {
   }
   budget_ = -1;
   return r;
+}
+
+std::vector<double> solve_continuous_part(const MipModel &model, const std::vector<double> &x,
+                                          lp::SimplexControl control) {
+  control.feastol = std::min(control.feastol, 1e-9);
+  NodeLp lp(model, control);
+  for (int32_t j : model.intcols) lp.set_bounds(j, std::round(x[j]), std::round(x[j]));
+  const lp::LpResult r = lp.solve();
+  if (r.status != lp::LpStatus::Optimal) return {};
+  std::vector<double> z = r.x;
+  for (int32_t j : model.intcols) z[j] = std::round(z[j]);
+  return z;
 }
 
 }  // namespace tvl::mip

@@ -29,6 +29,15 @@ struct LpRow {
   double lower, upper;
 };
 
+// The continuous columns of `model` solved again for the integer values
+// of x (rounded and fixed) on a fresh LP whose feasibility tolerance is
+// the smaller of the control's and 1e-9, so that the point meets the
+// rows of the unscaled model, not only those of the scaled one.  Returns
+// the point with its integer columns rounded, or an empty vector when
+// that LP is not solved to optimality.
+std::vector<double> solve_continuous_part(const MipModel &model, const std::vector<double> &x,
+                                          lp::SimplexControl control);
+
 class NodeLp {
  public:
   NodeLp(const MipModel &model, const lp::SimplexControl &control);

@@ -223,6 +223,7 @@ void Search::merge_worker(Search &w, bool own_thread) {
   w.journal_.clear();
   if (w.stop_ && !stop_) stop_ = w.stop_;
   if (w.lost_solution_) lost_solution_ = true;
+  lost_value_ = std::min(lost_value_, w.lost_value_);
   if (w.record_.substat) {
     record_.substat = w.record_.substat;
     record_.submethod = w.record_.submethod;

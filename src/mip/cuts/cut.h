@@ -21,12 +21,14 @@
 namespace tvl::mip {
 
 class TableauRows;
+struct Implication;
 
 // Cut type indices (the counters of the MIP record, TVLgetnumcuts).
 inline constexpr int kCutCover = 0;
 inline constexpr int kCutClique = 3;
 inline constexpr int kCutFract = 4;
 inline constexpr int kCutMir = 5;
+inline constexpr int kCutImplied = 8;
 
 struct Cut {
   std::vector<int32_t> ind;
@@ -64,7 +66,11 @@ class CutSeparator {
 std::unique_ptr<CutSeparator> make_gomory_separator();
 std::unique_ptr<CutSeparator> make_cover_separator();
 std::unique_ptr<CutSeparator> make_clique_separator();
-// `max_aggregation`: rows added to the starting row at most.
-std::unique_ptr<CutSeparator> make_mir_separator(int max_aggregation);
+// `max_aggregation`: rows added to the starting row at most; the
+// implications of root probing (may be null) add variable bounds.
+std::unique_ptr<CutSeparator> make_mir_separator(int max_aggregation,
+                                                std::shared_ptr<const std::vector<Implication>> implications);
+// Cuts from the implications of root probing (mip/probing.h).
+std::unique_ptr<CutSeparator> make_implied_bound_separator(std::shared_ptr<const std::vector<Implication>> table);
 
 }  // namespace tvl::mip

@@ -24,15 +24,17 @@ CutLoopSettings cut_loop_settings(const tvlenv *env) {
   return {param_int(env, TVL_PARAM_CUTPASS), param_int(env, TVL_PARAM_MIPEMPHASIS),
           param_dbl(env, TVL_PARAM_CUTSFACTOR), param_int(env, TVL_PARAM_FRACCUTS), param_int(env, TVL_PARAM_COVERS),
           param_int(env, TVL_PARAM_MIRCUTS), param_int(env, TVL_PARAM_AGGCUTLIM), param_int(env, TVL_PARAM_FRACCAND),
-          env, param_int(env, TVL_PARAM_CLIQUES)};
+          env, param_int(env, TVL_PARAM_CLIQUES), param_int(env, TVL_PARAM_IMPLBD), nullptr};
 }
 
 RootCutLoop::RootCutLoop(const MipModel &model, const CutLoopSettings &settings) : model_(model), s_(settings) {
   if (s_.passes < 0 || model.intcols.empty() || model.has_special() || model.m() == 0) return;
   max_passes_ = s_.passes > 0 ? s_.passes : s_.emphasis == 1 ? 3 : kAutoPasses;
   if (s_.cliques >= 0) separators_.push_back({make_clique_separator(), s_.cliques});
+  if (s_.implbd >= 0 && s_.implications && !s_.implications->empty())
+    separators_.push_back({make_implied_bound_separator(s_.implications), s_.implbd});
   if (s_.covers >= 0) separators_.push_back({make_cover_separator(), s_.covers});
-  if (s_.mircuts >= 0) separators_.push_back({make_mir_separator(s_.aggregation), s_.mircuts});
+  if (s_.mircuts >= 0) separators_.push_back({make_mir_separator(s_.aggregation, s_.mircuts >= 1 ? s_.implications : nullptr), s_.mircuts});
   if (s_.fraccuts >= 0) separators_.push_back({make_gomory_separator(), s_.fraccuts});
 }
 

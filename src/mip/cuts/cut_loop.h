@@ -5,7 +5,12 @@
 // Families and their parameters (-1 off, 0 automatic, > 0 more cuts per
 // round): Gomory mixed-integer cuts (TVL_PARAM_FRACCUTS), lifted knapsack
 // covers (TVL_PARAM_COVERS) and complemented MIR cuts on aggregated rows
-// (TVL_PARAM_MIRCUTS, at most TVL_PARAM_AGGCUTLIM rows aggregated).  The number of rounds is
+// (TVL_PARAM_MIRCUTS, at most TVL_PARAM_AGGCUTLIM rows aggregated), clique
+// cuts (TVL_PARAM_CLIQUES) and implied bound cuts from root probing
+// (TVL_PARAM_IMPLBD).  The MIR cuts substitute the variable bounds of rows
+// with two entries and, at TVL_PARAM_MIRCUTS 1 or more, those of probing's
+// implications too (stronger cuts, but more of them, which slows the
+// tree's node LPs on models such as mod011).  The number of rounds is
 // TVL_PARAM_CUTPASS (-1 none; 0 no fixed limit, or 3 under
 // TVL_PARAM_MIPEMPHASIS 1); the rows of the LP are limited to
 // TVL_PARAM_CUTSFACTOR times the model's rows, the cuts' nonzeros to
@@ -44,6 +49,9 @@ struct CutLoopSettings {
   int candidates = 200;    // TVL_PARAM_FRACCAND
   const tvlenv *env = nullptr;  // for the separators' progress lines
   int cliques = 0;         // TVL_PARAM_CLIQUES
+  int implbd = 0;          // TVL_PARAM_IMPLBD
+  // Implications of root probing, for the implied bound cuts (may be null).
+  std::shared_ptr<const std::vector<Implication>> implications;
 };
 
 CutLoopSettings cut_loop_settings(const tvlenv *env);

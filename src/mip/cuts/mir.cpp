@@ -12,11 +12,13 @@
 // the aggregate are tried: every variable is moved to its bound nearest
 // the LP point (x = l + x' or x = u - x', x' >= 0; fixed variables become
 // constants), continuous terms with a positive coefficient are dropped,
-// except that a continuous column y with a variable upper bound y <= u z
-// (z binary, from a row of two entries) and a negative coefficient c is
-// replaced by u z - y'' when that is nearer than its lower bound (c y''
-// is then dropped and c u joins the coefficient of z), and likewise a
-// variable lower bound y >= l z for a positive coefficient,
+// except that a continuous column y with a variable upper bound
+// y <= u z + d (z binary; from a row of two entries, d = 0, or from an
+// implication of root probing) and a negative coefficient c is replaced
+// by u z + d - y'' when the bound nearest at the LP point is nearer than
+// y's lower bound (c y'' is then dropped, c u joins the coefficient of z
+// and c d the right-hand side), and likewise a variable lower bound
+// y >= l z + d for a positive coefficient,
 // and the MIR inequality of the aggregate divided by delta
 //   sum_int (floor(a_j/d) + max(0, f_j - f0) / (1 - f0)) x'_j
 //     + sum_{cont, c_j < 0} c_j / (d (1 - f0)) y'_j <= floor(beta/d)
@@ -30,6 +32,7 @@
 
 #include "frame/infinity.h"
 #include "mip/cuts/cut.h"
+#include "mip/probing.h"
 #include "mip/row_view.h"
 
 namespace tvl::mip {
@@ -48,9 +51,16 @@ struct Term {
   bool flip, integer;
 };
 
+// y <= k z + d (an upper variable bound) or y >= k z + d (a lower one).
+struct VarBound {
+  int32_t z;
+  double k, d;
+};
+
 class MirSeparator : public CutSeparator {
  public:
-  explicit MirSeparator(int max_aggr) : max_aggr_(max_aggr) {}
+  MirSeparator(int max_aggr, std::shared_ptr<const std::vector<Implication>> implications)
+      : max_aggr_(max_aggr), implications_(std::move(implications)) {}
   void separate(const CutContext &ctx, std::vector<Cut> &out) override;
 
  private:
@@ -73,21 +83,31 @@ class MirSeparator : public CutSeparator {
   std::vector<char> used_;
   std::vector<int32_t> used_list_;
   std::vector<double> expand_;    // scratch for writing a cut back in the columns
-  // Variable bounds of continuous columns: y <= vub_coef z, y >= vlb_coef z (z = -1: none).
-  std::vector<int32_t> vub_col_, vlb_col_;
-  std::vector<double> vub_coef_, vlb_coef_;
+  // Variable bounds of the continuous columns, per side (0 upper, 1
+  // lower), column by column: vb_[s][vb_start_[s][j] .. vb_start_[s][j+1]).
+  std::shared_ptr<const std::vector<Implication>> implications_;
+  std::vector<int32_t> vb_start_[2];
+  std::vector<VarBound> vb_[2];
   std::vector<double> extra_;     // coefficients moved onto binaries by variable bounds
   void find_variable_bounds(const CutContext &ctx);
+  // The variable bound of column y on `side` nearest at the LP point; null when none.
+  const VarBound *nearest_bound(const CutContext &ctx, int32_t y, int side) const;
 };
 
 void MirSeparator::find_variable_bounds(const CutContext &ctx) {
   const int32_t n = ctx.model.n();
-  vub_col_.assign(static_cast<size_t>(n), -1);
-  vlb_col_.assign(static_cast<size_t>(n), -1);
-  vub_coef_.assign(static_cast<size_t>(n), 0.0);
-  vlb_coef_.assign(static_cast<size_t>(n), 0.0);
   extra_.assign(static_cast<size_t>(n), 0.0);
   const lp::LpModel &lp = ctx.model.lp;
+  auto binary = [&](int32_t z) {
+    return ctx.model.integer[static_cast<size_t>(z)] && lp.collo[static_cast<size_t>(z)] == 0.0 &&
+           lp.colup[static_cast<size_t>(z)] == 1.0;
+  };
+  struct Entry {
+    int32_t y;
+    VarBound b;
+  };
+  std::vector<Entry> found[2];
+  // Rows of two entries a y + b z <= 0 (rowup 0) or >= 0 (rowlo 0): y <= or >= (-b/a) z.
   for (int32_t i = 0; i < ctx.model.m(); ++i) {
     if (rows_.end(i) - rows_.begin(i) != 2) continue;
     int32_t y = rows_.col[static_cast<size_t>(rows_.begin(i))], z = rows_.col[static_cast<size_t>(rows_.begin(i)) + 1];
@@ -96,24 +116,49 @@ void MirSeparator::find_variable_bounds(const CutContext &ctx) {
       std::swap(y, z);
       std::swap(a, b);
     }
-    const bool binary = ctx.model.integer[static_cast<size_t>(z)] && lp.collo[static_cast<size_t>(z)] == 0.0 &&
-                        lp.colup[static_cast<size_t>(z)] == 1.0;
-    if (ctx.model.integer[static_cast<size_t>(y)] || !binary) continue;
-    // a y + b z <= 0 (rowup 0) or >= 0 (rowlo 0); y <= or >= (-b/a) z.
-    const double k = -b / a;
+    if (ctx.model.integer[static_cast<size_t>(y)] || !binary(z)) continue;
     for (int side = 0; side < 2; ++side) {
       const double rhs = side == 0 ? lp.rowup[static_cast<size_t>(i)] : lp.rowlo[static_cast<size_t>(i)];
       if (rhs != 0.0) continue;
       const bool upper = (side == 0) == (a > 0.0);
-      if (upper) {
-        vub_col_[static_cast<size_t>(y)] = z;
-        vub_coef_[static_cast<size_t>(y)] = k;
-      } else {
-        vlb_col_[static_cast<size_t>(y)] = z;
-        vlb_coef_[static_cast<size_t>(y)] = k;
-      }
+      found[upper ? 0 : 1].push_back({y, {z, -b / a, 0.0}});
     }
   }
+  // Implications z = v => y <= b (y <= U otherwise) give y <= U + (b - U) z
+  // (v = 1) or y <= b + (U - b) z (v = 0); lower bounds alike.
+  if (implications_) {
+    for (const Implication &imp : *implications_) {
+      if (ctx.model.integer[static_cast<size_t>(imp.col)] || !binary(imp.bin) ||
+          std::fabs(imp.other) >= kInfBound)
+        continue;
+      const double gap = imp.bound - imp.other;
+      const VarBound vb = imp.value == 1 ? VarBound{imp.bin, gap, imp.other} : VarBound{imp.bin, -gap, imp.bound};
+      found[imp.upper ? 0 : 1].push_back({imp.col, vb});
+    }
+  }
+  for (int side = 0; side < 2; ++side) {
+    std::vector<int32_t> &start = vb_start_[side];
+    start.assign(static_cast<size_t>(n) + 1, 0);
+    for (const Entry &e : found[side]) ++start[static_cast<size_t>(e.y) + 1];
+    for (int32_t j = 0; j < n; ++j) start[static_cast<size_t>(j) + 1] += start[static_cast<size_t>(j)];
+    vb_[side].resize(found[side].size());
+    std::vector<int32_t> fill(start.begin(), start.end() - 1);
+    for (const Entry &e : found[side]) vb_[side][static_cast<size_t>(fill[static_cast<size_t>(e.y)]++)] = e.b;
+  }
+}
+
+const VarBound *MirSeparator::nearest_bound(const CutContext &ctx, int32_t y, int side) const {
+  const VarBound *best = nullptr;
+  double best_val = 0.0;
+  for (int32_t p = vb_start_[side][static_cast<size_t>(y)]; p < vb_start_[side][static_cast<size_t>(y) + 1]; ++p) {
+    const VarBound &b = vb_[side][static_cast<size_t>(p)];
+    const double v = b.k * value(ctx, b.z) + b.d;
+    if (!best || (side == 0 ? v < best_val : v > best_val)) {
+      best = &b;
+      best_val = v;
+    }
+  }
+  return best;
 }
 
 double MirSeparator::lower(const CutContext &ctx, int32_t v) const {
@@ -211,19 +256,14 @@ bool MirSeparator::substitute(const CutContext &ctx, double sign, std::vector<Te
     const double c = sign * coef_[static_cast<size_t>(v)];
     if (v >= n || ctx.model.integer[static_cast<size_t>(v)] || std::fabs(c) < kCoefZero) continue;
     const double x = value(ctx, v), lo = lower(ctx, v), up = upper(ctx, v);
-    const int32_t zu = vub_col_[static_cast<size_t>(v)], zl = vlb_col_[static_cast<size_t>(v)];
-    if (c < 0.0 && zu >= 0) {
-      const double d = vub_coef_[static_cast<size_t>(v)] * value(ctx, zu) - x;
-      if (lo <= -kInfBound || d <= x - lo) {
-        move_to(zu, c * vub_coef_[static_cast<size_t>(v)]);
-        skip[k] = 1;
-      }
-    } else if (c > 0.0 && zl >= 0) {
-      const double d = x - vlb_coef_[static_cast<size_t>(v)] * value(ctx, zl);
-      if (up >= kInfBound || d <= up - x) {
-        move_to(zl, c * vlb_coef_[static_cast<size_t>(v)]);
-        skip[k] = 1;
-      }
+    const int side = c < 0.0 ? 0 : 1;
+    const VarBound *vb = nearest_bound(ctx, v, side);
+    if (!vb) continue;
+    const double d = side == 0 ? vb->k * value(ctx, vb->z) + vb->d - x : x - vb->k * value(ctx, vb->z) - vb->d;
+    if (side == 0 ? (lo <= -kInfBound || d <= x - lo) : (up >= kInfBound || d <= up - x)) {
+      move_to(vb->z, c * vb->k);
+      beta -= c * vb->d;
+      skip[k] = 1;
     }
   }
   auto add_term = [&](int32_t v, double c) {
@@ -406,8 +446,9 @@ void MirSeparator::separate(const CutContext &ctx, std::vector<Cut> &out) {
 
 }  // namespace
 
-std::unique_ptr<CutSeparator> make_mir_separator(int max_aggregation) {
-  return std::make_unique<MirSeparator>(max_aggregation);
+std::unique_ptr<CutSeparator> make_mir_separator(int max_aggregation,
+                                                std::shared_ptr<const std::vector<Implication>> implications) {
+  return std::make_unique<MirSeparator>(max_aggregation, std::move(implications));
 }
 
 }  // namespace tvl::mip

@@ -123,13 +123,8 @@ std::vector<double> MipPresolve::postsolve(const std::vector<double> &x) const {
   for (int32_t j : orig.intcols) y[j] = std::round(y[j]);
   if (max_violation(orig, y) <= kAcceptTol) return y;
   // The continuous columns again, for the integer values found.
-  NodeLp repair(orig, lp::simplex_control(env_));
-  for (int32_t j : orig.intcols) repair.set_bounds(j, y[j], y[j]);
-  const lp::LpResult r = repair.solve();
-  if (r.status != lp::LpStatus::Optimal) return y;
-  std::vector<double> z = r.x;
-  for (int32_t j : orig.intcols) z[j] = std::round(z[j]);
-  return max_violation(orig, z) < max_violation(orig, y) ? z : y;
+  const std::vector<double> z = solve_continuous_part(orig, y, lp::simplex_control(env_));
+  return !z.empty() && max_violation(orig, z) < max_violation(orig, y) ? z : y;
 }
 
 }  // namespace tvl::mip

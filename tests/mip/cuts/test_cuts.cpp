@@ -17,6 +17,7 @@
 #include "mip/cuts/tableau.h"
 #include "mip/mip_model.h"
 #include "mip/node_lp.h"
+#include "mip/probing.h"
 #include "mip/known_optimum.h"
 #include "support/api_session.h"
 #include "support/bench_dir.h"
@@ -249,7 +250,7 @@ TEST(CutSeparators, MirCutOfAMixedRowAndOfAnAggregate) {
     tvl::mip::complete_mip_model(m);
     tvl::lp::LpResult r;
     r.x = x;
-    auto sep = tvl::mip::make_mir_separator(3);
+    auto sep = tvl::mip::make_mir_separator(3, nullptr);
     return separate(*sep, m, r);
   };
   // x - y <= 1.5 (x integer, y >= 0 continuous) at x = 1.5, y = 0: the MIR
@@ -311,7 +312,11 @@ void check_cuts_valid(const std::string &name, int64_t &total) {
   ASSERT_EQ(r.status, tvl::lp::LpStatus::Optimal) << name;
   tvl::mip::CutLoopSettings settings;
   settings.passes = 20;
-  settings.fraccuts = settings.covers = 1;
+  settings.fraccuts = settings.covers = settings.mircuts = 1;
+  // Probing's implications feed the implied bound cuts and the MIR's variable bounds.
+  tvl::mip::Prober prober(model, 1e-6);
+  settings.implications = std::make_shared<const std::vector<tvl::mip::Implication>>(
+      prober.run(model.lp.collo, model.lp.colup, {}, 1000000, [] { return false; }).implications);
   tvl::mip::RootCutLoop loop(model, settings);
   tvl::mip::MipRecord record;
   const int32_t m0 = model.m();
