@@ -40,6 +40,9 @@ void Diving::run(HeurInput &in, Points &found) {
   const int64_t start = lp.iterations();
   const uint64_t work_start = thread_work();
   bool backtracked = false;
+  // Bounds the dive changed, with their values before it: put back at the
+  // end, so that the next heuristic at this node starts from the node.
+  std::vector<BoundChange> saved;
   for (;;) {
     if (rounding_.try_point(in, x, found)) break;
     const Choice c = choose(model, x, in.epint);
@@ -49,6 +52,7 @@ void Diving::run(HeurInput &in, Points &found) {
     in.lp_touched = true;
     const double lo = lp.lower(c.col), up = lp.upper(c.col);
     const double v = x[c.col];
+    saved.push_back({c.col, lo, up});
     if (c.up) lp.set_bounds(c.col, std::ceil(v), up);
     else lp.set_bounds(c.col, lo, std::floor(v));
     lp::LpResult r = lp.solve(left);
@@ -63,6 +67,7 @@ void Diving::run(HeurInput &in, Points &found) {
     if (dead || r.status != lp::LpStatus::Optimal) break;
     x = std::move(r.x);
   }
+  for (size_t k = saved.size(); k-- > 0;) lp.set_bounds(saved[k].col, saved[k].lower, saved[k].upper);
   spent_ += lp.iterations() - start;
   work_spent_ += thread_work() - work_start;
 }

@@ -16,7 +16,8 @@
 //                one that blocks fewest rows), rounded that way; ties go
 //                to the smaller fractionality.
 // Columns that can be rounded without any lock are left to the rounding
-// unless only such columns remain.
+// unless only such columns remain.  The dive puts the bounds it changed
+// back when it ends, so that the next heuristic starts from the node.
 #pragma once
 
 #include <cstdint>

@@ -120,6 +120,11 @@ TEST(MipHeuristics, DivesOnBundledInstances) {
       in.node_lp = &lp;
       Points found;
       dive.run(in, found);
+      // The node's bounds are back, for the heuristic that runs next.
+      for (int32_t j = 0; j < model.n(); ++j) {
+        EXPECT_EQ(lp.lower(j), model.lp.collo[static_cast<size_t>(j)]) << name << " col " << j;
+        EXPECT_EQ(lp.upper(j), model.lp.colup[static_cast<size_t>(j)]) << name << " col " << j;
+      }
       EXPECT_LE(dive.iterations_spent(), 5000 + 2 * model.m()) << name;
       for (const auto &x : found) EXPECT_LE(tvltest::mip_violation(file, x), 1e-6) << name;
       if (must_find.find(name) != std::string::npos) {
