@@ -17,6 +17,7 @@
 #include "mip/known_optimum.h"
 #include "mip/mip_model.h"
 #include "mip/probing.h"
+#include "mip/row_model.h"
 
 namespace {
 
@@ -27,29 +28,7 @@ using tvl::mip::ProbingResult;
 // Columns with bounds [0, up] (integer when `integer`), rows lo <= A x <= up given row-wise.
 MipModel build(const std::vector<std::vector<double>> &rows, const std::vector<double> &rlo,
                const std::vector<double> &rup, const std::vector<double> &up, const std::vector<char> &integer) {
-  MipModel m;
-  const int32_t n = static_cast<int32_t>(up.size()), nr = static_cast<int32_t>(rows.size());
-  m.lp.a.m = nr;
-  m.lp.a.n = n;
-  m.lp.a.start.push_back(0);
-  for (int32_t j = 0; j < n; ++j) {
-    for (int32_t i = 0; i < nr; ++i) {
-      const double v = rows[static_cast<size_t>(i)][static_cast<size_t>(j)];
-      if (v == 0.0) continue;
-      m.lp.a.index.push_back(i);
-      m.lp.a.value.push_back(v);
-    }
-    m.lp.a.start.push_back(static_cast<int32_t>(m.lp.a.index.size()));
-  }
-  m.lp.cost.assign(static_cast<size_t>(n), 0.0);
-  m.lp.collo.assign(static_cast<size_t>(n), 0.0);
-  m.lp.colup = up;
-  m.lp.rowlo = rlo;
-  m.lp.rowup = rup;
-  m.integer = integer;
-  m.user_cols = n;
-  tvl::mip::complete_mip_model(m);
-  return m;
+  return tvltest::row_model(rows, rlo, rup, std::vector<double>(up.size(), 0.0), up, integer);
 }
 
 ProbingResult probe(const MipModel &m) {

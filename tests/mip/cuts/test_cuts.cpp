@@ -19,6 +19,7 @@
 #include "mip/node_lp.h"
 #include "mip/probing.h"
 #include "mip/known_optimum.h"
+#include "mip/row_model.h"
 #include "support/api_session.h"
 #include "support/bench_dir.h"
 
@@ -30,28 +31,7 @@ using tvl::mip::MipModel;
 // min cost'x over rows lo <= A x <= up given row-wise, all columns integer in [0, colup].
 MipModel small_model(const std::vector<std::vector<double>> &rows, const std::vector<double> &lo,
                      const std::vector<double> &up, const std::vector<double> &cost, const std::vector<double> &colup) {
-  MipModel m;
-  const int32_t n = static_cast<int32_t>(cost.size()), rcount = static_cast<int32_t>(rows.size());
-  m.lp.a.m = rcount;
-  m.lp.a.n = n;
-  m.lp.a.start.push_back(0);
-  for (int32_t j = 0; j < n; ++j) {
-    for (int32_t i = 0; i < rcount; ++i) {
-      if (rows[static_cast<size_t>(i)][static_cast<size_t>(j)] == 0.0) continue;
-      m.lp.a.index.push_back(i);
-      m.lp.a.value.push_back(rows[static_cast<size_t>(i)][static_cast<size_t>(j)]);
-    }
-    m.lp.a.start.push_back(static_cast<int32_t>(m.lp.a.index.size()));
-  }
-  m.lp.cost = cost;
-  m.lp.collo.assign(static_cast<size_t>(n), 0.0);
-  m.lp.colup = colup;
-  m.lp.rowlo = lo;
-  m.lp.rowup = up;
-  m.integer.assign(static_cast<size_t>(n), 1);
-  m.user_cols = n;
-  tvl::mip::complete_mip_model(m);
-  return m;
+  return tvltest::row_model(rows, lo, up, cost, colup);
 }
 
 std::vector<Cut> separate(tvl::mip::CutSeparator &sep, const MipModel &m, const tvl::lp::LpResult &r) {
