@@ -486,10 +486,10 @@ bool Search::probe_root() {
     lo[static_cast<size_t>(j)] = lp_->lower(j);
     up[static_cast<size_t>(j)] = lp_->upper(j);
   }
-  // Row entries walked at most: a hundred passes over the matrix (plus a
+  // Row entries walked at most: thirty passes over the matrix (plus a
   // constant) automatically, four and sixteen times that at levels 2, 3.
   const int64_t nz = static_cast<int64_t>(model_.lp.a.index.size());
-  const int64_t budget = (100 * nz + 1000000) << (s_.probe >= 2 ? 2 * (s_.probe - 1) : 0);
+  const int64_t budget = (30 * nz + 2000000) << (s_.probe >= 2 ? 2 * (s_.probe - 1) : 0);
   const double start = env_time(env_);
   Prober prober(model_, s_.feastol);
   ProbingResult res = prober.run(lo, up, {}, budget, [&] {

@@ -10,11 +10,13 @@
 //   - a column bound implied by both probes holds globally;
 //   - a bound implied by one probe is an implication "y = v => x <= b"
 //     (or x >= b), kept for the implied bound cuts (mip/cuts) and as a
-//     variable bound for the MIR aggregation.
+//     variable bound for the MIR aggregation; at most ten per column of
+//     the model are kept (set-partitioning models imply far more).
 // Work is counted in row entries walked, so a run stops at the same
 // binary on every machine; TVL_PARAM_PROBE sets the budget (-1 off,
-// 0 automatic, 1 to 3 larger budgets) and TVL_PARAM_PROBETIME caps the
-// seconds.
+// 0 automatic, 1 to 3 larger budgets), every probe that fixes or tightens
+// a bound extends it by ten probes of average cost, and
+// TVL_PARAM_PROBETIME caps the seconds.
 //
 // Follows the probing of Savelsbergh, "Preprocessing and probing
 // techniques for mixed integer programming problems", ORSA Journal on
