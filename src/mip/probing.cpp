@@ -175,11 +175,11 @@ ProbingResult Prober::run(const std::vector<double> &lo, const std::vector<doubl
     return ok;
   };
   // A probe that fixes or tightens something earns ten more probes of the
-  // average cost: on models where probing pays it goes on (each fixing
-  // makes the next probes cheaper and stronger), elsewhere it stops at the
-  // budget.
+  // average cost, up to four times the budget: on models where probing
+  // pays it goes on (each fixing makes the next probes cheaper and
+  // stronger), elsewhere it stops at the budget.
   int64_t limit = budget;
-  auto reward = [&] { limit += 10 * (work_ / std::max<int64_t>(1, res.probed)); };
+  auto reward = [&] { limit = std::min(4 * budget, limit + 10 * (work_ / std::max<int64_t>(1, res.probed))); };
   for (size_t k = 0; k < order.size() && work_ < limit; ++k) {
     if (k % 16 == 0 && stop && stop()) break;
     const int32_t y = order[k];

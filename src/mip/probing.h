@@ -15,7 +15,8 @@
 // Work is counted in row entries walked, so a run stops at the same
 // binary on every machine; TVL_PARAM_PROBE sets the budget (-1 off,
 // 0 automatic, 1 to 3 larger budgets), every probe that fixes or tightens
-// a bound extends it by ten probes of average cost, and
+// a bound extends it by ten probes of average cost (up to four times the
+// budget), and
 // TVL_PARAM_PROBETIME caps the seconds.
 //
 // Follows the probing of Savelsbergh, "Preprocessing and probing
