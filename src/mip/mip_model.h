@@ -71,6 +71,12 @@ void complete_mip_model(MipModel &model);
 // Distance of v to the nearest integer.
 double fractionality(double v);
 
+// Whether column j is a binary: integer with bounds exactly [0, 1] in lo/up.
+inline bool is_binary(const MipModel &model, const std::vector<double> &lo, const std::vector<double> &up, int32_t j) {
+  const size_t k = static_cast<size_t>(j);
+  return model.integer[k] && lo[k] == 0.0 && up[k] == 1.0;
+}
+
 // Largest violation of bounds, row ranges, integrality and the special
 // structures by x (the row activities are recomputed from x).
 double max_violation(const MipModel &model, const std::vector<double> &x);

@@ -21,11 +21,6 @@ constexpr int64_t kProbeWalksPerNonzero = 4;
 // Implications kept at most (per column of the model, plus a constant).
 constexpr size_t kImplicationsPerColumn = 10;
 
-bool is_binary(const MipModel &model, const std::vector<double> &lo, const std::vector<double> &up, int32_t j) {
-  return model.integer[static_cast<size_t>(j)] && lo[static_cast<size_t>(j)] == 0.0 &&
-         up[static_cast<size_t>(j)] == 1.0;
-}
-
 }  // namespace
 
 Prober::Prober(const MipModel &model, double feastol) : model_(model), feastol_(feastol) {
@@ -147,7 +142,8 @@ ProbingResult Prober::run(const std::vector<double> &lo, const std::vector<doubl
     return (fa > 1e-6) != (fb > 1e-6) ? fa > 1e-6 : fa > fb + 1e-9;
   });
   const size_t max_impl = kImplicationsPerColumn * static_cast<size_t>(n) + 10000;
-  std::vector<int32_t> seen(static_cast<size_t>(n), -1);  // index into the probe-0 list
+  std::vector<char> listed(static_cast<size_t>(n), 0);   // column already in probe[v]
+  std::vector<int32_t> seen(static_cast<size_t>(n), -1);  // index into probe[0]
   std::vector<Saved> probe[2];
   // Probes y = v; the columns it moved go to probe[v] with their bounds.
   auto run_probe = [&](int32_t y, int v) {
@@ -158,11 +154,11 @@ ProbingResult Prober::run(const std::vector<double> &lo, const std::vector<doubl
     if (ok) {
       for (size_t k = mark + 1; k < trail_.size(); ++k) {
         const int32_t c = trail_[k].col;
-        if (seen[static_cast<size_t>(c)] == v + 1000) continue;
-        seen[static_cast<size_t>(c)] = v + 1000;
+        if (listed[static_cast<size_t>(c)]) continue;
+        listed[static_cast<size_t>(c)] = 1;
         probe[v].push_back({c, lo_[static_cast<size_t>(c)], up_[static_cast<size_t>(c)]});
       }
-      for (const Saved &s : probe[v]) seen[static_cast<size_t>(s.col)] = -1;
+      for (const Saved &s : probe[v]) listed[static_cast<size_t>(s.col)] = 0;
     }
     undo(mark);
     return ok;
@@ -209,7 +205,7 @@ ProbingResult Prober::run(const std::vector<double> &lo, const std::vector<doubl
       const size_t c = static_cast<size_t>(s1.col);
       const double l = std::min(s0.lo, s1.lo), u = std::max(s0.up, s1.up);
       if ((l > lo_[c] && significant(s1.col, lo_[c], l)) || (u < up_[c] && significant(s1.col, up_[c], u)))
-        both.push_back({s1.col, std::max(l, lo_[c]), std::min(u, up_[c])});
+        both.push_back({s1.col, l, u});
     }
     for (const Saved &s0 : probe[0]) seen[static_cast<size_t>(s0.col)] = -1;
     // Implications, against the global bounds before this binary's

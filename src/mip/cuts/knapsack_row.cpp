@@ -16,7 +16,7 @@ bool knapsack_side(const MipModel &model, const RowView &rows, const std::vector
     const int32_t j = rows.col[static_cast<size_t>(p)];
     const double a = sign * rows.val[static_cast<size_t>(p)];
     const double lo = collo[static_cast<size_t>(j)], up = colup[static_cast<size_t>(j)];
-    const bool binary = model.integer[static_cast<size_t>(j)] && lo == 0.0 && up == 1.0;
+    const bool binary = is_binary(model, collo, colup, j);
     if (!binary) {
       const double bound = a > 0.0 ? lo : up;
       if (std::fabs(bound) >= kInfBound) return false;

@@ -98,10 +98,7 @@ void MirSeparator::find_variable_bounds(const CutContext &ctx) {
   const int32_t n = ctx.model.n();
   extra_.assign(static_cast<size_t>(n), 0.0);
   const lp::LpModel &lp = ctx.model.lp;
-  auto binary = [&](int32_t z) {
-    return ctx.model.integer[static_cast<size_t>(z)] && lp.collo[static_cast<size_t>(z)] == 0.0 &&
-           lp.colup[static_cast<size_t>(z)] == 1.0;
-  };
+  auto binary = [&](int32_t z) { return is_binary(ctx.model, lp.collo, lp.colup, z); };
   struct Entry {
     int32_t y;
     VarBound b;
