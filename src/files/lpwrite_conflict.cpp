@@ -61,11 +61,14 @@ void drop_unused_columns(LpFileModel &m) {
   for (size_t j = 0; j < n; ++j) {
     if (!used[j]) continue;
     index[j] = static_cast<int>(kept);
-    m.obj[kept] = m.obj[j];
-    m.lb[kept] = m.lb[j];
-    m.ub[kept] = m.ub[j];
-    if (!m.ctype.empty()) m.ctype[kept] = m.ctype[j];
-    if (m.has_colnames) m.colnames[kept] = std::move(m.colnames[j]);
+    // A string moved onto itself is left empty: only columns that shift move.
+    if (kept != j) {
+      m.obj[kept] = m.obj[j];
+      m.lb[kept] = m.lb[j];
+      m.ub[kept] = m.ub[j];
+      if (!m.ctype.empty()) m.ctype[kept] = m.ctype[j];
+      if (m.has_colnames) m.colnames[kept] = std::move(m.colnames[j]);
+    }
     ++kept;
   }
   m.obj.resize(kept);

@@ -97,20 +97,26 @@ TEST(ConflictRefiner, AvailabilityAndFeasibleModels) {
 
 TEST(ConflictRefiner, ConflictFileReadsBackInfeasibleWithTheConflictRows) {
   ApiSession s("conflict");
-  ASSERT_EQ(s.read_netlib("adlittle"), 0);
+  ASSERT_EQ(s.read_netlib("afiro"), 0);
   ASSERT_TRUE(tvltest::make_variant(s.env, s.lp, "row"));
   int nr = 0, nc = 0;
   ASSERT_EQ(TVLrefineconflict(s.env, s.lp, &nr, &nc), 0);
   const tvltest::ConflictSet c = tvltest::get_conflict(s.env, s.lp);
-  const std::string file = std::string(TAVLO_BINARY_DIR) + "/conflict_adlittle.lp";
+  const std::string file = std::string(TAVLO_BINARY_DIR) + "/conflict_afiro.lp";
   ASSERT_EQ(TVLclpwrite(s.env, s.lp, file.c_str()), 0) << s.errors;
   const std::string text = text_of(file);
   EXPECT_NE(text.find("\\Sum of equality rows in the conflict:\n"), std::string::npos);
-  // The file holds the conflict's rows in their order (names may be
-  // rewritten to be legal in the format, so their terms are compared).
+  // The file holds the conflict's rows in their order, and its columns
+  // under their own names (afiro's names are legal in the format).
   ApiSession back("back");
   ASSERT_EQ(TVLreadcopyprob(back.env, back.lp, file.c_str(), nullptr), 0) << back.errors;
   ASSERT_EQ(TVLgetnumrows(back.env, back.lp), nr);
+  for (int j = 0; j < TVLgetnumcols(back.env, back.lp); ++j) {
+    char store[64], *name = nullptr;
+    int surplus = 0, index = -1;
+    ASSERT_EQ(TVLgetcolname(back.env, back.lp, &name, store, sizeof store, &surplus, j, j), 0);
+    EXPECT_EQ(TVLgetcolindex(s.env, s.lp, name, &index), 0) << name;
+  }
   for (int k = 0; k < nr; ++k) {
     int na = 0, nb = 0, beg = 0, surplus = 0;
     TVLgetrows(s.env, s.lp, &na, &beg, nullptr, nullptr, 0, &surplus, c.rows[static_cast<size_t>(k)],
@@ -199,6 +205,7 @@ void load_parity_mip(ApiSession &s) {
 }
 
 TEST(ConflictRefiner, MipConflictsNeedIntegrality) {
+  const int cols_xy[] = {0, 1};
   ApiSession s("mip");
   load_parity_mip(s);
   std::string results;
@@ -210,10 +217,18 @@ TEST(ConflictRefiner, MipConflictsNeedIntegrality) {
   EXPECT_EQ(c.rows, (std::vector<int>{0, 1}));
   EXPECT_EQ(tvltest::check_conflict(s.env, s.lp, c, tvltest::problem_bounds(s.env, s.lp)), "");
   EXPECT_NE(results.find("Conflict: "), std::string::npos) << results;
+  // The conflict file names every column it keeps as the problem does.
+  char n0[] = "pick", n1[] = "skip", *names[] = {n0, n1};
+  ASSERT_EQ(TVLchgcolname(s.env, s.lp, 2, cols_xy, names), 0);
+  ASSERT_EQ(TVLrefineconflict(s.env, s.lp, &nr, &nc), 0);
+  const std::string file = std::string(TAVLO_BINARY_DIR) + "/conflict_parity.lp";
+  ASSERT_EQ(TVLclpwrite(s.env, s.lp, file.c_str()), 0) << s.errors;
+  const std::string text = text_of(file);
+  EXPECT_NE(text.find("c1: pick + skip  = 1"), std::string::npos) << text;
+  std::remove(file.c_str());
   // The same model with continuous columns is feasible.
-  const int cols[] = {0, 1};
   const char types[] = {'C', 'C'};
-  ASSERT_EQ(TVLchgctype(s.env, s.lp, 2, cols, types), 0);
+  ASSERT_EQ(TVLchgctype(s.env, s.lp, 2, cols_xy, types), 0);
   ASSERT_EQ(TVLrefineconflict(s.env, s.lp, &nr, &nc), 0);
   EXPECT_EQ(tvltest::get_conflict(s.env, s.lp).status, TVL_STAT_CONFLICT_FEASIBLE);
 }
