@@ -100,7 +100,7 @@ TEST(Tuneparam, LeftSettingsNeverCostMoreWorkThanTheDefaults) {
 // decides: the settings left never leave a larger gap than the defaults
 // under the same limit, and the limit itself is kept.
 TEST(Tuneparam, RunsStoppedAtTheLimitCompareByGap) {
-  const double ticks = 3.0;
+  const double ticks = 8.0;
   auto prepare = [&](tvltest::ApiSession &s) {
     s.read_miplib("lseu");
     EXPECT_EQ(TVLsetdblparam(s.env, tvl::kParamDetTimeLimit, ticks), 0);

@@ -10,6 +10,7 @@
 #include "lp/lpcomp.h"
 #include "mip/node_lp.h"
 #include "mip/presolve/bound_tighten.h"
+#include "mip/presolve/gcd_rows.h"
 #include "mip/presolve/lp_reductions.h"
 #include "simplex/flow_presolve.h"
 
@@ -81,7 +82,16 @@ int MipPresolve::run(const MipModel &original) {
     tightened_ |= out.changed;
     return out.status;
   };
-  int status = tighten();
+  GcdRowTightening gcd(settings.feastol, sink);
+  auto grid = [&]() {
+    if (!primal || model_.n() == 0) return 0;
+    gcd.set_names(rowname(), colname());
+    const ReductionOutcome out = gcd.apply(model_);
+    tightened_ |= out.changed;
+    return out.status;
+  };
+  int status = grid();
+  if (status == 0) status = tighten();
   // Removing or substituting columns would have to follow the members of
   // special structures; with any present only the bounds are tightened.
   if (status == 0 && !original.has_special()) {
@@ -95,6 +105,7 @@ int MipPresolve::run(const MipModel &original) {
       steps_.push_back(std::move(out.step));
     }
   }
+  if (status == 0 && !steps_.empty()) status = grid();
   if (status == 0) status = tighten();
   if (status == 0 && messages && !steps_.empty() && model_.n() > 0) {
     int binaries = 0, generals = 0;

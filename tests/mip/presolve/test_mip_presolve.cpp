@@ -11,6 +11,7 @@
 #include "frame/problem.h"
 #include "mip/mip_model.h"
 #include "mip/presolve/bound_tighten.h"
+#include "mip/presolve/gcd_rows.h"
 #include "mip/presolve/mip_presolve.h"
 #include "presolve/presolve.h"
 #include "support/api_session.h"
@@ -55,6 +56,64 @@ TEST(MipPresolve, ActivityBoundsRoundIntegerColumnsAndProveInfeasibility) {
   ActivityBoundTightening strict(1e-6, [&said](const std::string &t) { said += t; });
   EXPECT_EQ(strict.apply(none).status, 1117);
   EXPECT_NE(said.find("infeasible"), std::string::npos) << said;
+}
+
+TEST(MipPresolve, CoefficientDivisorsRoundRowsToTheirGridAndProveInfeasibility) {
+  double scale = 0.0;
+  int64_t g = 0;
+  ASSERT_TRUE(integer_grid({0.9, 1.0, -1.0}, scale, g));  // 9, 10, -10 after scaling by 10
+  EXPECT_EQ(scale, 10.0);
+  EXPECT_EQ(g, 1);
+  ASSERT_TRUE(integer_grid({1.5, -4.5}, scale, g));
+  EXPECT_EQ(scale, 2.0);
+  EXPECT_EQ(g, 3);
+  EXPECT_FALSE(integer_grid({1.0, std::sqrt(2.0)}, scale, g));
+
+  tvltest::ApiSession s("gcd");
+  // r0: 2x + 4y <= 7             -> <= 6
+  // r1: 1.5x - 4.5y >= -1         -> >= 0 (grid 1.5)
+  // r2: 3x + 6y - s = 1, s continuous in [-2.5, 7] and in no other row:
+  //     s = 3x + 6y - 1 lies on 3Z - 1, so s in [-1, 5]
+  // r3: 2x + 3z <= 4.5, z continuous, an inequality: untouched
+  const MipModel base = mip_of(s, 4, 4, {2, 4, 0, 0, /**/ 1.5, -4.5, 0, 0, /**/ 3, 6, -1, 0, /**/ 2, 0, 0, 3},
+                               "LGEL", {7.0, -1.0, 1.0, 4.5}, {0, 0, -2.5, 0}, {I, I, 7, I}, "IICC");
+  MipModel m = base;
+  std::string said;
+  GcdRowTightening gcd(1e-6, [&said](const std::string &t) { said += t; });
+  const ReductionOutcome out = gcd.apply(m);
+  EXPECT_EQ(out.status, 0);
+  EXPECT_TRUE(out.changed);
+  EXPECT_FALSE(out.step);
+  EXPECT_EQ(m.lp.rowup[0], 6.0);
+  EXPECT_EQ(m.lp.rowlo[1], 0.0);
+  EXPECT_DOUBLE_EQ(m.lp.collo[2], -1.0);
+  EXPECT_DOUBLE_EQ(m.lp.colup[2], 5.0);
+  EXPECT_EQ(m.lp.rowup[3], 4.5);  // z is continuous: no grid
+
+  // 2x + 4y = 3 has no integer point, whatever the bounds.
+  MipModel odd = base;
+  odd.lp.rowlo[0] = odd.lp.rowup[0] = 3.0;
+  GcdRowTightening strict(1e-6, [&said](const std::string &t) { said += t; });
+  EXPECT_EQ(strict.apply(odd).status, 1117);
+  EXPECT_NE(said.find("has no integer solution"), std::string::npos) << said;
+  // 0.9x + y - w = 0 over integers: 9x = 10(w - y), so x lies on 10 Z.
+  const MipModel chain = mip_of(s, 1, 3, {0.9, 1, -1}, "E", {0.0}, {55, -I, -I}, {75, I, I}, "III");
+  MipModel c = chain;
+  EXPECT_EQ(GcdRowTightening(1e-6, nullptr).apply(c).status, 0);
+  EXPECT_EQ(c.lp.collo[0], 60.0);
+  EXPECT_EQ(c.lp.colup[0], 70.0);
+  c = chain;
+  c.lp.collo[0] = 57.0;
+  c.lp.colup[0] = 59.0;
+  said.clear();
+  GcdRowTightening none(1e-6, [&said](const std::string &t) { said += t; });
+  EXPECT_EQ(none.apply(c).status, 1117);
+  EXPECT_NE(said.find("Integer infeasible column"), std::string::npos) << said;
+  // A side within the tolerance of the grid stays where it is.
+  MipModel near = base;
+  near.lp.rowup[0] = 8.0000000001;
+  GcdRowTightening(1e-6, nullptr).apply(near);
+  EXPECT_EQ(near.lp.rowup[0], 8.0000000001);
 }
 
 // The eliminated column of each step that computes a column from others.
