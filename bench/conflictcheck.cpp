@@ -1,7 +1,8 @@
 // conflictcheck: the conflict refiner on infeasible variants of benchmark
 // instances, with time and an independent irreducibility check.
 //
-//   conflictcheck [--nocheck] [--display N] [--miplib] [NAME...]
+//   conflictcheck [--nocheck] [--display N] [--miplib] [--check-limit S]
+//                 [--write DIR] [NAME...]
 //
 // For every instance of the collection's manifest (or the named ones) and
 // every variant of tests/support/conflict_variants.h (objective cut, a
@@ -11,7 +12,9 @@
 // where verdict is "irreducible" (the set is infeasible and dropping any
 // member makes it feasible, each by a fresh LP/MIP solve), "FAILED: ..."
 // or "unchecked" (with --nocheck, or sets of more than 300 members).
-// Exit status 3 when any verdict failed.
+// --check-limit gives each independent solve a time limit (default none;
+// a solve stopped by it counts as a failed check); --write writes each
+// conflict to DIR/NAME_VARIANT.lp.  Exit status 3 when any verdict failed.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,17 +48,21 @@ std::vector<std::string> manifest_names(const std::string &collection) {
 int main(int argc, char **argv) {
   bool check = true;
   int display = 0;
-  std::string collection = "netlib";
+  double check_limit = 1e75;
+  std::string collection = "netlib", write_dir;
   std::vector<std::string> names;
   for (int k = 1; k < argc; ++k) {
     if (std::strcmp(argv[k], "--nocheck") == 0) check = false;
     else if (std::strcmp(argv[k], "--display") == 0 && k + 1 < argc) display = std::atoi(argv[++k]);
     else if (std::strcmp(argv[k], "--miplib") == 0) collection = "miplib";
+    else if (std::strcmp(argv[k], "--check-limit") == 0 && k + 1 < argc) check_limit = std::atof(argv[++k]);
+    else if (std::strcmp(argv[k], "--write") == 0 && k + 1 < argc) write_dir = argv[++k];
     else names.push_back(argv[k]);
   }
   if (names.empty()) names = manifest_names(collection);
   int failures = 0;
   std::printf("%-10s %-7s %-4s %6s %6s %8s  %s\n", "name", "variant", "stat", "rows", "cols", "seconds", "verdict");
+  std::fflush(stdout);
   for (const std::string &name : names) {
     for (const char *kind : {"objcut", "row", "bound"}) {
       int st = 0;
@@ -80,13 +87,14 @@ int main(int argc, char **argv) {
       const int rc = TVLrefineconflict(env, lp, &nr, &nc);
       const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
       const tvltest::ConflictSet c = tvltest::get_conflict(env, lp);
+      if (!write_dir.empty()) TVLclpwrite(env, lp, (write_dir + "/" + name + "_" + kind + ".lp").c_str());
       std::string verdict = "unchecked";
       if (rc != 0) {
         verdict = "FAILED: status " + std::to_string(rc);
       } else if (c.status != TVL_STAT_CONFLICT_MINIMAL) {
         verdict = "FAILED: not minimal";
       } else if (check && nr + nc <= 300) {
-        TVLsetdblparam(env, TVL_PARAM_TILIM, 1e75);
+        TVLsetdblparam(env, TVL_PARAM_TILIM, check_limit);
         const std::string why = tvltest::check_conflict(env, lp, c, bounds);
         verdict = why.empty() ? "irreducible" : "FAILED: " + why;
       }

@@ -1,6 +1,7 @@
 #include "conflict/tester.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "frame/callback.h"
 #include "frame/env.h"
@@ -42,6 +43,17 @@ int mip_stop_status(int mipstat) {
 // possible members.  A smaller TVL_PARAM_NODELIM is a limit of the
 // refinement and stops it.
 constexpr int64_t kTestNodes = 20000;
+
+// Boxes tried before the unbounded search, as multiples of a column's
+// scale (the larger of 1 and its tight bound's magnitude), with the nodes
+// each may take.  Branch and bound over an integer column without a bound
+// can wander off along a ray of the relaxation and miss points near the
+// model's own box for ever (p0033 without some of its bounds: 20,000
+// depth-first nodes found nothing, a box of 10 finds a point in a few).
+// A point found in a box is a point of the test; a box without one
+// proves nothing, and the unbounded search follows.
+constexpr double kBoxWidths[] = {10.0, 1000.0};
+constexpr int64_t kBoxNodes = 2000;
 
 }  // namespace
 
@@ -85,7 +97,7 @@ Verdict LpTester::solve() {
 }
 
 MipTester::MipTester(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mip)
-    : env_(env), lp_(lp), w_(w), relaxation_(env, w), model_(mip) {
+    : env_(env), lp_(lp), w_(w), relaxation_(env, w), model_(mip), node_cap_(kTestNodes) {
   model_.lp = w.lp;
   // The problem's own objective guides the search: an objective cut is
   // then refuted as fast as the MIP is solved, and branching has
@@ -120,8 +132,8 @@ mip::SearchSettings MipTester::settings(const mip::MipModel &model, bool &user_l
   mip::SearchSettings s = mip::search_settings(env_, model);
   s.sub_mip = true;
   s.term.intsollim = 1;
-  user_limit = s.term.nodelim <= kTestNodes;
-  if (!user_limit) s.term.nodelim = kTestNodes;
+  user_limit = s.term.nodelim <= node_cap_;
+  if (!user_limit) s.term.nodelim = node_cap_;
   // The search ends at its first integer point, so no incumbent ever
   // prunes by bound: depth first reaches a leaf soonest (best bound would
   // widen the tree level by level when the objective is zero).
@@ -152,14 +164,31 @@ int MipTester::search(bool &found, bool &user_limit) {
   return st;
 }
 
-Verdict MipTester::solve() {
-  ++tests_;
-  Verdict v = relaxation_.solve();
-  iterations_ = relaxation_.iterations();
-  ray_ = relaxation_.ray();
-  stop_status_ = relaxation_.stop_status();
-  if (v != Verdict::Feasible) return v;
-  bool found = false, user_limit = false;
+bool MipTester::box(double width) {
+  boxed_.clear();
+  for (int32_t j : model_.intcols) {
+    if (j >= static_cast<int32_t>(w_.tight_lo.size())) continue;
+    const size_t k = static_cast<size_t>(j);
+    double &lo = model_.lp.collo[k], &up = model_.lp.colup[k];
+    const bool free_lo = lo <= -kInfBound && w_.tight_lo[k] > -kInfBound;
+    const bool free_up = up >= kInfBound && w_.tight_up[k] < kInfBound;
+    if (!free_lo && !free_up) continue;
+    boxed_.push_back({j, lo, up});
+    if (free_lo) lo = std::floor(w_.tight_lo[k] - width * std::max(1.0, std::fabs(w_.tight_lo[k])));
+    if (free_up) up = std::ceil(w_.tight_up[k] + width * std::max(1.0, std::fabs(w_.tight_up[k])));
+  }
+  return !boxed_.empty();
+}
+
+void MipTester::unbox() {
+  for (const Saved &b : boxed_) {
+    model_.lp.collo[static_cast<size_t>(b.col)] = b.lo;
+    model_.lp.colup[static_cast<size_t>(b.col)] = b.up;
+  }
+  boxed_.clear();
+}
+
+int MipTester::attempt(bool &found, bool &user_limit) {
   int st = search(found, user_limit);
   // Without some of its rows or bounds the objective may be unbounded;
   // the search is then led by the relaxed candidates' excess over their
@@ -171,6 +200,34 @@ Verdict MipTester::solve() {
     st = search(found, user_limit);
     std::swap(cost, model_.lp.cost);
   }
+  return st;
+}
+
+Verdict MipTester::solve() {
+  ++tests_;
+  Verdict v = relaxation_.solve();
+  iterations_ = relaxation_.iterations();
+  ray_ = relaxation_.ray();
+  stop_status_ = relaxation_.stop_status();
+  if (v != Verdict::Feasible) return v;
+  bool found = false, user_limit = false;
+  int st = 0;
+  for (double width : kBoxWidths) {
+    if (!box(width)) break;
+    node_cap_ = kBoxNodes;
+    st = attempt(found, user_limit);
+    unbox();
+    node_cap_ = kTestNodes;
+    if (found) return Verdict::Feasible;
+    // Infeasible in the box or undecided there: the next box, and at last
+    // the unbounded search, settle it.  A limit of the run stops the test.
+    const bool undecided = st == TVLMIP_NODE_LIM_INFEAS && !user_limit;
+    if (!undecided && mip_stop_status(st) != 0) {
+      stop_status_ = mip_stop_status(st);
+      return Verdict::Stopped;
+    }
+  }
+  st = attempt(found, user_limit);
   if (found) return Verdict::Feasible;
   if (st == TVLMIP_INFEASIBLE) return Verdict::Infeasible;
   if (st == TVLMIP_NODE_LIM_INFEAS && !user_limit) return Verdict::Unsure;

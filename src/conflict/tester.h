@@ -89,12 +89,26 @@ class MipTester : public Tester {
   // One quiet presolve and search; `found` tells whether it met an
   // integer point, `user_limit` whether the caller's node limit applied.
   int search(bool &found, bool &user_limit);
+  // search() under the problem's objective, then, while that is
+  // unbounded, the elastic measure and no objective.
+  int attempt(bool &found, bool &user_limit);
+  // Gives every integer column whose relaxed side is infinite a finite
+  // one `width` times its scale beyond the tight bound; false when no
+  // column needed it.  unbox() puts the infinite sides back.
+  bool box(double width);
+  void unbox();
 
   tvlenv *env_;
   const tvllp *lp_;  // for the presolve's settings
   const WorkModel &w_;
   LpTester relaxation_;
   mip::MipModel model_;
+  int64_t node_cap_;  // nodes of the current search before it is undecided
+  struct Saved {
+    int32_t col;
+    double lo, up;
+  };
+  std::vector<Saved> boxed_;  // the bounds box() changed, as they were
 };
 
 }  // namespace tvl::conflict
