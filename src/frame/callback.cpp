@@ -86,6 +86,11 @@ namespace {
 // enough time may have passed) and the deterministic work limit.
 int check_run_clock(const tvlenv *env, RunClock *rc) {
   if (rc->deadline < kNoValue) {
+    // A deadline once seen passed stays passed.  The clock is read on only
+    // some checks, and the check that reads it may belong to a caller that
+    // merely stops its own step (a dive's LP); every later check must
+    // still report the limit, or the run goes on until the next reading.
+    if (rc->last > rc->deadline) return 11;
     if (rc->checks >= 2100000000) {
       rc->checks /= 2;
       rc->checks_at_last /= 2;
@@ -117,22 +122,17 @@ int check_env_clock(const tvlenv *env) {
 
 // The parent's deadline as seen from a child environment.  Several workers
 // may check the same parent at once, so its clock record is only read,
-// never updated.  The clock is read when the child's own check has just
-// read it (its reading is reused) or when the child has no deadline of its
-// own.  The parent's work limit counts the parent thread's work, which a
+// never updated.  The child's own latest reading is compared when it has a
+// deadline of its own; otherwise the clock is read.  The parent's work limit counts the parent thread's work, which a
 // worker cannot see; the remaining work is handed to the worker's own
 // parameters instead (run_remaining).
 int check_parent_clock(const tvlenv *env) {
   const CallbackState *up = env->parent->callbacks;
   if (!up || !up->run || up->run->deadline >= kNoValue) return 0;
   const RunClock *own = env->callbacks ? env->callbacks->run : nullptr;
-  double now;
-  if (own && own->deadline < kNoValue) {
-    if (own->checks_at_last != own->checks) return 0;
-    now = own->last;
-  } else {
-    now = env_time(env);
-  }
+  // The child's latest reading (it only grows, so a passed deadline stays
+  // passed), or the clock when the child has no deadline of its own.
+  const double now = own && own->deadline < kNoValue ? own->last : env_time(env);
   return now > up->run->deadline ? 11 : 0;
 }
 

@@ -123,6 +123,19 @@ TEST(Callback, RunClockDeadlinesWorkLimitsAndNesting) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_EQ(tvl::limit_check(e.env), 11);
   }
+  ASSERT_EQ(TVLsetdblparam(e.env, TVL_PARAM_TILIM, 0.02), 0);
+  {
+    // The clock is read on some checks only; once a reading is past the
+    // deadline every later check reports it, not just the one that read it
+    // (which may belong to a step that only stops itself).
+    tvl::RunScope run(e.env);
+    for (int k = 0; k < 200; ++k) ASSERT_EQ(tvl::limit_check(e.env), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    int st = 0;
+    for (int k = 0; k < 5000 && st == 0; ++k) st = tvl::limit_check(e.env);
+    ASSERT_EQ(st, 11);
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(tvl::limit_check(e.env), 11) << k;
+  }
   ASSERT_EQ(TVLsetdblparam(e.env, TVL_PARAM_TILIM, 1000.0), 0);
   {
     tvl::RunScope outer(e.env);
