@@ -12,6 +12,10 @@ namespace {
 // Work units a dive may always spend (some tens of milliseconds): enough for
 // a full dive on a small model, however cheap its root LP was.
 constexpr int64_t kDiveWorkAllowance = 20000000;
+// The box search's sub-MIP may take this many times TVL_PARAM_SUBMIPNODELIM
+// nodes: it looks for a first point, which takes longer than RINS's
+// improvement of one it already has.
+constexpr int64_t kBoxNodeFactor = 4;
 
 }  // namespace
 
@@ -30,7 +34,9 @@ HeuristicSequence::HeuristicSequence(const MipModel &model, const HeurSettings &
       rounding_(locks_),
       frac_(DiveRule::Fractional, locks_),
       coef_(DiveRule::Coefficient, locks_),
-      rins_(std::move(sub_mip), s.submip_nodes) {}
+      rins_(sub_mip, s.submip_nodes),
+      box_(std::move(sub_mip), kBoxNodeFactor * s.submip_nodes),
+      box_wanted_(BoxSearch::wanted(model)) {}
 
 HeuristicSequence::~HeuristicSequence() = default;
 
@@ -65,6 +71,7 @@ Points HeuristicSequence::run(HeurInput &in, int64_t node) {
   if (node == 0 && pump_wanted(s_.fpheur, in.has_incumbent || !found.empty())) {
     run_root_pump(in, s_.fpheur, found);
   }
+  if (node == 0 && box_wanted_ && s_.heurfreq >= 0 && !in.has_incumbent && found.empty()) box_.run(in, found);
   // RINS looks around the best point known, the one found just now included.
   std::vector<double> best;
   if (!found.empty()) {

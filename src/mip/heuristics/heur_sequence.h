@@ -10,6 +10,10 @@
 // switches rounding and diving off; the pump follows TVL_PARAM_FPHEUR
 // alone.
 //
+// Box search (box_search.h) runs at the root when the root ends without an
+// incumbent and some integer column lacks a bound (not with
+// TVL_PARAM_HEURFREQ -1), with four times RINS's node limit.
+//
 // RINS (rins.h) runs when an incumbent exists: with TVL_PARAM_RINSHEUR 0
 // (automatic) at the root and then every 200th node once the incumbent
 // has changed since its last run; N > 0 every N-th node; -1 never.
@@ -22,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "mip/heuristics/box_search.h"
 #include "mip/heuristics/diving.h"
 #include "mip/heuristics/heuristic.h"
 #include "mip/heuristics/locks.h"
@@ -41,7 +46,8 @@ HeurSettings heur_settings(const tvlenv *env);
 
 class HeuristicSequence {
  public:
-  // `sub_mip` searches a restricted copy of the model (for RINS).
+  // `sub_mip` searches a restricted copy of the model (for RINS and the
+  // box search).
   HeuristicSequence(const MipModel &model, const HeurSettings &s, SubMipSearch sub_mip);
   ~HeuristicSequence();
   // Whether anything runs at the node-th node processed (0: the root).
@@ -62,6 +68,8 @@ class HeuristicSequence {
   SimpleRounding rounding_;
   Diving frac_, coef_;
   Rins rins_;
+  BoxSearch box_;
+  bool box_wanted_;
   int64_t dives_ = 0;
   double rins_incumbent_ = 1e75;  // incumbent value at the last RINS run
 };

@@ -18,6 +18,9 @@ namespace tvl::mip {
 
 namespace {
 
+// Rounds of grid rounding and bound tightening after the LP reductions.
+constexpr int kGridRounds = 4;
+
 std::vector<int32_t> compose(const std::vector<int32_t> &outer, const std::vector<int32_t> &inner) {
   std::vector<int32_t> out(inner.size());
   for (size_t k = 0; k < inner.size(); ++k) out[k] = outer[inner[k]];
@@ -105,8 +108,15 @@ int MipPresolve::run(const MipModel &original) {
       steps_.push_back(std::move(out.step));
     }
   }
-  if (status == 0 && !steps_.empty()) status = grid();
-  if (status == 0) status = tighten();
+  // Grids and activity bounds feed each other (a bound a row implies can
+  // round to a column's congruence, which bounds the next row): a few
+  // rounds while either moves.
+  for (int round = 0; status == 0 && round < kGridRounds; ++round) {
+    const int before = gcd.tightened() + tightening.improved();
+    status = grid();
+    if (status == 0) status = tighten();
+    if (gcd.tightened() + tightening.improved() == before) break;
+  }
   if (status == 0 && messages && !steps_.empty() && model_.n() > 0) {
     int binaries = 0, generals = 0;
     for (int32_t j : model_.intcols) {

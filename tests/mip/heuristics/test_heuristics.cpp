@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "frame/problem.h"
 #include "lp/lpcomp.h"
+#include "mip/heuristics/box_search.h"
 #include "mip/heuristics/diving.h"
 #include "mip/heuristics/heur_sequence.h"
 #include "mip/heuristics/locks.h"
@@ -92,6 +95,78 @@ TEST(MipHeuristics, RinsFixesWhereLpAndIncumbentAgree) {
   lp.x = {1.0, 1.0, 0.0, 2.0, 3.0};  // everything agrees: nothing to search
   rins.run(in, found);
   EXPECT_TRUE(lo.empty());
+}
+
+TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
+  tvltest::ApiSession s("box");
+  // x free integer, y integer >= -2 without upper bound, z integer in
+  // [0, 4], w continuous and free; x + y + z + w >= 1.
+  const double I = 1e20;
+  const MipModel m = mip_of(s, 1, 4, {1, 1, 1, 1}, "G", {1}, {-I, -2, 0, -I}, {I, I, 4, I}, "IIIC");
+  ASSERT_TRUE(BoxSearch::wanted(m));
+  EXPECT_FALSE(BoxSearch::wanted(mip_of(s, 1, 2, {1, 1}, "G", {1}, {0, -I}, {3, I}, "IC")));
+  lp::LpResult lp;
+  lp.x = {-30.5, 0.2, 1.0, 7.0};
+  HeurInput in;
+  in.env = s.env;
+  in.model = &m;
+  in.lp = &lp;
+  std::vector<std::vector<double>> los, ups;
+  std::vector<double> answer;
+  BoxSearch box(
+      [&](const MipModel &sub, int64_t, double) {
+        los.push_back(sub.lp.collo), ups.push_back(sub.lp.colup);
+        return answer;
+      },
+      50);
+  Points found;
+  box.run(in, found);  // nothing found: both boxes are tried
+  ASSERT_EQ(los.size(), 2u);
+  EXPECT_EQ(los[0], (std::vector<double>{-336, -2, 0, -I}));  // 10 * 30.5 around -30.5
+  EXPECT_EQ(ups[0], (std::vector<double>{275, 11, 4, I}));     // y: 10 * max(1, 0.2) beyond 0.2
+  EXPECT_EQ(los[1][0], -30531.0);                               // the second box: 1000 times
+  EXPECT_EQ(ups[1][1], 1001.0);
+  EXPECT_TRUE(found.empty());
+  answer = {0, 1, 0, 0};
+  box.run(in, found);  // the first box has a point: the second is not tried
+  EXPECT_EQ(los.size(), 3u);
+  ASSERT_EQ(found.size(), 1u);
+}
+
+// Part of an infeasible variant of flugpl with bounds dropped: a chain of
+// rows 0.9 s_t + a_t - s_{t+1} = 0 over free integers, feasible, but
+// branching from the relaxation follows a ray for ever (without the box
+// search, 20,000 nodes and no point); the box search finds one at the root.
+TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
+  const std::string file = std::string(TAVLO_BINARY_DIR) + "/box_chain.lp";
+  {
+    std::ofstream out(file);
+    out << "Minimize\n obj:\nSubject To\n"
+           " a2: 0.9 s1 + a1 - s2 = 0\n d2: 150 s2 - 100 a2 + u2 >= 9000\n"
+           " a3: 0.9 s2 + a2 - s3 = 0\n d3: 150 s3 - 100 a3 + u3 >= 8000\n"
+           " a4: 0.9 s3 + a3 - s4 = 0\n d4: 150 s4 - 100 a4 + u4 >= 10000\n"
+           " a5: 0.9 s4 + a4 - s5 = 0\n d5: 150 s5 - 100 a5 + u5 >= 9000\n"
+           " a6: 0.9 s5 + a5 - s6 = 0\n d6: 150 s6 - 100 a6 + u6 >= 12000\n"
+           " e6: - 20 s6 + u6 <= 0\n"
+           " c: 2700 s1 + 1500 a1 + 2700 s2 + 1500 a2 + 30 u2 + 2700 s3 + 1500 a3 + 30 u3\n"
+           "    + 2700 s4 + 1500 a4 + 30 u4 + 2700 s5 + 1500 a5 + 30 u5 + 2700 s6 + 1500 a6 + 30 u6 <= 1200298.5\n"
+           "Bounds\n s1 free\n a1 free\n s2 free\n a2 free\n s3 free\n a3 free\n s4 free\n a4 free\n"
+           " s5 free\n a5 free\n s6 free\n u6 free\n"
+           "Generals\n a1 s2 a2 s3 a3 s4 a4 s5 a5 s6 a6\nEnd\n";
+  }
+  tvltest::ApiSession s("chain");
+  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << s.errors;
+  s.set(TVL_PARAM_THREADS, 1);
+  s.set(TVL_PARAM_NODELIM, 20000);
+  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
+  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
+  const int n = TVLgetnumcols(s.env, s.lp);
+  std::vector<double> x(static_cast<size_t>(n));
+  ASSERT_EQ(TVLgetx(s.env, s.lp, x.data(), 0, n - 1), 0);
+  const double v = tvltest::mip_violation(file, x);
+  EXPECT_GE(v, 0.0);
+  EXPECT_LE(v, 1e-6);
+  std::remove(file.c_str());
 }
 
 // Both dive rules on instances with a fractional root: every point they
