@@ -16,12 +16,17 @@ constexpr int64_t kMaxDenominator = 1000;
 constexpr double kMaxScale = 1e6;
 constexpr double kMaxInteger = 1e12;
 constexpr double kRelTol = 1e-9;
+// A coefficient counts as the fraction p/q only this close to it
+// (relative): 0.333333333 is not 1/3, since on large integer values the
+// difference would move the activity off the grid by more than the
+// feasibility tolerance.
+constexpr double kFractionTol = 1e-12;
 
 // Denominator q <= kMaxDenominator of a fraction p/q equal to v within
-// kRelTol, by the continued fraction of v; 0 when there is none.
+// kFractionTol, by the continued fraction of v; 0 when there is none.
 int64_t denominator(double v) {
   v = std::fabs(v);
-  const double tol = kRelTol * std::max(1.0, v);
+  const double tol = kFractionTol * std::max(1.0, v);
   double x = v;
   int64_t p0 = 1, q0 = 0, p1 = static_cast<int64_t>(std::floor(x)), q1 = 1;
   for (int step = 0; step < 64; ++step) {

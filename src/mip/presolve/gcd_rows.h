@@ -33,9 +33,10 @@
 
 namespace tvl::mip {
 
-// The smallest s <= 1e6 for which every values[k] * s is an integer (within
-// a relative 1e-9), with those integers' gcd; false when there is none or
-// an integer would exceed 1e12.
+// The smallest s <= 1e6 for which every values[k] * s is an integer (each
+// value within a relative 1e-12 of a fraction with denominator at most
+// 1000), with those integers' gcd; false when there is none or an integer
+// would exceed 1e12.
 bool integer_grid(const std::vector<double> &values, double &scale, int64_t &gcd);
 
 class GcdRowTightening : public MipReduction {

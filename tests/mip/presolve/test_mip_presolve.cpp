@@ -68,6 +68,9 @@ TEST(MipPresolve, CoefficientDivisorsRoundRowsToTheirGridAndProveInfeasibility) 
   EXPECT_EQ(scale, 2.0);
   EXPECT_EQ(g, 3);
   EXPECT_FALSE(integer_grid({1.0, std::sqrt(2.0)}, scale, g));
+  EXPECT_FALSE(integer_grid({1.0, 0.333333333}, scale, g));  // not 1/3: no grid
+  ASSERT_TRUE(integer_grid({1.0, 1.0 / 3.0}, scale, g));
+  EXPECT_EQ(scale, 3.0);
 
   tvltest::ApiSession s("gcd");
   // r0: 2x + 4y <= 7             -> <= 6
