@@ -1,12 +1,12 @@
 #include "conflict/tester.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "frame/callback.h"
 #include "frame/env.h"
 #include "frame/param.h"
 #include "lp/lpcomp.h"
+#include "mip/heuristics/box_search.h"
 #include "mip/mipbb.h"
 #include "mip/presolve/mip_presolve.h"
 
@@ -44,15 +44,15 @@ int mip_stop_status(int mipstat) {
 // refinement and stops it.
 constexpr int64_t kTestNodes = 20000;
 
-// Boxes tried before the unbounded search, as multiples of a column's
-// scale (the larger of 1 and its tight bound's magnitude), with the nodes
-// each may take.  Branch and bound over an integer column without a bound
-// can wander off along a ray of the relaxation and miss points near the
-// model's own box for ever (p0033 without some of its bounds: 20,000
-// depth-first nodes found nothing, a box of 10 finds a point in a few).
-// A point found in a box is a point of the test; a box without one
-// proves nothing, and the unbounded search follows.
-constexpr double kBoxWidths[] = {10.0, 1000.0};
+// Nodes each box may take.  Before the unbounded search a test boxes the
+// relaxed integer columns around their tight bounds (mip::kBoxWidths, as
+// the box search heuristic does around the LP values).  Branch and bound
+// over an integer column without a bound can wander off along a ray of
+// the relaxation and miss points near the model's own box for ever (p0033
+// without some of its bounds: 20,000 depth-first nodes found nothing, a
+// box of 10 finds a point in a few).  A point found in a box is a point of
+// the test; a box without one proves nothing, and the unbounded search
+// follows.
 constexpr int64_t kBoxNodes = 2000;
 
 }  // namespace
@@ -174,8 +174,8 @@ bool MipTester::box(double width) {
     const bool free_up = up >= kInfBound && w_.tight_up[k] < kInfBound;
     if (!free_lo && !free_up) continue;
     boxed_.push_back({j, lo, up});
-    if (free_lo) lo = std::floor(w_.tight_lo[k] - width * std::max(1.0, std::fabs(w_.tight_lo[k])));
-    if (free_up) up = std::ceil(w_.tight_up[k] + width * std::max(1.0, std::fabs(w_.tight_up[k])));
+    if (free_lo) lo = mip::box_lower(w_.tight_lo[k], width);
+    if (free_up) up = mip::box_upper(w_.tight_up[k], width);
   }
   return !boxed_.empty();
 }
@@ -212,7 +212,7 @@ Verdict MipTester::solve() {
   if (v != Verdict::Feasible) return v;
   bool found = false, user_limit = false;
   int st = 0;
-  for (double width : kBoxWidths) {
+  for (double width : mip::kBoxWidths) {
     if (!box(width)) break;
     node_cap_ = kBoxNodes;
     st = attempt(found, user_limit);

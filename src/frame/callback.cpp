@@ -123,9 +123,10 @@ int check_env_clock(const tvlenv *env) {
 // The parent's deadline as seen from a child environment.  Several workers
 // may check the same parent at once, so its clock record is only read,
 // never updated.  The child's own latest reading is compared when it has a
-// deadline of its own; otherwise the clock is read.  The parent's work limit counts the parent thread's work, which a
-// worker cannot see; the remaining work is handed to the worker's own
-// parameters instead (run_remaining).
+// deadline of its own; otherwise the clock is read.  The parent's work
+// limit counts the parent thread's work, which a worker cannot see; the
+// remaining work is handed to the worker's own parameters instead
+// (run_remaining).
 int check_parent_clock(const tvlenv *env) {
   const CallbackState *up = env->parent->callbacks;
   if (!up || !up->run || up->run->deadline >= kNoValue) return 0;

@@ -9,12 +9,13 @@ namespace tvl::mip {
 
 namespace {
 
-// Half-widths of the boxes tried, as multiples of max(1, |x_j|).
-constexpr double kWidths[] = {10.0, 1000.0};
-
 bool unbounded(double b) { return std::fabs(b) >= kInfBound; }
 
 }  // namespace
+
+double box_lower(double centre, double width) { return std::floor(centre - width * std::max(1.0, std::fabs(centre))); }
+
+double box_upper(double centre, double width) { return std::ceil(centre + width * std::max(1.0, std::fabs(centre))); }
 
 bool BoxSearch::wanted(const MipModel &model) {
   for (int32_t j : model.intcols)
@@ -27,13 +28,12 @@ void BoxSearch::run(HeurInput &in, Points &found) {
   if (!search_) return;
   const MipModel &model = *in.model;
   const std::vector<double> &x = in.lp->x;
-  for (double width : kWidths) {
+  for (double width : kBoxWidths) {
     MipModel sub = model;
     for (int32_t j : model.intcols) {
       const size_t k = static_cast<size_t>(j);
-      const double w = width * std::max(1.0, std::fabs(x[k]));
-      if (unbounded(sub.lp.collo[k])) sub.lp.collo[k] = std::floor(x[k] - w);
-      if (unbounded(sub.lp.colup[k])) sub.lp.colup[k] = std::ceil(x[k] + w);
+      if (unbounded(sub.lp.collo[k])) sub.lp.collo[k] = box_lower(x[k], width);
+      if (unbounded(sub.lp.colup[k])) sub.lp.colup[k] = box_upper(x[k], width);
     }
     if (keep_if_feasible(in, search_(sub, node_limit_, in.cutoff), found)) return;
   }

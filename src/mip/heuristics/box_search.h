@@ -20,6 +20,13 @@
 
 namespace tvl::mip {
 
+// Half-widths of the boxes tried in turn, as multiples of max(1, |centre|);
+// the conflict refiner's tests box relaxed columns the same way.
+inline constexpr double kBoxWidths[] = {10.0, 1000.0};
+// The finite lower / upper side a box of `width` gives around `centre`.
+double box_lower(double centre, double width);
+double box_upper(double centre, double width);
+
 class BoxSearch : public Heuristic {
  public:
   BoxSearch(SubMipSearch search, int64_t node_limit) : search_(std::move(search)), node_limit_(node_limit) {}

@@ -41,10 +41,10 @@ ReductionOutcome ActivityBoundTightening::apply(MipModel &model) {
       switch (tighten_row(rows, i, m.rowlo[i], m.rowup[i], feastol_, model.integer, bounds, j)) {
         case RowWalk::Done: continue;
         case RowWalk::RowInfeasible:
-          say(lp::pre::msg_forcing_row_infeasible(rowname_ ? rowname_(i) : "c" + std::to_string(i + 1)));
+          say(lp::pre::msg_forcing_row_infeasible(row_name(i)));
           break;
         case RowWalk::ColumnInfeasible:
-          say(lp::pre::msg_integer_infeasible_col(colname_ ? colname_(j) : "x" + std::to_string(j + 1)));
+          say(lp::pre::msg_integer_infeasible_col(col_name(j)));
           break;
       }
       out.status = 1117;

@@ -22,28 +22,17 @@
 
 namespace tvl::mip {
 
-class ActivityBoundTightening : public MipReduction {
+class ActivityBoundTightening : public ReportingReduction {
  public:
   // `feastol`: rows may be violated by this much; `report`: where the
   // infeasibility message goes (may be empty).
   ActivityBoundTightening(double feastol, std::function<void(const std::string &)> report)
-      : feastol_(feastol), report_(std::move(report)) {}
-  // Names of the rows and columns of the model the next apply() sees.
-  void set_names(std::function<std::string(int32_t)> rowname, std::function<std::string(int32_t)> colname) {
-    rowname_ = std::move(rowname);
-    colname_ = std::move(colname);
-  }
+      : ReportingReduction(std::move(report)), feastol_(feastol) {}
   ReductionOutcome apply(MipModel &model) override;
   int improved() const { return improved_; }
 
  private:
-  void say(const std::string &text) const {
-    if (report_) report_(text);
-  }
-
   double feastol_;
-  std::function<void(const std::string &)> report_;
-  std::function<std::string(int32_t)> rowname_, colname_;
   int improved_ = 0;
 };
 

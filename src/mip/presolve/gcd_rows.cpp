@@ -125,6 +125,70 @@ bool integer_grid(const std::vector<double> &values, double &scale, int64_t &gcd
   return g > 0;
 }
 
+namespace {
+
+// Row i as the grid sees it: the coefficients of its integer columns (in
+// row order) and at most one continuous column that is in no other row.
+struct GridRow {
+  std::vector<double> coef;
+  int32_t cont = -1;
+  double cont_coef = 0.0;
+};
+
+// False when the row has another continuous column.
+bool read_grid_row(const MipModel &model, const RowView &rows, int32_t i, GridRow &row) {
+  const lp::CscMatrix &a = model.lp.a;
+  row.coef.clear();
+  row.cont = -1;
+  for (int32_t p = rows.begin(i); p < rows.end(i); ++p) {
+    const size_t j = static_cast<size_t>(rows.col[static_cast<size_t>(p)]);
+    const double v = rows.val[static_cast<size_t>(p)];
+    if (model.integer[j]) {
+      row.coef.push_back(v);
+    } else if (row.cont < 0 && a.start[j + 1] - a.start[j] == 1) {
+      row.cont = static_cast<int32_t>(j);
+      row.cont_coef = v;
+    } else {
+      return false;
+    }
+  }
+  return !row.coef.empty();
+}
+
+// The range that rounds to the grid: the row's sides, or, with a
+// continuous column c, the range of a_c x_c (which lies on rhs + grid).
+void grid_range(const lp::LpModel &m, int32_t i, const GridRow &row, double &lo, double &up, double &origin) {
+  const size_t r = static_cast<size_t>(i);
+  origin = 0.0;
+  if (row.cont < 0) {
+    lo = m.rowlo[r];
+    up = m.rowup[r];
+    return;
+  }
+  origin = m.rowlo[r];
+  const size_t c = static_cast<size_t>(row.cont);
+  const double a = row.cont_coef;
+  const double from = a > 0 ? m.collo[c] : m.colup[c], to = a > 0 ? m.colup[c] : m.collo[c];
+  lo = std::fabs(from) < kInfBound ? a * from : -kInfBound;
+  up = std::fabs(to) < kInfBound ? a * to : kInfBound;
+}
+
+// Writes the rounded range back: the row's sides, or x_c's bounds.
+void set_grid_range(lp::LpModel &m, int32_t i, const GridRow &row, bool has_lo, bool has_up, double lo, double up) {
+  if (row.cont < 0) {
+    m.rowlo[static_cast<size_t>(i)] = lo;
+    m.rowup[static_cast<size_t>(i)] = up;
+    return;
+  }
+  const size_t c = static_cast<size_t>(row.cont);
+  const double a = row.cont_coef;
+  double &from = a > 0 ? m.collo[c] : m.colup[c], &to = a > 0 ? m.colup[c] : m.collo[c];
+  if (has_lo) from = lo / a;
+  if (has_up) to = up / a;
+}
+
+}  // namespace
+
 ReductionOutcome GcdRowTightening::apply(MipModel &model) {
   ReductionOutcome out;
   lp::LpModel &m = model.lp;
@@ -132,87 +196,45 @@ ReductionOutcome GcdRowTightening::apply(MipModel &model) {
   RowView rows;
   rows.build(m.a);
   work_add(static_cast<uint64_t>(2 * rows.col.size()));
-  std::vector<double> coef;
+  GridRow row;
   std::vector<int64_t> kint;
   for (int32_t i = 0; i < m.a.m; ++i) {
-    coef.clear();
-    int32_t cont = -1;
-    double cont_coef = 0.0;
-    bool usable = true;
-    for (int32_t p = rows.begin(i); p < rows.end(i) && usable; ++p) {
-      const int32_t j = rows.col[static_cast<size_t>(p)];
-      const double a = rows.val[static_cast<size_t>(p)];
-      if (model.integer[static_cast<size_t>(j)]) {
-        coef.push_back(a);
-      } else if (cont < 0 && m.a.start[static_cast<size_t>(j) + 1] - m.a.start[static_cast<size_t>(j)] == 1) {
-        cont = j;
-        cont_coef = a;
-      } else {
-        usable = false;
-      }
-    }
+    if (!read_grid_row(model, rows, i, row)) continue;
     const bool equality = m.rowlo[static_cast<size_t>(i)] == m.rowup[static_cast<size_t>(i)];
-    if (!usable || coef.empty() || (cont >= 0 && !equality)) continue;
+    if (row.cont >= 0 && !equality) continue;
     double scale = 1.0;
     int64_t g = 0;
-    if (!integer_grid(coef, scale, g)) continue;
+    if (!integer_grid(row.coef, scale, g)) continue;
     const double step = static_cast<double>(g) / scale;  // the activity's grid
     const double tol = feastol_ / step;
-    double lo, up, origin = 0.0;
-    if (cont < 0) {
-      lo = m.rowlo[static_cast<size_t>(i)];
-      up = m.rowup[static_cast<size_t>(i)];
-    } else {
-      // a_c x_c lies on rhs + grid; its range comes from x_c's bounds.
-      origin = m.rowlo[static_cast<size_t>(i)];
-      const double clo = m.collo[static_cast<size_t>(cont)], cup = m.colup[static_cast<size_t>(cont)];
-      const double from = cont_coef > 0 ? clo : cup, to = cont_coef > 0 ? cup : clo;
-      lo = std::fabs(from) < kInfBound ? cont_coef * from : -kInfBound;
-      up = std::fabs(to) < kInfBound ? cont_coef * to : kInfBound;
-    }
+    double lo, up, origin;
+    grid_range(m, i, row, lo, up, origin);
     const bool has_lo = lo > -kInfBound, has_up = up < kInfBound;
     const double nlo = has_lo ? round_to_grid(lo, origin, step, tol, false) : lo;
     const double nup = has_up ? round_to_grid(up, origin, step, tol, true) : up;
     if (has_lo && has_up && nlo > nup + 0.5 * step) {
-      if (report_) {
-        const std::string name = rowname_ ? rowname_(i) : "c" + std::to_string(i + 1);
-        report_("Row '" + name + "' has no integer solution: its coefficients' divisor rules out every value in its range.\n");
-      }
+      say("Row '" + row_name(i) + "' has no integer solution: its coefficients' divisor rules out every value in its range.\n");
       out.status = 1117;
       return out;
     }
-    if (cont < 0 && equality) {
-      const double r = m.rowlo[static_cast<size_t>(i)] * scale;
-      if (std::fabs(r) < kMaxInteger && std::fabs(r - std::round(r)) <= feastol_ * scale) {
-        kint.clear();
-        for (double a : coef) kint.push_back(static_cast<int64_t>(std::llround(a * scale)));
-        int moved = 0;
-        const int32_t j = congruence_bounds(m, rows, i, kint, static_cast<int64_t>(std::llround(r)), moved);
-        if (j >= 0) {
-          if (report_) report_(lp::pre::msg_integer_infeasible_col(colname_ ? colname_(j) : "x" + std::to_string(j + 1)));
-          out.status = 1117;
-          return out;
-        }
-        tightened_ += moved;
-        out.changed |= moved > 0;
+    const double r = m.rowlo[static_cast<size_t>(i)] * scale;
+    if (row.cont < 0 && equality && std::fabs(r) < kMaxInteger && std::fabs(r - std::round(r)) <= feastol_ * scale) {
+      kint.clear();
+      for (double a : row.coef) kint.push_back(static_cast<int64_t>(std::llround(a * scale)));
+      int moved = 0;
+      const int32_t j = congruence_bounds(m, rows, i, kint, static_cast<int64_t>(std::llround(r)), moved);
+      if (j >= 0) {
+        say(lp::pre::msg_integer_infeasible_col(col_name(j)));
+        out.status = 1117;
+        return out;
       }
+      tightened_ += moved;
+      out.changed |= moved > 0;
     }
     const bool moved = (has_lo && nlo > lo + kRelTol * std::max(1.0, std::fabs(lo))) ||
                        (has_up && nup < up - kRelTol * std::max(1.0, std::fabs(up)));
     if (!moved) continue;
-    if (cont < 0) {
-      m.rowlo[static_cast<size_t>(i)] = nlo;
-      m.rowup[static_cast<size_t>(i)] = nup;
-    } else {
-      double &clo = m.collo[static_cast<size_t>(cont)], &cup = m.colup[static_cast<size_t>(cont)];
-      if (cont_coef > 0) {
-        if (has_lo) clo = nlo / cont_coef;
-        if (has_up) cup = nup / cont_coef;
-      } else {
-        if (has_lo) cup = nlo / cont_coef;
-        if (has_up) clo = nup / cont_coef;
-      }
-    }
+    set_grid_range(m, i, row, has_lo, has_up, nlo, nup);
     ++tightened_;
     out.changed = true;
   }

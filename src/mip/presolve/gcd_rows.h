@@ -39,21 +39,15 @@ namespace tvl::mip {
 // would exceed 1e12.
 bool integer_grid(const std::vector<double> &values, double &scale, int64_t &gcd);
 
-class GcdRowTightening : public MipReduction {
+class GcdRowTightening : public ReportingReduction {
  public:
   GcdRowTightening(double feastol, std::function<void(const std::string &)> report)
-      : feastol_(feastol), report_(std::move(report)) {}
-  void set_names(std::function<std::string(int32_t)> rowname, std::function<std::string(int32_t)> colname) {
-    rowname_ = std::move(rowname);
-    colname_ = std::move(colname);
-  }
+      : ReportingReduction(std::move(report)), feastol_(feastol) {}
   ReductionOutcome apply(MipModel &model) override;
   int tightened() const { return tightened_; }
 
  private:
   double feastol_;
-  std::function<void(const std::string &)> report_;
-  std::function<std::string(int32_t)> rowname_, colname_;
   int tightened_ = 0;
 };
 

@@ -77,22 +77,21 @@ int MipPresolve::run(const MipModel &original) {
   settings.clock = [env] { return env_time(env); };
   const bool primal = (settings.reduce & 1) != 0;
 
+  // The name functions read the column and row maps when called, so they
+  // follow the reductions below.
   ActivityBoundTightening tightening(settings.feastol, sink);
-  auto tighten = [&]() {
-    if (!primal || model_.n() == 0) return 0;
-    tightening.set_names(rowname(), colname());
-    const ReductionOutcome out = tightening.apply(model_);
-    tightened_ |= out.changed;
-    return out.status;
-  };
+  tightening.set_names(rowname(), colname());
   GcdRowTightening gcd(settings.feastol, sink);
-  auto grid = [&]() {
+  gcd.set_names(rowname(), colname());
+  // A bound-only reduction (primal: it keeps every feasible point).
+  auto bounds_only = [&](MipReduction &r) {
     if (!primal || model_.n() == 0) return 0;
-    gcd.set_names(rowname(), colname());
-    const ReductionOutcome out = gcd.apply(model_);
+    const ReductionOutcome out = r.apply(model_);
     tightened_ |= out.changed;
     return out.status;
   };
+  auto tighten = [&] { return bounds_only(tightening); };
+  auto grid = [&] { return bounds_only(gcd); };
   int status = grid();
   if (status == 0) status = tighten();
   // Removing or substituting columns would have to follow the members of

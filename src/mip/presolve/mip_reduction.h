@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "mip/mip_model.h"
@@ -37,6 +39,30 @@ class MipReduction {
  public:
   virtual ~MipReduction() = default;
   virtual ReductionOutcome apply(MipModel &model) = 0;
+};
+
+// A reduction that tells why it proved the model infeasible: its message
+// goes to `report` (may be empty), naming rows and columns by the name
+// functions (default names c<i+1> and x<j+1> without them).
+class ReportingReduction : public MipReduction {
+ public:
+  explicit ReportingReduction(std::function<void(const std::string &)> report) : report_(std::move(report)) {}
+  // Names of the rows and columns of the model the next apply() sees.
+  void set_names(std::function<std::string(int32_t)> rowname, std::function<std::string(int32_t)> colname) {
+    rowname_ = std::move(rowname);
+    colname_ = std::move(colname);
+  }
+
+ protected:
+  void say(const std::string &text) const {
+    if (report_) report_(text);
+  }
+  std::string row_name(int32_t i) const { return rowname_ ? rowname_(i) : "c" + std::to_string(i + 1); }
+  std::string col_name(int32_t j) const { return colname_ ? colname_(j) : "x" + std::to_string(j + 1); }
+
+ private:
+  std::function<void(const std::string &)> report_;
+  std::function<std::string(int32_t)> rowname_, colname_;
 };
 
 }  // namespace tvl::mip
