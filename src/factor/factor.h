@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tvl::lp {
@@ -113,6 +114,11 @@ class BasisFactor {
   // False before the first factorize(), after one that failed and after a
   // refused update; solves must not be called until the next factorize().
   virtual bool valid() const = 0;
+  // A copy of this factor, and the return of this factor to such a copy:
+  // a caller that leaves a basis for a few pivots and comes back (strong
+  // branching) restores the factor instead of refactorizing.
+  virtual std::unique_ptr<BasisFactor> clone() const = 0;
+  virtual void assign(const BasisFactor &copy) = 0;
 };
 
 // Creates a factor of the given precision (0 double, 1 extended) for m rows and n structurals.

@@ -33,7 +33,7 @@ void LuRaw<T>::clear() {
 
 template <class T>
 LuFactor<T>::LuFactor(int32_t m, int32_t n, const FactorSettings &settings)
-    : m_(m), n_(n), settings_(settings), builder_(std::make_unique<LuBuilder<T>>()) {
+    : m_(m), n_(n), settings_(settings) {
   u_ = std::clamp(settings.markowitz, 0.0001, 0.99999);
   dense_switch_ = settings.dense_switch;
   if (settings.update_limit > 0) {
@@ -54,6 +54,14 @@ LuFactor<T>::LuFactor(int32_t m, int32_t n, const FactorSettings &settings)
 template <class T>
 LuFactor<T>::~LuFactor() = default;
 
+// The kept spikes belong to solves of the factor copied over; none of them
+// may be taken for a later update of this one.
+template <class T>
+void LuFactor<T>::assign(const BasisFactor &copy) {
+  *this = static_cast<const LuFactor<T> &>(copy);
+  for (SpikeSlot<T> &k : spikes_) k.owner = nullptr;
+}
+
 template <class T>
 void LuFactor<T>::raise_threshold() {
   const double old = u_;
@@ -66,7 +74,7 @@ template <class T>
 bool LuFactor<T>::stable(double &pmax, double &pmin) const {
   pmax = 1.0;
   pmin = 1.0;
-  for (const T d : raw_.diag) {
+  for (const T d : raw_->diag) {
     const double a = static_cast<double>(std::fabs(d));
     if (a > pmax) pmax = a;
     else if (a < pmin) pmin = a;
@@ -82,12 +90,12 @@ bool LuFactor<T>::stable(double &pmax, double &pmin) const {
 template <class T>
 int LuFactor<T>::factorize_once(const BasisColumns &b) {
   try {
-    builder_->build(b, u_, settings_.singtol, dense_switch_, raw_, work_);
+    builder_->build(b, u_, settings_.singtol, dense_switch_, *raw_, work_);
   } catch (const std::bad_alloc &) {
     return 3;
   }
-  if (!raw_.singular_pos.empty()) return 1;
-  arrange(raw_);
+  if (!raw_->singular_pos.empty()) return 1;
+  arrange(*raw_);
   double pmax = 1.0, pmin = 1.0;
   const bool ok = stable(pmax, pmin);
   report_.max_pivot = pmax;
@@ -97,11 +105,11 @@ int LuFactor<T>::factorize_once(const BasisColumns &b) {
 
 template <class T>
 void LuFactor<T>::repair(std::vector<int32_t> &head, std::vector<int32_t> *replaced) {
-  const size_t n = std::min(raw_.singular_pos.size(), raw_.unpivoted_rows.size());
+  const size_t n = std::min(raw_->singular_pos.size(), raw_->unpivoted_rows.size());
   for (size_t k = 0; k < n; ++k) {
-    const int32_t pos = raw_.singular_pos[k];
+    const int32_t pos = raw_->singular_pos[k];
     const int32_t old = head[pos];
-    head[pos] = n_ + raw_.unpivoted_rows[k];
+    head[pos] = n_ + raw_->unpivoted_rows[k];
     report_.positions.push_back(pos);
     report_.old_vars.push_back(old);
     if (replaced) replaced->push_back(old);

@@ -145,6 +145,21 @@ struct SpikeSlot {
   std::vector<T> value;
 };
 
+// Scratch of the factorization that a copy of the factor neither shares
+// nor copies: the copy starts with an empty one of its own.
+template <class W>
+class Workspace {
+ public:
+  Workspace() : p_(std::make_unique<W>()) {}
+  Workspace(const Workspace &) : Workspace() {}
+  Workspace &operator=(const Workspace &) { return *this; }
+  W *operator->() const { return p_.get(); }
+  W &operator*() const { return *p_; }
+
+ private:
+  std::unique_ptr<W> p_;
+};
+
 template <class T>
 class LuFactor final : public BasisFactor {
  public:
@@ -164,6 +179,8 @@ class LuFactor final : public BasisFactor {
   double markowitz() const override { return u_; }
   void set_markowitz(double u) override { u_ = u; }
   bool valid() const override { return valid_; }
+  std::unique_ptr<BasisFactor> clone() const override { return std::make_unique<LuFactor>(*this); }
+  void assign(const BasisFactor &copy) override;
 
   // Exposed for tests and the benchmark.
   const LuData<T> &data() const { return lu_; }
@@ -209,8 +226,8 @@ class LuFactor final : public BasisFactor {
   double dense_switch_;
   bool valid_ = false;
   LuData<T> lu_;
-  LuRaw<T> raw_;
-  std::unique_ptr<LuBuilder<T>> builder_;
+  Workspace<LuRaw<T>> raw_;
+  Workspace<LuBuilder<T>> builder_;
   BasisColumns cols_;
   RowEtaFile<T> eta_;
   std::vector<int32_t> spike_list_;  // update scratch: rows of the spike

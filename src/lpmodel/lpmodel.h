@@ -130,6 +130,12 @@ struct SimplexControl {
   // the caller's LP without presolve, offered by the flow for the final
   // solve after postsolve; empty elsewhere.
   std::function<LpResult()> unreduced;
+  // Under the automatic dual pricing, a run from a basis given from outside
+  // starts steepest-edge pricing from unit weights instead of standard
+  // pricing for its first 100 iterations.  Right for the node LPs of a
+  // search: their bases come from a parent node, and their re-solves are
+  // long enough for the weights to pay.
+  bool given_basis_steepest = false;
 };
 
 }  // namespace tvl::lp

@@ -470,7 +470,11 @@ void Search::compact_changes(std::vector<BoundChange> &changes) {
 std::vector<Candidate> Search::fractional_columns(const lp::LpResult &r) const {
   std::vector<Candidate> cands;
   for (int32_t j : model_.intcols) {
-    const double v = r.x[j], f = v - std::floor(v);
+    // A value outside the node's bounds by less than the feasibility
+    // tolerance counts as the bound: with an integrality tolerance below
+    // the feasibility tolerance, 1 - 1e-8 under a lower bound of 1 would
+    // otherwise be branched on for ever (its up branch is the node itself).
+    const double v = std::clamp(r.x[j], lp_->lower(j), lp_->upper(j)), f = v - std::floor(v);
     if (f > s_.epint && f < 1.0 - s_.epint) cands.push_back({j, v, f});
   }
   return cands;

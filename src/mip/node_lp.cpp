@@ -18,6 +18,7 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
       is_touched_(static_cast<size_t>(model.n()), 0) {
   const tvlenv *env = control.env;
   control_.display = 0;
+  control_.given_basis_steepest = true;
   control_.limit_check = [this, env](int64_t iteration, const lp::SimplexProbe &) {
     if (budget_ >= 0 && iteration >= budget_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env));
@@ -142,6 +143,14 @@ lp::LpResult NodeLp::solve(int64_t itlim) {
     r = opt_->solve();
     iterations_ += r.iterations;
   }
+  budget_ = -1;
+  return r;
+}
+
+lp::LpResult NodeLp::trial(int64_t itlim) {
+  budget_ = itlim;
+  lp::LpResult r = opt_->trial_solve();
+  iterations_ += r.iterations;
   budget_ = -1;
   return r;
 }

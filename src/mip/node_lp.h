@@ -54,6 +54,13 @@ class NodeLp {
   // apply).  Iterations are counted in `iterations()`.
   lp::LpResult solve(int64_t itlim = -1);
   int64_t iterations() const { return iterations_; }
+  // Strong branching: keep_state() keeps the basis of the last solve with
+  // its factor and weights; trial() solves after bound changes and returns
+  // status, objective and iterations only (lp::DualOptimizer::trial_solve);
+  // restore_state() returns to the kept basis (false when none is kept).
+  void keep_state() { opt_->keep_state(); }
+  lp::LpResult trial(int64_t itlim);
+  bool restore_state() { return opt_->restore_state(); }
 
   // The LP as it is solved now: the model's rows, then the added ones,
   // with the loaded node's column bounds.

@@ -44,6 +44,7 @@ class Reliability : public BranchRule {
     std::stable_sort(order.begin(), order.end());
     BranchChoice best;
     best.first = first_direction(s_.brdir);
+    kept_ = false;
     double best_score = -1.0;
     int evaluated = 0, no_gain = 0;
     for (const auto &entry : order) {
@@ -92,12 +93,19 @@ class Reliability : public BranchRule {
     return std::max<int64_t>(1, std::min(own, ctx.strong_budget - ctx.strong_iterations));
   }
 
+  // Each trial starts from the node's basis with its factor and weights,
+  // kept before the first trial and restored after each.
   Trial trial(BranchContext &ctx, const Candidate &c, bool up) {
+    if (!kept_) {
+      ctx.lp.set_basis(ctx.result.basis);
+      ctx.lp.keep_state();
+      kept_ = true;
+    }
     const double lo = ctx.lp.lower(c.col), hi = ctx.lp.upper(c.col);
     if (up) ctx.lp.set_bounds(c.col, std::ceil(c.value), hi);
     else ctx.lp.set_bounds(c.col, lo, std::floor(c.value));
-    ctx.lp.set_basis(ctx.result.basis);
-    const lp::LpResult r = ctx.lp.solve(iteration_limit(ctx));
+    const lp::LpResult r = ctx.lp.trial(iteration_limit(ctx));
+    if (!ctx.lp.restore_state()) ctx.lp.set_basis(ctx.result.basis);
     ctx.lp.set_bounds(c.col, lo, hi);
     ctx.strong_iterations += r.iterations;
     Trial t;
@@ -120,6 +128,7 @@ class Reliability : public BranchRule {
 
   BranchSettings s_;
   int reliability_;
+  bool kept_ = false;  // the node's basis is kept for the trials
 };
 
 }  // namespace

@@ -42,7 +42,7 @@ constexpr double kArtificialBound = 1e6;
 DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
     : SimplexBase(std::move(lp), ctl, true),
       log_(ctl.env, ctl.display, scaled),
-      pricing_(ctl.pricing, lp_.m),
+      pricing_(ctl.pricing, lp_.m, ctl.given_basis_steepest),
       monitor_(ctl.perlim > 0 ? ctl.perlim : (lp_.n >= 1000 ? 100 : 50), lp_.m) {
   const int32_t m = lp_.m, n = lp_.n;
   cost_ = lp_.cost;
@@ -59,7 +59,42 @@ DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
   set_slack_basis();
 }
 
+struct DualSimplex::Kept {
+  std::vector<int8_t> status;
+  std::vector<int32_t> head;
+  std::unique_ptr<BasisFactor> factor;
+  DualPricingState::Saved pricing;
+};
+
 DualSimplex::~DualSimplex() = default;
+
+void DualSimplex::keep() {
+  if (!have_factor_ || !factor_->valid()) {
+    kept_.reset();
+    return;
+  }
+  if (!kept_) kept_ = std::make_unique<Kept>();
+  kept_->status = status_;
+  kept_->head = head_;
+  // A singularity repair may have moved the factor to another precision.
+  if (kept_->factor && kept_->factor->precision() == factor_->precision()) kept_->factor->assign(*factor_);
+  else kept_->factor = factor_->clone();
+  pricing_.save(kept_->pricing);
+}
+
+bool DualSimplex::restore() {
+  if (!kept_) return false;
+  status_ = kept_->status;
+  head_ = kept_->head;
+  rebuild_positions();
+  if (factor_->precision() == kept_->factor->precision()) factor_->assign(*kept_->factor);
+  else factor_ = kept_->factor->clone();
+  have_factor_ = true;
+  pricing_.restore(kept_->pricing);
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (status_[j] != kBasic) place_nonbasic(j);
+  return true;
+}
 
 // ---------------------------------------------------------------------------
 // Basis bookkeeping
@@ -110,6 +145,13 @@ double DualSimplex::objective() const {
   double s = 0.0;
   for (int32_t j = 0; j < lp_.num_vars(); ++j)
     if (cost_[j] != 0.0) s += cost_[j] * x_[j];
+  return s;
+}
+
+double DualSimplex::true_objective() const {
+  double s = 0.0;
+  for (int32_t j = 0; j < lp_.num_vars(); ++j)
+    if (lp_.cost[j] != 0.0) s += lp_.cost[j] * x_[j];
   return s;
 }
 

@@ -57,6 +57,15 @@ class DualSimplex : public SimplexBase {
   }
   // Objective c'x (working costs) in minimisation form without the offset.
   double objective() const;
+  // The same with the true costs (no perturbation or shifts).
+  double true_objective() const;
+  // Keeps the current basis with its factor and pricing weights; restore()
+  // returns to them without refactorizing, so that strong branching can
+  // try several bound changes from one basis.  Bounds are not kept.
+  // restore() is false when nothing is kept (keep() at a basis without a
+  // valid factor keeps nothing).
+  void keep();
+  bool restore();
   // The pricing state and the basis its weights belong to.
   const DualPricingState &pricing() const { return pricing_; }
   DualBasisView basis_view() const;
@@ -130,6 +139,8 @@ class DualSimplex : public SimplexBase {
   double base_dual_tol_ = 1e-7;  // the run's optimality tolerance before any schedule step
   double phase1_tol_ = 1e-6;     // feasibility tolerance of the row choice in phase 1
   double objlim_ = kNoValue;        // objective limit in minimisation form
+  struct Kept;
+  std::unique_ptr<Kept> kept_;
 };
 
 }  // namespace tvl::lp

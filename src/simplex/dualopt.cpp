@@ -70,5 +70,21 @@ LpResult DualOptimizer::solve() {
   return res;
 }
 
+void DualOptimizer::keep_state() {
+  if (solver_) solver_->keep();
+}
+
+bool DualOptimizer::restore_state() { return !solver_ || solver_->restore(); }
+
+LpResult DualOptimizer::trial_solve() {
+  if (!solver_) return solve_without_rows(model_);
+  LpResult res;
+  res.status = solver_->run();
+  res.iterations = solver_->iterations();
+  res.objval = model_.offset + solver_->true_objective();
+  if (res.status == LpStatus::Infeasible && !certified_infeasible(model_, *scaling_, *solver_))
+    res.status = LpStatus::NumericalTrouble;
+  return res;
+}
 
 }  // namespace tvl::lp

@@ -76,6 +76,18 @@ class DualOptimizer {
   LpResult solve();
   const LpModel &model() const { return model_; }
 
+  // Strong branching: keep_state() after a solve keeps its final basis
+  // with factor and weights; trial_solve() solves from the current state
+  // after bound changes and returns status, objective (in the model's
+  // terms) and iterations only, without the verify step; an infeasible
+  // verdict whose ray does not prove infeasibility on the unscaled model is
+  // reported as numerical trouble.  restore_state() returns to the kept
+  // basis without refactorizing (false when nothing is kept; the caller
+  // then sets a basis).
+  void keep_state();
+  LpResult trial_solve();
+  bool restore_state();
+
  private:
   LpModel model_;
   SimplexControl ctl_;

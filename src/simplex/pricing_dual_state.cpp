@@ -18,10 +18,11 @@ DualPricingRule rule_of_state(int state) {
 
 }  // namespace
 
-DualPricingState::DualPricingState(int dpriind, int32_t m)
+DualPricingState::DualPricingState(int dpriind, int32_t m, bool given_basis_steepest)
     : state_(dpriind >= 0 && dpriind <= 5 ? dpriind : 0),
       rule_(make_dual_pricing(rule_of_state(state_), m)),
-      weights_on_(state_ != 1) {}
+      weights_on_(state_ != 1),
+      given_basis_steepest_(given_basis_steepest) {}
 
 void DualPricingState::start_run(const DualBasisView &v, const Say &say) {
   auto_.reset();
@@ -29,6 +30,11 @@ void DualPricingState::start_run(const DualBasisView &v, const Say &say) {
   valid_ = true;
   switch (state_) {
     case 0:
+      if (!dual_slack_basis(v) && given_basis_steepest_) {
+        weights_on_ = true;
+        rule_->reset_unit();
+        return;
+      }
       if (!dual_slack_basis(v)) {
         state_ = kSwitchState;
         rule_ = make_dual_pricing(DualPricingRule::Standard, v.lp->m);
@@ -48,6 +54,22 @@ void DualPricingState::start_run(const DualBasisView &v, const Say &say) {
       rule_->reset_unit();
       return;
   }
+}
+
+void DualPricingState::save(Saved &out) const {
+  out.state = state_;
+  out.rule = rule_->rule();
+  out.weights_on = weights_on_;
+  out.valid = valid_;
+  out.weights = rule_->weights();
+}
+
+void DualPricingState::restore(const Saved &saved) {
+  if (rule_->rule() != saved.rule) rule_ = make_dual_pricing(saved.rule, static_cast<int32_t>(saved.weights.size()));
+  state_ = saved.state;
+  weights_on_ = saved.weights_on;
+  valid_ = saved.valid;
+  rule_->weights() = saved.weights;
 }
 
 void DualPricingState::repaired(const DualBasisView &v, const Say &say) {

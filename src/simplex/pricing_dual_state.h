@@ -17,7 +17,8 @@
 // given by the caller, the uncrushed basis after presolve): exact norms
 // would cost one solve per row, and such runs are mostly short cleanups
 // where standard pricing is cheapest; a run that turns out long gets
-// steepest edge after 100 iterations.  From the slack basis state 0 starts
+// steepest edge after 100 iterations.  A search's node LPs (the
+// `given_basis_steepest` control) start such a basis in state 4 instead.  From the slack basis state 0 starts
 // with its exact norms, which are all 1 there.
 // The exact norms of states 2 and 3 are computed again after a singularity
 // repair changed the basis ("Reinitializing dual norms . . .", "Computed
@@ -41,7 +42,7 @@ class DualPricingState {
   inline static constexpr int kSwitchState = 6;
   inline static constexpr int64_t kSwitchIterations = 100;
 
-  DualPricingState(int dpriind, int32_t m);
+  DualPricingState(int dpriind, int32_t m, bool given_basis_steepest = false);
 
   int state() const { return state_; }
   DualPricingRule rule() const { return rule_->rule(); }
@@ -64,6 +65,15 @@ class DualPricingState {
   void recompute(const DualBasisView &v) {
     if (weights_on_) rule_->compute_exact(v);
   }
+  // The state with its weights, to come back to with restore().
+  struct Saved {
+    int state = 0;
+    DualPricingRule rule = DualPricingRule::Standard;
+    bool weights_on = false, valid = false;
+    std::vector<double> weights;
+  };
+  void save(Saved &out) const;
+  void restore(const Saved &saved);
   // Start of a run on the basis of `v` (factorized).
   void start_run(const DualBasisView &v, const Say &say);
   // A singularity repair replaced basic columns.
@@ -83,6 +93,7 @@ class DualPricingState {
   std::unique_ptr<DualPricing> rule_;
   DualAutoPricing auto_;
   bool weights_on_;
+  bool given_basis_steepest_;
   bool valid_ = false;
 };
 

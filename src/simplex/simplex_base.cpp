@@ -88,6 +88,8 @@ bool SimplexBase::adopt_pivoted_status(const std::vector<int8_t> &status) {
 }
 
 bool SimplexBase::set_basis(const std::vector<int8_t> &status) {
+  // The basis the solver holds already: its factor and weights stay.
+  if (have_factor_ && factor_->valid() && status == status_) return true;
   if (!adopt_status(status)) {
     set_slack_basis();
     return false;

@@ -75,7 +75,8 @@ class SimplexBase : public SimplexProbe {
   void describe(LpIterate &out) const override;
 
   // Starting basis: status per variable (n+m) with exactly m basic
-  // entries; otherwise the slack basis is used and false returned.
+  // entries; otherwise the slack basis is used and false returned.  The
+  // basis the solver already holds keeps its factor and pricing weights.
   bool set_basis(const std::vector<int8_t> &status);
   // All slacks basic; each method places the structurals its own way.
   virtual void set_slack_basis() = 0;

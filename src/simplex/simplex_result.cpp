@@ -120,6 +120,13 @@ void extract_result(const LpModel &model, const Scaling &sc, const SimplexBase &
   if (status == LpStatus::Unbounded && static_cast<int32_t>(ray.size()) == n + m) unscale_primal_ray(model, sc, ray, res);
 }
 
+bool certified_infeasible(const LpModel &model, const Scaling &sc, const SimplexBase &solver) {
+  if (static_cast<int32_t>(solver.ray().size()) != model.a.m) return false;
+  LpResult res;
+  unscale_dual_ray(model, sc, solver.ray(), res);
+  return farkas_margin(model, res.ray) > 0.0;
+}
+
 double farkas_margin(const LpModel &model, const std::vector<double> &ray) {
   const CscMatrix &a = model.a;
   double ymax = 0.0;

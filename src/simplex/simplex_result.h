@@ -42,6 +42,10 @@ void unscale_solution(const LpModel &model, const Scaling &sc, const std::vector
 void extract_result(const LpModel &model, const Scaling &sc, const SimplexBase &solver, LpStatus status,
                     LpResult &res);
 
+// Whether the dual ray of a solver that ended infeasible proves
+// infeasibility of `model` (unscaled by `sc`).
+bool certified_infeasible(const LpModel &model, const Scaling &sc, const SimplexBase &solver);
+
 // Largest bound violation of x and of the row activities.
 double primal_violation(const LpModel &model, const LpResult &res);
 

@@ -223,6 +223,42 @@ TEST(DualWarmStart, KeptSolverFollowsBranchingBoundChanges) {
   }
 }
 
+// Strong branching's use of the kept solver: trials from one kept basis
+// give the cold solves' answers, and after each the kept basis comes back
+// with its factor, so that solving the unchanged LP again takes no
+// iteration.
+TEST(DualWarmStart, TrialsReturnToTheKeptBasis) {
+  LpModel model;
+  ASSERT_TRUE(load_netlib("scfxm1", model));
+  DualOptimizer opt(model, quiet());
+  const LpResult root = opt.solve();
+  ASSERT_EQ(root.status, LpStatus::Optimal);
+  opt.keep_state();
+  int tried = 0;
+  for (int j = 0; j < model.a.n && tried < 6; ++j) {
+    if (root.basis.colstat[j] != 1 || root.x[j] < 1e-3) continue;
+    ++tried;
+    const double up = root.x[j] / 2, old = model.colup[j];
+    opt.set_col_bounds(j, model.collo[j], up);
+    model.colup[j] = up;
+    const LpResult trial = opt.trial_solve();
+    const LpResult cold = dual_simplex(model, quiet(), nullptr);
+    ASSERT_EQ(trial.status, cold.status) << j;
+    if (cold.status == LpStatus::Optimal) {
+      EXPECT_NEAR(trial.objval, cold.objval, 1e-6 * std::max(1.0, std::fabs(cold.objval))) << j;
+    }
+    EXPECT_GT(trial.iterations, 0) << j;
+    ASSERT_TRUE(opt.restore_state());
+    opt.set_col_bounds(j, model.collo[j], old);
+    model.colup[j] = old;
+  }
+  EXPECT_EQ(tried, 6);
+  const LpResult again = opt.solve();
+  ASSERT_EQ(again.status, LpStatus::Optimal);
+  EXPECT_EQ(again.iterations, 0);
+  EXPECT_NEAR(again.objval, root.objval, 1e-9 * std::max(1.0, std::fabs(root.objval)));
+}
+
 TEST(DualDeterminism, TwoRunsAreIdentical) {
   for (const char *name : {"israel", "scfxm1"}) {
     LpModel model;
