@@ -254,6 +254,8 @@ void Search::run_heuristics(const Node &node, const lp::LpResult &r) {
   in.search_iterations = lp_->iterations();
   in.search_work = thread_work() - start_work_;
   if (incumbent_.present()) in.incumbent = &incumbent_.x();
+  const double bound = best_bound(&node);
+  in.closes_gap = [this, bound](double z) { return gap_closed(s_.term, z, bound); };
   const Points found = heur_->run(in, number);
   if (in.lp_touched) {
     lp_->load(node.changes);
@@ -277,6 +279,10 @@ std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vec
                     node_lp_solves_ > 0 ? node_lp_iterations_ / node_lp_solves_ : 10};
   if (s_.branch.varsel == 0)
     ctx.strong_budget = std::max<int64_t>(0, node_lp_iterations_ / 2 + kStrongAllowance - strong_iterations_);
+  // Once the incumbent closes the gap the search ends after this node:
+  // its children need no strong branching.
+  if (s_.branch.varsel == 0 && incumbent_.present() && gap_closed(s_.term, incumbent_.value(), best_bound(&node)))
+    ctx.strong_budget = 0;
   const BranchChoice choice = rule_->choose(ctx);
   strong_iterations_ += ctx.strong_iterations;
   const int iinf = static_cast<int>(cands.size());

@@ -12,6 +12,10 @@ namespace {
 // Work units a dive may always spend (some tens of milliseconds): enough for
 // a full dive on a small model, however cheap its root LP was.
 constexpr int64_t kDiveWorkAllowance = 20000000;
+// Dives that have stopped finding points stop earning allowances: the
+// allowance counts at most twice the dives up to the last one that found
+// a point, plus this many.
+constexpr int64_t kDiveAllowanceGrace = 50;
 // The box search's sub-MIP may take this many times TVL_PARAM_SUBMIPNODELIM
 // nodes: it looks for a first point, which takes longer than RINS's
 // improvement of one it already has.
@@ -61,13 +65,23 @@ bool HeuristicSequence::due(int64_t node, int depth) const {
 void HeuristicSequence::dive(Diving &d, HeurInput &in, int64_t budget, int64_t work, Points &found) {
   if (budget <= 0 || work <= 0) return;
   d.set_budget(budget, static_cast<uint64_t>(work));
+  const size_t before = found.size();
   d.run(in, found);
   ++dives_;
+  if (found.size() > before) last_success_ = dives_;
+}
+
+bool HeuristicSequence::search_ends(const HeurInput &in, const Points &found) const {
+  if (!in.closes_gap) return false;
+  double z = in.incumbent ? objective_of(*in.model, *in.incumbent) : 1e75;
+  for (const std::vector<double> &x : found) z = std::min(z, objective_of(*in.model, x));
+  return z < 1e75 && in.closes_gap(z);
 }
 
 Points HeuristicSequence::run(HeurInput &in, int64_t node) {
   Points found;
   if (s_.heurfreq >= 0) simple_and_dives(in, node, found);
+  if (search_ends(in, found)) return found;
   if (node == 0 && pump_wanted(s_.fpheur, in.has_incumbent || !found.empty())) {
     run_root_pump(in, s_.fpheur, found);
   }
@@ -100,14 +114,17 @@ void HeuristicSequence::simple_and_dives(HeurInput &in, int64_t node, Points &fo
     const int64_t work = 2 * search_work + kDiveWorkAllowance;
     dive(frac_, in, budget, work, found);
     tighten();
+    if (search_ends(in, found)) return;
     dive(coef_, in, budget, work, found);
     tighten();
     return;
   }
   // Dives after the root take about a tenth of the search, counted both in
-  // iterations and in work, with a small allowance per dive.
-  const int64_t budget = in.search_iterations / 10 + 1000 * (dives_ + 1) - lp_iterations();
-  const int64_t work = search_work / 10 + kDiveWorkAllowance * (dives_ + 1) - static_cast<int64_t>(dive_work());
+  // iterations and in work, with a small allowance per dive while dives
+  // find points.
+  const int64_t allowances = std::min<int64_t>(dives_ + 1, 2 * last_success_ + kDiveAllowanceGrace);
+  const int64_t budget = in.search_iterations / 10 + 1000 * allowances - lp_iterations();
+  const int64_t work = search_work / 10 + kDiveWorkAllowance * allowances - static_cast<int64_t>(dive_work());
   dive(dives_ % 2 == 0 ? frac_ : coef_, in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20),
        std::min<int64_t>(work, kDiveWorkAllowance + search_work / 20), found);
 }

@@ -60,6 +60,8 @@ class HeuristicSequence {
  private:
   bool dive_due(int64_t node, int depth) const;
   bool rins_due(int64_t node, const HeurInput &in) const;
+  // Whether the best point known (the incumbent or one found now) ends the search.
+  bool search_ends(const HeurInput &in, const Points &found) const;
   void simple_and_dives(HeurInput &in, int64_t node, Points &found);
   void dive(Diving &d, HeurInput &in, int64_t budget, int64_t work, Points &found);
 
@@ -71,6 +73,7 @@ class HeuristicSequence {
   BoxSearch box_;
   bool box_wanted_;
   int64_t dives_ = 0;
+  int64_t last_success_ = 0;  // dives_ after the last dive that found a point
   double rins_incumbent_ = 1e75;  // incumbent value at the last RINS run
 };
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "lpmodel/lpmodel.h"
@@ -34,6 +35,10 @@ struct HeurInput {
   int64_t search_iterations = 0;     // simplex iterations the search spent so far
   uint64_t search_work = 0;          // work units the search spent so far (heuristics included)
   bool lp_touched = false;           // out: the heuristic changed the node LP
+  // Whether a point of objective z would end the search (its gap to the
+  // search's bound within the gap tolerances); empty: never.  The
+  // heuristics after a point that does are skipped.
+  std::function<bool(double z)> closes_gap;
 };
 
 using Points = std::vector<std::vector<double>>;
