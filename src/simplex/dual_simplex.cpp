@@ -258,7 +258,8 @@ bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
     return ratio_.run(in, ratio_out_);
   }
   ratio_.begin(in);
-  pivot_row_colwise(lp_, rho_, status_, row_, row_mark_, [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });
+  pivot_row_colwise<true>(lp_, rho_, status_, row_, row_mark_,
+                          [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });
   return ratio_.finish(in, ratio_out_);
 }
 

@@ -23,8 +23,13 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
 
 // Column-wise product: one dot product per nonbasic column (dense rho).
 // Every nonzero entry is also handed to sink(j, alpha_j) as soon as it is
-// known, in the order of the row's index list.
-template <class Sink>
+// known, in the order of the row's index list.  With `skip_fixed` the
+// structural columns whose bounds are equal are left out: they never enter
+// the basis, and in the node LPs of a search, where branching and
+// reduced-cost fixing fix most columns, they are most of the work.  Their
+// reduced costs are then not updated by the pivot; the caller recomputes
+// them before it reads them.
+template <bool skip_fixed = false, class Sink>
 void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
                        std::vector<int8_t> &mark, Sink &&sink) {
   const int32_t n = lp.n, m = lp.m;
@@ -36,8 +41,14 @@ void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vecto
   double *alpha = row.array.data();
   int8_t *mk = mark.data();
   int32_t count = row.count;
+  const double *lower = lp.lower.data(), *upper = lp.upper.data();
+  uint64_t skipped = 0;
   for (int32_t j = 0; j < n; ++j) {
     if (st[j] == kBasic) continue;
+    if (skip_fixed && lower[j] == upper[j]) {
+      skipped += static_cast<uint64_t>(start[j + 1] - start[j]);
+      continue;
+    }
     double s = 0.0;
     for (int32_t k = start[j]; k < start[j + 1]; ++k) s += value[k] * r[index[k]];
     if (s != 0.0) {
@@ -55,7 +66,7 @@ void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vecto
     sink(n + i, r[i]);
   }
   row.count = count;
-  work_add(static_cast<uint64_t>(lp.a.start[n]) + static_cast<uint64_t>(n) + static_cast<uint64_t>(m));
+  work_add(static_cast<uint64_t>(lp.a.start[n]) - skipped + static_cast<uint64_t>(n) + static_cast<uint64_t>(m));
 }
 
 inline void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status,
