@@ -5,29 +5,39 @@
 
 #include "frame/infinity.h"
 #include "lpmodel/lpbuild.h"
+#include "mip/implied_integers.h"
 #include "mip/structures/structures.h"
 
 namespace tvl::mip {
 
 namespace {
 
-// Granularity of the objective: when only integer (or fixed) columns carry
-// costs and every cost is an integer multiple of 10^-k (k <= 6), objective
-// values differ by multiples of the greatest common divisor of the costs.
+// Granularity of the objective: when only integer, implied-integer (see
+// mip/implied_integers.h) or fixed columns carry costs and every such cost
+// is an integer multiple of 10^-k (k <= 6), objective values that matter
+// for pruning differ by multiples of the greatest common divisor of the
+// costs.
 void detect_granularity(MipModel &model) {
   const lp::LpModel &m = model.lp;
+  const std::vector<char> implied = implied_integer_columns(model);
   double offset = m.offset;
+  std::vector<int32_t> grid;
   for (int32_t j = 0; j < m.a.n; ++j) {
-    if (m.cost[j] == 0.0 || model.integer[j]) continue;
-    if (m.collo[j] != m.colup[j]) return;
-    offset += m.cost[j] * m.collo[j];
+    const size_t c = static_cast<size_t>(j);
+    if (model.integer[c] || implied[c]) {
+      grid.push_back(j);
+      continue;
+    }
+    if (m.cost[c] == 0.0) continue;
+    if (m.collo[c] != m.colup[c]) return;
+    offset += m.cost[c] * m.collo[c];
   }
   double scale = 1.0;
   for (int k = 0; k <= 6; ++k, scale *= 10.0) {
     int64_t g = 0;
     bool ok = true;
-    for (int32_t j : model.intcols) {
-      const double s = m.cost[j] * scale;
+    for (int32_t j : grid) {
+      const double s = m.cost[static_cast<size_t>(j)] * scale;
       const double r = std::round(s);
       if (std::fabs(s - r) > 1e-9 * std::max(1.0, std::fabs(s)) || std::fabs(r) > 1e15) {
         ok = false;

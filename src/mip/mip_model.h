@@ -47,8 +47,10 @@ struct MipModel {
   lp::LpModel lp;                 // relaxation: cost and offset already times the sense
   std::vector<char> integer;      // per column: must take an integer value
   std::vector<int32_t> intcols;   // the integer columns, ascending
-  // Objective granularity: every feasible objective value (internal form)
-  // is offset + granularity * k for an integer k; 0 when none was found.
+  // Objective granularity: every solution can be improved or kept to one
+  // whose objective value (internal form) is offset + granularity * k for
+  // an integer k, so that a node whose bound exceeds the next such value
+  // below the incumbent holds nothing better; 0 when none was found.
   double granularity = 0.0;
   double granularity_offset = 0.0;
   std::vector<SosSet> sos;
