@@ -136,6 +136,14 @@ struct SimplexControl {
   // search: their bases come from a parent node, and their re-solves are
   // long enough for the weights to pay.
   bool given_basis_steepest = false;
+  // A run that ends optimal with at most this many factor updates since
+  // its last factorization settles its values with the updated factor
+  // instead of refactorizing (at the end of the run and in the verify
+  // step, which refactorizes only when the check then fails).  Right for
+  // the short re-solves of a search's node LPs, where the final
+  // refactorization costs as much as the iterations; 0 (LP solves): always
+  // refactorize.
+  int updates_kept_at_end = 0;
 };
 
 }  // namespace tvl::lp

@@ -8,6 +8,13 @@
 
 namespace tvl::mip {
 
+namespace {
+// A node LP that ends with at most this many factor updates settles its
+// values with the updated factor: most node re-solves take a few dozen
+// iterations, and refactorizing after them cost as much again.
+constexpr int kNodeUpdatesKept = 50;
+}  // namespace
+
 NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
     : model_(model),
       control_(control),
@@ -19,6 +26,7 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
   const tvlenv *env = control.env;
   control_.display = 0;
   control_.given_basis_steepest = true;
+  control_.updates_kept_at_end = kNodeUpdatesKept;
   control_.limit_check = [this, env](int64_t iteration, const lp::SimplexProbe &) {
     if (budget_ >= 0 && iteration >= budget_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env));

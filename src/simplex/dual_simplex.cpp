@@ -605,6 +605,7 @@ LpStatus DualSimplex::solve_current(int phase) {
   // artificial bounds, removal): progress is measured from here.
   monitor_.start(iter_, phase, objective());
   int redo = 0;
+  bool recomputed = false;
   for (;;) {
     if (const LpStatus lim = limit_reached(); lim != LpStatus::Unknown) return lim;
     const Step s = iterate();
@@ -617,6 +618,16 @@ LpStatus DualSimplex::solve_current(int phase) {
       case Step::Infeasible:
         return phase == 1 ? LpStatus::NumericalTrouble : LpStatus::Infeasible;
       case Step::Optimal:
+        if (factor_->updates_since_factor() > 0 && factor_->updates_since_factor() <= ctl_.updates_kept_at_end) {
+          // Few updates: values recomputed with the updated factor are
+          // checked once more instead of refactorizing.
+          if (recomputed) return LpStatus::Optimal;
+          recomputed = true;
+          compute_primal();
+          compute_dual();
+          make_dual_feasible_by_flips(true);
+          continue;
+        }
         if (factor_->updates_since_factor() > 0) {
           refactor();
           make_dual_feasible_by_flips(true);
@@ -628,6 +639,7 @@ LpStatus DualSimplex::solve_current(int phase) {
         break;
     }
     redo = 0;
+    recomputed = false;
     ++iter_;
     if (phase == 1) ++phase1_iter_;
     if (pricing_.state() == DualPricingState::kSwitchState)

@@ -167,8 +167,8 @@ void SimplexBase::solve_basic_correction(HVector &v) {
   work_add(static_cast<uint64_t>(lp_.a.start[n]) + static_cast<uint64_t>(n) + 4 * static_cast<uint64_t>(m));
 }
 
-bool SimplexBase::refresh() {
-  if (factor_carries_updates() && !factorize_for_refresh()) return false;
+bool SimplexBase::refresh(int kept_updates) {
+  if (factor_carries_updates(kept_updates) && !factorize_for_refresh()) return false;
   compute_primal_values(scratch_);
   compute_duals(lp_.cost, &lp_.cost, scratch_);
   return true;

@@ -60,12 +60,14 @@ class SimplexBase : public SimplexProbe {
   const std::vector<double> &ray() const { return ray_; }
 
   // Values of the final basis as the verify step wants them: refactorizes
-  // when the factor carries updates, then recomputes the primal values
-  // (with refinement), row duals and reduced costs for the true costs.
-  // False when no factor can be built.
-  bool refresh();
-  // Whether refresh would refactorize.
-  bool factor_carries_updates() const { return !have_factor_ || factor_->updates_since_factor() > 0; }
+  // when the factor carries more than `kept_updates` updates, then
+  // recomputes the primal values (with refinement), row duals and reduced
+  // costs for the true costs.  False when no factor can be built.
+  bool refresh(int kept_updates = 0);
+  // Whether refresh(kept_updates) would refactorize.
+  bool factor_carries_updates(int kept_updates = 0) const {
+    return !have_factor_ || factor_->updates_since_factor() > kept_updates;
+  }
 
   // The current iterate for the LP callback: c'x with the true and with the
   // working costs, and the sums of primal violations of the basic

@@ -31,11 +31,12 @@ SimplexMethod other(SimplexMethod m) { return m == SimplexMethod::Dual ? Simplex
 // Whether remedy lines go to the log.
 bool talks(const SimplexControl &ctl) { return ctl.display > 0 && ctl.env != nullptr; }
 
-// Steps 1 and 2 on a solver that has run, then the unscaled result.
+// Steps 1 and 2 on a solver that has run, then the unscaled result; the
+// factor is kept when it carries at most `kept_updates` updates.
 LpResult settle_values(const LpModel &model, const Scaling &sc, SimplexBase &solver, LpStatus status,
-                       VerifyCounts &counts) {
-  if (solver.factor_carries_updates()) ++counts.refactorizations;
-  if (!solver.refresh() && status == LpStatus::Optimal) status = LpStatus::NumericalTrouble;
+                       VerifyCounts &counts, int kept_updates = 0) {
+  if (solver.factor_carries_updates(kept_updates)) ++counts.refactorizations;
+  if (!solver.refresh(kept_updates) && status == LpStatus::Optimal) status = LpStatus::NumericalTrouble;
   LpResult res;
   extract_result(model, sc, solver, status, res);
   return res;
@@ -116,7 +117,7 @@ void take(LpResult &res, LpResult next) {
 LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const SimplexControl &ctl, SimplexMethod method,
                            SimplexBase &solver, LpStatus status) {
   VerifyCounts counts;
-  LpResult res = settle_values(model, sc, solver, status, counts);
+  LpResult res = settle_values(model, sc, solver, status, counts, ctl.updates_kept_at_end);
   bool ok = passes(model, ctl, method, res, counts);
   SimplexMethod last = method;
   if (!ok && res.status == LpStatus::Optimal) {

@@ -8,7 +8,9 @@
 // method (which run the flow) and for repeated solves of a kept solver:
 //
 //   1. Refactorize: the final basis is factorized afresh when the factor
-//      carries updates.
+//      carries updates (more than the control `updates_kept_at_end`
+//      allows: node LPs keep a factor with a few updates; should its
+//      values fail step 3, the remedies start from a fresh factor anyway).
 //   2. Recompute: primal values (with one round of iterative refinement),
 //      row duals and reduced costs of that basis, for the true costs.
 //   3. Check on the unscaled model.  The solution is unscaled; an optimal
