@@ -144,6 +144,13 @@ struct SimplexControl {
   // refactorization costs as much as the iterations; 0 (LP solves): always
   // refactorize.
   int updates_kept_at_end = 0;
+  // The simplex works to a primal feasibility tolerance of feastol times
+  // this in its scaled form; the verify step checks feastol on the
+  // unscaled model, where scale factors magnify a violation.  Node LPs use
+  // 0.1: on big-M models (mod011) a third of their solves failed that
+  // check at 1, and each failure cost a re-solve.
+  double working_feastol_factor = 1.0;
+  double working_feastol() const { return feastol * working_feastol_factor; }
 };
 
 }  // namespace tvl::lp

@@ -13,6 +13,10 @@ namespace {
 // values with the updated factor: most node re-solves take a few dozen
 // iterations, and refactorizing after them cost as much again.
 constexpr int kNodeUpdatesKept = 50;
+// Node LPs work to a tenth of the feasibility tolerance in scaled form,
+// so that their solutions pass the check on the unscaled model without a
+// re-solve.
+constexpr double kNodeFeastolFactor = 0.1;
 }  // namespace
 
 NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
@@ -27,6 +31,7 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
   control_.display = 0;
   control_.given_basis_steepest = true;
   control_.updates_kept_at_end = kNodeUpdatesKept;
+  control_.working_feastol_factor = kNodeFeastolFactor;
   control_.limit_check = [this, env](int64_t iteration, const lp::SimplexProbe &) {
     if (budget_ >= 0 && iteration >= budget_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env));

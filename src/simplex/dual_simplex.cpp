@@ -550,6 +550,7 @@ LpStatus DualSimplex::primal_cleanup(int64_t budget, double opttol, int pricing)
   ctl.itlim = std::max<int64_t>(0, std::min(ctl_.itlim - iter_, budget));
   ctl.opttol = opttol;
   ctl.feastol = primal_tol_;
+  ctl.working_feastol_factor = 1.0;
   ctl.pricing = pricing;
   ctl.perturb_always = 0;
   ctl.display = 0;

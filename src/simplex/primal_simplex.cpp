@@ -505,7 +505,7 @@ bool PrimalSimplex::remove_changes() {
     if (status_[j] != kBasic) place_nonbasic(j);
   perturb_.active = false;
   shifts_ = 0;
-  primal_tol_ = ctl_.feastol;
+  primal_tol_ = ctl_.working_feastol();
   dual_tol_ = ctl_.opttol;
   objlim_ = lp_.objsense > 0 ? ctl_.objllim : -ctl_.objulim;
   compute_primal();

@@ -18,7 +18,7 @@ SimplexBase::SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_
   d_.assign(static_cast<size_t>(n + m), 0.0);
   y_.assign(static_cast<size_t>(m), 0.0);
   scratch_.setup(m);
-  primal_tol_ = ctl.feastol;
+  primal_tol_ = ctl.working_feastol();
 }
 
 SimplexBase::~SimplexBase() = default;
