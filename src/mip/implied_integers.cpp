@@ -142,13 +142,14 @@ class ContinuousPart {
   // Whether row i's continuous entries share one absolute value s, and its
   // integer entries and finite sides are integer multiples of s.
   bool row_scalable(int32_t i) const {
-    double s = 0.0;
+    double s = -1.0;
     for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p)
       if (cont_[static_cast<size_t>(rows_.col[static_cast<size_t>(p)])]) {
         s = std::fabs(rows_.val[static_cast<size_t>(p)]);
         break;
       }
-    if (s == 0.0) return true;
+    if (s < 0.0) return true;    // no continuous entry
+    if (s == 0.0) return false;  // a stored zero: not worth a special case
     for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p) {
       const double a = rows_.val[static_cast<size_t>(p)] / s;
       if (cont_[static_cast<size_t>(rows_.col[static_cast<size_t>(p)])] ? std::fabs(std::fabs(a) - 1.0) > 1e-12 : !integral(a))
