@@ -9,6 +9,7 @@
 #include "lpmodel/lpbuild.h"
 #include "frame/env.h"
 #include "mip/cuts/cut_loop.h"
+#include "mip/heuristics/one_opt.h"
 #include "mip/info_callback.h"
 #include "mip/search_team.h"
 #include "runtime/clock.h"
@@ -254,6 +255,7 @@ void Search::run_heuristics(const Node &node, const lp::LpResult &r) {
   in.search_iterations = lp_->iterations();
   in.search_work = thread_work() - start_work_;
   if (incumbent_.present()) in.incumbent = &incumbent_.x();
+  in.pseudocosts = &pc_;
   const double bound = best_bound(&node);
   in.closes_gap = [this, bound](double z) { return gap_closed(s_.term, z, bound); };
   const Points found = heur_->run(in, number);
@@ -261,7 +263,17 @@ void Search::run_heuristics(const Node &node, const lp::LpResult &r) {
     lp_->load(node.changes);
     lp_->set_basis(r.basis);
   }
-  for (const std::vector<double> &x : found) offer_found(x, number);
+  for (const std::vector<double> &x : found) {
+    offer_found(x, number);
+    try_one_opt(x, number);
+  }
+}
+
+void Search::try_one_opt(const std::vector<double> &x, int64_t node) {
+  // In enumeration the pool wants the points as found.
+  if (s_.heur.heurfreq < 0 || s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) return;
+  std::vector<double> y = x;
+  if (one_opt(model_, y)) offer_found(y, node);
 }
 
 bool Search::dive_ok(const Node &child) const {
@@ -430,6 +442,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     const bool found = try_incumbent(*node, r);
     const int32_t j = s_.cutoff.enumerate ? free_integer_column() : -1;
     if (j < 0 || found) log_node(*node, found ? 0 : 2, r.objval, 0, found);
+    if (found) try_one_opt(incumbent_.x(), record_.nodes - 1);
     if (j < 0) return nullptr;
     // Split the column's range beside its value: [lo, v] and [v + 1, up],
     // or [lo, v - 1] and [v, up] at the upper bound.
@@ -572,7 +585,8 @@ int Search::node_file_failure() const {
 
 std::unique_ptr<HeuristicSequence> Search::make_heuristics() {
   HeurSettings hs = s_.heur;
-  if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1;  // only better solutions count in RINS
+  // Only better solutions count in RINS and local branching.
+  if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1, hs.lbheur = 0;
   return std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
     SearchSettings sub_settings = s_;
     sub_settings.term.nodelim = nodes;
@@ -666,6 +680,7 @@ std::vector<double> run_sub_mip(tvlenv *env, const MipModel &sub, SearchSettings
   settings.sub_mip = true;
   settings.heur.fpheur = -1;
   settings.heur.rinsheur = -1;
+  settings.heur.lbheur = 0;
   MipRecord record;
   NodeLog log(env, sub.lp.objsense, env_time(env), false);
   log.silence();

@@ -147,6 +147,10 @@ class Search {
   // Offers a solution found outside the node LPs (a MIP start, a
   // heuristic) at node number `node`; logged with the heuristic mark.
   bool offer_found(const std::vector<double> &x, int64_t node);
+  // Offers the 1-opt neighbour of a point just offered when it is better
+  // (heuristics/one_opt.h), unless heuristics are off or the search
+  // enumerates.
+  void try_one_opt(const std::vector<double> &x, int64_t node);
   // Runs the primal heuristics due at this node (heuristics/heur_sequence.h).
   void run_heuristics(const Node &node, const lp::LpResult &r);
   int32_t free_integer_column() const;

@@ -2,7 +2,9 @@
 //   T. Achterberg, "Constraint Integer Programming", PhD thesis, TU Berlin,
 //   2007 (chapter 9.1.3: fractional diving and coefficient diving), and
 //   T. Berthold, "Primal Heuristics for Mixed Integer Programs", Diploma
-//   thesis, TU Berlin, 2006.
+//   thesis, TU Berlin, 2006 (pseudo-cost diving), and the guided dives of
+//   E. Danna, E. Rothberg, C. Le Pape, "Exploring relaxation induced
+//   neighborhoods to improve MIP solutions", Math. Programming 102 (2005).
 //
 // A dive repeatedly picks one fractional integer column, bounds it on the
 // side it is rounded to (up <= floor(x) or lo >= ceil(x)), and solves the
@@ -14,7 +16,13 @@
 //   fractional   the column nearest to an integer, rounded to that integer;
 //   coefficient  the column with the fewest locks in one direction (the
 //                one that blocks fewest rows), rounded that way; ties go
-//                to the smaller fractionality.
+//                to the smaller fractionality;
+//   pseudo-cost  rounded down below a fractional part of 0.3, up above 0.7,
+//                otherwise towards the smaller pseudo-cost degradation; the
+//                column whose other direction would cost most relative to
+//                the chosen one, (1 + other) / (1 + chosen), goes first;
+//   guided       (with an incumbent) rounded towards the incumbent's value;
+//                the column nearest to it goes first.
 // Columns that can be rounded without any lock are left to the rounding
 // unless only such columns remain.  The dive puts the bounds it changed
 // back when it ends, so that the next heuristic starts from the node.
@@ -28,12 +36,12 @@
 
 namespace tvl::mip {
 
-enum class DiveRule { Fractional, Coefficient };
+enum class DiveRule { Fractional, Coefficient, Pseudocost, Guided };
 
 class Diving : public Heuristic {
  public:
   Diving(DiveRule rule, const Locks &locks) : rule_(rule), locks_(locks), rounding_(locks) {}
-  const char *name() const override { return rule_ == DiveRule::Fractional ? "fractional diving" : "coefficient diving"; }
+  const char *name() const override;
   // LP iterations and work units the next dive may spend.  Both count:
   // on a wide model a dive of many short LPs spends little in iterations
   // but much in the work around each solve.
@@ -50,7 +58,9 @@ class Diving : public Heuristic {
     int32_t col = -1;
     bool up = false;
   };
-  Choice choose(const MipModel &model, const std::vector<double> &x, double epint) const;
+  Choice choose(const HeurInput &in, const std::vector<double> &x) const;
+  // Direction and score (smaller first) of column j with fractional part f.
+  bool rule_direction(const HeurInput &in, int32_t j, double xj, double f, double &score) const;
 
   DiveRule rule_;
   const Locks &locks_;

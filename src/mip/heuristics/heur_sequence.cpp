@@ -28,6 +28,7 @@ HeurSettings heur_settings(const tvlenv *env) {
   s.heurfreq = param_int(env, TVL_PARAM_HEURFREQ);
   s.fpheur = param_int(env, TVL_PARAM_FPHEUR);
   s.rinsheur = param_int(env, TVL_PARAM_RINSHEUR);
+  s.lbheur = param_int(env, TVL_PARAM_LBHEUR);
   s.submip_nodes = param_int(env, TVL_PARAM_SUBMIPNODELIM);
   return s;
 }
@@ -38,11 +39,22 @@ HeuristicSequence::HeuristicSequence(const MipModel &model, const HeurSettings &
       rounding_(locks_),
       frac_(DiveRule::Fractional, locks_),
       coef_(DiveRule::Coefficient, locks_),
+      pscost_(DiveRule::Pseudocost, locks_),
+      guided_(DiveRule::Guided, locks_),
       rins_(sub_mip, s.submip_nodes),
+      local_(sub_mip, s.submip_nodes),
       box_(std::move(sub_mip), kBoxNodeFactor * s.submip_nodes),
       box_wanted_(BoxSearch::wanted(model)) {}
 
 HeuristicSequence::~HeuristicSequence() = default;
+
+int64_t HeuristicSequence::lp_iterations() const {
+  return frac_.iterations_spent() + coef_.iterations_spent() + pscost_.iterations_spent() + guided_.iterations_spent();
+}
+
+uint64_t HeuristicSequence::dive_work() const {
+  return frac_.work_spent() + coef_.work_spent() + pscost_.work_spent() + guided_.work_spent();
+}
 
 bool HeuristicSequence::dive_due(int64_t node, int depth) const {
   if (s_.heurfreq < 0) return false;
@@ -57,8 +69,13 @@ bool HeuristicSequence::rins_due(int64_t node, const HeurInput &in) const {
   return node == 0 || (node % 200 == 0 && in.cutoff < rins_incumbent_);
 }
 
+bool HeuristicSequence::local_branching_due(int64_t node, const HeurInput &in) const {
+  if (s_.lbheur != 1 || !in.incumbent) return false;
+  return node == 0 || (node % 200 == 0 && in.cutoff < local_incumbent_);
+}
+
 bool HeuristicSequence::due(int64_t node, int depth) const {
-  if (node == 0 || s_.rinsheur > 0 || (s_.rinsheur == 0 && node % 200 == 0)) return true;
+  if (node == 0 || s_.rinsheur > 0 || ((s_.rinsheur == 0 || s_.lbheur == 1) && node % 200 == 0)) return true;
   return s_.heurfreq >= 0 || dive_due(node, depth);
 }
 
@@ -86,16 +103,24 @@ Points HeuristicSequence::run(HeurInput &in, int64_t node) {
     run_root_pump(in, s_.fpheur, found);
   }
   if (node == 0 && box_wanted_ && s_.heurfreq >= 0 && !in.has_incumbent && found.empty()) box_.run(in, found);
-  // RINS looks around the best point known, the one found just now included.
+  // RINS and local branching look around the best point known, the ones
+  // found just now included (each point found is better than the last).
   std::vector<double> best;
-  if (!found.empty()) {
+  auto around_best = [&] {
+    if (found.empty()) return;
     best = found.back();
     in.cutoff = std::min(in.cutoff, objective_of(*in.model, best));
     in.incumbent = &best;
-  }
+  };
+  around_best();
   if (rins_due(node, in)) {
     rins_incumbent_ = in.cutoff;
     rins_.run(in, found);
+  }
+  if (local_branching_due(node, in)) {
+    around_best();
+    local_incumbent_ = in.cutoff;
+    local_.run(in, found);
   }
   return found;
 }
@@ -125,7 +150,10 @@ void HeuristicSequence::simple_and_dives(HeurInput &in, int64_t node, Points &fo
   const int64_t allowances = std::min<int64_t>(dives_ + 1, 2 * last_success_ + kDiveAllowanceGrace);
   const int64_t budget = in.search_iterations / 10 + 1000 * allowances - lp_iterations();
   const int64_t work = search_work / 10 + kDiveWorkAllowance * allowances - static_cast<int64_t>(dive_work());
-  dive(dives_ % 2 == 0 ? frac_ : coef_, in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20),
+  // The rules take turns; the guided dive joins once there is an incumbent.
+  Diving *const turns[] = {&frac_, &coef_, &pscost_, &guided_};
+  const int64_t rules = in.incumbent ? 4 : in.pseudocosts ? 3 : 2;
+  dive(*turns[dives_ % rules], in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20),
        std::min<int64_t>(work, kDiveWorkAllowance + search_work / 20), found);
 }
 

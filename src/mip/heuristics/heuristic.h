@@ -17,6 +17,7 @@
 #include "lpmodel/lpmodel.h"
 #include "mip/mip_model.h"
 #include "mip/node_lp.h"
+#include "mip/pseudocost.h"
 
 struct tvlenv;
 
@@ -30,6 +31,7 @@ struct HeurInput {
   double cutoff = 1e75;              // points must have an objective below this (internal form)
   bool has_incumbent = false;
   const std::vector<double> *incumbent = nullptr;  // the incumbent's point, when there is one
+  const Pseudocosts *pseudocosts = nullptr;        // the search's, when it keeps them
   double epint = 1e-5;
   int depth = 0;
   int64_t search_iterations = 0;     // simplex iterations the search spent so far

@@ -15,7 +15,9 @@
 #include "mip/heuristics/box_search.h"
 #include "mip/heuristics/diving.h"
 #include "mip/heuristics/heur_sequence.h"
+#include "mip/heuristics/local_branching.h"
 #include "mip/heuristics/locks.h"
+#include "mip/heuristics/one_opt.h"
 #include "mip/heuristics/rins.h"
 #include "mip/heuristics/simple_rounding.h"
 #include "mip/mip_model.h"
@@ -23,6 +25,7 @@
 #include "support/api_session.h"
 #include "support/mip_model_of.h"
 #include "support/mip_check.h"
+#include "mip/row_model.h"
 
 namespace tvl::mip {
 namespace {
@@ -49,6 +52,56 @@ TEST(MipHeuristics, LocksAndRoundingDirection) {
   std::vector<double> tight = {0.5, 0.5, 1.0};
   row_activities(m.lp, tight, act);
   EXPECT_FALSE(round_by_locks(m, l, 1e-6, 1e-9, tight, act));
+}
+
+// 1-opt moves the costliest column first, as far as rows and bounds let
+// it, and leaves columns alone that cannot move a whole step or that could
+// move without end.
+TEST(MipHeuristics, OneOptShiftsColumnsTowardsLowerCost) {
+  const double I = 1e20;
+  // x0 + x1 >= 2, x2 - x0 <= 1; costs 1, 2, -1, -1; x3 in no row, unbounded.
+  const MipModel m = tvltest::row_model({{1, 1, 0, 0}, {-1, 0, 1, 0}}, {2, -I}, {I, 1}, {1, 2, -1, -1}, {5, 5, 3, I});
+  std::vector<double> x = {2, 1, 0, 0};
+  ASSERT_TRUE(one_opt(m, x));
+  // x1 drops by one (row 0 then tight), x0 cannot drop, x2 rises to 3.
+  EXPECT_EQ(x, (std::vector<double>{2, 0, 3, 0}));
+  EXPECT_FALSE(one_opt(m, x));  // nothing left to gain
+  EXPECT_EQ(x, (std::vector<double>{2, 0, 3, 0}));
+  // Less than a whole step of room: no move.
+  const MipModel by_bound = tvltest::row_model({{2, 0}}, {-I}, {3}, {0, -1}, {5, 5});
+  std::vector<double> y = {0, 1};
+  const MipModel frac = tvltest::row_model({{0, 2}}, {-I}, {3}, {0, -1}, {5, 5});
+  EXPECT_FALSE(one_opt(frac, y));
+  EXPECT_EQ(y, (std::vector<double>{0, 1}));
+  EXPECT_TRUE(one_opt(by_bound, y));  // the row holds x0 only: up to the bound
+  EXPECT_EQ(y, (std::vector<double>{0, 5}));
+}
+
+// The local branching row counts the binaries that leave the incumbent's
+// values: +x for a 0, -x for a 1, at most the radius (capped at a fifth of
+// the binaries) minus the incumbent's ones; general integers stay out.
+TEST(MipHeuristics, LocalBranchingRowAroundTheIncumbent) {
+  const double I = 1e20;
+  std::vector<double> row(22, 1.0), colup(22, 1.0), x(22, 0.0);
+  colup[21] = 7;  // a general integer
+  x[0] = x[5] = x[9] = 1.0;
+  x[21] = 4.0;
+  const MipModel m = tvltest::row_model({row}, {1}, {I}, std::vector<double>(22, 1.0), colup);
+  MipModel sub;
+  ASSERT_TRUE(local_branching_model(m, x, 10, 20, sub));
+  ASSERT_EQ(sub.m(), 2);
+  EXPECT_EQ(sub.lp.rowup[1], 4 - 3);  // radius min(10, 21 / 5) less three ones
+  for (int32_t j = 0; j < 22; ++j) {
+    const int32_t last = sub.lp.a.start[static_cast<size_t>(j) + 1] - 1;
+    if (j == 21) {
+      EXPECT_EQ(sub.lp.a.index[static_cast<size_t>(last)], 0);
+      continue;
+    }
+    EXPECT_EQ(sub.lp.a.index[static_cast<size_t>(last)], 1) << j;
+    EXPECT_EQ(sub.lp.a.value[static_cast<size_t>(last)], x[static_cast<size_t>(j)] == 1.0 ? -1.0 : 1.0) << j;
+  }
+  EXPECT_EQ(max_violation(sub, x), 0.0);  // the incumbent lies inside
+  EXPECT_FALSE(local_branching_model(m, x, 10, 22, sub));  // too few binaries
 }
 
 // RINS fixes exactly the integer columns where the LP agrees with the
@@ -169,13 +222,17 @@ TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
   std::remove(file.c_str());
 }
 
-// Both dive rules on instances with a fractional root: every point they
+// Every dive rule on instances with a fractional root: every point they
 // return satisfies the model of the file; the node LP's bounds are the
 // caller's to restore, and the dive stays within its iteration budget.
+// The pseudo-cost dive reads the search's costs (here without any
+// observation); the guided dive needs an incumbent (the fractional dive's
+// first point), does nothing without one, and heads for it.
 TEST(MipHeuristics, DivesOnBundledInstances) {
   const std::string must_find = "stein27 egout rgn";  // the others may end at a dead end
   for (const char *name : {"p0033", "lseu", "stein27", "gt2", "egout", "rgn", "flugpl"}) {
-    for (DiveRule rule : {DiveRule::Fractional, DiveRule::Coefficient}) {
+    std::vector<double> incumbent;
+    for (DiveRule rule : {DiveRule::Fractional, DiveRule::Coefficient, DiveRule::Pseudocost, DiveRule::Guided}) {
       tvltest::ApiSession s("dive");
       const std::string file = tvltest::instance_path("miplib", name);
       ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0);
@@ -193,8 +250,16 @@ TEST(MipHeuristics, DivesOnBundledInstances) {
       in.model = &model;
       in.lp = &root;
       in.node_lp = &lp;
+      const Pseudocosts costs(model.n());
+      in.pseudocosts = &costs;
+      if (!incumbent.empty()) in.incumbent = &incumbent;
       Points found;
       dive.run(in, found);
+      if (rule == DiveRule::Fractional && !found.empty()) incumbent = found.front();
+      if (rule == DiveRule::Guided && incumbent.empty()) {
+        EXPECT_TRUE(found.empty()) << name;
+        EXPECT_EQ(dive.iterations_spent(), 0) << name;
+      }
       // The node's bounds are back, for the heuristic that runs next.
       for (int32_t j = 0; j < model.n(); ++j) {
         EXPECT_EQ(lp.lower(j), model.lp.collo[static_cast<size_t>(j)]) << name << " col " << j;
@@ -228,7 +293,7 @@ struct Outcome {
   std::string log;
 };
 
-Outcome solve(const std::string &name, int heurfreq, int fpheur, int rins) {
+Outcome solve(const std::string &name, int heurfreq, int fpheur, int rins, int lbheur = 0) {
   tvltest::ApiSession s("heur");
   const std::string file = tvltest::instance_path("miplib", name);
   Outcome o;
@@ -239,6 +304,7 @@ Outcome solve(const std::string &name, int heurfreq, int fpheur, int rins) {
   TVLsetintparam(s.env, TVL_PARAM_HEURFREQ, heurfreq);
   TVLsetintparam(s.env, TVL_PARAM_FPHEUR, fpheur);
   TVLsetintparam(s.env, TVL_PARAM_RINSHEUR, rins);
+  TVLsetintparam(s.env, TVL_PARAM_LBHEUR, lbheur);
   TVLsetdblparam(s.env, TVL_PARAM_TILIM, 120.0);
   EXPECT_EQ(TVLmipopt(s.env, s.lp), 0);
   o.status = TVLgetstat(s.env, s.lp);
@@ -253,7 +319,7 @@ Outcome solve(const std::string &name, int heurfreq, int fpheur, int rins) {
 // optimum is the same either way.
 TEST(MipHeuristics, RunsWithAndWithoutHeuristicsAgree) {
   for (const char *name : {"stein27", "lseu", "gt2"}) {
-    const Outcome on = solve(name, 0, 2, 0), off = solve(name, -1, -1, -1);
+    const Outcome on = solve(name, 0, 2, 0, 1), off = solve(name, -1, -1, -1);
     ASSERT_TRUE(on.status == TVLMIP_OPTIMAL || on.status == TVLMIP_OPTIMAL_TOL) << name << on.log;
     ASSERT_TRUE(off.status == TVLMIP_OPTIMAL || off.status == TVLMIP_OPTIMAL_TOL) << name;
     EXPECT_NEAR(on.objective, off.objective, 1e-6 * std::max(1.0, std::fabs(off.objective))) << name;
