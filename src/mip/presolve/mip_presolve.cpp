@@ -11,6 +11,7 @@
 #include "mip/node_lp.h"
 #include "mip/presolve/bound_tighten.h"
 #include "mip/presolve/gcd_rows.h"
+#include "mip/presolve/coef_strengthen.h"
 #include "mip/presolve/lp_reductions.h"
 #include "simplex/flow_presolve.h"
 
@@ -115,6 +116,12 @@ int MipPresolve::run(const MipModel &original) {
     status = grid();
     if (status == 0) status = tighten();
     if (gcd.tightened() + tightening.improved() == before) break;
+  }
+  // Coefficients last: they follow from the rows' activity ranges, which
+  // the bounds above have narrowed.
+  if (status == 0 && primal && model_.n() > 0 && !original.has_special()) {
+    CoefficientStrengthening coefficients(settings.feastol);
+    tightened_ |= coefficients.apply(model_).changed;
   }
   if (status == 0 && messages && !steps_.empty() && model_.n() > 0) {
     int binaries = 0, generals = 0;

@@ -11,6 +11,7 @@
 #include "frame/problem.h"
 #include "mip/mip_model.h"
 #include "mip/presolve/bound_tighten.h"
+#include "mip/presolve/coef_strengthen.h"
 #include "mip/presolve/gcd_rows.h"
 #include "mip/presolve/mip_presolve.h"
 #include "presolve/presolve.h"
@@ -56,6 +57,43 @@ TEST(MipPresolve, ActivityBoundsRoundIntegerColumnsAndProveInfeasibility) {
   ActivityBoundTightening strict(1e-6, [&said](const std::string &t) { said += t; });
   EXPECT_EQ(strict.apply(none).status, 1117);
   EXPECT_NE(said.find("infeasible"), std::string::npos) << said;
+}
+
+// A binary's coefficient shrinks by the slack its row keeps when the
+// binary sits at its other value; the integer points stay the same.
+TEST(MipPresolve, CoefficientStrengtheningKeepsTheIntegerPoints) {
+  tvltest::ApiSession s("cs");
+  // r0: 5x + 3y + 2z <= 6 (z continuous in [0, 1]) -> 4x + 3y + 2z <= 5
+  // r1: -5x + 3y >= -4 (read as 5x - 3y <= 4)  -> -x + y >= 0
+  MipModel m = mip_of(s, 2, 3, {5, 3, 2, /**/ -5, 3, 0}, "LG", {6, -4}, {0, 0, 0}, {1, 1, 1}, "BBC");
+  const MipModel before = m;
+  CoefficientStrengthening cs(1e-6);
+  EXPECT_TRUE(cs.apply(m).changed);
+  EXPECT_EQ(cs.strengthened(), 3);
+  auto entry = [&](const MipModel &mm, int32_t i, int32_t j) {
+    for (int32_t p = mm.lp.a.start[static_cast<size_t>(j)]; p < mm.lp.a.start[static_cast<size_t>(j) + 1]; ++p)
+      if (mm.lp.a.index[static_cast<size_t>(p)] == i) return mm.lp.a.value[static_cast<size_t>(p)];
+    return 0.0;
+  };
+  EXPECT_EQ(entry(m, 0, 0), 4.0);
+  EXPECT_EQ(entry(m, 0, 1), 3.0);
+  EXPECT_EQ(entry(m, 0, 2), 2.0);
+  EXPECT_EQ(m.lp.rowup[0], 5.0);
+  EXPECT_EQ(entry(m, 1, 0), -1.0);
+  EXPECT_EQ(entry(m, 1, 1), 1.0);
+  EXPECT_EQ(m.lp.rowlo[1], 0.0);
+  // Same verdict on every binary point, with z at its extremes.
+  for (double x : {0.0, 1.0})
+    for (double y : {0.0, 1.0})
+      for (double z : {0.0, 0.5, 1.0}) {
+        const std::vector<double> p = {x, y, z};
+        EXPECT_EQ(max_violation(m, p) <= 1e-9, max_violation(before, p) <= 1e-9) << x << y << z;
+      }
+  // Equality and ranged rows are left alone: 5x + 3y = 6, 1 <= 5x + 3y <= 6.
+  tvltest::ApiSession s2("cs2");
+  MipModel two = mip_of(s2, 2, 2, {5, 3, /**/ 5, 3}, "EL", {6, 6}, {0, 0}, {1, 1}, "BB");
+  two.lp.rowlo[1] = 1;
+  EXPECT_FALSE(CoefficientStrengthening(1e-6).apply(two).changed);
 }
 
 TEST(MipPresolve, CoefficientDivisorsRoundRowsToTheirGridAndProveInfeasibility) {

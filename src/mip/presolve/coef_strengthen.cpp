@@ -1,0 +1,91 @@
+#include "mip/presolve/coef_strengthen.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "frame/infinity.h"
+#include "runtime/workcount.h"
+
+namespace tvl::mip {
+
+namespace {
+
+// A change smaller than this (relative to the coefficient) is not made:
+// it would only add noise to the matrix.
+constexpr double kMinChange = 1e-6;
+
+// The matrix entries row by row: their positions in a.index/value and
+// their columns.
+struct EntriesByRow {
+  std::vector<int32_t> start, pos, col;
+  explicit EntriesByRow(const lp::CscMatrix &a) : start(static_cast<size_t>(a.m) + 1, 0) {
+    for (int32_t i : a.index) ++start[static_cast<size_t>(i) + 1];
+    for (size_t i = 0; i < static_cast<size_t>(a.m); ++i) start[i + 1] += start[i];
+    pos.resize(a.index.size());
+    col.resize(a.index.size());
+    std::vector<int32_t> fill(start.begin(), start.end() - 1);
+    for (int32_t j = 0; j < a.n; ++j)
+      for (int32_t p = a.start[static_cast<size_t>(j)]; p < a.start[static_cast<size_t>(j) + 1]; ++p) {
+        const size_t q = static_cast<size_t>(fill[static_cast<size_t>(a.index[static_cast<size_t>(p)])]++);
+        pos[q] = p;
+        col[q] = j;
+      }
+  }
+};
+
+}  // namespace
+
+ReductionOutcome CoefficientStrengthening::apply(MipModel &model) {
+  ReductionOutcome out;
+  lp::LpModel &m = model.lp;
+  if (model.intcols.empty() || m.a.m == 0) return out;
+  const EntriesByRow rows(m.a);
+  work_add(static_cast<uint64_t>(3 * rows.pos.size()));
+  for (int32_t i = 0; i < m.a.m; ++i) {
+    const size_t r = static_cast<size_t>(i);
+    const bool upper = m.rowup[r] < kInfBound, lower = m.rowlo[r] > -kInfBound;
+    if (upper == lower) continue;  // ranged, equality or free
+    // The row as sum (sign a_j) x_j <= b.
+    const double sign = upper ? 1.0 : -1.0;
+    double b = upper ? m.rowup[r] : -m.rowlo[r];
+    double maxact = 0.0;
+    bool bounded = true;
+    for (int32_t q = rows.start[r]; q < rows.start[r + 1] && bounded; ++q) {
+      const size_t col = static_cast<size_t>(rows.col[static_cast<size_t>(q)]);
+      const double a = sign * m.a.value[static_cast<size_t>(rows.pos[static_cast<size_t>(q)])];
+      const double bound = a > 0 ? m.colup[col] : m.collo[col];
+      if (std::fabs(bound) >= kInfBound) bounded = false;
+      else maxact += a * bound;
+    }
+    const double tol = feastol_ * std::max(1.0, std::fabs(b));
+    if (!bounded || maxact <= b + tol) continue;
+    bool changed = false;
+    for (int32_t q = rows.start[r]; q < rows.start[r + 1]; ++q) {
+      const size_t p = static_cast<size_t>(rows.pos[static_cast<size_t>(q)]);
+      if (!is_binary(model, m.collo, m.colup, rows.col[static_cast<size_t>(q)])) continue;
+      double a = sign * m.a.value[p];
+      if (a > 0) {
+        const double d = b - (maxact - a);
+        if (d <= kMinChange * a || d >= a) continue;
+        a -= d;
+        b -= d;
+        maxact -= d;
+      } else {
+        const double d = b - (maxact + a);
+        if (d <= kMinChange * -a || d >= -a) continue;
+        a += d;
+      }
+      m.a.value[p] = sign * a;
+      changed = true;
+      ++strengthened_;
+    }
+    if (!changed) continue;
+    if (upper) m.rowup[r] = b;
+    else m.rowlo[r] = -b;
+    out.changed = true;
+  }
+  return out;
+}
+
+}  // namespace tvl::mip
