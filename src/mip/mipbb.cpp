@@ -23,6 +23,9 @@ constexpr double kRcfixMin = 1e-7;  // reduced costs below are not used for fixi
 // Strong-branching iterations automatic branching may spend beyond half the
 // node LPs' iterations.
 constexpr int64_t kStrongAllowance = 20000;
+// Simplex iterations a sub-MIP (RINS, local branching, box search) may
+// always spend, however young the search.
+constexpr int64_t kSubMipIterations = 10000;
 
 }  // namespace
 
@@ -590,6 +593,10 @@ std::unique_ptr<HeuristicSequence> Search::make_heuristics() {
   return std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
     SearchSettings sub_settings = s_;
     sub_settings.term.nodelim = nodes;
+    // A sub-MIP may spend as many simplex iterations as the search has so
+    // far (at least kSubMipIterations): on a large model its node limit
+    // alone lets one call outlast the whole search.
+    sub_settings.term.itlim = std::min(s_.term.itlim, std::max(kSubMipIterations, iterations()));
     sub_settings.cutoff.user_cutoff = cutoff;
     return run_sub_mip(env_, sub, sub_settings);
   });

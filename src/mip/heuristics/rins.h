@@ -6,7 +6,8 @@
 // Integer columns whose value in the node's LP solution agrees with the
 // incumbent (within the integrality tolerance) are fixed at that value in
 // a copy of the model, and the copy is searched as a MIP of its own with
-// a node limit (TVL_PARAM_SUBMIPNODELIM) and the incumbent's pruning
+// a node limit (TVL_PARAM_SUBMIPNODELIM), the search's iteration budget
+// for sub-MIPs (mip/mipbb.cpp) and the incumbent's pruning
 // cutoff, so that only better solutions count.  The sub-MIP runs without
 // node log, information callback, pump or RINS of its own.  Nothing is
 // done when fewer than 30 percent of the integer columns can be fixed
