@@ -15,7 +15,7 @@ namespace tvl::mip {
 namespace {
 
 constexpr int kAutoPasses = 50;
-constexpr int kStallRounds = 3;
+constexpr int kStallRounds = 10;
 constexpr int kMaxAge = 3;
 
 }  // namespace

@@ -16,10 +16,13 @@
 // TVL_PARAM_CUTSFACTOR times the model's rows, the cuts' nonzeros to
 // those of the model (at least 10000), one cut's length to ten times the
 // model's average row (at least 200).  The loop stops early when
-// three rounds in a row raise the bound by less than 0.1% of the gap to
+// ten rounds in a row raise the bound by less than 0.1% of the gap to
 // the cutoff (without an incumbent: 1e-4 times the bound's magnitude),
 // when a round finds no cut, or when the rounds have used more than four
-// times the root LP's iterations.
+// times the root LP's iterations.  The patience of ten rounds is for
+// degenerate LPs: on rout, cuts leave the bound where it is for three
+// rounds (the LP moves to another vertex of the same value) before the
+// next rounds raise it from 982.2 to 986.5.
 //
 // Cut management: a cut whose slack is basic after a re-solve ages by
 // one round, a tight one is young again; cuts that have aged three rounds
