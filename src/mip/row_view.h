@@ -14,6 +14,7 @@ struct RowView {
   std::vector<int32_t> start;   // m + 1 entries
   std::vector<int32_t> col;
   std::vector<double> val;
+  std::vector<int32_t> pos;     // each entry's position in the column-wise matrix
   void build(const lp::CscMatrix &a);
   int32_t begin(int32_t i) const { return start[static_cast<size_t>(i)]; }
   int32_t end(int32_t i) const { return start[static_cast<size_t>(i) + 1]; }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame/infinity.h"
+#include "mip/row_view.h"
 #include "runtime/workcount.h"
 
 namespace tvl::mip {
@@ -15,32 +16,14 @@ namespace {
 // it would only add noise to the matrix.
 constexpr double kMinChange = 1e-6;
 
-// The matrix entries row by row: their positions in a.index/value and
-// their columns.
-struct EntriesByRow {
-  std::vector<int32_t> start, pos, col;
-  explicit EntriesByRow(const lp::CscMatrix &a) : start(static_cast<size_t>(a.m) + 1, 0) {
-    for (int32_t i : a.index) ++start[static_cast<size_t>(i) + 1];
-    for (size_t i = 0; i < static_cast<size_t>(a.m); ++i) start[i + 1] += start[i];
-    pos.resize(a.index.size());
-    col.resize(a.index.size());
-    std::vector<int32_t> fill(start.begin(), start.end() - 1);
-    for (int32_t j = 0; j < a.n; ++j)
-      for (int32_t p = a.start[static_cast<size_t>(j)]; p < a.start[static_cast<size_t>(j) + 1]; ++p) {
-        const size_t q = static_cast<size_t>(fill[static_cast<size_t>(a.index[static_cast<size_t>(p)])]++);
-        pos[q] = p;
-        col[q] = j;
-      }
-  }
-};
-
 }  // namespace
 
 ReductionOutcome CoefficientStrengthening::apply(MipModel &model) {
   ReductionOutcome out;
   lp::LpModel &m = model.lp;
   if (model.intcols.empty() || m.a.m == 0) return out;
-  const EntriesByRow rows(m.a);
+  RowView rows;
+  rows.build(m.a);
   work_add(static_cast<uint64_t>(3 * rows.pos.size()));
   for (int32_t i = 0; i < m.a.m; ++i) {
     const size_t r = static_cast<size_t>(i);
