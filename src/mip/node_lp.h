@@ -17,17 +17,11 @@
 
 #include "lpmodel/lpmodel.h"
 #include "mip/mip_model.h"
+#include "mip/lp_rows.h"
 #include "mip/node.h"
 #include "simplex/dualopt.h"
 
 namespace tvl::mip {
-
-// A row lower <= sum val[k] x[ind[k]] <= upper.
-struct LpRow {
-  std::vector<int32_t> ind;
-  std::vector<double> val;
-  double lower, upper;
-};
 
 // The continuous columns of `model` solved again for the integer values
 // of x (rounded and fixed) on a fresh LP whose feasibility tolerance is

@@ -8,6 +8,7 @@
 #include "frame/error.h"
 #include "frame/infinity.h"
 #include "lp/lpcomp.h"
+#include "mip/lp_rows.h"
 #include "simplex/dualopt.h"
 #include "simplex/primopt.h"
 
@@ -46,37 +47,27 @@ constexpr double kUnset = 1e75;
 void build_extended(const lp::LpModel &work, const std::vector<std::pair<int32_t, double>> &aux, double weight,
                     const std::vector<double> &x, const lp::Basis &basis, lp::LpModel &ext, lp::Basis &ebasis) {
   const int32_t n = work.a.n, m = work.a.m, k = static_cast<int32_t>(aux.size());
-  std::vector<int32_t> slot(static_cast<size_t>(n), -1);
-  for (int32_t i = 0; i < k; ++i) slot[aux[i].first] = i;
-  ext.a.m = m + 2 * k;
+  // The d columns start empty; the rows below give them their entries.
+  ext.a = work.a;
   ext.a.n = n + k;
-  ext.a.start.assign(1, 0);
-  ext.a.index.clear();
-  ext.a.value.clear();
-  for (int32_t j = 0; j < n; ++j) {
-    for (int32_t p = work.a.start[j]; p < work.a.start[j + 1]; ++p) {
-      ext.a.index.push_back(work.a.index[p]);
-      ext.a.value.push_back(work.a.value[p]);
-    }
-    if (slot[j] >= 0) {
-      ext.a.index.insert(ext.a.index.end(), {m + 2 * slot[j], m + 2 * slot[j] + 1});
-      ext.a.value.insert(ext.a.value.end(), {1.0, -1.0});
-    }
-    ext.a.start.push_back(static_cast<int32_t>(ext.a.index.size()));
-  }
+  const int32_t end = ext.a.start.back();
+  ext.a.start.resize(static_cast<size_t>(n + k) + 1, end);
+  ext.rowlo = work.rowlo;
+  ext.rowup = work.rowup;
+  std::vector<LpRow> rows;
+  rows.reserve(static_cast<size_t>(2 * k));
   for (int32_t i = 0; i < k; ++i) {
-    ext.a.index.insert(ext.a.index.end(), {m + 2 * i, m + 2 * i + 1});
-    ext.a.value.insert(ext.a.value.end(), {-1.0, -1.0});
-    ext.a.start.push_back(static_cast<int32_t>(ext.a.index.size()));
+    const auto &[j, target] = aux[static_cast<size_t>(i)];
+    rows.push_back({{j, n + i}, {1.0, -1.0}, -kInfBound, target});
+    rows.push_back({{j, n + i}, {-1.0, -1.0}, -kInfBound, -target});
   }
+  append_rows(ext, rows);
   ext.cost = work.cost;
   ext.cost.resize(static_cast<size_t>(n + k), weight);
   ext.collo = work.collo;
   ext.collo.resize(static_cast<size_t>(n + k), 0.0);
   ext.colup = work.colup;
   ext.colup.resize(static_cast<size_t>(n + k), kInfBound);
-  ext.rowlo = work.rowlo;
-  ext.rowup = work.rowup;
   ebasis = basis;
   ebasis.colstat.resize(static_cast<size_t>(n + k), 1);
   // The last LP's auxiliary part may have held more or fewer basic
@@ -88,8 +79,6 @@ void build_extended(const lp::LpModel &work, const std::vector<std::pair<int32_t
   for (int8_t st : basis.colstat) excess += st == 1;
   for (int8_t st : basis.rowstat) excess += st == 1;
   for (const auto &[j, target] : aux) {
-    ext.rowlo.insert(ext.rowlo.end(), {-kInfBound, -kInfBound});
-    ext.rowup.insert(ext.rowup.end(), {target, -target});
     const bool above = x[j] >= target;
     int8_t r1 = above ? 2 : 1, r2 = above ? 1 : 2;
     if (excess > 0) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frame/infinity.h"
+#include "mip/lp_rows.h"
 
 namespace tvl::mip {
 
@@ -17,39 +18,22 @@ constexpr int32_t kMinBinaries = 20;
 bool local_branching_model(const MipModel &model, const std::vector<double> &x, int32_t k, int32_t min_binaries,
                            MipModel &out) {
   const lp::LpModel &m = model.lp;
-  std::vector<double> coef(static_cast<size_t>(m.a.n), 0.0);
-  int32_t binaries = 0, ones = 0;
+  // sum over binaries at 0 of x_j + sum over binaries at 1 of (1 - x_j) <= radius.
+  LpRow row{{}, {}, -kInfBound, 0.0};
+  int32_t ones = 0;
   for (int32_t j : model.intcols) {
     const size_t c = static_cast<size_t>(j);
     if (m.collo[c] != 0.0 || m.colup[c] != 1.0) continue;
-    ++binaries;
     const bool one = std::round(x[c]) == 1.0;
-    coef[c] = one ? -1.0 : 1.0;
+    row.ind.push_back(j);
+    row.val.push_back(one ? -1.0 : 1.0);
     ones += one;
   }
+  const int32_t binaries = static_cast<int32_t>(row.ind.size());
   if (binaries < min_binaries || model.has_special()) return false;
+  row.upper = static_cast<double>(std::min(k, std::max<int32_t>(1, binaries / 5)) - ones);
   out = model;
-  lp::LpModel &l = out.lp;
-  const int32_t row = l.a.m;
-  // Rebuild the columns with the new row's entry last in each.
-  lp::CscMatrix a;
-  a.m = row + 1;
-  a.n = l.a.n;
-  a.start.assign(1, 0);
-  for (int32_t j = 0; j < l.a.n; ++j) {
-    for (int32_t p = l.a.start[static_cast<size_t>(j)]; p < l.a.start[static_cast<size_t>(j) + 1]; ++p) {
-      a.index.push_back(l.a.index[static_cast<size_t>(p)]);
-      a.value.push_back(l.a.value[static_cast<size_t>(p)]);
-    }
-    if (coef[static_cast<size_t>(j)] != 0.0) {
-      a.index.push_back(row);
-      a.value.push_back(coef[static_cast<size_t>(j)]);
-    }
-    a.start.push_back(static_cast<int32_t>(a.index.size()));
-  }
-  l.a = std::move(a);
-  l.rowlo.push_back(-kInfBound);
-  l.rowup.push_back(static_cast<double>(std::min(k, std::max<int32_t>(1, binaries / 5)) - ones));
+  append_rows(out.lp, {row});
   return true;
 }
 
