@@ -63,7 +63,9 @@ class ParityForest {
 
 class ContinuousPart {
  public:
-  explicit ContinuousPart(const MipModel &model) : m_(model.lp), cont_(static_cast<size_t>(m_.a.n), 0) {
+  explicit ContinuousPart(const MipModel &model)
+      : m_(model.lp), n_(static_cast<size_t>(m_.a.n)), cont_(n_, 0), bad_(n_, 0), block_bad_(n_, 0),
+        block_rows_ok_(n_, 1), block_cols_ok_(n_, 1), row_count_(static_cast<size_t>(m_.a.m), 0), blocks_(n_) {
     for (int32_t j = 0; j < m_.a.n; ++j) {
       const size_t c = static_cast<size_t>(j);
       const bool fixed_integral = m_.collo[c] == m_.colup[c] && integral(m_.collo[c]);
@@ -73,41 +75,59 @@ class ContinuousPart {
   }
 
   std::vector<char> marks() {
-    const size_t n = static_cast<size_t>(m_.a.n), m = static_cast<size_t>(m_.a.m);
-    std::vector<char> bad(n, 0);
-    for (size_t c = 0; c < n; ++c)
-      if (cont_[c] && (!integral_or_infinite(m_.collo[c]) || !integral_or_infinite(m_.colup[c]))) bad[c] = 1;
-    // Blocks: continuous columns joined through their rows.
-    ParityForest blocks(n);
-    std::vector<int32_t> row_count(m, 0);
+    find_blocks();
+    check_block_shapes();
+    colour_columns();
+    colour_rows();
+    std::vector<char> out(n_, 0);
+    for (size_t c = 0; c < n_; ++c) {
+      if (!cont_[c]) continue;
+      const size_t b = blocks_.find(c);
+      out[c] = !block_bad_[b] && (block_rows_ok_[b] || block_cols_ok_[b]);
+    }
+    return out;
+  }
+
+ private:
+  // Blocks: continuous columns joined through their rows.  A column is bad
+  // when a bound is fractional or a row it is in does not scale.
+  void find_blocks() {
+    for (size_t c = 0; c < n_; ++c)
+      if (cont_[c] && (!integral_or_infinite(m_.collo[c]) || !integral_or_infinite(m_.colup[c]))) bad_[c] = 1;
     for (int32_t i = 0; i < m_.a.m; ++i) {
       int32_t first = -1;
       const bool scalable = row_scalable(i);
       for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p) {
         const int32_t j = rows_.col[static_cast<size_t>(p)];
         if (!cont_[static_cast<size_t>(j)]) continue;
-        ++row_count[static_cast<size_t>(i)];
-        if (!scalable) bad[static_cast<size_t>(j)] = 1;
+        ++row_count_[static_cast<size_t>(i)];
+        if (!scalable) bad_[static_cast<size_t>(j)] = 1;
         if (first < 0) first = j;
-        else blocks.join(static_cast<size_t>(first), static_cast<size_t>(j), 0);
+        else blocks_.join(static_cast<size_t>(first), static_cast<size_t>(j), 0);
       }
     }
-    std::vector<char> block_bad(n, 0), block_rows_ok(n, 1), block_cols_ok(n, 1);
-    for (size_t c = 0; c < n; ++c) {
+  }
+
+  // Per block: a bad column, and whether its rows (columns) have at most
+  // two continuous entries each.
+  void check_block_shapes() {
+    for (size_t c = 0; c < n_; ++c) {
       if (!cont_[c]) continue;
-      const size_t b = blocks.find(c);
-      if (bad[c]) block_bad[b] = 1;
-      if (continuous_entries(static_cast<int32_t>(c)) > 2) block_cols_ok[b] = 0;
+      const size_t b = blocks_.find(c);
+      if (bad_[c]) block_bad_[b] = 1;
+      if (continuous_entries(static_cast<int32_t>(c)) > 2) block_cols_ok_[b] = 0;
     }
     for (int32_t i = 0; i < m_.a.m; ++i)
-      if (row_count[static_cast<size_t>(i)] > 2) block_rows_ok[block_of_row(i, blocks)] = 0;
-    // Two-colouring of the columns (rows with at most two continuous
-    // entries) or of the rows (columns with at most two).
-    ParityForest col_colours(n), row_colours(m);
+      if (row_count_[static_cast<size_t>(i)] > 2) block_rows_ok_[block_of_row(i)] = 0;
+  }
+
+  // Two-colouring of the columns along rows with two continuous entries.
+  void colour_columns() {
+    ParityForest colours(n_);
     for (int32_t i = 0; i < m_.a.m; ++i) {
-      if (row_count[static_cast<size_t>(i)] != 2) continue;
-      const size_t b = block_of_row(i, blocks);
-      if (!block_rows_ok[b]) continue;
+      if (row_count_[static_cast<size_t>(i)] != 2) continue;
+      const size_t b = block_of_row(i);
+      if (!block_rows_ok_[b]) continue;
       int32_t j[2], k = 0;
       double s[2];
       for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p) {
@@ -116,29 +136,27 @@ class ContinuousPart {
         j[k] = col;
         s[k++] = rows_.val[static_cast<size_t>(p)];
       }
-      if (!col_colours.join(static_cast<size_t>(j[0]), static_cast<size_t>(j[1]), (s[0] > 0) == (s[1] > 0)))
-        block_rows_ok[b] = 0;
+      if (!colours.join(static_cast<size_t>(j[0]), static_cast<size_t>(j[1]), (s[0] > 0) == (s[1] > 0)))
+        block_rows_ok_[b] = 0;
     }
-    for (size_t c = 0; c < n; ++c) {
-      if (!cont_[c]) continue;
-      const size_t b = blocks.find(c);
-      if (block_rows_ok[b] || !block_cols_ok[b] || continuous_entries(static_cast<int32_t>(c)) != 2) continue;
-      const int32_t p0 = m_.a.start[c];
-      const double s0 = m_.a.value[static_cast<size_t>(p0)], s1 = m_.a.value[static_cast<size_t>(p0) + 1];
-      if (!row_colours.join(static_cast<size_t>(m_.a.index[static_cast<size_t>(p0)]),
-                            static_cast<size_t>(m_.a.index[static_cast<size_t>(p0) + 1]), (s0 > 0) == (s1 > 0)))
-        block_cols_ok[b] = 0;
-    }
-    std::vector<char> out(n, 0);
-    for (size_t c = 0; c < n; ++c) {
-      if (!cont_[c]) continue;
-      const size_t b = blocks.find(c);
-      out[c] = !block_bad[b] && (block_rows_ok[b] || block_cols_ok[b]);
-    }
-    return out;
   }
 
- private:
+  // Two-colouring of the rows along columns with two entries, for the
+  // blocks whose columns failed.
+  void colour_rows() {
+    ParityForest colours(static_cast<size_t>(m_.a.m));
+    for (size_t c = 0; c < n_; ++c) {
+      if (!cont_[c]) continue;
+      const size_t b = blocks_.find(c);
+      if (block_rows_ok_[b] || !block_cols_ok_[b] || continuous_entries(static_cast<int32_t>(c)) != 2) continue;
+      const int32_t p0 = m_.a.start[c];
+      const double s0 = m_.a.value[static_cast<size_t>(p0)], s1 = m_.a.value[static_cast<size_t>(p0) + 1];
+      if (!colours.join(static_cast<size_t>(m_.a.index[static_cast<size_t>(p0)]),
+                        static_cast<size_t>(m_.a.index[static_cast<size_t>(p0) + 1]), (s0 > 0) == (s1 > 0)))
+        block_cols_ok_[b] = 0;
+    }
+  }
+
   // Whether row i's continuous entries share one absolute value s, and its
   // integer entries and finite sides are integer multiples of s.
   bool row_scalable(int32_t i) const {
@@ -162,16 +180,20 @@ class ContinuousPart {
   int32_t continuous_entries(int32_t j) const { return m_.a.start[static_cast<size_t>(j) + 1] - m_.a.start[static_cast<size_t>(j)]; }
 
   // Block of a row with continuous entries (its first continuous column's).
-  size_t block_of_row(int32_t i, ParityForest &blocks) const {
+  size_t block_of_row(int32_t i) {
     for (int32_t p = rows_.begin(i); p < rows_.end(i); ++p) {
       const int32_t j = rows_.col[static_cast<size_t>(p)];
-      if (cont_[static_cast<size_t>(j)]) return blocks.find(static_cast<size_t>(j));
+      if (cont_[static_cast<size_t>(j)]) return blocks_.find(static_cast<size_t>(j));
     }
     return 0;
   }
 
   const lp::LpModel &m_;
+  size_t n_;
   std::vector<char> cont_;
+  std::vector<char> bad_, block_bad_, block_rows_ok_, block_cols_ok_;  // per column, per block root
+  std::vector<int32_t> row_count_;  // continuous entries per row
+  ParityForest blocks_;
   RowView rows_;
 };
 
