@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame/infinity.h"
+#include "mip/activity.h"
 #include "mip/row_view.h"
 #include "runtime/workcount.h"
 
@@ -32,22 +33,18 @@ ReductionOutcome CoefficientStrengthening::apply(MipModel &model) {
     // The row as sum (sign a_j) x_j <= b.
     const double sign = upper ? 1.0 : -1.0;
     double b = upper ? m.rowup[r] : -m.rowlo[r];
-    double maxact = 0.0;
-    bool bounded = true;
-    for (int32_t q = rows.start[r]; q < rows.start[r + 1] && bounded; ++q) {
+    RowActivity act;
+    for (int32_t q = rows.begin(i); q < rows.end(i); ++q) {
       const size_t col = static_cast<size_t>(rows.col[static_cast<size_t>(q)]);
-      const double a = sign * m.a.value[static_cast<size_t>(rows.pos[static_cast<size_t>(q)])];
-      const double bound = a > 0 ? m.colup[col] : m.collo[col];
-      if (std::fabs(bound) >= kInfBound) bounded = false;
-      else maxact += a * bound;
+      act.add(sign * rows.val[static_cast<size_t>(q)], m.collo[col], m.colup[col]);
     }
+    double maxact = act.maxfin;
     const double tol = feastol_ * std::max(1.0, std::fabs(b));
-    if (!bounded || maxact <= b + tol) continue;
+    if (act.maxinf > 0 || maxact <= b + tol) continue;
     bool changed = false;
-    for (int32_t q = rows.start[r]; q < rows.start[r + 1]; ++q) {
-      const size_t p = static_cast<size_t>(rows.pos[static_cast<size_t>(q)]);
+    for (int32_t q = rows.begin(i); q < rows.end(i); ++q) {
       if (!is_binary(model, m.collo, m.colup, rows.col[static_cast<size_t>(q)])) continue;
-      double a = sign * m.a.value[p];
+      double a = sign * rows.val[static_cast<size_t>(q)];
       if (a > 0) {
         const double d = b - (maxact - a);
         if (d <= kMinChange * a || d >= a) continue;
@@ -59,7 +56,7 @@ ReductionOutcome CoefficientStrengthening::apply(MipModel &model) {
         if (d <= kMinChange * -a || d >= -a) continue;
         a += d;
       }
-      m.a.value[p] = sign * a;
+      m.a.value[static_cast<size_t>(rows.pos[static_cast<size_t>(q)])] = sign * a;
       changed = true;
       ++strengthened_;
     }
