@@ -48,12 +48,18 @@ HeuristicSequence::HeuristicSequence(const MipModel &model, const HeurSettings &
 
 HeuristicSequence::~HeuristicSequence() = default;
 
+std::array<const Diving *, 4> HeuristicSequence::dives() const { return {&frac_, &coef_, &pscost_, &guided_}; }
+
 int64_t HeuristicSequence::lp_iterations() const {
-  return frac_.iterations_spent() + coef_.iterations_spent() + pscost_.iterations_spent() + guided_.iterations_spent();
+  int64_t sum = 0;
+  for (const Diving *d : dives()) sum += d->iterations_spent();
+  return sum;
 }
 
 uint64_t HeuristicSequence::dive_work() const {
-  return frac_.work_spent() + coef_.work_spent() + pscost_.work_spent() + guided_.work_spent();
+  uint64_t sum = 0;
+  for (const Diving *d : dives()) sum += d->work_spent();
+  return sum;
 }
 
 bool HeuristicSequence::dive_due(int64_t node, int depth) const {
@@ -63,15 +69,18 @@ bool HeuristicSequence::dive_due(int64_t node, int depth) const {
   return node % (depth < 20 ? 10 : 20) == 0;
 }
 
+bool HeuristicSequence::after_improvement(int64_t node, const HeurInput &in, double last_run) {
+  return node == 0 || (node % 200 == 0 && in.cutoff < last_run);
+}
+
 bool HeuristicSequence::rins_due(int64_t node, const HeurInput &in) const {
   if (s_.rinsheur < 0 || !in.incumbent) return false;
   if (s_.rinsheur > 0) return node % s_.rinsheur == 0;
-  return node == 0 || (node % 200 == 0 && in.cutoff < rins_incumbent_);
+  return after_improvement(node, in, rins_incumbent_);
 }
 
 bool HeuristicSequence::local_branching_due(int64_t node, const HeurInput &in) const {
-  if (s_.lbheur != 1 || !in.incumbent) return false;
-  return node == 0 || (node % 200 == 0 && in.cutoff < local_incumbent_);
+  return s_.lbheur == 1 && in.incumbent && after_improvement(node, in, local_incumbent_);
 }
 
 bool HeuristicSequence::due(int64_t node, int depth) const {
@@ -151,7 +160,7 @@ void HeuristicSequence::simple_and_dives(HeurInput &in, int64_t node, Points &fo
   const int64_t budget = in.search_iterations / 10 + 1000 * allowances - lp_iterations();
   const int64_t work = search_work / 10 + kDiveWorkAllowance * allowances - static_cast<int64_t>(dive_work());
   // The rules take turns; the guided dive joins once there is an incumbent.
-  Diving *const turns[] = {&frac_, &coef_, &pscost_, &guided_};
+  Diving *const turns[] = {&frac_, &coef_, &pscost_, &guided_};  // the order of dives()
   const int64_t rules = in.incumbent ? 4 : in.pseudocosts ? 3 : 2;
   dive(*turns[dives_ % rules], in, std::min<int64_t>(budget, 1000 + in.search_iterations / 20),
        std::min<int64_t>(work, kDiveWorkAllowance + search_work / 20), found);

@@ -31,6 +31,7 @@
 // below a tenth of the search's iterations plus 1000 per dive.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -69,6 +70,11 @@ class HeuristicSequence {
 
  private:
   bool dive_due(int64_t node, int depth) const;
+  // The dive rules, in the order they take turns.
+  std::array<const Diving *, 4> dives() const;
+  // RINS's automatic schedule: at the root, then every 200th node once
+  // the cutoff has improved on `last_run`, its value at the last run.
+  static bool after_improvement(int64_t node, const HeurInput &in, double last_run);
   bool rins_due(int64_t node, const HeurInput &in) const;
   bool local_branching_due(int64_t node, const HeurInput &in) const;
   // Whether the best point known (the incumbent or one found now) ends the search.
