@@ -590,8 +590,15 @@ std::unique_ptr<HeuristicSequence> Search::make_heuristics() {
   HeurSettings hs = s_.heur;
   // Only better solutions count in RINS and local branching.
   if (s_.cutoff.enumerate || !s_.cutoff.cutoff_pruning) hs.rinsheur = -1, hs.lbheur = 0;
-  return std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff) {
+  return std::make_unique<HeuristicSequence>(model_, hs, [this](const MipModel &sub, int64_t nodes, double cutoff,
+                                                                      SubMipAim aim) {
     SearchSettings sub_settings = s_;
+    // A search for any point of a model with a flat or absent objective
+    // goes by estimate: best bound ties on every node and widens the tree
+    // level by level without reaching a leaf (a box around free integer
+    // columns: 500 nodes found nothing where the estimate's order finds a
+    // point at the first dive).
+    if (aim == SubMipAim::AnyPoint && sub_settings.nodesel == kBestBound) sub_settings.nodesel = kBestEstimate;
     sub_settings.term.nodelim = nodes;
     // A sub-MIP may spend as many simplex iterations as the search has so
     // far (at least kSubMipIterations): on a large model its node limit

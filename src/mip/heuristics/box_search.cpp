@@ -35,7 +35,7 @@ void BoxSearch::run(HeurInput &in, Points &found) {
       if (unbounded(sub.lp.collo[k])) sub.lp.collo[k] = box_lower(x[k], width);
       if (unbounded(sub.lp.colup[k])) sub.lp.colup[k] = box_upper(x[k], width);
     }
-    if (keep_if_feasible(in, search_(sub, node_limit_, in.cutoff), found)) return;
+    if (keep_if_feasible(in, search_(sub, node_limit_, in.cutoff, SubMipAim::AnyPoint), found)) return;
   }
 }
 

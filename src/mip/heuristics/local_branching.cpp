@@ -41,7 +41,7 @@ void LocalBranching::run(HeurInput &in, Points &found) {
   if (!in.incumbent || !search_) return;
   MipModel sub;
   if (!local_branching_model(*in.model, *in.incumbent, kRadius, kMinBinaries, sub)) return;
-  keep_if_feasible(in, search_(sub, node_limit_, in.cutoff), found);
+  keep_if_feasible(in, search_(sub, node_limit_, in.cutoff, SubMipAim::Improve), found);
 }
 
 }  // namespace tvl::mip

@@ -19,7 +19,7 @@ void Rins::run(HeurInput &in, Points &found) {
   }
   if (fixed == model.intcols.size() || static_cast<double>(fixed) < 0.3 * static_cast<double>(model.intcols.size()))
     return;
-  keep_if_feasible(in, search_(sub, node_limit_, in.cutoff), found);
+  keep_if_feasible(in, search_(sub, node_limit_, in.cutoff, SubMipAim::Improve), found);
 }
 
 }  // namespace tvl::mip

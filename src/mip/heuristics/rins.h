@@ -22,10 +22,15 @@
 
 namespace tvl::mip {
 
+// What a sub-MIP is after: a better point than the cutoff (RINS, local
+// branching), or any point of a model that has none yet (box search).
+enum class SubMipAim { Improve, AnyPoint };
+
 // Searches `sub` (a restriction of the model) with at most `nodes` nodes
 // and the given cutoff; its incumbent, or nothing.  Supplied by the search
 // so that this unit does not depend on it.
-using SubMipSearch = std::function<std::vector<double>(const MipModel &sub, int64_t nodes, double cutoff)>;
+using SubMipSearch =
+    std::function<std::vector<double>(const MipModel &sub, int64_t nodes, double cutoff, SubMipAim aim)>;
 
 class Rins : public Heuristic {
  public:

@@ -124,8 +124,9 @@ TEST(MipHeuristics, RinsFixesWhereLpAndIncumbentAgree) {
   double cutoff_seen = 0.0;
   std::vector<double> answer;
   Rins rins(
-      [&](const MipModel &sub, int64_t nodes, double cutoff) {
+      [&](const MipModel &sub, int64_t nodes, double cutoff, SubMipAim aim) {
         EXPECT_EQ(nodes, 77);
+        EXPECT_EQ(aim, SubMipAim::Improve);
         lo = sub.lp.collo, up = sub.lp.colup, cutoff_seen = cutoff;
         return answer;
       },
@@ -167,7 +168,8 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
   std::vector<std::vector<double>> los, ups;
   std::vector<double> answer;
   BoxSearch box(
-      [&](const MipModel &sub, int64_t, double) {
+      [&](const MipModel &sub, int64_t, double, SubMipAim aim) {
+        EXPECT_EQ(aim, SubMipAim::AnyPoint);
         los.push_back(sub.lp.collo), ups.push_back(sub.lp.colup);
         return answer;
       },
@@ -186,40 +188,65 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
   ASSERT_EQ(found.size(), 1u);
 }
 
-// Part of an infeasible variant of flugpl with bounds dropped: a chain of
-// rows 0.9 s_t + a_t - s_{t+1} = 0 over free integers, feasible, but
-// branching from the relaxation follows a ray for ever (without the box
-// search, 20,000 nodes and no point); the box search finds one at the root.
+// Feasible models over free integer columns where branching from the
+// relaxation follows a ray for ever, and the box search finds a point at
+// the root.  Part of an infeasible variant of flugpl with bounds dropped: a
+// chain of rows 0.9 s_t + a_t - s_{t+1} = 0 (without the box search,
+// 20,000 nodes and no point).  Part of a variant of p0033 with bounds
+// dropped and no objective: r119 and c1 pin a sum of multiples of 5 to
+// 2700; best bound ties on every node there, and before the box's search
+// went by estimate its 500 nodes, like the main search's millions, stayed
+// in the top levels of the tree.
 TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
-  const std::string file = std::string(TAVLO_BINARY_DIR) + "/box_chain.lp";
-  {
-    std::ofstream out(file);
-    out << "Minimize\n obj:\nSubject To\n"
-           " a2: 0.9 s1 + a1 - s2 = 0\n d2: 150 s2 - 100 a2 + u2 >= 9000\n"
-           " a3: 0.9 s2 + a2 - s3 = 0\n d3: 150 s3 - 100 a3 + u3 >= 8000\n"
-           " a4: 0.9 s3 + a3 - s4 = 0\n d4: 150 s4 - 100 a4 + u4 >= 10000\n"
-           " a5: 0.9 s4 + a4 - s5 = 0\n d5: 150 s5 - 100 a5 + u5 >= 9000\n"
-           " a6: 0.9 s5 + a5 - s6 = 0\n d6: 150 s6 - 100 a6 + u6 >= 12000\n"
-           " e6: - 20 s6 + u6 <= 0\n"
-           " c: 2700 s1 + 1500 a1 + 2700 s2 + 1500 a2 + 30 u2 + 2700 s3 + 1500 a3 + 30 u3\n"
-           "    + 2700 s4 + 1500 a4 + 30 u4 + 2700 s5 + 1500 a5 + 30 u5 + 2700 s6 + 1500 a6 + 30 u6 <= 1200298.5\n"
-           "Bounds\n s1 free\n a1 free\n s2 free\n a2 free\n s3 free\n a3 free\n s4 free\n a4 free\n"
-           " s5 free\n a5 free\n s6 free\n u6 free\n"
-           "Generals\n a1 s2 a2 s3 a3 s4 a4 s5 a5 s6 a6\nEnd\n";
+  const std::vector<std::pair<std::string, std::string>> models = {
+      {"chain",
+       "Minimize\n obj:\nSubject To\n"
+       " a2: 0.9 s1 + a1 - s2 = 0\n d2: 150 s2 - 100 a2 + u2 >= 9000\n"
+       " a3: 0.9 s2 + a2 - s3 = 0\n d3: 150 s3 - 100 a3 + u3 >= 8000\n"
+       " a4: 0.9 s3 + a3 - s4 = 0\n d4: 150 s4 - 100 a4 + u4 >= 10000\n"
+       " a5: 0.9 s4 + a4 - s5 = 0\n d5: 150 s5 - 100 a5 + u5 >= 9000\n"
+       " a6: 0.9 s5 + a5 - s6 = 0\n d6: 150 s6 - 100 a6 + u6 >= 12000\n"
+       " e6: - 20 s6 + u6 <= 0\n"
+       " c: 2700 s1 + 1500 a1 + 2700 s2 + 1500 a2 + 30 u2 + 2700 s3 + 1500 a3 + 30 u3\n"
+       "    + 2700 s4 + 1500 a4 + 30 u4 + 2700 s5 + 1500 a5 + 30 u5 + 2700 s6 + 1500 a6 + 30 u6 <= 1200298.5\n"
+       "Bounds\n s1 free\n a1 free\n s2 free\n a2 free\n s3 free\n a3 free\n s4 free\n a4 free\n"
+       " s5 free\n a5 free\n s6 free\n u6 free\n"
+       "Generals\n a1 s2 a2 s3 a3 s4 a4 s5 a5 s6 a6\nEnd\n"},
+      {"sum2700",
+       "Minimize\n obj:\nSubject To\n"
+       " r114: x57 + x58 + x59 + x60 <= 1\n r116: x64 + x65 <= 1\n"
+       " r117: x66 + x67 + x68 + x69 + x71 <= 1\n"
+       " r119: 300 x59 + 300 x60 + 285 x61 + 285 x62 + 265 x64 + 265 x65 + 230 x68 + 230 x69 + 190 x70\n"
+       "  + 200 x78 + 400 x79 + 200 x80 + 400 x81 + 200 x82 + 400 x83 + 200 x84 + 400 x85 + 200 x86\n"
+       "  + 400 x87 <= 2700\n"
+       " r123: - 300 x57 - 300 x59 - 285 x62 - 265 x65 - 230 x69 - 190 x70 - 200 x82 - 400 x83\n"
+       "  - 200 x84 - 400 x85 <= -1656\n"
+       " r125: - 285 x61 - 265 x64 - 230 x67 - 230 x68 - 200 x78 - 400 x79 - 200 x80 - 400 x81 <= -1026\n"
+       " c1: 300 x59 + 300 x60 + 285 x61 + 285 x62 + 265 x64 + 265 x65 + 230 x68 + 230 x69 + 190 x70\n"
+       "  + 200 x78 + 400 x79 + 200 x80 + 400 x81 + 200 x82 + 400 x83 + 200 x84 + 400 x85 + 200 x86\n"
+       "  + 400 x87 >= 2697.695\n"
+       "Bounds\n x57 free\n x62 <= 1\n x65 free\n x67 free\n x69 <= 1\n x70 <= 1\n x81 free\n"
+       " -inf <= x82 <= 1\n -inf <= x83 <= 1\n -inf <= x84 <= 1\n -inf <= x85 <= 1\n"
+       "Generals\n x57 x58 x59 x60 x61 x62 x64 x65 x66 x67 x68 x69 x70 x71 x78 x79 x80 x81 x82 x83 x84\n"
+       " x85 x86 x87\nEnd\n"}};
+  for (const auto &[name, text] : models) {
+    SCOPED_TRACE(name);
+    const std::string file = std::string(TAVLO_BINARY_DIR) + "/box_" + name + ".lp";
+    std::ofstream(file) << text;
+    tvltest::ApiSession s("box");
+    ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << s.errors;
+    s.set(TVL_PARAM_THREADS, 1);
+    s.set(TVL_PARAM_NODELIM, 20000);
+    ASSERT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
+    EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
+    const int n = TVLgetnumcols(s.env, s.lp);
+    std::vector<double> x(static_cast<size_t>(n));
+    ASSERT_EQ(TVLgetx(s.env, s.lp, x.data(), 0, n - 1), 0);
+    const double v = tvltest::mip_violation(file, x);
+    EXPECT_GE(v, 0.0);
+    EXPECT_LE(v, 1e-6);
+    std::remove(file.c_str());
   }
-  tvltest::ApiSession s("chain");
-  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << s.errors;
-  s.set(TVL_PARAM_THREADS, 1);
-  s.set(TVL_PARAM_NODELIM, 20000);
-  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
-  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
-  const int n = TVLgetnumcols(s.env, s.lp);
-  std::vector<double> x(static_cast<size_t>(n));
-  ASSERT_EQ(TVLgetx(s.env, s.lp, x.data(), 0, n - 1), 0);
-  const double v = tvltest::mip_violation(file, x);
-  EXPECT_GE(v, 0.0);
-  EXPECT_LE(v, 1e-6);
-  std::remove(file.c_str());
 }
 
 // Every dive rule on instances with a fractional root: every point they
