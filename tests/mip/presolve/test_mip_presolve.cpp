@@ -12,6 +12,7 @@
 #include "mip/mip_model.h"
 #include "mip/presolve/bound_tighten.h"
 #include "mip/presolve/coef_strengthen.h"
+#include "mip/presolve/free_parallel.h"
 #include "mip/presolve/gcd_rows.h"
 #include "mip/presolve/mip_presolve.h"
 #include "presolve/presolve.h"
@@ -169,6 +170,54 @@ int32_t computed_column(const lp::pre::Step &st) {
     default:
       return -1;
   }
+}
+
+// A column parallel to a free one (coefficients and cost lambda times its
+// own) is fixed at its finite bound nearest zero: the free column absorbs
+// it.  Beside an integer free column only an integer column with an
+// integer lambda qualifies; beside a continuous one any column does.  The
+// optimum of the model stays where it was.
+TEST(MipPresolve, ColumnsParallelToAFreeColumnAreFixed) {
+  tvltest::ApiSession s("par");
+  //            x0  x1   x2  x3   x4  x5  x6  x7   x8
+  // row 0:      2   4    2   3    1   4   1   3    2   >= 3
+  // row 1:     -1  -2   -1 -1.5 -0.5 -2   1   3    1   >= -10
+  const MipModel base =
+      mip_of(s, 2, 9, {2, 4, 2, 3, 1, 4, 1, 3, 2, /**/ -1, -2, -1, -1.5, -0.5, -2, 1, 3, 1}, "GG", {3, -10},
+             {-I, 0, -3, 1, 0, 0, -I, 2, 0}, {I, 5, 7, 4, 2, 3, I, 9, 1}, "IIIICIIIB");
+  MipModel m = base;
+  // x1, x5: 2 x0's column; x1 costs 2 x0's cost, x5 does not.  x7: 3 x6's
+  // column and cost.
+  m.lp.cost = {1, 2, 1, 1.5, 0.5, 5, 1, 3, 1};
+  FreeParallelColumns parallel;
+  const ReductionOutcome out = parallel.apply(m);
+  EXPECT_TRUE(out.changed);
+  EXPECT_EQ(out.step, nullptr);
+  EXPECT_EQ(parallel.fixed(), 3);
+  auto fixed_at = [&](int j, double v) { return m.lp.collo[j] == v && m.lp.colup[j] == v; };
+  EXPECT_TRUE(fixed_at(1, 0.0));   // lambda 2
+  EXPECT_TRUE(fixed_at(2, -3.0));  // lambda 1, the bound nearest zero
+  EXPECT_TRUE(fixed_at(7, 2.0));   // beside a continuous free column
+  for (int j : {0, 3, 4, 5, 6, 8}) {  // free; lambda 1.5; continuous; cost off; another pattern
+    EXPECT_EQ(m.lp.collo[j], base.lp.collo[j]) << j;
+    EXPECT_EQ(m.lp.colup[j], base.lp.colup[j]) << j;
+  }
+  // Nothing to do without a free column, or with special structures.
+  MipModel none = base;
+  none.lp.collo[0] = -50, none.lp.collo[6] = -50;
+  EXPECT_FALSE(FreeParallelColumns().apply(none).changed);
+  // Whole runs with presolve on and off reach the same optimum.
+  std::vector<int> idx(9);
+  for (int j = 0; j < 9; ++j) idx[j] = j;
+  ASSERT_EQ(TVLchgobj(s.env, s.lp, 9, idx.data(), m.lp.cost.data()), 0);
+  double with = 0.0, without = 0.0;
+  for (int pre : {1, 0}) {
+    s.set(TVL_PARAM_PREIND, pre);
+    ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
+    ASSERT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
+    ASSERT_EQ(TVLgetobjval(s.env, s.lp, pre ? &with : &without), 0);
+  }
+  EXPECT_NEAR(with, without, 1e-9);
 }
 
 TEST(MipPresolve, LpReductionsNeverComputeOrMergeIntegerColumnsOfRealInstances) {
