@@ -30,7 +30,7 @@ void Filter::relax(size_t item, bool relaxed) {
   t_.set_bounds(var, lo_[k], up_[k]);
 }
 
-Verdict Filter::check() { return t_.solve(true); }
+Verdict Filter::check() { return t_.solve(Tester::Scope::Whole); }
 
 std::vector<size_t> Filter::drop_unused() {
   std::vector<size_t> dropped;
@@ -56,7 +56,7 @@ Verdict Filter::shrink_by_certificate() {
   for (int round = 0; round < kCertificateRounds; ++round) {
     std::vector<size_t> dropped = drop_unused();
     if (dropped.empty()) return Verdict::Infeasible;
-    const Verdict v = t_.solve(false);
+    const Verdict v = t_.solve(Tester::Scope::Block);
     if (v == Verdict::Infeasible) continue;
     // The smaller set is not (shown) infeasible: back to the last one that was.
     for (size_t k : dropped) {
@@ -98,7 +98,7 @@ Verdict Filter::deletion(Scope scope) {
       if (marks_[order[p]] == Mark::In) block.push_back(order[p]);
     if (block.empty()) continue;
     for (size_t k : block) relax(k, true);
-    const Verdict v = t_.solve(block.size() == 1);
+    const Verdict v = t_.solve(block.size() == 1 ? Tester::Scope::Single : Tester::Scope::Block);
     if (v == Verdict::Infeasible) {
       for (size_t k : block) marks_[k] = Mark::Out;
       if (shrink_by_certificate() == Verdict::Stopped) return Verdict::Stopped;

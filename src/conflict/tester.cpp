@@ -41,11 +41,12 @@ int mip_stop_status(int mipstat) {
 // columns whose bounds were relaxed need not end at all (2x + 2y = 1 over
 // free integers), and an undecided test only leaves its candidates as
 // possible members.  A smaller TVL_PARAM_NODELIM is a limit of the
-// refinement and stops it.  A thorough test (a single candidate, or the
-// whole set) may take five times as many: p0033 with a contradicting row
-// has a test that a depth-first search settles in 29,000 nodes.
+// refinement and stops it.  The test of a single candidate may take five
+// times as many (p0033 with a contradicting row has one that a depth-first
+// search settles in 29,000 nodes); the test of the whole set has no cap of
+// its own.
 constexpr int64_t kTestNodes = 20000;
-constexpr int64_t kThoroughTestNodes = 100000;
+constexpr int64_t kSingleTestNodes = 100000;
 
 // Nodes each box may take.  Before the unbounded search a test boxes the
 // relaxed integer columns around their tight bounds (mip::kBoxWidths, as
@@ -75,7 +76,7 @@ LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_in
 
 void LpTester::set_bounds(int32_t var, double lo, double up) { opt_->set_col_bounds(var, lo, up); }
 
-Verdict LpTester::solve(bool) {
+Verdict LpTester::solve(Scope) {
   ++tests_;
   ray_.clear();
   if (iterations_ >= itlim_) {
@@ -206,9 +207,9 @@ int MipTester::attempt(bool &found, bool &user_limit) {
   return st;
 }
 
-Verdict MipTester::solve(bool thorough) {
+Verdict MipTester::solve(Scope scope) {
   ++tests_;
-  Verdict v = relaxation_.solve(thorough);
+  Verdict v = relaxation_.solve(scope);
   iterations_ = relaxation_.iterations();
   ray_ = relaxation_.ray();
   stop_status_ = relaxation_.stop_status();
@@ -230,7 +231,7 @@ Verdict MipTester::solve(bool thorough) {
       return Verdict::Stopped;
     }
   }
-  node_cap_ = thorough ? kThoroughTestNodes : kTestNodes;
+  node_cap_ = scope == Scope::Whole ? kNoLimit : scope == Scope::Single ? kSingleTestNodes : kTestNodes;
   st = attempt(found, user_limit);
   node_cap_ = kTestNodes;
   if (found) return Verdict::Feasible;

@@ -45,11 +45,13 @@ class Tester {
  public:
   virtual ~Tester() = default;
   virtual void set_bounds(int32_t var, double lo, double up) = 0;
-  // Solves the current set.  A `thorough` test decides a single candidate
-  // or the whole set, whose answer the conflict's status rests on; a MIP
-  // tester gives it a larger node budget than a block of candidates, which
-  // is halved whether its test was undecided or feasible.
-  virtual Verdict solve(bool thorough) = 0;
+  // Solves the current set.  What the test decides sets a MIP tester's
+  // node budget: a block of candidates, which is halved whether its test
+  // was undecided or feasible, gets the least; a single candidate, whose
+  // answer the conflict's status rests on, more; the whole set (is there
+  // a conflict at all?) only the caller's limits, as a MIP solve would.
+  enum class Scope { Block, Single, Whole };
+  virtual Verdict solve(Scope scope) = 0;
   // After an Infeasible verdict: a Farkas certificate of the relaxation
   // (one entry per row of the working model), or empty.
   const std::vector<double> &ray() const { return ray_; }
@@ -69,7 +71,7 @@ class LpTester : public Tester {
  public:
   LpTester(tvlenv *env, const WorkModel &w);
   void set_bounds(int32_t var, double lo, double up) override;
-  Verdict solve(bool thorough) override;
+  Verdict solve(Scope scope) override;
 
  private:
   tvlenv *env_;
@@ -82,7 +84,7 @@ class MipTester : public Tester {
   // `mip` is the MIP model the working form was made from.
   MipTester(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mip);
   void set_bounds(int32_t var, double lo, double up) override;
-  Verdict solve(bool thorough) override;
+  Verdict solve(Scope scope) override;
 
  private:
   mip::SearchSettings settings(const mip::MipModel &model, bool &user_limit) const;
