@@ -1,6 +1,10 @@
 #include "conflict/filter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
+
+#include "frame/infinity.h"
 
 #include "frame/error.h"
 
@@ -12,6 +16,10 @@ namespace {
 constexpr size_t kFirstBlocks = 8;
 // Rounds of certificate reduction in a row.
 constexpr int kCertificateRounds = 4;
+// Points of feasible tests kept for later tests.
+constexpr size_t kKeptPoints = 32;
+// Slack a kept point may have on a member's bound (relative to the bound).
+constexpr double kPointTol = 1e-6;
 
 }  // namespace
 
@@ -97,8 +105,14 @@ Verdict Filter::deletion(Scope scope) {
     for (size_t p = begin; p < end; ++p)
       if (marks_[order[p]] == Mark::In) block.push_back(order[p]);
     if (block.empty()) continue;
-    for (size_t k : block) relax(k, true);
-    const Verdict v = t_.solve(block.size() == 1 ? Tester::Scope::Single : Tester::Scope::Block);
+    Verdict v = Verdict::Feasible;
+    if (known_feasible(block)) {
+      ++tests_saved_;
+    } else {
+      for (size_t k : block) relax(k, true);
+      v = t_.solve(block.size() == 1 ? Tester::Scope::Single : Tester::Scope::Block);
+      if (v == Verdict::Feasible) keep_point();
+    }
     if (v == Verdict::Infeasible) {
       for (size_t k : block) marks_[k] = Mark::Out;
       if (shrink_by_certificate() == Verdict::Stopped) return Verdict::Stopped;
@@ -127,6 +141,31 @@ Verdict Filter::deletion(Scope scope) {
   }
   progress("after filtering");
   return Verdict::Infeasible;
+}
+
+void Filter::keep_point() {
+  if (t_.point().empty()) return;
+  if (points_.size() == kKeptPoints) points_.erase(points_.begin());
+  points_.push_back(t_.point());
+}
+
+bool Filter::known_feasible(const std::vector<size_t> &block) const {
+  auto inside = [](double v, double lo, double up) {
+    return v >= lo - kPointTol * std::max(1.0, std::fabs(lo)) && v <= up + kPointTol * std::max(1.0, std::fabs(up));
+  };
+  for (const std::vector<double> &x : points_) {
+    bool ok = true;
+    for (size_t k = 0; k < w_.items.size() && ok; ++k) {
+      if (marks_[k] == Mark::Out || std::find(block.begin(), block.end(), k) != block.end()) continue;
+      const Item &it = w_.items[k];
+      const size_t v = static_cast<size_t>(w_.var_of(it));
+      const double lo = it.kind == Item::Upper ? -kInfBound : w_.tight_lo[v];
+      const double up = it.kind == Item::Lower ? kInfBound : w_.tight_up[v];
+      ok = inside(x[v], lo, up);
+    }
+    if (ok) return true;
+  }
+  return false;
 }
 
 bool Filter::all_proved() const {

@@ -20,6 +20,10 @@
 //     A MIP runs the filter over the rows first, with every column bound
 //     in place, and then over the bounds: a search over bounded integers
 //     ends far sooner than one over integers whose bounds were dropped.
+// Points that feasible MIP tests found are kept: when one of them satisfies
+// every member outside the next block, the set without the block is
+// feasible and the test is skipped (a block's point often violates a few
+// of its members; once the others have gone, it proves the last one).
 // A limit ends the filter with the last set known to be infeasible; its
 // unproved members are possible members.
 #pragma once
@@ -66,12 +70,19 @@ class Filter {
   // Certificate reduction after an infeasible test, confirmed by a solve.
   Verdict shrink_by_certificate();
   void progress(const char *what);
+  // Keeps the point of a feasible MIP test (the latest kKeptPoints).
+  void keep_point();
+  // Whether a kept point satisfies every member outside `block`: the set
+  // without the block is then feasible, and needs no test.
+  bool known_feasible(const std::vector<size_t> &block) const;
 
   const WorkModel &w_;
   Tester &t_;
   std::vector<Mark> marks_;
   std::vector<double> lo_, up_;  // current bounds per variable of the working form
   FilterLog log_;
+  std::vector<std::vector<double>> points_;  // points of feasible tests, oldest first
+  int64_t tests_saved_ = 0;
 };
 
 }  // namespace tvl::conflict

@@ -156,7 +156,8 @@ int MipTester::search(bool &found, bool &user_limit) {
   mip::MipPresolve pre(env_, lp_);
   if (const int pst = pre.run(model_)) return mip::presolve_verdict(pst);
   if (pre.model().n() == 0) {
-    found = !pre.postsolve({}).empty();
+    point_ = pre.postsolve({});
+    found = !point_.empty();
     return found ? TVLMIP_OPTIMAL : TVLMIP_FAIL_INFEAS;
   }
   mip::MipRecord record;
@@ -165,6 +166,7 @@ int MipTester::search(bool &found, bool &user_limit) {
   mip::Search search(env_, pre.model(), record, settings(pre.model(), user_limit), log);
   const int st = search.run();
   found = search.incumbent().present();
+  if (found) point_ = pre.postsolve(search.incumbent().x());
   return st;
 }
 
@@ -209,6 +211,7 @@ int MipTester::attempt(bool &found, bool &user_limit) {
 
 Verdict MipTester::solve(Scope scope) {
   ++tests_;
+  point_.clear();
   Verdict v = relaxation_.solve(scope);
   iterations_ = relaxation_.iterations();
   ray_ = relaxation_.ray();

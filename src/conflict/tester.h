@@ -57,11 +57,15 @@ class Tester {
   const std::vector<double> &ray() const { return ray_; }
   // After Stopped: the conflict status of the limit (33 to 39).
   int stop_status() const { return stop_status_; }
+  // After a Feasible verdict of a MIP test: the point it found (one value
+  // per variable of the working form), or empty.
+  const std::vector<double> &point() const { return point_; }
   int64_t iterations() const { return iterations_; }
   int64_t tests() const { return tests_; }
 
  protected:
   std::vector<double> ray_;
+  std::vector<double> point_;
   int stop_status_ = 0;
   int64_t iterations_ = 0;
   int64_t tests_ = 0;
