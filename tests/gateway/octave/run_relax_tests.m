@@ -19,8 +19,12 @@ function status = feasibility(m, rows, lbcols, ubcols)
   % Solves the part of Model M made of the rows ROWS and the lower and
   % upper bounds of the columns LBCOLS and UBCOLS (every other bound free)
   % with a zero objective; returns the status (1 feasible, 3 infeasible;
-  % 101/103 for a MIP).
+  % 101/103 for a MIP).  A MIP part gets 10 s: without one of its bounds a
+  % MIP conflict can leave a feasibility problem over free integer
+  % columns whose point branch and bound does not find at all (p0033's
+  % objective cut); the check then sees a time limit, not infeasibility.
   t = quietTavlo();
+  t.Param.timelimit.Cur = 10;
   n = numel(m.obj);
   lb = -Inf(n, 1);
   ub = Inf(n, 1);
