@@ -113,6 +113,67 @@ void merge_cols(Work &w, int32_t j, int32_t k, double lambda) {
   w.remove_col(k);
 }
 
+// Beside a column j without bounds, a parallel column k (a_k = lambda a_j,
+// c_k = lambda c_j) can rest at one value v of its domain: j absorbs
+// lambda (x_k - v) without changing a row activity or the objective.  When
+// j is integer the shift must be integral: k integer and lambda an
+// integer.  This keeps a point of every objective value, not every point,
+// and is how parallel columns of a MIP are reduced (merging would compute
+// an integer column from a sum).  Without it a search over such a pair
+// follows a ray of the relaxation, trading x_j against x_k for ever.
+bool absorbs(const Work &w, int32_t j, int32_t k, double lambda) {
+  if (finite_value(w.clo[j]) || finite_value(w.cup[j])) return false;
+  if (!w.is_integer(j)) return true;
+  return w.is_integer(k) && std::fabs(lambda - std::round(lambda)) <= 1e-9 * std::fabs(lambda);
+}
+
+// Fixes k at its finite bound nearest zero (0 when it has none).
+void rest_at_nearest_bound(Work &w, int32_t k) {
+  const bool lo = finite_value(w.clo[k]), up = finite_value(w.cup[k]);
+  if (lo && (!up || std::fabs(w.clo[k]) <= std::fabs(w.cup[k])))
+    w.fix_col(k, w.clo[k], kAtLower);
+  else if (up)
+    w.fix_col(k, w.cup[k], kAtUpper);
+  else
+    w.fix_col(k, 0.0, kFree);
+}
+
+// lambda with column b = lambda * column a in coefficients and cost, or 0.
+double column_ratio(const Work &w, const Catalogue &cat, const Line &a, const Line &b) {
+  const double lambda = cat.ratio(a, b);
+  if (lambda == 0.0) return 0.0;
+  const double want = lambda * w.cost[a.id];
+  return std::fabs(w.cost[b.id] - want) > 1e-12 * (1.0 + std::fabs(want)) ? 0.0 : lambda;
+}
+
+bool is_free(const Work &w, int32_t j) { return !finite_value(w.clo[j]) && !finite_value(w.cup[j]); }
+
+// Free columns of a group compared per member: more would make a group of
+// many identical free columns quadratic.
+constexpr size_t kFreePartners = 8;
+
+// In a group of parallel columns [first, last) of a MIP, every column with
+// an integer partner that a free member absorbs rests at a bound (any two
+// members may be the pair, not only the group's first).
+void rest_beside_free(Work &w, const Catalogue &cat, size_t first, size_t last) {
+  size_t partners[kFreePartners];
+  size_t count = 0;
+  for (size_t f = first; f < last && count < kFreePartners; ++f)
+    if (w.col_alive[cat.lines[f].id] && is_free(w, cat.lines[f].id)) partners[count++] = f;
+  for (size_t c = first; c < last && count > 0; ++c) {
+    const int32_t k = cat.lines[c].id;
+    if (!w.col_alive[k] || w.clo[k] == w.cup[k]) continue;
+    for (size_t p = 0; p < count; ++p) {
+      const int32_t j = cat.lines[partners[p]].id;
+      if (j == k || !w.col_alive[j] || (!w.is_integer(j) && !w.is_integer(k))) continue;
+      const double lambda = column_ratio(w, cat, cat.lines[partners[p]], cat.lines[c]);
+      if (lambda == 0.0 || !absorbs(w, j, k, lambda)) continue;
+      rest_at_nearest_bound(w, k);
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 void reduce_duplicate_rows(Work &w) {
@@ -155,14 +216,12 @@ void reduce_duplicate_cols(Work &w) {
     const int32_t j = cat.lines[a].id;
     for (size_t c = a + 1; c < b; ++c) {
       const int32_t k = cat.lines[c].id;
-      const double lambda = cat.ratio(cat.lines[a], cat.lines[c]);
-      if (lambda == 0.0) continue;
-      const double want = lambda * w.cost[j];
-      if (std::fabs(w.cost[k] - want) > 1e-12 * (1.0 + std::fabs(want))) continue;
-      if (w.clo[j] == w.cup[j] || w.clo[k] == w.cup[k]) continue;
       if (w.is_integer(j) || w.is_integer(k)) continue;
+      const double lambda = column_ratio(w, cat, cat.lines[a], cat.lines[c]);
+      if (lambda == 0.0 || w.clo[j] == w.cup[j] || w.clo[k] == w.cup[k]) continue;
       merge_cols(w, j, k, lambda);
     }
+    if (!w.integer.empty()) rest_beside_free(w, cat, a, b);
     a = b;
   }
 }

@@ -1,7 +1,8 @@
 // The reductions of the LP presolve that keep integrality, as one MIP
 // reduction.  The LP presolve is told which columns are integer: it never
 // computes such a column from others (column singletons, doubletons, free
-// substitution), never merges it with a parallel column, derives no row
+// substitution), never merges it with a parallel column (of such a pair
+// beside a free column, one rests at a bound instead), derives no row
 // dual from it, and rounds the bounds it derives for it.  What remains of
 // it (fixing at bounds, removing rows that are redundant or forced,
 // singleton rows, duplicate rows, dual fixing) holds for integer columns

@@ -10,7 +10,6 @@
 #include "lp/lpcomp.h"
 #include "mip/node_lp.h"
 #include "mip/presolve/bound_tighten.h"
-#include "mip/presolve/free_parallel.h"
 #include "mip/presolve/gcd_rows.h"
 #include "mip/presolve/coef_strengthen.h"
 #include "mip/presolve/lp_reductions.h"
@@ -108,12 +107,6 @@ int MipPresolve::run(const MipModel &original) {
       rowmap_ = compose(rowmap_, out.step->rowmap());
       steps_.push_back(std::move(out.step));
     }
-  }
-  // After the LP reductions, which drop free rows (a column parallel to a
-  // free one elsewhere often differs from it only in such rows).
-  if (status == 0) {
-    FreeParallelColumns parallel;
-    status = bounds_only(parallel);
   }
   // Grids and activity bounds feed each other (a bound a row implies can
   // round to a column's congruence, which bounds the next row): a few

@@ -12,8 +12,8 @@
 #include "mip/mip_model.h"
 #include "mip/presolve/bound_tighten.h"
 #include "mip/presolve/coef_strengthen.h"
-#include "mip/presolve/free_parallel.h"
 #include "mip/presolve/gcd_rows.h"
+#include "mip/presolve/lp_reductions.h"
 #include "mip/presolve/mip_presolve.h"
 #include "presolve/presolve.h"
 #include "support/api_session.h"
@@ -189,23 +189,41 @@ TEST(MipPresolve, ColumnsParallelToAFreeColumnAreFixed) {
   // x1, x5: 2 x0's column; x1 costs 2 x0's cost, x5 does not.  x7: 3 x6's
   // column and cost.
   m.lp.cost = {1, 2, 1, 1.5, 0.5, 5, 1, 3, 1};
-  FreeParallelColumns parallel;
-  const ReductionOutcome out = parallel.apply(m);
-  EXPECT_TRUE(out.changed);
-  EXPECT_EQ(out.step, nullptr);
-  EXPECT_EQ(parallel.fixed(), 3);
-  auto fixed_at = [&](int j, double v) { return m.lp.collo[j] == v && m.lp.colup[j] == v; };
-  EXPECT_TRUE(fixed_at(1, 0.0));   // lambda 2
-  EXPECT_TRUE(fixed_at(2, -3.0));  // lambda 1, the bound nearest zero
-  EXPECT_TRUE(fixed_at(7, 2.0));   // beside a continuous free column
-  for (int j : {0, 3, 4, 5, 6, 8}) {  // free; lambda 1.5; continuous; cost off; another pattern
-    EXPECT_EQ(m.lp.collo[j], base.lp.collo[j]) << j;
-    EXPECT_EQ(m.lp.colup[j], base.lp.colup[j]) << j;
-  }
-  // Nothing to do without a free column, or with special structures.
-  MipModel none = base;
+  lp::PresolveSettings primal_only;  // no dual fixing: only the parallel pairs go
+  primal_only.reduce = 1;
+  primal_only.messages = false;
+  auto reduce = [&](MipModel model) {
+    ReductionOutcome out = IntegralLpReductions(primal_only).apply(model);
+    EXPECT_EQ(out.status, 0);
+    return out;
+  };
+  const ReductionOutcome out = reduce(m);
+  ASSERT_TRUE(out.changed);
+  ASSERT_NE(out.step, nullptr);
+  // Kept: x0, x6 (free); x3 (lambda 1.5); x4 (continuous beside an integer
+  // free column); x5 (cost off); x8 (another pattern).
+  EXPECT_EQ(out.step->colmap(), (std::vector<int32_t>{0, 3, 4, 5, 6, 8}));
+  // x1 rests at 0 (lambda 2), x2 at -3 (lambda 1, its bound nearest zero),
+  // x7 at 2 (beside a continuous free column).
+  const std::vector<double> full = out.step->undo({1, 1, 0, 0, 1, 0});
+  ASSERT_EQ(full.size(), 9u);
+  EXPECT_EQ(full[1], 0.0);
+  EXPECT_EQ(full[2], -3.0);
+  EXPECT_EQ(full[7], 2.0);
+  // The free column need not come first among its parallels: with x0
+  // bounded and x1 a free continuous column, x1 takes up x0, x2 and x3
+  // (any lambda beside a continuous column), and the continuous x4 merges
+  // into it once x0 has gone.
+  MipModel second = m;
+  second.lp.collo[0] = -50;
+  second.lp.collo[1] = -I, second.lp.colup[1] = I, second.integer[1] = 0;
+  const ReductionOutcome out2 = reduce(second);
+  ASSERT_NE(out2.step, nullptr);
+  EXPECT_EQ(out2.step->colmap(), (std::vector<int32_t>{1, 5, 6, 8}));
+  // Nothing to do without a free column.
+  MipModel none = m;
   none.lp.collo[0] = -50, none.lp.collo[6] = -50;
-  EXPECT_FALSE(FreeParallelColumns().apply(none).changed);
+  EXPECT_FALSE(reduce(none).changed);
   // Whole runs with presolve on and off reach the same optimum.
   std::vector<int> idx(9);
   for (int j = 0; j < 9; ++j) idx[j] = j;
