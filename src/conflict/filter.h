@@ -74,7 +74,7 @@ class Filter {
   void keep_point();
   // Whether a kept point satisfies every member outside `block`: the set
   // without the block is then feasible, and needs no test.
-  bool known_feasible(const std::vector<size_t> &block) const;
+  bool known_feasible(const std::vector<size_t> &block);
 
   const WorkModel &w_;
   Tester &t_;
@@ -82,7 +82,8 @@ class Filter {
   std::vector<double> lo_, up_;  // current bounds per variable of the working form
   FilterLog log_;
   std::vector<std::vector<double>> points_;  // points of feasible tests, oldest first
-  int64_t tests_saved_ = 0;
+  std::vector<char> in_block_;  // scratch marks of known_feasible, all 0 between calls
+  int64_t tests_saved_ = 0;     // block tests a kept point made unnecessary
 };
 
 }  // namespace tvl::conflict
