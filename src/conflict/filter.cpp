@@ -161,7 +161,7 @@ bool Filter::known_feasible(const std::vector<size_t> &block) {
     const std::vector<double> &x = points_[p];
     bool ok = true;
     for (size_t k = 0; k < w_.items.size() && ok; ++k) {
-      if (marks_[k] == Mark::Out || in_block_[k]) continue;
+      if (excluded(marks_[k]) || in_block_[k]) continue;
       const Item &it = w_.items[k];
       const size_t v = static_cast<size_t>(w_.var_of(it));
       const double lo = it.kind == Item::Upper ? -kInfBound : w_.tight_lo[v];
@@ -174,6 +174,32 @@ bool Filter::known_feasible(const std::vector<size_t> &block) {
   return found;
 }
 
+int Filter::drop_unlocked_bounds() {
+  const lp::CscMatrix &a = w_.lp.a;
+  auto finite = [](double v) { return v > -kInfBound && v < kInfBound; };
+  int dropped = 0;
+  for (size_t k = 0; k < w_.items.size(); ++k) {
+    const Item &it = w_.items[k];
+    if (marks_[k] != Mark::In || it.kind == Item::Row) continue;
+    // Whether some row of the set limits a rise / a fall of the column.
+    bool rise = false, fall = false;
+    for (int32_t p = a.start[it.index]; p < a.start[it.index + 1]; ++p) {
+      const int32_t i = a.index[p];
+      const size_t s = static_cast<size_t>(w_.slack(i));
+      const bool has_lo = i < w_.nrows ? finite(lo_[s]) : finite(w_.lp.rowlo[static_cast<size_t>(i)]);
+      const bool has_up = i < w_.nrows ? finite(up_[s]) : finite(w_.lp.rowup[static_cast<size_t>(i)]);
+      const bool positive = a.value[p] > 0.0;
+      rise |= positive ? has_up : has_lo;
+      fall |= positive ? has_lo : has_up;
+    }
+    if (it.kind == Item::Upper ? fall : rise) continue;
+    marks_[k] = Mark::Unlocked;
+    ++dropped;
+  }
+  if (dropped > 0) progress("after unlocked bounds");
+  return dropped;
+}
+
 bool Filter::all_proved() const {
   for (Mark m : marks_)
     if (m == Mark::In) return false;
@@ -183,7 +209,7 @@ bool Filter::all_proved() const {
 void Filter::count(int64_t &rows, int64_t &bounds, int64_t &proved) const {
   rows = bounds = proved = 0;
   for (size_t k = 0; k < marks_.size(); ++k) {
-    if (marks_[k] == Mark::Out) continue;
+    if (excluded(marks_[k])) continue;
     (w_.items[k].kind == Item::Row ? rows : bounds) += 1;
     proved += marks_[k] == Mark::Proved;
   }

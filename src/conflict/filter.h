@@ -36,7 +36,12 @@
 
 namespace tvl::conflict {
 
-enum class Mark : int8_t { Out, In, Proved };
+// Out: relaxed, no member.  In: a candidate.  Proved: a necessary member.
+// Unlocked: no member, but its bound stays in the tests, where it changes
+// no verdict (see Filter::drop_unlocked_bounds).
+enum class Mark : int8_t { Out, In, Proved, Unlocked };
+
+inline bool excluded(Mark m) { return m == Mark::Out || m == Mark::Unlocked; }
 
 struct FilterLog {
   tvlenv *env = nullptr;
@@ -58,6 +63,17 @@ class Filter {
   // Step 2 over the candidates of `scope`.  Returns Stopped when a limit
   // ended it, else Infeasible.
   Verdict deletion(Scope scope = Scope::All);
+  // Takes out, without a test, every column bound that no row of the
+  // current set resists a move onto: when no row limits column j from
+  // below-moves (no row with a finite side that a smaller x_j could
+  // violate), a point of the set without j's upper bound stays a point
+  // after x_j drops onto that bound, so the set stays infeasible without
+  // it; likewise for a lower bound.  Rows only leave the set later, so the
+  // reason holds for every set tested afterwards: the bound stays in the
+  // tests (keeping integer columns bounded), marked Unlocked.  Not for
+  // models whose columns are tied by more than rows (special structures).
+  // Returns the number of bounds taken out.
+  int drop_unlocked_bounds();
   const std::vector<Mark> &marks() const { return marks_; }
   // Every member left was proved necessary.
   bool all_proved() const;

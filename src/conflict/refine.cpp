@@ -35,21 +35,25 @@ Outcome settled(const Filter &f, Verdict v) {
 // Certificate phase and deletion filter on a set the filter found
 // infeasible: over all candidates at once, or rows before bounds (MIP
 // tests, see conflict/filter.h).
-Verdict reduce(Filter &f, bool rows_first) {
+// Bounds that no row resists go before each deletion over bounds (when
+// `locks` allows: no special structures), so that no test is spent on them.
+Verdict reduce(Filter &f, bool rows_first, bool locks) {
   Verdict r = f.certificate_phase();
+  if (r != Verdict::Stopped && !rows_first && locks) f.drop_unlocked_bounds();
   if (r != Verdict::Stopped) r = rows_first ? f.deletion(Filter::Scope::Rows) : f.deletion();
+  if (r != Verdict::Stopped && rows_first && locks) f.drop_unlocked_bounds();
   if (r != Verdict::Stopped && rows_first) r = f.deletion(Filter::Scope::Bounds);
   return r;
 }
 
 // A refinement pass: the filter's set is solved, then reduced when
 // infeasible.
-Outcome refine_set(Filter &f, const Tester &t, bool rows_first) {
+Outcome refine_set(Filter &f, const Tester &t, bool rows_first, bool locks) {
   const Verdict v = f.check();
   if (v == Verdict::Feasible) return ended(TVL_STAT_CONFLICT_FEASIBLE, {});
   if (v == Verdict::Stopped) return ended(t.stop_status(), {});
   if (v == Verdict::Unsure) return Outcome{TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY, 0, {}};
-  return settled(f, reduce(f, rows_first));
+  return settled(f, reduce(f, rows_first, locks));
 }
 
 // The marks a second pass starts from: every member left a candidate again.
@@ -62,7 +66,7 @@ std::vector<Mark> reopened(std::vector<Mark> marks) {
 Outcome run_lp(tvlenv *env, const WorkModel &w, const FilterLog &log) {
   LpTester t(env, w);
   Filter f(w, t, std::vector<Mark>(w.items.size(), Mark::In), log);
-  return refine_set(f, t, false);
+  return refine_set(f, t, false, true);
 }
 
 Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mm, FilterLog log) {
@@ -75,14 +79,14 @@ Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::Mip
     if (v == Verdict::Stopped) return ended(t.stop_status(), {});
     if (v == Verdict::Infeasible) {
       // An infeasible set of the relaxation is one of the MIP as well.
-      if (reduce(f, false) == Verdict::Stopped) return ended(TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
+      if (reduce(f, false, !mm.has_special()) == Verdict::Stopped) return ended(TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
       marks = reopened(f.marks());
     }
   }
   log.phase = "MIP";
   MipTester t(env, lp, w, mm);
   Filter f(w, t, marks, log);
-  return refine_set(f, t, true);
+  return refine_set(f, t, true, !mm.has_special());
 }
 
 // An independent re-solve of the final set from scratch.
@@ -122,7 +126,7 @@ ConflictRecord *make_record(const WorkModel &w, const Outcome &out) {
   rec->base_lo.assign(w.base_lo.begin(), w.base_lo.begin() + static_cast<std::ptrdiff_t>(n));
   rec->base_up.assign(w.base_up.begin(), w.base_up.begin() + static_cast<std::ptrdiff_t>(n));
   for (size_t k = 0; k < out.marks.size(); ++k) {
-    if (out.marks[k] == Mark::Out) continue;
+    if (excluded(out.marks[k])) continue;
     const ConflictSide side = out.marks[k] == Mark::Proved ? ConflictSide::Proved : ConflictSide::Possible;
     const Item &it = w.items[k];
     const size_t i = static_cast<size_t>(it.index);

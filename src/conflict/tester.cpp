@@ -155,6 +155,7 @@ int MipTester::search(bool &found, bool &user_limit) {
   ScopedIntParam primal(env_, TVL_PARAM_REDUCE, 1);
   mip::MipPresolve pre(env_, lp_);
   if (const int pst = pre.run(model_)) return mip::presolve_verdict(pst);
+  if (memo_.known_infeasible(pre.model())) return TVLMIP_INFEASIBLE;
   if (pre.model().n() == 0) {
     point_ = pre.postsolve({});
     found = !point_.empty();
@@ -166,6 +167,7 @@ int MipTester::search(bool &found, bool &user_limit) {
   mip::Search search(env_, pre.model(), record, settings(pre.model(), user_limit), log);
   const int st = search.run();
   found = search.incumbent().present();
+  if (st == TVLMIP_INFEASIBLE) memo_.add_infeasible();
   if (found) point_ = pre.postsolve(search.incumbent().x());
   return st;
 }
@@ -226,10 +228,12 @@ Verdict MipTester::solve(Scope scope) {
     unbox();
     node_cap_ = kTestNodes;
     if (found) return Verdict::Feasible;
-    // Infeasible in the box or undecided there: the next box, and at last
-    // the unbounded search, settle it.  A limit of the run stops the test.
+    // Infeasible in the box: the next, wider box.  Undecided there: a
+    // wider box is no easier, so the unbounded search settles it.  A limit
+    // of the run stops the test.
     const bool undecided = st == TVLMIP_NODE_LIM_INFEAS && !user_limit;
-    if (!undecided && mip_stop_status(st) != 0) {
+    if (undecided) break;
+    if (mip_stop_status(st) != 0) {
       stop_status_ = mip_stop_status(st);
       return Verdict::Stopped;
     }

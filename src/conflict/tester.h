@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+#include "conflict/model_memo.h"
 #include "conflict/work_model.h"
 #include "mip/mip_model.h"
 #include "mip/mipbb.h"
@@ -119,6 +120,7 @@ class MipTester : public Tester {
     double lo, up;
   };
   std::vector<Saved> boxed_;  // the bounds box() changed, as they were
+  ModelMemo memo_;            // presolved models proved infeasible
 };
 
 }  // namespace tvl::conflict

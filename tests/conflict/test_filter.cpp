@@ -148,5 +148,30 @@ TEST(ConflictFilter, EndsIrreducibleAndKeptPointsSpareTests) {
   for (size_t k : members) EXPECT_TRUE(feasible_without(k)) << k;
 }
 
+// Once the rows are down to 2, 5 and 8, x2 is in none of them: nothing
+// resists moving it, so both its bounds go without a test (and stay in the
+// tests, marked Unlocked); x0 and x1 each have a row on either side.  The
+// set ends the same as with tests, with fewer of them.
+TEST(ConflictFilter, BoundsNoRowResistsGoWithoutATest) {
+  WorkModel w = make_work_model(small_model(), 17, 3);
+  collect_items(w);
+  EnumeratingTester tested(w, false), unlocked(w, false);
+  const std::vector<Mark> by_tests = refine(w, tested);
+  Filter f(w, unlocked, std::vector<Mark>(w.items.size(), Mark::In), FilterLog{});
+  ASSERT_EQ(f.check(), Verdict::Infeasible);
+  ASSERT_EQ(f.deletion(Filter::Scope::Rows), Verdict::Infeasible);
+  EXPECT_EQ(f.drop_unlocked_bounds(), 2);
+  for (size_t k = 0; k < w.items.size(); ++k) {
+    const Item &it = w.items[k];
+    if (it.kind != Item::Row) {
+      EXPECT_EQ(f.marks()[k] == Mark::Unlocked, it.index == 2) << k;
+    }
+  }
+  ASSERT_EQ(f.deletion(Filter::Scope::Bounds), Verdict::Infeasible);
+  EXPECT_TRUE(f.all_proved());
+  for (size_t k = 0; k < w.items.size(); ++k) EXPECT_EQ(excluded(f.marks()[k]), excluded(by_tests[k])) << k;
+  EXPECT_LT(unlocked.tests(), tested.tests());
+}
+
 }  // namespace
 }  // namespace tvl::conflict
