@@ -97,6 +97,18 @@ Verdict Filter::deletion(Scope scope) {
     stack.emplace_back(begin, end);
     end = begin;
   }
+  if (filter_blocks(order, stack, Tester::Scope::Single) == Verdict::Stopped) return Verdict::Stopped;
+  // Candidates whose own test was undecided: once more each, with the
+  // larger budget, now that every other candidate has been settled.
+  for (size_t p = order.size(); p-- > 0;)
+    if (marks_[order[p]] == Mark::In) stack.emplace_back(p, p + 1);
+  if (filter_blocks(order, stack, Tester::Scope::Retry) == Verdict::Stopped) return Verdict::Stopped;
+  progress("after filtering");
+  return Verdict::Infeasible;
+}
+
+Verdict Filter::filter_blocks(const std::vector<size_t> &order, std::vector<std::pair<size_t, size_t>> &stack,
+                              Tester::Scope single) {
   int64_t since_log = 0;
   while (!stack.empty()) {
     const auto [begin, end] = stack.back();
@@ -110,7 +122,7 @@ Verdict Filter::deletion(Scope scope) {
       ++tests_saved_;
     } else {
       for (size_t k : block) relax(k, true);
-      v = t_.solve(block.size() == 1 ? Tester::Scope::Single : Tester::Scope::Block);
+      v = t_.solve(block.size() == 1 ? single : Tester::Scope::Block);
       if (v == Verdict::Feasible) keep_point();
     }
     if (v == Verdict::Infeasible) {
@@ -139,7 +151,6 @@ Verdict Filter::deletion(Scope scope) {
       progress("filtering");
     }
   }
-  progress("after filtering");
   return Verdict::Infeasible;
 }
 

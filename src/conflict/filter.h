@@ -16,7 +16,9 @@
 //     back and is halved; a single candidate whose removal makes the set
 //     feasible is proved necessary.  A candidate proved necessary for a
 //     superset stays necessary for every infeasible subset, so the final
-//     set is irreducible when every member was proved.
+//     set is irreducible when every member was proved.  A candidate whose
+//     own test was undecided is tested once more at the end, with a
+//     larger budget.
 //     A MIP runs the filter over the rows first, with every column bound
 //     in place, and then over the bounds: a search over bounded integers
 //     ends far sooner than one over integers whose bounds were dropped.
@@ -29,6 +31,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "conflict/tester.h"
@@ -85,6 +88,11 @@ class Filter {
   std::vector<size_t> drop_unused();
   // Certificate reduction after an infeasible test, confirmed by a solve.
   Verdict shrink_by_certificate();
+  // Tests the blocks of `stack` (ranges of `order`) until none is left; a
+  // single candidate is tested with scope `single`.  Stopped when a limit
+  // ended it, else Infeasible.
+  Verdict filter_blocks(const std::vector<size_t> &order, std::vector<std::pair<size_t, size_t>> &stack,
+                        Tester::Scope single);
   void progress(const char *what);
   // Keeps the point of a feasible MIP test (the latest kKeptPoints).
   void keep_point();

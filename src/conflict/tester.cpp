@@ -43,10 +43,11 @@ int mip_stop_status(int mipstat) {
 // possible members.  A smaller TVL_PARAM_NODELIM is a limit of the
 // refinement and stops it.  The test of a single candidate may take five
 // times as many (p0033 with a contradicting row has one that a depth-first
-// search settles in 29,000 nodes); the test of the whole set has no cap of
-// its own.
+// search settles in 29,000 nodes), and its second test ten times that;
+// the test of the whole set has no cap of its own.
 constexpr int64_t kTestNodes = 20000;
 constexpr int64_t kSingleTestNodes = 100000;
+constexpr int64_t kRetryTestNodes = 10 * kSingleTestNodes;
 
 // Nodes each box may take.  Before the unbounded search a test boxes the
 // relaxed integer columns around their tight bounds (mip::kBoxWidths, as
@@ -238,7 +239,12 @@ Verdict MipTester::solve(Scope scope) {
       return Verdict::Stopped;
     }
   }
-  node_cap_ = scope == Scope::Whole ? kNoLimit : scope == Scope::Single ? kSingleTestNodes : kTestNodes;
+  switch (scope) {
+    case Scope::Block: node_cap_ = kTestNodes; break;
+    case Scope::Single: node_cap_ = kSingleTestNodes; break;
+    case Scope::Retry: node_cap_ = kRetryTestNodes; break;
+    case Scope::Whole: node_cap_ = kNoLimit; break;
+  }
   st = attempt(found, user_limit);
   node_cap_ = kTestNodes;
   if (found) return Verdict::Feasible;

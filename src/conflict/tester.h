@@ -50,8 +50,10 @@ class Tester {
   // node budget: a block of candidates, which is halved whether its test
   // was undecided or feasible, gets the least; a single candidate, whose
   // answer the conflict's status rests on, more; the whole set (is there
-  // a conflict at all?) only the caller's limits, as a MIP solve would.
-  enum class Scope { Block, Single, Whole };
+  // a conflict at all?) only the caller's limits, as a MIP solve would;
+  // a single candidate tested again after its first test was undecided,
+  // ten times a single one's.
+  enum class Scope { Block, Single, Retry, Whole };
   virtual Verdict solve(Scope scope) = 0;
   // After an Infeasible verdict: a Farkas certificate of the relaxation
   // (one entry per row of the working model), or empty.
