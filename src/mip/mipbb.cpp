@@ -26,6 +26,8 @@ constexpr int64_t kStrongAllowance = 20000;
 // Simplex iterations a sub-MIP (RINS, local branching, box search) may
 // always spend, however young the search.
 constexpr int64_t kSubMipIterations = 10000;
+// Simplex iterations per node of a guided sub-MIP (SubMipAim::Guided).
+constexpr int64_t kGuidedIterationsPerNode = 50;
 
 }  // namespace
 
@@ -603,8 +605,12 @@ std::unique_ptr<HeuristicSequence> Search::make_heuristics() {
     // A sub-MIP may spend as many simplex iterations as the search has so
     // far (at least kSubMipIterations): on a large model its node limit
     // alone lets one call outlast the whole search.
-    sub_settings.term.itlim = std::min(s_.term.itlim, std::max(kSubMipIterations, iterations()));
+    const int64_t own = aim == SubMipAim::Guided ? kGuidedIterationsPerNode * nodes : 0;
+    sub_settings.term.itlim = std::min(s_.term.itlim, std::max({kSubMipIterations, iterations(), own}));
     sub_settings.cutoff.user_cutoff = cutoff;
+    // The sub-MIP's own objective may differ (a guided one).
+    sub_settings.cutoff.granularity = sub.granularity;
+    sub_settings.cutoff.offset = sub.granularity_offset;
     return run_sub_mip(env_, sub, sub_settings);
   });
 }

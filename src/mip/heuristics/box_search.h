@@ -9,7 +9,12 @@
 // searches a copy of the model in which every such missing side becomes a
 // finite one around the root LP value (10 and then 1000 times the value's
 // magnitude, at least 10 and 1000 units), as a sub-MIP with the usual node
-// limit; a point found there is a point of the model.
+// limit; a point found there is a point of the model.  A model without
+// objective is first searched whole under a cost that pulls each integer
+// column with one infinite side towards its finite one (the elastic idea
+// of J. W. Chinneck, "Feasibility and Infeasibility in Optimization",
+// Springer 2008): with a flat objective the relaxation's vertices are left
+// to chance, out along its rays, and the pull is bounded below.
 //
 // This is a restriction heuristic of the kind of RINS (see rins.h): a
 // finite neighbourhood instead of fixings, searched exactly.

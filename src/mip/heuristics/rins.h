@@ -23,8 +23,11 @@
 namespace tvl::mip {
 
 // What a sub-MIP is after: a better point than the cutoff (RINS, local
-// branching), or any point of a model that has none yet (box search).
-enum class SubMipAim { Improve, AnyPoint };
+// branching), any point of a model that has none yet (box search), or any
+// point of a model without objective, searched under a guiding cost that
+// is its only aim (box search: the search has nothing else to do there, so
+// the sub-MIP's work is bounded by its nodes, not by the search's).
+enum class SubMipAim { Improve, AnyPoint, Guided };
 
 // Searches `sub` (a restriction of the model) with at most `nodes` nodes
 // and the given cutoff; its incumbent, or nothing.  Supplied by the search

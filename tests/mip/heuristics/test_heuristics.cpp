@@ -156,7 +156,8 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
   // x free integer, y integer >= -2 without upper bound, z integer in
   // [0, 4], w continuous and free; x + y + z + w >= 1.
   const double I = 1e20;
-  const MipModel m = mip_of(s, 1, 4, {1, 1, 1, 1}, "G", {1}, {-I, -2, 0, -I}, {I, I, 4, I}, "IIIC");
+  MipModel m = mip_of(s, 1, 4, {1, 1, 1, 1}, "G", {1}, {-I, -2, 0, -I}, {I, I, 4, I}, "IIIC");
+  m.lp.cost.assign(4, 0.0);  // a feasibility model
   ASSERT_TRUE(BoxSearch::wanted(m));
   EXPECT_FALSE(BoxSearch::wanted(mip_of(s, 1, 2, {1, 1}, "G", {1}, {0, -I}, {3, I}, "IC")));
   lp::LpResult lp;
@@ -167,8 +168,17 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
   in.lp = &lp;
   std::vector<std::vector<double>> los, ups;
   std::vector<double> answer;
+  std::vector<std::vector<double>> pulls;
   BoxSearch box(
-      [&](const MipModel &sub, int64_t, double, SubMipAim aim) {
+      [&](const MipModel &sub, int64_t nodes, double, SubMipAim aim) {
+        if (aim == SubMipAim::Guided) {
+          // Without an objective the whole model comes first, its only
+          // half-bounded integer column y pulled down towards -2.
+          EXPECT_EQ(sub.lp.collo, m.lp.collo);
+          EXPECT_EQ(nodes, 500);
+          pulls.push_back(sub.lp.cost);
+          return std::vector<double>{};
+        }
         EXPECT_EQ(aim, SubMipAim::AnyPoint);
         los.push_back(sub.lp.collo), ups.push_back(sub.lp.colup);
         return answer;
@@ -176,6 +186,8 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
       50);
   Points found;
   box.run(in, found);  // nothing found: both boxes are tried
+  ASSERT_EQ(pulls.size(), 1u);
+  EXPECT_EQ(pulls[0], (std::vector<double>{0, 1, 0, 0}));
   ASSERT_EQ(los.size(), 2u);
   EXPECT_EQ(los[0], (std::vector<double>{-336, -2, 0, -I}));  // 10 * 30.5 around -30.5
   EXPECT_EQ(ups[0], (std::vector<double>{275, 11, 4, I}));     // y: 10 * max(1, 0.2) beyond 0.2
@@ -186,6 +198,13 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
   box.run(in, found);  // the first box has a point: the second is not tried
   EXPECT_EQ(los.size(), 3u);
   ASSERT_EQ(found.size(), 1u);
+  // A model with an objective is not pulled.
+  MipModel costed = m;
+  costed.lp.cost = {1, 0, 0, 0};
+  in.model = &costed;
+  box.run(in, found);
+  EXPECT_EQ(pulls.size(), 2u);
+  EXPECT_EQ(los.size(), 4u);
 }
 
 // Feasible models over free integer columns where branching from the
@@ -196,7 +215,11 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
 // dropped and no objective: r119 and c1 pin a sum of multiples of 5 to
 // 2700; best bound ties on every node there, and before the box's search
 // went by estimate its 500 nodes, like the main search's millions, stayed
-// in the top levels of the tree.
+// in the top levels of the tree.  A larger part of that variant (the
+// conflict refiner's check of one member): no box finds a point within
+// its nodes, but the whole model under a pull of its half-bounded columns
+// towards their bounds does, where the search alone met none in millions
+// of nodes.
 TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
   const std::vector<std::pair<std::string, std::string>> models = {
       {"chain",
@@ -228,7 +251,71 @@ TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
        "Bounds\n x57 free\n x62 <= 1\n x65 free\n x67 free\n x69 <= 1\n x70 <= 1\n x81 free\n"
        " -inf <= x82 <= 1\n -inf <= x83 <= 1\n -inf <= x84 <= 1\n -inf <= x85 <= 1\n"
        "Generals\n x57 x58 x59 x60 x61 x62 x64 x65 x66 x67 x68 x69 x70 x71 x78 x79 x80 x81 x82 x83 x84\n"
-       " x85 x86 x87\nEnd\n"}};
+       " x85 x86 x87\nEnd\n"},
+      {"pulled",
+       "Minimize\n"
+       " obj:\n"
+       "Subject To\n"
+       " R114: C157 + C158 + C159 + C160 <= 1\n"
+       " R115: C161 + C162 + C163 <= 1\n"
+       " R117: C166 + C167 + C168 + C169 + C171 <= 1\n"
+       " R118: - 230 C166 - 200 C172 - 400 C173 <= -5\n"
+       " R119: 300 C159 + 300 C160 + 285 C161 + 285 C162 + 265 C164 + 265 C165\n"
+       "       + 230 C168 + 230 C169 + 190 C170 + 200 C178 + 400 C179 + 200 C180\n"
+       "       + 400 C181 + 200 C182 + 400 C183 + 200 C184 + 400 C185 + 200 C186\n"
+       "       + 400 C187 <= 2700\n"
+       " R121: - 300 C160 - 200 C186 - 400 C187 <= -100\n"
+       " R123: - 300 C157 - 300 C159 - 285 C162 - 265 C165 - 230 C169 - 190 C170\n"
+       "       - 200 C182 - 400 C183 - 200 C184 - 400 C185 <= -1656\n"
+       " R125: - 285 C161 - 265 C164 - 230 C167 - 230 C168 - 200 C178 - 400 C179\n"
+       "       - 200 C180 - 400 C181 <= -1026\n"
+       " R127: - 300 C158 - 200 C174 - 400 C175 - 200 C176 - 400 C177 <= -500\n"
+       " R128: - 285 C163 - 200 C188 - 400 C189 <= -270\n"
+       " c1: 171 C157 + 171 C158 + 171 C159 + 171 C160 + 163 C161 + 162 C162 + 163 C163\n"
+       "     + 69 C164 + 69 C165 + 183 C166 + 183 C167 + 183 C168 + 183 C169 + 49 C170\n"
+       "     + 183 C171 + 258 C172 + 517 C173 + 250 C174 + 500 C175 + 250 C176\n"
+       "     + 500 C177 + 159 C178 + 318 C179 + 159 C180 + 318 C181 + 159 C182\n"
+       "     + 318 C183 + 159 C184 + 318 C185 + 114 C186 + 228 C187 + 159 C188\n"
+       "     + 318 C189 <= 3085.911\n"
+       "Bounds\n"
+       "      C157 Free\n"
+       "      C158 >= 0\n"
+       "      C159 >= 0\n"
+       "      C160 >= 0\n"
+       "      C161 Free\n"
+       "      C162 >= 0\n"
+       "      C163 >= 0\n"
+       " -Inf <= C164 <= 1\n"
+       " -Inf <= C165 <= 1\n"
+       "      C166 >= 0\n"
+       "      C167 Free\n"
+       "      C168 >= 0\n"
+       "      C169 >= 0\n"
+       " -Inf <= C170 <= 1\n"
+       "      C171 >= 0\n"
+       "      C172 >= 0\n"
+       "      C173 >= 0\n"
+       "      C174 Free\n"
+       "      C175 Free\n"
+       "      C176 Free\n"
+       "      C177 Free\n"
+       " -Inf <= C178 <= 1\n"
+       " -Inf <= C179 <= 1\n"
+       " -Inf <= C180 <= 1\n"
+       " -Inf <= C181 <= 1\n"
+       " -Inf <= C182 <= 1\n"
+       " -Inf <= C183 <= 1\n"
+       " -Inf <= C184 <= 1\n"
+       "      C185 Free\n"
+       "      C186 Free\n"
+       "      C187 Free\n"
+       "      C188 Free\n"
+       "      C189 Free\n"
+       "Generals\n"
+       " C157  C158  C159  C160  C161  C162  C163  C164  C165  C166  C167  C168  C169 \n"
+       " C170  C171  C172  C173  C174  C175  C176  C177  C178  C179  C180  C181  C182 \n"
+       " C183  C184  C185  C186  C187  C188  C189 \n"
+       "End\n"}};
   for (const auto &[name, text] : models) {
     SCOPED_TRACE(name);
     const std::string file = std::string(TAVLO_BINARY_DIR) + "/box_" + name + ".lp";
