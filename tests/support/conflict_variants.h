@@ -23,7 +23,9 @@ namespace tvltest {
 
 inline double variant_gap(double v) { return std::max(1.0, 1e-3 * std::fabs(v)); }
 
-// Optimum of the model with objective `obj` and sense `sense` on a copy.
+// Optimum of the linear objective `obj` (without the model's objective
+// constant, which a row of the same coefficients does not have) under
+// sense `sense`, on a copy.
 inline bool optimum_of(TVLENVptr env, TVLLPptr lp, const std::vector<double> &obj, int sense, double &value) {
   int st = 0;
   TVLLPptr c = TVLcloneprob(env, lp, &st);
@@ -36,9 +38,12 @@ inline bool optimum_of(TVLENVptr env, TVLLPptr lp, const std::vector<double> &ob
   const bool mip = TVLgetprobtype(env, c) == TVLPROB_MILP;
   const int rc = mip ? TVLmipopt(env, c) : TVLlpopt(env, c);
   const int s = TVLgetstat(env, c);
+  std::vector<double> x(static_cast<size_t>(n));
   const bool ok = rc == 0 && (mip ? (s == TVLMIP_OPTIMAL || s == TVLMIP_OPTIMAL_TOL) : s == TVL_STAT_OPTIMAL) &&
-                  TVLgetobjval(env, c, &value) == 0;
+                  TVLgetx(env, c, x.data(), 0, n - 1) == 0;
   TVLfreeprob(env, &c);
+  value = 0.0;
+  for (int j = 0; j < n; ++j) value += obj[static_cast<size_t>(j)] * x[static_cast<size_t>(j)];
   return ok;
 }
 
