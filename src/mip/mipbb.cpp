@@ -20,6 +20,7 @@ namespace tvl::mip {
 namespace {
 
 constexpr double kRcfixMin = 1e-7;  // reduced costs below are not used for fixing
+constexpr double kRcfixReach = 1e9;  // reduced-cost bounds beyond this are not applied
 // Strong-branching iterations automatic branching may spend beyond half the
 // node LPs' iterations.
 constexpr int64_t kStrongAllowance = 20000;
@@ -170,12 +171,15 @@ std::vector<BoundChange> Search::reduced_cost_fixings(const Node &, const lp::Lp
     if (lo == up) continue;
     const double dj = r.dj[j];
     const int stat = r.basis.colstat[j];
+    // A reach beyond kRcfixReach would only put a huge finite bound where
+    // there was none (a cutoff far out, such as 1e19): no help, and a
+    // numerical hazard for the node LPs.
     if (stat == 0 && dj > kRcfixMin && lo > -kInfBound) {
       const double reach = lo + std::floor(gap / dj + 1e-9);
-      if (reach < up) fix.push_back({j, lo, reach});
+      if (reach < up && std::fabs(reach) < kRcfixReach) fix.push_back({j, lo, reach});
     } else if (stat == 2 && dj < -kRcfixMin && up < kInfBound) {
       const double reach = up - std::floor(gap / -dj + 1e-9);
-      if (reach > lo) fix.push_back({j, reach, up});
+      if (reach > lo && std::fabs(reach) < kRcfixReach) fix.push_back({j, reach, up});
     }
   }
   return fix;

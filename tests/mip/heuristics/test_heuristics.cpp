@@ -207,6 +207,74 @@ TEST(MipHeuristics, BoxSearchBoundsOnlyTheMissingSidesAroundTheRoot) {
   EXPECT_EQ(los.size(), 4u);
 }
 
+// Part of an infeasible variant of p0033 with bounds dropped and no
+// objective (the conflict refiner's check of one member): free and
+// half-bounded integer columns.
+const char *const kP0033Member =
+    "Minimize\n"
+    " obj:\n"
+    "Subject To\n"
+    " R114: C157 + C158 + C159 + C160 <= 1\n"
+    " R115: C161 + C162 + C163 <= 1\n"
+    " R117: C166 + C167 + C168 + C169 + C171 <= 1\n"
+    " R118: - 230 C166 - 200 C172 - 400 C173 <= -5\n"
+    " R119: 300 C159 + 300 C160 + 285 C161 + 285 C162 + 265 C164 + 265 C165\n"
+    "       + 230 C168 + 230 C169 + 190 C170 + 200 C178 + 400 C179 + 200 C180\n"
+    "       + 400 C181 + 200 C182 + 400 C183 + 200 C184 + 400 C185 + 200 C186\n"
+    "       + 400 C187 <= 2700\n"
+    " R121: - 300 C160 - 200 C186 - 400 C187 <= -100\n"
+    " R123: - 300 C157 - 300 C159 - 285 C162 - 265 C165 - 230 C169 - 190 C170\n"
+    "       - 200 C182 - 400 C183 - 200 C184 - 400 C185 <= -1656\n"
+    " R125: - 285 C161 - 265 C164 - 230 C167 - 230 C168 - 200 C178 - 400 C179\n"
+    "       - 200 C180 - 400 C181 <= -1026\n"
+    " R127: - 300 C158 - 200 C174 - 400 C175 - 200 C176 - 400 C177 <= -500\n"
+    " R128: - 285 C163 - 200 C188 - 400 C189 <= -270\n"
+    " c1: 171 C157 + 171 C158 + 171 C159 + 171 C160 + 163 C161 + 162 C162 + 163 C163\n"
+    "     + 69 C164 + 69 C165 + 183 C166 + 183 C167 + 183 C168 + 183 C169 + 49 C170\n"
+    "     + 183 C171 + 258 C172 + 517 C173 + 250 C174 + 500 C175 + 250 C176\n"
+    "     + 500 C177 + 159 C178 + 318 C179 + 159 C180 + 318 C181 + 159 C182\n"
+    "     + 318 C183 + 159 C184 + 318 C185 + 114 C186 + 228 C187 + 159 C188\n"
+    "     + 318 C189 <= 3085.911\n"
+    "Bounds\n"
+    "      C157 Free\n"
+    "      C158 >= 0\n"
+    "      C159 >= 0\n"
+    "      C160 >= 0\n"
+    "      C161 Free\n"
+    "      C162 >= 0\n"
+    "      C163 >= 0\n"
+    " -Inf <= C164 <= 1\n"
+    " -Inf <= C165 <= 1\n"
+    "      C166 >= 0\n"
+    "      C167 Free\n"
+    "      C168 >= 0\n"
+    "      C169 >= 0\n"
+    " -Inf <= C170 <= 1\n"
+    "      C171 >= 0\n"
+    "      C172 >= 0\n"
+    "      C173 >= 0\n"
+    "      C174 Free\n"
+    "      C175 Free\n"
+    "      C176 Free\n"
+    "      C177 Free\n"
+    " -Inf <= C178 <= 1\n"
+    " -Inf <= C179 <= 1\n"
+    " -Inf <= C180 <= 1\n"
+    " -Inf <= C181 <= 1\n"
+    " -Inf <= C182 <= 1\n"
+    " -Inf <= C183 <= 1\n"
+    " -Inf <= C184 <= 1\n"
+    "      C185 Free\n"
+    "      C186 Free\n"
+    "      C187 Free\n"
+    "      C188 Free\n"
+    "      C189 Free\n"
+    "Generals\n"
+    " C157  C158  C159  C160  C161  C162  C163  C164  C165  C166  C167  C168  C169 \n"
+    " C170  C171  C172  C173  C174  C175  C176  C177  C178  C179  C180  C181  C182 \n"
+    " C183  C184  C185  C186  C187  C188  C189 \n"
+    "End\n";
+
 // Feasible models over free integer columns where branching from the
 // relaxation follows a ray for ever, and the box search finds a point at
 // the root.  Part of an infeasible variant of flugpl with bounds dropped: a
@@ -252,70 +320,7 @@ TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
        " -inf <= x82 <= 1\n -inf <= x83 <= 1\n -inf <= x84 <= 1\n -inf <= x85 <= 1\n"
        "Generals\n x57 x58 x59 x60 x61 x62 x64 x65 x66 x67 x68 x69 x70 x71 x78 x79 x80 x81 x82 x83 x84\n"
        " x85 x86 x87\nEnd\n"},
-      {"pulled",
-       "Minimize\n"
-       " obj:\n"
-       "Subject To\n"
-       " R114: C157 + C158 + C159 + C160 <= 1\n"
-       " R115: C161 + C162 + C163 <= 1\n"
-       " R117: C166 + C167 + C168 + C169 + C171 <= 1\n"
-       " R118: - 230 C166 - 200 C172 - 400 C173 <= -5\n"
-       " R119: 300 C159 + 300 C160 + 285 C161 + 285 C162 + 265 C164 + 265 C165\n"
-       "       + 230 C168 + 230 C169 + 190 C170 + 200 C178 + 400 C179 + 200 C180\n"
-       "       + 400 C181 + 200 C182 + 400 C183 + 200 C184 + 400 C185 + 200 C186\n"
-       "       + 400 C187 <= 2700\n"
-       " R121: - 300 C160 - 200 C186 - 400 C187 <= -100\n"
-       " R123: - 300 C157 - 300 C159 - 285 C162 - 265 C165 - 230 C169 - 190 C170\n"
-       "       - 200 C182 - 400 C183 - 200 C184 - 400 C185 <= -1656\n"
-       " R125: - 285 C161 - 265 C164 - 230 C167 - 230 C168 - 200 C178 - 400 C179\n"
-       "       - 200 C180 - 400 C181 <= -1026\n"
-       " R127: - 300 C158 - 200 C174 - 400 C175 - 200 C176 - 400 C177 <= -500\n"
-       " R128: - 285 C163 - 200 C188 - 400 C189 <= -270\n"
-       " c1: 171 C157 + 171 C158 + 171 C159 + 171 C160 + 163 C161 + 162 C162 + 163 C163\n"
-       "     + 69 C164 + 69 C165 + 183 C166 + 183 C167 + 183 C168 + 183 C169 + 49 C170\n"
-       "     + 183 C171 + 258 C172 + 517 C173 + 250 C174 + 500 C175 + 250 C176\n"
-       "     + 500 C177 + 159 C178 + 318 C179 + 159 C180 + 318 C181 + 159 C182\n"
-       "     + 318 C183 + 159 C184 + 318 C185 + 114 C186 + 228 C187 + 159 C188\n"
-       "     + 318 C189 <= 3085.911\n"
-       "Bounds\n"
-       "      C157 Free\n"
-       "      C158 >= 0\n"
-       "      C159 >= 0\n"
-       "      C160 >= 0\n"
-       "      C161 Free\n"
-       "      C162 >= 0\n"
-       "      C163 >= 0\n"
-       " -Inf <= C164 <= 1\n"
-       " -Inf <= C165 <= 1\n"
-       "      C166 >= 0\n"
-       "      C167 Free\n"
-       "      C168 >= 0\n"
-       "      C169 >= 0\n"
-       " -Inf <= C170 <= 1\n"
-       "      C171 >= 0\n"
-       "      C172 >= 0\n"
-       "      C173 >= 0\n"
-       "      C174 Free\n"
-       "      C175 Free\n"
-       "      C176 Free\n"
-       "      C177 Free\n"
-       " -Inf <= C178 <= 1\n"
-       " -Inf <= C179 <= 1\n"
-       " -Inf <= C180 <= 1\n"
-       " -Inf <= C181 <= 1\n"
-       " -Inf <= C182 <= 1\n"
-       " -Inf <= C183 <= 1\n"
-       " -Inf <= C184 <= 1\n"
-       "      C185 Free\n"
-       "      C186 Free\n"
-       "      C187 Free\n"
-       "      C188 Free\n"
-       "      C189 Free\n"
-       "Generals\n"
-       " C157  C158  C159  C160  C161  C162  C163  C164  C165  C166  C167  C168  C169 \n"
-       " C170  C171  C172  C173  C174  C175  C176  C177  C178  C179  C180  C181  C182 \n"
-       " C183  C184  C185  C186  C187  C188  C189 \n"
-       "End\n"}};
+      {"pulled", kP0033Member}};
   for (const auto &[name, text] : models) {
     SCOPED_TRACE(name);
     const std::string file = std::string(TAVLO_BINARY_DIR) + "/box_" + name + ".lp";
@@ -334,6 +339,27 @@ TEST(MipHeuristics, BoxSearchFindsAPointWhereBranchingFollowsARay) {
     EXPECT_LE(v, 1e-6);
     std::remove(file.c_str());
   }
+}
+
+// The same model under the pull objective, with a user cutoff far out
+// (1e19): reduced-cost fixing once turned that cutoff into upper bounds
+// near 5e19 on columns that had none, and the node LPs never met a point
+// again (700,000 nodes); with the cutoff at 1e9 the point comes at once.
+TEST(MipHeuristics, AFarCutoffPutsNoHugeBoundsOnColumns) {
+  std::string text = kP0033Member;
+  const std::string flat = " obj:\n";
+  text.replace(text.find(flat), flat.size(),
+               " obj: - C164 - C165 - C170 - C178 - C179 - C180 - C181 - C182 - C183 - C184\n");
+  const std::string file = std::string(TAVLO_BINARY_DIR) + "/far_cutoff.lp";
+  std::ofstream(file) << text;
+  tvltest::ApiSession s("far");
+  ASSERT_EQ(TVLreadcopyprob(s.env, s.lp, file.c_str(), nullptr), 0) << s.errors;
+  s.set(TVL_PARAM_THREADS, 1);
+  s.set(TVL_PARAM_NODELIM, 20000);
+  ASSERT_EQ(TVLsetdblparam(s.env, TVL_PARAM_CUTUP, 1e19), 0);
+  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0) << s.errors;
+  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
+  std::remove(file.c_str());
 }
 
 // Every dive rule on instances with a fractional root: every point they
