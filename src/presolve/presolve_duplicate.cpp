@@ -121,8 +121,8 @@ void merge_cols(Work &w, int32_t j, int32_t k, double lambda) {
 // and is how parallel columns of a MIP are reduced (merging would compute
 // an integer column from a sum).  Without it a search over such a pair
 // follows a ray of the relaxation, trading x_j against x_k for ever.
+// Whether the free column j can take up k's shifts.
 bool absorbs(const Work &w, int32_t j, int32_t k, double lambda) {
-  if (finite_value(w.clo[j]) || finite_value(w.cup[j])) return false;
   if (!w.is_integer(j)) return true;
   return w.is_integer(k) && std::fabs(lambda - std::round(lambda)) <= 1e-9 * std::fabs(lambda);
 }

@@ -59,7 +59,8 @@ void BoxSearch::run(HeurInput &in, Points &found) {
     MipModel pulled = model;
     pulled.lp.cost = std::move(pull);
     complete_mip_model(pulled);  // the granularity of the new objective
-    if (keep_if_feasible(in, search_(pulled, kGuidedNodeFactor * node_limit_, in.cutoff, SubMipAim::Guided), found))
+    // No cutoff: the pull is not the model's objective.
+    if (keep_if_feasible(in, search_(pulled, kGuidedNodeFactor * node_limit_, kNoValue, SubMipAim::Guided), found))
       return;
   }
   for (double width : kBoxWidths) {
