@@ -2,7 +2,7 @@
 // instances, with time and an independent irreducibility check.
 //
 //   conflictcheck [--nocheck] [--display N] [--miplib] [--check-limit S]
-//                 [--write DIR] [NAME...]
+//                 [--variant KIND] [--write DIR] [NAME...]
 //
 // For every instance of the collection's manifest (or the named ones) and
 // every variant of tests/support/conflict_variants.h (objective cut, a
@@ -12,6 +12,7 @@
 // where verdict is "irreducible" (the set is infeasible and dropping any
 // member makes it feasible, each by a fresh LP/MIP solve), "FAILED: ..."
 // or "unchecked" (with --nocheck, or sets of more than 300 members).
+// --variant runs only that variant (objcut, row or bound);
 // --check-limit gives each independent solve a time limit (default none;
 // a solve stopped by it counts as a failed check); --write writes each
 // conflict to DIR/NAME_VARIANT.lp.  Exit status 3 when any verdict failed.
@@ -49,7 +50,7 @@ int main(int argc, char **argv) {
   bool check = true;
   int display = 0;
   double check_limit = 1e75;
-  std::string collection = "netlib", write_dir;
+  std::string collection = "netlib", write_dir, only;
   std::vector<std::string> names;
   for (int k = 1; k < argc; ++k) {
     if (std::strcmp(argv[k], "--nocheck") == 0) check = false;
@@ -57,6 +58,7 @@ int main(int argc, char **argv) {
     else if (std::strcmp(argv[k], "--miplib") == 0) collection = "miplib";
     else if (std::strcmp(argv[k], "--check-limit") == 0 && k + 1 < argc) check_limit = std::atof(argv[++k]);
     else if (std::strcmp(argv[k], "--write") == 0 && k + 1 < argc) write_dir = argv[++k];
+    else if (std::strcmp(argv[k], "--variant") == 0 && k + 1 < argc) only = argv[++k];
     else names.push_back(argv[k]);
   }
   if (names.empty()) names = manifest_names(collection);
@@ -65,6 +67,7 @@ int main(int argc, char **argv) {
   std::fflush(stdout);
   for (const std::string &name : names) {
     for (const char *kind : {"objcut", "row", "bound"}) {
+      if (!only.empty() && only != kind) continue;
       int st = 0;
       TVLENVptr env = TVLopenTAVLO(&st);
       TVLLPptr lp = TVLcreateprob(env, &st, name.c_str());
