@@ -9,6 +9,7 @@
 #include "lpmodel/lpbuild.h"
 #include "frame/env.h"
 #include "mip/cuts/cut_loop.h"
+#include "mip/cuts/tree_cuts.h"
 #include "mip/heuristics/one_opt.h"
 #include "mip/info_callback.h"
 #include "mip/search_team.h"
@@ -402,32 +403,7 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   node_lp_iterations_ += lp_->iterations() - before;
   if (node->depth == 0 && log_.display() >= 1)
     msg_results(env_, "Root relaxation solution time = %7.2f sec.\n", env_time(env_) - start_);
-  switch (r.status) {
-    case lp::LpStatus::Optimal:
-      break;
-    case lp::LpStatus::Infeasible:
-      log_node(*node, 1, kNoValue, 0, false);
-      return nullptr;
-    case lp::LpStatus::IterLimit: case lp::LpStatus::TimeLimit:
-    case lp::LpStatus::DetTimeLimit: case lp::LpStatus::Aborted:
-      stop_ = lp_stop_status(r.status);
-      --record_.nodes;
-      push_open(std::move(node));
-      return nullptr;
-    case lp::LpStatus::Unbounded: case lp::LpStatus::InfOrUnbd:
-      if (node->depth == 0) {
-        stop_ = TVLMIP_INForUNBD;
-        return nullptr;
-      }
-      [[fallthrough]];
-    default:
-      record_.substat = lp::status_code(r.status);
-      record_.submethod = TVL_ALG_DUAL;
-      stop_ = incumbent_.present() ? TVLMIP_FAIL_FEAS : TVLMIP_FAIL_INFEAS;
-      --record_.nodes;
-      push_open(std::move(node));
-      return nullptr;
-  }
+  if (!node_lp_solved(node, r)) return nullptr;
   if (node->depth == 0) root_cuts(*node, r);
   if (node->branch_col >= 0 && node->parent_obj > -kNoValue)
     pc_.update(node->branch_col, node->dir == 'U', r.objval - node->parent_obj, node->branch_dist);
@@ -441,6 +417,18 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     return nullptr;
   }
   std::vector<Candidate> cands = fractional_columns(r);
+  if (!cands.empty() && tree_cuts_ && tree_cuts_->due(node->depth, node_lp_iterations_)) {
+    const double cutoff = s_.cutoff.cutoff_pruning ? incumbent_.cutoff() : kNoValue;
+    if (tree_cuts_->separate(*lp_, r, cutoff, record_) > 0) {
+      if (!node_lp_solved(node, r)) return nullptr;
+      node->bound = std::max(node->bound, r.objval);
+      if (incumbent_.prunes(node->bound)) {
+        log_node(*node, 2, r.objval, 0, false);
+        return nullptr;
+      }
+      cands = fractional_columns(r);
+    }
+  }
   if (node->depth == 0) root_iinf_ = static_cast<int>(cands.size());
   if (cands.empty() && model_.has_special()) {
     SpecialBranch sb;
@@ -460,6 +448,35 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     return branch(*node, r, cands);
   }
   return branch(*node, r, cands);
+}
+
+bool Search::node_lp_solved(std::unique_ptr<Node> &node, const lp::LpResult &r) {
+  switch (r.status) {
+    case lp::LpStatus::Optimal:
+      return true;
+    case lp::LpStatus::Infeasible:
+      log_node(*node, 1, kNoValue, 0, false);
+      return false;
+    case lp::LpStatus::IterLimit: case lp::LpStatus::TimeLimit:
+    case lp::LpStatus::DetTimeLimit: case lp::LpStatus::Aborted:
+      stop_ = lp_stop_status(r.status);
+      --record_.nodes;
+      push_open(std::move(node));
+      return false;
+    case lp::LpStatus::Unbounded: case lp::LpStatus::InfOrUnbd:
+      if (node->depth == 0) {
+        stop_ = TVLMIP_INForUNBD;
+        return false;
+      }
+      [[fallthrough]];
+    default:
+      record_.substat = lp::status_code(r.status);
+      record_.submethod = TVL_ALG_DUAL;
+      stop_ = incumbent_.present() ? TVLMIP_FAIL_FEAS : TVLMIP_FAIL_INFEAS;
+      --record_.nodes;
+      push_open(std::move(node));
+      return false;
+  }
 }
 
 bool Search::propagate(Node &node) {
@@ -632,6 +649,13 @@ int Search::run() {
   auto root = std::make_unique<Node>();
   root->id = 0;
   current_ = process(std::move(root));
+  if (s_.threads <= 1 && !s_.sub_mip) {
+    // After the root, which found the implications of probing.
+    CutLoopSettings cs = cut_loop_settings(env_);
+    cs.implications = implications_;
+    tree_cuts_ = std::make_unique<TreeCuts>(model_, cs);
+    if (!tree_cuts_->enabled()) tree_cuts_.reset();
+  }
   queue_->set_root_iinf(root_iinf_);
   if (s_.threads > 1 && !s_.sub_mip && !stop_ && (current_ || !queue_->empty())) start_team();
   return search_loop();

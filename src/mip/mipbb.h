@@ -56,6 +56,7 @@
 #include <vector>
 
 #include "mip/branching.h"
+#include "mip/cuts/tree_cuts.h"
 #include "mip/heuristics/heur_sequence.h"
 #include "mip/incumbent.h"
 #include "mip/mip_model.h"
@@ -136,6 +137,10 @@ class Search {
   // Propagates the node's new bounds through the rows (false: infeasible);
   // at the root, every row.
   bool propagate(Node &node);
+  // True when the node LP ended optimal; otherwise settles the node (pruned
+  // when infeasible, back to the queue when a limit or failure stops the
+  // search) and returns false.
+  bool node_lp_solved(std::unique_ptr<Node> &node, const lp::LpResult &r);
   // Keeps only the last entry per column once the list outgrows the
   // column count.
   void compact_changes(std::vector<BoundChange> &changes);
@@ -224,6 +229,7 @@ class Search {
   std::unique_ptr<NodePropagator> propagator_;
   std::unique_ptr<NodeQueue> queue_;
   std::unique_ptr<HeuristicSequence> heur_;
+  std::unique_ptr<TreeCuts> tree_cuts_;  // separation at tree nodes (one thread)
   std::unique_ptr<Node> current_;  // the node to process next, outside the queue
   int64_t next_id_ = 1;
   int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;

@@ -76,6 +76,17 @@ void NodeLp::load(const std::vector<BoundChange> &changes) {
   for (const BoundChange &c : changes) apply(c.col, c.lower, c.upper);
 }
 
+void NodeLp::set_basis(const lp::Basis &basis) {
+  const size_t m = static_cast<size_t>(current().a.m);
+  if (basis.rowstat.size() >= m) {
+    opt_->set_basis(basis);
+    return;
+  }
+  lp::Basis longer = basis;
+  longer.rowstat.resize(m, 1);
+  opt_->set_basis(longer);
+}
+
 void NodeLp::set_bounds(int32_t col, double lower, double upper) { apply(col, lower, upper); }
 
 void NodeLp::tighten_root(int32_t col, double lower, double upper) {

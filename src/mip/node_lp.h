@@ -39,8 +39,9 @@ class NodeLp {
   void load(const std::vector<BoundChange> &changes);
   // Changes one column's bounds on top of the loaded node.
   void set_bounds(int32_t col, double lower, double upper);
-  // Basis to start the next solve from.
-  void set_basis(const lp::Basis &basis) { opt_->set_basis(basis); }
+  // Basis to start the next solve from.  A basis kept from before rows
+  // were added (an open node's) gets the new rows' slacks basic.
+  void set_basis(const lp::Basis &basis);
   double lower(int32_t col) const { return lo_[col]; }
   double upper(int32_t col) const { return up_[col]; }
   // Solves with at most `itlim` iterations (negative: no limit of its own;
@@ -76,6 +77,8 @@ class NodeLp {
   // starts from the basis set_basis gives it.
   std::unique_ptr<NodeLp> replica(const lp::SimplexControl &control) const;
   double root_upper(int32_t col) const { return root_up_[col]; }
+  const std::vector<double> &root_lowers() const { return root_lo_; }
+  const std::vector<double> &root_uppers() const { return root_up_; }
 
  private:
   void rebuild(lp::Basis &basis);

@@ -30,12 +30,24 @@ CutLoopSettings cut_loop_settings(const tvlenv *env) {
 RootCutLoop::RootCutLoop(const MipModel &model, const CutLoopSettings &settings) : model_(model), s_(settings) {
   if (s_.passes < 0 || model.intcols.empty() || model.has_special() || model.m() == 0) return;
   max_passes_ = s_.passes > 0 ? s_.passes : s_.emphasis == 1 ? 3 : kAutoPasses;
-  if (s_.cliques >= 0) separators_.push_back({make_clique_separator(), s_.cliques});
-  if (s_.implbd >= 0 && s_.implications && !s_.implications->empty())
-    separators_.push_back({make_implied_bound_separator(s_.implications), s_.implbd});
-  if (s_.covers >= 0) separators_.push_back({make_cover_separator(), s_.covers});
-  if (s_.mircuts >= 0) separators_.push_back({make_mir_separator(s_.aggregation, s_.mircuts >= 1 ? s_.implications : nullptr), s_.mircuts});
-  if (s_.fraccuts >= 0) separators_.push_back({make_gomory_separator(), s_.fraccuts});
+  separators_ = make_cut_families(s_, 0, true);
+}
+
+int32_t max_cut_length(const MipModel &model) {
+  const int64_t nz = static_cast<int64_t>(model.lp.a.index.size());
+  return static_cast<int32_t>(std::max<int64_t>(200, 10 * nz / std::max(1, model.m())));
+}
+
+std::vector<CutFamily> make_cut_families(const CutLoopSettings &s, int min_effort, bool with_gomory) {
+  std::vector<CutFamily> out;
+  if (s.cliques >= min_effort) out.push_back({make_clique_separator(), s.cliques});
+  if (s.implbd >= min_effort && s.implications && !s.implications->empty())
+    out.push_back({make_implied_bound_separator(s.implications), s.implbd});
+  if (s.covers >= min_effort) out.push_back({make_cover_separator(), s.covers});
+  if (s.mircuts >= min_effort)
+    out.push_back({make_mir_separator(s.aggregation, s.mircuts >= 1 ? s.implications : nullptr), s.mircuts});
+  if (s.fraccuts >= min_effort && with_gomory) out.push_back({make_gomory_separator(), s.fraccuts});
+  return out;
 }
 
 RootCutLoop::~RootCutLoop() = default;
@@ -72,7 +84,7 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
   // node LP of the tree more than they help.
   const int64_t model_nz = static_cast<int64_t>(model_.lp.a.index.size());
   const int64_t nz_budget = std::max<int64_t>(model_nz, 10000);
-  const int32_t max_length = static_cast<int32_t>(std::max<int64_t>(200, 10 * model_nz / std::max(1, m0)));
+  const int32_t max_length = max_cut_length(model_);
   int stall = 0;
   for (int pass = 0; pass < max_passes_; ++pass) {
     std::vector<Cut> found;
@@ -80,7 +92,7 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
     {
       TableauRows tableau(lp.current(), r.basis);
       CutContext ctx{model_, lp.current(), r, tableau, cutoff, 1e-5, 0, &bounds, s_.env, s_.candidates};
-      for (Family &f : separators_) {
+      for (CutFamily &f : separators_) {
         ctx.effort = f.effort;
         f.sep->separate(ctx, found);
       }

@@ -59,6 +59,21 @@ struct CutLoopSettings {
 
 CutLoopSettings cut_loop_settings(const tvlenv *env);
 
+// Nonzeros one cut may have: ten times the model's average row, at least
+// 200 (long dense cuts slow every node LP more than they help).
+int32_t max_cut_length(const MipModel &model);
+
+// A cut family that is on, with its effort parameter.
+struct CutFamily {
+  std::unique_ptr<CutSeparator> sep;
+  int effort;
+};
+
+// The families whose parameter in `s` is at least `min_effort`, in
+// separation order; Gomory cuts only with `with_gomory` (they rest on the
+// bounds of the node they come from).
+std::vector<CutFamily> make_cut_families(const CutLoopSettings &s, int min_effort, bool with_gomory);
+
 // Called after each round with the new LP solution, the cut summary of
 // the round (family index when one family was applied, -1 for several)
 // and the number of cuts applied.
@@ -76,10 +91,6 @@ class RootCutLoop {
   void run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &record, const CutPassReport &report);
 
  private:
-  struct Family {
-    std::unique_ptr<CutSeparator> sep;
-    int effort;
-  };
   // Removes the added rows marked in `drop` from the LP, the solution and
   // the list of active cuts.
   void remove(NodeLp &lp, lp::LpResult &r, const std::vector<char> &drop);
@@ -87,7 +98,7 @@ class RootCutLoop {
   const MipModel &model_;
   CutLoopSettings s_;
   int max_passes_ = 0;
-  std::vector<Family> separators_;
+  std::vector<CutFamily> separators_;
   std::vector<Cut> active_;   // cuts in the LP, in row order
   std::vector<int> age_;
 };

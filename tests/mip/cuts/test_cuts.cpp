@@ -15,6 +15,7 @@
 #include "mip/cuts/cut_loop.h"
 #include "mip/cuts/cut_pool.h"
 #include "mip/cuts/tableau.h"
+#include "mip/cuts/tree_cuts.h"
 #include "mip/mip_model.h"
 #include "mip/node_lp.h"
 #include "mip/probing.h"
@@ -324,6 +325,72 @@ TEST(CutLoop, NoCutSeparatesAKnownOptimumOfRealInstances) {
   for (const char *name : {"egout", "enigma", "flugpl", "gt2", "lseu", "p0033", "rgn", "stein27"})
     check_cuts_valid(name, total);
   EXPECT_GT(total, 50);
+}
+
+// Rows m0.. of the LP hold at x (within 1e-6 relative)?
+void expect_added_rows_hold(const tvl::lp::LpModel &cur, int32_t m0, const std::vector<double> &x,
+                            const std::string &what) {
+  std::vector<double> act(static_cast<size_t>(cur.a.m), 0.0);
+  for (int32_t j = 0; j < cur.a.n; ++j)
+    for (int32_t p = cur.a.start[static_cast<size_t>(j)]; p < cur.a.start[static_cast<size_t>(j) + 1]; ++p)
+      act[static_cast<size_t>(cur.a.index[static_cast<size_t>(p)])] +=
+          cur.a.value[static_cast<size_t>(p)] * x[static_cast<size_t>(j)];
+  for (int32_t i = m0; i < cur.a.m; ++i) {
+    const double up = cur.rowup[static_cast<size_t>(i)];
+    EXPECT_LE(act[static_cast<size_t>(i)], up + 1e-6 * std::max(1.0, std::fabs(up))) << what << " cut row " << i - m0;
+  }
+}
+
+// Cuts separated at a node hold for the whole tree: at nodes that exclude
+// the known optimum (a fractional column pushed to the side away from the
+// optimum's value, several levels deep) the tree's cuts must still hold
+// at the optimum, and a node that contains it may not be cut off.
+void check_tree_cuts_valid(const std::string &name, int64_t &total) {
+  tvltest::ApiSession s("treecuts");
+  MipModel model;
+  double optval = 0.0;
+  const std::vector<double> opt = tvltest::known_optimum(s, name, model, optval);
+  ASSERT_FALSE(opt.empty()) << name;
+  tvl::mip::CutLoopSettings settings;
+  // At the automatic setting the families stay at the root.
+  EXPECT_FALSE(tvl::mip::TreeCuts(model, settings).enabled()) << name;
+  settings.covers = settings.mircuts = 2;
+  for (int away = 1; away >= 0; --away) {
+    // A fresh LP and cut set per dive, so that the cuts of one do not
+    // hide those of the other.
+    tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
+    tvl::mip::TreeCuts cuts(model, settings);
+    ASSERT_TRUE(cuts.enabled());
+    tvl::mip::MipRecord record;
+    std::vector<tvl::mip::BoundChange> changes;
+    tvl::lp::LpResult r = lp.solve();
+    for (int depth = 1; depth <= 8 && r.status == tvl::lp::LpStatus::Optimal; ++depth) {
+      int32_t col = -1;
+      for (int32_t j : model.intcols)
+        if (std::fabs(r.x[static_cast<size_t>(j)] - std::round(r.x[static_cast<size_t>(j)])) > 1e-4) col = j;
+      if (col < 0) break;
+      const double v = r.x[static_cast<size_t>(col)], o = opt[static_cast<size_t>(col)];
+      // Toward the optimum's value, or (away) to the other side of v.
+      const bool up = away ? o < v : o > v;
+      changes.push_back({col, up ? std::ceil(v) : lp.lower(col), up ? lp.upper(col) : std::floor(v)});
+      lp.load(changes);
+      r = lp.solve();
+      if (r.status != tvl::lp::LpStatus::Optimal) break;
+      total += cuts.separate(lp, r, tvl::kNoValue, record);
+      expect_added_rows_hold(lp.current(), model.m(), opt, name + (away ? " (away)" : ""));
+      if (!away) {
+        ASSERT_EQ(r.status, tvl::lp::LpStatus::Optimal) << name << ": a node holding the optimum was cut off";
+        EXPECT_LE(r.objval, optval * model.lp.objsense + 1e-6 * std::max(1.0, std::fabs(optval))) << name;
+      }
+    }
+  }
+}
+
+TEST(TreeCuts, CutsSeparatedBelowTheRootHoldAtAKnownOptimum) {
+  int64_t total = 0;
+  for (const char *name : {"egout", "gt2", "lseu", "p0033", "rgn", "vpm1", "p0201"})
+    check_tree_cuts_valid(name, total);
+  EXPECT_GT(total, 20);
 }
 
 }  // namespace
