@@ -156,11 +156,12 @@ bool is_mip(TVLENVptr env, TVLLPptr lp) {
 void print_mip_summary(TVLENVptr env, TVLLPptr lp, const Outcome &out, double seconds) {
   std::printf("\nSolution status: %d (%s)\n", out.stat, status_text(out.stat).c_str());
   double obj = 0.0, bound = 0.0, gap = 0.0;
-  if (TVLgetobjval(env, lp, &obj) == 0) std::printf("Objective value: %.10e\n", obj);
+  // Without an incumbent the queries would only print error 1217.
+  const bool incumbent = solution_type(env, lp) != TVL_NO_SOLN && TVLgetobjval(env, lp, &obj) == 0;
+  if (incumbent) std::printf("Objective value: %.10e\n", obj);
   else std::printf("Objective value: none (no integer solution)\n");
   if (TVLgetbestobjval(env, lp, &bound) == 0 && std::fabs(bound) < 1e74) std::printf("Best bound:      %.10e\n", bound);
-  if (TVLgetobjval(env, lp, &obj) == 0 && TVLgetmiprelgap(env, lp, &gap) == 0)
-    std::printf("Relative gap:    %.6g%%\n", 100.0 * gap);
+  if (incumbent && TVLgetmiprelgap(env, lp, &gap) == 0) std::printf("Relative gap:    %.6g%%\n", 100.0 * gap);
   std::printf("Nodes:           %d (%d left)\n", TVLgetnodecnt(env, lp), TVLgetnodeleftcnt(env, lp));
   std::printf("Iterations:      %d\n", TVLgetmipitcnt(env, lp));
   int capacity = 0;

@@ -181,12 +181,16 @@ bool Parser::grid_plausible() const {
 // together into one field ("X1  ROW1") or a name in a number's place, while
 // its words name the right things.
 bool Parser::grid_refs_known() const {
+  // The first row field is never blank (a blank one is a line whose
+  // fields sit elsewhere, such as a marker with its keywords far right);
+  // the second may be.
   auto row = [this](std::string_view s) { return s.empty() || row_of(s) != NameIndex::kMissing; };
+  auto first_row = [this](std::string_view s) { return !s.empty() && row_of(s) != NameIndex::kMissing; };
   auto col = [this](std::string_view s) { return col_of(s) != NameIndex::kMissing; };
   switch (sec_) {
-    case Section::Columns: return f_[2] == "'MARKER'" || (row(f_[2]) && row(f_[4]));
+    case Section::Columns: return f_[2] == "'MARKER'" || (first_row(f_[2]) && row(f_[4]));
     case Section::Rhs:
-    case Section::Ranges: return row(f_[2]) && row(f_[4]);
+    case Section::Ranges: return first_row(f_[2]) && row(f_[4]);
     case Section::Bounds: return col(f_[2]);
     case Section::QuadObj:
     case Section::QMatrix:

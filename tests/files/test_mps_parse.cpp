@@ -341,6 +341,21 @@ TEST(MpsParse, WhatOtherToolsWriteIsRead) {
   EXPECT_EQ(img.qc_rhs[0], 4.0);
   EXPECT_EQ(img.nrows, 0);
 
+  // The integer markers as many tools write them: the marker name in the
+  // column field, its keywords far to the right, the row field blank.
+  const std::string markers =
+      "NAME\nROWS\n N obj\n L c\nCOLUMNS\n"
+      "    MARKER                 'MARKER'                 'INTORG'\n"
+      "    x         obj       1            c         1\n"
+      "    MARKER                 'MARKER'                 'INTEND'\n"
+      "    y         c         1\n"
+      "RHS\n    rhs       c         3\nENDATA\n";
+  e.clear();
+  ASSERT_EQ(tvl::mps_parse(e.env, markers, true, img), 0) << e.err.text;
+  ASSERT_EQ(img.ncols, 2);
+  EXPECT_EQ(std::string(img.ctype.begin(), img.ctype.end()), "IC");
+  EXPECT_EQ(vec(img.matval), (V{1, 1}));
+
   // Still refused, with their exact messages: a shifted line whose words
   // name no row either, a D without exponent digits, an unknown bound
   // type, and a QSECTION that is neither a whole matrix nor a triangle.
