@@ -640,6 +640,10 @@ int Search::run() {
   lp_ = std::make_unique<NodeLp>(model_, lp::simplex_control(env_));
   queue_ = std::make_unique<NodeQueue>(s_.nodesel, s_.bbinterval, 1);
   queue_->set_pool_gaps(s_.cutoff.pool_relgap, s_.cutoff.pool_absgap);
+  // The main search looks for a first point by estimate; a heuristic's
+  // sub-MIP keeps the order it was given (on pk1 the estimate's order in
+  // RINS led the tree to 317,000 nodes instead of 188,000).
+  queue_->set_estimate_first(!s_.sub_mip);
   propagator_ = std::make_unique<NodePropagator>(model_, s_.feastol);
   if (s_.nodefile > 0)
     queue_->set_node_file(std::make_unique<NodeFile>(s_.nodefile, s_.workdir), s_.workmem_mb * 1048576.0);

@@ -43,6 +43,12 @@ double NodeQueue::key_of(const Node &node, double incumbent) const {
       return node.bound <= incumbent + gap + scale * 1e-10 ? u : 1.0 + u;
     }
     default:
+      // Best bound before the first incumbent goes by estimate: with
+      // nothing to prune against, the deep nodes that promise an integer
+      // point come first (a model with equality rows over general
+      // integers: best bound met its first point after 590,000 nodes,
+      // the estimate after 120,000).
+      if (incumbent >= 1e75 && estimate_first_) return node.bound + node.estimate;
       return node.bound +
              (static_cast<double>(node.iinf) / std::max(root_iinf_, 1)) * 1e-14 * (std::fabs(node.bound) + 1.0);
   }
@@ -70,6 +76,10 @@ void NodeQueue::push(std::unique_ptr<Node> node, double incumbent) {
   }
   slot_bytes_[slot] = node_bytes(*node);
   memory_bytes_ += slot_bytes_[slot];
+  if (mode_ == kBestBound && estimate_first_ && (incumbent >= 1e75) != estimate_keys_) {
+    estimate_keys_ = incumbent >= 1e75;
+    if (!estimate_keys_) rekey(incumbent);
+  }
   const double key = key_of(*node, incumbent);
   bounds_.emplace(node->bound, slot);
   slots_[slot] = std::move(node);
@@ -114,11 +124,18 @@ std::unique_ptr<Node> NodeQueue::take(int32_t slot) {
   return node;
 }
 
+void NodeQueue::rekey(double incumbent) {
+  heap_.clear();
+  for (const auto &[bound, slot] : bounds_) heap_.push_back(Entry{key_of(*slots_[slot], incumbent), slot, version_[slot]});
+  std::make_heap(heap_.begin(), heap_.end(), std::greater<Entry>());
+}
+
 std::unique_ptr<Node> NodeQueue::pop() {
   if (empty() || error()) return nullptr;
-  const bool bound_turn = mode_ == kBestEstimate && bbinterval_ > 0 && selections_ % bbinterval_ == 0;
+  const bool by_estimate = mode_ == kBestEstimate || (mode_ == kBestBound && estimate_keys_);
+  const bool bound_turn = by_estimate && bbinterval_ > 0 && selections_ % bbinterval_ == 0;
   ++selections_;
-  const bool by_bound = bound_turn || mode_ == kBestBound;
+  const bool by_bound = bound_turn || (!by_estimate && mode_ == kBestBound);
   if (!filed_.empty() && (bounds_.empty() || (by_bound && filed_.begin()->first < bounds_.begin()->first)))
     return take_filed();
   if (bound_turn) return take(bounds_.begin()->second);

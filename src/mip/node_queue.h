@@ -14,8 +14,11 @@
 // node's bound lies within the pool gap of the incumbent, else 1 + u, so
 // that the nodes near the incumbent come first in random order.  The pool
 // gap is min(relative gap * |z|, absolute gap), 0.1 (|z| + 1) when neither
-// is set, plus (|z| + 1) 1e-10.  In best-estimate mode every k-th
-// selection (TVL_PARAM_BBINTERVAL) takes the best-bound node.
+// is set, plus (|z| + 1) 1e-10.  When asked to (set_estimate_first),
+// best bound takes the best-estimate key while no incumbent exists (the
+// keys are made again when the first arrives).  In best-estimate mode, and in best-bound mode before the
+// first incumbent, every k-th selection (TVL_PARAM_BBINTERVAL) takes the
+// best-bound node.
 //
 // With a node file (mip/node_file.h), nodes held in memory beyond the
 // working-memory budget move out to the file, those with the largest bound
@@ -65,6 +68,8 @@ class NodeQueue {
     pool_relgap_ = relgap;
     pool_absgap_ = absgap;
   }
+  // Best bound orders by estimate until the first incumbent (see above).
+  void set_estimate_first(bool on) { estimate_first_ = on; }
   // Removes every node for which `discard(bound)` holds; returns how many.
   int64_t prune(const std::function<bool(double)> &discard);
 
@@ -76,6 +81,8 @@ class NodeQueue {
     bool operator>(const Entry &o) const { return key > o.key || (key == o.key && slot > o.slot); }
   };
   double key_of(const Node &node, double incumbent) const;
+  // Rebuilds the selection heap with the keys under `incumbent`.
+  void rekey(double incumbent);
   std::unique_ptr<Node> take(int32_t slot);
   std::unique_ptr<Node> take_filed();
   void spill();
@@ -87,6 +94,8 @@ class NodeQueue {
   double pool_relgap_ = 1e75, pool_absgap_ = 1e75;
   mutable uint64_t stream_ = 0x9e3779b97f4a7c15ULL;  // fixed seed: the same order on every run
   int64_t selections_ = 0;
+  bool estimate_first_ = false;
+  bool estimate_keys_ = false;  // best bound keyed by estimate (no incumbent yet)
   std::vector<std::unique_ptr<Node>> slots_;
   std::vector<uint32_t> version_;
   std::vector<int32_t> free_;

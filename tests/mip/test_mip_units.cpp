@@ -99,4 +99,21 @@ TEST(MipNodeQueue, SelectionModesAndPruning) {
   EXPECT_TRUE(be.empty());
 }
 
+TEST(MipNodeQueue, BestBoundGoesByEstimateUntilTheFirstIncumbent) {
+  // No incumbent: the estimate's order, every third selection by bound.
+  NodeQueue q(kBestBound, 3, 1);
+  q.set_estimate_first(true);
+  for (int k = 0; k < 6; ++k) q.push(node(k, 1, 10.0 - 2.0 * k), 1e75);  // estimate + bound = 10 - k
+  EXPECT_EQ(q.pop()->bound, 0.0);  // selection 0: best bound
+  EXPECT_EQ(q.pop()->bound, 5.0);  // best estimate
+  EXPECT_EQ(q.pop()->bound, 4.0);
+  // A push under an incumbent re-keys every open node by bound.
+  q.push(node(2.5, 2, 100.0), 50.0);
+  EXPECT_EQ(q.pop()->bound, 1.0);
+  EXPECT_EQ(q.pop()->bound, 2.0);
+  EXPECT_EQ(q.pop()->bound, 2.5);
+  EXPECT_EQ(q.pop()->bound, 3.0);
+  EXPECT_TRUE(q.empty());
+}
+
 }  // namespace
