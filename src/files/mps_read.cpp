@@ -185,7 +185,7 @@ bool Parser::grid_refs_known() const {
   // fields sit elsewhere, such as a marker with its keywords far right);
   // the second may be.
   auto row = [this](std::string_view s) { return s.empty() || row_of(s) != NameIndex::kMissing; };
-  auto first_row = [this](std::string_view s) { return !s.empty() && row_of(s) != NameIndex::kMissing; };
+  auto first_row = [&row](std::string_view s) { return !s.empty() && row(s); };
   auto col = [this](std::string_view s) { return col_of(s) != NameIndex::kMissing; };
   switch (sec_) {
     case Section::Columns: return f_[2] == "'MARKER'" || (first_row(f_[2]) && row(f_[4]));

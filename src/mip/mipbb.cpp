@@ -407,25 +407,16 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   if (node->depth == 0) root_cuts(*node, r);
   if (node->branch_col >= 0 && node->parent_obj > -kNoValue)
     pc_.update(node->branch_col, node->dir == 'U', r.objval - node->parent_obj, node->branch_dist);
-  node->bound = std::max(node->bound, r.objval);
   if (node->depth == 0) {
     root_iinf_ = 0;
     root_bound_ = r.objval;
   }
-  if (incumbent_.prunes(node->bound)) {
-    log_node(*node, 2, r.objval, 0, false);
-    return nullptr;
-  }
+  if (cut_off(*node, r)) return nullptr;
   std::vector<Candidate> cands = fractional_columns(r);
   if (!cands.empty() && tree_cuts_ && tree_cuts_->due(node->depth, node_lp_iterations_)) {
     const double cutoff = s_.cutoff.cutoff_pruning ? incumbent_.cutoff() : kNoValue;
     if (tree_cuts_->separate(*lp_, r, cutoff, record_) > 0) {
-      if (!node_lp_solved(node, r)) return nullptr;
-      node->bound = std::max(node->bound, r.objval);
-      if (incumbent_.prunes(node->bound)) {
-        log_node(*node, 2, r.objval, 0, false);
-        return nullptr;
-      }
+      if (!node_lp_solved(node, r) || cut_off(*node, r)) return nullptr;
       cands = fractional_columns(r);
     }
   }
@@ -448,6 +439,13 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     return branch(*node, r, cands);
   }
   return branch(*node, r, cands);
+}
+
+bool Search::cut_off(Node &node, const lp::LpResult &r) {
+  node.bound = std::max(node.bound, r.objval);
+  if (!incumbent_.prunes(node.bound)) return false;
+  log_node(node, 2, r.objval, 0, false);
+  return true;
 }
 
 bool Search::node_lp_solved(std::unique_ptr<Node> &node, const lp::LpResult &r) {

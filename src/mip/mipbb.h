@@ -141,6 +141,9 @@ class Search {
   // when infeasible, back to the queue when a limit or failure stops the
   // search) and returns false.
   bool node_lp_solved(std::unique_ptr<Node> &node, const lp::LpResult &r);
+  // Raises the node's bound to its LP objective; true (the node logged as
+  // pruned) when the incumbent cuts it off.
+  bool cut_off(Node &node, const lp::LpResult &r);
   // Keeps only the last entry per column once the list outgrows the
   // column count.
   void compact_changes(std::vector<BoundChange> &changes);

@@ -280,6 +280,20 @@ TEST(CutPool, CleaningScalingAndParallelism) {
   EXPECT_DOUBLE_EQ(chosen[1].rhs, 0.5);  // x1 <= 0.5: efficacy 0.5
 }
 
+// Rows m0.. of the LP hold at x (within 1e-6 relative)?
+void expect_added_rows_hold(const tvl::lp::LpModel &cur, int32_t m0, const std::vector<double> &x,
+                            const std::string &what) {
+  std::vector<double> act(static_cast<size_t>(cur.a.m), 0.0);
+  for (int32_t j = 0; j < cur.a.n; ++j)
+    for (int32_t p = cur.a.start[static_cast<size_t>(j)]; p < cur.a.start[static_cast<size_t>(j) + 1]; ++p)
+      act[static_cast<size_t>(cur.a.index[static_cast<size_t>(p)])] +=
+          cur.a.value[static_cast<size_t>(p)] * x[static_cast<size_t>(j)];
+  for (int32_t i = m0; i < cur.a.m; ++i) {
+    const double up = cur.rowup[static_cast<size_t>(i)];
+    EXPECT_LE(act[static_cast<size_t>(i)], up + 1e-6 * std::max(1.0, std::fabs(up))) << what << " cut row " << i - m0;
+  }
+}
+
 // Solves the instance with cuts off for an optimal solution, then runs the
 // root cut loop on its relaxation and checks every round's cuts against it.
 void check_cuts_valid(const std::string &name, int64_t &total) {
@@ -304,14 +318,7 @@ void check_cuts_valid(const std::string &name, int64_t &total) {
   const int64_t before = total;
   loop.run(lp, r, tvl::kNoValue, record, [&](const tvl::lp::LpResult &res, int, int64_t count) {
     total += count;
-    const tvl::lp::LpModel &cur = lp.current();
-    std::vector<double> act(static_cast<size_t>(cur.a.m), 0.0);
-    for (int32_t j = 0; j < cur.a.n; ++j)
-      for (int32_t p = cur.a.start[static_cast<size_t>(j)]; p < cur.a.start[static_cast<size_t>(j) + 1]; ++p)
-        act[static_cast<size_t>(cur.a.index[static_cast<size_t>(p)])] += cur.a.value[static_cast<size_t>(p)] * opt[static_cast<size_t>(j)];
-    for (int32_t i = m0; i < cur.a.m; ++i)
-      EXPECT_LE(act[static_cast<size_t>(i)], cur.rowup[static_cast<size_t>(i)] + 1e-6 * std::max(1.0, std::fabs(cur.rowup[static_cast<size_t>(i)])))
-          << name << " cut row " << i - m0;
+    expect_added_rows_hold(lp.current(), m0, opt, name);
     // The bound stays below the optimum (internal minimisation form).
     EXPECT_LE(res.objval, optval * model.lp.objsense + 1e-6 * std::max(1.0, std::fabs(optval))) << name;
   });
@@ -325,20 +332,6 @@ TEST(CutLoop, NoCutSeparatesAKnownOptimumOfRealInstances) {
   for (const char *name : {"egout", "enigma", "flugpl", "gt2", "lseu", "p0033", "rgn", "stein27"})
     check_cuts_valid(name, total);
   EXPECT_GT(total, 50);
-}
-
-// Rows m0.. of the LP hold at x (within 1e-6 relative)?
-void expect_added_rows_hold(const tvl::lp::LpModel &cur, int32_t m0, const std::vector<double> &x,
-                            const std::string &what) {
-  std::vector<double> act(static_cast<size_t>(cur.a.m), 0.0);
-  for (int32_t j = 0; j < cur.a.n; ++j)
-    for (int32_t p = cur.a.start[static_cast<size_t>(j)]; p < cur.a.start[static_cast<size_t>(j) + 1]; ++p)
-      act[static_cast<size_t>(cur.a.index[static_cast<size_t>(p)])] +=
-          cur.a.value[static_cast<size_t>(p)] * x[static_cast<size_t>(j)];
-  for (int32_t i = m0; i < cur.a.m; ++i) {
-    const double up = cur.rowup[static_cast<size_t>(i)];
-    EXPECT_LE(act[static_cast<size_t>(i)], up + 1e-6 * std::max(1.0, std::fabs(up))) << what << " cut row " << i - m0;
-  }
 }
 
 // Cuts separated at a node hold for the whole tree: at nodes that exclude
