@@ -33,7 +33,12 @@ struct CliRun {
 const std::string kTavlo = std::string(TAVLO_BINARY_DIR) + "/tavlo";
 const std::string kExample = std::string(TAVLO_SOURCE_DIR) + "/examples/afiro.mps";
 
-std::string temp(const std::string &name) { return ::testing::TempDir() + "tavlo_cli_" + name; }
+// Each test runs in a process of its own, and CTest runs them side by
+// side: the process id keeps one test's files (a background run's log, a
+// FIFO) from being truncated by another's.
+std::string temp(const std::string &name) {
+  return ::testing::TempDir() + "tavlo_cli_" + std::to_string(getpid()) + "_" + name;
+}
 
 std::string slurp(const std::string &path) {
   std::ifstream f(path);
