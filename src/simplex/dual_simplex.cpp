@@ -120,6 +120,7 @@ void DualSimplex::set_bounds(int32_t j, double lower, double upper) {
   lp_.upper[j] = upper >= kInfBound ? kWorkInf : upper;
   lower_[j] = lp_.lower[j];
   upper_[j] = lp_.upper[j];
+  forget_movable();
   if (status_[j] != kBasic) place_nonbasic(j);
 }
 
@@ -258,8 +259,10 @@ bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
     return ratio_.run(in, ratio_out_);
   }
   ratio_.begin(in);
-  pivot_row_colwise<true>(lp_, rho_, status_, row_, row_mark_,
-                          [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });
+  const std::vector<int32_t> &columns = movable_columns();
+  const uint64_t work = static_cast<uint64_t>(lp_.a.start[n] - fixed_nonbasic_entries() + n + m);
+  pivot_row_listed(lp_, rho_, status_, columns, work, row_, row_mark_,
+                   [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });
   return ratio_.finish(in, ratio_out_);
 }
 

@@ -21,17 +21,13 @@ void pivot_row_clear(HVector &row, std::vector<int8_t> &mark);
 // Row-wise product: walks the rows that rho touches (cheap when rho is sparse).
 void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark);
 
-// Column-wise product: one dot product per nonbasic column (dense rho).
-// Every nonzero entry is also handed to sink(j, alpha_j) as soon as it is
-// known, in the order of the row's index list.  With `skip_fixed` the
-// structural columns whose bounds are equal are left out: they never enter
-// the basis, and in the node LPs of a search, where branching and
-// reduced-cost fixing fix most columns, they are most of the work.  Their
-// reduced costs are then not updated by the pivot; the caller recomputes
-// them before it reads them.
-template <bool skip_fixed = false, class Sink>
-void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
-                       std::vector<int8_t> &mark, Sink &&sink) {
+// The column-wise product's kernel: one dot product with rho for each
+// structural column that `next` yields (it returns -1 at the end), then
+// the nonbasic slacks.  A nonzero entry is listed in `row` and handed to
+// sink(j, alpha_j) at once, in the order of the row's index list.
+template <class Next, class Sink>
+void pivot_row_products(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
+                        std::vector<int8_t> &mark, Next &&next, Sink &&sink) {
   const int32_t n = lp.n, m = lp.m;
   const double *r = rho.array.data();
   const int32_t *start = lp.a.start.data(), *index = lp.a.index.data();
@@ -41,14 +37,7 @@ void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vecto
   double *alpha = row.array.data();
   int8_t *mk = mark.data();
   int32_t count = row.count;
-  const double *lower = lp.lower.data(), *upper = lp.upper.data();
-  uint64_t skipped = 0;
-  for (int32_t j = 0; j < n; ++j) {
-    if (st[j] == kBasic) continue;
-    if (skip_fixed && lower[j] == upper[j]) {
-      skipped += static_cast<uint64_t>(start[j + 1] - start[j]);
-      continue;
-    }
+  for (int32_t j = next(); j >= 0; j = next()) {
     double s = 0.0;
     for (int32_t k = start[j]; k < start[j + 1]; ++k) s += value[k] * r[index[k]];
     if (s != 0.0) {
@@ -66,7 +55,39 @@ void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vecto
     sink(n + i, r[i]);
   }
   row.count = count;
-  work_add(static_cast<uint64_t>(lp.a.start[n]) - skipped + static_cast<uint64_t>(n) + static_cast<uint64_t>(m));
+}
+
+// Column-wise product: one dot product per nonbasic column (dense rho).
+template <class Sink>
+void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
+                       std::vector<int8_t> &mark, Sink &&sink) {
+  const int32_t n = lp.n;
+  const int8_t *st = status.data();
+  int32_t j = 0;
+  pivot_row_products(lp, rho, status, row, mark, [&]() {
+    while (j < n && st[j] == kBasic) ++j;
+    return j < n ? j++ : -1;
+  }, sink);
+  work_add(static_cast<uint64_t>(lp.a.start[n]) + static_cast<uint64_t>(n) + static_cast<uint64_t>(lp.m));
+}
+
+// Column-wise product over the structural columns listed in `columns`
+// (ascending: the nonbasic columns whose bounds differ, kept by
+// SimplexBase::movable_columns), then the nonbasic slacks.  Fixed columns
+// never enter the basis, and in the node LPs of a search, where branching
+// and reduced-cost fixing fix most columns, they are most of the matrix;
+// their reduced costs are then not updated by the pivot, and the caller
+// recomputes them before it reads them.  `work` is the count the caller
+// adds to the work counter for it.
+template <class Sink>
+void pivot_row_listed(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status,
+                      const std::vector<int32_t> &columns, uint64_t work, HVector &row, std::vector<int8_t> &mark,
+                      Sink &&sink) {
+  const int32_t *list = columns.data();
+  const size_t size = columns.size();
+  size_t k = 0;
+  pivot_row_products(lp, rho, status, row, mark, [&]() { return k < size ? list[k++] : -1; }, sink);
+  work_add(work);
 }
 
 inline void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status,

@@ -151,6 +151,17 @@ class SimplexBase : public SimplexProbe {
   // pivot for the iteration log; the caller gives p its nonbasic status
   // and value and updates the factor.
   void swap_into_basis(int32_t q, int32_t p, int32_t r);
+  // The structural columns that are nonbasic and not fixed (lower bound
+  // below the upper one), ascending.  Built on first use after a basis or
+  // bound change made wholesale (rebuild_positions, forget_movable), then
+  // kept up to date by swap_into_basis; a method that never asks for it
+  // pays nothing.
+  const std::vector<int32_t> &movable_columns();
+  // The matrix entries of the fixed nonbasic structural columns (those
+  // missing from movable_columns); valid after movable_columns.
+  int64_t fixed_nonbasic_entries() const { return fixed_nb_entries_; }
+  // To be called after a structural column's bounds changed.
+  void forget_movable() { movable_ok_ = false; }
   // Reduced costs after a pivot with entering q and leaving p: d_j -=
   // theta_d alpha_rj over the nonbasic j of the pivot row `row` (each
   // updated j is shown to `changed`), then d_q = 0 and d_p = -theta_d.
@@ -191,9 +202,14 @@ class SimplexBase : public SimplexProbe {
   int32_t last_enter_ = -1, last_leave_ = -1;  // the last pivot, for the iteration log
 
  private:
+  void collect_movable(std::vector<int32_t> &list, int64_t &fixed_entries) const;
+  void update_movable(int32_t q, int32_t p);
   // x_B += B^-1 r with r = -(A x + s), the residual of the rows.
   void solve_basic_correction(HVector &work);
   bool nonbasic_by_cost_;
+  std::vector<int32_t> movable_;
+  int64_t fixed_nb_entries_ = 0;
+  bool movable_ok_ = false;
 };
 
 }  // namespace tvl::lp

@@ -223,6 +223,38 @@ TEST(DualWarmStart, KeptSolverFollowsBranchingBoundChanges) {
   }
 }
 
+// Node LPs of a search fix many columns and release them again; the dual
+// pivot rows then skip the fixed ones.  On the relaxation of a model whose
+// knapsack rows hold at zero, each warm solve after fixing a share of the
+// columns at zero (basic ones too, which then leave the basis) or after
+// releasing them again gives the cold solve's answer.
+TEST(DualWarmStart, FixingAndReleasingColumnsFollowsColdSolves) {
+  LpModel model;
+  ASSERT_TRUE(read_model_file(tvltest::instance_path("miplib", "lseu"), model));
+  const LpModel original = model;
+  DualOptimizer opt(model, quiet());
+  LpResult r = opt.solve();
+  ASSERT_EQ(r.status, LpStatus::Optimal);
+  int64_t warm_iterations = 0;
+  for (int round = 0; round < 8; ++round) {
+    for (int j = 0; j < model.a.n; ++j) {
+      const bool fix = round % 2 == 0 && (j + round) % 3 == 0;
+      model.collo[j] = original.collo[j];
+      model.colup[j] = fix ? original.collo[j] : original.colup[j];
+      opt.set_col_bounds(j, model.collo[j], model.colup[j]);
+    }
+    r = opt.solve();
+    warm_iterations += r.iterations;
+    const LpResult cold = dual_simplex(model, quiet(), nullptr);
+    ASSERT_EQ(r.status, LpStatus::Optimal) << round;
+    ASSERT_EQ(cold.status, LpStatus::Optimal) << round;
+    EXPECT_NEAR(r.objval, cold.objval, 1e-6 * std::max(1.0, std::fabs(cold.objval))) << round;
+    EXPECT_LT(primal_violation(model, r), 1e-6) << round;
+    EXPECT_LT(dual_violation(model, r), 1e-6) << round;
+  }
+  EXPECT_GT(warm_iterations, 8);
+}
+
 // Strong branching's use of the kept solver: trials from one kept basis
 // give the cold solves' answers, and after each the kept basis comes back
 // with its factor, so that solving the unchanged LP again takes no
