@@ -37,16 +37,20 @@ void pivot_row_products(const SimplexLp &lp, const HVector &rho, const std::vect
   double *alpha = row.array.data();
   int8_t *mk = mark.data();
   int32_t count = row.count;
+  // The structural part is stored without a branch on the product (whether
+  // a column meets rho's nonzeros is as good as random), and the new
+  // entries are handed to the sink afterwards, in the same order.
+  const int32_t first = count;
   for (int32_t j = next(); j >= 0; j = next()) {
     double s = 0.0;
     for (int32_t k = start[j]; k < start[j + 1]; ++k) s += value[k] * r[index[k]];
-    if (s != 0.0) {
-      mk[j] = 1;
-      out[count++] = j;
-      alpha[j] = s;
-      sink(j, s);
-    }
+    const bool nonzero = s != 0.0;
+    alpha[j] = s;
+    mk[j] = static_cast<int8_t>(nonzero);
+    out[count] = j;
+    count += nonzero;
   }
+  for (int32_t k = first; k < count; ++k) sink(out[k], alpha[out[k]]);
   for (int32_t i = 0; i < m; ++i) {
     if (r[i] == 0.0 || st[n + i] == kBasic) continue;
     mk[n + i] = 1;
