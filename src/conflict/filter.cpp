@@ -196,9 +196,17 @@ int Filter::drop_unlocked_bounds() {
     bool rise = false, fall = false;
     for (int32_t p = a.start[it.index]; p < a.start[it.index + 1]; ++p) {
       const int32_t i = a.index[p];
-      const size_t s = static_cast<size_t>(w_.slack(i));
-      const bool has_lo = i < w_.nrows ? finite(lo_[s]) : finite(w_.lp.rowlo[static_cast<size_t>(i)]);
-      const bool has_up = i < w_.nrows ? finite(up_[s]) : finite(w_.lp.rowup[static_cast<size_t>(i)]);
+      // A row of the model is limited by its slack's current bounds; a row
+      // added for the test (i >= nrows) by its own.
+      bool has_lo, has_up;
+      if (i < w_.nrows) {
+        const size_t s = static_cast<size_t>(w_.slack(i));
+        has_lo = finite(lo_[s]);
+        has_up = finite(up_[s]);
+      } else {
+        has_lo = finite(w_.lp.rowlo[static_cast<size_t>(i)]);
+        has_up = finite(w_.lp.rowup[static_cast<size_t>(i)]);
+      }
       const bool positive = a.value[p] > 0.0;
       rise |= positive ? has_up : has_lo;
       fall |= positive ? has_lo : has_up;
