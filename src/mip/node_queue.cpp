@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame/infinity.h"
 #include "mip/incumbent.h"
 
 namespace tvl::mip {
 
 namespace {
+
+// The search passes kNoValue as the incumbent's value while it has none.
+bool no_incumbent(double incumbent) { return incumbent >= kNoValue; }
 
 // Memory a queued node holds: the node, its bound changes, its share of
 // the basis it has in common with its siblings, and the queue's entries.
@@ -32,11 +36,11 @@ double NodeQueue::key_of(const Node &node, double incumbent) const {
     case kBestEstimate:
       return node.bound + node.estimate;
     case kAltBestEstimate:
-      if (incumbent < 1e75) return (node.bound + node.estimate - incumbent) / (node.estimate + 1e-10);
+      if (!no_incumbent(incumbent)) return (node.bound + node.estimate - incumbent) / (node.estimate + 1e-10);
       return node.bound + node.estimate;
     case kPopulate: {
       const double u = next_uniform();
-      if (incumbent >= 1e75) return u;
+      if (no_incumbent(incumbent)) return u;
       const double scale = std::fabs(incumbent) + 1.0;
       double gap = pool_gap(pool_relgap_, pool_absgap_, incumbent);
       if (gap >= kNoValueLimit) gap = 0.1 * scale;
@@ -48,7 +52,7 @@ double NodeQueue::key_of(const Node &node, double incumbent) const {
       // point come first (a model with equality rows over general
       // integers: best bound met its first point after 590,000 nodes,
       // the estimate after 120,000).
-      if (incumbent >= 1e75 && estimate_first_) return node.bound + node.estimate;
+      if (no_incumbent(incumbent) && estimate_first_) return node.bound + node.estimate;
       return node.bound +
              (static_cast<double>(node.iinf) / std::max(root_iinf_, 1)) * 1e-14 * (std::fabs(node.bound) + 1.0);
   }
@@ -76,8 +80,8 @@ void NodeQueue::push(std::unique_ptr<Node> node, double incumbent) {
   }
   slot_bytes_[slot] = node_bytes(*node);
   memory_bytes_ += slot_bytes_[slot];
-  if (mode_ == kBestBound && estimate_first_ && (incumbent >= 1e75) != estimate_keys_) {
-    estimate_keys_ = incumbent >= 1e75;
+  if (mode_ == kBestBound && estimate_first_ && no_incumbent(incumbent) != estimate_keys_) {
+    estimate_keys_ = no_incumbent(incumbent);
     if (!estimate_keys_) rekey(incumbent);
   }
   const double key = key_of(*node, incumbent);
@@ -89,7 +93,7 @@ void NodeQueue::push(std::unique_ptr<Node> node, double incumbent) {
 }
 
 double NodeQueue::best_bound() const {
-  double b = bounds_.empty() ? 1e75 : bounds_.begin()->first;
+  double b = bounds_.empty() ? kNoValue : bounds_.begin()->first;
   if (!filed_.empty()) b = std::min(b, filed_.begin()->first);
   return b;
 }

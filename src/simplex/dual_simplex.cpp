@@ -260,6 +260,9 @@ bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
   }
   ratio_.begin(in);
   const std::vector<int32_t> &columns = movable_columns();
+  // Counted as the full scan that skipped fixed columns counted it (every
+  // entry but those of fixed nonbasic columns, plus n + m), so that work
+  // limits and the search's work shares do not depend on the list.
   const uint64_t work = static_cast<uint64_t>(lp_.a.start[n] - fixed_nonbasic_entries() + n + m);
   pivot_row_listed(lp_, rho_, status_, columns, work, row_, row_mark_,
                    [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });

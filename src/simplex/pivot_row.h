@@ -24,7 +24,8 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
 // The column-wise product's kernel: one dot product with rho for each
 // structural column that `next` yields (it returns -1 at the end), then
 // the nonbasic slacks.  A nonzero entry is listed in `row` and handed to
-// sink(j, alpha_j) at once, in the order of the row's index list.
+// sink(j, alpha_j) at once, in the order of the row's index list.  The
+// callers below add its work.
 template <class Next, class Sink>
 void pivot_row_products(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
                         std::vector<int8_t> &mark, Next &&next, Sink &&sink) {
