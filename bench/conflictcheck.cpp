@@ -2,12 +2,13 @@
 // instances, with time and an independent irreducibility check.
 //
 //   conflictcheck [--nocheck] [--display N] [--miplib] [--check-limit S]
-//                 [--variant KIND] [--write DIR] [NAME...]
+//                 [--variant KIND] [--write DIR] [--time-limit S] [NAME...]
 //
 // For every instance of the collection's manifest (or the named ones) and
 // every variant of tests/support/conflict_variants.h (objective cut, a
 // contradicting row, a bound past the largest value a column can take),
-// runs TVLrefineconflict under a 60 s time limit and prints one line:
+// runs TVLrefineconflict under a time limit (60 s unless --time-limit
+// gives another) and prints one line:
 //   name variant status rows cols seconds tests verdict
 // where verdict is "irreducible" (the set is infeasible and dropping any
 // member makes it feasible, each by a fresh LP/MIP solve), "FAILED: ..."
@@ -49,7 +50,7 @@ std::vector<std::string> manifest_names(const std::string &collection) {
 int main(int argc, char **argv) {
   bool check = true;
   int display = 0;
-  double check_limit = 1e75;
+  double check_limit = 1e75, time_limit = 60.0;
   std::string collection = "netlib", write_dir, only;
   std::vector<std::string> names;
   for (int k = 1; k < argc; ++k) {
@@ -57,6 +58,7 @@ int main(int argc, char **argv) {
     else if (std::strcmp(argv[k], "--display") == 0 && k + 1 < argc) display = std::atoi(argv[++k]);
     else if (std::strcmp(argv[k], "--miplib") == 0) collection = "miplib";
     else if (std::strcmp(argv[k], "--check-limit") == 0 && k + 1 < argc) check_limit = std::atof(argv[++k]);
+    else if (std::strcmp(argv[k], "--time-limit") == 0 && k + 1 < argc) time_limit = std::atof(argv[++k]);
     else if (std::strcmp(argv[k], "--write") == 0 && k + 1 < argc) write_dir = argv[++k];
     else if (std::strcmp(argv[k], "--variant") == 0 && k + 1 < argc) only = argv[++k];
     else names.push_back(argv[k]);
@@ -84,7 +86,7 @@ int main(int argc, char **argv) {
         continue;
       }
       const tvltest::CheckBounds bounds = tvltest::problem_bounds(env, lp);
-      TVLsetdblparam(env, TVL_PARAM_TILIM, 60.0);
+      TVLsetdblparam(env, TVL_PARAM_TILIM, time_limit);
       int nr = 0, nc = 0;
       const auto t0 = std::chrono::steady_clock::now();
       const int rc = TVLrefineconflict(env, lp, &nr, &nc);

@@ -20,6 +20,8 @@ constexpr int kCertificateRounds = 4;
 constexpr size_t kKeptPoints = 32;
 // Slack a kept point may have on a member's bound (relative to the bound).
 constexpr double kPointTol = 1e-6;
+// How far from an integer an integer column's bound may lie and still count as it.
+constexpr double kIntegralTol = 1e-9;
 
 }  // namespace
 
@@ -118,16 +120,22 @@ Verdict Filter::filter_blocks(const std::vector<size_t> &order, std::vector<std:
       if (marks_[order[p]] == Mark::In) block.push_back(order[p]);
     if (block.empty()) continue;
     Verdict v = Verdict::Feasible;
+    bool region = false;
     if (known_feasible(block)) {
       ++tests_saved_;
+    } else if (block.size() == 1) {
+      v = test_single(block[0], single, region);
     } else {
       for (size_t k : block) relax(k, true);
-      v = t_.solve(block.size() == 1 ? single : Tester::Scope::Block);
+      v = t_.solve(Tester::Scope::Block);
       if (v == Verdict::Feasible) keep_point();
     }
     if (v == Verdict::Infeasible) {
-      for (size_t k : block) marks_[k] = Mark::Out;
-      if (shrink_by_certificate() == Verdict::Stopped) return Verdict::Stopped;
+      for (size_t k : block) {
+        marks_[k] = Mark::Out;
+        if (region) relax(k, true);
+      }
+      if (!region && shrink_by_certificate() == Verdict::Stopped) return Verdict::Stopped;
     } else {
       for (size_t k : block) relax(k, false);
       if (v == Verdict::Stopped) return Verdict::Stopped;
@@ -152,6 +160,43 @@ Verdict Filter::filter_blocks(const std::vector<size_t> &order, std::vector<std:
     }
   }
   return Verdict::Infeasible;
+}
+
+Verdict Filter::test_single(size_t item, Tester::Scope scope, bool &region) {
+  region = t_.tests_regions();
+  if (!region) {
+    relax(item, true);
+    const Verdict v = t_.solve(scope);
+    if (v == Verdict::Feasible) keep_point();
+    return v;
+  }
+  const Item &it = w_.items[item];
+  const int32_t var = w_.var_of(it);
+  const size_t k = static_cast<size_t>(var);
+  const double step = t_.integer(var) ? 1.0 : 0.0;
+  // The regions as [lo, up] pairs: above the upper side, below the lower one.
+  std::pair<double, double> regions[2];
+  int count = 0;
+  if (it.kind != Item::Lower && w_.tight_up[k] < kInfBound) {
+    const double beyond = step > 0.0 ? std::floor(w_.tight_up[k] + kIntegralTol) + step : w_.tight_up[k];
+    regions[count++] = {beyond, w_.base_up[k]};
+  }
+  if (it.kind != Item::Upper && w_.tight_lo[k] > -kInfBound) {
+    const double beyond = step > 0.0 ? std::ceil(w_.tight_lo[k] - kIntegralTol) - step : w_.tight_lo[k];
+    regions[count++] = {w_.base_lo[k], beyond};
+  }
+  Verdict v = Verdict::Infeasible;
+  for (int r = 0; r < count && v != Verdict::Feasible && v != Verdict::Stopped; ++r) {
+    // An empty region (a MIP start's value on the model's own bound) holds no point.
+    if (regions[r].first > regions[r].second) continue;
+    t_.set_bounds(var, regions[r].first, regions[r].second);
+    const Verdict rv = t_.solve(scope);
+    if (rv == Verdict::Feasible) keep_point();
+    // Undecided on one side: the other may still show a point.
+    if (rv != Verdict::Infeasible) v = rv;
+  }
+  t_.set_bounds(var, lo_[k], up_[k]);
+  return v;
 }
 
 void Filter::keep_point() {

@@ -22,6 +22,8 @@
 //     A MIP runs the filter over the rows first, with every column bound
 //     in place, and then over the bounds: a search over bounded integers
 //     ends far sooner than one over integers whose bounds were dropped.
+// A single candidate of a MIP is tested on the region beyond its bound
+// (Filter::test_single) rather than on the whole set without it.
 // Points that feasible MIP tests found are kept: when one of them satisfies
 // every member outside the next block, the set without the block is
 // feasible and the test is skipped (a block's point often violates a few
@@ -93,6 +95,18 @@ class Filter {
   // ended it, else Infeasible.
   Verdict filter_blocks(const std::vector<size_t> &order, std::vector<std::pair<size_t, size_t>> &stack,
                         Tester::Scope single);
+  // Tests the current (infeasible) set without the single candidate
+  // `item`.  Every point of that set which is not a point of the current
+  // one lies beyond the candidate's bound, so when the tester asks for it
+  // only that region is searched: x_j >= u_j + 1 for the upper bound u_j
+  // of an integer column (x_j >= u_j for a continuous one, the points on
+  // the bound being infeasible already), likewise below a lower bound, and
+  // for a row its slack above the row's upper side or below its lower
+  // side (two tests for a ranged row).  A search confined there ends far
+  // sooner: relaxing a binary's upper bound otherwise asks for a proof
+  // over general integers.  Sets `region` when it tested regions (the
+  // certificate of such a test does not prove the set infeasible).
+  Verdict test_single(size_t item, Tester::Scope scope, bool &region);
   void progress(const char *what);
   // Keeps the point of a feasible MIP test (the latest kKeptPoints).
   void keep_point();

@@ -55,6 +55,12 @@ class Tester {
   // ten times a single one's.
   enum class Scope { Block, Single, Retry, Whole };
   virtual Verdict solve(Scope scope) = 0;
+  // Whether a single candidate is better tested by the region beyond its
+  // bound (see Filter::test_single): true for MIP tests on models without
+  // special structures, where a search over that region is far smaller.
+  virtual bool tests_regions() const { return false; }
+  // Whether variable `var` of the working form takes integer values only.
+  virtual bool integer(int32_t) const { return false; }
   // After an Infeasible verdict: a Farkas certificate of the relaxation
   // (one entry per row of the working model), or empty.
   const std::vector<double> &ray() const { return ray_; }
@@ -91,6 +97,8 @@ class MipTester : public Tester {
   // `mip` is the MIP model the working form was made from.
   MipTester(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel &mip);
   void set_bounds(int32_t var, double lo, double up) override;
+  bool tests_regions() const override { return !model_.has_special(); }
+  bool integer(int32_t var) const override { return model_.integer[static_cast<size_t>(var)] != 0; }
   Verdict solve(Scope scope) override;
 
  private:

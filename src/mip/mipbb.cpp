@@ -404,7 +404,10 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   if (node->depth == 0 && log_.display() >= 1)
     msg_results(env_, "Root relaxation solution time = %7.2f sec.\n", env_time(env_) - start_);
   if (!node_lp_solved(node, r)) return nullptr;
-  if (node->depth == 0) root_cuts(*node, r);
+  if (node->depth == 0) {
+    root_cuts(*node, r);
+    if (!node_lp_solved(node, r)) return nullptr;
+  }
   if (node->branch_col >= 0 && node->parent_obj > -kNoValue)
     pc_.update(node->branch_col, node->dir == 'U', r.objval - node->parent_obj, node->branch_dist);
   if (node->depth == 0) {

@@ -170,6 +170,26 @@ TEST(MipOpt, RunRestoresTheParametersItChanges) {
   EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_OPTIMAL);
 }
 
+TEST(MipOpt, RootCutsThatLeaveNoPointEndTheSearch) {
+  // 2 (x1 + ... + x6) = 5 over binaries: without presolve (whose divisor
+  // test would see it) the root LP has points, but its cuts leave none,
+  // and the search ends at the root instead of branching.
+  ApiSession s("parity");
+  std::vector<double> obj(6, 1.0), val(6, 2.0), lb(6, 0.0), ub(6, 1.0);
+  const double rhs[] = {5.0};
+  const char sen[] = {'E'};
+  const int beg[] = {0, 1, 2, 3, 4, 5}, cnt[] = {1, 1, 1, 1, 1, 1}, ind[] = {0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(TVLcopylp(s.env, s.lp, 6, 1, TVL_MIN, obj.data(), rhs, sen, beg, cnt, ind, val.data(), lb.data(),
+                      ub.data(), nullptr), 0);
+  const std::string ctype(6, 'B');
+  ASSERT_EQ(TVLcopyctype(s.env, s.lp, ctype.c_str()), 0);
+  TVLsetintparam(s.env, TVL_PARAM_MIPDISPLAY, 0);
+  TVLsetintparam(s.env, TVL_PARAM_PREIND, 0);
+  ASSERT_EQ(TVLmipopt(s.env, s.lp), 0);
+  EXPECT_EQ(TVLgetstat(s.env, s.lp), TVLMIP_INFEASIBLE);
+  EXPECT_EQ(TVLgetnodecnt(s.env, s.lp), 1);
+}
+
 TEST(MipOpt, InfeasibleMipsAreReportedAsSuch) {
   // x + y = 1.5 with x, y integer has no solution although its LP has.
   ApiSession s("mip");

@@ -125,6 +125,16 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
       age_.push_back(0);
     }
     lp::LpResult next = lp.solve();
+    if (next.status == lp::LpStatus::Infeasible) {
+      // Valid cuts that leave the relaxation empty prove that no integer
+      // point remains (or none better than the cutoff): the search prunes
+      // the root.  A feasibility problem, whose bound never moves, often
+      // ends this way after a few rounds.
+      for (size_t k = before; k < active_.size(); ++k)
+        record.cuts[static_cast<size_t>(active_[k].family)] += 1;
+      r = std::move(next);
+      return;
+    }
     if (next.status != lp::LpStatus::Optimal) {
       // Take the round back; the rows added last go again.
       std::vector<char> drop(active_.size(), 0);
