@@ -45,7 +45,7 @@ void pivot_row_products(const SimplexLp &lp, const HVector &rho, const std::vect
   for (int32_t j = next(); j >= 0; j = next()) {
     double s = 0.0;
     for (int32_t k = start[j]; k < start[j + 1]; ++k) s += value[k] * r[index[k]];
-    const bool nonzero = s != 0.0;
+    const bool nonzero = __builtin_expect_with_probability(s != 0.0, true, 0.5);
     alpha[j] = s;
     mk[j] = static_cast<int8_t>(nonzero);
     out[count] = j;
