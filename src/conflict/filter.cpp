@@ -120,14 +120,14 @@ Verdict Filter::filter_blocks(const std::vector<size_t> &order, std::vector<std:
       if (marks_[order[p]] == Mark::In) block.push_back(order[p]);
     if (block.empty()) continue;
     Verdict v = Verdict::Feasible;
-    bool region = false;
+    const bool region = block.size() == 1 && t_.tests_regions();
     if (known_feasible(block)) {
       ++tests_saved_;
-    } else if (block.size() == 1) {
-      v = test_single(block[0], single, region);
+    } else if (region) {
+      v = test_beyond(block[0], single);
     } else {
       for (size_t k : block) relax(k, true);
-      v = t_.solve(Tester::Scope::Block);
+      v = t_.solve(block.size() == 1 ? single : Tester::Scope::Block);
       if (v == Verdict::Feasible) keep_point();
     }
     if (v == Verdict::Infeasible) {
@@ -162,14 +162,7 @@ Verdict Filter::filter_blocks(const std::vector<size_t> &order, std::vector<std:
   return Verdict::Infeasible;
 }
 
-Verdict Filter::test_single(size_t item, Tester::Scope scope, bool &region) {
-  region = t_.tests_regions();
-  if (!region) {
-    relax(item, true);
-    const Verdict v = t_.solve(scope);
-    if (v == Verdict::Feasible) keep_point();
-    return v;
-  }
+Verdict Filter::test_beyond(size_t item, Tester::Scope scope) {
   const Item &it = w_.items[item];
   const int32_t var = w_.var_of(it);
   const size_t k = static_cast<size_t>(var);

@@ -23,7 +23,7 @@
 //     in place, and then over the bounds: a search over bounded integers
 //     ends far sooner than one over integers whose bounds were dropped.
 // A single candidate of a MIP is tested on the region beyond its bound
-// (Filter::test_single) rather than on the whole set without it.
+// (Filter::test_beyond) rather than on the whole set without it.
 // Points that feasible MIP tests found are kept: when one of them satisfies
 // every member outside the next block, the set without the block is
 // feasible and the test is skipped (a block's point often violates a few
@@ -96,17 +96,18 @@ class Filter {
   Verdict filter_blocks(const std::vector<size_t> &order, std::vector<std::pair<size_t, size_t>> &stack,
                         Tester::Scope single);
   // Tests the current (infeasible) set without the single candidate
-  // `item`.  Every point of that set which is not a point of the current
-  // one lies beyond the candidate's bound, so when the tester asks for it
-  // only that region is searched: x_j >= u_j + 1 for the upper bound u_j
+  // `item`, for a tester that asks for it (Tester::tests_regions).  Every
+  // point of that set which is not a point of the current one lies beyond
+  // the candidate's bound, so only that region is searched: x_j >= u_j + 1 for the upper bound u_j
   // of an integer column (x_j >= u_j for a continuous one, the points on
   // the bound being infeasible already), likewise below a lower bound, and
   // for a row its slack above the row's upper side or below its lower
   // side (two tests for a ranged row).  A search confined there ends far
   // sooner: relaxing a binary's upper bound otherwise asks for a proof
-  // over general integers.  Sets `region` when it tested regions (the
-  // certificate of such a test does not prove the set infeasible).
-  Verdict test_single(size_t item, Tester::Scope scope, bool &region);
+  // over general integers.  The candidate's bounds are as before on
+  // return, and the certificate of such a test does not prove the set
+  // without the candidate infeasible.
+  Verdict test_beyond(size_t item, Tester::Scope scope);
   void progress(const char *what);
   // Keeps the point of a feasible MIP test (the latest kKeptPoints).
   void keep_point();

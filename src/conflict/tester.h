@@ -56,7 +56,7 @@ class Tester {
   enum class Scope { Block, Single, Retry, Whole };
   virtual Verdict solve(Scope scope) = 0;
   // Whether a single candidate is better tested by the region beyond its
-  // bound (see Filter::test_single): true for MIP tests on models without
+  // bound (see Filter::test_beyond): true for MIP tests on models without
   // special structures, where a search over that region is far smaller.
   virtual bool tests_regions() const { return false; }
   // Whether variable `var` of the working form takes integer values only.

@@ -125,17 +125,7 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
       age_.push_back(0);
     }
     lp::LpResult next = lp.solve();
-    if (next.status == lp::LpStatus::Infeasible) {
-      // Valid cuts that leave the relaxation empty prove that no integer
-      // point remains (or none better than the cutoff): the search prunes
-      // the root.  A feasibility problem, whose bound never moves, often
-      // ends this way after a few rounds.
-      for (size_t k = before; k < active_.size(); ++k)
-        record.cuts[static_cast<size_t>(active_[k].family)] += 1;
-      r = std::move(next);
-      return;
-    }
-    if (next.status != lp::LpStatus::Optimal) {
+    if (next.status != lp::LpStatus::Optimal && next.status != lp::LpStatus::Infeasible) {
       // Take the round back; the rows added last go again.
       std::vector<char> drop(active_.size(), 0);
       std::fill(drop.begin() + static_cast<std::ptrdiff_t>(before), drop.end(), 1);
@@ -151,6 +141,14 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
       record.cuts[static_cast<size_t>(t)] += count[static_cast<size_t>(t)];
       total += count[static_cast<size_t>(t)];
       family = family == -2 ? t : -1;
+    }
+    if (next.status == lp::LpStatus::Infeasible) {
+      // Valid cuts that leave the relaxation empty prove that no integer
+      // point remains (or none better than the cutoff): the search prunes
+      // the root.  A feasibility problem, whose bound never moves, often
+      // ends this way after a few rounds.
+      r = std::move(next);
+      return;
     }
     const double gain = next.objval - r.objval;
     r = std::move(next);
