@@ -107,6 +107,7 @@ int run(const Options &opt) {
 
 int main(int argc, char **argv) {
   using namespace tavlo_cli;
+  prepare_heap();
   // The log is read as it comes, also through a pipe or in a file.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   Options opt;

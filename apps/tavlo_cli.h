@@ -37,6 +37,10 @@ struct Options {
 
 enum class Request { Run, Help, Version };
 
+// Sets the allocator policy of the process for a solver's churn of large
+// work arrays (tavlo_heap.cpp); call first in main.
+void prepare_heap();
+
 // Parses the command line into opt; returns false after a message on
 // standard error when the command line is malformed.
 bool parse_args(int argc, char **argv, Options &opt, Request &req);
