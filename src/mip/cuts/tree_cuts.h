@@ -2,8 +2,10 @@
 //
 // A family whose parameter is 2 or more (TVL_PARAM_COVERS,
 // TVL_PARAM_MIRCUTS, TVL_PARAM_CLIQUES, TVL_PARAM_IMPLBD) is separated in
-// the tree too; at the automatic setting 0 and at 1 cuts are separated at
-// the root only.  At a node whose LP solution is fractional, one round of
+// the tree too.  At the automatic setting 0 and at 1, MIR cuts are also
+// separated in the tree when its row allowance (below) holds at least one
+// full round of cuts (20, so models of 80 rows or more), and the other
+// families at the root only.  At a node whose LP solution is fractional, one round of
 // those families is separated against the root bounds, so that every cut
 // is valid for the whole tree; the violated ones enter the node LP as rows
 // (after the cleaning and parallelism filter of mip/cuts/cut_pool.h) and
@@ -17,10 +19,11 @@
 // to 10 and at every fourth level below, and stops for good once its
 // re-solves' simplex iterations exceed a tenth of the node LPs' plus 2000,
 // or after ten rounds in a row without a cut.  On rout (291 rows), with
-// MIR cuts at 2 the tree adds 72 cuts in nine rounds and the best bound
+// MIR cuts in the tree it adds 72 cuts in nine rounds and the best bound
 // after 40 s with the optimum as cutoff reaches 1077.45 instead of 1065.4;
-// on small dense models (mas76, pk1) the few cuts slow every node LP more
-// than they shrink the tree, which is why it is not the default.
+// on small dense models (mas76, pk1) the few cuts a quarter of their rows
+// allows slow every node LP more than they shrink the tree, which is why
+// the automatic setting needs room for a full round.
 //
 // The paper followed for separation inside the tree (cuts of global
 // validity only, at a frequency that falls with depth):

@@ -345,7 +345,10 @@ void check_tree_cuts_valid(const std::string &name, int64_t &total) {
   const std::vector<double> opt = tvltest::known_optimum(s, name, model, optval);
   ASSERT_FALSE(opt.empty()) << name;
   tvl::mip::CutLoopSettings settings;
-  // At the automatic setting the families stay at the root.
+  // At the automatic setting only MIR cuts go to the tree, and only where
+  // a quarter of the rows holds a full round of 20 cuts.
+  EXPECT_EQ(tvl::mip::TreeCuts(model, settings).enabled(), model.m() >= 80) << name;
+  settings.mircuts = -1;
   EXPECT_FALSE(tvl::mip::TreeCuts(model, settings).enabled()) << name;
   settings.covers = settings.mircuts = 2;
   for (int away = 1; away >= 0; --away) {
