@@ -658,7 +658,7 @@ int Search::run() {
     // After the root, which found the implications of probing.
     CutLoopSettings cs = cut_loop_settings(env_);
     cs.implications = implications_;
-    tree_cuts_ = std::make_unique<TreeCuts>(model_, cs);
+    tree_cuts_ = std::make_unique<TreeCuts>(model_, cs, record_.cuts[static_cast<size_t>(kCutMir)]);
     if (!tree_cuts_->enabled()) tree_cuts_.reset();
   }
   queue_->set_root_iinf(root_iinf_);

@@ -21,14 +21,16 @@ constexpr int64_t kRowsDivisor = 4;       // added rows: at most a quarter of th
 
 }  // namespace
 
-TreeCuts::TreeCuts(const MipModel &model, const CutLoopSettings &settings) : model_(model), s_(settings) {
+TreeCuts::TreeCuts(const MipModel &model, const CutLoopSettings &settings, int64_t root_mir_cuts)
+    : model_(model), s_(settings) {
   if (s_.passes < 0 || model.intcols.empty() || model.has_special() || model.m() == 0) return;
   rows_left_ = std::max<int64_t>(1, model.m() / kRowsDivisor);
   separators_ = make_cut_families(s_, kTreeEffort, false);
   // MIR cuts at their automatic or moderate setting go to the tree too
-  // when it has room for at least one full round of them.
+  // when the root found some and the tree has room for at least one full
+  // round of them.
   const bool room = rows_left_ >= kRoundCuts;
-  if (room && s_.mircuts >= 0 && s_.mircuts < kTreeEffort) {
+  if (room && root_mir_cuts > 0 && s_.mircuts >= 0 && s_.mircuts < kTreeEffort) {
     CutLoopSettings mir_only = s_;
     mir_only.cliques = mir_only.implbd = mir_only.covers = mir_only.fraccuts = -1;
     for (CutFamily &f : make_cut_families(mir_only, 0, false)) separators_.push_back(std::move(f));

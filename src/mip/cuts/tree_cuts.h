@@ -3,9 +3,11 @@
 // A family whose parameter is 2 or more (TVL_PARAM_COVERS,
 // TVL_PARAM_MIRCUTS, TVL_PARAM_CLIQUES, TVL_PARAM_IMPLBD) is separated in
 // the tree too.  At the automatic setting 0 and at 1, MIR cuts are also
-// separated in the tree when its row allowance (below) holds at least one
-// full round of cuts (20, so models of 80 rows or more), and the other
-// families at the root only.  At a node whose LP solution is fractional, one round of
+// separated in the tree when the root found some and the tree's row
+// allowance (below) holds at least one full round of cuts (20, so models
+// of 80 rows or more), and the other families at the root only (air05's
+// root finds no MIR cut, and ten idle tree rounds of the family would
+// cost it a quarter of its run).  At a node whose LP solution is fractional, one round of
 // those families is separated against the root bounds, so that every cut
 // is valid for the whole tree; the violated ones enter the node LP as rows
 // (after the cleaning and parallelism filter of mip/cuts/cut_pool.h) and
@@ -44,7 +46,8 @@ namespace tvl::mip {
 
 class TreeCuts {
  public:
-  TreeCuts(const MipModel &model, const CutLoopSettings &settings);
+  // `root_mir_cuts`: the MIR cuts the root cut loop added.
+  TreeCuts(const MipModel &model, const CutLoopSettings &settings, int64_t root_mir_cuts);
   ~TreeCuts();
   // False when no family is separated in the tree.
   bool enabled() const { return !separators_.empty(); }

@@ -346,16 +346,17 @@ void check_tree_cuts_valid(const std::string &name, int64_t &total) {
   ASSERT_FALSE(opt.empty()) << name;
   tvl::mip::CutLoopSettings settings;
   // At the automatic setting only MIR cuts go to the tree, and only where
-  // a quarter of the rows holds a full round of 20 cuts.
-  EXPECT_EQ(tvl::mip::TreeCuts(model, settings).enabled(), model.m() >= 80) << name;
+  // the root found some and a quarter of the rows holds a full round of 20.
+  EXPECT_EQ(tvl::mip::TreeCuts(model, settings, 1).enabled(), model.m() >= 80) << name;
+  EXPECT_FALSE(tvl::mip::TreeCuts(model, settings, 0).enabled()) << name;
   settings.mircuts = -1;
-  EXPECT_FALSE(tvl::mip::TreeCuts(model, settings).enabled()) << name;
+  EXPECT_FALSE(tvl::mip::TreeCuts(model, settings, 1).enabled()) << name;
   settings.covers = settings.mircuts = 2;
   for (int away = 1; away >= 0; --away) {
     // A fresh LP and cut set per dive, so that the cuts of one do not
     // hide those of the other.
     tvl::mip::NodeLp lp(model, tvl::lp::simplex_control(s.env));
-    tvl::mip::TreeCuts cuts(model, settings);
+    tvl::mip::TreeCuts cuts(model, settings, 0);
     ASSERT_TRUE(cuts.enabled());
     tvl::mip::MipRecord record;
     std::vector<tvl::mip::BoundChange> changes;
