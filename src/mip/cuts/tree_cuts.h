@@ -7,11 +7,11 @@
 // allowance (below) holds at least one full round of cuts (20, so models
 // of 80 rows or more), and the other families at the root only (air05's
 // root finds no MIR cut, and ten idle tree rounds of the family would
-// cost it a quarter of its run).  At a node whose LP solution is fractional, one round of
-// those families is separated against the root bounds, so that every cut
-// is valid for the whole tree; the violated ones enter the node LP as rows
-// (after the cleaning and parallelism filter of mip/cuts/cut_pool.h) and
-// the node is solved again.  Gomory cuts stay at the root: the tableau of
+// cost it a quarter of its run).  At a node whose LP solution is
+// fractional, one round of those families is separated against the root
+// bounds, so that every cut is valid for the whole tree; the violated ones
+// enter the node LP as rows (after the cleaning and parallelism filter of
+// mip/cuts/cut_pool.h) and the node is solved again.  Gomory cuts stay at the root: the tableau of
 // a node rests on its local bounds.
 //
 // Rows are only appended, never removed during the tree, so that the
