@@ -54,6 +54,9 @@ struct FactorSettings {
   double rfilemul = 3.0, cfilemul = 3.0;
   bool repair = true;          // replace dependent columns by slacks
   double dense_switch = 0.5;   // active-submatrix density that starts the dense kernel
+  // The dense kernel's pivot rule: sparsity order with a threshold (false)
+  // or partial pivoting in the given column order (true); factor_dense.h.
+  bool dense_partial_pivoting = false;
 };
 
 // What the last factorize() did, for the caller's messages and bookkeeping.

@@ -90,7 +90,7 @@ bool LuFactor<T>::stable(double &pmax, double &pmin) const {
 template <class T>
 int LuFactor<T>::factorize_once(const BasisColumns &b) {
   try {
-    builder_->build(b, u_, settings_.singtol, dense_switch_, *raw_, work_);
+    builder_->build(b, u_, settings_.singtol, dense_switch_, settings_.dense_partial_pivoting, *raw_, work_);
   } catch (const std::bad_alloc &) {
     return 3;
   }

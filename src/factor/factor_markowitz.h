@@ -28,14 +28,24 @@ template <class T>
 class LuBuilder;
 template <class T>
 void dense_factor(LuBuilder<T> &bld, LuRaw<T> &raw);
+template <class T>
+struct DenseBlock;
+template <class T>
+DenseBlock<T> load_dense_block(LuBuilder<T> &bld);
+template <class T>
+void dense_partial_pivoting(LuBuilder<T> &bld, LuRaw<T> &raw, DenseBlock<T> &d);
+template <class T>
+void dense_by_count(LuBuilder<T> &bld, LuRaw<T> &raw, DenseBlock<T> &d);
 
 template <class T>
 class LuBuilder {
  public:
   // Eliminates the basis.  Singular positions and unpivoted rows are left
   // in raw (equal in number); the pivots found cover the rest.
-  void build(const BasisColumns &b, double u, double singtol, double dense_switch, LuRaw<T> &raw,
-             uint64_t &work);
+  // dense_partial selects the dense kernel's partial pivoting
+  // (factor_dense.h).
+  void build(const BasisColumns &b, double u, double singtol, double dense_switch, bool dense_partial,
+             LuRaw<T> &raw, uint64_t &work);
 
  private:
   static constexpr int32_t kSearchLines = 4;
@@ -88,15 +98,24 @@ class LuBuilder {
   std::vector<char> wmark_;
   std::vector<int32_t> plist_, qlist_;
 
+  bool dense_partial_ = false;
+
   template <class U>
   friend void dense_factor(LuBuilder<U> &bld, LuRaw<U> &raw);
+  template <class U>
+  friend DenseBlock<U> load_dense_block(LuBuilder<U> &bld);
+  template <class U>
+  friend void dense_partial_pivoting(LuBuilder<U> &bld, LuRaw<U> &raw, DenseBlock<U> &d);
+  template <class U>
+  friend void dense_by_count(LuBuilder<U> &bld, LuRaw<U> &raw, DenseBlock<U> &d);
 };
 
 template <class T>
 void LuBuilder<T>::build(const BasisColumns &b, double u, double singtol, double dense_switch,
-                         LuRaw<T> &raw, uint64_t &work) {
+                         bool dense_partial, LuRaw<T> &raw, uint64_t &work) {
   m_ = b.m;
   u_ = u;
+  dense_partial_ = dense_partial;
   singtol_ = singtol;
   ops_ = 0;
   raw.clear();

@@ -32,6 +32,7 @@ NodeLp::NodeLp(const MipModel &model, const lp::SimplexControl &control)
   control_.given_basis_steepest = true;
   control_.updates_kept_at_end = kNodeUpdatesKept;
   control_.working_feastol_factor = kNodeFeastolFactor;
+  control_.factor.dense_partial_pivoting = true;
   control_.limit_check = [this, env](int64_t iteration, const lp::SimplexProbe &) {
     if (budget_ >= 0 && iteration >= budget_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env));

@@ -5,6 +5,14 @@
 // factor and pricing weights carry over between solves.  A solve that ends
 // in numerical trouble is repeated once from scratch.
 //
+// The basis factor's dense kernel uses partial pivoting here (as in the
+// pump's LPs and the Gomory tableau): the search and its settings were
+// measured with it, and the sparser pivot order of the LP optimizer grew
+// several bench trees (mas76 337,568 -> 354,563 nodes, mod011 2,149 ->
+// 2,610, misc07 33,356 -> 41,504 with the threshold at 1) and left rout
+// unsolved at 60 s.  Node LPs have small bases, where the kernel's speed
+// matters little.
+//
 // Rows can be added beyond the model's (the root's cuts) and removed
 // again; they stay in the LP of every node solved afterwards.  Root
 // bounds can be tightened (bounds found valid for the whole tree); every

@@ -106,6 +106,38 @@ TEST(LuFactor, DenseKernelAndPureMarkowitzAgree) {
   }
 }
 
+TEST(LuFactor, DenseKernelOrdersPivotsBySparsity) {
+  // Arrowhead basis: a dense first column and first row over a diagonal.
+  // Pivoting the dense column first fills the whole matrix; taking the
+  // sparse columns first leaves no fill, which the dense kernel (switch 0)
+  // must find as the Markowitz phase (switch above 1) does.  Each diagonal
+  // entry is its column's largest, so pivot size alone does not decide.
+  const int32_t m = 60;
+  CscMatrix a;
+  a.m = a.n = m;
+  a.start.assign(1, 0);
+  for (int32_t j = 0; j < m; ++j) {
+    for (int32_t i = 0; i < m; ++i) {
+      if (j == 0 || i == 0 || i == j) {
+        a.index.push_back(i);
+        a.value.push_back(i == j ? 4.0 + j % 3 : (j == 0 ? 1.0 + 0.01 * i : 2.0 - 0.01 * j));
+      }
+    }
+    a.start.push_back(static_cast<int32_t>(a.index.size()));
+  }
+  std::vector<int32_t> head(m);
+  for (int32_t j = 0; j < m; ++j) head[j] = j;
+  std::mt19937 rng(3);
+  for (const double sw : {0.0, 2.0}) {
+    FactorSettings s;
+    s.dense_switch = sw;
+    std::unique_ptr<BasisFactor> f(make_basis_factor(0, a.m, a.n, s));
+    ASSERT_EQ(f->factorize(a, head, nullptr), FactorStatus::Ok);
+    EXPECT_LE(f->factor_nonzeros(), 3 * m) << "switch " << sw;
+    check_solves(*f, a, head, rng, 1e-9, "arrowhead");
+  }
+}
+
 TEST(LuFactor, HyperSparseSolvesMatchDenseSolves) {
   // Mostly triangular basis of a larger size; unit right-hand sides take
   // the symbolic-reach path and must agree with the dense loops.
@@ -171,10 +203,14 @@ TEST(LuFactor, RepeatedAndZeroIndexEntriesAreReadOnce) {
 
 TEST(LuFactor, LongUpdateSequenceMatchesRefactorization) {
   std::mt19937 rng(2024);
-  for (int prec = 0; prec <= 1; ++prec) {
+  // Run 2: the double factor with every nucleus through the dense kernel.
+  for (int run = 0; run <= 2; ++run) {
+    const int prec = run == 2 ? 0 : run;
+    FactorSettings settings;
+    if (run == 2) settings.dense_switch = 0.0;
     const CscMatrix a = random_matrix(200, 600, 0.02, rng);
     std::vector<int32_t> head = make_head(a, 0.5, rng);
-    std::unique_ptr<BasisFactor> f(make_basis_factor(prec, a.m, a.n, FactorSettings{}));
+    std::unique_ptr<BasisFactor> f(make_basis_factor(prec, a.m, a.n, settings));
     ASSERT_EQ(f->factorize(a, head, nullptr), FactorStatus::Ok);
     std::vector<char> basic(a.n + a.m, 0);
     for (const int32_t v : head) basic[v] = 1;
@@ -200,10 +236,10 @@ TEST(LuFactor, LongUpdateSequenceMatchesRefactorization) {
       basic[q] = 1;
       head[r] = q;
       if (!f->update(r, col)) {
-        ASSERT_NE(f->factorize(a, head, nullptr), FactorStatus::Singular);
+        ASSERT_NE(f->factorize(a, head, nullptr), FactorStatus::Singular) << "run " << run;
       }
       ++done;
-      if (done % 25 == 0) check_solves(*f, a, head, rng, 1e-8, "after updates");
+      if (done % 25 == 0) check_solves(*f, a, head, rng, 1e-8, run == 2 ? "dense kernel, after updates" : "after updates");
     }
     EXPECT_EQ(done, 150);
     // Solves from the updated factor agree with a fresh factorization.
@@ -248,7 +284,11 @@ TEST(LuFactor, UpdateLimitFromInterval) {
 
 TEST(LuFactor, SingularBasesAreRepairedKeepingIndependentColumns) {
   std::mt19937 rng(31);
-  for (int prec = 0; prec <= 1; ++prec) {
+  // Run 2 is the double factor with the dense kernel from the start.
+  for (int run = 0; run <= 2; ++run) {
+    const int prec = run == 2 ? 0 : run;
+    FactorSettings base;
+    if (run == 2) base.dense_switch = 0.0;
     CscMatrix a = random_matrix(60, 60, 0.08, rng);
     // Column 5 duplicates column 2; column 9 is 2*col3 - col4; column 11 is empty.
     auto copy_combo = [&](int32_t dst, std::vector<std::pair<int32_t, double>> parts) {
@@ -277,7 +317,7 @@ TEST(LuFactor, SingularBasesAreRepairedKeepingIndependentColumns) {
     std::shuffle(head.begin(), head.end(), rng);
     const std::vector<int32_t> head0 = head;
 
-    FactorSettings no_repair;
+    FactorSettings no_repair = base;
     no_repair.repair = false;
     std::unique_ptr<BasisFactor> g(make_basis_factor(prec, a.m, a.n, no_repair));
     std::vector<int32_t> h = head;
@@ -285,7 +325,7 @@ TEST(LuFactor, SingularBasesAreRepairedKeepingIndependentColumns) {
     EXPECT_EQ(h, head0);
     EXPECT_FALSE(g->valid());
 
-    std::unique_ptr<BasisFactor> f(make_basis_factor(prec, a.m, a.n, FactorSettings{}));
+    std::unique_ptr<BasisFactor> f(make_basis_factor(prec, a.m, a.n, base));
     std::vector<int32_t> replaced;
     ASSERT_EQ(f->factorize(a, head, &replaced), FactorStatus::Repaired);
     EXPECT_EQ(replaced.size(), 3u);

@@ -25,6 +25,7 @@ bool TableauRows::ready() {
   lp::LpModel scaled = model_;
   lp::FactorSettings settings;
   settings.repair = false;
+  settings.dense_partial_pivoting = true;  // as in the node LPs (mip/node_lp.h)
   if (lp::factor_model_basis(scaled, 0, 0, settings, *fd_) != 0) return false;
   // The factor may reorder nothing (no repair), so positions follow head.
   for (int32_t k = 0; k < m; ++k) {

@@ -144,6 +144,7 @@ Pump::Pump(const PumpInput &in, PumpRandom &rng, PumpState &st)
   if (q < 1e-10) st_.alpha = 0.0;
   else scale_ = std::sqrt(static_cast<double>(scope_.size()) / q);
   ctl_.display = 0;
+  ctl_.factor.dense_partial_pivoting = true;  // as in the node LPs (mip/node_lp.h)
   const tvlenv *env = in.env;
   const double start = in.start_time, limit = in.time_limit;
   ctl_.limit_check = [env, start, limit](int64_t, const lp::SimplexProbe &) {
