@@ -239,7 +239,8 @@ TEST(LuFactor, LongUpdateSequenceMatchesRefactorization) {
         ASSERT_NE(f->factorize(a, head, nullptr), FactorStatus::Singular) << "run " << run;
       }
       ++done;
-      if (done % 25 == 0) check_solves(*f, a, head, rng, 1e-8, run == 2 ? "dense kernel, after updates" : "after updates");
+      if (done % 25 == 0)
+        check_solves(*f, a, head, rng, 1e-8, run == 2 ? "dense kernel, after updates" : "after updates");
     }
     EXPECT_EQ(done, 150);
     // Solves from the updated factor agree with a fresh factorization.

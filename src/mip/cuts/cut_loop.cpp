@@ -44,10 +44,13 @@ std::vector<CutFamily> make_cut_families(const CutLoopSettings &s, int min_effor
   if (s.implbd >= min_effort && s.implications && !s.implications->empty())
     out.push_back({make_implied_bound_separator(s.implications), s.implbd});
   if (s.covers >= min_effort) out.push_back({make_cover_separator(), s.covers});
-  if (s.mircuts >= min_effort)
-    out.push_back({make_mir_separator(s.aggregation, s.mircuts >= 1 ? s.implications : nullptr), s.mircuts});
+  if (s.mircuts >= min_effort) out.push_back(make_mir_family(s));
   if (s.fraccuts >= min_effort && with_gomory) out.push_back({make_gomory_separator(), s.fraccuts});
   return out;
+}
+
+CutFamily make_mir_family(const CutLoopSettings &s) {
+  return {make_mir_separator(s.aggregation, s.mircuts >= 1 ? s.implications : nullptr), s.mircuts};
 }
 
 RootCutLoop::~RootCutLoop() = default;

@@ -73,6 +73,8 @@ struct CutFamily {
 // separation order; Gomory cuts only with `with_gomory` (they rest on the
 // bounds of the node they come from).
 std::vector<CutFamily> make_cut_families(const CutLoopSettings &s, int min_effort, bool with_gomory);
+// The MIR family alone, as make_cut_families builds it.
+CutFamily make_mir_family(const CutLoopSettings &s);
 
 // Called after each round with the new LP solution, the cut summary of
 // the round (family index when one family was applied, -1 for several)

@@ -30,11 +30,8 @@ TreeCuts::TreeCuts(const MipModel &model, const CutLoopSettings &settings, int64
   // when the root found some and the tree has room for at least one full
   // round of them.
   const bool room = rows_left_ >= kRoundCuts;
-  if (room && root_mir_cuts > 0 && s_.mircuts >= 0 && s_.mircuts < kTreeEffort) {
-    CutLoopSettings mir_only = s_;
-    mir_only.cliques = mir_only.implbd = mir_only.covers = mir_only.fraccuts = -1;
-    for (CutFamily &f : make_cut_families(mir_only, 0, false)) separators_.push_back(std::move(f));
-  }
+  if (room && root_mir_cuts > 0 && s_.mircuts >= 0 && s_.mircuts < kTreeEffort)
+    separators_.push_back(make_mir_family(s_));
 }
 
 TreeCuts::~TreeCuts() = default;

@@ -11,8 +11,8 @@
 // fractional, one round of those families is separated against the root
 // bounds, so that every cut is valid for the whole tree; the violated ones
 // enter the node LP as rows (after the cleaning and parallelism filter of
-// mip/cuts/cut_pool.h) and the node is solved again.  Gomory cuts stay at the root: the tableau of
-// a node rests on its local bounds.
+// mip/cuts/cut_pool.h) and the node is solved again.  Gomory cuts stay at
+// the root: the tableau of a node rests on its local bounds.
 //
 // Rows are only appended, never removed during the tree, so that the
 // basis stored with an open node stays valid (its missing rows get basic
