@@ -243,6 +243,8 @@ int32_t DualSimplex::choose_row(const int8_t *skip) const {
 bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
   const int32_t n = lp_.n, m = lp_.m;
   pivot_row_clear(row_, row_mark_);
+  work_add(static_cast<uint64_t>(row_hidden_));
+  row_hidden_ = 0;
   // Row-wise when the rows touched by rho hold clearly fewer entries than
   // the whole matrix; column-wise otherwise.
   bool sparse = rho_.count >= 0 && rho_.count < 0.4 * m;
@@ -259,14 +261,21 @@ bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
     return ratio_.run(in, ratio_out_);
   }
   ratio_.begin(in);
+  auto offer = [this](int32_t j, double alpha) { ratio_.offer(j, alpha); };
+  if (pricing_.needs_whole_row()) {
+    pivot_row_colwise(lp_, rho_, status_, row_, row_mark_, offer);
+    return ratio_.finish(in, ratio_out_);
+  }
   const std::vector<int32_t> &columns = movable_columns();
   // Counted as the full scan that skipped fixed columns counted it (every
   // entry but those of fixed nonbasic columns, plus n + m), so that work
   // limits and the search's work shares do not depend on the list.
   const uint64_t work = static_cast<uint64_t>(lp_.a.start[n] - fixed_nonbasic_entries() + n + m);
-  pivot_row_listed(lp_, rho_, status_, columns, work, row_, row_mark_,
-                   [this](int32_t j, double alpha) { ratio_.offer(j, alpha); });
-  return ratio_.finish(in, ratio_out_);
+  pivot_row_listed(lp_, rho_, columns, movable_rows(), work, row_, row_mark_, offer);
+  row_hidden_ = pivot_row_fixed_slacks(lp_, rho_, status_);
+  const bool found = ratio_.finish(in, ratio_out_);
+  work_add(static_cast<uint64_t>(row_hidden_));
+  return found;
 }
 
 void DualSimplex::apply_flips(const std::vector<int32_t> &flips) {
@@ -415,7 +424,7 @@ DualSimplex::Step DualSimplex::iterate() {
   const double xq = x_[q];
   for_each_nz(col_, [&](int32_t i, double v) { x_[head_[i]] -= theta_p * v; });
   x_[q] = xq + theta_p;
-  work_add(static_cast<uint64_t>(row_.count) + static_cast<uint64_t>(col_.count));
+  work_add(static_cast<uint64_t>(row_.count + row_hidden_) + static_cast<uint64_t>(col_.count));
 
   pricing_.update(piv);
   update_densities();
@@ -438,7 +447,7 @@ DualSimplex::Step DualSimplex::iterate() {
 void DualSimplex::sample_pricing_work(uint64_t work0, uint64_t btran_work, uint64_t tau_work) {
   DualAutoPricing &s = pricing_.samples();
   const double total = static_cast<double>(factor_->work() - work0);
-  const double other = total - static_cast<double>(tau_work) + row_.count + lp_.m;
+  const double other = total - static_cast<double>(tau_work) + row_.count + row_hidden_ + lp_.m;
   s.iteration(compared_, other);
   const bool on = pricing_.weights_on();
   s.tau_solve(static_cast<double>(on ? tau_work : btran_work));

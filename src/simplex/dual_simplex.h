@@ -125,6 +125,9 @@ class DualSimplex : public SimplexBase {
   std::vector<double> cost_;           // working costs (perturbed, shifted)
   std::vector<double> before_perturb_;  // costs before the last perturbation (scratch)
   HVector rho_, row_, col_, tau_, flip_;
+  // Entries of the pivot row left out as fixed nonbasic slacks
+  // (pivot_row_fixed_slacks), counted in the work as if listed.
+  int32_t row_hidden_ = 0;
   std::vector<int32_t> rejected_;       // rows left out of the row choice
   std::vector<int8_t> rejected_mark_;
   mutable int32_t compared_ = 0;  // rows compared by the last row choice

@@ -39,4 +39,15 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
   work_add(ops);
 }
 
+int32_t pivot_row_fixed_slacks(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status) {
+  // A branch-free pass over the slacks; its own cost is not counted (the
+  // count it returns stands for the entries of the full row).
+  const int32_t n = lp.n;
+  const double *r = rho.array.data(), *lo = lp.lower.data() + n, *up = lp.upper.data() + n;
+  const int8_t *st = status.data() + n;
+  int32_t count = 0;
+  for (int32_t i = 0; i < lp.m; ++i) count += (r[i] != 0.0) & (st[i] != kBasic) & (lo[i] == up[i]);
+  return count;
+}
+
 }  // namespace tvl::lp

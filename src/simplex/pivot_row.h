@@ -23,17 +23,17 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
 
 // The column-wise product's kernel: one dot product with rho for each
 // structural column that `next` yields (it returns -1 at the end), then
-// the nonbasic slacks.  A nonzero entry is listed in `row` and handed to
-// sink(j, alpha_j) at once, in the order of the row's index list.  The
-// callers below add its work.
-template <class Next, class Sink>
-void pivot_row_products(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
-                        std::vector<int8_t> &mark, Next &&next, Sink &&sink) {
-  const int32_t n = lp.n, m = lp.m;
+// the slacks of the rows that `next_row` yields (ascending, nonbasic
+// slacks only; -1 at the end).  A nonzero entry is listed in `row` and
+// handed to sink(j, alpha_j) at once, in the order of the row's index
+// list.  The callers below add its work.
+template <class Next, class NextRow, class Sink>
+void pivot_row_products(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark,
+                        Next &&next, NextRow &&next_row, Sink &&sink) {
+  const int32_t n = lp.n;
   const double *r = rho.array.data();
   const int32_t *start = lp.a.start.data(), *index = lp.a.index.data();
   const double *value = lp.a.value.data();
-  const int8_t *st = status.data();
   int32_t *out = row.index.data();
   double *alpha = row.array.data();
   int8_t *mk = mark.data();
@@ -52,8 +52,8 @@ void pivot_row_products(const SimplexLp &lp, const HVector &rho, const std::vect
     count += nonzero;
   }
   for (int32_t k = first; k < count; ++k) sink(out[k], alpha[out[k]]);
-  for (int32_t i = 0; i < m; ++i) {
-    if (r[i] == 0.0 || st[n + i] == kBasic) continue;
+  for (int32_t i = next_row(); i >= 0; i = next_row()) {
+    if (r[i] == 0.0) continue;
     mk[n + i] = 1;
     out[count++] = n + i;
     alpha[n + i] = r[i];
@@ -67,33 +67,49 @@ template <class Sink>
 void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status, HVector &row,
                        std::vector<int8_t> &mark, Sink &&sink) {
   const int32_t n = lp.n;
+  const int32_t m = lp.m;
   const int8_t *st = status.data();
-  int32_t j = 0;
-  pivot_row_products(lp, rho, status, row, mark, [&]() {
+  int32_t j = 0, i = 0;
+  auto next = [&]() {
     while (j < n && st[j] == kBasic) ++j;
     return j < n ? j++ : -1;
-  }, sink);
+  };
+  auto next_row = [&]() {
+    while (i < m && st[n + i] == kBasic) ++i;
+    return i < m ? i++ : -1;
+  };
+  pivot_row_products(lp, rho, row, mark, next, next_row, sink);
   work_add(static_cast<uint64_t>(lp.a.start[n]) + static_cast<uint64_t>(n) + static_cast<uint64_t>(lp.m));
 }
 
-// Column-wise product over the structural columns listed in `columns`
-// (ascending: the nonbasic columns whose bounds differ, kept by
-// SimplexBase::movable_columns), then the nonbasic slacks.  Fixed columns
-// never enter the basis, and in the node LPs of a search, where branching
-// and reduced-cost fixing fix most columns, they are most of the matrix;
-// their reduced costs are then not updated by the pivot, and the caller
+// Column-wise product over the structural columns listed in `columns`,
+// then the slacks of the rows listed in `rows` (both ascending: the
+// nonbasic variables whose bounds differ, kept by
+// SimplexBase::movable_columns and movable_rows).  Fixed variables never
+// enter the basis: in the node LPs of a search, where branching and
+// reduced-cost fixing fix most columns, they are most of the matrix, and
+// the slacks of equality rows are all fixed (every row of dfl001's 6,071).
+// Their reduced costs are then not updated by the pivot, and the caller
 // recomputes them before it reads them.  `work` is the count the caller
 // adds to the work counter for it.
 template <class Sink>
-void pivot_row_listed(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status,
-                      const std::vector<int32_t> &columns, uint64_t work, HVector &row, std::vector<int8_t> &mark,
+void pivot_row_listed(const SimplexLp &lp, const HVector &rho, const std::vector<int32_t> &columns,
+                      const std::vector<int32_t> &rows, uint64_t work, HVector &row, std::vector<int8_t> &mark,
                       Sink &&sink) {
-  const int32_t *list = columns.data();
-  const size_t size = columns.size();
-  size_t k = 0;
-  pivot_row_products(lp, rho, status, row, mark, [&]() { return k < size ? list[k++] : -1; }, sink);
+  const int32_t *list = columns.data(), *rlist = rows.data();
+  const size_t size = columns.size(), rsize = rows.size();
+  size_t k = 0, l = 0;
+  pivot_row_products(lp, rho, row, mark, [&]() { return k < size ? list[k++] : -1; },
+                     [&]() { return l < rsize ? rlist[l++] : -1; }, sink);
   work_add(work);
 }
+
+// How many entries pivot_row_listed leaves out that pivot_row_colwise
+// would list among the slacks: the fixed nonbasic slacks whose rho_i is
+// nonzero.  The dual counts its work as if they were listed, so that work
+// limits and the work-paced decisions built on them (the automatic pricing
+// rule, the search's heuristics) do not depend on the form of the row.
+int32_t pivot_row_fixed_slacks(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status);
 
 inline void pivot_row_colwise(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status,
                               HVector &row, std::vector<int8_t> &mark) {

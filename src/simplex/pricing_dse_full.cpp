@@ -30,6 +30,7 @@ class FullSteepestEdgePricing final : public DualPricing {
   using DualPricing::DualPricing;
   DualPricingRule rule() const override { return DualPricingRule::FullSteepestEdge; }
   bool needs_tau() const override { return true; }
+  bool needs_whole_row() const override { return true; }
 
   double tau_rhs(const DualBasisView &v, const HVector &, const HVector &row, HVector &tau) const override {
     const SimplexLp &lp = *v.lp;

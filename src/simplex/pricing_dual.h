@@ -45,6 +45,9 @@ class DualPricing {
   virtual DualPricingRule rule() const = 0;
   // Whether the update needs one extra FTRAN (of tau_rhs).
   virtual bool needs_tau() const { return false; }
+  // Whether tau_rhs needs every nonbasic entry of the pivot row, those of
+  // fixed variables included (which the dual otherwise leaves out).
+  virtual bool needs_whole_row() const { return false; }
   // Right-hand side of that FTRAN for the leaving row with rho = B^-T e_r
   // and pivot row `row` (alpha_r over the n+m variables), written into the
   // empty `tau`; returns the exact weight of the leaving row.

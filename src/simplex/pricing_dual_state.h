@@ -49,6 +49,7 @@ class DualPricingState {
   // Whether weights are kept (updated) in this iteration.
   bool weights_on() const { return weights_on_; }
   bool needs_tau() const { return weights_on_ && rule_->needs_tau(); }
+  bool needs_whole_row() const { return weights_on_ && rule_->needs_whole_row(); }
   double tau_rhs(const DualBasisView &v, const HVector &rho, const HVector &row, HVector &tau) const {
     return rule_->tau_rhs(v, rho, row, tau);
   }

@@ -54,27 +54,32 @@ void SimplexBase::rebuild_positions() {
   movable_ok_ = false;
 }
 
-void SimplexBase::collect_movable(std::vector<int32_t> &list, int64_t &fixed_entries) const {
+void SimplexBase::collect_movable(std::vector<int32_t> &list, std::vector<int32_t> &rows,
+                                  int64_t &fixed_entries) const {
+  const int32_t n = lp_.n;
   list.clear();
+  rows.clear();
   fixed_entries = 0;
-  for (int32_t j = 0; j < lp_.n; ++j) {
+  for (int32_t j = 0; j < n; ++j) {
     if (status_[j] == kBasic) continue;
     if (lp_.lower[j] != lp_.upper[j]) list.push_back(j);
     else fixed_entries += lp_.a.start[j + 1] - lp_.a.start[j];
   }
+  for (int32_t i = 0; i < lp_.m; ++i)
+    if (status_[n + i] != kBasic && lp_.lower[n + i] != lp_.upper[n + i]) rows.push_back(i);
 }
 
 const std::vector<int32_t> &SimplexBase::movable_columns() {
   if (!movable_ok_) {
-    collect_movable(movable_, fixed_nb_entries_);
+    collect_movable(movable_, movable_rows_, fixed_nb_entries_);
     movable_ok_ = true;
   }
 #ifndef NDEBUG
-  // Debug builds check the kept list against a fresh one at every use.
-  std::vector<int32_t> fresh;
+  // Debug builds check the kept lists against fresh ones at every use.
+  std::vector<int32_t> fresh, fresh_rows;
   int64_t fixed_entries = 0;
-  collect_movable(fresh, fixed_entries);
-  assert(fresh == movable_ && fixed_entries == fixed_nb_entries_);
+  collect_movable(fresh, fresh_rows, fixed_entries);
+  assert(fresh == movable_ && fresh_rows == movable_rows_ && fixed_entries == fixed_nb_entries_);
 #endif
   return movable_;
 }
@@ -90,10 +95,16 @@ void SimplexBase::update_movable(int32_t q, int32_t p) {
     const auto it = std::lower_bound(movable_.begin(), movable_.end(), q);
     if (it != movable_.end() && *it == q) movable_.erase(it);
     else fixed_nb_entries_ -= entries(q);
+  } else {
+    const auto it = std::lower_bound(movable_rows_.begin(), movable_rows_.end(), q - n);
+    if (it != movable_rows_.end() && *it == q - n) movable_rows_.erase(it);
   }
-  if (p < n) {
-    if (lp_.lower[p] != lp_.upper[p]) movable_.insert(std::lower_bound(movable_.begin(), movable_.end(), p), p);
-    else fixed_nb_entries_ += entries(p);
+  if (lp_.lower[p] == lp_.upper[p]) {
+    if (p < n) fixed_nb_entries_ += entries(p);
+  } else if (p < n) {
+    movable_.insert(std::lower_bound(movable_.begin(), movable_.end(), p), p);
+  } else {
+    movable_rows_.insert(std::lower_bound(movable_rows_.begin(), movable_rows_.end(), p - n), p - n);
   }
 }
 

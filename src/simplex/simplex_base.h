@@ -157,6 +157,10 @@ class SimplexBase : public SimplexProbe {
   // kept up to date by swap_into_basis; a method that never asks for it
   // pays nothing.
   const std::vector<int32_t> &movable_columns();
+  // The rows whose slack is nonbasic and not fixed (every row but the
+  // equality rows and those with a basic slack), ascending; valid after
+  // movable_columns and kept with it.
+  const std::vector<int32_t> &movable_rows() const { return movable_rows_; }
   // The matrix entries of the fixed nonbasic structural columns (those
   // missing from movable_columns); valid after movable_columns.
   int64_t fixed_nonbasic_entries() const { return fixed_nb_entries_; }
@@ -202,12 +206,12 @@ class SimplexBase : public SimplexProbe {
   int32_t last_enter_ = -1, last_leave_ = -1;  // the last pivot, for the iteration log
 
  private:
-  void collect_movable(std::vector<int32_t> &list, int64_t &fixed_entries) const;
+  void collect_movable(std::vector<int32_t> &list, std::vector<int32_t> &rows, int64_t &fixed_entries) const;
   void update_movable(int32_t q, int32_t p);
   // x_B += B^-1 r with r = -(A x + s), the residual of the rows.
   void solve_basic_correction(HVector &work);
   bool nonbasic_by_cost_;
-  std::vector<int32_t> movable_;
+  std::vector<int32_t> movable_, movable_rows_;
   int64_t fixed_nb_entries_ = 0;
   bool movable_ok_ = false;
 };

@@ -1,7 +1,8 @@
 // The three ways of forming the pivot row rho' [A I] (column-wise over
 // every nonbasic column, column-wise over a list of columns, row-wise over
 // rho's rows) against dot products computed here, on random sparse
-// matrices with basic and fixed columns, dense and sparse rho, and rows
+// matrices with basic and fixed columns, equality rows (fixed slacks),
+// dense and sparse rho, and rows
 // reused without clearing in between beyond pivot_row_clear.
 #include <gtest/gtest.h>
 
@@ -39,6 +40,7 @@ SimplexLp random_lp(std::mt19937 &rng, int32_t m, int32_t n) {
   for (int32_t j = 0; j < n; j += 5) model.colup[static_cast<size_t>(j)] = 0.0;  // fixed columns
   model.rowlo.assign(static_cast<size_t>(m), -1.0);
   model.rowup.assign(static_cast<size_t>(m), 1.0);
+  for (int32_t i = 0; i < m; i += 3) model.rowlo[static_cast<size_t>(i)] = model.rowup[static_cast<size_t>(i)] = 0.0;
   SimplexLp lp;
   lp.load(model);
   return lp;
@@ -73,9 +75,12 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
       rho.array[static_cast<size_t>(i)] = unit(rng) - 0.5;
       rho.index[rho.count++] = i;
     }
-    std::vector<int32_t> movable;
-    for (int32_t j = 0; j < lp.n; ++j)
-      if (status[static_cast<size_t>(j)] != kBasic && lp.lower[j] != lp.upper[j]) movable.push_back(j);
+    std::vector<int32_t> movable, movable_rows;
+    for (int32_t j = 0; j < lp.num_vars(); ++j) {
+      if (status[static_cast<size_t>(j)] == kBasic || lp.lower[j] == lp.upper[j]) continue;
+      if (j < lp.n) movable.push_back(j);
+      else movable_rows.push_back(j - lp.n);
+    }
 
     for (int form = 0; form < 3; ++form) {
       pivot_row_clear(row, mark);
@@ -86,7 +91,7 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
       std::vector<std::pair<int32_t, double>> sunk;
       auto sink = [&](int32_t j, double a) { sunk.emplace_back(j, a); };
       if (form == 0) pivot_row_colwise(lp, rho, status, row, mark, sink);
-      else if (form == 1) pivot_row_listed(lp, rho, status, movable, 0, row, mark, sink);
+      else if (form == 1) pivot_row_listed(lp, rho, movable, movable_rows, 0, row, mark, sink);
       else pivot_row_rowwise(lp, rho, row, mark);
 
       std::vector<char> listed(static_cast<size_t>(lp.num_vars()), 0);
@@ -110,10 +115,10 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
       for (int32_t v = 0; v < lp.num_vars(); ++v) {
         const double want = expected_alpha(lp, rho, v);
         const bool basic = status[static_cast<size_t>(v)] == kBasic;
-        const bool fixed = v < lp.n && lp.lower[v] == lp.upper[v];
+        const bool fixed = lp.lower[v] == lp.upper[v];
         // Which entries a form must hold: column-wise every nonbasic one
-        // (the listed form leaves out fixed columns), row-wise every one.
-        const bool wanted = form == 2 || v >= lp.n ? !(form < 2 && basic) : !basic && !(form == 1 && fixed);
+        // (the listed form leaves out fixed variables), row-wise every one.
+        const bool wanted = form == 2 || (!basic && !(form == 1 && fixed));
         if (!wanted) {
           if (form < 2) {
             EXPECT_FALSE(listed[static_cast<size_t>(v)]) << form << " " << v;
