@@ -1,6 +1,7 @@
 #include "simplex/dual_simplex.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 
@@ -218,15 +219,25 @@ int32_t DualSimplex::choose_row(const int8_t *skip) const {
   int32_t r = -1;
   int32_t compared = 0;
   const double tol = phase_ == 1 ? phase1_tol_ : primal_tol_;
+  const int32_t *head = head_.data();
+  const double *x = x_.data(), *lo = lower_.data(), *up = upper_.data();
+  // Without branches on feasibility: whether a basic variable is out of
+  // its bounds is as good as random while the dual is far from the
+  // optimum, and the mispredictions cost more than the few operations of
+  // a feasible row (fit2p: choose_row 15% of the run before).  A feasible
+  // or skipped row scores 0, which never beats best * w[k] >= 0.
+  // The tests become bit masks, so that the compiler keeps them out of
+  // branches.
+  auto mask = [](bool b) { return uint64_t{0} - static_cast<uint64_t>(b); };
   for (int32_t k = 0; k < lp_.m; ++k) {
-    const int32_t j = head_[k];
-    const double v = x_[j];
-    double infeas;
-    if (v < lower_[j] - tol) infeas = lower_[j] - v;
-    else if (v > upper_[j] + tol) infeas = v - upper_[j];
-    else continue;
-    if (skip && skip[k]) continue;
-    ++compared;
+    const int32_t j = head[k];
+    const double v = x[j], l = lo[j], u = up[j];
+    const uint64_t below = mask(v < l - tol), above = mask(v > u + tol) & ~below;
+    const uint64_t candidate = (below | above) & (skip ? mask(!skip[k]) : ~uint64_t{0});
+    compared += static_cast<int32_t>(candidate & 1);
+    const double infeas =
+        std::bit_cast<double>(((std::bit_cast<uint64_t>(l - v) & below) | (std::bit_cast<uint64_t>(v - u) & above)) &
+                              candidate);
     const double score = infeas * infeas;
     if (score > best * w[k]) {
       best = score / w[k];
