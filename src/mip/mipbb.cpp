@@ -654,7 +654,7 @@ int Search::run() {
   auto root = std::make_unique<Node>();
   root->id = 0;
   current_ = process(std::move(root));
-  if (s_.threads <= 1 && !s_.sub_mip) {
+  if (!s_.sub_mip) {
     // After the root, which found the implications of probing.
     CutLoopSettings cs = cut_loop_settings(env_);
     cs.implications = implications_;
@@ -662,7 +662,6 @@ int Search::run() {
     if (!tree_cuts_->enabled()) tree_cuts_.reset();
   }
   queue_->set_root_iinf(root_iinf_);
-  if (s_.threads > 1 && !s_.sub_mip && !stop_ && (current_ || !queue_->empty())) start_team();
   return search_loop();
 }
 
@@ -710,10 +709,24 @@ int Search::pass_status() {
   return status;
 }
 
+// Whether a search of several threads starts its team now: once the tree
+// cuts are done (or were never due), at the latest after kTreeCutNodes
+// nodes, which ends them.
+bool Search::team_due() {
+  if (s_.threads <= 1 || s_.sub_mip || team_ || stop_ || (!current_ && queue_->empty())) return false;
+  if (tree_cuts_ && !tree_cuts_->finished(node_lp_iterations_) && record_.nodes < kTreeCutNodes) return false;
+  tree_cuts_.reset();
+  return true;
+}
+
 int Search::search_loop() {
   if (team_) return parallel_loop();
   int status = 0;
   while ((status = pass_status()) == 0) {
+    if (team_due()) {
+      if (start_team()) return parallel_loop();
+      s_.threads = 1;  // no child environment: the search stays on one thread
+    }
     if (!current_ && !(current_ = queue_->pop())) {
       status = node_file_failure();
       break;

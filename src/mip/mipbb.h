@@ -36,7 +36,11 @@
 // callback, when one is installed (mip/info_callback.h).
 //
 // With TVL_PARAM_THREADS at 2 or more the tree below the root is searched
-// by that many workers in lockstep rounds (mip/search_team.h): each round
+// by that many workers in lockstep rounds (mip/search_team.h), once the
+// cuts of the tree (mip/cuts/tree_cuts.h) are done: their rows must be the
+// same in every worker's copy of the node LP, so the search goes on with
+// one thread while they are separated, at most kTreeCutNodes nodes (on
+// rout its 72 cuts take the first few dozen nodes).  Each round
 // deals every worker eight nodes (its own dive child and the best nodes of
 // the shared queue, in turns) and all work at once, each on its own copy
 // of the node LP and of the state it reads (incumbent, pseudo costs); a
@@ -70,6 +74,10 @@
 
 namespace tvl::mip {
 
+// Nodes a search of several threads may take with one thread while the
+// cuts of the tree are separated (mip/cuts/tree_cuts.h).
+inline constexpr int64_t kTreeCutNodes = 1000;
+
 struct SearchSettings {
   TerminationSettings term;
   BranchSettings branch;
@@ -84,8 +92,9 @@ struct SearchSettings {
   std::string workdir = ".";   // directory of a node file on disk
   HeurSettings heur;
   bool sub_mip = false;  // a search inside a heuristic: no information callback
-  // Search workers: TVL_PARAM_THREADS when 2 or more (at most 16), else 1.
-  // The automatic setting 0 searches with one thread.
+  // Search workers: TVL_PARAM_THREADS when 1 or more (at most 16); the
+  // automatic setting 0 takes the machine's cores, or one thread while an
+  // informational callback is installed (search_threads).
   int threads = 1;
   int probe = 0;               // TVL_PARAM_PROBE: -1 off, 0 automatic, 1 to 3 more work
   double probetime = 1e75;     // TVL_PARAM_PROBETIME: seconds of root probing at most
@@ -185,6 +194,7 @@ class Search {
   int end_search(int status);
   // Parallel search (mip/search_team.cpp).
   bool start_team();
+  bool team_due();
   int parallel_loop();
   // Hands out this round's nodes; false when the node file failed.
   bool assign_nodes(std::vector<int> &active);
@@ -232,7 +242,7 @@ class Search {
   std::unique_ptr<NodePropagator> propagator_;
   std::unique_ptr<NodeQueue> queue_;
   std::unique_ptr<HeuristicSequence> heur_;
-  std::unique_ptr<TreeCuts> tree_cuts_;  // separation at tree nodes (one thread)
+  std::unique_ptr<TreeCuts> tree_cuts_;  // separation at tree nodes (before the team starts)
   std::unique_ptr<Node> current_;  // the node to process next, outside the queue
   int64_t next_id_ = 1;
   int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;

@@ -4,7 +4,8 @@
 // runs at the same node, a termination request from another thread and a
 // time limit, an
 // informational callback that sees a consistent search and stops it, and
-// a solution pool filled through the merges.
+// a solution pool filled through the merges, and cuts of the tree
+// separated before the team starts.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -33,6 +34,7 @@ struct Limits {
   double seconds = -1.0;    // TVL_PARAM_TILIM when set (else 120)
   TVLcallbackfunc info = nullptr;
   void *info_handle = nullptr;
+  int mircuts = 0;          // TVL_PARAM_MIRCUTS
 };
 
 // TVL_PARAM_THREADS goes up to the machine's cores.
@@ -50,6 +52,7 @@ Outcome solve(const std::string &name, int threads, const Limits &limits = {}) {
   TVLsetintparam(s.env, TVL_PARAM_THREADS, threads);
   TVLsetdblparam(s.env, TVL_PARAM_TILIM, limits.seconds > 0.0 ? limits.seconds : 120.0);
   if (limits.nodelim >= 0) TVLsetintparam(s.env, TVL_PARAM_NODELIM, limits.nodelim);
+  TVLsetintparam(s.env, TVL_PARAM_MIRCUTS, limits.mircuts);
   if (limits.ticks >= 0.0) TVLsetdblparam(s.env, 1127, limits.ticks);
   if (limits.info) TVLsetinfocallbackfunc(s.env, limits.info, limits.info_handle);
   volatile int terminate = 0;
@@ -107,6 +110,29 @@ TEST(MipParallel, SearchesWithSeveralThreadsReachTheOptimaAndRepeatTheirNodeLogs
     EXPECT_NE(a.log.find("Parallel mode: deterministic, using up to 2 threads.\n"), std::string::npos);
     expect_repeated(a, b);
   }
+}
+
+// The number in the cut summary line that starts with `label`.
+int cuts_applied(const std::string &log, const std::string &label) {
+  const size_t at = log.find(label + " cuts applied:");
+  return at == std::string::npos ? 0 : std::stoi(log.substr(log.find(':', at) + 1));
+}
+
+// Cuts of the tree are separated by a search with two threads too, before
+// its team starts (every copy of the node LP must hold the same rows), and
+// the runs still repeat.  On lseu, MIR cuts at level 2 are separated in
+// the tree; the root alone (node limit 1) applies fewer.
+TEST(MipParallel, TreeCutsComeBeforeTheTeamAndRunsRepeat) {
+  if (!two_threads_available()) GTEST_SKIP() << "one core";
+  Limits tree;
+  tree.mircuts = 2;
+  Limits root = tree;
+  root.nodelim = 1;
+  const Outcome a = solve("lseu", 2, tree), b = solve("lseu", 2, tree), r = solve("lseu", 2, root);
+  expect_optimal("lseu", a);
+  expect_repeated(a, b);
+  EXPECT_GT(cuts_applied(a.log, "Mixed integer rounding"), cuts_applied(r.log, "Mixed integer rounding"));
+  EXPECT_GT(cuts_applied(r.log, "Mixed integer rounding"), 0);
 }
 
 TEST(MipParallel, NodeAndDeterministicLimitsStopRepeatedRunsAtTheSameNode) {

@@ -36,9 +36,13 @@ TreeCuts::TreeCuts(const MipModel &model, const CutLoopSettings &settings, int64
 
 TreeCuts::~TreeCuts() = default;
 
+bool TreeCuts::finished(int64_t node_lp_iterations) const {
+  return separators_.empty() || rows_left_ <= 0 || idle_rounds_ >= kIdleRounds ||
+         iterations_ > node_lp_iterations / kIterationShare + kIterationAllowance;
+}
+
 bool TreeCuts::due(int32_t depth, int64_t node_lp_iterations) const {
-  if (separators_.empty() || rows_left_ <= 0 || idle_rounds_ >= kIdleRounds || depth <= 0) return false;
-  if (iterations_ > node_lp_iterations / kIterationShare + kIterationAllowance) return false;
+  if (depth <= 0 || finished(node_lp_iterations)) return false;
   return depth <= kEveryNodeDepth || depth % kDepthStep == 0;
 }
 

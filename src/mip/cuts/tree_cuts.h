@@ -54,6 +54,11 @@ class TreeCuts {
   // True when a node at `depth` is due for a round, given the node LPs'
   // simplex iterations so far.
   bool due(int32_t depth, int64_t node_lp_iterations) const;
+  // True when no node will be due any more: the row allowance is used up,
+  // ten rounds in a row found nothing, or the re-solves have used their
+  // share of the node LPs' iterations (which a longer search would renew:
+  // a search that stops separating here takes it as the end).
+  bool finished(int64_t node_lp_iterations) const;
   // One round at the node whose optimal LP solution is `r`: returns the
   // number of cuts added; when some were, `r` is the re-solved node LP's
   // result (which may be infeasible or stopped by a limit).  `cutoff` is
