@@ -39,8 +39,8 @@
 // by that many workers in lockstep rounds (mip/search_team.h), once the
 // cuts of the tree (mip/cuts/tree_cuts.h) are done: their rows must be the
 // same in every worker's copy of the node LP, so the search goes on with
-// one thread while they are separated, at most kTreeCutNodes nodes (on
-// rout its 72 cuts take the first few dozen nodes).  Each round
+// one thread while they are separated, at most kTreeCutNodes nodes (rout's
+// are done after 10 nodes, mod011's after 63).  Each round
 // deals every worker eight nodes (its own dive child and the best nodes of
 // the shared queue, in turns) and all work at once, each on its own copy
 // of the node LP and of the state it reads (incumbent, pseudo costs); a

@@ -221,13 +221,12 @@ int32_t DualSimplex::choose_row(const int8_t *skip) const {
   const double tol = phase_ == 1 ? phase1_tol_ : primal_tol_;
   const int32_t *head = head_.data();
   const double *x = x_.data(), *lo = lower_.data(), *up = upper_.data();
-  // Without branches on feasibility: whether a basic variable is out of
-  // its bounds is as good as random while the dual is far from the
-  // optimum, and the mispredictions cost more than the few operations of
-  // a feasible row (fit2p: choose_row 15% of the run before).  A feasible
-  // or skipped row scores 0, which never beats best * w[k] >= 0.
-  // The tests become bit masks, so that the compiler keeps them out of
-  // branches.
+  // The feasibility tests become bit masks, so that the compiler keeps
+  // them out of branches: whether a basic variable is out of its bounds is
+  // as good as random while the dual is far from the optimum, and the
+  // mispredictions cost more than the few operations of a feasible row
+  // (fit2p: choose_row 15% of the run before).  A feasible or skipped row
+  // scores 0, which never beats best * w[k] >= 0.
   auto mask = [](bool b) { return uint64_t{0} - static_cast<uint64_t>(b); };
   for (int32_t k = 0; k < lp_.m; ++k) {
     const int32_t j = head[k];
