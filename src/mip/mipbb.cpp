@@ -711,12 +711,10 @@ int Search::pass_status() {
 
 // Whether a search of several threads starts its team now: once the tree
 // cuts are done (or were never due), at the latest after kTreeCutNodes
-// nodes, which ends them.
-bool Search::team_due() {
+// nodes.
+bool Search::team_due() const {
   if (s_.threads <= 1 || s_.sub_mip || team_ || stop_ || (!current_ && queue_->empty())) return false;
-  if (tree_cuts_ && !tree_cuts_->finished(node_lp_iterations_) && record_.nodes < kTreeCutNodes) return false;
-  tree_cuts_.reset();
-  return true;
+  return !tree_cuts_ || tree_cuts_->finished(node_lp_iterations_) || record_.nodes >= kTreeCutNodes;
 }
 
 int Search::search_loop() {
@@ -724,6 +722,7 @@ int Search::search_loop() {
   int status = 0;
   while ((status = pass_status()) == 0) {
     if (team_due()) {
+      tree_cuts_.reset();  // the team's copies of the node LP keep the rows they have now
       if (start_team()) return parallel_loop();
       s_.threads = 1;  // no child environment: the search stays on one thread
     }

@@ -194,7 +194,7 @@ class Search {
   int end_search(int status);
   // Parallel search (mip/search_team.cpp).
   bool start_team();
-  bool team_due();
+  bool team_due() const;
   int parallel_loop();
   // Hands out this round's nodes; false when the node file failed.
   bool assign_nodes(std::vector<int> &active);

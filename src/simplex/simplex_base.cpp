@@ -8,6 +8,22 @@
 
 namespace tvl::lp {
 
+namespace {
+
+// Removes v from the ascending list; false when it was not there.
+bool erase_sorted(std::vector<int32_t> &list, int32_t v) {
+  const auto it = std::lower_bound(list.begin(), list.end(), v);
+  if (it == list.end() || *it != v) return false;
+  list.erase(it);
+  return true;
+}
+
+void insert_sorted(std::vector<int32_t> &list, int32_t v) {
+  list.insert(std::lower_bound(list.begin(), list.end(), v), v);
+}
+
+}  // namespace
+
 SimplexBase::SimplexBase(SimplexLp lp, const SimplexControl &ctl, bool nonbasic_by_cost)
     : lp_(std::move(lp)), ctl_(ctl), repair_(ctl.singlim, ctl.precision_policy), nonbasic_by_cost_(nonbasic_by_cost) {
   const int32_t m = lp_.m, n = lp_.n;
@@ -84,27 +100,19 @@ const std::vector<int32_t> &SimplexBase::movable_columns() {
   return movable_;
 }
 
-// q entered the basis and p left it.  The list stays sorted (an insertion
+// q entered the basis and p left it.  The lists stay sorted (an insertion
 // moves the entries behind it: a few microseconds at most on the widest
-// models), so that the pivot rows list their entries in column order and
-// the iterations do not depend on the list's history.
+// models), so that the pivot rows list their entries in variable order and
+// the iterations do not depend on the lists' history.
 void SimplexBase::update_movable(int32_t q, int32_t p) {
   const int32_t n = lp_.n;
   auto entries = [&](int32_t j) { return lp_.a.start[j + 1] - lp_.a.start[j]; };
-  if (q < n) {
-    const auto it = std::lower_bound(movable_.begin(), movable_.end(), q);
-    if (it != movable_.end() && *it == q) movable_.erase(it);
-    else fixed_nb_entries_ -= entries(q);
-  } else {
-    const auto it = std::lower_bound(movable_rows_.begin(), movable_rows_.end(), q - n);
-    if (it != movable_rows_.end() && *it == q - n) movable_rows_.erase(it);
-  }
+  if (q >= n) erase_sorted(movable_rows_, q - n);
+  else if (!erase_sorted(movable_, q)) fixed_nb_entries_ -= entries(q);
   if (lp_.lower[p] == lp_.upper[p]) {
     if (p < n) fixed_nb_entries_ += entries(p);
-  } else if (p < n) {
-    movable_.insert(std::lower_bound(movable_.begin(), movable_.end(), p), p);
   } else {
-    movable_rows_.insert(std::lower_bound(movable_rows_.begin(), movable_rows_.end(), p - n), p - n);
+    insert_sorted(p < n ? movable_ : movable_rows_, p < n ? p : p - n);
   }
 }
 
