@@ -2,7 +2,8 @@
 // instances, with time and an independent irreducibility check.
 //
 //   conflictcheck [--nocheck] [--display N] [--miplib] [--check-limit S]
-//                 [--variant KIND] [--write DIR] [--time-limit S] [NAME...]
+//                 [--check-size N] [--variant KIND] [--write DIR]
+//                 [--time-limit S] [NAME...]
 //
 // For every instance of the collection's manifest (or the named ones) and
 // every variant of tests/support/conflict_variants.h (objective cut, a
@@ -12,7 +13,8 @@
 //   name variant status rows cols seconds tests verdict
 // where verdict is "irreducible" (the set is infeasible and dropping any
 // member makes it feasible, each by a fresh LP/MIP solve), "FAILED: ..."
-// or "unchecked" (with --nocheck, or sets of more than 300 members).
+// or "unchecked" (with --nocheck, or sets of more than --check-size
+// members, 300 unless given).
 // --variant runs only that variant (objcut, row or bound);
 // --check-limit gives each independent solve a time limit (default none;
 // a solve stopped by it counts as a failed check); --write writes each
@@ -51,6 +53,7 @@ int main(int argc, char **argv) {
   bool check = true;
   int display = 0;
   double check_limit = 1e75, time_limit = 60.0;
+  int check_size = 300;
   std::string collection = "netlib", write_dir, only;
   std::vector<std::string> names;
   for (int k = 1; k < argc; ++k) {
@@ -59,6 +62,7 @@ int main(int argc, char **argv) {
     else if (std::strcmp(argv[k], "--miplib") == 0) collection = "miplib";
     else if (std::strcmp(argv[k], "--check-limit") == 0 && k + 1 < argc) check_limit = std::atof(argv[++k]);
     else if (std::strcmp(argv[k], "--time-limit") == 0 && k + 1 < argc) time_limit = std::atof(argv[++k]);
+    else if (std::strcmp(argv[k], "--check-size") == 0 && k + 1 < argc) check_size = std::atoi(argv[++k]);
     else if (std::strcmp(argv[k], "--write") == 0 && k + 1 < argc) write_dir = argv[++k];
     else if (std::strcmp(argv[k], "--variant") == 0 && k + 1 < argc) only = argv[++k];
     else names.push_back(argv[k]);
@@ -98,7 +102,7 @@ int main(int argc, char **argv) {
         verdict = "FAILED: status " + std::to_string(rc);
       } else if (c.status != TVL_STAT_CONFLICT_MINIMAL) {
         verdict = "FAILED: not minimal";
-      } else if (check && nr + nc <= 300) {
+      } else if (check && nr + nc <= check_size) {
         TVLsetdblparam(env, TVL_PARAM_TILIM, check_limit);
         const std::string why = tvltest::check_conflict(env, lp, c, bounds);
         verdict = why.empty() ? "irreducible" : "FAILED: " + why;

@@ -9,6 +9,7 @@
 #include "mip/heuristics/box_search.h"
 #include "mip/mipbb.h"
 #include "mip/presolve/mip_presolve.h"
+#include "simplex/primopt.h"
 
 namespace tvl::conflict {
 
@@ -60,19 +61,57 @@ constexpr int64_t kRetryTestNodes = 10 * kSingleTestNodes;
 // follows.
 constexpr int64_t kBoxNodes = 2000;
 
+// Factor updates a test may end with and still settle its values without
+// refactorizing.
+constexpr int kTestUpdatesKept = 50;
+
 }  // namespace
 
 LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_int(env, TVL_PARAM_ITLIM)) {
   lp::SimplexControl ctl = lp::simplex_control(env);
   ctl.display = 0;
   ctl.itlim = kNoLimit;
+  // Each test is a short warm re-solve that needs only its verdict: the
+  // values are settled with the updated factor (as a search's node LPs
+  // settle theirs) and not refined on a fresh factorization of the
+  // unscaled basis, which had cost several times the test's iterations.
+  ctl.updates_kept_at_end = kTestUpdatesKept;
+  ctl.refine_values = false;
   ctl.objllim = -kNoValue;
   ctl.objulim = kNoValue;
   ctl.limit_check = [this](int64_t iteration, const lp::SimplexProbe &) {
     if (iterations_ + iteration >= itlim_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env_));
   };
+  ctl_ = ctl;
   opt_ = std::make_unique<lp::DualOptimizer>(w.lp, ctl);
+}
+
+// The kept dual solver's run, and when it ends in numerical trouble (its
+// repairs of near-singular bases ran out: cycle with an objective cut
+// does that from the first test), a primal run from a slack basis on the
+// same bounds, whose final basis the dual solver then starts from.  The
+// primal's infeasible verdict carries no certificate: the dual is run once
+// more from its basis for one, and without it the filter reduces by tests
+// alone.
+lp::LpResult LpTester::run_solvers() {
+  lp::LpResult r = opt_->solve();
+  if (r.status != lp::LpStatus::NumericalTrouble && r.status != lp::LpStatus::Unknown) return r;
+  lp::SimplexControl ctl = ctl_;
+  const int64_t done = iterations_ + r.iterations;
+  ctl.limit_check = [this, done](int64_t iteration, const lp::SimplexProbe &) {
+    if (done + iteration >= itlim_) return lp::LpStatus::IterLimit;
+    return lp::stop_status(limit_check(env_));
+  };
+  lp::LpResult p = lp::primal_simplex(opt_->model(), ctl, nullptr);
+  p.iterations += r.iterations;
+  if (p.basis.empty() || !opt_->set_basis(p.basis) || p.status != lp::LpStatus::Infeasible) return p;
+  // The dual from the primal's final basis usually confirms the verdict
+  // in a few iterations, and leaves the certificate the filter reduces by.
+  lp::LpResult d = opt_->solve();
+  if (d.status != lp::LpStatus::Infeasible) return p;
+  d.iterations += p.iterations;
+  return d;
 }
 
 void LpTester::set_bounds(int32_t var, double lo, double up) { opt_->set_col_bounds(var, lo, up); }
@@ -80,14 +119,17 @@ void LpTester::set_bounds(int32_t var, double lo, double up) { opt_->set_col_bou
 Verdict LpTester::solve(Scope) {
   ++tests_;
   ray_.clear();
+  point_.clear();
   if (iterations_ >= itlim_) {
     stop_status_ = TVL_STAT_CONFLICT_ABORT_IT_LIM;
     return Verdict::Stopped;
   }
-  lp::LpResult r = opt_->solve();
+  lp::LpResult r = run_solvers();
   iterations_ += r.iterations;
   switch (r.status) {
-    case lp::LpStatus::Optimal: return Verdict::Feasible;
+    case lp::LpStatus::Optimal:
+      point_ = std::move(r.x);
+      return Verdict::Feasible;
     case lp::LpStatus::Infeasible:
       ray_ = std::move(r.ray);
       return Verdict::Infeasible;

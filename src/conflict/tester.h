@@ -87,8 +87,11 @@ class LpTester : public Tester {
   Verdict solve(Scope scope) override;
 
  private:
+  lp::LpResult run_solvers();
+
   tvlenv *env_;
   int64_t itlim_;
+  lp::SimplexControl ctl_;
   std::unique_ptr<lp::DualOptimizer> opt_;
 };
 

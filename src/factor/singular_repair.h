@@ -50,6 +50,12 @@ class SingularRepair {
                       const std::function<void(const std::string &)> &print);
   bool exhausted() const { return exhausted_; }
   int repairs() const { return count_; }
+  // The limit counts the repairs of one run: a kept solver's next run
+  // starts with the whole allowance again.
+  void reset() {
+    count_ = 0;
+    exhausted_ = false;
+  }
 
  private:
   int limit_;

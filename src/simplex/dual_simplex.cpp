@@ -779,6 +779,7 @@ LpStatus DualSimplex::run() {
   // basis carry over from the previous run (warm start).
   iter_ = 0;
   phase1_iter_ = 0;
+  reset_repairs();
   allow_perturb_ = true;
   perturb_.active = false;
   shifted_ = false;

@@ -590,6 +590,7 @@ LpStatus PrimalSimplex::solve_phases() {
 LpStatus PrimalSimplex::run() {
   log_.start();
   pfeas_ = dfeas_ = false;
+  reset_repairs();
   if (!have_factor_) {
     if (!refactor()) return LpStatus::NumericalTrouble;
   } else {

@@ -53,6 +53,8 @@ class SimplexBase : public SimplexProbe {
   int64_t phase1_iterations() const { return phase1_iter_; }
   int factorizations() const { return factor_count_; }
   bool repairs_exhausted() const { return repair_.exhausted(); }
+  // Gives a new run the whole allowance of singularity repairs.
+  void reset_repairs() { repair_.reset(); }
   bool primal_feasible() const { return pfeas_; }
   bool dual_feasible() const { return dfeas_; }
   // Dual simplex: B^-T e_r of the row that proved infeasibility (m).

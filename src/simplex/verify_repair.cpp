@@ -52,7 +52,7 @@ bool passes(const LpModel &model, const SimplexControl &ctl, SimplexMethod metho
   const bool optimum_expected = static_cast<bool>(ctl.unreduced);
   switch (res.status) {
     case LpStatus::Optimal:
-      if (refine_basic_solution(model, res)) ++counts.refinements;
+      if (ctl.refine_values && refine_basic_solution(model, res)) ++counts.refinements;
       return primal_violation(model, res) <= ctl.feastol && dual_violation(model, res) <= ctl.opttol;
     case LpStatus::Infeasible:
     case LpStatus::Unbounded:

@@ -58,6 +58,23 @@ TEST(ConflictRefiner, NetlibVariantsGiveIrreducibleSets) {
   }
 }
 
+// cycle with an objective cut: the kept dual solver runs out of
+// singularity repairs on the very first test, and the refiner goes on
+// with a primal solve and the dual from its basis (this ended in error
+// 1720).  The set is checked member by member as above.
+TEST(ConflictRefiner, DualTroubleFallsBackToThePrimal) {
+  ApiSession s("conflict");
+  ASSERT_EQ(s.read_netlib("cycle"), 0);
+  ASSERT_TRUE(tvltest::make_variant(s.env, s.lp, "objcut"));
+  const tvltest::CheckBounds bounds = tvltest::problem_bounds(s.env, s.lp);
+  int nr = -1, nc = -1;
+  ASSERT_EQ(TVLrefineconflict(s.env, s.lp, &nr, &nc), 0) << s.errors;
+  const tvltest::ConflictSet c = tvltest::get_conflict(s.env, s.lp);
+  EXPECT_EQ(c.status, TVL_STAT_CONFLICT_MINIMAL);
+  EXPECT_GT(nr + nc, 0);
+  EXPECT_EQ(tvltest::check_conflict(s.env, s.lp, c, bounds), "");
+}
+
 TEST(ConflictRefiner, AvailabilityAndFeasibleModels) {
   ApiSession s("conflict");
   ASSERT_EQ(s.read_netlib("afiro"), 0);
