@@ -87,30 +87,31 @@ LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_in
   opt_ = std::make_unique<lp::DualOptimizer>(w.lp, ctl);
 }
 
-// The kept dual solver's run, and when it ends in numerical trouble (its
-// repairs of near-singular bases ran out: cycle with an objective cut
-// does that from the first test), a primal run from a slack basis on the
-// same bounds, whose final basis the dual solver then starts from.  The
-// primal's infeasible verdict carries no certificate: the dual is run once
-// more from its basis for one, and without it the filter reduces by tests
-// alone.
+// The kept dual solver's run; when it ends in numerical trouble anyway
+// (its verify step already retries with the primal when repairs run out),
+// a primal run from a slack basis on the same bounds.  An infeasible
+// verdict of the primal carries no certificate: the dual is then run once
+// more from the primal's final basis, which it usually confirms in a few
+// iterations with the certificate the filter reduces by (cycle and dfl001
+// with objective cuts get there this way); without one the filter reduces
+// by tests alone.
 lp::LpResult LpTester::run_solvers() {
   lp::LpResult r = opt_->solve();
-  if (r.status != lp::LpStatus::NumericalTrouble && r.status != lp::LpStatus::Unknown) return r;
-  lp::SimplexControl ctl = ctl_;
-  const int64_t done = iterations_ + r.iterations;
-  ctl.limit_check = [this, done](int64_t iteration, const lp::SimplexProbe &) {
-    if (done + iteration >= itlim_) return lp::LpStatus::IterLimit;
-    return lp::stop_status(limit_check(env_));
-  };
-  lp::LpResult p = lp::primal_simplex(opt_->model(), ctl, nullptr);
-  p.iterations += r.iterations;
-  if (p.basis.empty() || !opt_->set_basis(p.basis) || p.status != lp::LpStatus::Infeasible) return p;
-  // The dual from the primal's final basis usually confirms the verdict
-  // in a few iterations, and leaves the certificate the filter reduces by.
+  if (r.status == lp::LpStatus::NumericalTrouble || r.status == lp::LpStatus::Unknown) {
+    lp::SimplexControl ctl = ctl_;
+    const int64_t done = iterations_ + r.iterations;
+    ctl.limit_check = [this, done](int64_t iteration, const lp::SimplexProbe &) {
+      if (done + iteration >= itlim_) return lp::LpStatus::IterLimit;
+      return lp::stop_status(limit_check(env_));
+    };
+    lp::LpResult p = lp::primal_simplex(opt_->model(), ctl, nullptr);
+    p.iterations += r.iterations;
+    r = std::move(p);
+  }
+  if (r.status != lp::LpStatus::Infeasible || !r.ray.empty() || r.basis.empty() || !opt_->set_basis(r.basis)) return r;
   lp::LpResult d = opt_->solve();
-  if (d.status != lp::LpStatus::Infeasible) return p;
-  d.iterations += p.iterations;
+  if (d.status != lp::LpStatus::Infeasible || d.ray.empty()) return r;
+  d.iterations += r.iterations;
   return d;
 }
 

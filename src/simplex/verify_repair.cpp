@@ -84,7 +84,7 @@ LpResult attempt(SimplexMethod method, const LpModel &model, const Scaling &sc, 
   ctl.itlim = std::max<int64_t>(0, ctl.itlim - used);
   ctl.unreduced = nullptr;
   std::unique_ptr<SimplexBase> solver = make_method(method, working_lp(model, sc), ctl, sc.active());
-  solver->set_basis(basis_to_status(model, start));
+  if (!start.empty()) solver->set_basis(basis_to_status(model, start));
   const LpStatus st = solver->run();
   return settle_values(model, sc, *solver, st, counts);
 }
@@ -120,6 +120,20 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
   LpResult res = settle_values(model, sc, solver, status, counts, ctl.updates_kept_at_end);
   bool ok = passes(model, ctl, method, res, counts);
   SimplexMethod last = method;
+  if (res.status == LpStatus::NumericalTrouble && res.basis_singular) {
+    // 0. the repair limit ran out: the bases this run reached are near
+    // singular, so the other method starts afresh from a slack basis
+    // (dfl001 with an objective cut: the dual met a singular basis every
+    // hundred iterations; the primal solves it without one).  When it too
+    // runs out of repairs, 1256 stands.
+    ++counts.switches;
+    last = other(method);
+    if (talks(ctl)) msg_log(ctl.env, "Basis singular; switching to %s simplex from a slack basis.\n", method_name(last));
+    SimplexControl plain = ctl;
+    plain.pricing = kAutomaticPricing;
+    take(res, attempt(last, model, sc, plain, Basis{}, res.iterations, counts));
+    ok = passes(model, ctl, last, res, counts);
+  }
   if (!ok && res.status == LpStatus::Optimal) {
     // a. cleanup by the same method on the unscaled model.
     ++counts.cleanups;

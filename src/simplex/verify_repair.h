@@ -27,8 +27,9 @@
 //        unbounded       passes when a primal ray proves it on the unscaled
 //                        model; the dual's verdict (dual infeasibility)
 //                        never carries one;
-//        numerical trouble does not pass, unless the repair limit ran out
-//                        (that is reported as it is);
+//        numerical trouble does not pass; when the repair limit ran out
+//                        remedy 0 runs, and if it ends the same way that is
+//                        reported as it is;
 //        limits          (iterations, time, work, abort, objective limit)
 //                        pass as they are.
 //      A solve that starts from a basis postsolved from an optimum (the
@@ -38,6 +39,9 @@
 //   4. Remedies, in this order, each from the basis the previous attempt
 //      ended with and each followed by the same check; the first result
 //      that passes ends the step:
+//        0. slack start (only when the singularity repair limit ran out):
+//           the other method from a slack basis, the failed run's bases
+//           being near singular;
 //        a. cleanup (only for an optimal result whose values fail): the
 //           same method on the unscaled model with the tolerances
 //           tightened tenfold (not below 1e-9);
