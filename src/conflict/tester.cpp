@@ -9,7 +9,6 @@
 #include "mip/heuristics/box_search.h"
 #include "mip/mipbb.h"
 #include "mip/presolve/mip_presolve.h"
-#include "simplex/primopt.h"
 
 namespace tvl::conflict {
 
@@ -83,31 +82,18 @@ LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_in
     if (iterations_ + iteration >= itlim_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env_));
   };
-  ctl_ = ctl;
   opt_ = std::make_unique<lp::DualOptimizer>(w.lp, ctl);
 }
 
-// The kept dual solver's run; when it ends in numerical trouble anyway
-// (its verify step already retries with the primal when repairs run out),
-// a primal run from a slack basis on the same bounds.  An infeasible
-// verdict of the primal carries no certificate: the dual is then run once
-// more from the primal's final basis, which it usually confirms in a few
-// iterations with the certificate the filter reduces by (cycle and dfl001
-// with objective cuts get there this way); without one the filter reduces
-// by tests alone.
+// The kept dual solver's run.  Its verify step settles numerical trouble
+// itself (the other method, from a slack basis when the repairs ran out),
+// but a verdict of infeasibility from the primal carries no certificate:
+// the dual is then run once more from the primal's final basis, which it
+// usually confirms in a few iterations with the certificate the filter
+// reduces by (cycle and dfl001 with objective cuts get there this way);
+// without one the filter reduces by tests alone.
 lp::LpResult LpTester::run_solvers() {
   lp::LpResult r = opt_->solve();
-  if (r.status == lp::LpStatus::NumericalTrouble || r.status == lp::LpStatus::Unknown) {
-    lp::SimplexControl ctl = ctl_;
-    const int64_t done = iterations_ + r.iterations;
-    ctl.limit_check = [this, done](int64_t iteration, const lp::SimplexProbe &) {
-      if (done + iteration >= itlim_) return lp::LpStatus::IterLimit;
-      return lp::stop_status(limit_check(env_));
-    };
-    lp::LpResult p = lp::primal_simplex(opt_->model(), ctl, nullptr);
-    p.iterations += r.iterations;
-    r = std::move(p);
-  }
   if (r.status != lp::LpStatus::Infeasible || !r.ray.empty() || r.basis.empty() || !opt_->set_basis(r.basis)) return r;
   lp::LpResult d = opt_->solve();
   if (d.status != lp::LpStatus::Infeasible || d.ray.empty()) return r;

@@ -91,7 +91,6 @@ class LpTester : public Tester {
 
   tvlenv *env_;
   int64_t itlim_;
-  lp::SimplexControl ctl_;
   std::unique_ptr<lp::DualOptimizer> opt_;
 };
 

@@ -89,6 +89,13 @@ LpResult attempt(SimplexMethod method, const LpModel &model, const Scaling &sc, 
   return settle_values(model, sc, *solver, st, counts);
 }
 
+// The caller's controls with the method's automatic pricing, for a switch
+// of method.
+SimplexControl automatic_pricing(SimplexControl ctl) {
+  ctl.pricing = kAutomaticPricing;
+  return ctl;
+}
+
 const char *subject(LpStatus st) {
   switch (st) {
     case LpStatus::Optimal: return "Optimal solution";
@@ -129,9 +136,7 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
     ++counts.switches;
     last = other(method);
     if (talks(ctl)) msg_log(ctl.env, "Basis singular; switching to %s simplex from a slack basis.\n", method_name(last));
-    SimplexControl plain = ctl;
-    plain.pricing = kAutomaticPricing;
-    take(res, attempt(last, model, sc, plain, Basis{}, res.iterations, counts));
+    take(res, attempt(last, model, sc, automatic_pricing(ctl), Basis{}, res.iterations, counts));
     ok = passes(model, ctl, last, res, counts);
   }
   if (!ok && res.status == LpStatus::Optimal) {
@@ -154,9 +159,7 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
     if (talks(ctl))
       msg_log(ctl.env, "%s not confirmed on the unscaled problem; switching to %s simplex.\n", subject(res.status),
               method_name(last));
-    SimplexControl plain = ctl;
-    plain.pricing = kAutomaticPricing;
-    take(res, attempt(last, model, sc, plain, res.basis, res.iterations, counts));
+    take(res, attempt(last, model, sc, automatic_pricing(ctl), res.basis, res.iterations, counts));
     ok = passes(model, ctl, last, res, counts);
   }
   if (!ok && ctl.unreduced) {

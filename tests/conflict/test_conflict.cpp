@@ -59,9 +59,10 @@ TEST(ConflictRefiner, NetlibVariantsGiveIrreducibleSets) {
 }
 
 // cycle with an objective cut: the kept dual solver runs out of
-// singularity repairs on the very first test, and the refiner goes on
-// with a primal solve and the dual from its basis (this ended in error
-// 1720).  The set is checked member by member as above.
+// singularity repairs on the very first test; the primal from a slack
+// basis decides it, and the dual from the primal's basis gives the
+// certificate (this ended in error 1720).  The set is checked member by
+// member as above.
 TEST(ConflictRefiner, DualTroubleFallsBackToThePrimal) {
   ApiSession s("conflict");
   ASSERT_EQ(s.read_netlib("cycle"), 0);
