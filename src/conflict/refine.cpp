@@ -63,8 +63,8 @@ std::vector<Mark> reopened(std::vector<Mark> marks) {
   return marks;
 }
 
-Outcome run_lp(tvlenv *env, const WorkModel &w, const FilterLog &log) {
-  LpTester t(env, w);
+Outcome run_lp(tvlenv *env, const WorkModel &w, const FilterLog &log, bool confirm) {
+  LpTester t(env, w, confirm);
   Filter f(w, t, std::vector<Mark>(w.items.size(), Mark::In), log);
   return refine_set(f, t, false, true);
 }
@@ -183,12 +183,20 @@ int refine(tvlenv *env, tvllp *lp, int start, int *nrows_p, int *ncols_p) {
                   start != kNoMipStart ? " of a MIP start" : "", w.nrows, w.ncols,
                   static_cast<long long>(w.items.size()));
     }
-    Outcome out = mip ? run_mip(env, lp, w, *mm, log) : run_lp(env, w, log);
+    Outcome out = mip ? run_mip(env, lp, w, *mm, log) : run_lp(env, w, log, false);
     if (out.error) return out.error;
-    if ((out.status == TVL_STAT_CONFLICT_MINIMAL || out.status == TVL_STAT_CONFLICT_NONMINIMAL) &&
-        !reproduced(env, lp, w, mip ? &*mm : nullptr, out.marks)) {
-      return TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY;
+    auto confirmed = [&] {
+      return (out.status != TVL_STAT_CONFLICT_MINIMAL && out.status != TVL_STAT_CONFLICT_NONMINIMAL) ||
+             reproduced(env, lp, w, mip ? &*mm : nullptr, out.marks);
+    };
+    if (!mip && !confirmed()) {
+      // Some warm test took a set for infeasible that a fresh solve does
+      // not: refine once more, each infeasible verdict confirmed afresh.
+      if (log.display >= 1) msg_results(env, "Conflict not confirmed by a fresh solve; refining with fresh checks.\n");
+      out = run_lp(env, w, log, true);
+      if (out.error) return out.error;
     }
+    if (!confirmed()) return TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY;
     ConflictRecord *rec = make_record(w, out);
     lp->conflict = rec;
     if (nrows_p) *nrows_p = rec->row_members();

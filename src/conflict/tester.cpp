@@ -66,8 +66,10 @@ constexpr int kTestUpdatesKept = 50;
 
 }  // namespace
 
-LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_int(env, TVL_PARAM_ITLIM)) {
-  lp::SimplexControl ctl = lp::simplex_control(env);
+LpTester::LpTester(tvlenv *env, const WorkModel &w, bool confirm)
+    : env_(env), itlim_(param_int(env, TVL_PARAM_ITLIM)), confirm_(confirm) {
+  lp::SimplexControl &ctl = ctl_;
+  ctl = lp::simplex_control(env);
   ctl.display = 0;
   ctl.itlim = kNoLimit;
   // Each test is a short warm re-solve that needs only its verdict: the
@@ -86,12 +88,11 @@ LpTester::LpTester(tvlenv *env, const WorkModel &w) : env_(env), itlim_(param_in
 }
 
 // The kept dual solver's run.  Its verify step settles numerical trouble
-// itself (the other method, from a slack basis when the repairs ran out),
-// but a verdict of infeasibility from the primal carries no certificate:
-// the dual is then run once more from the primal's final basis, which it
-// usually confirms in a few iterations with the certificate the filter
-// reduces by (cycle and dfl001 with objective cuts get there this way);
-// without one the filter reduces by tests alone.
+// itself (the other method, from a slack basis when the repairs ran out).
+// An infeasible verdict handed back without a certificate (one whose ray
+// failed the check) gets one more dual run from its final basis, which
+// usually confirms it in a few iterations with a certificate the filter
+// reduces by; without one the filter reduces by tests alone.
 lp::LpResult LpTester::run_solvers() {
   lp::LpResult r = opt_->solve();
   if (r.status != lp::LpStatus::Infeasible || !r.ray.empty() || r.basis.empty() || !opt_->set_basis(r.basis)) return r;
@@ -99,6 +100,16 @@ lp::LpResult LpTester::run_solvers() {
   if (d.status != lp::LpStatus::Infeasible || d.ray.empty()) return r;
   d.iterations += r.iterations;
   return d;
+}
+
+lp::LpResult LpTester::fresh_solve() const {
+  // Settled as a solve of the LP optimizer settles its values: refactorized
+  // and refined on the unscaled basis.
+  const lp::SimplexControl plain = lp::simplex_control(env_);
+  lp::SimplexControl ctl = ctl_;
+  ctl.updates_kept_at_end = plain.updates_kept_at_end;
+  ctl.refine_values = plain.refine_values;
+  return lp::dual_simplex(opt_->model(), ctl, nullptr);
 }
 
 void LpTester::set_bounds(int32_t var, double lo, double up) { opt_->set_col_bounds(var, lo, up); }
@@ -113,6 +124,12 @@ Verdict LpTester::solve(Scope) {
   }
   lp::LpResult r = run_solvers();
   iterations_ += r.iterations;
+  if (confirm_ && r.status == lp::LpStatus::Infeasible) {
+    lp::LpResult f = fresh_solve();
+    iterations_ += f.iterations;
+    // The fresh verdict decides; a fresh certificate replaces the warm one.
+    if (f.status != lp::LpStatus::Infeasible || !f.ray.empty()) r = std::move(f);
+  }
   switch (r.status) {
     case lp::LpStatus::Optimal:
       point_ = std::move(r.x);

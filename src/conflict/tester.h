@@ -82,15 +82,24 @@ class Tester {
 
 class LpTester : public Tester {
  public:
-  LpTester(tvlenv *env, const WorkModel &w);
+  // With `confirm`, every infeasible verdict of the kept solver is solved
+  // again from scratch (a fresh dual simplex from the slack basis, as the
+  // final check of the refiner solves the set) and stands only when that
+  // solve agrees: a warm re-solve can end on a certificate whose margin
+  // the tolerances absorb, which a fresh solve calls feasible.
+  LpTester(tvlenv *env, const WorkModel &w, bool confirm = false);
   void set_bounds(int32_t var, double lo, double up) override;
   Verdict solve(Scope scope) override;
 
  private:
   lp::LpResult run_solvers();
+  // The fresh solve of the current set behind a confirmed verdict.
+  lp::LpResult fresh_solve() const;
 
   tvlenv *env_;
   int64_t itlim_;
+  bool confirm_;
+  lp::SimplexControl ctl_;
   std::unique_ptr<lp::DualOptimizer> opt_;
 };
 

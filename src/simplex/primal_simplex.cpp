@@ -551,7 +551,12 @@ LpStatus PrimalSimplex::solve_phases() {
             // may still remove the last infeasibility: tighten and retry
             // before calling the LP infeasible.
             // Each retry costs one pricing pass.
-            if (phase1_tol_ <= kPhase1TolFloor) return LpStatus::Infeasible;
+            if (phase1_tol_ <= kPhase1TolFloor) {
+              // The phase-1 duals are the certificate: the verify step
+              // checks it on the unscaled model.
+              ray_.assign(y_.begin(), y_.begin() + lp_.m);
+              return LpStatus::Infeasible;
+            }
             phase1_tol_ = tighten_t1(std::min(phase1_tol_, dual_tol_));
             continue;
           }

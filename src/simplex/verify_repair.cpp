@@ -44,8 +44,7 @@ LpResult settle_values(const LpModel &model, const Scaling &sc, SimplexBase &sol
 
 // Step 3: whether the result stands on the unscaled model.  An optimal
 // result is refined first when its values are not accurate.
-bool passes(const LpModel &model, const SimplexControl &ctl, SimplexMethod method, LpResult &res,
-            VerifyCounts &counts) {
+bool passes(const LpModel &model, const SimplexControl &ctl, LpResult &res, VerifyCounts &counts) {
   // A solve started from a basis postsolved from an optimum (the caller
   // then offers the unreduced re-solve) contradicts that optimum with any
   // verdict.
@@ -64,7 +63,7 @@ bool passes(const LpModel &model, const SimplexControl &ctl, SimplexMethod metho
   }
   switch (res.status) {
     case LpStatus::Infeasible:
-      return method == SimplexMethod::Primal || farkas_margin(model, res.ray) > 0.0;
+      return farkas_margin(model, res.ray) > 0.0;
     case LpStatus::Unbounded:
       return proves_unbounded(model, res.ray);
     default:
@@ -125,7 +124,7 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
                            SimplexBase &solver, LpStatus status) {
   VerifyCounts counts;
   LpResult res = settle_values(model, sc, solver, status, counts, ctl.updates_kept_at_end);
-  bool ok = passes(model, ctl, method, res, counts);
+  bool ok = passes(model, ctl, res, counts);
   SimplexMethod last = method;
   if (res.status == LpStatus::NumericalTrouble && res.basis_singular) {
     // 0. the repair limit ran out: the bases this run reached are near
@@ -137,7 +136,7 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
     last = other(method);
     if (talks(ctl)) msg_log(ctl.env, "Basis singular; switching to %s simplex from a slack basis.\n", method_name(last));
     take(res, attempt(last, model, sc, automatic_pricing(ctl), Basis{}, res.iterations, counts));
-    ok = passes(model, ctl, last, res, counts);
+    ok = passes(model, ctl, res, counts);
   }
   if (!ok && res.status == LpStatus::Optimal) {
     // a. cleanup by the same method on the unscaled model.
@@ -150,7 +149,7 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
     tight.opttol = std::max(kCleanupFloor, kCleanupTighten * ctl.opttol);
     if (method == SimplexMethod::Primal) tight.pricing = kPrimalDevex;
     take(res, attempt(method, model, Scaling(), tight, res.basis, res.iterations, counts));
-    ok = passes(model, ctl, method, res, counts);
+    ok = passes(model, ctl, res, counts);
   }
   if (!ok) {
     // b. the other method from the basis reached so far.
@@ -160,7 +159,7 @@ LpResult verify_and_repair(const LpModel &model, const Scaling &sc, const Simple
       msg_log(ctl.env, "%s not confirmed on the unscaled problem; switching to %s simplex.\n", subject(res.status),
               method_name(last));
     take(res, attempt(last, model, sc, automatic_pricing(ctl), res.basis, res.iterations, counts));
-    ok = passes(model, ctl, last, res, counts);
+    ok = passes(model, ctl, res, counts);
   }
   if (!ok && ctl.unreduced) {
     // c. the caller's LP from scratch without presolve.

@@ -20,10 +20,11 @@
 //                        the feasibility tolerance and its largest
 //                        wrong-signed reduced cost at most the optimality
 //                        tolerance;
-//        infeasible      from the dual passes when its dual ray proves it on
-//                        the unscaled model (Farkas margin > 0); from the
-//                        primal it passes as it is (its phase 1 has already
-//                        run out of tightening steps, and it has no ray);
+//        infeasible      passes when its dual ray proves it on the unscaled
+//                        model (Farkas margin > 0): the dual's ray is the
+//                        leaving row, the primal's the duals of its phase 1
+//                        (a phase 1 that stalls on a feasible LP has none
+//                        that proves anything);
 //        unbounded       passes when a primal ray proves it on the unscaled
 //                        model; the dual's verdict (dual infeasibility)
 //                        never carries one;

@@ -12,6 +12,7 @@
 #include "dual_test_util.h"
 #include "simplex/pricing_primal.h"
 #include "simplex/pricing_primal_hybrid.h"
+#include "simplex/dualopt.h"
 #include "simplex/primopt.h"
 #include "tavlo.h"
 #include "support/log_text.h"
@@ -173,27 +174,36 @@ TEST(PrimalNetlib, FlippedObjectiveEndsUnboundedWithRay) {
   }
 }
 
-TEST(PrimalNetlib, ObjectiveCutMakesInstanceInfeasible) {
-  for (const char *name : {"afiro", "adlittle", "share2b"}) {
+// The primal's verdict carries its phase-1 duals as the certificate, which
+// the verify step accepts without handing the LP to the dual.
+TEST(PrimalNetlib, ObjectiveCutMakesInstanceInfeasibleWithCertificate) {
+  for (const char *name : {"afiro", "adlittle", "share2b", "sc105"}) {
     LpModel model;
     ASSERT_TRUE(load_netlib(name, model));
     const LpModel cut = testing::with_objective_cut(model, netlib_optimum(name));
     const LpResult r = primal_simplex(cut, quiet(), nullptr);
     EXPECT_EQ(r.status, LpStatus::Infeasible) << name;
     EXPECT_FALSE(r.primal_feasible || r.dual_feasible);
+    ASSERT_EQ(static_cast<int>(r.ray.size()), model.a.m + 1) << name;
+    EXPECT_GT(farkas_margin(cut, r.ray), 0.0) << name;
+    EXPECT_EQ(r.verify.switches, 0) << name;
   }
 }
 
 TEST(PrimalSmall, InfeasibleAndUnboundedToys) {
   // x <= 1 and x >= 2.
   LpModel m = dense_model(2, 1, {1, 1}, {1}, {-kInfBound}, {kInfBound}, {-kInfBound, 2}, {1, kInfBound});
-  EXPECT_EQ(primal_simplex(m, quiet(), nullptr).status, LpStatus::Infeasible);
+  LpResult r = primal_simplex(m, quiet(), nullptr);
+  EXPECT_EQ(r.status, LpStatus::Infeasible);
+  EXPECT_GT(farkas_margin(m, r.ray), 0.0);
   // x + y = 5 with x, y in [0, 2].
   m = dense_model(1, 2, {1, 1}, {1, 1}, {0, 0}, {2, 2}, {5}, {5});
-  EXPECT_EQ(primal_simplex(m, quiet(), nullptr).status, LpStatus::Infeasible);
+  r = primal_simplex(m, quiet(), nullptr);
+  EXPECT_EQ(r.status, LpStatus::Infeasible);
+  EXPECT_GT(farkas_margin(m, r.ray), 0.0);
   // min -x, x >= 0, the only row is about y.
   m = dense_model(1, 2, {0, 1}, {-1, 0}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound}, {3});
-  LpResult r = primal_simplex(m, quiet(), nullptr);
+  r = primal_simplex(m, quiet(), nullptr);
   ASSERT_EQ(r.status, LpStatus::Unbounded);
   expect_valid_ray(m, r);
   // min -x - y s.t. x - y <= 1: y (and x with it) grows without limit.
