@@ -89,12 +89,13 @@ Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::Mip
   return refine_set(f, t, true, !mm.has_special());
 }
 
-// An independent re-solve of the final set from scratch.
+// An independent re-solve of the final set from scratch; for an LP the
+// working form and the problem's own form must both find it infeasible.
 bool reproduced(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel *mm, const std::vector<Mark> &marks) {
   FilterLog quiet{env, 0, ""};
   std::unique_ptr<Tester> t;
   if (mm) t = std::make_unique<MipTester>(env, lp, w, *mm);
-  else t = std::make_unique<LpTester>(env, w);
+  else t = std::make_unique<LpTester>(env, w, true);
   Filter f(w, *t, marks, quiet);
   return f.check() != Verdict::Feasible;
 }

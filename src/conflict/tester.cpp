@@ -67,7 +67,7 @@ constexpr int kTestUpdatesKept = 50;
 }  // namespace
 
 LpTester::LpTester(tvlenv *env, const WorkModel &w, bool confirm)
-    : env_(env), itlim_(param_int(env, TVL_PARAM_ITLIM)), confirm_(confirm) {
+    : env_(env), w_(w), itlim_(param_int(env, TVL_PARAM_ITLIM)), confirm_(confirm) {
   lp::SimplexControl &ctl = ctl_;
   ctl = lp::simplex_control(env);
   ctl.display = 0;
@@ -109,7 +109,10 @@ lp::LpResult LpTester::fresh_solve() const {
   lp::SimplexControl ctl = ctl_;
   ctl.updates_kept_at_end = plain.updates_kept_at_end;
   ctl.refine_values = plain.refine_values;
-  return lp::dual_simplex(opt_->model(), ctl, nullptr);
+  lp::LpResult r = lp::dual_simplex(original_form(w_, opt_->model()), ctl, nullptr);
+  // The point in the working form: the slacks carry the rows' activities.
+  if (!r.x.empty()) r.x.insert(r.x.end(), r.rowact.begin(), r.rowact.begin() + w_.nrows);
+  return r;
 }
 
 void LpTester::set_bounds(int32_t var, double lo, double up) { opt_->set_col_bounds(var, lo, up); }

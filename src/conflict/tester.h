@@ -83,10 +83,11 @@ class Tester {
 class LpTester : public Tester {
  public:
   // With `confirm`, every infeasible verdict of the kept solver is solved
-  // again from scratch (a fresh dual simplex from the slack basis, as the
-  // final check of the refiner solves the set) and stands only when that
-  // solve agrees: a warm re-solve can end on a certificate whose margin
-  // the tolerances absorb, which a fresh solve calls feasible.
+  // again from scratch (a fresh dual simplex from the slack basis on the
+  // problem's own form of the set, work_model.h) and stands only when that
+  // solve agrees: a warm re-solve of the working form can end on a
+  // certificate whose margin the tolerances absorb, which a solve of the
+  // problem's form calls feasible.
   LpTester(tvlenv *env, const WorkModel &w, bool confirm = false);
   void set_bounds(int32_t var, double lo, double up) override;
   Verdict solve(Scope scope) override;
@@ -97,6 +98,7 @@ class LpTester : public Tester {
   lp::LpResult fresh_solve() const;
 
   tvlenv *env_;
+  const WorkModel &w_;
   int64_t itlim_;
   bool confirm_;
   lp::SimplexControl ctl_;

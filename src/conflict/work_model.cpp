@@ -49,6 +49,29 @@ WorkModel make_work_model(const lp::LpModel &model, int32_t nrows, int32_t ncols
   return w;
 }
 
+lp::LpModel original_form(const WorkModel &w, const lp::LpModel &current) {
+  lp::LpModel o;
+  const int32_t n = w.model_cols;
+  const size_t nn = static_cast<size_t>(n);
+  o.objsense = 1;
+  o.a.m = current.a.m;
+  o.a.n = n;
+  o.a.start.assign(current.a.start.begin(), current.a.start.begin() + n + 1);
+  const auto nz = static_cast<std::ptrdiff_t>(o.a.start.back());
+  o.a.index.assign(current.a.index.begin(), current.a.index.begin() + nz);
+  o.a.value.assign(current.a.value.begin(), current.a.value.begin() + nz);
+  o.cost.assign(nn, 0.0);
+  o.collo.assign(current.collo.begin(), current.collo.begin() + n);
+  o.colup.assign(current.colup.begin(), current.colup.begin() + n);
+  o.rowlo = current.rowlo;
+  o.rowup = current.rowup;
+  for (int32_t i = 0; i < w.nrows; ++i) {
+    o.rowlo[static_cast<size_t>(i)] = current.collo[static_cast<size_t>(w.slack(i))];
+    o.rowup[static_cast<size_t>(i)] = current.colup[static_cast<size_t>(w.slack(i))];
+  }
+  return o;
+}
+
 void collect_items(WorkModel &w) {
   w.items.clear();
   for (int32_t i = 0; i < w.nrows; ++i) {

@@ -50,6 +50,12 @@ struct WorkModel {
 WorkModel make_work_model(const lp::LpModel &model, int32_t nrows, int32_t ncols);
 void collect_items(WorkModel &w);
 
+// The problem's own form of the working LP `current` (w.lp with the
+// bounds of some candidates relaxed): the slacks' bounds become the
+// ranges of their rows again and the slack columns go.  The refiner's
+// fresh checks solve this form, as a solve of the problem itself would.
+lp::LpModel original_form(const WorkModel &w, const lp::LpModel &current);
+
 // The bounds of variable `var` with the given candidates relaxed:
 // relaxed_lo/up tell whether the lower/upper side falls back to base.
 double bound_lo(const WorkModel &w, int32_t var, bool relaxed);

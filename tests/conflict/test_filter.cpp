@@ -10,6 +10,7 @@
 #include "conflict/filter.h"
 #include "conflict/work_model.h"
 #include "frame/infinity.h"
+#include "simplex/dualopt.h"
 
 namespace tvl::conflict {
 namespace {
@@ -197,6 +198,40 @@ TEST(ConflictFilter, BoundsNoRowResistsGoWithoutATest) {
   EXPECT_TRUE(f.all_proved());
   for (size_t k = 0; k < w.items.size(); ++k) EXPECT_EQ(excluded(f.marks()[k]), excluded(by_tests[k])) << k;
   EXPECT_LT(unlocked.tests(), tested.tests());
+}
+
+// The problem's own form of a working LP with relaxed candidates: rows
+// take their slacks' bounds (a dropped row is free), columns keep the
+// bounds set on them, and the slack columns go.  Solved, it agrees with
+// the working form: infeasible with all rows (a certificate over the same
+// rows), feasible once row 5 (x0 <= 1) is dropped.
+TEST(ConflictWorkModel, OriginalFormMatchesTheWorkingForm) {
+  const lp::LpModel model = small_model();
+  const WorkModel w = make_work_model(model, 17, 3);
+  lp::LpModel current = w.lp;
+  lp::LpModel o = original_form(w, current);
+  EXPECT_EQ(o.a.n, 3);
+  EXPECT_EQ(o.a.m, 17);
+  EXPECT_EQ(o.a.start, model.a.start);
+  EXPECT_EQ(o.a.index, model.a.index);
+  EXPECT_EQ(o.rowlo, model.rowlo);
+  EXPECT_EQ(o.rowup, model.rowup);
+  EXPECT_EQ(o.collo, model.collo);
+  lp::SimplexControl ctl;
+  ctl.display = 0;
+  lp::LpResult r = lp::dual_simplex(o, ctl, nullptr);
+  ASSERT_EQ(r.status, lp::LpStatus::Infeasible);
+  EXPECT_GT(lp::farkas_margin(o, r.ray), 0.0);
+  EXPECT_GT(lp::farkas_margin(w.lp, r.ray), 0.0);  // the same rows prove the working form infeasible
+  const size_t s5 = static_cast<size_t>(w.slack(5));
+  current.collo[s5] = -kInfBound;
+  current.colup[s5] = kInfBound;
+  current.colup[0] = 7.0;
+  o = original_form(w, current);
+  EXPECT_EQ(o.rowup[5], kInfBound);
+  EXPECT_EQ(o.colup[0], 7.0);
+  r = lp::dual_simplex(o, ctl, nullptr);
+  EXPECT_EQ(r.status, lp::LpStatus::Optimal);
 }
 
 }  // namespace
