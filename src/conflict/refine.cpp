@@ -190,14 +190,16 @@ int refine(tvlenv *env, tvllp *lp, int start, int *nrows_p, int *ncols_p) {
       return (out.status != TVL_STAT_CONFLICT_MINIMAL && out.status != TVL_STAT_CONFLICT_NONMINIMAL) ||
              reproduced(env, lp, w, mip ? &*mm : nullptr, out.marks);
     };
-    if (!mip && !confirmed()) {
+    bool ok = confirmed();
+    if (!mip && !ok) {
       // Some warm test took a set for infeasible that a fresh solve does
       // not: refine once more, each infeasible verdict confirmed afresh.
       if (log.display >= 1) msg_results(env, "Conflict not confirmed by a fresh solve; refining with fresh checks.\n");
       out = run_lp(env, w, log, true);
       if (out.error) return out.error;
+      ok = confirmed();
     }
-    if (!confirmed()) return TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY;
+    if (!ok) return TVLERR_CONFLICT_DETECTION_COULD_NOT_REPRODUCE_PREVIOUSLY_FOUND_INFEASIBILITY;
     ConflictRecord *rec = make_record(w, out);
     lp->conflict = rec;
     if (nrows_p) *nrows_p = rec->row_members();

@@ -68,22 +68,24 @@ constexpr int kTestUpdatesKept = 50;
 
 LpTester::LpTester(tvlenv *env, const WorkModel &w, bool confirm)
     : env_(env), w_(w), itlim_(param_int(env, TVL_PARAM_ITLIM)), confirm_(confirm) {
-  lp::SimplexControl &ctl = ctl_;
-  ctl = lp::simplex_control(env);
+  lp::SimplexControl ctl = lp::simplex_control(env);
   ctl.display = 0;
   ctl.itlim = kNoLimit;
-  // Each test is a short warm re-solve that needs only its verdict: the
-  // values are settled with the updated factor (as a search's node LPs
-  // settle theirs) and not refined on a fresh factorization of the
-  // unscaled basis, which had cost several times the test's iterations.
-  ctl.updates_kept_at_end = kTestUpdatesKept;
-  ctl.refine_values = false;
   ctl.objllim = -kNoValue;
   ctl.objulim = kNoValue;
   ctl.limit_check = [this](int64_t iteration, const lp::SimplexProbe &) {
     if (iterations_ + iteration >= itlim_) return lp::LpStatus::IterLimit;
     return lp::stop_status(limit_check(env_));
   };
+  // A fresh solve settles its values as a solve of the LP optimizer does:
+  // refactorized and refined on the unscaled basis.
+  fresh_ctl_ = ctl;
+  // Each test is a short warm re-solve that needs only its verdict: the
+  // values are settled with the updated factor (as a search's node LPs
+  // settle theirs) and not refined on a fresh factorization of the
+  // unscaled basis, which had cost several times the test's iterations.
+  ctl.updates_kept_at_end = kTestUpdatesKept;
+  ctl.refine_values = false;
   opt_ = std::make_unique<lp::DualOptimizer>(w.lp, ctl);
 }
 
@@ -103,13 +105,7 @@ lp::LpResult LpTester::run_solvers() {
 }
 
 lp::LpResult LpTester::fresh_solve() const {
-  // Settled as a solve of the LP optimizer settles its values: refactorized
-  // and refined on the unscaled basis.
-  const lp::SimplexControl plain = lp::simplex_control(env_);
-  lp::SimplexControl ctl = ctl_;
-  ctl.updates_kept_at_end = plain.updates_kept_at_end;
-  ctl.refine_values = plain.refine_values;
-  lp::LpResult r = lp::dual_simplex(original_form(w_, opt_->model()), ctl, nullptr);
+  lp::LpResult r = lp::dual_simplex(original_form(w_, opt_->model()), fresh_ctl_, nullptr);
   // The point in the working form: the slacks carry the rows' activities.
   if (!r.x.empty()) r.x.insert(r.x.end(), r.rowact.begin(), r.rowact.begin() + w_.nrows);
   return r;

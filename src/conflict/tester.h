@@ -101,7 +101,7 @@ class LpTester : public Tester {
   const WorkModel &w_;
   int64_t itlim_;
   bool confirm_;
-  lp::SimplexControl ctl_;
+  lp::SimplexControl fresh_ctl_;  // the controls of fresh_solve()
   std::unique_ptr<lp::DualOptimizer> opt_;
 };
 
