@@ -4,9 +4,9 @@
 #include <cmath>
 #include <utility>
 
-#include "frame/infinity.h"
-
+#include "conflict/unique_certificate.h"
 #include "frame/error.h"
+#include "frame/infinity.h"
 
 namespace tvl::conflict {
 
@@ -81,7 +81,22 @@ Verdict Filter::shrink_by_certificate() {
 Verdict Filter::certificate_phase() {
   const Verdict v = shrink_by_certificate();
   progress("after the certificate");
+  if (v != Verdict::Stopped && prove_by_uniqueness()) progress("after the uniqueness proof");
   return v;
+}
+
+bool Filter::prove_by_uniqueness() {
+  if (!t_.continuous() || t_.ray().empty()) return false;
+  std::vector<char> member(marks_.size(), 0);
+  bool open = false;
+  for (size_t k = 0; k < marks_.size(); ++k) {
+    member[k] = !excluded(marks_[k]);
+    open |= marks_[k] == Mark::In;
+  }
+  if (!open || !certificate_is_unique(w_, member, t_.ray())) return false;
+  for (Mark &m : marks_)
+    if (m == Mark::In) m = Mark::Proved;
+  return true;
 }
 
 Verdict Filter::deletion(Scope scope) {
@@ -136,6 +151,7 @@ Verdict Filter::filter_blocks(const std::vector<size_t> &order, std::vector<std:
         if (region) relax(k, true);
       }
       if (!region && shrink_by_certificate() == Verdict::Stopped) return Verdict::Stopped;
+      if (!region && prove_by_uniqueness()) progress("after the uniqueness proof");
     } else {
       for (size_t k : block) relax(k, false);
       if (v == Verdict::Stopped) return Verdict::Stopped;

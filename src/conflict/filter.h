@@ -28,6 +28,11 @@
 // every member outside the next block, the set without the block is
 // feasible and the test is skipped (a block's point often violates a few
 // of its members; once the others have gone, it proves the last one).
+// For an LP the filter first asks whether the latest certificate is the
+// only one the set has (conflict/unique_certificate.h): then the set is
+// irreducible and no member needs a test of its own.  A dual simplex's
+// certificate comes from a basis, and the set it uses is usually of that
+// kind, so most LP conflicts need no per-member test at all.
 // A limit ends the filter with the last set known to be infeasible; its
 // unproved members are possible members.
 #pragma once
@@ -90,6 +95,9 @@ class Filter {
   std::vector<size_t> drop_unused();
   // Certificate reduction after an infeasible test, confirmed by a solve.
   Verdict shrink_by_certificate();
+  // For a continuous tester: marks every candidate left Proved when the
+  // latest certificate is the set's only one (conflict/unique_certificate.h).
+  bool prove_by_uniqueness();
   // Tests the blocks of `stack` (ranges of `order`) until none is left; a
   // single candidate is tested with scope `single`.  Stopped when a limit
   // ended it, else Infeasible.

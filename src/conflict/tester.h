@@ -61,6 +61,9 @@ class Tester {
   virtual bool tests_regions() const { return false; }
   // Whether variable `var` of the working form takes integer values only.
   virtual bool integer(int32_t) const { return false; }
+  // Whether a verdict is about the linear set alone (no integer points
+  // asked), so that a certificate's uniqueness proves irreducibility.
+  virtual bool continuous() const { return false; }
   // After an Infeasible verdict: a Farkas certificate of the relaxation
   // (one entry per row of the working model), or empty.
   const std::vector<double> &ray() const { return ray_; }
@@ -90,6 +93,7 @@ class LpTester : public Tester {
   // problem's form calls feasible.
   LpTester(tvlenv *env, const WorkModel &w, bool confirm = false);
   void set_bounds(int32_t var, double lo, double up) override;
+  bool continuous() const override { return true; }
   Verdict solve(Scope scope) override;
 
  private:
