@@ -22,6 +22,8 @@ constexpr double kUsedRel = 1e-7;
 constexpr double kPivotTol = 1e-9;
 // How far the certificate's value may miss the normalization -1.
 constexpr double kNormTol = 1e-6;
+// Steps of iterative refinement of the system's solution.
+constexpr int kRefinements = 2;
 
 // Which sides of each variable of the working form are in the set, and
 // whether a variable is a row's slack in the set.
@@ -154,18 +156,36 @@ bool solve_system(const System &sys, int32_t m, std::vector<double> &y) {
   // Only the empty columns may have been replaced by unit columns.
   for (int32_t old : lu->report().old_vars)
     if (old < sys.r) return false;
+  // z solves [E U] z = rhs e_last (U: the unit columns put in for the
+  // empty ones), refined twice by the residual.
+  std::vector<double> z(static_cast<size_t>(q), 0.0), res(static_cast<size_t>(q), 0.0);
   lp::HVector x;
   x.setup(q);
-  x.array[static_cast<size_t>(q) - 1] = sys.rhs;
-  x.index[0] = q - 1;
-  x.count = 1;
-  lu->ftran(x, 1.0);
+  for (int pass = 0; pass < kRefinements + 1; ++pass) {
+    std::fill(res.begin(), res.end(), 0.0);
+    res[static_cast<size_t>(q) - 1] = sys.rhs;
+    for (int32_t pos = 0; pos < q; ++pos) {
+      const int32_t u = head[static_cast<size_t>(pos)];
+      const double v = z[static_cast<size_t>(pos)];
+      if (v == 0.0) continue;
+      if (u >= q) {
+        res[static_cast<size_t>(u - q)] -= v;
+        continue;
+      }
+      for (int32_t p = sys.e.start[static_cast<size_t>(u)]; p < sys.e.start[static_cast<size_t>(u) + 1]; ++p)
+        res[static_cast<size_t>(sys.e.index[static_cast<size_t>(p)])] -= sys.e.value[static_cast<size_t>(p)] * v;
+    }
+    x.clear();
+    x.count = -1;
+    std::copy(res.begin(), res.end(), x.array.begin());
+    lu->ftran(x, 1.0);
+    for (int32_t t = 0; t < x.count; ++t) z[static_cast<size_t>(x.index[t])] += x.array[static_cast<size_t>(x.index[t])];
+  }
   y.assign(static_cast<size_t>(m), 0.0);
   for (int32_t pos = 0; pos < q; ++pos) {
     const int32_t u = head[static_cast<size_t>(pos)];
     if (u < sys.r)
-      y[static_cast<size_t>(sys.row_of[static_cast<size_t>(u)])] =
-          sys.colscale[static_cast<size_t>(u)] * x.array[static_cast<size_t>(pos)];
+      y[static_cast<size_t>(sys.row_of[static_cast<size_t>(u)])] = sys.colscale[static_cast<size_t>(u)] * z[static_cast<size_t>(pos)];
   }
   return true;
 }
