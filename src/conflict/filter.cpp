@@ -93,9 +93,11 @@ bool Filter::prove_by_uniqueness() {
     member[k] = !excluded(marks_[k]);
     open |= marks_[k] == Mark::In;
   }
-  if (!open || !certificate_is_unique(w_, member, t_.ray())) return false;
+  bool robust = false;
+  if (!open || !certificate_is_unique(w_, member, t_.ray(), &robust)) return false;
   for (Mark &m : marks_)
     if (m == Mark::In) m = Mark::Proved;
+  certified_ = robust;
   return true;
 }
 

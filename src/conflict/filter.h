@@ -87,6 +87,9 @@ class Filter {
   const std::vector<Mark> &marks() const { return marks_; }
   // Every member left was proved necessary.
   bool all_proved() const;
+  // The set was proved irreducible by its certificate's uniqueness, and
+  // that proof is robust (infeasible beyond the solvers' tolerances).
+  bool certified() const { return certified_; }
   void count(int64_t &rows, int64_t &bounds, int64_t &proved) const;
 
  private:
@@ -131,6 +134,7 @@ class Filter {
   std::vector<std::vector<double>> points_;  // points of feasible tests, oldest first
   std::vector<char> in_block_;  // scratch marks of known_feasible, all 0 between calls
   int64_t tests_saved_ = 0;     // block tests a kept point made unnecessary
+  bool certified_ = false;
 };
 
 }  // namespace tvl::conflict

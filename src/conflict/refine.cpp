@@ -22,6 +22,7 @@ struct Outcome {
   int error = 0;   // a library status instead of a conflict
   int status = 0;  // conflict status
   std::vector<Mark> marks;
+  bool certified = false;  // an LP set proved by its certificate's uniqueness
 };
 
 Outcome ended(int status, std::vector<Mark> marks) { return Outcome{0, status, std::move(marks)}; }
@@ -29,7 +30,9 @@ Outcome ended(int status, std::vector<Mark> marks) { return Outcome{0, status, s
 // Status of a filter that ran to its end or was stopped with an infeasible set.
 Outcome settled(const Filter &f, Verdict v) {
   const bool minimal = v != Verdict::Stopped && f.all_proved();
-  return ended(minimal ? TVL_STAT_CONFLICT_MINIMAL : TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
+  Outcome out = ended(minimal ? TVL_STAT_CONFLICT_MINIMAL : TVL_STAT_CONFLICT_NONMINIMAL, f.marks());
+  out.certified = minimal && f.certified();
+  return out;
 }
 
 // Certificate phase and deletion filter on a set the filter found
@@ -91,6 +94,8 @@ Outcome run_mip(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::Mip
 
 // An independent re-solve of the final set from scratch; for an LP the
 // working form and the problem's own form must both find it infeasible.
+// (Not for a set proved by its certificate's uniqueness: that proof holds
+// beyond the solvers' tolerances, unique_certificate.h.)
 bool reproduced(tvlenv *env, const tvllp *lp, const WorkModel &w, const mip::MipModel *mm, const std::vector<Mark> &marks) {
   FilterLog quiet{env, 0, ""};
   std::unique_ptr<Tester> t;
@@ -188,7 +193,7 @@ int refine(tvlenv *env, tvllp *lp, int start, int *nrows_p, int *ncols_p) {
     if (out.error) return out.error;
     auto confirmed = [&] {
       return (out.status != TVL_STAT_CONFLICT_MINIMAL && out.status != TVL_STAT_CONFLICT_NONMINIMAL) ||
-             reproduced(env, lp, w, mip ? &*mm : nullptr, out.marks);
+             out.certified || reproduced(env, lp, w, mip ? &*mm : nullptr, out.marks);
     };
     bool ok = confirmed();
     if (!mip && !ok) {

@@ -22,8 +22,11 @@ constexpr double kUsedRel = 1e-7;
 constexpr double kPivotTol = 1e-9;
 // How far the certificate's value may miss the normalization -1.
 constexpr double kNormTol = 1e-6;
-// Steps of iterative refinement of the system's solution.
-constexpr int kRefinements = 2;
+// A certificate that still proves infeasibility with every member bound
+// b moved outward by this much times max(1, |b|) is robust: a solve of
+// the set, which accepts points within its feasibility tolerance, finds
+// it infeasible too.
+constexpr double kRobustTol = 1e-6;
 
 // Which sides of each variable of the working form are in the set, and
 // whether a variable is a row's slack in the set.
@@ -156,49 +159,32 @@ bool solve_system(const System &sys, int32_t m, std::vector<double> &y) {
   // Only the empty columns may have been replaced by unit columns.
   for (int32_t old : lu->report().old_vars)
     if (old < sys.r) return false;
-  // z solves [E U] z = rhs e_last (U: the unit columns put in for the
-  // empty ones), refined twice by the residual.
-  std::vector<double> z(static_cast<size_t>(q), 0.0), res(static_cast<size_t>(q), 0.0);
   lp::HVector x;
   x.setup(q);
-  for (int pass = 0; pass < kRefinements + 1; ++pass) {
-    std::fill(res.begin(), res.end(), 0.0);
-    res[static_cast<size_t>(q) - 1] = sys.rhs;
-    for (int32_t pos = 0; pos < q; ++pos) {
-      const int32_t u = head[static_cast<size_t>(pos)];
-      const double v = z[static_cast<size_t>(pos)];
-      if (v == 0.0) continue;
-      if (u >= q) {
-        res[static_cast<size_t>(u - q)] -= v;
-        continue;
-      }
-      for (int32_t p = sys.e.start[static_cast<size_t>(u)]; p < sys.e.start[static_cast<size_t>(u) + 1]; ++p)
-        res[static_cast<size_t>(sys.e.index[static_cast<size_t>(p)])] -= sys.e.value[static_cast<size_t>(p)] * v;
-    }
-    x.clear();
-    x.count = -1;
-    std::copy(res.begin(), res.end(), x.array.begin());
-    lu->ftran(x, 1.0);
-    for (int32_t t = 0; t < x.count; ++t) z[static_cast<size_t>(x.index[t])] += x.array[static_cast<size_t>(x.index[t])];
-  }
+  x.array[static_cast<size_t>(q) - 1] = sys.rhs;
+  x.index[0] = q - 1;
+  x.count = 1;
+  lu->ftran(x, 1.0);
   y.assign(static_cast<size_t>(m), 0.0);
   for (int32_t pos = 0; pos < q; ++pos) {
     const int32_t u = head[static_cast<size_t>(pos)];
     if (u < sys.r)
-      y[static_cast<size_t>(sys.row_of[static_cast<size_t>(u)])] = sys.colscale[static_cast<size_t>(u)] * z[static_cast<size_t>(pos)];
+      y[static_cast<size_t>(sys.row_of[static_cast<size_t>(u)])] =
+          sys.colscale[static_cast<size_t>(u)] * x.array[static_cast<size_t>(pos)];
   }
   return true;
 }
 
 // Whether y is a certificate of the set that uses every member on the
-// side assumed and is normalized to -1.
-bool uses_every_member(const WorkModel &w, const Sides &s, const std::vector<char> &up_side,
-                       const std::vector<double> &y) {
+// side assumed and is normalized to -1; `robust` tells whether it keeps
+// its proof with the members' bounds moved outward by kRobustTol.
+bool certifies_every_member(const WorkModel &w, const Sides &s, const std::vector<char> &up_side,
+                            const std::vector<double> &y, bool &robust) {
   std::vector<double> d, mag;
   reduced_values(w.lp.a, y, d, mag);
   double ymax = 0.0;
   for (double v : y) ymax = std::max(ymax, std::fabs(v));
-  double value = 0.0;
+  double value = 0.0, spread = 0.0;
   for (size_t k = 0; k < d.size(); ++k) {
     if (!s.lo[k] && !s.up[k]) {
       if (!negligible(d[k], mag[k])) return false;
@@ -207,14 +193,20 @@ bool uses_every_member(const WorkModel &w, const Sides &s, const std::vector<cha
     const bool slack = static_cast<int32_t>(k) >= w.model_cols;
     const double margin = slack ? kZeroRel * ymax : kUsedRel * mag[k];
     if ((d[k] > 0.0) != (up_side[k] != 0) || std::fabs(d[k]) <= margin) return false;
-    value += d[k] * (up_side[k] ? w.tight_up[k] : w.tight_lo[k]);
+    const double b = up_side[k] ? w.tight_up[k] : w.tight_lo[k];
+    value += d[k] * b;
+    spread += std::fabs(d[k]) * kRobustTol * std::max(1.0, std::fabs(b));
   }
+  robust = -value > spread;
   return std::fabs(value + 1.0) <= kNormTol;
 }
 
 }  // namespace
 
-bool certificate_is_unique(const WorkModel &w, const std::vector<char> &member, const std::vector<double> &ray) {
+bool certificate_is_unique(const WorkModel &w, const std::vector<char> &member, const std::vector<double> &ray,
+                           bool *robust) {
+  bool beyond_tolerance = false;
+  if (robust) *robust = false;
   const lp::CscMatrix &a = w.lp.a;
   // Every row and finite bound must be a candidate.
   if (a.m != w.nrows || w.model_cols != w.ncols || ray.size() != static_cast<size_t>(a.m)) return false;
@@ -237,7 +229,9 @@ bool certificate_is_unique(const WorkModel &w, const std::vector<char> &member, 
   if (!build_system(w, s, up_side, sys) || sys.r == 0) return false;
   std::vector<double> y;
   if (!solve_system(sys, a.m, y)) return false;
-  return uses_every_member(w, s, up_side, y);
+  if (!certifies_every_member(w, s, up_side, y, beyond_tolerance)) return false;
+  if (robust) *robust = beyond_tolerance;
+  return true;
 }
 
 }  // namespace tvl::conflict

@@ -22,6 +22,11 @@
 //    equations, hence the same y, but that y uses m);
 //  - the solution use every member, on the side assumed, by a clear margin
 //    (then it proves the set infeasible and every member necessary).
+// The proof is robust when it also holds with every member bound b moved
+// outward by 1e-6 max(1, |b|): the set is then no nearer feasible than a
+// solver's feasibility tolerance, a solve of the set from scratch (which
+// accepts points within that tolerance) calls it infeasible too, and the
+// refiner needs no re-solve to confirm it.
 // Any doubt (a dependent unknown, a small pivot, a member used weakly, a
 // column with both bounds in the set, a bound that is not a candidate)
 // answers false, and the refiner tests the members one by one instead.
@@ -39,7 +44,9 @@ namespace tvl::conflict {
 
 // Whether the members (member[k] for item k of w) form an irreducible
 // infeasible set, judged from the certificate `ray` (one entry per row of
-// w.lp, signs as ray_sides reads them) as described above.
-bool certificate_is_unique(const WorkModel &w, const std::vector<char> &member, const std::vector<double> &ray);
+// w.lp, signs as ray_sides reads them) as described above; `robust`, when
+// given, tells whether the proof is robust.
+bool certificate_is_unique(const WorkModel &w, const std::vector<char> &member, const std::vector<double> &ray,
+                           bool *robust = nullptr);
 
 }  // namespace tvl::conflict

@@ -71,6 +71,19 @@ TEST(UniqueCertificate, ProvesAnIrreducibleSetAndRefusesAnUnusedMember) {
   EXPECT_FALSE(certificate_is_unique(w, members(w, {0, 1}), ray));
   // A ray on the wrong sides proves nothing.
   EXPECT_FALSE(certificate_is_unique(w, members(w, {0, 1, 2}), {-1, 1, 1, 0}));
+  // The same set with x0 + x1 >= 2 + 1e-7 is infeasible by less than a
+  // solver's tolerance, which would call it feasible: irreducible, but the
+  // proof is not robust; by 1e-4 (and by 1 above) it is.
+  bool robust = false;
+  EXPECT_TRUE(certificate_is_unique(w, members(w, {0, 1, 2}), ray, &robust));
+  EXPECT_TRUE(robust);
+  WorkModel near = w;
+  near.tight_lo[static_cast<size_t>(near.slack(0))] = 2.0 + 1e-7;
+  EXPECT_TRUE(certificate_is_unique(near, members(near, {0, 1, 2}), ray, &robust));
+  EXPECT_FALSE(robust);
+  near.tight_lo[static_cast<size_t>(near.slack(0))] = 2.0 + 1e-4;
+  EXPECT_TRUE(certificate_is_unique(near, members(near, {0, 1, 2}), ray, &robust));
+  EXPECT_TRUE(robust);
 }
 
 // Columns bounded in [-4, 4]: bounds are candidates too, and a set that
