@@ -12,8 +12,8 @@ namespace tvl::conflict {
 
 namespace {
 
-// A reduced value smaller than this against the magnitude of its terms
-// counts as zero (the threshold ray_sides uses).
+// A slack's entry of y smaller than this against the largest entry does
+// not use its row (the threshold negligible() puts on reduced values).
 constexpr double kZeroRel = 1e-9;
 // A member's reduced value must be this large against its terms' magnitude.
 constexpr double kUsedRel = 1e-7;
@@ -46,25 +46,6 @@ Sides member_sides(const WorkModel &w, const std::vector<char> &member) {
   }
   return s;
 }
-
-// d = A'y over the working form's columns, with the magnitude of the terms.
-void reduced_values(const lp::CscMatrix &a, const std::vector<double> &y, std::vector<double> &d,
-                    std::vector<double> &mag) {
-  d.assign(static_cast<size_t>(a.n), 0.0);
-  mag.assign(static_cast<size_t>(a.n), 0.0);
-  for (int32_t k = 0; k < a.n; ++k) {
-    double z = 0.0, m = 0.0;
-    for (int32_t p = a.start[static_cast<size_t>(k)]; p < a.start[static_cast<size_t>(k) + 1]; ++p) {
-      const double t = a.value[static_cast<size_t>(p)] * y[static_cast<size_t>(a.index[static_cast<size_t>(p)])];
-      z += t;
-      m += std::fabs(t);
-    }
-    d[static_cast<size_t>(k)] = z;
-    mag[static_cast<size_t>(k)] = m;
-  }
-}
-
-bool negligible(double d, double mag) { return d == 0.0 || std::fabs(d) <= kZeroRel * mag; }
 
 // The square system of the header, scaled, and the way back to y.
 struct System {

@@ -95,21 +95,34 @@ double bound_up(const WorkModel &w, int32_t var, bool relaxed) {
   return relaxed ? w.base_up[k] : w.tight_up[k];
 }
 
+void reduced_values(const lp::CscMatrix &a, const std::vector<double> &y, std::vector<double> &z,
+                    std::vector<double> &mag) {
+  z.assign(static_cast<size_t>(a.n), 0.0);
+  mag.assign(static_cast<size_t>(a.n), 0.0);
+  for (int32_t k = 0; k < a.n; ++k) {
+    double sum = 0.0, m = 0.0;
+    for (int32_t p = a.start[static_cast<size_t>(k)]; p < a.start[static_cast<size_t>(k) + 1]; ++p) {
+      const double t = a.value[static_cast<size_t>(p)] * y[static_cast<size_t>(a.index[static_cast<size_t>(p)])];
+      sum += t;
+      m += std::fabs(t);
+    }
+    z[static_cast<size_t>(k)] = sum;
+    mag[static_cast<size_t>(k)] = m;
+  }
+}
+
+bool negligible(double z, double mag) { return z == 0.0 || std::fabs(z) <= 1e-9 * mag; }
+
 void ray_sides(const WorkModel &w, const std::vector<double> &ray, std::vector<char> &uses_lo,
                std::vector<char> &uses_up) {
-  const lp::CscMatrix &a = w.lp.a;
-  uses_lo.assign(static_cast<size_t>(a.n), 0);
-  uses_up.assign(static_cast<size_t>(a.n), 0);
-  for (int32_t k = 0; k < a.n; ++k) {
-    double z = 0.0, mag = 0.0;
-    for (int32_t p = a.start[static_cast<size_t>(k)]; p < a.start[static_cast<size_t>(k) + 1]; ++p) {
-      const double t = a.value[static_cast<size_t>(p)] * ray[static_cast<size_t>(a.index[static_cast<size_t>(p)])];
-      z += t;
-      mag += std::fabs(t);
-    }
-    if (std::fabs(z) <= 1e-9 * mag || z == 0.0) continue;
-    if (z > 0) uses_up[static_cast<size_t>(k)] = 1;
-    else uses_lo[static_cast<size_t>(k)] = 1;
+  std::vector<double> z, mag;
+  reduced_values(w.lp.a, ray, z, mag);
+  uses_lo.assign(z.size(), 0);
+  uses_up.assign(z.size(), 0);
+  for (size_t k = 0; k < z.size(); ++k) {
+    if (negligible(z[k], mag[k])) continue;
+    if (z[k] > 0) uses_up[k] = 1;
+    else uses_lo[k] = 1;
   }
 }
 

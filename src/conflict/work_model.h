@@ -61,10 +61,17 @@ lp::LpModel original_form(const WorkModel &w, const lp::LpModel &current);
 double bound_lo(const WorkModel &w, int32_t var, bool relaxed);
 double bound_up(const WorkModel &w, int32_t var, bool relaxed);
 
+// z = A'y over the columns of `a`, and per column the sum of the terms'
+// magnitudes |a_ik y_i|.
+void reduced_values(const lp::CscMatrix &a, const std::vector<double> &y, std::vector<double> &z,
+                    std::vector<double> &mag);
+// Whether an entry z of A'y counts as 0: tiny against its terms' magnitude.
+bool negligible(double z, double mag);
+
 // Which sides of which variables a Farkas certificate `ray` (one entry per
 // row of w.lp) uses: for z = A'y, an upper bound where z_k > 0 and a lower
-// bound where z_k < 0 (an entry that is tiny against the magnitudes of its
-// terms counts as 0).  uses_lo/uses_up get one flag per variable.
+// bound where z_k < 0 (an entry that is negligible counts as 0).
+// uses_lo/uses_up get one flag per variable.
 void ray_sides(const WorkModel &w, const std::vector<double> &ray, std::vector<char> &uses_lo,
                std::vector<char> &uses_up);
 
