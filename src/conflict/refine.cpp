@@ -22,7 +22,7 @@ struct Outcome {
   int error = 0;   // a library status instead of a conflict
   int status = 0;  // conflict status
   std::vector<Mark> marks;
-  bool certified = false;  // an LP set proved by its certificate's uniqueness
+  bool certified = false;  // an LP set with a robust uniqueness proof (no re-solve needed)
 };
 
 Outcome ended(int status, std::vector<Mark> marks) { return Outcome{0, status, std::move(marks)}; }
