@@ -8,8 +8,9 @@
 // infeasible reduced cost, and cost perturbation against stalling
 // (perturb.h).  A starting basis that is not dual feasible first gets the
 // artificial-bounding treatment (the "big-M" dual phase 1 of the same
-// thesis, section 4.5.1): wide temporary bounds on the offending unbounded
-// variables make it dual feasible by flips, and phase 2 runs at once.  When
+// thesis, section 4.5.1): temporary bounds on the offending unbounded
+// variables (just beyond the bounds their rows imply, else wide) make it
+// dual feasible by flips, and phase 2 runs at once.  When
 // that box binds at the end, or for later dual infeasibilities, phase 1 is
 // the auxiliary-problem approach (section 4.5.2.2, after Fourer 1994): the
 // dual simplex solves the problem with artificial bounds [0,1], [-1,0],
@@ -94,7 +95,8 @@ class DualSimplex : public SimplexBase {
   int count_dual_infeasible() const;
   double dual_infeasibility_sum() const;
   LpStatus run_phase1();
-  void box_dual_infeasible();
+  void box_dual_infeasible(bool use_implied);
+  bool box_variable(int32_t j, bool raise, double lo_implied, double up_implied);
   bool restore_bounds();
   void remove_perturbation();
   // Primal simplex cleanup after the costs were restored.

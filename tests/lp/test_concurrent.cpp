@@ -122,7 +122,7 @@ TEST(Concurrent, RepeatedRunsAreDeterministicAndWarmStartsStayWarm) {
       EXPECT_LE(std::fabs(opportunistic.objective() - ref.objective()), 1e-9 * std::fabs(ref.objective()));
     }
   }
-  Session first("israel");
+  Session first("adlittle");
   ASSERT_EQ(TVLlpopt(first.env, first.lp), 0);
   // A changed bound re-solved concurrently starts from the kept basis.
   const int cold = TVLgetitcnt(first.env, first.lp);

@@ -99,11 +99,13 @@ TEST(DualSmall, UnboundedRayDirectionIsDualInfeasible) {
 }
 
 TEST(DualSmall, OptimumBeyondTheStartingBoxIsStillFound) {
-  // min -x - 2y  s.t.  x + y <= 4e7, y - x <= 1e7, x, y >= 0: the start
-  // boxes x and y far below their optimal values (x = 1.5e7, y = 2.5e7),
-  // so the box binds and phase 1 has to finish the job; the objective
-  // limit must not fire on the boxed problem's bound.
-  const LpModel m = dense_model(2, 2, {1, 1, -1, 1}, {-1, -2}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound, -kInfBound}, {4e7, 1e7});
+  // min -x - 2y + 10z  s.t.  x + y - z <= 4e7, y - x <= 1e7, x, y, z >= 0:
+  // no row bounds x or y from above (z is unbounded), so the start boxes
+  // them far below their optimal values (x = 1.5e7, y = 2.5e7, z = 0), the
+  // box binds and phase 1 has to finish the job; the objective limit must
+  // not fire on the boxed problem's bound.
+  const LpModel m = dense_model(2, 3, {1, 1, -1, -1, 1, 0}, {-1, -2, 10}, {0, 0, 0}, {kInfBound, kInfBound, kInfBound},
+                                {-kInfBound, -kInfBound}, {4e7, 1e7});
   SimplexControl ctl = quiet();
   ctl.objulim = -6e7;
   const LpResult r = dual_simplex(m, ctl, nullptr);
@@ -111,7 +113,28 @@ TEST(DualSmall, OptimumBeyondTheStartingBoxIsStillFound) {
   EXPECT_NEAR(r.objval, -6.5e7, 1e-6 * 6.5e7);
   EXPECT_NEAR(r.x[0], 1.5e7, 1.0);
   EXPECT_NEAR(r.x[1], 2.5e7, 1.0);
+  EXPECT_NEAR(r.x[2], 0.0, 1e-6);
   EXPECT_TRUE(r.primal_feasible && r.dual_feasible);
+}
+
+TEST(DualSmall, ImpliedBoundsAtTheOptimumLeaveAnOptimalBasis) {
+  // min -x - 2y  s.t.  x + y <= 4e7, y - x <= 1e7, x, y >= 0: the rows
+  // imply x, y <= 4e7, so the start boxes x and y there (widened by a
+  // margin); the optimum x = 1.5e7, y = 2.5e7 lies inside, and the final
+  // basis must be optimal for the true (infinite) upper bounds.  The same
+  // with the rows making y's bound the one the optimum reaches (y <= 3).
+  const LpModel m = dense_model(2, 2, {1, 1, -1, 1}, {-1, -2}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound, -kInfBound}, {4e7, 1e7});
+  const LpResult r = dual_simplex(m, quiet(), nullptr);
+  ASSERT_EQ(r.status, LpStatus::Optimal);
+  EXPECT_NEAR(r.objval, -6.5e7, 1e-6 * 6.5e7);
+  EXPECT_NEAR(duality_gap(m, r), 0.0, 1e-6 * 6.5e7);
+  EXPECT_LT(dual_violation(m, r), 1e-9);
+  const LpModel t = dense_model(2, 2, {0, 1, 1, 1}, {-1, -1}, {0, 0}, {kInfBound, kInfBound}, {-kInfBound, -kInfBound}, {3, 5});
+  const LpResult rt = dual_simplex(t, quiet(), nullptr);
+  ASSERT_EQ(rt.status, LpStatus::Optimal);
+  EXPECT_NEAR(rt.objval, -5.0, 1e-9);
+  EXPECT_LT(primal_violation(t, rt), 1e-9);
+  EXPECT_LT(dual_violation(t, rt), 1e-9);
 }
 
 TEST(DualSmall, FreeFixedAndRangedVariablesGiveCertifiedOptimum) {
