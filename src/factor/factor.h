@@ -101,11 +101,6 @@ class BasisFactor {
   // before the next solve.  The head passed to factorize is the caller's;
   // the factor never keeps a copy.
   virtual bool update(int32_t r, const HVector &col) = 0;
-  // The vector whose FTRAN results come back to update(): only its solves
-  // keep the partly solved column (the spike) that the update reuses, so
-  // the other solves of an iteration skip that copy.  nullptr (the start):
-  // every FTRAN keeps one.
-  virtual void set_update_vector(const HVector *col) = 0;
   virtual int32_t updates_since_factor() const = 0;
   virtual int64_t factor_nonzeros() const = 0;
   virtual int precision() const = 0;  // 0 double, 1 extended

@@ -17,7 +17,6 @@ namespace tvl::lp {
 
 template <class T>
 void LuFactor<T>::keep_spike(const HVector &x, int32_t rhs_nnz, int32_t cnt) const {
-  if (update_vector_ != nullptr && &x != update_vector_) return;
   int slot = -1;
   for (int s = 0; s < kSpikeSlots && slot < 0; ++s)
     if (spikes_[s].owner == &x) slot = s;

@@ -172,7 +172,6 @@ class LuFactor final : public BasisFactor {
   void btran(HVector &y, double expected_density) const override;
   bool update(int32_t r, const HVector &col) override;
   int32_t updates_since_factor() const override { return updates_; }
-  void set_update_vector(const HVector *col) override { update_vector_ = col; }
   int64_t factor_nonzeros() const override;
   int precision() const override { return sizeof(T) == sizeof(double) ? 0 : 1; }
   uint64_t work() const override { return work_; }
@@ -233,7 +232,6 @@ class LuFactor final : public BasisFactor {
   RowEtaFile<T> eta_;
   std::vector<int32_t> spike_list_;  // update scratch: rows of the spike
   static constexpr int kSpikeSlots = 4;
-  const HVector *update_vector_ = nullptr;  // set_update_vector
   mutable SpikeSlot<T> spikes_[kSpikeSlots];
   mutable int32_t spike_next_ = 0;   // slot of the last kept spike
   uint64_t version_ = 0;             // factor version: bumped by factorize and update

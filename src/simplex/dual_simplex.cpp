@@ -67,9 +67,6 @@ DualSimplex::DualSimplex(SimplexLp lp, const SimplexControl &ctl, bool scaled)
   // dual infeasibilities, and the objective error they cause, well inside it.
   dual_tol_ = base_dual_tol_ = 0.1 * ctl.opttol;
   perturb_.magnitude = std::max(ctl.epper, 1e-8);
-  // Only the entering column's solve feeds the update; the DSE and flip
-  // solves need not keep a spike.
-  factor_->set_update_vector(&col_);
   set_slack_basis();
 }
 

@@ -53,9 +53,6 @@ PrimalSimplex::PrimalSimplex(SimplexLp lp, const SimplexControl &ctl, bool scale
   perturb_.magnitude = std::max(ctl.epper, 1e-9);
   objlim_ = lp_.objsense > 0 ? ctl.objllim : -ctl.objulim;
   setup_pricing();
-  // Only the entering column's solve feeds the update; the exact
-  // steepest-edge norms' solves need not keep a spike.
-  factor_->set_update_vector(&col_);
   set_slack_basis();
 }
 
