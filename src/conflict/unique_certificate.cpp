@@ -12,9 +12,6 @@ namespace tvl::conflict {
 
 namespace {
 
-// A slack's entry of y smaller than this against the largest entry does
-// not use its row (the threshold negligible() puts on reduced values).
-constexpr double kZeroRel = 1e-9;
 // A member's reduced value must be this large against its terms' magnitude.
 constexpr double kUsedRel = 1e-7;
 // Smallest pivot of the scaled system (entries at most 1 in magnitude);
@@ -172,7 +169,9 @@ bool certifies_every_member(const WorkModel &w, const Sides &s, const std::vecto
       continue;
     }
     const bool slack = static_cast<int32_t>(k) >= w.model_cols;
-    const double margin = slack ? kZeroRel * ymax : kUsedRel * mag[k];
+    // A slack's entry of y below kNegligibleRel of the largest entry does
+    // not use its row (the threshold negligible() puts on reduced values).
+    const double margin = slack ? kNegligibleRel * ymax : kUsedRel * mag[k];
     if ((d[k] > 0.0) != (up_side[k] != 0) || std::fabs(d[k]) <= margin) return false;
     const double b = up_side[k] ? w.tight_up[k] : w.tight_lo[k];
     value += d[k] * b;

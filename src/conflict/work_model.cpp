@@ -111,7 +111,7 @@ void reduced_values(const lp::CscMatrix &a, const std::vector<double> &y, std::v
   }
 }
 
-bool negligible(double z, double mag) { return z == 0.0 || std::fabs(z) <= 1e-9 * mag; }
+bool negligible(double z, double mag) { return z == 0.0 || std::fabs(z) <= kNegligibleRel * mag; }
 
 void ray_sides(const WorkModel &w, const std::vector<double> &ray, std::vector<char> &uses_lo,
                std::vector<char> &uses_up) {

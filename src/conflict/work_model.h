@@ -65,7 +65,10 @@ double bound_up(const WorkModel &w, int32_t var, bool relaxed);
 // magnitudes |a_ik y_i|.
 void reduced_values(const lp::CscMatrix &a, const std::vector<double> &y, std::vector<double> &z,
                     std::vector<double> &mag);
-// Whether an entry z of A'y counts as 0: tiny against its terms' magnitude.
+// Relative size below which an entry of A'y counts as 0.
+inline constexpr double kNegligibleRel = 1e-9;
+// Whether an entry z of A'y counts as 0: within kNegligibleRel of its
+// terms' magnitude.
 bool negligible(double z, double mag);
 
 // Which sides of which variables a Farkas certificate `ray` (one entry per

@@ -1,5 +1,5 @@
 // Bounds on the variables of the working form implied by the rows and the
-// other variables' bounds (one pass of the activity argument of Brearley,
+// other variables' bounds (the activity argument of Brearley,
 // Mitra & Williams 1975, "Analysis of mathematical programming problems
 // prior to applying the simplex algorithm", Math. Programming 8).
 //
