@@ -1,9 +1,10 @@
 // mipcheck: solves one MIP and checks the answer.
 //
-//   mipcheck FILE OPTIMUM [TIME_LIMIT [THREADS]]
+//   mipcheck FILE OPTIMUM [TIME_LIMIT [THREADS [PARAMETER_FILE]]]
 //
 // Runs TVLmipopt with the time limit (default 60 s) on THREADS search
-// threads (default 1) and defaults otherwise, then prints one line:
+// threads (default 1) and defaults otherwise (or the settings of
+// PARAMETER_FILE, read first), then prints one line:
 //   status objective optimum seconds nodes violation verdict
 // where violation is the incumbent's largest violation of bounds, rows and
 // integrality on the model read again from FILE ("-" without incumbent),
@@ -24,7 +25,7 @@
 
 int main(int argc, char **argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: mipcheck FILE OPTIMUM [TIME_LIMIT [THREADS]]\n");
+    std::fprintf(stderr, "usage: mipcheck FILE OPTIMUM [TIME_LIMIT [THREADS [PARAMETER_FILE]]]\n");
     return 2;
   }
   const std::string file = argv[1];
@@ -35,6 +36,10 @@ int main(int argc, char **argv) {
   TVLLPptr lp = env ? TVLcreateprob(env, &st, "mipcheck") : nullptr;
   if (!lp || TVLreadcopyprob(env, lp, file.c_str(), nullptr) != 0) {
     std::printf("read-error\n");
+    return 1;
+  }
+  if (argc > 5 && TVLreadcopyparam(env, argv[5]) != 0) {
+    std::printf("parameter-file-error\n");
     return 1;
   }
   TVLsetintparam(env, TVL_PARAM_THREADS, argc > 4 ? std::atoi(argv[4]) : 1);
