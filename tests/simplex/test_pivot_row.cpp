@@ -3,7 +3,9 @@
 // rho's rows) against dot products computed here, on random sparse
 // matrices with basic and fixed columns, equality rows (fixed slacks),
 // dense and sparse rho, and rows
-// reused without clearing in between beyond pivot_row_clear.
+// reused without clearing in between beyond pivot_row_clear.  The
+// column-wise forms must give the dot products to the bit, whatever the
+// column's length (short columns take a padded, masked loop).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -127,7 +129,13 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
         }
         if (want != 0.0) {
           EXPECT_TRUE(listed[static_cast<size_t>(v)]) << form << " " << v;
-          EXPECT_NEAR(row.array[static_cast<size_t>(v)], want, 1e-12) << form << " " << v;
+          // Column-wise, short columns (padded, masked products) and long
+          // ones sum in the plain order: the same value to the bit.
+          if (form < 2) {
+            EXPECT_EQ(row.array[static_cast<size_t>(v)], want) << form << " " << v;
+          } else {
+            EXPECT_NEAR(row.array[static_cast<size_t>(v)], want, 1e-12) << form << " " << v;
+          }
         } else if (!listed[static_cast<size_t>(v)]) {
           EXPECT_EQ(row.array[static_cast<size_t>(v)], 0.0) << form << " " << v;
         }
