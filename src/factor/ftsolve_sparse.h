@@ -233,19 +233,6 @@ int32_t LuFactor<T>::lower_tsolve(int32_t cnt, bool sparse) const {
 }
 
 template <class T>
-int32_t LuFactor<T>::row_to_pos(int32_t cnt) const {
-  int32_t *list = sw_.list_a.data();
-  for (int32_t t = 0; t < cnt; ++t) {
-    const int32_t i = list[t], c = lu_.pos_of_row[i];
-    sw_.pos[c] = sw_.row[i];
-    sw_.row[i] = T(0);
-    list[t] = c;
-  }
-  work_ += cnt;
-  return cnt;
-}
-
-template <class T>
 int32_t LuFactor<T>::pos_to_row(int32_t cnt) const {
   int32_t *list = sw_.list_a.data();
   for (int32_t t = 0; t < cnt; ++t) {
@@ -307,6 +294,28 @@ int32_t LuFactor<T>::row_etas_backward(int32_t cnt) const {
   return cnt;
 }
 
+// The FTRAN's last step: the row-indexed result of U's solve goes to the
+// positions of the basis (pos_of_row) as it is stored, in one pass.  Its
+// work is counted as the permutation and the store were counted when they
+// were two passes (2 per entry), so that work-paced decisions stay as they were.
+template <class T>
+void LuFactor<T>::store_by_position(HVector &x, int32_t cnt) const {
+  int32_t nz = 0;
+  const int32_t *list = sw_.list_a.data(), *pos_of_row = lu_.pos_of_row.data();
+  T *row = sw_.row.data();
+  for (int32_t t = 0; t < cnt; ++t) {
+    const int32_t i = list[t];
+    const T v = row[i];
+    row[i] = T(0);
+    if (std::fabs(v) <= T(kSolveTiny)) continue;
+    const int32_t c = pos_of_row[i];
+    x.array[c] = static_cast<double>(v);
+    x.index[nz++] = c;
+  }
+  x.count = nz;
+  work_ += 2 * static_cast<uint64_t>(std::max(cnt, 0));
+}
+
 template <class T>
 void LuFactor<T>::store(HVector &x, std::vector<T> &w, int32_t cnt) const {
   int32_t nz = 0;
@@ -333,8 +342,7 @@ void LuFactor<T>::ftran(HVector &x, double expected_density) const {
   cnt = row_etas_forward(cnt);
   keep_spike(x, rhs_nnz, cnt);
   cnt = upper_solve(cnt, !hint_dense && cnt >= 0 && cnt < lim);
-  cnt = row_to_pos(cnt);
-  store(x, sw_.pos, cnt);
+  store_by_position(x, cnt);
   seal_spike(x);
 }
 

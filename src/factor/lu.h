@@ -216,9 +216,9 @@ class LuFactor final : public BasisFactor {
   int32_t lower_tsolve(int32_t cnt, bool sparse) const;
   int32_t row_etas_forward(int32_t cnt) const;
   int32_t row_etas_backward(int32_t cnt) const;
-  int32_t row_to_pos(int32_t cnt) const;
   int32_t pos_to_row(int32_t cnt) const;
   void store(HVector &x, std::vector<T> &w, int32_t cnt) const;
+  void store_by_position(HVector &x, int32_t cnt) const;
 
   int32_t m_, n_;
   FactorSettings settings_;
