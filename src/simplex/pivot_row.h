@@ -22,13 +22,16 @@ void pivot_row_clear(HVector &row, std::vector<int8_t> &mark);
 void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark);
 
 // Dot product of rho with a column of at most kShortColumn entries, without
-// a loop whose exit depends on the length: the entries past the column's
-// end (those of the next columns) are read and multiplied by 0, so a run
-// of short columns of varying lengths costs no mispredicted branches (on
-// dfl001, nearly every column ends a loop of 2 to 7 entries).  The sum is
-// formed in the same order as the plain loop's and the padding adds
-// zeros, so the result is the same to the bit.  The caller ensures that
-// kShortColumn entries from `first` lie within the matrix's arrays.
+// a loop whose exit depends on the length: a loop of kShortColumn / 2 steps
+// for columns of up to that many entries, of kShortColumn steps for the
+// others; the entries past the column's end (those of the next columns)
+// are read and multiplied by 0, so a run of short columns of varying
+// lengths costs no mispredicted branches (on dfl001, nearly every column
+// ends a loop of 2 to 7 entries).  The sum is formed in the same order as
+// the plain loop's and the padding adds zeros (rho is finite, and a sum
+// that starts at +0 never becomes -0), so the result is the same to the
+// bit.  The caller ensures that kShortColumn entries from `first` lie
+// within the matrix's arrays.
 constexpr int32_t kShortColumn = 8;
 
 inline double short_column_dot(const double *value, const int32_t *index, const double *r, int32_t first,
