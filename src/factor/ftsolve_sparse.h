@@ -294,30 +294,13 @@ int32_t LuFactor<T>::row_etas_backward(int32_t cnt) const {
   return cnt;
 }
 
-// The FTRAN's last step: the row-indexed result of U's solve goes to the
-// positions of the basis (pos_of_row) as it is stored, in one pass.  Its
-// work is counted as the permutation and the store were counted when they
-// were two passes (2 per entry), so that work-paced decisions stay as they were.
+// Moves the listed entries of w into x (each to position place(i)),
+// clearing w, and drops those of magnitude at most kSolveTiny.  The FTRAN
+// places the row-indexed result of U's solve at the basis positions
+// (pos_of_row) in this one pass; the BTRAN keeps the rows.
 template <class T>
-void LuFactor<T>::store_by_position(HVector &x, int32_t cnt) const {
-  int32_t nz = 0;
-  const int32_t *list = sw_.list_a.data(), *pos_of_row = lu_.pos_of_row.data();
-  T *row = sw_.row.data();
-  for (int32_t t = 0; t < cnt; ++t) {
-    const int32_t i = list[t];
-    const T v = row[i];
-    row[i] = T(0);
-    if (std::fabs(v) <= T(kSolveTiny)) continue;
-    const int32_t c = pos_of_row[i];
-    x.array[c] = static_cast<double>(v);
-    x.index[nz++] = c;
-  }
-  x.count = nz;
-  work_ += 2 * static_cast<uint64_t>(std::max(cnt, 0));
-}
-
-template <class T>
-void LuFactor<T>::store(HVector &x, std::vector<T> &w, int32_t cnt) const {
+template <class Place>
+void LuFactor<T>::store(HVector &x, T *w, int32_t cnt, Place place) const {
   int32_t nz = 0;
   const int32_t *list = sw_.list_a.data();
   for (int32_t t = 0; t < cnt; ++t) {
@@ -325,8 +308,9 @@ void LuFactor<T>::store(HVector &x, std::vector<T> &w, int32_t cnt) const {
     const T v = w[i];
     w[i] = T(0);
     if (std::fabs(v) <= T(kSolveTiny)) continue;
-    x.array[i] = static_cast<double>(v);
-    x.index[nz++] = i;
+    const int32_t c = place(i);
+    x.array[c] = static_cast<double>(v);
+    x.index[nz++] = c;
   }
   x.count = nz;
   work_ += cnt;
@@ -342,7 +326,11 @@ void LuFactor<T>::ftran(HVector &x, double expected_density) const {
   cnt = row_etas_forward(cnt);
   keep_spike(x, rhs_nnz, cnt);
   cnt = upper_solve(cnt, !hint_dense && cnt >= 0 && cnt < lim);
-  store_by_position(x, cnt);
+  const int32_t *pos_of_row = lu_.pos_of_row.data();
+  store(x, sw_.row.data(), cnt, [pos_of_row](int32_t i) { return pos_of_row[i]; });
+  // The work of the permutation, counted as when it was a pass of its own,
+  // so that work-paced decisions stay as they were.
+  work_ += cnt;
   seal_spike(x);
 }
 
@@ -356,7 +344,7 @@ void LuFactor<T>::btran(HVector &y, double expected_density) const {
   cnt = pos_to_row(cnt);
   cnt = row_etas_backward(cnt);
   cnt = lower_tsolve(cnt, !hint_dense && cnt < lim);
-  store(y, sw_.row, cnt);
+  store(y, sw_.row.data(), cnt, [](int32_t i) { return i; });
 }
 
 }  // namespace tvl::lp

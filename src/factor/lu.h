@@ -217,8 +217,8 @@ class LuFactor final : public BasisFactor {
   int32_t row_etas_forward(int32_t cnt) const;
   int32_t row_etas_backward(int32_t cnt) const;
   int32_t pos_to_row(int32_t cnt) const;
-  void store(HVector &x, std::vector<T> &w, int32_t cnt) const;
-  void store_by_position(HVector &x, int32_t cnt) const;
+  template <class Place>
+  void store(HVector &x, T *w, int32_t cnt, Place place) const;
 
   int32_t m_, n_;
   FactorSettings settings_;
