@@ -207,11 +207,12 @@ const char *kNoEffectIntro =
     "The parameters below are accepted, range-checked, stored, listed by\n"
     "`TVLgetchgparam` and written to and read from parameter files like every\n"
     "other, but nothing in the library reads their values yet: most belong to\n"
-    "optimizers that are not built (mixed-integer, barrier, network, sifting,\n"
-    "quadratic, tuning, conflict refinement and feasibility relaxation).  The\n"
-    "file readers size their storage from the file itself, so the read limits\n"
-    "neither cap nor preallocate anything, and the basis factor grows its files\n"
-    "as it needs, so the file multipliers are not used either.\n"
+    "optimizers that are not built (barrier, network, sifting, quadratic) or\n"
+    "to mixed-integer features the search does not have (cut families and\n"
+    "branching orders it lacks, symmetry handling, repeated presolve,\n"
+    "performance-variability runs).  The file readers size their storage\n"
+    "from the file itself, so the read limits neither cap nor preallocate\n"
+    "anything.\n"
     "\n";
 
 bool no_effect(const ParamRow &p) { return std::strcmp(p.flag, "NO_EFFECT") == 0; }

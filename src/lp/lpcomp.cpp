@@ -66,6 +66,7 @@ SimplexControl simplex_control(const tvlenv *env) {
   c.scaling = param_int(env, TVL_PARAM_SCAIND);
   c.perturb_always = param_int(env, TVL_PARAM_PERIND);
   c.perlim = param_int(env, TVL_PARAM_PERLIM);
+  c.crash = param_int(env, TVL_PARAM_CRAIND);
   c.epper = param_dbl(env, TVL_PARAM_EPPER);
   c.display = param_int(env, TVL_PARAM_SIMDISPLAY);
   c.objllim = param_dbl(env, TVL_PARAM_OBJLLIM);

@@ -114,6 +114,7 @@ struct SimplexControl {
   int scaling = 0;              // TVL_PARAM_SCAIND
   int perturb_always = 0;       // TVL_PARAM_PERIND
   int perlim = 0;               // TVL_PARAM_PERLIM
+  int crash = 1;                // TVL_PARAM_CRAIND: the primal's start (simplex/crash.h)
   double epper = 1e-6;          // TVL_PARAM_EPPER
   int display = 1;              // TVL_PARAM_SIMDISPLAY
   double objllim = -kNoValue, objulim = kNoValue;

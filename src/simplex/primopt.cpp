@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "simplex/crash.h"
 #include "simplex/primal_simplex.h"
 #include "simplex/scaling.h"
 #include "simplex/simplex_lp.h"
@@ -33,8 +34,12 @@ LpResult solve_with_ray(const LpModel &model) {
 LpResult primal_simplex(const LpModel &model, const SimplexControl &ctl, const Basis *warm_start) {
   if (model.a.m == 0) return solve_with_ray(model);
   const Scaling sc = compute_scaling(model.a, ctl.scaling);
-  PrimalSimplex ps(working_lp(model, sc), ctl, sc.active());
-  if (valid_basis(model, warm_start)) ps.set_basis(basis_to_status(model, *warm_start));
+  SimplexLp wl = working_lp(model, sc);
+  std::vector<int8_t> start;
+  if (valid_basis(model, warm_start)) start = basis_to_status(model, *warm_start);
+  else start = crash_basis(wl, ctl.crash);
+  PrimalSimplex ps(std::move(wl), ctl, sc.active());
+  if (!start.empty()) ps.set_basis(start);
   const LpStatus st = ps.run();
   return verify_and_repair(model, sc, ctl, SimplexMethod::Primal, ps, st);
 }

@@ -92,7 +92,12 @@ TEST(DeterministicLimit, RepeatedRunsStopAtTheSameIterationOnNetlib) {
       // the last iteration (the work of the final solves counts too).
       EXPECT_GE(first.work + 2, static_cast<uint64_t>(share * static_cast<double>(full.work))) << what;
       EXPECT_LE(first.iterations, full.iterations) << what;
-      EXPECT_GE(first.iterations, last_iterations) << what;
+      // A larger limit never stops a method earlier; under the concurrent
+      // method the count is that of the run kept, which may be the dual
+      // at one limit and the primal at the next.
+      if (c.method != TVL_ALG_CONCURRENT) {
+        EXPECT_GE(first.iterations, last_iterations) << what;
+      }
       last_iterations = first.iterations;
     }
   }
