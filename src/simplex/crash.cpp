@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "simplex/simplex_base.h"
 
 namespace tvl::lp {
 
@@ -18,38 +19,33 @@ constexpr double kPivotShare = 0.99;
 constexpr double kSmallShare = 0.01;
 
 BoundClass bound_class(const SimplexLp &lp, int32_t j) {
-  const bool flo = std::isfinite(lp.lower[j]), fup = std::isfinite(lp.upper[j]);
+  const bool flo = simplex_finite(lp.lower[j]), fup = simplex_finite(lp.upper[j]);
   if (flo && fup) return lp.lower[j] == lp.upper[j] ? kFixed : kBoxed;
   return flo || fup ? kOneSided : kFree;
 }
 
 // Structural columns in the order they are offered to the basis.
 std::vector<int32_t> offer_order(const SimplexLp &lp, int orientation) {
-  std::vector<int32_t> order;
-  for (int32_t j = 0; j < lp.n; ++j)
-    if (bound_class(lp, j) != kFixed && lp.a.start[j] < lp.a.start[j + 1]) order.push_back(j);
   double cmax = 0.0;
   for (int32_t j = 0; j < lp.n; ++j) cmax = std::max(cmax, std::fabs(lp.cost[j]));
   const double weight = orientation < 0 && cmax > 0.0 ? 1.0 / cmax : 0.0;
   // Class first; within it the scaled cost (in [-1, 1]) for orientation
   // -1, then the model's order.
-  std::stable_sort(order.begin(), order.end(), [&](int32_t p, int32_t q) {
-    const double kp = static_cast<int>(bound_class(lp, p)) * 4.0 + lp.cost[p] * weight;
-    const double kq = static_cast<int>(bound_class(lp, q)) * 4.0 + lp.cost[q] * weight;
-    return kp < kq;
-  });
+  std::vector<double> key(static_cast<size_t>(lp.n), 0.0);
+  std::vector<int32_t> order;
+  for (int32_t j = 0; j < lp.n; ++j) {
+    const BoundClass c = bound_class(lp, j);
+    if (c == kFixed || lp.a.start[j] == lp.a.start[j + 1]) continue;
+    key[j] = static_cast<int>(c) * 4.0 + lp.cost[j] * weight;
+    order.push_back(j);
+  }
+  std::stable_sort(order.begin(), order.end(), [&](int32_t p, int32_t q) { return key[p] < key[q]; });
   return order;
-}
-
-// A nonbasic variable at a finite bound where it has one.
-int8_t nonbasic_status(const SimplexLp &lp, int32_t j) {
-  if (std::isfinite(lp.lower[j])) return kAtLower;
-  return std::isfinite(lp.upper[j]) ? kAtUpper : kFreeNb;
 }
 
 }  // namespace
 
-std::vector<int8_t> crash_basis(const SimplexLp &lp, int orientation) {
+std::vector<int32_t> crash_columns(const SimplexLp &lp, int orientation) {
   if (orientation == 0 || lp.m == 0) return {};
   const int32_t m = lp.m, n = lp.n;
   std::vector<int32_t> touched(static_cast<size_t>(m), 0);  // accepted columns with an entry in the row
@@ -78,10 +74,16 @@ std::vector<int8_t> crash_basis(const SimplexLp &lp, int orientation) {
     ++accepted;
   }
   if (accepted == 0) return {};
-  std::vector<int8_t> status(static_cast<size_t>(n + m));
-  for (int32_t j = 0; j < n + m; ++j) status[j] = nonbasic_status(lp, j);
-  for (int32_t i = 0; i < m; ++i) status[basic_of_row[i] >= 0 ? basic_of_row[i] : n + i] = kBasic;
-  return status;
+  return basic_of_row;
+}
+
+void apply_crash(const std::vector<int32_t> &columns, int32_t n, std::vector<int8_t> &status) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i] < 0) continue;
+    status[static_cast<size_t>(columns[i])] = kBasic;
+    // A fixed slack: the simplex puts it on its (only) value.
+    status[static_cast<size_t>(n) + i] = kAtLower;
+  }
 }
 
 }  // namespace tvl::lp

@@ -37,9 +37,16 @@
 
 namespace tvl::lp {
 
-// The statuses (one per variable of `lp`, VarStatus values) of a crash
-// basis for `orientation`, or an empty vector when no column could replace
-// a slack (the slack basis is then the crash basis).
-std::vector<int8_t> crash_basis(const SimplexLp &lp, int orientation);
+// For each row of `lp`, the structural column that a crash basis for
+// `orientation` makes basic in place of the row's slack, or -1 where the
+// slack stays; an empty vector when no column could replace a slack (the
+// slack basis is then the crash basis).
+std::vector<int32_t> crash_columns(const SimplexLp &lp, int orientation);
+
+// Turns the statuses of a slack basis (`status`, one per variable of an LP
+// with `n` structural columns) into the crash basis of `columns`: each
+// column basic, the slack of its row nonbasic.  The other columns keep the
+// bounds the caller gave them.
+void apply_crash(const std::vector<int32_t> &columns, int32_t n, std::vector<int8_t> &status);
 
 }  // namespace tvl::lp

@@ -35,11 +35,17 @@ LpResult primal_simplex(const LpModel &model, const SimplexControl &ctl, const B
   if (model.a.m == 0) return solve_with_ray(model);
   const Scaling sc = compute_scaling(model.a, ctl.scaling);
   SimplexLp wl = working_lp(model, sc);
-  std::vector<int8_t> start;
-  if (valid_basis(model, warm_start)) start = basis_to_status(model, *warm_start);
-  else start = crash_basis(wl, ctl.crash);
+  const bool warm = valid_basis(model, warm_start);
+  const std::vector<int32_t> crash = warm ? std::vector<int32_t>() : crash_columns(wl, ctl.crash);
   PrimalSimplex ps(std::move(wl), ctl, sc.active());
-  if (!start.empty()) ps.set_basis(start);
+  if (warm) {
+    ps.set_basis(basis_to_status(model, *warm_start));
+  } else if (!crash.empty()) {
+    // The nonbasic columns stay where the primal's slack basis put them.
+    std::vector<int8_t> start = ps.status();
+    apply_crash(crash, model.a.n, start);
+    ps.set_basis(start);
+  }
   const LpStatus st = ps.run();
   return verify_and_repair(model, sc, ctl, SimplexMethod::Primal, ps, st);
 }

@@ -49,10 +49,13 @@ TEST(CrashBasis, OnlyEqualitySlacksGiveWayToATriangularBlock) {
     LpModel model;
     ASSERT_TRUE(load_netlib(name, model)) << name;
     const SimplexLp lp = working_lp(model, Scaling());
-    EXPECT_TRUE(crash_basis(lp, 0).empty()) << name;
+    EXPECT_TRUE(crash_columns(lp, 0).empty()) << name;
     for (int orientation : {1, -1}) {
-      const std::vector<int8_t> st = crash_basis(lp, orientation);
-      ASSERT_EQ(st.size(), static_cast<size_t>(lp.num_vars())) << name;
+      const std::vector<int32_t> columns = crash_columns(lp, orientation);
+      ASSERT_EQ(columns.size(), static_cast<size_t>(lp.m)) << name;
+      std::vector<int8_t> st(static_cast<size_t>(lp.num_vars()), kAtLower);
+      for (int32_t i = 0; i < lp.m; ++i) st[lp.n + i] = kBasic;
+      apply_crash(columns, lp.n, st);
       EXPECT_EQ(std::count(st.begin(), st.end(), static_cast<int8_t>(kBasic)), lp.m) << name;
       int32_t structurals = 0;
       for (int32_t j = 0; j < lp.n; ++j) {
