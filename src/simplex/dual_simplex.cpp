@@ -266,7 +266,10 @@ bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
   work_add(static_cast<uint64_t>(row_hidden_));
   row_hidden_ = 0;
   // Row-wise when the rows touched by rho hold clearly fewer entries than
-  // the whole matrix; column-wise otherwise.
+  // the column-wise product would read; column-wise otherwise.  Both forms
+  // read the movable columns only, unless the pricing rule needs the whole
+  // row.
+  const bool whole = pricing_.needs_whole_row();
   bool sparse = rho_.count >= 0 && rho_.count < 0.4 * m;
   if (sparse) {
     int64_t touched = 0;
@@ -277,12 +280,13 @@ bool DualSimplex::pivot_row_and_ratio(const DualRatioInput &in) {
     sparse = touched < 0.6 * lp_.a.start[n];
   }
   if (sparse) {
-    pivot_row_rowwise(lp_, rho_, row_, row_mark_);
+    if (whole) pivot_row_rowwise(lp_, rho_, row_, row_mark_);
+    else pivot_row_movable(lp_, movable_row_partition(), status_, rho_, row_, row_mark_);
     return ratio_.run(in, ratio_out_);
   }
   ratio_.begin(in);
   auto offer = [this](int32_t j, double alpha) { ratio_.offer(j, alpha); };
-  if (pricing_.needs_whole_row()) {
+  if (whole) {
     pivot_row_colwise(lp_, rho_, status_, row_, row_mark_, offer);
     return ratio_.finish(in, ratio_out_);
   }

@@ -39,6 +39,34 @@ void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, st
   work_add(ops);
 }
 
+void pivot_row_movable(const SimplexLp &lp, const RowPartition &part, const std::vector<int8_t> &status,
+                       const HVector &rho, HVector &row, std::vector<int8_t> &mark) {
+  const int32_t n = lp.n;
+  const int32_t *col = part.column();
+  const double *val = part.value();
+  uint64_t ops = static_cast<uint64_t>(rho.count);
+  for (int32_t k = 0; k < rho.count; ++k) {
+    const int32_t i = rho.index[k];
+    const double v = rho.array[i];
+    if (v == 0.0) continue;
+    const int32_t begin = part.begin(i), end = part.end(i);
+    ops += static_cast<uint64_t>(end - begin);
+    for (int32_t p = begin; p < end; ++p) {
+      const int32_t j = col[p];
+      if (!mark[j]) {
+        mark[j] = 1;
+        row.index[row.count++] = j;
+      }
+      row.array[j] += v * val[p];
+    }
+    if (status[n + i] == kBasic || lp.lower[n + i] == lp.upper[n + i]) continue;
+    mark[n + i] = 1;
+    row.index[row.count++] = n + i;
+    row.array[n + i] = v;
+  }
+  work_add(ops);
+}
+
 int32_t pivot_row_fixed_slacks(const SimplexLp &lp, const HVector &rho, const std::vector<int8_t> &status) {
   // A branch-free pass over the slacks; its own cost is not counted (the
   // count it returns stands for the entries of the full row).

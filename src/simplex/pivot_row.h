@@ -11,6 +11,7 @@
 
 #include "factor/factor.h"
 #include "runtime/workcount.h"
+#include "simplex/row_partition.h"
 #include "simplex/simplex_lp.h"
 
 namespace tvl::lp {
@@ -20,6 +21,13 @@ void pivot_row_clear(HVector &row, std::vector<int8_t> &mark);
 
 // Row-wise product: walks the rows that rho touches (cheap when rho is sparse).
 void pivot_row_rowwise(const SimplexLp &lp, const HVector &rho, HVector &row, std::vector<int8_t> &mark);
+
+// Row-wise product over the movable part of each row (the structural
+// columns that are nonbasic and not fixed, kept apart in `part`), plus the
+// nonbasic slacks that are not fixed; basic and fixed variables are left
+// out of the row, as pivot_row_listed leaves them out.
+void pivot_row_movable(const SimplexLp &lp, const RowPartition &part, const std::vector<int8_t> &status,
+                       const HVector &rho, HVector &row, std::vector<int8_t> &mark);
 
 // Dot product of rho with a column of at most kShortColumn entries, without
 // a loop whose exit depends on the length: a loop of kShortColumn / 2 steps

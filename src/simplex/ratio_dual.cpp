@@ -14,7 +14,9 @@ bool DualRatioTest::choose_in_group(const DualRatioInput &in, size_t begin, size
   double best = 0.0;
   int32_t q = -1;
   for (size_t k = begin; k < end; ++k) {
-    if (cand_[k].abs_alpha > best) {
+    // Ties go to the smaller index, so that the choice does not depend on
+    // the order in which the pivot row listed its entries.
+    if (cand_[k].abs_alpha > best || (cand_[k].abs_alpha == best && cand_[k].j < q)) {
       best = cand_[k].abs_alpha;
       q = cand_[k].j;
     }

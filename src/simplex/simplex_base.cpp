@@ -85,10 +85,16 @@ void SimplexBase::collect_movable(std::vector<int32_t> &list, std::vector<int32_
     if (status_[n + i] != kBasic && lp_.lower[n + i] != lp_.upper[n + i]) rows.push_back(i);
 }
 
+void SimplexBase::movable_flags(std::vector<int8_t> &flag) const {
+  flag.assign(static_cast<size_t>(lp_.n), 0);
+  for (int32_t j = 0; j < lp_.n; ++j) flag[j] = status_[j] != kBasic && lp_.lower[j] != lp_.upper[j];
+}
+
 const std::vector<int32_t> &SimplexBase::movable_columns() {
   if (!movable_ok_) {
     collect_movable(movable_, movable_rows_, fixed_nb_entries_);
     movable_ok_ = true;
+    row_part_current_ = false;
   }
 #ifndef NDEBUG
   // Debug builds check the kept lists against fresh ones at every use.
@@ -100,6 +106,28 @@ const std::vector<int32_t> &SimplexBase::movable_columns() {
   return movable_;
 }
 
+const RowPartition &SimplexBase::movable_row_partition() {
+  movable_columns();
+  if (!row_part_current_) {
+    // The matrix is fixed for the solver's life: a built copy only moves
+    // the columns whose status or bounds changed.
+    movable_flags(movable_flag_);
+    if (row_part_built_) row_part_.refresh(lp_, movable_flag_);
+    else row_part_.build(lp_, movable_flag_);
+    row_part_built_ = row_part_current_ = true;
+  }
+#ifndef NDEBUG
+  // Debug builds check the kept copy against the statuses now and then
+  // (a check reads the whole matrix; at every pivot row it would make the
+  // sanitizer runs of the larger models crawl).
+  if (++row_part_checks_ % 16 == 1) {
+    movable_flags(movable_flag_);
+    assert(row_part_.consistent(lp_, movable_flag_));
+  }
+#endif
+  return row_part_;
+}
+
 // q entered the basis and p left it.  The lists stay sorted (an insertion
 // moves the entries behind it: a few microseconds at most on the widest
 // models), so that the pivot rows list their entries in variable order and
@@ -109,10 +137,14 @@ void SimplexBase::update_movable(int32_t q, int32_t p) {
   auto entries = [&](int32_t j) { return lp_.a.start[j + 1] - lp_.a.start[j]; };
   if (q >= n) erase_sorted(movable_rows_, q - n);
   else if (!erase_sorted(movable_, q)) fixed_nb_entries_ -= entries(q);
+  else if (row_part_current_) row_part_.deactivate(lp_, q);
   if (lp_.lower[p] == lp_.upper[p]) {
     if (p < n) fixed_nb_entries_ += entries(p);
+  } else if (p < n) {
+    insert_sorted(movable_, p);
+    if (row_part_current_) row_part_.activate(lp_, p);
   } else {
-    insert_sorted(p < n ? movable_ : movable_rows_, p < n ? p : p - n);
+    insert_sorted(movable_rows_, p - n);
   }
 }
 

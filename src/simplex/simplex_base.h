@@ -16,6 +16,7 @@
 
 #include "factor/factor.h"
 #include "lpmodel/lpmodel.h"
+#include "simplex/row_partition.h"
 #include "simplex/simplex_lp.h"
 #include "factor/singular_repair.h"
 
@@ -166,6 +167,11 @@ class SimplexBase : public SimplexProbe {
   // The matrix entries of the fixed nonbasic structural columns (those
   // missing from movable_columns); valid after movable_columns.
   int64_t fixed_nonbasic_entries() const { return fixed_nb_entries_; }
+  // The row-wise matrix whose rows list the columns of movable_columns
+  // first.  Built on first use (after movable_columns is rebuilt), then
+  // kept with it; a run that never computes a pivot row row-wise pays
+  // nothing.
+  const RowPartition &movable_row_partition();
   // To be called after a structural column's bounds changed.
   void forget_movable() { movable_ok_ = false; }
   // Reduced costs after a pivot with entering q and leaving p: d_j -=
@@ -210,12 +216,18 @@ class SimplexBase : public SimplexProbe {
  private:
   void collect_movable(std::vector<int32_t> &list, std::vector<int32_t> &rows, int64_t &fixed_entries) const;
   void update_movable(int32_t q, int32_t p);
+  // flag[j] = whether structural j is nonbasic and not fixed.
+  void movable_flags(std::vector<int8_t> &flag) const;
   // x_B += B^-1 r with r = -(A x + s), the residual of the rows.
   void solve_basic_correction(HVector &work);
   bool nonbasic_by_cost_;
   std::vector<int32_t> movable_, movable_rows_;
+  RowPartition row_part_;
+  std::vector<int8_t> movable_flag_;  // n, scratch for building row_part_
   int64_t fixed_nb_entries_ = 0;
   bool movable_ok_ = false;
+  bool row_part_built_ = false, row_part_current_ = false;
+  uint64_t row_part_checks_ = 0;  // debug builds: uses, to space out the checks
 };
 
 }  // namespace tvl::lp

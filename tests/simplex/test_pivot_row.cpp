@@ -1,6 +1,7 @@
-// The three ways of forming the pivot row rho' [A I] (column-wise over
+// The four ways of forming the pivot row rho' [A I] (column-wise over
 // every nonbasic column, column-wise over a list of columns, row-wise over
-// rho's rows) against dot products computed here, on random sparse
+// rho's rows, row-wise over the movable part of a partitioned row copy)
+// against dot products computed here, on random sparse
 // matrices with basic and fixed columns, equality rows (fixed slacks),
 // dense and sparse rho, and rows
 // reused without clearing in between beyond pivot_row_clear.  The
@@ -64,6 +65,10 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
   HVector row;
   row.setup(lp.num_vars());
   std::vector<int8_t> mark(static_cast<size_t>(lp.num_vars()), 0);
+  // One partitioned copy for all trials: built on the first, brought to
+  // each later trial's statuses by refresh.
+  RowPartition part;
+  std::vector<double> rowwise(static_cast<size_t>(lp.num_vars()));
   for (int trial = 0; trial < 40; ++trial) {
     // Status: about a third of the variables basic (not necessarily m of
     // them: the kernels do not look at the basis, only at the statuses).
@@ -83,8 +88,13 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
       if (j < lp.n) movable.push_back(j);
       else movable_rows.push_back(j - lp.n);
     }
+    std::vector<int8_t> flag(static_cast<size_t>(lp.n), 0);
+    for (int32_t j : movable) flag[static_cast<size_t>(j)] = 1;
+    if (trial == 0) part.build(lp, flag);
+    else part.refresh(lp, flag);
+    ASSERT_TRUE(part.consistent(lp, flag)) << trial;
 
-    for (int form = 0; form < 3; ++form) {
+    for (int form = 0; form < 4; ++form) {
       pivot_row_clear(row, mark);
       for (int32_t v = 0; v < lp.num_vars(); ++v) {
         ASSERT_EQ(row.array[static_cast<size_t>(v)], 0.0) << "left over by the previous row, " << v;
@@ -94,7 +104,8 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
       auto sink = [&](int32_t j, double a) { sunk.emplace_back(j, a); };
       if (form == 0) pivot_row_colwise(lp, rho, status, row, mark, sink);
       else if (form == 1) pivot_row_listed(lp, rho, movable, movable_rows, 0, row, mark, sink);
-      else pivot_row_rowwise(lp, rho, row, mark);
+      else if (form == 2) pivot_row_rowwise(lp, rho, row, mark);
+      else pivot_row_movable(lp, part, status, rho, row, mark);
 
       std::vector<char> listed(static_cast<size_t>(lp.num_vars()), 0);
       for (int32_t k = 0; k < row.count; ++k) {
@@ -119,13 +130,19 @@ TEST(PivotRow, EveryFormMatchesTheDotProductsAndListsItsEntriesInOrder) {
         const bool basic = status[static_cast<size_t>(v)] == kBasic;
         const bool fixed = lp.lower[v] == lp.upper[v];
         // Which entries a form must hold: column-wise every nonbasic one
-        // (the listed form leaves out fixed variables), row-wise every one.
-        const bool wanted = form == 2 || (!basic && !(form == 1 && fixed));
+        // (the listed and movable forms leave out fixed variables),
+        // row-wise every one.
+        const bool wanted = form == 2 || (!basic && !((form == 1 || form == 3) && fixed));
+        if (form == 2) rowwise[static_cast<size_t>(v)] = row.array[static_cast<size_t>(v)];
         if (!wanted) {
-          if (form < 2) {
+          if (form != 2) {
             EXPECT_FALSE(listed[static_cast<size_t>(v)]) << form << " " << v;
           }
           continue;
+        }
+        if (form == 3) {
+          // The same sums over rho's rows in rho's order as the full row-wise form.
+          EXPECT_EQ(row.array[static_cast<size_t>(v)], rowwise[static_cast<size_t>(v)]) << v;
         }
         if (want != 0.0) {
           EXPECT_TRUE(listed[static_cast<size_t>(v)]) << form << " " << v;

@@ -172,7 +172,7 @@ TEST(DualRatio, HarrisPassPrefersALargePivotWithinTheTolerance) {
   }
 }
 
-TEST(DualRatio, TiesOnTheLongStepGoToTheSmallerRatioThenTheLowerIndex) {
+TEST(DualRatio, TiesGoToTheSmallerRatioThenTheLowerIndex) {
   DualRatioTest test;
   DualRatioResult out;
   // One boxed breakpoint to pass forces the long step; behind it, three
@@ -193,6 +193,17 @@ TEST(DualRatio, TiesOnTheLongStepGoToTheSmallerRatioThenTheLowerIndex) {
     ASSERT_TRUE(test.run(r.input(1.0, 5.0, 1e-7), out)) << reversed;
     EXPECT_EQ(out.enter, 2) << reversed;
     EXPECT_EQ(out.flips, std::vector<int32_t>{0}) << reversed;
+    // A slope the first group absorbs takes the short step: the same three
+    // tie there, and the lower index wins again (the row-wise pivot row
+    // lists its entries in an order that depends on earlier pivots).
+    ASSERT_TRUE(test.run(r.input(1.0, 0.5, 1e-7), out)) << reversed;
+    EXPECT_EQ(out.enter, 0) << reversed;
+    DualRow t(8);
+    for (int32_t j : reversed ? std::vector<int32_t>{6, 4, 2} : std::vector<int32_t>{2, 4, 6})
+      t.add(j, 2.0, j == 6 ? 1.0 + 1e-10 : 1.0, kAtLower);
+    ASSERT_TRUE(test.run(t.input(1.0, 0.5, 1e-7), out)) << reversed;
+    EXPECT_EQ(out.enter, 2) << reversed;
+    EXPECT_TRUE(out.flips.empty()) << reversed;
   }
 }
 
