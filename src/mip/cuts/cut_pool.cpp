@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "frame/infinity.h"
 
@@ -17,21 +16,15 @@ double norm2(const Cut &c) {
   return std::sqrt(s);
 }
 
-// Cosine of the angle between two cuts (sparse dot product through a map
-// of the first one's columns).
-double cosine(double norm_a, const std::unordered_map<int32_t, double> &a_map, const Cut &b, double norm_b) {
-  double dot = 0.0;
-  for (size_t k = 0; k < b.ind.size(); ++k) {
-    auto it = a_map.find(b.ind[k]);
-    if (it != a_map.end()) dot += it->second * b.val[k];
-  }
-  return dot / (norm_a * norm_b);
-}
-
 struct Ranked {
   Cut cut;
   double efficacy, norm;
-  std::unordered_map<int32_t, double> map;
+};
+
+// A cut the candidates are compared with: its coefficients and norm.
+struct Compared {
+  const Cut *cut;
+  double norm;
 };
 
 }  // namespace
@@ -88,7 +81,7 @@ std::vector<Cut> select_cuts(std::vector<Cut> candidates, const std::vector<Cut>
     if (limits.max_length >= 0 && static_cast<int64_t>(c.ind.size()) > limits.max_length) continue;
     const double nrm = norm2(c);
     const double eff = cut_violation(c, x) / nrm;
-    ranked.push_back({std::move(c), eff, nrm, {}});
+    ranked.push_back({std::move(c), eff, nrm});
   }
   // Stable order: efficacy, then family and size as tie breakers, so that
   // equal inputs always give equal selections.
@@ -96,35 +89,38 @@ std::vector<Cut> select_cuts(std::vector<Cut> candidates, const std::vector<Cut>
     if (a.efficacy != b.efficacy) return a.efficacy > b.efficacy;
     return a.cut.ind.size() < b.cut.ind.size();
   });
-  std::vector<Ranked> taken;
-  std::vector<Ranked> lp_cuts;
-  for (const Cut &c : present) {
-    Ranked r{c, 0.0, norm2(c), {}};
-    for (size_t k = 0; k < c.ind.size(); ++k) r.map[c.ind[k]] = c.val[k];
-    lp_cuts.push_back(std::move(r));
-  }
+  // Parallelism: each candidate is scattered into a dense array over the
+  // columns, and its dot product with a cut already chosen or in the LP is
+  // gathered over that cut's entries.
+  std::vector<Compared> compared;
+  compared.reserve(present.size() + static_cast<size_t>(std::max(0, limits.max_cuts)));
+  for (const Cut &c : present) compared.push_back({&c, norm2(c)});
+  std::vector<double> dense(x.size(), 0.0);
+  std::vector<size_t> taken;
   int64_t nonzeros = 0;
-  for (Ranked &r : ranked) {
+  for (size_t k = 0; k < ranked.size(); ++k) {
     if (static_cast<int>(taken.size()) >= limits.max_cuts) break;
+    const Ranked &r = ranked[k];
     if (limits.max_nonzeros >= 0 && nonzeros + static_cast<int64_t>(r.cut.ind.size()) > limits.max_nonzeros) continue;
+    for (size_t e = 0; e < r.cut.ind.size(); ++e) dense[static_cast<size_t>(r.cut.ind[e])] = r.cut.val[e];
     bool parallel = false;
-    for (const std::vector<Ranked> *group : {&taken, &lp_cuts}) {
-      for (const Ranked &t : *group) {
-        if (cosine(t.norm, t.map, r.cut, r.norm) > limits.max_parallel) {
-          parallel = true;
-          break;
-        }
+    for (const Compared &t : compared) {
+      double dot = 0.0;
+      for (size_t e = 0; e < t.cut->ind.size(); ++e) dot += t.cut->val[e] * dense[static_cast<size_t>(t.cut->ind[e])];
+      if (dot / (t.norm * r.norm) > limits.max_parallel) {
+        parallel = true;
+        break;
       }
-      if (parallel) break;
     }
+    for (int32_t j : r.cut.ind) dense[static_cast<size_t>(j)] = 0.0;
     if (parallel) continue;
-    for (size_t k = 0; k < r.cut.ind.size(); ++k) r.map[r.cut.ind[k]] = r.cut.val[k];
     nonzeros += static_cast<int64_t>(r.cut.ind.size());
-    taken.push_back(std::move(r));
+    taken.push_back(k);
+    compared.push_back({&r.cut, r.norm});
   }
   std::vector<Cut> out;
   out.reserve(taken.size());
-  for (Ranked &t : taken) out.push_back(std::move(t.cut));
+  for (size_t k : taken) out.push_back(std::move(ranked[k].cut));
   return out;
 }
 
