@@ -16,6 +16,7 @@ constexpr int32_t kDepthStep = 4;         // below it, every kDepthStep-th level
 constexpr int64_t kIterationShare = 10;   // re-solves: at most 1/10 of the node LPs' iterations
 constexpr int64_t kIterationAllowance = 2000;
 constexpr int kIdleRounds = 10;
+constexpr size_t kUsefulRound = 2;        // a round adding fewer cuts counts as idle
 constexpr int kRoundCuts = 20;
 constexpr int64_t kRowsDivisor = 4;       // added rows: at most a quarter of the model's
 
@@ -64,11 +65,8 @@ int64_t TreeCuts::separate(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord
   limits.max_cuts = static_cast<int>(std::min<int64_t>(kRoundCuts, rows_left_));
   limits.max_length = max_cut_length(model_);
   std::vector<Cut> chosen = select_cuts(std::move(found), present_, r.x, global.collo, global.colup, limits);
-  if (chosen.empty()) {
-    ++idle_rounds_;
-    return 0;
-  }
-  idle_rounds_ = 0;
+  idle_rounds_ = chosen.size() < kUsefulRound ? idle_rounds_ + 1 : 0;
+  if (chosen.empty()) return 0;
   std::vector<LpRow> rows;
   for (const Cut &c : chosen) {
     rows.push_back({c.ind, c.val, -kInfBound, c.rhs});
