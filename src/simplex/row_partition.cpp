@@ -10,10 +10,8 @@ namespace tvl::lp {
 void RowPartition::build(const SimplexLp &lp, const std::vector<int8_t> &active) {
   const int32_t m = lp.m, n = lp.n;
   const int32_t nnz = lp.a.start[n];
-  start_.assign(static_cast<size_t>(m) + 1, 0);
+  start_ = lp.rstart;  // rows keep the extents of the row-wise copy
   mid_.assign(static_cast<size_t>(m), 0);
-  for (int32_t k = 0; k < nnz; ++k) ++start_[lp.a.index[k] + 1];
-  for (int32_t i = 0; i < m; ++i) start_[i + 1] += start_[i];
   // Active entries counted per row first, so that the two parts can be
   // filled in one pass over the columns in ascending order.
   std::vector<int32_t> &fill_active = mid_;
@@ -22,9 +20,7 @@ void RowPartition::build(const SimplexLp &lp, const std::vector<int8_t> &active)
       for (int32_t k = lp.a.start[j]; k < lp.a.start[j + 1]; ++k) ++fill_active[lp.a.index[k]];
   std::vector<int32_t> &fill_rest = fill_rest_;
   fill_rest.resize(static_cast<size_t>(m));
-  active_entries_ = 0;
   for (int32_t i = 0; i < m; ++i) {
-    active_entries_ += fill_active[i];
     fill_rest[i] = start_[i] + fill_active[i];
     fill_active[i] = start_[i];
   }
@@ -62,7 +58,6 @@ void RowPartition::activate(const SimplexLp &lp, int32_t j) {
     const int32_t i = lp.a.index[k];
     swap_entries(where_[k], mid_[i]++);
   }
-  active_entries_ += lp.a.start[j + 1] - lp.a.start[j];
   work_add(static_cast<uint64_t>(lp.a.start[j + 1] - lp.a.start[j]));
 }
 
@@ -72,7 +67,6 @@ void RowPartition::deactivate(const SimplexLp &lp, int32_t j) {
     const int32_t i = lp.a.index[k];
     swap_entries(where_[k], --mid_[i]);
   }
-  active_entries_ -= lp.a.start[j + 1] - lp.a.start[j];
   work_add(static_cast<uint64_t>(lp.a.start[j + 1] - lp.a.start[j]));
 }
 
@@ -88,9 +82,6 @@ void RowPartition::refresh(const SimplexLp &lp, const std::vector<int8_t> &activ
 bool RowPartition::consistent(const SimplexLp &lp, const std::vector<int8_t> &active) const {
   const int32_t m = lp.m, n = lp.n;
   if (static_cast<int32_t>(start_.size()) != m + 1 || start_[m] != lp.a.start[n]) return false;
-  int64_t total = 0;
-  for (int32_t i = 0; i < m; ++i) total += mid_[i] - start_[i];
-  if (total != active_entries_) return false;
   for (int32_t k = 0; k < lp.a.start[n]; ++k) {
     const int32_t p = where_[k];
     if (entry_[p] != k || val_[p] != lp.a.value[k]) return false;

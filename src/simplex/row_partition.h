@@ -43,8 +43,6 @@ class RowPartition {
 
   int32_t begin(int32_t i) const { return start_[i]; }
   int32_t end(int32_t i) const { return mid_[i]; }
-  // Entries in the active parts of all rows.
-  int64_t active_entries() const { return active_entries_; }
   const int32_t *column() const { return col_.data(); }
   const double *value() const { return val_.data(); }
   // Whether row i's active part holds exactly the columns with active[j]
@@ -53,12 +51,11 @@ class RowPartition {
 
  private:
   void swap_entries(int32_t p, int32_t q);
-  std::vector<int32_t> start_, mid_;  // m + 1 and m
+  std::vector<int32_t> start_, mid_;  // m + 1 (those of lp.rstart) and m
   std::vector<int32_t> col_;          // column of each row-wise position
   std::vector<double> val_;           // its value
   std::vector<int32_t> entry_;        // column-wise entry held at each position
   std::vector<int32_t> where_;        // row-wise position of each column-wise entry
-  int64_t active_entries_ = 0;
   std::vector<int32_t> fill_rest_;    // scratch of build
   std::vector<int8_t> active_;        // n: whether each column is in the active parts
 };

@@ -87,7 +87,7 @@ void SimplexBase::collect_movable(std::vector<int32_t> &list, std::vector<int32_
 
 void SimplexBase::movable_flags(std::vector<int8_t> &flag) const {
   flag.assign(static_cast<size_t>(lp_.n), 0);
-  for (int32_t j = 0; j < lp_.n; ++j) flag[j] = status_[j] != kBasic && lp_.lower[j] != lp_.upper[j];
+  for (int32_t j : movable_) flag[static_cast<size_t>(j)] = 1;
 }
 
 const std::vector<int32_t> &SimplexBase::movable_columns() {

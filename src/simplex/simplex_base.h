@@ -216,7 +216,7 @@ class SimplexBase : public SimplexProbe {
  private:
   void collect_movable(std::vector<int32_t> &list, std::vector<int32_t> &rows, int64_t &fixed_entries) const;
   void update_movable(int32_t q, int32_t p);
-  // flag[j] = whether structural j is nonbasic and not fixed.
+  // flag[j] = whether structural j is in movable_ (valid lists only).
   void movable_flags(std::vector<int8_t> &flag) const;
   // x_B += B^-1 r with r = -(A x + s), the residual of the rows.
   void solve_basic_correction(HVector &work);
