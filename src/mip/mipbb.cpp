@@ -23,8 +23,11 @@ namespace {
 constexpr double kRcfixMin = 1e-7;  // reduced costs below are not used for fixing
 constexpr double kRcfixReach = 1e9;  // reduced-cost bounds beyond this are not applied
 // Strong-branching iterations automatic branching may spend beyond half the
-// node LPs' iterations.
+// node LPs' iterations, and the same bound in work units: where one
+// iteration is costly (tens of thousands of columns), the work bound stops
+// strong branching long before the iteration count does.
 constexpr int64_t kStrongAllowance = 20000;
+constexpr uint64_t kStrongAllowanceWork = static_cast<uint64_t>(3000 * kWorkPerTick);
 // Simplex iterations a sub-MIP (RINS, local branching, box search) may
 // always spend, however young the search.
 constexpr int64_t kSubMipIterations = 10000;
@@ -161,29 +164,61 @@ void Search::log_node(const Node &node, int status, double objective, int iinf, 
   else log_record(rec);
 }
 
+namespace {
+
+// The bounds of an integer column that an LP bound `gap` below the cutoff
+// allows when the column is nonbasic (stat 0 at its lower bound, 2 at its
+// upper) with reduced cost dj: moving it by k changes the LP bound by k dj
+// at least.  False when nothing tightens.
+bool reduced_cost_reach(double lo, double up, double dj, int stat, double gap, double &new_lo, double &new_up) {
+  new_lo = lo;
+  new_up = up;
+  // A reach beyond kRcfixReach would only put a huge finite bound where
+  // there was none (a cutoff far out, such as 1e19): no help, and a
+  // numerical hazard for the node LPs.
+  if (stat == 0 && dj > kRcfixMin && lo > -kInfBound) {
+    new_up = lo + std::floor(gap / dj + 1e-9);
+    return new_up < up && std::fabs(new_up) < kRcfixReach;
+  }
+  if (stat == 2 && dj < -kRcfixMin && up < kInfBound) {
+    new_lo = up - std::floor(gap / -dj + 1e-9);
+    return new_lo > lo && std::fabs(new_lo) < kRcfixReach;
+  }
+  return false;
+}
+
+}  // namespace
+
+double Search::reduced_cost_gap(double objval) const {
+  const double cutoff = incumbent_.cutoff();
+  if (!s_.cutoff.cutoff_pruning || cutoff >= kNoValueLimit) return -1.0;
+  return cutoff - objval + 1e-6 * std::max(1.0, std::fabs(cutoff));
+}
+
 std::vector<BoundChange> Search::reduced_cost_fixings(const Node &, const lp::LpResult &r) const {
   std::vector<BoundChange> fix;
-  const double cutoff = incumbent_.cutoff();
-  if (!s_.cutoff.cutoff_pruning || cutoff >= kNoValueLimit || r.dj.empty() || r.basis.colstat.empty()) return fix;
-  const double gap = cutoff - r.objval + 1e-6 * std::max(1.0, std::fabs(cutoff));
-  if (gap < 0.0) return fix;
+  const double gap = reduced_cost_gap(r.objval);
+  if (gap < 0.0 || r.dj.empty() || r.basis.colstat.empty()) return fix;
   for (int32_t j : model_.intcols) {
     const double lo = lp_->lower(j), up = lp_->upper(j);
-    if (lo == up) continue;
-    const double dj = r.dj[j];
-    const int stat = r.basis.colstat[j];
-    // A reach beyond kRcfixReach would only put a huge finite bound where
-    // there was none (a cutoff far out, such as 1e19): no help, and a
-    // numerical hazard for the node LPs.
-    if (stat == 0 && dj > kRcfixMin && lo > -kInfBound) {
-      const double reach = lo + std::floor(gap / dj + 1e-9);
-      if (reach < up && std::fabs(reach) < kRcfixReach) fix.push_back({j, lo, reach});
-    } else if (stat == 2 && dj < -kRcfixMin && up < kInfBound) {
-      const double reach = up - std::floor(gap / -dj + 1e-9);
-      if (reach > lo && std::fabs(reach) < kRcfixReach) fix.push_back({j, reach, up});
-    }
+    double new_lo = lo, new_up = up;
+    if (lo != up && reduced_cost_reach(lo, up, r.dj[j], r.basis.colstat[j], gap, new_lo, new_up))
+      fix.push_back({j, new_lo, new_up});
   }
   return fix;
+}
+
+void Search::root_reduced_cost_fixing() {
+  if (!root_duals_ || incumbent_.cutoff() >= root_duals_cutoff_) return;
+  root_duals_cutoff_ = incumbent_.cutoff();
+  const double gap = reduced_cost_gap(root_duals_->objval);
+  if (gap < 0.0) return;
+  for (int32_t j : model_.intcols) {
+    const double lo = lp_->root_lower(j), up = lp_->root_upper(j);
+    double new_lo = lo, new_up = up;
+    if (lo != up && reduced_cost_reach(lo, up, root_duals_->dj[j], root_duals_->colstat[j], gap, new_lo, new_up))
+      lp_->tighten_root(j, new_lo, new_up);
+  }
 }
 
 bool Search::try_incumbent(const Node &node, const lp::LpResult &r) {
@@ -299,13 +334,17 @@ bool Search::dive_ok(const Node &child) const {
 std::unique_ptr<Node> Search::branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands) {
   BranchContext ctx{model_, *lp_, r, cands, pc_, [this](double b) { return incumbent_.prunes(b); }, s_.epint,
                     node_lp_solves_ > 0 ? node_lp_iterations_ / node_lp_solves_ : 10};
-  if (s_.branch.varsel == 0)
+  if (s_.branch.varsel == 0) {
     ctx.strong_budget = std::max<int64_t>(0, node_lp_iterations_ / 2 + kStrongAllowance - strong_iterations_);
+    if (strong_work_ >= node_lp_work_ / 2 + kStrongAllowanceWork) ctx.strong_budget = 0;
+  }
   // Once the incumbent closes the gap the search ends after this node:
   // its children need no strong branching.
   if (s_.branch.varsel == 0 && incumbent_.present() && gap_closed(s_.term, incumbent_.value(), best_bound(&node)))
     ctx.strong_budget = 0;
+  const uint64_t w0 = thread_work();
   const BranchChoice choice = rule_->choose(ctx);
+  strong_work_ += thread_work() - w0;
   strong_iterations_ += ctx.strong_iterations;
   const int iinf = static_cast<int>(cands.size());
   if (choice.index < 0) {
@@ -387,7 +426,13 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     log_node(*node, 2, kNoValue, 0, false);
     return nullptr;
   }
-  lp_->load(node->changes);
+  root_reduced_cost_fixing();
+  if (!lp_->load(node->changes)) {
+    // A bound of the node lies outside what the root's reduced costs
+    // allow below the cutoff.
+    log_node(*node, 2, kNoValue, 0, false);
+    return nullptr;
+  }
   if (!propagate(*node)) {
     log_node(*node, 1, kNoValue, 0, false);
     return nullptr;
@@ -398,8 +443,10 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   }
   if (node->basis) lp_->set_basis(*node->basis);
   const int64_t before = lp_->iterations();
+  const uint64_t w0 = thread_work();
   lp::LpResult r = lp_->solve();
   ++node_lp_solves_;
+  node_lp_work_ += thread_work() - w0;
   node_lp_iterations_ += lp_->iterations() - before;
   if (node->depth == 0 && log_.display() >= 1)
     msg_results(env_, "Root relaxation solution time = %7.2f sec.\n", env_time(env_) - start_);
@@ -413,6 +460,8 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
   if (node->depth == 0) {
     root_iinf_ = 0;
     root_bound_ = r.objval;
+    if (!r.dj.empty() && r.basis.colstat.size() >= r.dj.size())
+      root_duals_ = std::make_shared<const RootDuals>(RootDuals{r.objval, r.dj, r.basis.colstat});
   }
   if (cut_off(*node, r)) return nullptr;
   std::vector<Candidate> cands = fractional_columns(r);
@@ -428,7 +477,13 @@ std::unique_ptr<Node> Search::process(std::unique_ptr<Node> node) {
     SpecialBranch sb;
     if (find_special_branch(model_, *lp_, r.x, s_.epint, sb)) return branch_special(*node, r, sb);
   }
-  if (!cands.empty()) run_heuristics(*node, r);
+  if (!cands.empty()) {
+    run_heuristics(*node, r);
+    // Points found now tighten the bounds before strong branching.  The
+    // node's LP solution stays optimal: only nonbasic columns are fixed,
+    // at the bound where they sit.
+    root_reduced_cost_fixing();
+  }
   if (cands.empty()) {
     const bool found = try_incumbent(*node, r);
     const int32_t j = s_.cutoff.enumerate ? free_integer_column() : -1;

@@ -159,7 +159,14 @@ class Search {
   std::unique_ptr<Node> branch(Node &node, const lp::LpResult &r, std::vector<Candidate> &cands);
   // Branches on a violated SOS, semi-continuous column or indicator.
   std::unique_ptr<Node> branch_special(Node &node, const lp::LpResult &r, const SpecialBranch &sb);
+  // The LP bound may rise by this much before reaching the cutoff;
+  // negative when there is no cutoff to fix against.
+  double reduced_cost_gap(double objval) const;
   std::vector<BoundChange> reduced_cost_fixings(const Node &node, const lp::LpResult &r) const;
+  // Once the cutoff has improved since the last call, tightens the root
+  // bounds of every column the root LP's reduced costs allow: every node
+  // loaded afterwards starts from them.
+  void root_reduced_cost_fixing();
   bool try_incumbent(const Node &node, const lp::LpResult &r);
   // Offers a solution found outside the node LPs (a MIP start, a
   // heuristic) at node number `node`; logged with the heuristic mark.
@@ -248,12 +255,22 @@ class Search {
   int64_t node_lp_solves_ = 0, node_lp_iterations_ = 0;
   uint64_t start_work_ = 0;  // thread_work() when the search began
   int64_t strong_iterations_ = 0;  // spent in strong branching so far
+  uint64_t strong_work_ = 0, node_lp_work_ = 0;  // work units of both (thread_work differences)
   int root_iinf_ = 0;
   std::shared_ptr<const std::vector<Implication>> implications_;  // from root probing
   int stop_ = 0;   // status a node LP stop asked for
   bool lost_solution_ = false;  // an integral LP solution failed the acceptance check
   double lost_value_ = kNoValue;  // the best objective of such a solution
   double start_ = 0.0, root_bound_ = -kNoValue;
+  // The root LP's final objective, reduced costs and column statuses (with
+  // its cuts), for reduced-cost fixing of the root bounds.
+  struct RootDuals {
+    double objval;
+    std::vector<double> dj;
+    std::vector<int8_t> colstat;
+  };
+  std::shared_ptr<const RootDuals> root_duals_;
+  double root_duals_cutoff_ = kNoValue;  // cutoff at the last root fixing
 
   // Parallel search: the team of the coordinating search, and a worker's
   // round state.

@@ -64,7 +64,7 @@ void NodeLp::apply(int32_t col, double lower, double upper) {
   }
 }
 
-void NodeLp::load(const std::vector<BoundChange> &changes) {
+bool NodeLp::load(const std::vector<BoundChange> &changes) {
   for (int32_t col : touched_) {
     is_touched_[col] = 0;
     if (lo_[col] != root_lo_[col] || up_[col] != root_up_[col]) {
@@ -74,7 +74,17 @@ void NodeLp::load(const std::vector<BoundChange> &changes) {
     }
   }
   touched_.clear();
-  for (const BoundChange &c : changes) apply(c.col, c.lower, c.upper);
+  bool inside = true;
+  for (const BoundChange &c : changes) {
+    const double lo = std::max(c.lower, root_lo_[c.col]), up = std::min(c.upper, root_up_[c.col]);
+    if (lo <= up) {
+      apply(c.col, lo, up);
+    } else {
+      inside = false;
+      apply(c.col, c.lower, c.upper);
+    }
+  }
+  return inside;
 }
 
 void NodeLp::set_basis(const lp::Basis &basis) {

@@ -43,8 +43,11 @@ std::vector<double> solve_continuous_part(const MipModel &model, const std::vect
 class NodeLp {
  public:
   NodeLp(const MipModel &model, const lp::SimplexControl &control);
-  // Puts the root bounds back and applies `changes` in order.
-  void load(const std::vector<BoundChange> &changes);
+  // Puts the root bounds back and applies `changes` in order, each within
+  // the root bounds.  False when a change lies wholly outside them (the
+  // root bounds were tightened after the change was made); that change
+  // then applies as it is.
+  bool load(const std::vector<BoundChange> &changes);
   // Changes one column's bounds on top of the loaded node.
   void set_bounds(int32_t col, double lower, double upper);
   // Basis to start the next solve from.  A basis kept from before rows

@@ -103,6 +103,9 @@ bool Search::start_team() {
     w->node_lp_solves_ = node_lp_solves_;
     w->node_lp_iterations_ = node_lp_iterations_;
     w->strong_iterations_ = strong_iterations_;
+    w->node_lp_work_ = node_lp_work_;
+    w->strong_work_ = strong_work_;
+    w->root_duals_ = root_duals_;
     w->root_iinf_ = root_iinf_;
     w->root_bound_ = root_bound_;
     w->incumbent_.set_sink([self](const std::vector<double> &x, double v) {

@@ -14,6 +14,7 @@
 #include "mip/node_lp.h"
 #include "mip/propagation.h"
 #include "mip/known_optimum.h"
+#include "mip/row_model.h"
 
 namespace {
 
@@ -110,6 +111,31 @@ TEST(NodePropagation, ContradictingFixingsAreInfeasibleAndChainsAreFollowed) {
   EXPECT_EQ(lp.lower(3), 1.0);
   EXPECT_EQ(lp.upper(4), 0.0);
   EXPECT_EQ(lp.upper(0), 0.0);
+}
+
+// A node's bound changes apply within the root bounds, which may have
+// been tightened after the node was made (reduced-cost fixing against a
+// new incumbent): a change that overlaps them is cut to the overlap, one
+// that misses them entirely marks the node as beyond the cutoff.
+TEST(NodeLp, NodeChangesApplyWithinTightenedRootBounds) {
+  tvltest::ApiSession s("nodelp");
+  const MipModel m = tvltest::row_model({{1, 1, 1}}, {-1e20}, {4}, {-1, -1, -1}, {3, 3, 3});
+  tvl::mip::NodeLp lp(m, tvl::lp::simplex_control(s.env));
+  const std::vector<BoundChange> node = {{0, 1, 3}, {1, 2, 3}, {2, 0, 1}};
+  EXPECT_TRUE(lp.load(node));
+  lp.tighten_root(0, 0, 2);
+  lp.tighten_root(1, 0, 1);
+  EXPECT_FALSE(lp.load(node));
+  EXPECT_EQ(lp.lower(0), 1);  // [1, 3] within [0, 2]
+  EXPECT_EQ(lp.upper(0), 2);
+  EXPECT_EQ(lp.lower(1), 2);  // [2, 3] misses [0, 1]: applied as it is
+  EXPECT_EQ(lp.upper(1), 3);
+  EXPECT_TRUE(lp.load({{0, 0, 1}, {2, 1, 1}}));
+  EXPECT_EQ(lp.upper(1), 1);  // back at the tightened root bound
+  EXPECT_EQ(lp.lower(2), 1);
+  const tvl::lp::LpResult r = lp.solve();
+  ASSERT_EQ(r.status, tvl::lp::LpStatus::Optimal);
+  EXPECT_NEAR(r.objval, -3.0, 1e-9);  // x = (1, 1, 1): the root bounds bind, not the row
 }
 
 }  // namespace

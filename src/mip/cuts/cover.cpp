@@ -20,7 +20,6 @@
 // is returned in the original columns.
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 #include "frame/infinity.h"
 #include "mip/cuts/cut.h"
@@ -36,17 +35,21 @@ using Item = KnapsackItem;
 // A minimal cover grown greedily by increasing (1 - z) (by_ratio false) or
 // (1 - z) / w (true), ties by larger weight, then shrunk by dropping the
 // members with the smallest LP value first; true when its cover
-// inequality is violated (sum over the cover of (1 - z) below 1).
+// inequality is violated (sum over the cover of (1 - z) below 1).  A
+// member with z = 0 alone brings that sum to 1, so only the items with a
+// positive LP value are candidates (on long set-partitioning rows most
+// are zero, and sorting them all was the separator's main cost).
 bool find_cover(const std::vector<Item> &items, double b, double tol, bool by_ratio, std::vector<char> &in,
                 std::vector<double> &cover_w) {
-  std::vector<size_t> order(items.size());
-  std::iota(order.begin(), order.end(), 0);
+  in.assign(items.size(), 0);
+  std::vector<size_t> order;
+  for (size_t k = 0; k < items.size(); ++k)
+    if (items[k].z > 0.0) order.push_back(k);
   auto key = [&](size_t p) { return by_ratio ? (1.0 - items[p].z) / items[p].w : 1.0 - items[p].z; };
   std::stable_sort(order.begin(), order.end(), [&](size_t p, size_t q) {
     const double kp = key(p), kq = key(q);
     return kp != kq ? kp < kq : items[p].w > items[q].w;
   });
-  in.assign(items.size(), 0);
   double weight = 0.0;
   size_t used = 0;
   for (; used < order.size() && weight <= b + tol; ++used) {
@@ -72,6 +75,21 @@ bool find_cover(const std::vector<Item> &items, double b, double tol, bool by_ra
   return slack < 1.0 - 1e-6 && cover_w.size() >= 2;
 }
 
+// False when no cover can be violated, in one pass over the items.  A
+// cover C leaves out items L of weight below `excess` (the total weight
+// minus b), each of them lighter than that, so  sum_C (1 - z)  is at least
+// sum_all (1 - z)  minus  excess * max{(1 - z_k) / w_k : w_k < excess}.
+// On the complemented side of a set-partitioning row (all weights 1,
+// excess 1) no item may be left out and the test settles the row at once.
+bool may_have_violated_cover(const std::vector<Item> &items, double excess) {
+  double slack_all = 0.0, ratio = 0.0;
+  for (const Item &it : items) {
+    slack_all += 1.0 - it.z;
+    if (it.w < excess) ratio = std::max(ratio, (1.0 - it.z) / it.w);
+  }
+  return slack_all - excess * ratio < 1.0 - 1e-6;
+}
+
 class CoverSeparator : public CutSeparator {
  public:
   void separate(const CutContext &ctx, std::vector<Cut> &out) override;
@@ -87,6 +105,7 @@ bool CoverSeparator::cover_cut(std::vector<Item> items, double b, Cut &cut) cons
   for (const Item &it : items) total += it.w;
   const double tol = 1e-9 * std::max(1.0, std::fabs(b));
   if (total <= b + tol) return false;
+  if (!may_have_violated_cover(items, total - b - tol)) return false;
   std::vector<char> in(items.size(), 0);
   std::vector<double> cover_w;
   if (!find_cover(items, b, tol, false, in, cover_w) && !find_cover(items, b, tol, true, in, cover_w)) return false;
@@ -95,10 +114,14 @@ bool CoverSeparator::cover_cut(std::vector<Item> items, double b, Cut &cut) cons
   std::sort(cover_w.begin(), cover_w.end());
   std::vector<double> minw(static_cast<size_t>(r), 0.0);
   for (int v = 1; v < r; ++v) minw[static_cast<size_t>(v)] = minw[static_cast<size_t>(v) - 1] + cover_w[static_cast<size_t>(v) - 1];
+  // Lifting order: the columns with a positive LP value by decreasing
+  // value, then the others in row order.
   std::vector<size_t> rest;
   for (size_t k = 0; k < items.size(); ++k)
-    if (!in[k]) rest.push_back(k);
+    if (!in[k] && items[k].z > 0.0) rest.push_back(k);
   std::stable_sort(rest.begin(), rest.end(), [&](size_t p, size_t q) { return items[p].z > items[q].z; });
+  for (size_t k = 0; k < items.size(); ++k)
+    if (!in[k] && !(items[k].z > 0.0)) rest.push_back(k);
   std::vector<int> coef(items.size(), 0);
   for (size_t k = 0; k < items.size(); ++k)
     if (in[k]) coef[k] = 1;

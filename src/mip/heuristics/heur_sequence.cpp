@@ -144,8 +144,8 @@ void HeuristicSequence::simple_and_dives(HeurInput &in, int64_t node, Points &fo
   if (!dive_due(node, in.depth)) return;
   const int64_t search_work = static_cast<int64_t>(in.search_work);
   if (node == 0) {
-    const int64_t budget = 2 * in.search_iterations + 2000;
-    const int64_t work = 2 * search_work + kDiveWorkAllowance;
+    const int64_t budget = in.search_iterations + 2000;
+    const int64_t work = search_work / 2 + kDiveWorkAllowance;
     dive(frac_, in, budget, work, found);
     tighten();
     if (search_ends(in, found)) return;
