@@ -34,6 +34,7 @@ RootCutLoop::RootCutLoop(const MipModel &model, const CutLoopSettings &settings)
 }
 
 int32_t max_cut_length(const MipModel &model) {
+  if (model.n() <= kDenseCutColumns) return model.n();
   const int64_t nz = static_cast<int64_t>(model.lp.a.index.size());
   return static_cast<int32_t>(std::max<int64_t>(200, 10 * nz / std::max(1, model.m())));
 }
@@ -82,9 +83,7 @@ void RootCutLoop::run(NodeLp &lp, lp::LpResult &r, double cutoff, MipRecord &rec
   CutSelectLimits limits;
   const int round_cuts = std::max(50, std::min(500, m0));
   // The cuts' nonzeros may at most double those of the model (at least
-  // 10000 are allowed), and one cut is at most ten times as long as the
-  // model's average row (at least 200 entries): long dense cuts slow every
-  // node LP of the tree more than they help.
+  // 10000 are allowed), and one cut is at most max_cut_length long.
   const int64_t model_nz = static_cast<int64_t>(model_.lp.a.index.size());
   const int64_t nz_budget = std::max<int64_t>(model_nz, 10000);
   const int32_t max_length = max_cut_length(model_);

@@ -60,7 +60,13 @@ struct CutLoopSettings {
 CutLoopSettings cut_loop_settings(const tvlenv *env);
 
 // Nonzeros one cut may have: ten times the model's average row, at least
-// 200 (long dense cuts slow every node LP more than they help).
+// 200 (long dense cuts slow every node LP more than they help), and no
+// limit on a model of at most kDenseCutColumns columns, where even a cut
+// over every column is a short row (rout's Gomory cuts span nearly all
+// of its 556 columns: with them its tree shrinks from 82,117 to 39,776
+// nodes, 98 s to 54 s, while on wider models such as mod011 long cuts
+// slowed the node LPs more than they cut the tree).
+inline constexpr int32_t kDenseCutColumns = 1000;
 int32_t max_cut_length(const MipModel &model);
 
 // A cut family that is on, with its effort parameter.
